@@ -1,0 +1,131 @@
+#include "platform/FileQuery.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "platform/Cp932.h"
+
+namespace vorn {
+namespace {
+
+size_t NameStart(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  // A backslash may be the second byte of a double-byte character: only a '/' is certain on
+  // this platform, and a '\' counts only when the bytes before it do not make it a trail byte.
+  size_t fwd = path.rfind('/');
+  if (slash != std::string::npos && path[slash] == '\\') {
+    bool trail = false;
+    for (size_t i = 0; i < slash; ++i) {
+      unsigned char b = path[i];
+      if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
+        if (i + 1 == slash) trail = true;
+        ++i;
+      }
+    }
+    if (trail) slash = fwd;
+  }
+  return slash == std::string::npos ? 0 : slash + 1;
+}
+
+bool StatPath(const std::string& path, struct stat& st) {
+  return ::stat(NativePath(path).c_str(), &st) == 0;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return !path.empty() && StatPath(path, st) && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st;
+  return !path.empty() && StatPath(path, st) && S_ISDIR(st.st_mode);
+}
+
+int32_t FileDate(const std::string& path) {
+  if (::access(NativePath(path).c_str(), R_OK) != 0) return -1;
+  struct stat st;
+  if (!StatPath(path, st) || S_ISDIR(st.st_mode)) return -1;
+  std::time_t t = st.st_mtim.tv_sec;
+  std::tm tm{};
+  if (!::localtime_r(&t, &tm)) return -1;
+  int year = tm.tm_year + 1900 - 1980;
+  if (year < 0) return (1 << 21) | (1 << 16);  // before 1980: the earliest packed date
+  if (year > 127) year = 127;
+  uint32_t packed = (uint32_t(year) << 25) | (uint32_t(tm.tm_mon + 1) << 21) |
+                    (uint32_t(tm.tm_mday) << 16) | (uint32_t(tm.tm_hour) << 11) |
+                    (uint32_t(tm.tm_min) << 5) | uint32_t(tm.tm_sec / 2);
+  return int32_t(packed);
+}
+
+int64_t FileModTimeNs(const std::string& path) {
+  struct stat st;
+  if (!StatPath(path, st)) return -1;
+  return int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+int64_t FileSizeBytes(const std::string& path) {
+  struct stat st;
+  if (!StatPath(path, st)) return -1;
+  return int64_t(st.st_size);
+}
+
+std::string DiskFileName(const std::string& path) {
+  // On this platform an existing name is already the stored one; a name that differs only in
+  // ASCII case (a Windows habit in settings files) finds the file the folder holds.
+  if (FileExists(path)) return path;
+  size_t start = NameStart(path);
+  std::string folder = path.substr(0, start);
+  std::string nativeName = NativePath(path.substr(start));
+  if (nativeName.empty()) return std::string();
+  DIR* dir = ::opendir(folder.empty() ? "." : NativePath(folder).c_str());
+  if (!dir) return std::string();
+  std::string found;
+  while (dirent* e = ::readdir(dir)) {
+    std::string entry = e->d_name;
+    if (entry.size() != nativeName.size()) continue;
+    bool same = true;
+    for (size_t i = 0; same && i < entry.size(); ++i) {
+      unsigned char a = entry[i], b = nativeName[i];
+      if (a >= 'a' && a <= 'z') a -= 32;
+      if (b >= 'a' && b <= 'z') b -= 32;
+      same = a == b;
+    }
+    if (same && FileExists(folder + FromNativePath(entry))) {
+      found = FromNativePath(entry);
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found.empty() ? std::string() : folder + found;
+}
+
+std::string ShortFileNameUpper(const std::string& path) {
+  std::string name = path.substr(NameStart(path));
+  for (size_t i = 0; i < name.size(); ++i) {
+    unsigned char b = name[i];
+    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
+      ++i;  // the trail byte of a double-byte character is not a letter
+    } else if (b >= 'a' && b <= 'z') {
+      name[i] = char(b - 32);
+    }
+  }
+  return name;
+}
+
+bool DeleteFileAt(const std::string& path) {
+  if (path.empty()) return true;
+  if (::unlink(NativePath(path).c_str()) == 0) return true;
+  return errno == ENOENT;
+}
+
+std::string ExtractFileName(const std::string& path) { return path.substr(NameStart(path)); }
+
+std::string ExtractFilePath(const std::string& path) { return path.substr(0, NameStart(path)); }
+
+}  // namespace vorn

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vorn {
+
+// File queries. Paths are CP932 like every core text.
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// The last-write time packed as the classic file date: bits 25-31 year - 1980, 21-24 month,
+// 16-20 day, 11-15 hour, 5-10 minute, 0-4 second / 2, in local time. -1 when the file cannot be
+// opened for reading. Its grain is two seconds; use FileModTimeNs to notice every change.
+int32_t FileDate(const std::string& path);
+
+// The last-write time in nanoseconds since the epoch, -1 when the file does not exist.
+int64_t FileModTimeNs(const std::string& path);
+
+// The size in bytes, -1 when the file does not exist.
+int64_t FileSizeBytes(const std::string& path);
+
+// The folder part of path followed by the file's name exactly as the file system stores it:
+// when no file has exactly that name but one name in the folder differs only in ASCII case,
+// that one. Empty when the file does not exist.
+std::string DiskFileName(const std::string& path);
+
+// This platform keeps no 8.3 aliases: the name part of path, upper-cased (ASCII letters only).
+std::string ShortFileNameUpper(const std::string& path);
+
+// Deletes a file. True when it is gone afterwards (also when it never existed).
+bool DeleteFileAt(const std::string& path);
+
+// The name part (after the last '/' or '\') and the folder part including its separator.
+std::string ExtractFileName(const std::string& path);
+std::string ExtractFilePath(const std::string& path);
+
+// The separator of this platform's paths.
+constexpr char kPathSeparator = '/';
+
+}  // namespace vorn

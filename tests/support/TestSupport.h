@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/Cp932.h"
+
+namespace vorn::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it when the
+// object goes. Tests write only here.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& Path() const { return path_; }
+  // Path of a file inside the folder.
+  std::string File(std::string_view name) const;
+
+ private:
+  std::string path_;
+};
+
+// Writes bytes to a file (not atomically: tests set up their inputs with this). Fails the test
+// when it cannot.
+void WriteBytes(const std::string& path, std::string_view bytes);
+std::string ReadBytes(const std::string& path);
+
+// CP932 bytes of a UTF-8 literal, for readable test data.
+inline std::string J(std::string_view utf8) { return Utf8ToCp932(utf8); }
+
+// The source tree (for samples/ and expected files).
+std::string SourceDir();
+
+}  // namespace vorn::test
