@@ -124,8 +124,12 @@ bool DeleteFileAt(const std::string& path) {
   return errno == ENOENT;
 }
 
-std::string ExtractFileName(const std::string& path) { return path.substr(NameStart(path)); }
+std::string ExtractFileName(const std::string& path) {
+  return path.substr(NameStart(path));
+}
 
-std::string ExtractFilePath(const std::string& path) { return path.substr(0, NameStart(path)); }
+std::string ExtractFilePath(const std::string& path) {
+  return path.substr(0, NameStart(path));
+}
 
 }  // namespace vorn
