@@ -519,42 +519,18 @@ std::string CompilePattern(std::string_view templ) {
 
 namespace {
 
-// Reads the literal argument that starts at pattern[q] and leaves q on the '%' of the next
-// directive or at the end of the pattern. "%%" stands for one '%'; a '%' that is the last byte
-// is an ordinary byte. With trackPairs, the second byte of a double-byte character never ends
-// the literal. The result views the pattern itself unless a "%%" had to be folded, which is
-// rare enough to build in scratch.
-std::string_view ReadLiteral(std::string_view pattern, size_t& q, bool trackPairs,
-                             std::string& scratch) {
-  const size_t n = pattern.size();
-  const size_t start = q;
-  size_t i = q;
-  bool folded = false;
-  while (i < n) {
-    unsigned char c = static_cast<unsigned char>(pattern[i]);
-    if (c == '%') {
-      if (i + 1 >= n) {
-        ++i;
-        break;
-      }
-      if (pattern[i + 1] != '%') break;
-      folded = true;
-      i += 2;
-    } else if (trackPairs && IsLeadByte(c) && i + 1 < n) {
-      i += 2;
-    } else {
-      ++i;
-    }
-  }
-  q = i;
-  if (!folded) return pattern.substr(start, i - start);
+// Folds each "%%" of pattern[start, end) into one '%' (pairs tracked as when the literal was
+// read). Rare enough to build in a scratch string.
+[[gnu::noinline]] std::string_view FoldDoubledPercents(std::string_view pattern, size_t start,
+                                                       size_t end, bool trackPairs,
+                                                       std::string& scratch) {
   scratch.clear();
-  for (size_t k = start; k < i;) {
+  for (size_t k = start; k < end;) {
     unsigned char c = static_cast<unsigned char>(pattern[k]);
     if (c == '%') {
       scratch += '%';
-      k += (k + 1 < i && pattern[k + 1] == '%') ? 2 : 1;
-    } else if (trackPairs && IsLeadByte(c) && k + 1 < i) {
+      k += (k + 1 < end && pattern[k + 1] == '%') ? 2 : 1;
+    } else if (trackPairs && IsLeadByte(c) && k + 1 < end) {
       scratch.append(pattern.data() + k, 2);
       k += 2;
     } else {
@@ -563,6 +539,40 @@ std::string_view ReadLiteral(std::string_view pattern, size_t& q, bool trackPair
     }
   }
   return scratch;
+}
+
+// Reads the literal argument that starts at pattern[q] and leaves q on the '%' of the next
+// directive or at the end of the pattern. "%%" stands for one '%'; a '%' that is the last byte
+// is an ordinary byte. With TrackPairs, the second byte of a double-byte character never ends
+// the literal. The result views the pattern itself unless a "%%" had to be folded.
+template <bool TrackPairs>
+[[gnu::always_inline]] inline std::string_view ReadLiteral(std::string_view pattern, size_t& q,
+                                                           std::string& scratch) {
+  const char* s = pattern.data();
+  const size_t n = pattern.size();
+  const size_t start = q;
+  size_t i = q;
+  bool folded = false;
+  while (i < n) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c == '%') {
+      if (i + 1 >= n) {
+        ++i;
+        break;
+      }
+      if (s[i + 1] != '%') break;
+      folded = true;
+      i += 2;
+    } else if (TrackPairs && IsLeadByte(c) && i + 1 < n) {
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+  q = i;
+  if (!folded) [[likely]]
+    return std::string_view(s + start, i - start);
+  return FoldDoubledPercents(pattern, start, i, TrackPairs, scratch);
 }
 
 // A count in the pattern: blanks, then decimal digits. False when there are no digits or the
@@ -624,7 +634,7 @@ uint8_t MatchPattern(std::string_view text, std::string_view pattern, PatternTex
     q += 2;
     switch (letter) {
       case 'C': {
-        std::string_view lit = ReadLiteral(pattern, q, false, scratch);
+        std::string_view lit = ReadLiteral<false>(pattern, q, scratch);
         if (!lit.empty()) {
           if (!inText(p) || static_cast<size_t>(n - p) < lit.size() ||
               std::memcmp(t + p, lit.data(), lit.size()) != 0)
@@ -638,14 +648,14 @@ uint8_t MatchPattern(std::string_view text, std::string_view pattern, PatternTex
       case 'K': {
         // Optional bytes. Once the text has ended none of the rest can be present, so the rest
         // of the literal is passed over and the next directive decides.
-        std::string_view lit = ReadLiteral(pattern, q, false, scratch);
+        std::string_view lit = ReadLiteral<false>(pattern, q, scratch);
         for (char c : lit)
           if (inText(p) && t[p] == c) ++p;
         break;
       }
       case 'S': {
         if (q >= plen) return PatternError;
-        std::string_view lit = ReadLiteral(pattern, q, true, scratch);
+        std::string_view lit = ReadLiteral<true>(pattern, q, scratch);
         if (lit.empty() || p > n) return PatternNoMatch;
         size_t at = text.find(lit, static_cast<size_t>(from(p)));
         if (at == std::string_view::npos) return PatternNoMatch;
@@ -654,7 +664,7 @@ uint8_t MatchPattern(std::string_view text, std::string_view pattern, PatternTex
       }
       case 's': {
         if (q >= plen) return PatternError;
-        std::string_view lit = ReadLiteral(pattern, q, true, scratch);
+        std::string_view lit = ReadLiteral<true>(pattern, q, scratch);
         if (lit.empty()) break;
         const ptrdiff_t len = static_cast<ptrdiff_t>(lit.size());
         ptrdiff_t last = p - len;  // the rightmost start of an occurrence wholly before p
@@ -666,7 +676,7 @@ uint8_t MatchPattern(std::string_view text, std::string_view pattern, PatternTex
         break;
       }
       case 'D': {
-        std::string_view lit = ReadLiteral(pattern, q, true, scratch);
+        std::string_view lit = ReadLiteral<true>(pattern, q, scratch);
         if (lit.empty()) break;
         // The last byte of the text (the closing CR of a log line) is not examined.
         const ptrdiff_t start = from(p);
@@ -716,7 +726,7 @@ uint8_t MatchPattern(std::string_view text, std::string_view pattern, PatternTex
         if (q < plen && pattern[q] == ',') {
           ++q;
           if (q >= plen) return PatternError;
-          terminator = ReadLiteral(pattern, q, true, scratch);
+          terminator = ReadLiteral<true>(pattern, q, scratch);
         }
         if (IsUpperLetter(field)) {
           if (terminator.empty()) return PatternError;
