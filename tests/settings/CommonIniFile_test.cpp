@@ -171,6 +171,9 @@ TEST_F(CommonIniFileTest, MissingAndEmptyFilesGiveTheDefaultsInFileOrder) {
   const std::string expected = DefaultFile(dir.Path() + "/vorntemp.txt");
   EXPECT_EQ(ReadBytes(file), expected);
 
+  TCommonIniFile lost(dir.File("no/such/folder/vornexpl.ini"));
+  EXPECT_FALSE(lost.SaveSettings());
+
   WriteBytes(file, "");
   TCommonIniFile empty(file);
   ASSERT_TRUE(empty.SaveSettings());

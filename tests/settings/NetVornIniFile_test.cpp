@@ -71,6 +71,7 @@ TEST(NetVornIniFile, EditedDefaultsReachEveryEntryThatDoesNotOverride) {
   EXPECT_EQ(TIniFilePlus(defaults).ReadString("NetDefault", "Terminal1", ""), "%CBye ");
 
   ASSERT_TRUE(ini.SelectNet(0));
+  EXPECT_FALSE(ini.SerialHeader || ini.KTC || ini.MPN || ini.HeaderDisp || ini.Mente);
   EXPECT_EQ(ini.ItemValue(NetVornItemTerminal1), "%CBye ");
   EXPECT_EQ(ini.LogEndLine, "%CBye ");
   EXPECT_EQ(ini.CommandReadText(), "");

@@ -124,6 +124,8 @@ TEST(NiftyIniFile, SavingDefaultsWritesOnlyMenteAndMemberAutoAdd) {
   WriteBytes(settings, "[Common]\r\nNetCount=0\r\n[Net0]\r\nPrefix=\"NIF\"\r\nInfo3=\"%Cx\"\r\n");
   TNiftyIniFile ini(settings, dir.File("nifdef.ini"));
   ASSERT_TRUE(ini.SelectNet(0));
+  EXPECT_FALSE(ini.MemberAutoAdd);
+  EXPECT_EQ(ini.InfoPattern(3), "%Cx");
   ASSERT_TRUE(ini.SetItemValue(34, ""));
   ASSERT_TRUE(ini.SaveNet());
   std::vector<std::string> keys = ini.ReadSection("Net0");
