@@ -132,6 +132,8 @@ struct CommonSettings {
   std::string Mailer;
   bool WWWSet = false;
   std::string WWW;
+
+  bool operator==(const CommonSettings&) const = default;
 };
 
 // The application-wide settings file. The main window makes it first thing at start-up and
