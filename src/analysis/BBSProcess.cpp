@@ -74,13 +74,17 @@ bool TBBSProcess::SaveReadPointers(const std::string& ReadPtrFile) {
       if (!boardWritten) {
         if (!any) out.Line(ReadPtrFileHeader);
         const int32_t number = Boards.GetBoardNo(b);
-        out.Line("\\" + (number >= 0 ? std::to_string(number) : Boards.GetBoardId(b)));
+        line.assign(1, '\\');
+        line += number >= 0 ? std::to_string(number) : Boards.GetBoardId(b);
+        out.Line(line);
         boardWritten = any = true;
       }
-      line = std::to_string(Restored(r->PostTime, r->Rebased));
+      line.clear();
       if (!mailBox) {
-        line.insert(0, std::to_string(Restored(r->ArticleKey, r->Rebased)) + "/");
+        line += std::to_string(Restored(r->ArticleKey, r->Rebased));
+        line += '/';
       }
+      line += std::to_string(Restored(r->PostTime, r->Rebased));
       out.Line(line);
     }
   }

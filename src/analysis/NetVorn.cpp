@@ -1,7 +1,6 @@
 #include "analysis/NetVorn.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -53,6 +52,20 @@ constexpr size_t kMergeThreshold = 499;
 
 enum class Stage { WaitHeader, WaitSubject, WaitRess, WaitFooter };
 
+// A compiled pattern with what it needs of the first byte of a text. Most lines are body lines
+// that every header and terminal pattern refuses at their first literal byte; knowing that byte
+// spares the call and gives the matcher's own answer (no match).
+struct LinePattern {
+  LinePattern() = default;
+  explicit LinePattern(std::string_view compiled) : text(compiled) {
+    // "%C" and a literal that does not start with '%': the text's first byte must equal it.
+    if (compiled.size() > 2 && compiled[0] == '%' && compiled[1] == 'C' && compiled[2] != '%')
+      first = static_cast<unsigned char>(compiled[2]);
+  }
+  std::string_view text;
+  int first = -1;
+};
+
 // What a step of the line tests decided: the line is done, or the board and list tests are
 // still to be tried on it.
 enum class Next { Line, BoardTests };
@@ -61,11 +74,28 @@ enum class Next { Line, BoardTests };
 class NetVornRun final {
  public:
   NetVornRun(TNetVorn& process, TLogList& log, TLogList& systemLog)
-      : p_(process), s_(*process.Settings), log_(log), systemLog_(systemLog) {
+      : p_(process),
+        s_(*process.Settings),
+        log_(log),
+        systemLog_(systemLog),
+        boardTitle_(s_.BoardTitlePattern()),
+        boardList_(s_.BoardListPattern()),
+        idListHeader_(s_.IDListHeaderPattern()),
+        idList_(s_.IDListPattern()),
+        header_(s_.HeaderPattern()),
+        headerSerialRoot_(s_.HeaderSerialRootPattern()),
+        headerSerialRess_(s_.HeaderSerialRessPattern()),
+        subjectHeader_(s_.SubjectHeaderPattern()),
+        subjectHeaderMail_(s_.SubjectHeaderMailPattern()),
+        subjectRess_(s_.SubjectRessPattern()),
+        subjectFotter_(s_.SubjectFotterPattern()),
+        subjectFotterBinary_(s_.SubjectFotterBinaryPattern()),
+        info_(s_.InfoPattern()),
+        commandRead_(s_.CommandReadText()) {
     texts_.fill(std::string());
     numbers_.fill(-1);
     for (int k = 1; k <= NetVornTerminalCount; ++k) {
-      if (!s_.TerminalPattern(k).empty()) terminals_.push_back(s_.TerminalPattern(k));
+      if (!s_.TerminalPattern(k).empty()) terminals_.emplace_back(s_.TerminalPattern(k));
     }
     for (int k = 1; k <= NetVornCommandCount; ++k) {
       if (!s_.CommandText(k).empty()) commands_.push_back(s_.CommandText(k));
@@ -76,7 +106,11 @@ class NetVornRun final {
   void Run(int32_t startLine);
 
  private:
-  uint8_t Match(std::string_view pattern) { return MatchPattern(text_, pattern, texts_, numbers_); }
+  uint8_t Match(const LinePattern& pattern) {
+    if (pattern.first >= 0 && static_cast<unsigned char>(text_[0]) != pattern.first)
+      return PatternNoMatch;
+    return MatchPattern(text_, pattern.text, texts_, numbers_);
+  }
   uint8_t MatchHeaders();
   Next HeaderGroup(int32_t i);
   Next Footer(int32_t i);
@@ -93,12 +127,9 @@ class NetVornRun final {
 
   // The first command string, in order, that occurs in text; its index and byte offset.
   bool FindCommand(std::string_view text, size_t& command, size_t& at) const;
-  bool IsReadCommand(char c) const {
-    const std::string& read = s_.CommandReadText();
-    return read.find(c) != std::string::npos;
-  }
+  bool IsReadCommand(char c) const { return commandRead_.find(c) != std::string_view::npos; }
   // The deciding character when nothing follows the command string.
-  bool DefaultIsRead() const { return !s_.CommandReadText().empty(); }
+  bool DefaultIsRead() const { return !commandRead_.empty(); }
   // The handle captured by a footer that ends in a prompt echo: its bytes before the first
   // command string found in it, less the blank before the prompt. False when no command string
   // lies in it at its second byte or later.
@@ -113,7 +144,11 @@ class NetVornRun final {
   PatternNumbers numbers_;
   std::string text_;      // the current line, escapes removed, CR appended
   std::string nextText_;  // the line after a KTC footer
-  std::vector<std::string_view> terminals_;
+  const LinePattern boardTitle_, boardList_, idListHeader_, idList_, header_, headerSerialRoot_,
+      headerSerialRess_, subjectHeader_, subjectHeaderMail_, subjectRess_, subjectFotter_,
+      subjectFotterBinary_, info_;
+  const std::string_view commandRead_;
+  std::vector<LinePattern> terminals_;
   std::vector<std::string_view> commands_;
 
   int32_t currentBoard_ = -1;
@@ -148,8 +183,7 @@ void NetVornRun::Run(int32_t startLine) {
     if (i % 100 == 0) Ui().ProcessMessages();
     if (i != 0 && i % 1000 == 0 && p_.ProgressBar) p_.ProgressBar->Step();
 
-    const char* stored = log_.LinePtr(i);
-    const std::string_view line(stored, std::strlen(stored));
+    const std::string_view line = log_.LineView(i);
     // The line the loader appends after every log file: whatever is open ends with the file.
     if (!endLine.empty() && line == endLine) {
       EndOfFile(i);
@@ -158,7 +192,7 @@ void NetVornRun::Run(int32_t startLine) {
     PrepareLineText(line, text_);
 
     if (inIdList_) {
-      const uint8_t r = Match(s_.IDListPattern());
+      const uint8_t r = Match(idList_);
       if (r == PatternMatch) {
         pending_.Add(numbers_[NF::WIDNO], texts_[TF::WHANDLE]);
         continue;
@@ -180,17 +214,17 @@ void NetVornRun::Run(int32_t startLine) {
 
 uint8_t NetVornRun::MatchHeaders() {
   if (s_.SerialHeader) {
-    if (Match(s_.HeaderSerialRessPattern()) == PatternMatch) {
+    if (Match(headerSerialRess_) == PatternMatch) {
       serialKey_ = numbers_[NF::WNO];
       serialParentKey_ = numbers_[NF::RNO];
       return PatternMatch;
     }
-    if (Match(s_.HeaderSerialRootPattern()) == PatternMatch) {
+    if (Match(headerSerialRoot_) == PatternMatch) {
       serialKey_ = numbers_[NF::WNO];
       return PatternMatch;
     }
   }
-  return Match(s_.HeaderPattern());
+  return Match(header_);
 }
 
 Next NetVornRun::HeaderGroup(int32_t i) {
@@ -206,14 +240,14 @@ Next NetVornRun::HeaderGroup(int32_t i) {
     case Stage::WaitSubject: {
       isMail_ = isBinary_ = hasRess_ = false;
       const bool mailBox = currentBoard_ == p_.MailBoardNo;
-      uint8_t r = Match(mailBox ? s_.SubjectHeaderMailPattern() : s_.SubjectHeaderPattern());
+      uint8_t r = Match(mailBox ? subjectHeaderMail_ : subjectHeader_);
       if (!mailBox && r == PatternMatch) {
         stage_ = Stage::WaitRess;
         return Next::Line;
       }
       // KTC hosts show mails among the articles of a board: a subject line that is not an
       // article's may be a mail's.
-      if (!mailBox && r == PatternNoMatch && s_.KTC) r = Match(s_.SubjectHeaderMailPattern());
+      if (!mailBox && r == PatternNoMatch && s_.KTC) r = Match(subjectHeaderMail_);
       if (r == PatternMatch && (mailBox || s_.KTC)) {
         isMail_ = true;
         stage_ = Stage::WaitFooter;
@@ -228,7 +262,7 @@ Next NetVornRun::HeaderGroup(int32_t i) {
     }
     case Stage::WaitRess: {
       stage_ = Stage::WaitFooter;
-      const uint8_t r = Match(s_.SubjectRessPattern());
+      const uint8_t r = Match(subjectRess_);
       if (r == PatternMatch) {
         hasRess_ = true;
         return Next::Line;
@@ -247,14 +281,14 @@ Next NetVornRun::HeaderGroup(int32_t i) {
 }
 
 Next NetVornRun::Footer(int32_t i) {
-  uint8_t r = Match(s_.SubjectFotterBinaryPattern());
+  uint8_t r = Match(subjectFotterBinary_);
   if (r == PatternMatch) {
     isBinary_ = true;
   } else if (r == PatternError) {
     stage_ = Stage::WaitHeader;
     return Next::Line;
   } else {
-    r = Match(s_.SubjectFotterPattern());
+    r = Match(subjectFotter_);
     if (r != PatternMatch) {
       stage_ = Stage::WaitHeader;
       return r == PatternError ? Next::Line : Next::BoardTests;
@@ -295,8 +329,7 @@ bool NetVornRun::DecideFooter(int32_t i) {
   if (s_.KTC) {
     // The prompt comes on the next line.
     if (i + 1 >= log_.Count()) return false;
-    const char* stored = log_.LinePtr(i + 1);
-    PrepareLineText(std::string_view(stored, std::strlen(stored)), nextText_);
+    PrepareLineText(log_.LineView(i + 1), nextText_);
     const std::string_view next(nextText_.data(), nextText_.size() - 1);  // without the CR
     for (const std::string_view c : commands_) {
       if (next.substr(0, c.size()) != c) continue;
@@ -415,7 +448,7 @@ void NetVornRun::EndOfBody(int32_t i) {
     isMail_ = false;
     return;
   }
-  for (const std::string_view terminal : terminals_) {
+  for (const LinePattern& terminal : terminals_) {
     if (Match(terminal) == PatternMatch) {
       SetOpenLastLine(i - s_.NoDispFotterLine - 1);
       inBody_ = false;
@@ -437,7 +470,7 @@ void NetVornRun::EndOfFile(int32_t i) {
 }
 
 void NetVornRun::BoardTests() {
-  uint8_t r = Match(s_.BoardTitlePattern());
+  uint8_t r = Match(boardTitle_);
   if (r == PatternMatch) {
     currentBoard_ = numbers_[NF::BNO];
     p_.Boards.AddBoard(currentBoard_, "", texts_[TF::BTITLE]);
@@ -445,7 +478,7 @@ void NetVornRun::BoardTests() {
     return;
   }
   if (r == PatternError) return;
-  r = Match(s_.BoardListPattern());
+  r = Match(boardList_);
   if (r == PatternMatch) {
     currentBoard_ = numbers_[NF::BNO];
     p_.Boards.AddBoard(currentBoard_, texts_[TF::BINDEX], texts_[TF::BTITLE]);
@@ -453,13 +486,13 @@ void NetVornRun::BoardTests() {
     return;
   }
   if (r == PatternError) return;
-  r = Match(s_.IDListHeaderPattern());
+  r = Match(idListHeader_);
   if (r == PatternMatch) {
     inIdList_ = true;
     return;
   }
   if (r == PatternError) return;
-  if (Match(s_.InfoPattern()) == PatternMatch) systemLog_.AddLine(text_);
+  if (Match(info_) == PatternMatch) systemLog_.AddLine(text_);
 }
 
 void NetVornRun::MergeMembers() {
@@ -494,7 +527,7 @@ TNetVorn::TNetVorn(std::unique_ptr<TNetVornIniFile> settings)
     : TBBSProcess(std::move(settings), false), Settings(static_cast<TNetVornIniFile*>(IniFile)) {
   Name = Cp932("NetVorn及び互換");
   MailBoardNo = 0;
-  Delimita = ".";
+  Delimita = std::string(".");  // not a literal assignment: GCC 12 warns wrongly (-Wrestrict)
   InfoDialogTitle = Cp932("システム／チャットメッセージ");
   WriteBinaryMailFlag = true;
   WriteBinaryRootFlag = true;
