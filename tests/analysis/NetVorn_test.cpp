@@ -486,24 +486,25 @@ TEST_F(NetVornAnalysis, TerminalColoursAreRemovedBeforeMatching) {
   EXPECT_EQ(Handle(1), "a");
 }
 
+// Notes the size of the member list whenever the analyser pumps messages (every 100 lines).
+class CountingUi final : public UiServices {
+ public:
+  explicit CountingUi(const TMemberList& members) : members_(members) {}
+  void Warning(const std::string&) override {}
+  void Information(const std::string&) override {}
+  bool ConfirmYesNo(const std::string&) override { return false; }
+  UiAnswer ConfirmYesNoCancel(const std::string&) override { return UiAnswer::No; }
+  UiAnswer AskLoadCheck(const std::string&) override { return UiAnswer::No; }
+  void ProcessMessages() override { seen.push_back(members_.Count()); }
+  std::vector<int32_t> seen;
+
+ private:
+  const TMemberList& members_;
+};
+
 // Member list blocks of 60 IDs, each after its own board title: what has gathered is merged
 // into the member list at the tenth title (540 > 499), not before, and the rest at the end.
 TEST_F(NetVornAnalysis, MembersAreMergedInBatchesOfMoreThan499) {
-  class CountingUi final : public UiServices {
-   public:
-    explicit CountingUi(const TMemberList& members) : members_(members) {}
-    void Warning(const std::string&) override {}
-    void Information(const std::string&) override {}
-    bool ConfirmYesNo(const std::string&) override { return false; }
-    UiAnswer ConfirmYesNoCancel(const std::string&) override { return UiAnswer::No; }
-    UiAnswer AskLoadCheck(const std::string&) override { return UiAnswer::No; }
-    void ProcessMessages() override { seen.push_back(members_.Count()); }
-    std::vector<int32_t> seen;
-
-   private:
-    const TMemberList& members_;
-  };
-
   MakeProcess();
   for (int block = 0; block < 11; ++block) {
     Line("No." + std::to_string(block + 1) + " ｢b｣");  // at 62 * block
@@ -522,15 +523,45 @@ TEST_F(NetVornAnalysis, MembersAreMergedInBatchesOfMoreThan499) {
   EXPECT_TRUE(process->MembersChanged);
 }
 
+TEST_F(NetVornAnalysis, FiveHundredMembersAreMergedNotFourHundredNinetyNine) {
+  MakeProcess();
+  auto filler = [this](int32_t upTo) {
+    while (log.Count() < upTo)
+      Line("...");
+  };
+  Line("No.1 ｢b｣");
+  Line("----+--------------------");
+  for (int k = 0; k < 499; ++k)
+    Line(std::to_string(k + 1) + ":m");
+  filler(550);
+  Line("No.2 ｢b｣");  // 550: 499 gathered
+  Line("----+--------------------");
+  Line("500:m");
+  filler(650);
+  Line("No.3 ｢b｣");  // 650: 500 gathered
+  filler(701);
+  CountingUi ui(process->Members);
+  ScopedUiServices scoped(&ui);
+  ASSERT_TRUE(Analyze());
+  ASSERT_EQ(ui.seen.size(), 8u);
+  EXPECT_EQ(ui.seen[6], 0);    // line 600
+  EXPECT_EQ(ui.seen[7], 500);  // line 700
+}
+
 TEST_F(NetVornAnalysis, KnownMembersGetTheirCurrentHandleUpdated) {
   MakeProcess();
   bool added = false;
   process->Members.AddMember(1024, "old", "", "", true, added);
-  Lines({"----+--------------------", "1024:taro", ""});
+  Lines({"----+--------------------", "1024:taro", "2048:hanako", "", "No.1 ｢a｣", "-\t",
+         "general(1/9) 99/07/30 12:00 renamed", "  1 lines 2048:hanako2 ", "body"});
   ASSERT_TRUE(Analyze());
-  ASSERT_EQ(process->Members.Count(), 1);
+  ASSERT_EQ(process->Members.Count(), 2);
   EXPECT_EQ(process->Members.GetCurrentHandle(0), "taro");
+  // The latest handle of a run wins.
+  EXPECT_EQ(Handle(2048), "hanako2");
   EXPECT_EQ(process->Members.GetTrueHandle(0), "old");
+  EXPECT_TRUE(process->MembersChanged);  // 2048 is new
+  ASSERT_TRUE(Analyze());                // everyone is known now
   EXPECT_FALSE(process->MembersChanged);
 }
 
