@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace vorn {
 
@@ -9,6 +10,65 @@ namespace {
 
 int CharLength(const unsigned char* text, const int pos, const int size) {
   return IsLeadByte(text[pos]) && pos + 1 < size ? 2 : 1;
+}
+
+// Whether `at` begins a character, given that `from` (<= at) does. Bytes in the lead-byte range
+// directly before `at` pair up as lead and trail from the last byte that cannot be a lead (or
+// from `from`), so `at` begins a character when there is an even number of them.
+bool IsCharStart(const unsigned char* text, const int from, const int at) {
+  int leads = 0;
+  for (int q = at - 1; q >= from && IsLeadByte(text[q]); --q)
+    ++leads;
+  return leads % 2 == 0;
+}
+
+// The first byte at or after `at` that may start a match, found without regard to character
+// boundaries: memchr when only one byte value qualifies, else eight independent table lookups
+// at a time.
+int NextStartByte(const TRE_DFA& dfa, const unsigned char* text, int at, const int size,
+                  const unsigned char separator) {
+  const int sole = dfa.SoleStartByte(separator);
+  if (sole >= 0) {
+    const void* hit = std::memchr(text + at, sole, size_t(size - at));
+    return hit ? int(static_cast<const unsigned char*>(hit) - text) : size;
+  }
+  const uint8_t* starts = dfa.StartBytes(separator);
+  while (at + 8 <= size) {
+    const unsigned char* p = text + at;
+    if (starts[p[0]] | starts[p[1]] | starts[p[2]] | starts[p[3]] | starts[p[4]] | starts[p[5]] |
+        starts[p[6]] | starts[p[7]]) {
+      break;
+    }
+    at += 8;
+  }
+  while (at < size && !starts[text[at]])
+    ++at;
+  return at;
+}
+
+// The first character start at or after `pos` (itself a character start) where a match may
+// start; `size` when there is none.
+int NextCandidate(const TRE_DFA& dfa, const unsigned char* text, int pos, const int size,
+                  const unsigned char separator) {
+  const bool startsEverywhere = dfa.Accepting(0);
+  while (pos < size) {
+    const int at = NextStartByte(dfa, text, pos, size, separator);
+    if (at >= size) return size;
+    // A byte after a lead byte is its trail, whatever its value (even a line feed).
+    if (!IsCharStart(text, pos, at)) {
+      pos = at + 1;
+      continue;
+    }
+    // A lead byte only says that some character beginning with it may start a match; in
+    // Japanese text that is nearly every character, so the whole code is looked at here.
+    if (IsLeadByte(text[at]) && at + 1 < size && !startsEverywhere &&
+        dfa.Step(0, RECharCode(text[at] << 8 | text[at + 1])) < 0) {
+      pos = at + 2;
+      continue;
+    }
+    return at;
+  }
+  return size;
 }
 
 }  // namespace
@@ -39,22 +99,14 @@ int TMatchCORE::Match(std::string_view text, int& position, int& length) const {
 TMatchCORE::Found TMatchCORE::MatchPlain(const TRE_DFA& dfa, const unsigned char* text,
                                          const int size) const {
   const unsigned char separator = SeparatorByte();
-  int pos = 0;
-  for (;;) {
-    // Positions where no match can start are passed over, a whole character at a time.
-    while (pos < size) {
-      const int skip = dfa.SkipLength(text[pos], separator);
-      if (skip == 0) break;
-      pos += skip;
-    }
+  for (int pos = 0;;) {
+    pos = NextCandidate(dfa, text, pos, size, separator);
     if (pos >= size) break;
-    const int end = dfa.Run(0, text, pos, size, separator);
-    if (end >= 0) return {pos, end};
+    if (const int end = dfa.Run(0, text, pos, size, separator); end >= 0) return {pos, end};
     pos += CharLength(text, pos, size);
   }
-  // The end of the text is a start position too (an empty text, "$").
-  const int end = dfa.Run(0, text, size, size, separator);
-  if (end >= 0) return {size, end};
+  // The end of the text is a start position too (an empty text, an empty pattern).
+  if (const int end = dfa.Run(0, text, size, size, separator); end >= 0) return {size, end};
   return {};
 }
 
@@ -72,13 +124,9 @@ TMatchCORE::Found TMatchCORE::MatchAnchored(const TRE_DFA& dfa, const unsigned c
                                             const int size) const {
   const unsigned char separator = SeparatorByte();
   if (const int end = LineStartRun(dfa, text, 0, size); end >= 0) return {0, end};
-  int pos = 0;
-  while (pos < size) {
-    const int skip = dfa.SkipLength(text[pos], separator);
-    if (skip != 0) {
-      pos += skip;
-      continue;
-    }
+  for (int pos = 0;;) {
+    pos = NextCandidate(dfa, text, pos, size, separator);
+    if (pos >= size) break;
     if (const int end = dfa.Run(0, text, pos, size, separator); end >= 0) return {pos, end};
     const bool lineFeed = text[pos] == '\n';
     pos += CharLength(text, pos, size);

@@ -58,7 +58,7 @@ TRE_DFA::TRE_DFA(const TRE_NFA& nfa, const int errorPosition)
     states_[done].transitions = std::move(transitions);  // `intern` may have moved states_
   }
   BuildTables(errorPosition);
-  BuildSkipTables();
+  BuildStartTables();
 }
 
 int TRE_DFA::FindTransition(const int state, const RECharCode code) const {
@@ -117,7 +117,7 @@ void TRE_DFA::BuildTables(const int errorPosition) {
   }
 }
 
-void TRE_DFA::BuildSkipTables() {
+void TRE_DFA::BuildStartTables() {
   // Whether a character beginning with byte b can leave the initial state.
   std::array<bool, 256> leaves{};
   for (uint32_t b = 0; b < 256; ++b) {
@@ -131,10 +131,12 @@ void TRE_DFA::BuildSkipTables() {
   const unsigned char separators[2] = {'\r', '\n'};
   for (size_t k = 0; k < 2; ++k) {
     for (uint32_t b = 0; b < 256; ++b) {
-      const bool tryHere = everywhere || leaves[b] || (b == separators[k] && lineEnd_[0]) ||
-                           (b == '\n' && usesLineStart_);
-      skip_[k][b] = tryHere ? 0 : (IsLeadByte(static_cast<unsigned char>(b)) ? 2 : 1);
+      startBytes_[k][b] = everywhere || leaves[b] || (b == separators[k] && lineEnd_[0]) ||
+                          (b == '\n' && usesLineStart_);
     }
+    const auto count = std::count(startBytes_[k].begin(), startBytes_[k].end(), 1);
+    const auto first = std::find(startBytes_[k].begin(), startBytes_[k].end(), 1);
+    soleStartByte_[k] = count == 1 ? int(first - startBytes_[k].begin()) : -1;
   }
 }
 

@@ -73,10 +73,15 @@ class TRE_DFA final {
     }
   }
 
-  // How far a search may skip at a byte where a match cannot start: 0 where one may start (or
-  // where the search has something else to try), else the length of the character.
-  uint8_t SkipLength(unsigned char b, unsigned char separator) const {
-    return skip_[separator == '\n' ? 1 : 0][b];
+  // 1 for each byte that may begin a character where a match starts (or where the search has
+  // something else to try: the separator for "$", a line feed for "^"), else 0.
+  const uint8_t* StartBytes(unsigned char separator) const {
+    return startBytes_[separator == '\n' ? 1 : 0].data();
+  }
+  // The one byte value where a match may start, when there is only one (a search can then jump
+  // to it with memchr); -1 otherwise.
+  int SoleStartByte(unsigned char separator) const {
+    return soleStartByte_[separator == '\n' ? 1 : 0];
   }
 
  private:
@@ -88,7 +93,7 @@ class TRE_DFA final {
     return (high & kRowFlag) ? rows_[(high & ~kRowFlag) + (code & 0xFF)] : high;
   }
   void BuildTables(int errorPosition);
-  void BuildSkipTables();
+  void BuildStartTables();
 
   std::vector<State> states_;
   bool usesLineStart_ = false;
@@ -105,7 +110,8 @@ class TRE_DFA final {
   std::vector<uint8_t> accepting_;
   std::vector<uint8_t> lineEnd_;
   std::vector<int32_t> lineStartTarget_;
-  std::array<std::array<uint8_t, 256>, 2> skip_{};  // for CR and for LF as the separator
+  std::array<std::array<uint8_t, 256>, 2> startBytes_{};  // for CR and for LF as separator
+  std::array<int, 2> soleStartByte_{-1, -1};
 };
 
 }  // namespace vorn

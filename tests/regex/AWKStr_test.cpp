@@ -135,6 +135,11 @@ TEST(AWKStrMatch, DoubleByteCharactersAreNeverSplit) {
   EXPECT_EQ(MatchOf("a.", "a\x82"), Hit(1, 2));
   EXPECT_EQ(MatchOf("a..", "a\x82"), Hit(0, 0));
   EXPECT_EQ(MatchOf("\\x82$", "a\x82"), Hit(2, 1));
+  // Whatever follows a lead byte is its second byte, even a line break: no line ends or starts
+  // there.
+  EXPECT_EQ(MatchOf("$", "a\x82\r"), Hit(4, 0));
+  EXPECT_EQ(MatchOf("^b", "a\x82\nb"), Hit(0, 0));
+  EXPECT_EQ(MatchOf("^b", "a\x82\n\nb"), Hit(5, 1));
 }
 
 TEST(AWKStrMatch, FuzzyCharactersMatchEveryForm) {
