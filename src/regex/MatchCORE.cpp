@@ -1,7 +1,9 @@
 #include "regex/MatchCORE.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace vorn {
@@ -22,42 +24,81 @@ bool IsCharStart(const unsigned char* text, const int from, const int at) {
   return leads % 2 == 0;
 }
 
-// The first byte at or after `at` that may start a match, found without regard to character
-// boundaries: memchr when only one byte value qualifies, else eight independent table lookups
-// at a time.
-int NextStartByte(const TRE_DFA& dfa, const unsigned char* text, int at, const int size,
-                  const unsigned char separator) {
-  const int sole = dfa.SoleStartByte(separator);
-  if (sole >= 0) {
-    const void* hit = std::memchr(text + at, sole, size_t(size - at));
-    return hit ? int(static_cast<const unsigned char*>(hit) - text) : size;
-  }
-  const uint8_t* starts = dfa.StartBytes(separator);
-  while (at + 8 <= size) {
-    const unsigned char* p = text + at;
-    if (starts[p[0]] | starts[p[1]] | starts[p[2]] | starts[p[3]] | starts[p[4]] | starts[p[5]] |
-        starts[p[6]] | starts[p[7]]) {
-      break;
+// Bit k of the result is bit `bit` of byte k of `bytes`.
+unsigned GatherBits(const uint64_t bytes, const int bit) {
+  return unsigned((((bytes >> bit) & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56);
+}
+
+// For eight bytes with lead-byte mask L, and whether the first of them is a trail byte: which of
+// them are trail bytes, and whether the byte after them is one.
+struct BlockTrails {
+  uint8_t trails;
+  uint8_t nextIsTrail;
+};
+const std::array<BlockTrails, 512>& TrailTable() {
+  static const std::array<BlockTrails, 512> table = [] {
+    std::array<BlockTrails, 512> t{};
+    for (unsigned index = 0; index < 512; ++index) {
+      const unsigned leads = index >> 1;
+      unsigned trail = index & 1;
+      unsigned trails = 0;
+      for (unsigned k = 0; k < 8; ++k) {
+        trails |= trail << k;
+        trail = trail ? 0 : (leads >> k) & 1;
+      }
+      t[index] = {uint8_t(trails), uint8_t(trail)};
     }
-    at += 8;
+    return t;
+  }();
+  return table;
+}
+
+// The first character start at or after `pos` (itself one) whose byte may start a match, or
+// `size`. Eight bytes at a time: their kinds are gathered into a lead mask and a may-start mask,
+// and the table says which of them are trail bytes, so no load waits on the one before.
+int NextMayStart(const uint8_t* kinds, const unsigned char* text, int at, const int size) {
+  const std::array<BlockTrails, 512>& trailTable = TrailTable();
+  unsigned trail = 0;  // whether the byte at `at` is a trail byte
+  for (; at + 8 <= size; at += 8) {
+    const unsigned char* p = text + at;
+    uint64_t k = 0;
+    for (int i = 0; i < 8; ++i)
+      k |= uint64_t{kinds[p[i]]} << (8 * i);
+    const BlockTrails& t = trailTable[GatherBits(k, 0) << 1 | trail];
+    if (const unsigned candidates = GatherBits(k, 1) & ~unsigned(t.trails)) {
+      return at + __builtin_ctz(candidates);
+    }
+    trail = t.nextIsTrail;
   }
-  while (at < size && !starts[text[at]])
-    ++at;
-  return at;
+  for (; at < size; ++at) {
+    const unsigned kind = kinds[text[at]];
+    if ((kind & TRE_DFA::ByteMayStart) && !trail) return at;
+    trail = trail ? 0 : kind & TRE_DFA::ByteIsLead;
+  }
+  return size;
 }
 
 // The first character start at or after `pos` (itself a character start) where a match may
 // start; `size` when there is none.
 int NextCandidate(const TRE_DFA& dfa, const unsigned char* text, int pos, const int size,
                   const unsigned char separator) {
+  const int sole = dfa.SoleStartByte(separator);
+  const uint8_t* kinds = dfa.ByteKinds(separator);
   const bool startsEverywhere = dfa.Accepting(0);
   while (pos < size) {
-    const int at = NextStartByte(dfa, text, pos, size, separator);
-    if (at >= size) return size;
-    // A byte after a lead byte is its trail, whatever its value (even a line feed).
-    if (!IsCharStart(text, pos, at)) {
-      pos = at + 1;
-      continue;
+    int at = pos;
+    if (sole >= 0) {
+      const void* hit = std::memchr(text + pos, sole, size_t(size - pos));
+      if (!hit) return size;
+      at = int(static_cast<const unsigned char*>(hit) - text);
+      // A byte after a lead byte is its trail, whatever its value (even a line feed).
+      if (!IsCharStart(text, pos, at)) {
+        pos = at + 1;
+        continue;
+      }
+    } else {
+      at = NextMayStart(kinds, text, pos, size);
+      if (at >= size) return size;
     }
     // A lead byte only says that some character beginning with it may start a match; in
     // Japanese text that is nearly every character, so the whole code is looked at here.

@@ -130,13 +130,18 @@ void TRE_DFA::BuildStartTables() {
   const bool everywhere = accepting_[0] != 0;
   const unsigned char separators[2] = {'\r', '\n'};
   for (size_t k = 0; k < 2; ++k) {
+    int starts = 0;
     for (uint32_t b = 0; b < 256; ++b) {
-      startBytes_[k][b] = everywhere || leaves[b] || (b == separators[k] && lineEnd_[0]) ||
-                          (b == '\n' && usesLineStart_);
+      const bool mayStart = everywhere || leaves[b] || (b == separators[k] && lineEnd_[0]) ||
+                            (b == '\n' && usesLineStart_);
+      byteKinds_[k][b] = uint8_t((mayStart ? ByteMayStart : 0) |
+                                 (IsLeadByte(static_cast<unsigned char>(b)) ? ByteIsLead : 0));
+      if (mayStart) {
+        ++starts;
+        soleStartByte_[k] = int(b);
+      }
     }
-    const auto count = std::count(startBytes_[k].begin(), startBytes_[k].end(), 1);
-    const auto first = std::find(startBytes_[k].begin(), startBytes_[k].end(), 1);
-    soleStartByte_[k] = count == 1 ? int(first - startBytes_[k].begin()) : -1;
+    if (starts != 1) soleStartByte_[k] = -1;
   }
 }
 

@@ -73,10 +73,13 @@ class TRE_DFA final {
     }
   }
 
-  // 1 for each byte that may begin a character where a match starts (or where the search has
-  // something else to try: the separator for "$", a line feed for "^"), else 0.
-  const uint8_t* StartBytes(unsigned char separator) const {
-    return startBytes_[separator == '\n' ? 1 : 0].data();
+  // Per byte: ByteIsLead (bit 0) for a lead byte, ByteMayStart (bit 1) where a character beginning
+  // with it may start a match (or where the search has something else to try: the separator for
+  // "$", a line feed for "^").
+  static constexpr uint8_t ByteIsLead = 1;
+  static constexpr uint8_t ByteMayStart = 2;
+  const uint8_t* ByteKinds(unsigned char separator) const {
+    return byteKinds_[separator == '\n' ? 1 : 0].data();
   }
   // The one byte value where a match may start, when there is only one (a search can then jump
   // to it with memchr); -1 otherwise.
@@ -110,7 +113,7 @@ class TRE_DFA final {
   std::vector<uint8_t> accepting_;
   std::vector<uint8_t> lineEnd_;
   std::vector<int32_t> lineStartTarget_;
-  std::array<std::array<uint8_t, 256>, 2> startBytes_{};  // for CR and for LF as separator
+  std::array<std::array<uint8_t, 256>, 2> byteKinds_{};  // for CR and for LF as separator
   std::array<int, 2> soleStartByte_{-1, -1};
 };
 
