@@ -220,10 +220,14 @@ class MedianReporter final : public benchmark::ConsoleReporter {
         // CPU milliseconds per pass over the whole log: the machine may be shared, and
         // every engine here runs on one thread.
         medians[run.run_name.function_name] = run.GetAdjustedCPUTime();
+        if (const auto found = run.counters.find("matching_lines"); found != run.counters.end()) {
+          matches[run.run_name.function_name] = int64_t(found->second.value);
+        }
       }
     }
   }
   std::map<std::string, double> medians;
+  std::map<std::string, int64_t> matches;  // lines with a match, to see the engines agree
 };
 
 }  // namespace
@@ -271,8 +275,8 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
 
   std::printf("\nmedian CPU ms per pass over %zu lines\n", log.lines.size());
-  std::printf("%-12s %10s %10s %10s %16s %12s\n", "pattern", "vorn", "std_regex", "re2",
-              "std_regex/vorn", "vorn/re2");
+  std::printf("%-12s %10s %10s %10s %16s %12s   %s\n", "pattern", "vorn", "std_regex", "re2",
+              "std_regex/vorn", "vorn/re2", "matching lines (vorn std_regex re2)");
   for (const Pattern& p : patterns) {
     const auto median = [&](const std::string& engine) {
       const auto found = reporter.medians.find(std::string(p.name) + "/" + engine);
@@ -291,8 +295,13 @@ int main(int argc, char** argv) {
       std::snprintf(re2Col, sizeof re2Col, "%.1f", re2);
       std::snprintf(re2Ratio, sizeof re2Ratio, "%.2fx", vorn / re2);
     }
-    std::printf("%-12s %10.1f %10s %10s %16s %12s\n", p.name, vorn, stdCol, re2Col, stdRatio,
-                re2Ratio);
+    const auto matched = [&](const std::string& engine) {
+      const auto found = reporter.matches.find(std::string(p.name) + "/" + engine);
+      return found == reporter.matches.end() ? std::string("-") : std::to_string(found->second);
+    };
+    std::printf("%-12s %10.1f %10s %10s %16s %12s   %s %s %s\n", p.name, vorn, stdCol, re2Col,
+                stdRatio, re2Ratio, matched("vorn").c_str(), matched("std_regex").c_str(),
+                matched("re2").c_str());
   }
   return 0;
 }

@@ -29,8 +29,9 @@ unsigned GatherBits(const uint64_t bytes, const int bit) {
   return unsigned((((bytes >> bit) & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56);
 }
 
-// For eight bytes with lead-byte mask L, and whether the first of them is a trail byte: which of
-// them are trail bytes, and whether the byte after them is one.
+// Indexed by the lead-byte mask of eight bytes, shifted left once, with bit 0 telling whether the
+// first of them is a trail byte: which of them are trail bytes, and whether the byte after them
+// is one.
 struct BlockTrails {
   uint8_t trails;
   uint8_t nextIsTrail;
@@ -53,9 +54,10 @@ const std::array<BlockTrails, 512>& TrailTable() {
   return table;
 }
 
-// The first character start at or after `pos` (itself one) whose byte may start a match, or
-// `size`. Eight bytes at a time: their kinds are gathered into a lead mask and a may-start mask,
-// and the table says which of them are trail bytes, so no load waits on the one before.
+// The first character start at or after `at` (itself a character start) whose byte may start a
+// match, or `size`. Eight bytes at a time: their kinds are gathered into a lead mask and a
+// may-start mask, and the table says which of them are trail bytes, so no load waits on the one
+// before.
 int NextMayStart(const uint8_t* kinds, const unsigned char* text, int at, const int size) {
   const std::array<BlockTrails, 512>& trailTable = TrailTable();
   unsigned trail = 0;  // whether the byte at `at` is a trail byte

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <compare>
 #include <map>
 #include <memory>
 #include <string_view>
