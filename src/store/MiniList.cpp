@@ -18,7 +18,19 @@ TMiniList::~TMiniList() {
   TMiniList::Clear();
 }
 
-bool TMiniList::AddItem(const void* record) {
+void TMiniList::SetNextSlot() {
+  const std::size_t block = static_cast<std::size_t>(count_ / itemsPerChunk_);
+  if (block >= blocks_.size()) {
+    next_ = nullptr;
+    room_ = 0;
+    return;
+  }
+  const int32_t slot = count_ % itemsPerChunk_;
+  next_ = blocks_[block] + static_cast<std::size_t>(slot) * static_cast<std::size_t>(itemSize_);
+  room_ = itemsPerChunk_ - slot;
+}
+
+bool TMiniList::AddItemToNewBlock(const void* record) {
   if (static_cast<int64_t>(blocks_.size()) * itemsPerChunk_ < int64_t{count_} + 1) {
     if (count_ == INT32_MAX) return false;
     char* block = static_cast<char*>(AllocateZeroedBlock(static_cast<size_t>(chunkBytes_)));
@@ -32,6 +44,7 @@ bool TMiniList::AddItem(const void* record) {
   }
   std::memcpy(ItemAt(count_), record, static_cast<size_t>(itemSize_));
   ++count_;
+  SetNextSlot();
   return true;
 }
 
@@ -65,6 +78,7 @@ void TMiniList::Clear() {
   blocks_.clear();
   blocks_.shrink_to_fit();
   count_ = 0;
+  SetNextSlot();
 }
 
 void TMiniList::Permute(std::vector<int32_t>& order) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace vorn {
@@ -20,7 +21,24 @@ class TMiniList {
 
   // Appends a byte copy of the record. False, with nothing changed, when a new block was needed
   // and could not be allocated.
-  bool AddItem(const void* record);
+  bool AddItem(const void* record) {
+    if (room_ == 0) return AddItemToNewBlock(record);
+    std::memcpy(next_, record, static_cast<std::size_t>(itemSize_));
+    next_ += itemSize_;
+    --room_;
+    ++count_;
+    return true;
+  }
+  // The same for a record type whose size is the item size, copied without a library call.
+  template <class Record>
+  bool AddRecord(const Record& record) {
+    if (room_ == 0 || itemSize_ != static_cast<int32_t>(sizeof(Record))) return AddItem(&record);
+    std::memcpy(next_, &record, sizeof(Record));
+    next_ += sizeof(Record);
+    --room_;
+    ++count_;
+    return true;
+  }
   // The record's address, or nullptr outside 0 .. Count-1. Valid until Clear.
   void* GetItem(int32_t index);
   const void* GetItem(int32_t index) const;
@@ -39,7 +57,10 @@ class TMiniList {
  protected:
   // Forgets every record but keeps the blocks for the records added next: for lists that are
   // rebuilt from scratch again and again.
-  void Truncate() { count_ = 0; }
+  void Truncate() {
+    count_ = 0;
+    SetNextSlot();
+  }
 
   // Rearranges the records so that position k afterwards holds the record that was at
   // order[k]; order must be a permutation of 0 .. Count-1. Every record moves at most once.
@@ -52,7 +73,13 @@ class TMiniList {
   }
 
  private:
+  bool AddItemToNewBlock(const void* record);
+  // Points next_ and room_ at the slot of record number count_.
+  void SetNextSlot();
+
   std::vector<char*> blocks_;
+  char* next_ = nullptr;  // where the next record goes, while room_ > 0
+  int32_t room_ = 0;      // free slots from next_ to the end of its block
   int32_t itemSize_;
   int32_t chunkBytes_;
   int32_t itemsPerChunk_;
