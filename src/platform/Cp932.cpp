@@ -44,7 +44,8 @@ std::string Cp932ToUtf8(std::string_view cp932) {
   std::string out;
   if (!conv) {
     // Without ICU data there is nothing sensible to decode to: keep ASCII, mark the rest.
-    for (unsigned char ch : cp932) out += ch < 0x80 ? std::string(1, char(ch)) : "\xEF\xBF\xBD";
+    for (unsigned char ch : cp932)
+      out += ch < 0x80 ? std::string(1, char(ch)) : "\xEF\xBF\xBD";
     return out;
   }
   ucnv_reset(conv);
@@ -129,7 +130,8 @@ std::string Utf8ToCp932(std::string_view utf8) {
   UConverter* conv = Cp932Converter();
   if (!conv) {
     std::string out;
-    for (UChar u : utf16) out += u < 0x80 ? char(u) : '?';
+    for (UChar u : utf16)
+      out += u < 0x80 ? char(u) : '?';
     return out;
   }
   ucnv_reset(conv);
@@ -142,8 +144,12 @@ std::string Utf8ToCp932(std::string_view utf8) {
   return out;
 }
 
-std::string NativePath(std::string_view cp932Path) { return Cp932ToUtf8(cp932Path); }
+std::string NativePath(std::string_view cp932Path) {
+  return Cp932ToUtf8(cp932Path);
+}
 
-std::string FromNativePath(std::string_view nativePath) { return Utf8ToCp932(nativePath); }
+std::string FromNativePath(std::string_view nativePath) {
+  return Utf8ToCp932(nativePath);
+}
 
 }  // namespace vorn

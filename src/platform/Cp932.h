@@ -19,7 +19,9 @@ std::string Utf8ToCp932(std::string_view utf8);
 // The core's Japanese literals are written in UTF-8 in the source; this turns one into the
 // CP932 bytes the core compares and writes. Keep the result (a static const) where the same
 // literal is used on a hot path.
-inline std::string Cp932(std::string_view utf8Literal) { return Utf8ToCp932(utf8Literal); }
+inline std::string Cp932(std::string_view utf8Literal) {
+  return Utf8ToCp932(utf8Literal);
+}
 
 // File names: the core keeps them in CP932 like every other text (they come from ini files and
 // are shown to the user); the file system on this platform names files in UTF-8.

@@ -12,23 +12,20 @@
 namespace vorn {
 namespace {
 
+// Where the name part begins: after the last '/' or '\' that is not the second byte of a
+// double-byte character (paths from Windows-era settings use '\', and many CP932 characters end
+// in 0x5C).
 size_t NameStart(const std::string& path) {
-  size_t slash = path.find_last_of("/\\");
-  // A backslash may be the second byte of a double-byte character: only a '/' is certain on
-  // this platform, and a '\' counts only when the bytes before it do not make it a trail byte.
-  size_t fwd = path.rfind('/');
-  if (slash != std::string::npos && path[slash] == '\\') {
-    bool trail = false;
-    for (size_t i = 0; i < slash; ++i) {
-      unsigned char b = path[i];
-      if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
-        if (i + 1 == slash) trail = true;
-        ++i;
-      }
+  size_t start = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    unsigned char b = path[i];
+    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
+      ++i;
+    } else if (b == '/' || b == '\\') {
+      start = i + 1;
     }
-    if (trail) slash = fwd;
   }
-  return slash == std::string::npos ? 0 : slash + 1;
+  return start;
 }
 
 bool StatPath(const std::string& path, struct stat& st) {
@@ -124,8 +121,12 @@ bool DeleteFileAt(const std::string& path) {
   return errno == ENOENT;
 }
 
-std::string ExtractFileName(const std::string& path) { return path.substr(NameStart(path)); }
+std::string ExtractFileName(const std::string& path) {
+  return path.substr(NameStart(path));
+}
 
-std::string ExtractFilePath(const std::string& path) { return path.substr(0, NameStart(path)); }
+std::string ExtractFilePath(const std::string& path) {
+  return path.substr(0, NameStart(path));
+}
 
 }  // namespace vorn

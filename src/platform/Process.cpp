@@ -14,15 +14,19 @@ extern char** environ;
 namespace vorn {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 pid_t Spawn(const std::string& commandLine) {
   if (commandLine.size() > kMaxCommandLine) return -1;
   std::vector<std::string> args = SplitCommandLine(commandLine);
   if (args.empty() || args[0].empty()) return -1;
-  for (auto& a : args) a = NativePath(a);
+  for (auto& a : args)
+    a = NativePath(a);
   std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
+  for (auto& a : args)
+    argv.push_back(a.data());
   argv.push_back(nullptr);
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
@@ -49,7 +53,8 @@ void ReapInBackground(pid_t pid) {
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   std::vector<std::string> args;
   size_t i = 0, n = commandLine.size();
-  while (i < n && IsBlank(commandLine[i])) ++i;
+  while (i < n && IsBlank(commandLine[i]))
+    ++i;
   if (i >= n) return args;
   // The program name: quotes group, nothing escapes.
   std::string program;
@@ -66,7 +71,8 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   }
   args.push_back(program);
   for (;;) {
-    while (i < n && IsBlank(commandLine[i])) ++i;
+    while (i < n && IsBlank(commandLine[i]))
+      ++i;
     if (i >= n) break;
     std::string arg;
     quoted = false;

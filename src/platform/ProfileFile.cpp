@@ -21,8 +21,10 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 
 std::string Trim(const std::string& s) {
   size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  while (b < e && (s[b] == ' ' || s[b] == '\t'))
+    ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
+    --e;
   return s.substr(b, e - b);
 }
 
@@ -67,8 +69,8 @@ void ProfileFile::Load() const {
   int64_t stamp = -1, size = -1;
   bool exists = FileStamp(path_, stamp, size);
   // While a batch holds unsaved changes the memory copy is the truth.
-  if (loaded_ && (dirty_ || (exists && stamp == stamp_ && size == size_) ||
-                  (!exists && stamp_ == -1)))
+  if (loaded_ &&
+      (dirty_ || (exists && stamp == stamp_ && size == size_) || (!exists && stamp_ == -1)))
     return;
   preamble_.clear();
   sections_.clear();
@@ -135,7 +137,8 @@ bool ProfileFile::SectionExists(const std::string& section) const {
 
 std::vector<std::string> ProfileFile::ReadSection(const std::string& section) const {
   std::vector<std::string> keys;
-  for (auto& kv : ReadSectionValues(section)) keys.push_back(kv.first);
+  for (auto& kv : ReadSectionValues(section))
+    keys.push_back(kv.first);
   return keys;
 }
 
@@ -148,7 +151,8 @@ std::vector<std::pair<std::string, std::string>> ProfileFile::ReadSectionValues(
   for (const auto& line : s->lines) {
     if (!SplitKey(line, k, v)) continue;
     bool seen = false;
-    for (auto& o : out) seen = seen || EqualNoCase(o.first, k);
+    for (auto& o : out)
+      seen = seen || EqualNoCase(o.first, k);
     if (!seen) out.emplace_back(k, ProfileValue(v));
   }
   return out;
@@ -157,7 +161,8 @@ std::vector<std::pair<std::string, std::string>> ProfileFile::ReadSectionValues(
 std::vector<std::string> ProfileFile::ReadSectionNames() const {
   Load();
   std::vector<std::string> names;
-  for (auto& s : sections_) names.push_back(s.name);
+  for (auto& s : sections_)
+    names.push_back(s.name);
   return names;
 }
 
@@ -184,7 +189,8 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
   if (!replaced) {
     // New keys go after the last key of the section, before trailing blank lines.
     size_t at = s->lines.size();
-    while (at > 0 && Trim(s->lines[at - 1]).empty()) --at;
+    while (at > 0 && Trim(s->lines[at - 1]).empty())
+      --at;
     s->lines.insert(s->lines.begin() + long(at), key + "=" + value);
   }
   dirty_ = true;
@@ -235,10 +241,12 @@ bool ProfileFile::EndBatch() {
 bool ProfileFile::Flush() {
   if (batchDepth_ > 0 || !dirty_) return true;
   std::string data;
-  for (const auto& l : preamble_) data += l + "\r\n";
+  for (const auto& l : preamble_)
+    data += l + "\r\n";
   for (const auto& s : sections_) {
     data += "[" + s.name + "]\r\n";
-    for (const auto& l : s.lines) data += l + "\r\n";
+    for (const auto& l : s.lines)
+      data += l + "\r\n";
   }
   if (!WriteFileAtomic(path_, data)) {
     // Keep the changes in memory; a later write may succeed. Reading from memory stays

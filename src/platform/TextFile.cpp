@@ -39,7 +39,9 @@ bool WriteAll(int fd, std::string_view data) {
 
 }  // namespace
 
-ClassicTextReader::~ClassicTextReader() { Close(); }
+ClassicTextReader::~ClassicTextReader() {
+  Close();
+}
 
 bool ClassicTextReader::Open(const std::string& path) {
   Close();
@@ -138,7 +140,8 @@ bool ReadClassicTextFile(const std::string& path, std::vector<std::string>& line
   ClassicTextReader reader;
   if (!reader.Open(path)) return false;
   std::string_view line;
-  while (reader.ReadLine(line)) lines.emplace_back(line);
+  while (reader.ReadLine(line))
+    lines.emplace_back(line);
   return !reader.Failed();
 }
 
@@ -171,7 +174,8 @@ bool WriteFileAtomic(const std::string& path, std::string_view data) {
 
 bool WriteTextLinesAtomic(const std::string& path, const std::vector<std::string>& lines) {
   CrLfTextBuilder builder;
-  for (const auto& l : lines) builder.Line(l);
+  for (const auto& l : lines)
+    builder.Line(l);
   return builder.WriteAtomic(path);
 }
 
@@ -181,7 +185,8 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
   if (!f) return false;
   char buf[65536];
   size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+    data.append(buf, n);
   bool ok = !std::ferror(f);
   std::fclose(f);
   return ok;

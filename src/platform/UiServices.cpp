@@ -18,7 +18,9 @@ UiServices* currentServices = &silentServices;
 
 }  // namespace
 
-UiServices& Ui() { return *currentServices; }
+UiServices& Ui() {
+  return *currentServices;
+}
 
 UiServices* SetUiServices(UiServices* services) {
   UiServices* previous = currentServices == &silentServices ? nullptr : currentServices;

@@ -23,7 +23,10 @@ TEST(Cp932, MalformedInputShowsReplacementAndKeepsFollowingText) {
   // A lone trailing lead byte at the end.
   EXPECT_EQ(Cp932ToUtf8(std::string("ab\x82")), "ab\xEF\xBF\xBD");
   // A lead byte followed by a byte that cannot be its trail: the ASCII after it survives.
-  std::string out = Cp932ToUtf8(std::string("\x82" "A" "xyz"));
+  std::string out =
+      Cp932ToUtf8(std::string("\x82"
+                              "A"
+                              "xyz"));
   EXPECT_NE(out.find("xyz"), std::string::npos);
   EXPECT_NE(out.find("\xEF\xBF\xBD"), std::string::npos);
   // Embedded NUL bytes are text too.
@@ -33,7 +36,9 @@ TEST(Cp932, MalformedInputShowsReplacementAndKeepsFollowingText) {
 TEST(Cp932, UnmappableAndMalformedUtf8BecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToCp932("a😀b"), "a?b");
   EXPECT_EQ(Utf8ToCp932(std::string("a\xE3\x81")), "a?");
-  EXPECT_EQ(Utf8ToCp932(std::string("\xFF" "z")), "?z");
+  EXPECT_EQ(Utf8ToCp932(std::string("\xFF"
+                                    "z")),
+            "?z");
 }
 
 }  // namespace

@@ -68,6 +68,9 @@ TEST(FileQuery, NamesAndFoldersRespectDoubleByteCharacters) {
   EXPECT_EQ(ExtractFileName(name), name);
   EXPECT_EQ(ExtractFilePath("/a/b/" + name), "/a/b/");
   EXPECT_EQ(ExtractFileName("C:\\LOG\\NET.LOG"), "NET.LOG");
+  // 表 ends in 0x5C: the separator before it still counts, its own second byte does not.
+  EXPECT_EQ(ExtractFileName(J("C:\\ログ\\表.LOG")), J("表.LOG"));
+  EXPECT_EQ(ExtractFilePath(J("C:\\ログ\\表.LOG")), J("C:\\ログ\\"));
   EXPECT_EQ(ShortFileNameUpper("/x/vorntemp1.txt"), "VORNTEMP1.TXT");
   EXPECT_EQ(ShortFileNameUpper(J("/x/あa.txt")), J("あA.TXT"));
 }

@@ -21,7 +21,7 @@ TEST(SplitCommandLine, WindowsQuotingAndBackslashRules) {
             (Args{"C:\\Program Files\\ed.exe", "a b", "c"}));
   // The program name takes backslashes literally, even before a quote.
   EXPECT_EQ(SplitCommandLine("\"a\\\\\" x"), (Args{"a\\\\", "x"}));
-  EXPECT_EQ(SplitCommandLine("p a\\\\\\\"b"), (Args{"p", "a\\\"b"}));  // 3 backslashes + quote
+  EXPECT_EQ(SplitCommandLine("p a\\\\\\\"b"), (Args{"p", "a\\\"b"}));     // 3 backslashes + quote
   EXPECT_EQ(SplitCommandLine("p \"a\\\\\" b"), (Args{"p", "a\\", "b"}));  // 2 + quote
   EXPECT_EQ(SplitCommandLine("p a\\b\\\\c"), (Args{"p", "a\\b\\\\c"}));
   EXPECT_EQ(SplitCommandLine("p \"say \"\"hi\"\"\""), (Args{"p", "say \"hi\""}));

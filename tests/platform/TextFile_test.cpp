@@ -1,11 +1,11 @@
 #include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
-#include <csignal>
-#include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
+#include <filesystem>
 
 #include "support/TestSupport.h"
 
@@ -34,9 +34,13 @@ TEST(ClassicTextReader, LineEndsFollowTheClassicConvention) {
 TEST(ClassicTextReader, CtrlZEndsTheFile) {
   TempDir dir;
   std::string f = dir.File("z.log");
-  WriteBytes(f, "a\r\nb\x1A" "c\r\nd\r\n");
+  WriteBytes(f,
+             "a\r\nb\x1A"
+             "c\r\nd\r\n");
   EXPECT_EQ(ReadLines(f), (std::vector<std::string>{"a", "b"}));
-  WriteBytes(f, "a\r\n\x1A" "hidden");
+  WriteBytes(f,
+             "a\r\n\x1A"
+             "hidden");
   EXPECT_EQ(ReadLines(f), (std::vector<std::string>{"a"}));
 }
 

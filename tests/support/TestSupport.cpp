@@ -24,7 +24,9 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::string TempDir::File(std::string_view name) const { return path_ + "/" + std::string(name); }
+std::string TempDir::File(std::string_view name) const {
+  return path_ + "/" + std::string(name);
+}
 
 void WriteBytes(const std::string& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -37,6 +39,8 @@ std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string SourceDir() { return VORN_SOURCE_DIR; }
+std::string SourceDir() {
+  return VORN_SOURCE_DIR;
+}
 
 }  // namespace vorn::test

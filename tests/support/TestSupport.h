@@ -30,7 +30,9 @@ void WriteBytes(const std::string& path, std::string_view bytes);
 std::string ReadBytes(const std::string& path);
 
 // CP932 bytes of a UTF-8 literal, for readable test data.
-inline std::string J(std::string_view utf8) { return Utf8ToCp932(utf8); }
+inline std::string J(std::string_view utf8) {
+  return Utf8ToCp932(utf8);
+}
 
 // The source tree (for samples/ and expected files).
 std::string SourceDir();
