@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -65,6 +66,18 @@ class TMiniList {
   // Rearranges the records so that position k afterwards holds the record that was at
   // order[k]; order must be a permutation of 0 .. Count-1. Every record moves at most once.
   void Permute(std::vector<int32_t>& order);
+
+  // Orders the records by a comparison of two record addresses; records that compare equal
+  // keep their order.
+  template <class Less>
+  void SortRecords(Less less) {
+    std::vector<int32_t> order(static_cast<std::size_t>(count_));
+    for (int32_t i = 0; i < count_; ++i)
+      order[static_cast<std::size_t>(i)] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int32_t a, int32_t b) { return less(ItemAt(a), ItemAt(b)); });
+    Permute(order);
+  }
 
   // Unchecked access for loops that already know the index is inside the list.
   char* ItemAt(int32_t index) const {
