@@ -107,13 +107,10 @@ class TArticleList final : public TMiniList {
 
  private:
   void FreeAttachments();
+  friend class ArticleSorter;
+
   void ReportOutOfMemory();
-  bool AppendEntry(const ArticleRecord& record);
-  void Rebase();
-  bool OrderByTimeAndKey();
-  void MarkMaintained();
-  void BuildTreeOrder();
-  bool BuildNormalOrder();
+  bool AppendEntry(const ArticleRecord& record) { return AddItem(&record); }
   const TIndexList& OrderList(int32_t order) const {
     return order == ArticleSortTree ? TreeList : NormalList;
   }
