@@ -88,7 +88,10 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     if (!ParentTitle.empty()) r.ParentTitle.Assign(ParentTitle);
     r.FirstLine = FirstLine;
     r.BodyOffset = BodyOffset;
-    if (!IsReplyKind(Kind)) r.Level = 0;
+    if (Kind == ArticleKindRoot || Kind == ArticleKindBinaryRoot || Kind == ArticleKindMail ||
+        Kind == ArticleKindBinaryMail) {
+      r.Level = 0;  // replies keep their place in the tree until it is built again
+    }
     if (Text) {
       delete r.Text;
       r.Text = Text.release();
