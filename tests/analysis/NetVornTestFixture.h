@@ -137,20 +137,25 @@ class NetVornFixture : public ::testing::Test {
 
   // A second analyser over the same settings and log, as the next start of the program makes
   // it, with the board attributes the board list file would give it.
-  std::unique_ptr<TNetVorn> NextStart() {
+  std::unique_ptr<TNetVorn> NextStart(int32_t netNo = 0) {
     auto next = std::make_unique<TNetVorn>(dir.File("netvorn.ini"), dir.File("vorndef.ini"));
-    next->ClearData();
-    TLogList messages{32768, 1024};
-    EXPECT_TRUE(next->AnalyzeLog(0, log, messages, 0));
-    next->SortData();
-    for (int32_t b = 0; b < process->Boards.Count(); ++b) {
-      const int32_t index = next->Boards.FindBoardNo(process->Boards.GetBoardNo(b));
-      if (index >= 0)
-        next->Boards.SetBoardAttr(index, process->Boards.IsArticleBoard(b),
-                                  process->Boards.GetBoardType(b), process->Boards.GetBoardAttr(b));
-    }
-    UseBinaryHeadings(*next);
+    LoadAgain(*next, netNo);
     return next;
+  }
+  // The same for an analyser that is loaded again, as opening logs anew does.
+  void LoadAgain(TNetVorn& next, int32_t netNo) {
+    next.ClearData();
+    next.WriteArticleNo = 0;
+    TLogList messages{32768, 1024};
+    EXPECT_TRUE(next.AnalyzeLog(netNo, log, messages, 0));
+    next.SortData();
+    for (int32_t b = 0; b < process->Boards.Count(); ++b) {
+      const int32_t index = next.Boards.FindBoardNo(process->Boards.GetBoardNo(b));
+      if (index >= 0)
+        next.Boards.SetBoardAttr(index, process->Boards.IsArticleBoard(b),
+                                 process->Boards.GetBoardType(b), process->Boards.GetBoardAttr(b));
+    }
+    UseBinaryHeadings(next);
   }
 
   TempDir dir;
