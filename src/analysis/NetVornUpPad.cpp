@@ -55,6 +55,15 @@ std::string_view TitleLine(const ArticleRecord& r) {
   return r.Title.View();
 }
 
+// The key for the next write of a board. A log entry without a time (a batch placeholder) is
+// found under the same raw key and time as the write numbered like its article, so such a
+// number is passed over: the write would otherwise replace the placeholder.
+int32_t NextWriteKey(TNetVorn& process, TArticleList& articles) {
+  while (articles.FindArticle(process.WriteArticleNo, 0) >= 0)
+    ++process.WriteArticleNo;
+  return process.WriteArticleNo;
+}
+
 void SortBoards(TNetVorn& process, const std::set<int32_t>& boards) {
   for (const int32_t b : boards) {
     if (TArticleList* articles = process.Boards.GetArticles(b)) articles->SortArticles();
@@ -329,8 +338,8 @@ class UpReader {
         kind = ArticleKindRess;
         parent = selectedKey_;
       }
-      articles->AddArticle(kind, 1, p_.WriteArticleNo, -1, 0, parent, -1, -1, -1, {}, {}, title_,
-                           {}, -1, 1, std::move(text), std::move(mailTo));
+      articles->AddArticle(kind, 1, NextWriteKey(p_, *articles), -1, 0, parent, -1, -1, -1, {}, {},
+                           title_, {}, -1, 1, std::move(text), std::move(mailTo));
       touched_.insert(board_);
       ++p_.WriteArticleNo;
     }
@@ -497,8 +506,8 @@ void ReadNetVornPadLines(TNetVorn& process, const std::vector<std::string>& line
     text->push_back(process.WriteFileHeader + lines[fields + 1]);
     for (size_t l = fields + 3; l < end; ++l)
       text->push_back(lines[l]);
-    articles->AddArticle(kind, 1, process.WriteArticleNo, -1, 0, parent, -1, -1, -1, {}, {},
-                         lines[fields + 2], {}, -1, 1, std::move(text), std::move(mailTo));
+    articles->AddArticle(kind, 1, NextWriteKey(process, *articles), -1, 0, parent, -1, -1, -1, {},
+                         {}, lines[fields + 2], {}, -1, 1, std::move(text), std::move(mailTo));
     touched.insert(board);
     ++process.WriteArticleNo;
   }

@@ -24,10 +24,11 @@ std::vector<std::string> NetVornUpLines(const TNetVorn& process);
 // the BBS entry asks for the command.
 std::vector<std::string> NetVornPadLines(const TNetVorn& process);
 
-// Adds the writes of UP file lines back to the boards as pending writes (keys from the
-// process's WriteArticleNo, which grows by one per write) and restores the batch marks. A batch
-// mark on an article missing from the log gets a placeholder binary root of its own. The
-// boards that changed are sorted afterwards.
+// Adds the writes of UP file lines back to the boards as pending writes and restores the batch
+// marks. A batch mark on an article missing from the log gets a placeholder binary root of its
+// own. Writes and placeholders take their keys from the process's WriteArticleNo, which grows by
+// one for each (a number a placeholder's article answers to is passed over). The boards that
+// changed are sorted afterwards.
 void ReadNetVornUpLines(TNetVorn& process, const std::vector<std::string>& lines);
 
 // The same for the binary writes of PAD file lines. Reading stops at a record that is cut off

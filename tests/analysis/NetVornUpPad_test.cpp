@@ -219,6 +219,27 @@ TEST_F(NetVornUpPad, RepliesAndBatchMarksForArticlesTheLogLacks) {
                                             "500", "Pto 500", "y", ".", "", "Q"}));
 }
 
+// A placeholder without a time answers to the raw key and time of the write numbered like its
+// article; that number is passed over.
+TEST_F(NetVornUpPad, AWriteNeverReplacesABatchPlaceholder) {
+  MakeProcess();
+  BoardTitle(12);
+  LogArticle(100, true);
+  Load();
+  SetBoardType(12, 2);
+  test::WriteBytes(up, CrLfLines({"\\12", "3", "S", "Wa", ".", ""}));
+  ASSERT_TRUE(process->ReadUpFile(up));
+  test::WriteBytes(pad,
+                   CrLfLines({"*UM", "12", "f", "F", "b", ".", "*UM", "12", "g", "G", "c", "."}));
+  ASSERT_TRUE(process->ReadPadFile(pad));
+  EXPECT_EQ(test::BatchMarks(*process), (std::set<std::pair<int32_t, int64_t>>{{12, 3}}));
+  std::vector<std::string> titles;
+  for (const WriteView& w : test::PendingWrites(*process))
+    titles.push_back(w.title);
+  EXPECT_EQ(titles, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(process->WriteArticleNo, 5);
+}
+
 TEST_F(NetVornUpPad, MalformedUpLinesAreSkipped) {
   MakeProcess();
   BoardTitle(12);
