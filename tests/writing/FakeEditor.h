@@ -19,6 +19,7 @@ namespace vorn::test {
 //             system whose time grain hides quick saves
 //   waitfor   waits until the file <data>.go exists, then replaces with the data
 //   keepopen  replaces with the data, then stays open until the file <data>.go exists
+// The waiting ones also end when their data file is gone, so none outlives its test.
 class FakeEditor {
  public:
   explicit FakeEditor(const TempDir& dir) : dir_(dir), script_(dir.File("fake-editor.sh")) {
@@ -34,8 +35,10 @@ case $action in
   touch) sleep 0.01; touch "$file" ;;
   sametime) cp -p "$file" "$file.stamp"; cat "$data" > "$file"; touch -r "$file.stamp" "$file";
             rm -f "$file.stamp" ;;
-  waitfor) while [ ! -e "$data.go" ]; do sleep 0.02; done; cat "$data" > "$file" ;;
-  keepopen) cat "$data" > "$file"; while [ ! -e "$data.go" ]; do sleep 0.02; done ;;
+  waitfor) while [ ! -e "$data.go" ] && [ -e "$data" ]; do sleep 0.02; done;
+           cat "$data" > "$file" ;;
+  keepopen) cat "$data" > "$file";
+            while [ ! -e "$data.go" ] && [ -e "$data" ]; do sleep 0.02; done ;;
   *) exit 3 ;;
 esac
 )");
