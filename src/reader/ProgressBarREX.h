@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QProgressBar>
+
+namespace vorn {
+
+// The progress bar shown inside the status bar: a bar colour of its own, a smooth or a
+// segmented bar, horizontal or vertical, and a step to advance by.
+class TProgressBarREX final : public QProgressBar {
+  Q_OBJECT
+ public:
+  explicit TProgressBarREX(QWidget* parent = nullptr);
+
+  bool Smooth() const { return smooth_; }
+  void SetSmooth(bool smooth);
+  bool Vertical() const { return orientation() == Qt::Vertical; }
+  void SetVertical(bool vertical);
+  // Colours as settings hold them (0x00BBGGRR or a system colour).
+  int32_t Color() const { return color_; }
+  void SetColor(int32_t color);
+  int32_t BarColor() const { return barColor_; }
+  void SetBarColor(int32_t color);
+  // The background follows the parent's colour.
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool on);
+
+  int Step() const { return step_; }
+  void SetStep(int step) { step_ = step; }
+  // Advances by the step, wrapping to the minimum past the maximum.
+  void StepIt();
+
+ private:
+  void ApplyLook();
+
+  bool smooth_ = false;
+  bool parentColor_ = false;
+  int32_t color_;
+  int32_t barColor_;
+  int step_ = 10;
+};
+
+}  // namespace vorn
