@@ -1,0 +1,277 @@
+#include "analysis/LogList.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "platform/Cp932.h"
+#include "platform/UiServices.h"
+#include "store/BlockMemory.h"
+
+namespace vorn {
+namespace {
+
+// The window is kept alive this often while a file is read.
+constexpr int32_t kPumpLines = 1000;
+// Ctrl-Z: nothing after it belongs to the file.
+constexpr char kEndOfFile = 0x1A;
+constexpr uint64_t kReadBytes = 128 * 1024;
+
+}  // namespace
+
+TLogList::TLogList(int32_t BlockSize, int32_t IndexChunk)
+    : index_(static_cast<int32_t>(sizeof(LineRef)) * (IndexChunk < 1 ? 1 : IndexChunk),
+             static_cast<int32_t>(sizeof(LineRef))),
+      blockSize_(BlockSize < 2 ? 2 : BlockSize) {}
+
+TLogList::~TLogList() {
+  Clear();
+}
+
+void TLogList::Clear() {
+  for (const Block& b : blocks_)
+    FreeBlock(b.data);
+  blocks_.clear();
+  blocks_.shrink_to_fit();
+  index_.Clear();
+  fillBlock_ = -1;
+  fill_ = 0;
+}
+
+bool TLogList::Shortage() {
+  if (!ReportedShortage) {
+    ReportedShortage = true;
+    static const std::string message =
+        Cp932("ログ読込み中にメモリ不足が発生しました\rログ読込みを中断します");
+    Ui().Warning(message);
+  }
+  return false;
+}
+
+bool TLogList::NewBlock(uint64_t size) {
+  if (blocks_.size() >= UINT32_MAX) return false;
+  char* data = static_cast<char*>(AllocateZeroedBlock(size));
+  if (!data) return false;
+  try {
+    blocks_.push_back({data, size});
+  } catch (const std::bad_alloc&) {
+    FreeBlock(data);
+    return false;
+  }
+  return true;
+}
+
+bool TLogList::AddLine(std::string_view Text) {
+  const uint64_t length = Text.size();
+  if (length >= UINT32_MAX || Count() == INT32_MAX) return Shortage();
+  LineRef ref;
+  ref.length = static_cast<uint32_t>(length);
+  const bool ownBlock = length + 1 > static_cast<uint64_t>(blockSize_);
+  if (ownBlock) {
+    // Longer than a block: the line gets a block of its own, and ordinary lines go on filling
+    // the current block.
+    if (!NewBlock(length + 1)) return Shortage();
+    ref.block = static_cast<uint32_t>(blocks_.size() - 1);
+    ref.offset = 0;
+  } else {
+    if (fillBlock_ < 0 || fill_ + length + 1 > static_cast<uint64_t>(blockSize_)) {
+      if (!NewBlock(static_cast<uint64_t>(blockSize_))) return Shortage();
+      fillBlock_ = static_cast<int32_t>(blocks_.size() - 1);
+      fill_ = 0;
+    }
+    ref.block = static_cast<uint32_t>(fillBlock_);
+    ref.offset = static_cast<uint32_t>(fill_);
+  }
+  char* at = blocks_[ref.block].data + ref.offset;
+  if (length) std::memcpy(at, Text.data(), length);
+  at[length] = '\0';
+  if (!index_.AddRecord(ref)) {
+    if (ownBlock) {
+      FreeBlock(blocks_.back().data);
+      blocks_.pop_back();
+    }
+    return Shortage();
+  }
+  if (!ownBlock) fill_ += length + 1;
+  return true;
+}
+
+void TLogList::GetLine(int32_t Index, std::string& Text) const {
+  Text.assign(LineView(Index));
+}
+
+std::string TLogList::GetLine(int32_t Index) const {
+  return std::string(LineView(Index));
+}
+
+const char* TLogList::LinePtr(int32_t Index) const {
+  const LineRef* ref = Ref(Index);
+  if (!ref) return nullptr;
+  return blocks_[ref->block].data + ref->offset;
+}
+
+std::string_view TLogList::LineView(int32_t Index) const {
+  const LineRef* ref = Ref(Index);
+  if (!ref) return {};
+  return std::string_view(blocks_[ref->block].data + ref->offset, ref->length);
+}
+
+int32_t TLogList::LoadFromFile(const std::string& FileName) {
+  std::FILE* file = std::fopen(NativePath(FileName).c_str(), "rb");
+  if (!file) return LoadOpenFailed;
+  struct stat info;
+  if (::fstat(::fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+    std::fclose(file);
+    return LoadOpenFailed;
+  }
+  // The blocks are the only buffer: the file is read straight into them.
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  const int32_t result = ReadLines(file);
+  std::fclose(file);
+  return result;
+}
+
+bool TLogList::IndexLine(uint32_t block, uint64_t offset, uint64_t length) {
+  LineRef ref{block, static_cast<uint32_t>(offset), static_cast<uint32_t>(length)};
+  if (Count() == INT32_MAX || !index_.AddRecord(ref)) return Shortage();
+  if (Count() % kPumpLines == 0) Ui().ProcessMessages();
+  return true;
+}
+
+// Reads the file straight into the block being filled and cuts the lines out where they lie:
+// each line end (CR, and an LF right after it) becomes the line's closing zero byte. A line
+// that runs past the end of the block moves to a new block; one longer than a whole block is
+// gathered aside and stored in a block of its own.
+int32_t TLogList::ReadLines(std::FILE* file) {
+  const uint64_t blockBytes = static_cast<uint64_t>(blockSize_);
+  if (fillBlock_ < 0 || fill_ >= blockBytes) {
+    if (!NewBlock(blockBytes)) return Shortage(), LoadOutOfMemory;
+    fillBlock_ = static_cast<int32_t>(blocks_.size() - 1);
+    fill_ = 0;
+  }
+  uint64_t end = fill_;  // bytes read into the block; fill_ .. end is not yet cut into lines
+  bool skipLf = false;   // the last byte read was a CR: an LF coming next belongs to it
+  bool atEnd = false;
+  bool failed = false;
+  bool longLine = false;  // gathering a line longer than a block in `gathered`
+  std::string gathered;
+  int32_t pumpCountdown = kPumpLines;
+
+  for (;;) {
+    char* data = blocks_[static_cast<size_t>(fillBlock_)].data;
+    if (skipLf && fill_ < end) {
+      skipLf = false;
+      if (data[fill_] == '\n') data[fill_++] = '\0';
+    }
+    uint64_t lineStart = fill_;
+    // Cuts the line that ends at the CR at `at`; false when it could not be stored.
+    auto cut = [&](uint64_t at) __attribute__((always_inline)) {
+      data[at] = '\0';
+      if (longLine) {
+        gathered.append(data + lineStart, at - lineStart);
+        longLine = false;
+        if (!AddLine(gathered)) return false;
+        gathered = std::string();
+        if (Count() % kPumpLines == 0) Ui().ProcessMessages();
+      } else {
+        LineRef ref{static_cast<uint32_t>(fillBlock_), static_cast<uint32_t>(lineStart),
+                    static_cast<uint32_t>(at - lineStart)};
+        if (index_.Count() == INT32_MAX || !index_.AddRecord(ref)) return Shortage();
+        if (--pumpCountdown == 0) {
+          pumpCountdown = kPumpLines;
+          Ui().ProcessMessages();
+        }
+      }
+      lineStart = at + 1;
+      if (lineStart == end) {
+        skipLf = true;
+      } else if (data[lineStart] == '\n') {
+        data[lineStart++] = '\0';
+      }
+      return true;
+    };
+    uint64_t scan = lineStart;
+#ifdef __SSE2__
+    // Most lines are short: find the CRs of 64 bytes at a time instead of calling memchr for
+    // every line.
+    const __m128i crs = _mm_set1_epi8('\r');
+    for (; scan + 64 <= end; scan += 64) {
+      const char* p = data + scan;
+      uint64_t mask = 0;
+      for (int part = 0; part < 4; ++part) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+        uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, crs)));
+        mask |= static_cast<uint64_t>(bits) << (16 * part);
+      }
+      for (; mask; mask &= mask - 1) {
+        if (!cut(scan + static_cast<uint64_t>(__builtin_ctzll(mask)))) return LoadOutOfMemory;
+      }
+    }
+#endif
+    while (scan < end) {
+      char* cr = static_cast<char*>(std::memchr(data + scan, '\r', end - scan));
+      if (!cr) break;
+      if (!cut(static_cast<uint64_t>(cr - data))) return LoadOutOfMemory;
+      scan = static_cast<uint64_t>(cr - data) + 1;
+    }
+    fill_ = lineStart;
+
+    if (atEnd) {
+      // What is left is the last line, without a line end.
+      const uint64_t rest = end - fill_;
+      if (longLine) {
+        gathered.append(data + fill_, rest);
+        if (!AddLine(gathered)) return LoadOutOfMemory;
+      } else if (rest > 0 && end < blockBytes) {
+        data[end] = '\0';
+        if (!IndexLine(static_cast<uint32_t>(fillBlock_), fill_, rest)) return LoadOutOfMemory;
+        fill_ = end + 1;
+      } else if (rest > 0) {
+        const std::string last(data + fill_, rest);
+        std::memset(data + fill_, 0, rest);
+        if (!AddLine(last)) return LoadOutOfMemory;
+      }
+      return failed ? LoadReadFailed : LoadOk;
+    }
+
+    if (end == blockBytes) {
+      // The block is full and ends inside a line.
+      const uint64_t rest = end - fill_;
+      if (longLine || fill_ == 0) {
+        longLine = true;
+        gathered.append(data + fill_, rest);
+        fill_ = end = 0;  // the block serves as the read buffer until the line ends
+      } else {
+        if (!NewBlock(blockBytes)) return Shortage(), LoadOutOfMemory;
+        char* fresh = blocks_.back().data;
+        std::memcpy(fresh, data + fill_, rest);
+        std::memset(data + fill_, 0, rest);
+        fillBlock_ = static_cast<int32_t>(blocks_.size() - 1);
+        fill_ = 0;
+        end = rest;
+        data = fresh;
+      }
+    }
+
+    // Read in pieces small enough to be scanned while they are still in the cache.
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(blockBytes - end, kReadBytes));
+    size_t got = std::fread(data + end, 1, wanted, file);
+    if (got == 0) {
+      atEnd = true;
+      failed = std::ferror(file) != 0;
+    }
+    if (const void* eofMark = std::memchr(data + end, kEndOfFile, got)) {
+      got = static_cast<size_t>(static_cast<const char*>(eofMark) - (data + end));
+      atEnd = true;
+    }
+    end += got;
+  }
+}
+
+}  // namespace vorn

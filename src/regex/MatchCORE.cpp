@@ -1,0 +1,184 @@
+#include "regex/MatchCORE.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+namespace vorn {
+
+namespace {
+
+int CharLength(const unsigned char* text, const int pos, const int size) {
+  return IsLeadByte(text[pos]) && pos + 1 < size ? 2 : 1;
+}
+
+// Whether `at` begins a character, given that `from` (<= at) does. Bytes in the lead-byte range
+// directly before `at` pair up as lead and trail from the last byte that cannot be a lead (or
+// from `from`), so `at` begins a character when there is an even number of them.
+bool IsCharStart(const unsigned char* text, const int from, const int at) {
+  int leads = 0;
+  for (int q = at - 1; q >= from && IsLeadByte(text[q]); --q)
+    ++leads;
+  return leads % 2 == 0;
+}
+
+// Bit k of the result is bit `bit` of byte k of `bytes`.
+unsigned GatherBits(const uint64_t bytes, const int bit) {
+  return unsigned((((bytes >> bit) & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56);
+}
+
+// Indexed by the lead-byte mask of eight bytes, shifted left once, with bit 0 telling whether the
+// first of them is a trail byte: which of them are trail bytes, and whether the byte after them
+// is one.
+struct BlockTrails {
+  uint8_t trails;
+  uint8_t nextIsTrail;
+};
+const std::array<BlockTrails, 512>& TrailTable() {
+  static const std::array<BlockTrails, 512> table = [] {
+    std::array<BlockTrails, 512> t{};
+    for (unsigned index = 0; index < 512; ++index) {
+      const unsigned leads = index >> 1;
+      unsigned trail = index & 1;
+      unsigned trails = 0;
+      for (unsigned k = 0; k < 8; ++k) {
+        trails |= trail << k;
+        trail = trail ? 0 : (leads >> k) & 1;
+      }
+      t[index] = {uint8_t(trails), uint8_t(trail)};
+    }
+    return t;
+  }();
+  return table;
+}
+
+// The first character start at or after `at` (itself a character start) whose byte may start a
+// match, or `size`. Eight bytes at a time: their kinds are gathered into a lead mask and a
+// may-start mask, and the table says which of them are trail bytes, so no load waits on the one
+// before.
+int NextMayStart(const uint8_t* kinds, const unsigned char* text, int at, const int size) {
+  const std::array<BlockTrails, 512>& trailTable = TrailTable();
+  unsigned trail = 0;  // whether the byte at `at` is a trail byte
+  for (; at + 8 <= size; at += 8) {
+    const unsigned char* p = text + at;
+    uint64_t k = 0;
+    for (int i = 0; i < 8; ++i)
+      k |= uint64_t{kinds[p[i]]} << (8 * i);
+    const BlockTrails& t = trailTable[GatherBits(k, 0) << 1 | trail];
+    if (const unsigned candidates = GatherBits(k, 1) & ~unsigned(t.trails)) {
+      return at + __builtin_ctz(candidates);
+    }
+    trail = t.nextIsTrail;
+  }
+  for (; at < size; ++at) {
+    const unsigned kind = kinds[text[at]];
+    if ((kind & TRE_DFA::ByteMayStart) && !trail) return at;
+    trail = trail ? 0 : kind & TRE_DFA::ByteIsLead;
+  }
+  return size;
+}
+
+// The first character start at or after `pos` (itself a character start) where a match may
+// start; `size` when there is none.
+int NextCandidate(const TRE_DFA& dfa, const unsigned char* text, int pos, const int size,
+                  const unsigned char separator) {
+  const int sole = dfa.SoleStartByte(separator);
+  const uint8_t* kinds = dfa.ByteKinds(separator);
+  const bool startsEverywhere = dfa.Accepting(0);
+  while (pos < size) {
+    int at = pos;
+    if (sole >= 0) {
+      const void* hit = std::memchr(text + pos, sole, size_t(size - pos));
+      if (!hit) return size;
+      at = int(static_cast<const unsigned char*>(hit) - text);
+      // A byte after a lead byte is its trail, whatever its value (even a line feed).
+      if (!IsCharStart(text, pos, at)) {
+        pos = at + 1;
+        continue;
+      }
+    } else {
+      at = NextMayStart(kinds, text, pos, size);
+      if (at >= size) return size;
+    }
+    // A lead byte only says that some character beginning with it may start a match; in
+    // Japanese text that is nearly every character, so the whole code is looked at here.
+    if (IsLeadByte(text[at]) && at + 1 < size && !startsEverywhere &&
+        dfa.Step(0, RECharCode(text[at] << 8 | text[at + 1])) < 0) {
+      pos = at + 2;
+      continue;
+    }
+    return at;
+  }
+  return size;
+}
+
+}  // namespace
+
+int TMatchCORE::Match(std::string_view text) const {
+  int position = 0;
+  int length = 0;
+  return Match(text, position, length);
+}
+
+int TMatchCORE::Match(std::string_view text, int& position, int& length) const {
+  const TRE_DFA& dfa = CurrentDFA();
+  // Offsets are ints; a single line beyond 1 GB is searched in its first gigabyte.
+  const int size = int(std::min<size_t>(text.size(), INT_MAX / 2));
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const Found found = dfa.UsesLineStart() || dfa.UsesLineEnd() ? MatchAnchored(dfa, bytes, size)
+                                                               : MatchPlain(dfa, bytes, size);
+  if (found.start < 0) {
+    position = 0;
+    length = 0;
+  } else {
+    position = found.start + 1;
+    length = found.end - found.start;
+  }
+  return position;
+}
+
+TMatchCORE::Found TMatchCORE::MatchPlain(const TRE_DFA& dfa, const unsigned char* text,
+                                         const int size) const {
+  const unsigned char separator = SeparatorByte();
+  for (int pos = 0;;) {
+    pos = NextCandidate(dfa, text, pos, size, separator);
+    if (pos >= size) break;
+    if (const int end = dfa.Run(0, text, pos, size, separator); end >= 0) return {pos, end};
+    pos += CharLength(text, pos, size);
+  }
+  // The end of the text is a start position too (an empty text, an empty pattern).
+  if (const int end = dfa.Run(0, text, size, size, separator); end >= 0) return {size, end};
+  return {};
+}
+
+int TMatchCORE::LineStartRun(const TRE_DFA& dfa, const unsigned char* text, const int pos,
+                             const int size) const {
+  const unsigned char separator = SeparatorByte();
+  const int plain = dfa.Run(0, text, pos, size, separator);
+  if (!dfa.UsesLineStart()) return plain;
+  const int afterLineStart = dfa.LineStartTarget(0);
+  if (afterLineStart < 0) return plain;
+  return std::max(plain, dfa.Run(afterLineStart, text, pos, size, separator));
+}
+
+TMatchCORE::Found TMatchCORE::MatchAnchored(const TRE_DFA& dfa, const unsigned char* text,
+                                            const int size) const {
+  const unsigned char separator = SeparatorByte();
+  if (const int end = LineStartRun(dfa, text, 0, size); end >= 0) return {0, end};
+  for (int pos = 0;;) {
+    pos = NextCandidate(dfa, text, pos, size, separator);
+    if (pos >= size) break;
+    if (const int end = dfa.Run(0, text, pos, size, separator); end >= 0) return {pos, end};
+    const bool lineFeed = text[pos] == '\n';
+    pos += CharLength(text, pos, size);
+    if (lineFeed && dfa.UsesLineStart()) {
+      if (const int end = LineStartRun(dfa, text, pos, size); end >= 0) return {pos, end};
+    }
+  }
+  if (dfa.UsesLineEnd() && dfa.HasLineEnd(0)) return {size, size};
+  return {};
+}
+
+}  // namespace vorn

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "regex/RE_NFA.h"
+#include "text/CommonSub.h"
+
+namespace vorn {
+
+// The deterministic automaton of an NFA, by subset construction. State 0 is the initial state.
+// Each state keeps its transitions as a list sorted by range; for matching, the ranges of all
+// states are numbered as character classes and every state gets a dense row indexed by class, so
+// one step costs two table reads whatever the number of transitions.
+class TRE_DFA final {
+ public:
+  struct Transition {
+    RECharRange range;
+    int target = 0;
+  };
+  struct State {
+    TRE_NFAStateSet nfaStates;
+    bool accepting = false;
+    std::vector<Transition> transitions;  // ascending ranges
+  };
+
+  // Raises ERegExpParser (TooComplex, at errorPosition) when the automaton would outgrow a few
+  // tens of megabytes.
+  TRE_DFA(const TRE_NFA& nfa, int errorPosition);
+
+  int StateCount() const { return int(states_.size()); }
+  const State& GetState(int state) const { return states_[size_t(state)]; }
+  bool UsesLineStart() const { return usesLineStart_; }
+  bool UsesLineEnd() const { return usesLineEnd_; }
+
+  // The target on `code` found by walking the state's sorted list; -1 when there is none.
+  int FindTransition(int state, RECharCode code) const;
+  // The same answer from the tables.
+  int Step(int state, RECharCode code) const {
+    return next_[size_t(state) * classCount_ + ClassOf(code)];
+  }
+  // The state after the line-start pseudo-character; -1 when there is none.
+  int LineStartTarget(int state) const { return lineStartTarget_[size_t(state)]; }
+  bool HasLineEnd(int state) const { return lineEnd_[size_t(state)] != 0; }
+  bool Accepting(int state) const { return accepting_[size_t(state)] != 0; }
+
+  // A run from `state` at byte offset `pos` of text[0, size): follows transitions while there
+  // are any and returns the end of the longest match passed, or -1. When the run stops on the
+  // separator or the end of the text in a state that may end a line there, the match ends there.
+  int Run(int state, const unsigned char* text, int pos, int size, unsigned char separator) const {
+    int last = -1;
+    const int32_t* next = next_.data();
+    const uint8_t* accepting = accepting_.data();
+    for (;;) {
+      if (accepting[state]) last = pos;
+      if (pos >= size) return lineEnd_[size_t(state)] ? pos : last;
+      const unsigned char b = text[pos];
+      uint32_t cls;
+      int length = 1;
+      if (IsLeadByte(b) && pos + 1 < size) {
+        const uint32_t lead = leadClass_[b];
+        cls = (lead & kRowFlag) ? rows_[(lead & ~kRowFlag) + text[pos + 1]] : lead;
+        length = 2;
+      } else {
+        // A lead byte with nothing after it is a character of its own.
+        cls = byteClass_[b];
+      }
+      const int32_t target = next[size_t(state) * classCount_ + cls];
+      if (target < 0) return (b == separator && lineEnd_[size_t(state)]) ? pos : last;
+      state = target;
+      pos += length;
+    }
+  }
+
+  // Per byte: ByteIsLead (bit 0) for a lead byte, ByteMayStart (bit 1) where a character beginning
+  // with it may start a match (or where the search has something else to try: the separator for
+  // "$", a line feed for "^").
+  static constexpr uint8_t ByteIsLead = 1;
+  static constexpr uint8_t ByteMayStart = 2;
+  const uint8_t* ByteKinds(unsigned char separator) const {
+    return byteKinds_[separator == '\n' ? 1 : 0].data();
+  }
+  // The one byte value where a match may start, when there is only one (a search can then jump
+  // to it with memchr); -1 otherwise.
+  int SoleStartByte(unsigned char separator) const {
+    return soleStartByte_[separator == '\n' ? 1 : 0];
+  }
+
+ private:
+  static constexpr uint32_t kRowFlag = 0x80000000u;
+
+  uint32_t ClassOf(RECharCode code) const {
+    if (code < 256) return byteClass_[code];
+    const uint32_t high = leadClass_[code >> 8];
+    return (high & kRowFlag) ? rows_[(high & ~kRowFlag) + (code & 0xFF)] : high;
+  }
+  void BuildTables(int errorPosition);
+  void BuildStartTables();
+
+  std::vector<State> states_;
+  bool usesLineStart_ = false;
+  bool usesLineEnd_ = false;
+
+  // Class k holds the codes from cuts_[k] up to the next cut.
+  std::vector<uint32_t> cuts_;
+  uint32_t classCount_ = 0;
+  std::array<uint32_t, 256> byteClass_{};
+  // Per high byte: the class of all its 256 codes, or kRowFlag | the offset of its row in rows_.
+  std::array<uint32_t, 256> leadClass_{};
+  std::vector<uint32_t> rows_;
+  std::vector<int32_t> next_;
+  std::vector<uint8_t> accepting_;
+  std::vector<uint8_t> lineEnd_;
+  std::vector<int32_t> lineStartTarget_;
+  std::array<std::array<uint8_t, 256>, 2> byteKinds_{};  // for CR and for LF as separator
+  std::array<int, 2> soleStartByte_{-1, -1};
+};
+
+}  // namespace vorn

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "regex/REPreProcessor.h"
+#include "regex/RE_DFA.h"
+
+namespace vorn {
+
+// The pattern, its preprocessing and a cache of compiled patterns. The search sets the same
+// pattern again for every article it tests; the cache makes that cost a string comparison.
+class TRegularExpression {
+ public:
+  static constexpr int CacheCapacity = 30;
+
+  TRegularExpression();
+  virtual ~TRegularExpression();
+  TRegularExpression(const TRegularExpression&) = delete;
+  TRegularExpression& operator=(const TRegularExpression&) = delete;
+
+  const std::string& RegExp() const { return regExp_; }
+  // Preprocesses and compiles the pattern and makes it current. On a bad pattern raises
+  // ERegExpParser; the empty pattern is then current and RegExp() is empty.
+  void SetRegExp(std::string_view pattern);
+
+  bool UseFuzzyCharDic() const { return useFuzzyCharDic_; }
+  bool UseSynonymDic() const { return useSynonymDic_; }
+  // Both set the current pattern again so that the change takes effect at once (and so may raise
+  // ERegExpParser like SetRegExp).
+  void SetUseFuzzyCharDic(bool use);
+  void SetUseSynonymDic(bool use);
+
+  TREPreProcessor& PreProcessor() { return preProcessor_; }
+
+  // The cache, for inspection: entry 0 is the empty pattern, newer patterns come first.
+  int CacheCount() const { return int(cache_.size()); }
+  const std::string& CachedPattern(int index) const { return cache_[size_t(index)].pattern; }
+  int CurrentIndex() const { return current_; }
+  const TRE_DFA& CurrentDFA() const { return *cache_[size_t(current_)].dfa; }
+
+  // Parses and builds the automaton of an already preprocessed pattern; raises ERegExpParser.
+  static std::unique_ptr<TRE_DFA> Compile(std::string_view pattern);
+
+ private:
+  struct CacheEntry {
+    std::string pattern;  // preprocessed
+    std::unique_ptr<TRE_DFA> dfa;
+  };
+
+  void FallBackToEmpty();
+
+  std::vector<CacheEntry> cache_;
+  int current_ = 0;
+  std::string regExp_;
+  bool useFuzzyCharDic_ = false;
+  bool useSynonymDic_ = false;
+  TREPreProcessor preProcessor_;
+};
+
+}  // namespace vorn

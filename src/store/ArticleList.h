@@ -1,0 +1,126 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "store/ArticleKeyIndex.h"
+#include "store/ArticleRecord.h"
+#include "store/MailSendList.h"
+#include "store/MiniList.h"
+
+namespace vorn {
+
+// The article store of one board: every root article, reply, mail, placeholder and queued write
+// as ArticleRecord entries, and the two orders they are read in: posting order and tree order
+// (each reply after its parent, indented by its Level). Readers address an entry by order and
+// position; positions are valid only until the next SortArticles.
+//
+// Keys and times come in two views. Raw values, as the logs and the user's writes give them,
+// are taken by AddArticle, FindArticle and the setters that find an entry by key and time.
+// Stored values, rebased by SortArticles so that log entries order before writes, are what the
+// accessors return and the position finders compare.
+class TArticleList final : public TMiniList {
+ public:
+  TArticleList();
+  ~TArticleList() override;
+
+  void Clear() override;
+
+  // Adds an entry or refreshes the live entry with the same raw key and time. Text and MailTo,
+  // when given, are handed over to the record (an update replaces the old ones; an add that
+  // does not store them frees them). False when a placeholder is offered as a write, or when
+  // memory ran out.
+  bool AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKey, int32_t Number,
+                  int32_t PostTime, int32_t ParentKey, int32_t ParentNumber, int32_t WriterId,
+                  int32_t ParentWriterId, std::string_view WriterIdText,
+                  std::string_view ParentWriterIdText, std::string_view Title,
+                  std::string_view ParentTitle, int32_t FirstLine, int32_t BodyOffset,
+                  std::unique_ptr<TStringList> Text = nullptr,
+                  std::unique_ptr<TMailSendList> MailTo = nullptr);
+
+  // Storage index of the newest live entry with this raw key and time, or -1.
+  int32_t FindArticle(int32_t ArticleKey, int32_t PostTime);
+  bool SetArticleLastLine(int32_t ArticleKey, int32_t PostTime, int32_t line);
+  // Also marks the board's writes as changed.
+  bool SetArticleUsed(int32_t ArticleKey, int32_t PostTime, uint8_t value);
+  bool SetReadFlagByKey(int32_t ArticleKey, int32_t PostTime, uint8_t ReadFlag, bool clearNew);
+
+  // The entry at a position of an order, or nullptr outside it.
+  ArticleRecord* GetArticle(int32_t order, int32_t position);
+  const ArticleRecord* GetArticle(int32_t order, int32_t position) const;
+  int32_t OrderCount(int32_t order) const;
+  // The storage index at a position of an order, or -1 outside it.
+  int32_t StorageIndex(int32_t order, int32_t position) const;
+
+  bool SetReadFlag(int32_t order, int32_t position, uint8_t ReadFlag, bool clearNew);
+  bool SetBatchFlag(int32_t order, int32_t position, uint8_t value);
+
+  // The last position of the order whose stored key / time / both match, or -1.
+  int32_t FindByKey(int32_t order, int32_t key) const;
+  int32_t FindByTime(int32_t order, int32_t time) const;
+  int32_t FindByKeyAndTime(int32_t order, int32_t key, int32_t time) const;
+
+  // Rebases, sorts by (time, key), marks the entries before the last restart of article numbers
+  // as maintained and rebuilds both orders. False when the posting order could not be built.
+  bool SortArticles();
+  // Removes the placeholders of the tree and resets every Level, so that the next sort builds
+  // the trees from scratch.
+  void DropPlaceholders();
+
+  // Field accessors by order and position; outside the order each gives its default.
+  uint8_t GetKind(int32_t order, int32_t position) const;
+  uint8_t GetWriteFlag(int32_t order, int32_t position) const;
+  int32_t GetKey(int32_t order, int32_t position) const;
+  int32_t GetParentKey(int32_t order, int32_t position) const;
+  int32_t GetNumber(int32_t order, int32_t position) const;
+  int32_t GetPostTime(int32_t order, int32_t position) const;
+  int32_t GetWriterId(int32_t order, int32_t position) const;
+  int32_t GetParentWriterId(int32_t order, int32_t position) const;
+  std::string GetWriterIdText(int32_t order, int32_t position) const;
+  std::string GetParentWriterIdText(int32_t order, int32_t position) const;
+  std::string GetTitle(int32_t order, int32_t position) const;
+  std::string GetParentTitle(int32_t order, int32_t position) const;
+  int32_t GetFirstLine(int32_t order, int32_t position) const;
+  int32_t GetBodyOffset(int32_t order, int32_t position) const;
+  int32_t GetLastLine(int32_t order, int32_t position) const;
+  int32_t GetLevel(int32_t order, int32_t position) const;
+  const TStringList* GetText(int32_t order, int32_t position) const;
+  const TMailSendList* GetMailTo(int32_t order, int32_t position) const;
+  uint8_t GetBatchFlag(int32_t order, int32_t position) const;
+  uint8_t GetMaintained(int32_t order, int32_t position) const;
+  uint8_t GetReadFlag(int32_t order, int32_t position) const;
+  uint8_t GetNewFlag(int32_t order, int32_t position) const;
+
+  // The entry at a storage index, or nullptr.
+  ArticleRecord* Entry(int32_t index) { return static_cast<ArticleRecord*>(GetItem(index)); }
+  const ArticleRecord* Entry(int32_t index) const {
+    return static_cast<const ArticleRecord*>(GetItem(index));
+  }
+
+  uint8_t MemoryReported = 0;
+  // The queued writes changed since the UP/PAD output last cleared this.
+  uint8_t Modified = 0;
+  int32_t BoardNo = 0;
+  std::string BoardId;
+
+ private:
+  void FreeAttachments();
+  void ReportOutOfMemory();
+  bool AppendEntry(const ArticleRecord& record);
+  void Rebase();
+  bool OrderByTimeAndKey();
+  void MarkMaintained();
+  void BuildTreeOrder();
+  bool BuildNormalOrder();
+  const TIndexList& OrderList(int32_t order) const {
+    return order == ArticleSortTree ? TreeList : NormalList;
+  }
+
+  TIndexList NormalList;
+  TIndexList TreeList;
+  ArticleKeyIndex keyIndex_;
+};
+
+}  // namespace vorn

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "store/ShortString.h"
+
+namespace vorn {
+
+class TMailSendList;
+
+// The text lines of a write; line 0 is its title line.
+using TStringList = std::vector<std::string>;
+
+enum TArticleKind : uint8_t {
+  ArticleKindRoot = 0,
+  ArticleKindRess = 1,
+  ArticleKindBinaryRoot = 2,
+  ArticleKindBinaryRess = 3,
+  ArticleKindMail = 4,
+  ArticleKindBinaryMail = 5,
+  // Made by the tree builder for replies whose parent is not in the list.
+  ArticleKindMissingRoot = 6,
+};
+
+// The two orders in which a board's articles are read.
+enum TArticleSort : int32_t { ArticleSortNormal = 0, ArticleSortTree = 1 };
+
+// Subtracted from the keys and times of log entries when a board is sorted, so that every log
+// entry orders before the user's queued writes. Larger than any date key or article number.
+constexpr int32_t RebaseOffset = 2030000000;
+
+constexpr bool IsReplyKind(uint8_t kind) {
+  return kind == ArticleKindRess || kind == ArticleKindBinaryRess;
+}
+
+// One article, reply, mail, placeholder or queued write of a board. Flags hold 0 or 1. Lives in
+// the blocks of a TArticleList and is copied byte for byte by sorting; Text and MailTo are owned
+// by the record and freed only by the article list.
+struct ArticleRecord {
+  uint8_t Used;
+  uint8_t Kind;
+  uint8_t WriteFlag;
+  int32_t ArticleKey;
+  int32_t ParentKey;
+  int32_t Number;
+  int32_t ParentNumber;
+  int32_t PostTime;
+  int32_t WriterId;
+  int32_t ParentWriterId;
+  ShortString<31> WriterIdText;
+  ShortString<31> ParentWriterIdText;
+  ShortString<127> Title;
+  ShortString<127> ParentTitle;
+  int32_t FirstLine;
+  int32_t BodyOffset;
+  int32_t LastLine;
+  int32_t Level;
+  TStringList* Text;
+  TMailSendList* MailTo;
+  uint8_t BatchFlag;
+  uint8_t Maintained;
+  uint8_t ReadFlag;
+  uint8_t NewFlag;
+  uint8_t Rebased;
+};
+
+static_assert(std::is_trivially_copyable_v<ArticleRecord>);
+static_assert(std::is_standard_layout_v<ArticleRecord>);
+
+}  // namespace vorn

@@ -1,0 +1,192 @@
+#include "store/BoardList.h"
+
+#include <new>
+#include <vector>
+
+#include "platform/Cp932.h"
+#include "platform/TextFile.h"
+#include "platform/UiServices.h"
+#include "store/CommaText.h"
+#include "text/CommonSub.h"
+
+namespace vorn {
+namespace {
+
+constexpr int32_t kBoardChunkBytes = 10240;
+constexpr const char* kHeader = "VornExplorer BoardListFile Ver.0.01";
+
+const BoardRecord& AsBoard(const char* p) {
+  return *reinterpret_cast<const BoardRecord*>(p);
+}
+
+std::string_view Stored31(std::string_view text) {
+  return text.substr(0, 31);
+}
+
+}  // namespace
+
+TBoardList::TBoardList() : TMiniList(kBoardChunkBytes, sizeof(BoardRecord)) {}
+
+TBoardList::~TBoardList() {
+  FreeArticles();
+}
+
+void TBoardList::FreeArticles() {
+  for (int32_t i = 0; i < Count(); ++i) {
+    delete Board(i)->Articles;
+    Board(i)->Articles = nullptr;
+  }
+}
+
+void TBoardList::Clear() {
+  FreeArticles();
+  TMiniList::Clear();
+  MemoryReported = 0;
+}
+
+int32_t TBoardList::FindBoardNo(int32_t number) const {
+  for (int32_t i = 0; i < Count(); ++i) {
+    if (Board(i)->BoardNo == number) return i;
+  }
+  return -1;
+}
+
+int32_t TBoardList::FindBoardId(std::string_view identifier) const {
+  // Compared as stored: an identifier longer than the record holds finds the board it made.
+  identifier = Stored31(identifier);
+  for (int32_t i = 0; i < Count(); ++i) {
+    if (Board(i)->BoardId.View() == identifier) return i;
+  }
+  return -1;
+}
+
+bool TBoardList::AddBoard(int32_t number, std::string_view identifier, std::string_view title) {
+  const int32_t found = number < 0 ? FindBoardId(identifier) : FindBoardNo(number);
+  if (found >= 0) {
+    BoardRecord& b = *Board(found);
+    if (!identifier.empty()) {
+      b.BoardId.Assign(identifier);
+      b.Articles->BoardId = b.BoardId.Str();
+    }
+    if (!title.empty()) b.BoardTitle.Assign(title);
+    return true;
+  }
+  BoardRecord b{};
+  b.BoardNo = number;
+  b.BoardId.Assign(identifier);
+  b.BoardTitle.Assign(title);
+  b.IsArticleBoard = 1;
+  bool added = false;
+  try {
+    b.Articles = new TArticleList();
+    b.Articles->BoardNo = number;
+    b.Articles->BoardId = b.BoardId.Str();
+    added = AddItem(&b);
+  } catch (const std::bad_alloc&) {
+  }
+  if (added) return true;
+  delete b.Articles;
+  if (!MemoryReported) {
+    MemoryReported = 1;
+    static const std::string message =
+        Cp932("ボードリスト追加中にメモリ不足が発生しました\rボードリスト追加を中断します");
+    Ui().Warning(message);
+  }
+  return false;
+}
+
+bool TBoardList::SetBoardAttr(int32_t index, uint8_t IsArticleBoard, uint8_t BoardType,
+                              uint8_t BoardAttr) {
+  BoardRecord* b = Board(index);
+  if (!b) return false;
+  b->IsArticleBoard = IsArticleBoard;
+  b->BoardType = BoardType;
+  b->BoardAttr = BoardAttr;
+  return true;
+}
+
+void TBoardList::SortBoards() {
+  SortRecords([](const char* a, const char* b) { return AsBoard(a).BoardNo < AsBoard(b).BoardNo; });
+}
+
+void TBoardList::SortBoardsById() {
+  SortRecords([](const char* a, const char* b) {
+    return AsBoard(a).BoardId.View() < AsBoard(b).BoardId.View();
+  });
+}
+
+bool TBoardList::SaveToFile(const std::string& path) const {
+  CrLfTextBuilder out;
+  out.Line(kHeader);
+  for (int32_t i = 0; i < Count(); ++i) {
+    const BoardRecord& b = *Board(i);
+    if (b.BoardNo >= RebaseOffset) continue;  // number not settled yet
+    out.Line(std::to_string(b.BoardNo) + "," + QuotedField(b.BoardId.View()) + "," +
+             QuotedField(b.BoardTitle.View()) + "," + std::to_string(b.IsArticleBoard) + "," +
+             std::to_string(b.BoardType) + "," + std::to_string(b.BoardAttr));
+  }
+  return out.WriteAtomic(path);
+}
+
+bool TBoardList::LoadFromFile(const std::string& path) {
+  std::vector<std::string> lines;
+  if (!ReadClassicTextFile(path, lines)) {
+    SortBoards();
+    return true;
+  }
+  if (!lines.empty() && lines[0] != kHeader) return false;
+  for (size_t l = 1; l < lines.size(); ++l) {
+    const std::vector<std::string> f = SplitCommaText(lines[l]);
+    if (f.size() < 3) continue;
+    const int32_t number = TextToNumber(f[0]);
+    if (!AddBoard(number, f[1], f[2]) || f.size() < 6) continue;
+    const int32_t isArticleBoard = TextToNumber(f[3]);
+    const int32_t type = TextToNumber(f[4]);
+    const int32_t attr = TextToNumber(f[5]);
+    if (isArticleBoard < 0 || isArticleBoard > 1 || type < 0 || type > 2 || attr < 0 || attr > 2) {
+      continue;
+    }
+    SetBoardAttr(number >= 0 ? FindBoardNo(number) : FindBoardId(f[1]),
+                 static_cast<uint8_t>(isArticleBoard), static_cast<uint8_t>(type),
+                 static_cast<uint8_t>(attr));
+  }
+  SortBoards();
+  return true;
+}
+
+int32_t TBoardList::GetBoardNo(int32_t index) const {
+  const BoardRecord* b = Board(index);
+  return b ? b->BoardNo : 0;
+}
+
+std::string TBoardList::GetBoardId(int32_t index) const {
+  const BoardRecord* b = Board(index);
+  return b ? b->BoardId.Str() : std::string();
+}
+
+std::string TBoardList::GetBoardTitle(int32_t index) const {
+  const BoardRecord* b = Board(index);
+  return b ? b->BoardTitle.Str() : std::string();
+}
+
+TArticleList* TBoardList::GetArticles(int32_t index) const {
+  const BoardRecord* b = Board(index);
+  return b ? b->Articles : nullptr;
+}
+
+uint8_t TBoardList::IsArticleBoard(int32_t index) const {
+  const BoardRecord* b = Board(index);
+  return b ? b->IsArticleBoard : 1;
+}
+
+uint8_t TBoardList::GetBoardType(int32_t index) const {
+  const BoardRecord* b = Board(index);
+  return b ? b->BoardType : 0;
+}
+
+uint8_t TBoardList::GetBoardAttr(int32_t index) const {
+  const BoardRecord* b = Board(index);
+  return b ? b->BoardAttr : 0;
+}
+
+}  // namespace vorn

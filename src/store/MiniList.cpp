@@ -1,0 +1,106 @@
+#include "store/MiniList.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "store/BlockMemory.h"
+
+namespace vorn {
+
+TMiniList::TMiniList(int32_t chunkBytes, int32_t itemSize)
+    : itemSize_(itemSize < 1 ? 1 : itemSize),
+      chunkBytes_(chunkBytes < itemSize_ ? itemSize_ : chunkBytes),
+      itemsPerChunk_(chunkBytes_ / itemSize_) {}
+
+TMiniList::~TMiniList() {
+  TMiniList::Clear();
+}
+
+void TMiniList::SetNextSlot() {
+  const std::size_t block = static_cast<std::size_t>(count_ / itemsPerChunk_);
+  if (block >= blocks_.size()) {
+    next_ = nullptr;
+    room_ = 0;
+    return;
+  }
+  const int32_t slot = count_ % itemsPerChunk_;
+  next_ = blocks_[block] + static_cast<std::size_t>(slot) * static_cast<std::size_t>(itemSize_);
+  room_ = itemsPerChunk_ - slot;
+}
+
+bool TMiniList::AddItemToNewBlock(const void* record) {
+  if (static_cast<int64_t>(blocks_.size()) * itemsPerChunk_ < int64_t{count_} + 1) {
+    if (count_ == INT32_MAX) return false;
+    char* block = static_cast<char*>(AllocateZeroedBlock(static_cast<size_t>(chunkBytes_)));
+    if (!block) return false;
+    try {
+      blocks_.push_back(block);
+    } catch (const std::bad_alloc&) {
+      FreeBlock(block);
+      return false;
+    }
+  }
+  std::memcpy(ItemAt(count_), record, static_cast<size_t>(itemSize_));
+  ++count_;
+  SetNextSlot();
+  return true;
+}
+
+void* TMiniList::GetItem(int32_t index) {
+  if (index < 0 || index >= count_) return nullptr;
+  return ItemAt(index);
+}
+
+const void* TMiniList::GetItem(int32_t index) const {
+  if (index < 0 || index >= count_) return nullptr;
+  return ItemAt(index);
+}
+
+void TMiniList::SwapItems(int32_t a, int32_t b) {
+  if (a == b || a < 0 || b < 0 || a >= count_ || b >= count_) return;
+  char* pa = ItemAt(a);
+  char* pb = ItemAt(b);
+  char buffer[256];
+  for (int32_t done = 0; done < itemSize_;) {
+    size_t n = std::min<size_t>(sizeof buffer, static_cast<size_t>(itemSize_ - done));
+    std::memcpy(buffer, pa + done, n);
+    std::memcpy(pa + done, pb + done, n);
+    std::memcpy(pb + done, buffer, n);
+    done += static_cast<int32_t>(n);
+  }
+}
+
+void TMiniList::Clear() {
+  for (char* block : blocks_)
+    FreeBlock(block);
+  blocks_.clear();
+  blocks_.shrink_to_fit();
+  count_ = 0;
+  SetNextSlot();
+}
+
+void TMiniList::Permute(std::vector<int32_t>& order) {
+  const size_t size = static_cast<size_t>(itemSize_);
+  std::unique_ptr<char[]> held(new char[size]);
+  for (int32_t start = 0; start < count_; ++start) {
+    if (order[static_cast<size_t>(start)] == start) continue;
+    // Follow the cycle through start: each position takes the record it is owed and is then
+    // marked done by pointing at itself.
+    std::memcpy(held.get(), ItemAt(start), size);
+    int32_t to = start;
+    for (;;) {
+      int32_t from = order[static_cast<size_t>(to)];
+      order[static_cast<size_t>(to)] = to;
+      if (from == start) {
+        std::memcpy(ItemAt(to), held.get(), size);
+        break;
+      }
+      std::memcpy(ItemAt(to), ItemAt(from), size);
+      to = from;
+    }
+  }
+}
+
+}  // namespace vorn

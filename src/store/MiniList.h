@@ -1,0 +1,112 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace vorn {
+
+// A growable array of fixed-size records kept in equally sized blocks. A block never moves once
+// allocated, so the address of a record stays valid while the list grows and growing never
+// copies records. Records are plain bytes: whatever a record owns is freed by the store that
+// put it there, never here.
+class TMiniList {
+ public:
+  // chunkBytes is raised to itemSize when smaller.
+  TMiniList(int32_t chunkBytes, int32_t itemSize);
+  virtual ~TMiniList();
+  TMiniList(const TMiniList&) = delete;
+  TMiniList& operator=(const TMiniList&) = delete;
+
+  // Appends a byte copy of the record. False, with nothing changed, when a new block was needed
+  // and could not be allocated.
+  bool AddItem(const void* record) {
+    if (room_ == 0) return AddItemToNewBlock(record);
+    std::memcpy(next_, record, static_cast<std::size_t>(itemSize_));
+    next_ += itemSize_;
+    --room_;
+    ++count_;
+    return true;
+  }
+  // The same for a record type whose size is the item size, copied without a library call.
+  template <class Record>
+  bool AddRecord(const Record& record) {
+    if (room_ == 0 || itemSize_ != static_cast<int32_t>(sizeof(Record))) return AddItem(&record);
+    std::memcpy(next_, &record, sizeof(Record));
+    next_ += sizeof(Record);
+    --room_;
+    ++count_;
+    return true;
+  }
+  // The record's address, or nullptr outside 0 .. Count-1. Valid until Clear.
+  void* GetItem(int32_t index);
+  const void* GetItem(int32_t index) const;
+  // Exchanges the contents of two records; their addresses stay where they are.
+  void SwapItems(int32_t a, int32_t b);
+
+  int32_t Count() const { return count_; }
+  int32_t ItemSize() const { return itemSize_; }
+  int32_t ChunkBytes() const { return chunkBytes_; }
+  int32_t ItemsPerChunk() const { return itemsPerChunk_; }
+  int32_t BlockCount() const { return static_cast<int32_t>(blocks_.size()); }
+
+  // Frees every block and forgets every record.
+  virtual void Clear();
+
+ protected:
+  // Forgets every record but keeps the blocks for the records added next: for lists that are
+  // rebuilt from scratch again and again.
+  void Truncate() {
+    count_ = 0;
+    SetNextSlot();
+  }
+
+  // Rearranges the records so that position k afterwards holds the record that was at
+  // order[k]; order must be a permutation of 0 .. Count-1. Every record moves at most once.
+  void Permute(std::vector<int32_t>& order);
+
+  // Orders the records by a comparison of two record addresses; records that compare equal
+  // keep their order.
+  template <class Less>
+  void SortRecords(Less less) {
+    std::vector<int32_t> order(static_cast<std::size_t>(count_));
+    for (int32_t i = 0; i < count_; ++i)
+      order[static_cast<std::size_t>(i)] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int32_t a, int32_t b) { return less(ItemAt(a), ItemAt(b)); });
+    Permute(order);
+  }
+
+  // Unchecked access for loops that already know the index is inside the list.
+  char* ItemAt(int32_t index) const {
+    return blocks_[static_cast<std::size_t>(index / itemsPerChunk_)] +
+           static_cast<std::size_t>(index % itemsPerChunk_) * static_cast<std::size_t>(itemSize_);
+  }
+
+ private:
+  bool AddItemToNewBlock(const void* record);
+  // Points next_ and room_ at the slot of record number count_.
+  void SetNextSlot();
+
+  std::vector<char*> blocks_;
+  char* next_ = nullptr;  // where the next record goes, while room_ > 0
+  int32_t room_ = 0;      // free slots from next_ to the end of its block
+  int32_t itemSize_;
+  int32_t chunkBytes_;
+  int32_t itemsPerChunk_;
+  int32_t count_ = 0;
+};
+
+// A mini list of storage indices: the posting and tree orders of the article list.
+class TIndexList final : public TMiniList {
+ public:
+  explicit TIndexList(int32_t chunkBytes) : TMiniList(chunkBytes, sizeof(int32_t)) {}
+  bool Add(int32_t value) { return AddItem(&value); }
+  // The value at a position inside the list.
+  int32_t At(int32_t index) const { return *reinterpret_cast<const int32_t*>(ItemAt(index)); }
+  using TMiniList::Truncate;
+};
+
+}  // namespace vorn

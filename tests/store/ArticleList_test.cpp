@@ -1,0 +1,291 @@
+#include "store/ArticleList.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/UiServices.h"
+#include "store/BlockMemory.h"
+#include "support/TestSupport.h"
+#include "text/CommonSub.h"
+
+namespace vorn {
+namespace {
+
+constexpr int32_t kOffset = RebaseOffset;
+
+// A log article with the fields that matter for ordering; the rest are recognisable defaults.
+bool AddLog(TArticleList& list, uint8_t kind, int32_t key, int32_t time, int32_t parentKey = -1,
+            int32_t number = -2, std::string_view title = "title") {
+  return list.AddArticle(kind, 0, key, number == -2 ? key : number, time, parentKey, parentKey,
+                         100 + key, parentKey < 0 ? -1 : 100 + parentKey, "W" + std::to_string(key),
+                         "P" + std::to_string(parentKey), title, "parent title", key * 10, 2);
+}
+
+bool AddWrite(TArticleList& list, uint8_t kind, int32_t key, int32_t parentKey = -1) {
+  auto text = std::make_unique<TStringList>(TStringList{"write " + std::to_string(key), "body"});
+  return list.AddArticle(kind, 1, key, -1, 0, parentKey, -1, -1, -1, "", "", "write", "", -1, 0,
+                         std::move(text));
+}
+
+std::vector<int32_t> Keys(const TArticleList& list, int32_t order) {
+  std::vector<int32_t> keys;
+  for (int32_t p = 0; p < list.OrderCount(order); ++p)
+    keys.push_back(list.GetKey(order, p));
+  return keys;
+}
+
+std::vector<int32_t> Levels(const TArticleList& list) {
+  std::vector<int32_t> levels;
+  for (int32_t p = 0; p < list.OrderCount(ArticleSortTree); ++p) {
+    levels.push_back(list.GetLevel(ArticleSortTree, p));
+  }
+  return levels;
+}
+
+TEST(ArticleList, NewEntryStartsNewUnreadAndCutsLongTexts) {
+  TArticleList list;
+  const std::string title(200, 'T'), id(40, 'I');
+  ASSERT_TRUE(
+      list.AddArticle(ArticleKindRoot, 0, 5, 5, 50, -1, -1, 7, -1, id, "", title, "", 3, 2));
+  ASSERT_TRUE(list.SortArticles());
+  EXPECT_EQ(list.GetTitle(ArticleSortNormal, 0), title.substr(0, 127));
+  EXPECT_EQ(list.GetWriterIdText(ArticleSortNormal, 0), id.substr(0, 31));
+  EXPECT_EQ(list.GetNewFlag(ArticleSortNormal, 0), 1);
+  EXPECT_EQ(list.GetReadFlag(ArticleSortNormal, 0), 0);
+  EXPECT_EQ(list.GetBatchFlag(ArticleSortNormal, 0), 0);
+  EXPECT_EQ(list.GetMaintained(ArticleSortNormal, 0), 0);
+  EXPECT_EQ(list.GetLevel(ArticleSortNormal, 0), 0);
+  EXPECT_EQ(list.GetLastLine(ArticleSortNormal, 0), 0);
+  EXPECT_EQ(list.GetFirstLine(ArticleSortNormal, 0), 3);
+}
+
+TEST(ArticleList, SameKeyAndTimeRefreshesTheEntryButKeepsWhatTheUserDid) {
+  TArticleList list;
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 5, 50, 4));
+  ASSERT_TRUE(list.SetReadFlagByKey(5, 50, 1, true));
+  ASSERT_TRUE(list.SetArticleLastLine(5, 50, 77));
+  ASSERT_TRUE(list.SortArticles());  // rebases; the raw key still finds the entry
+  ASSERT_TRUE(list.SetBatchFlag(ArticleSortNormal, 0, 1));
+  EXPECT_EQ(list.GetNewFlag(ArticleSortNormal, 0), 0);
+  const int32_t levelBefore = list.GetLevel(ArticleSortNormal, 0);
+
+  ASSERT_TRUE(
+      list.AddArticle(ArticleKindRess, 0, 5, 5, 50, 4, 4, 1, 2, "", "", "new title", "", 9, 3));
+  EXPECT_EQ(list.Count(), 2);  // the entry and the placeholder of its absent parent
+  ASSERT_TRUE(list.SortArticles());
+  ASSERT_EQ(list.OrderCount(ArticleSortNormal), 1);
+  EXPECT_EQ(list.GetTitle(ArticleSortNormal, 0), "new title");
+  EXPECT_EQ(list.GetWriterIdText(ArticleSortNormal, 0), "W5");  // empty argument keeps it
+  EXPECT_EQ(list.GetNewFlag(ArticleSortNormal, 0), 1);
+  EXPECT_EQ(list.GetReadFlag(ArticleSortNormal, 0), 1);
+  EXPECT_EQ(list.GetLastLine(ArticleSortNormal, 0), 77);
+  EXPECT_EQ(list.GetBatchFlag(ArticleSortNormal, 0), 1);
+  EXPECT_EQ(list.GetFirstLine(ArticleSortNormal, 0), 9);
+  EXPECT_EQ(list.GetLevel(ArticleSortNormal, 0), levelBefore);
+  EXPECT_EQ(list.GetKey(ArticleSortNormal, 0), 5 - kOffset);
+}
+
+TEST(ArticleList, PlaceholdersAreNeverWritesAndNeverReplaceAnEntry) {
+  TArticleList list;
+  EXPECT_FALSE(
+      list.AddArticle(ArticleKindMissingRoot, 1, 1, -1, 0, -1, -1, -1, -1, "", "", "x", "", -1, 0));
+  EXPECT_EQ(list.Count(), 0);
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 3, 30, -1, -2, "kept"));
+  EXPECT_TRUE(AddLog(list, ArticleKindMissingRoot, 3, 30, -1, -2, "ignored"));
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Entry(0)->Kind, ArticleKindRoot);
+  EXPECT_EQ(list.Entry(0)->Title.Str(), "kept");
+}
+
+TEST(ArticleList, RawKeysFindEntriesAfterRebasingAndStoredKeysFindPositions) {
+  TArticleList list;
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 12, 1000));
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 13, -1));  // no time
+  ASSERT_TRUE(AddWrite(list, ArticleKindRoot, 1));
+  ASSERT_TRUE(list.SortArticles());
+
+  EXPECT_GE(list.FindArticle(12, 1000), 0);
+  EXPECT_EQ(list.FindByKey(ArticleSortNormal, 12), -1);
+  const int32_t p = list.FindByKey(ArticleSortNormal, 12 - kOffset);
+  ASSERT_GE(p, 0);
+  EXPECT_EQ(list.GetPostTime(ArticleSortNormal, p), 1000 - kOffset);
+  EXPECT_EQ(list.FindByKeyAndTime(ArticleSortNormal, 12 - kOffset, 1000 - kOffset), p);
+  EXPECT_EQ(list.FindByTime(ArticleSortNormal, 1000 - kOffset), p);
+  // The missing time stays -1 while the key is rebased: the raw pair no longer matches.
+  EXPECT_EQ(list.FindArticle(13, -1), -1);
+  EXPECT_GE(list.FindArticle(13, kOffset - 1), 0);
+  // Writes keep raw values.
+  EXPECT_GE(list.FindArticle(1, 0), 0);
+  EXPECT_GE(list.FindByKeyAndTime(ArticleSortNormal, 1, 0), 0);
+}
+
+TEST(ArticleList, EntriesBeforeTheLastRestartOfNumbersAreMaintained) {
+  auto maintained = [](std::vector<int32_t> numbers) {
+    TArticleList list;
+    int32_t time = 100;
+    for (int32_t n : numbers)
+      AddLog(list, ArticleKindRoot, time, time, -1, n), ++time;
+    list.SortArticles();
+    std::vector<int> flags;
+    for (int32_t p = 0; p < list.OrderCount(ArticleSortNormal); ++p) {
+      flags.push_back(list.GetMaintained(ArticleSortNormal, p));
+    }
+    return flags;
+  };
+  EXPECT_EQ(maintained({10, 11, 12, 3, 4}), (std::vector<int>{1, 1, 1, 0, 0}));
+  EXPECT_EQ(maintained({10, 10, 11}), (std::vector<int>{1, 0, 0}));
+  EXPECT_EQ(maintained({10}), (std::vector<int>{0}));
+  // Entries without a number are not counted but lie before the restart like any other.
+  EXPECT_EQ(maintained({5, 6, -1, 2}), (std::vector<int>{1, 1, 1, 0}));
+}
+
+TEST(ArticleList, OrphansShareOnePlaceholderCarryingTheParentFromTheReply) {
+  TArticleList list;
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 1, 10));
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 8, 20, 5));  // parent 5 is not in the log
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 9, 30, 5));
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 10, 40, 9));  // a reply to a reply
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 11, 50));
+  ASSERT_TRUE(list.SetArticleUsed(11, 50, 0));
+  ASSERT_TRUE(list.SortArticles());
+
+  EXPECT_EQ(Keys(list, ArticleSortNormal),
+            (std::vector<int32_t>{1 - kOffset, 8 - kOffset, 9 - kOffset, 10 - kOffset}));
+  EXPECT_EQ(
+      Keys(list, ArticleSortTree),
+      (std::vector<int32_t>{1 - kOffset, 5 - kOffset, 8 - kOffset, 9 - kOffset, 10 - kOffset}));
+  EXPECT_EQ(Levels(list), (std::vector<int32_t>{0, 0, 1, 1, 2}));
+  EXPECT_EQ(list.GetKind(ArticleSortTree, 1), ArticleKindMissingRoot);
+  EXPECT_EQ(list.GetNumber(ArticleSortTree, 1), 5);
+  EXPECT_EQ(list.GetWriterId(ArticleSortTree, 1), 105);
+  EXPECT_EQ(list.GetWriterIdText(ArticleSortTree, 1), "P5");
+  EXPECT_EQ(list.GetTitle(ArticleSortTree, 1), "parent title");
+  EXPECT_EQ(list.GetPostTime(ArticleSortTree, 1), 20 - kOffset);
+  EXPECT_EQ(list.GetFirstLine(ArticleSortTree, 1), -1);
+
+  // Sorting again finds the placeholder in storage and places the orphans under it again.
+  ASSERT_TRUE(list.SortArticles());
+  EXPECT_EQ(list.OrderCount(ArticleSortTree), 5);
+  EXPECT_EQ(Levels(list), (std::vector<int32_t>{0, 0, 1, 1, 2}));
+
+  // Dropping the placeholders starts the trees from scratch: one new placeholder, not two.
+  list.DropPlaceholders();
+  ASSERT_TRUE(list.SortArticles());
+  EXPECT_EQ(
+      Keys(list, ArticleSortTree),
+      (std::vector<int32_t>{1 - kOffset, 5 - kOffset, 8 - kOffset, 9 - kOffset, 10 - kOffset}));
+  int placeholders = 0, live = 0;
+  for (int32_t i = 0; i < list.Count(); ++i) {
+    if (list.Entry(i)->Kind != ArticleKindMissingRoot) continue;
+    ++placeholders;
+    live += list.Entry(i)->Used;
+  }
+  EXPECT_EQ(placeholders, 2);
+  EXPECT_EQ(live, 1);
+}
+
+TEST(ArticleList, ReplyBeforeItsParentInTimeShowsUnderAPlaceholder) {
+  TArticleList list;
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 6, 10, 5));
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 5, 20));
+  ASSERT_TRUE(list.SortArticles());
+  EXPECT_EQ(Keys(list, ArticleSortTree),
+            (std::vector<int32_t>{5 - kOffset, 6 - kOffset, 5 - kOffset}));
+  EXPECT_EQ(list.GetKind(ArticleSortTree, 0), ArticleKindMissingRoot);
+  EXPECT_EQ(list.GetKind(ArticleSortTree, 2), ArticleKindRoot);
+}
+
+TEST(ArticleList, WritesFollowTheLogInTheOrderTheyWereMade) {
+  TArticleList list;
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 7, 90));
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 3, 70));
+  ASSERT_TRUE(list.SortArticles());
+  const int32_t parent = list.GetKey(ArticleSortNormal, 0);  // the stored key of article 3
+  ASSERT_TRUE(AddWrite(list, ArticleKindRoot, 1));
+  ASSERT_TRUE(AddWrite(list, ArticleKindRess, 2, parent));
+  ASSERT_TRUE(AddWrite(list, ArticleKindMail, 3));
+  EXPECT_EQ(list.Modified, 1);
+  ASSERT_TRUE(list.SortArticles());
+  EXPECT_EQ(Keys(list, ArticleSortNormal),
+            (std::vector<int32_t>{3 - kOffset, 7 - kOffset, 1, 2, 3}));
+  EXPECT_EQ(Keys(list, ArticleSortTree), (std::vector<int32_t>{3 - kOffset, 2, 7 - kOffset, 1, 3}));
+  EXPECT_EQ(list.GetWriteFlag(ArticleSortTree, 1), 1);
+  ASSERT_NE(list.GetText(ArticleSortTree, 1), nullptr);
+  EXPECT_EQ(list.GetText(ArticleSortTree, 1)->at(0), "write 2");
+
+  // Deleting a write: it leaves both orders.
+  list.Modified = 0;
+  ASSERT_TRUE(list.SetArticleUsed(2, 0, 0));
+  EXPECT_EQ(list.Modified, 1);
+  ASSERT_TRUE(list.SortArticles());
+  EXPECT_EQ(Keys(list, ArticleSortNormal), (std::vector<int32_t>{3 - kOffset, 7 - kOffset, 1, 3}));
+  EXPECT_EQ(Keys(list, ArticleSortTree), (std::vector<int32_t>{3 - kOffset, 7 - kOffset, 1, 3}));
+}
+
+TEST(ArticleList, AccessorsOutsideAnOrderGiveTheirDefaults) {
+  TArticleList list;
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 2, 20, 1));
+  ASSERT_TRUE(list.SortArticles());
+  for (int32_t order : {ArticleSortNormal, ArticleSortTree}) {
+    const int32_t p = list.OrderCount(order);
+    EXPECT_EQ(list.GetArticle(order, p), nullptr);
+    EXPECT_EQ(list.GetArticle(order, -1), nullptr);
+    EXPECT_EQ(list.GetKind(order, p), ArticleKindMissingRoot);
+    EXPECT_EQ(list.GetPostTime(order, p), NoNumber);
+    EXPECT_EQ(list.GetParentKey(order, p), -1);
+    EXPECT_EQ(list.GetKey(order, p), 0);
+    EXPECT_EQ(list.GetNumber(order, p), 0);
+    EXPECT_EQ(list.GetWriterId(order, p), 0);
+    EXPECT_EQ(list.GetTitle(order, p), "");
+    EXPECT_EQ(list.GetText(order, p), nullptr);
+    EXPECT_EQ(list.GetMailTo(order, p), nullptr);
+    EXPECT_EQ(list.GetLevel(order, p), 0);
+    EXPECT_EQ(list.GetNewFlag(order, p), 0);
+    EXPECT_FALSE(list.SetReadFlag(order, p, 1, false));
+    EXPECT_FALSE(list.SetBatchFlag(order, p, 1));
+  }
+  EXPECT_FALSE(list.SetArticleUsed(99, 99, 0));
+  EXPECT_FALSE(list.SetArticleLastLine(99, 99, 1));
+  EXPECT_FALSE(list.SetReadFlagByKey(99, 99, 1, true));
+}
+
+TEST(ArticleList, OutOfMemoryIsReportedOncePerListUntilCleared) {
+  RecordingUiServices ui;
+  ScopedUiServices scope(&ui);
+  TArticleList list;
+  list.BoardNo = 12;
+  list.BoardId = "abc";
+  {
+    ScopedBlockAllocationLimit none(0);
+    EXPECT_FALSE(AddLog(list, ArticleKindRoot, 1, 1));
+    EXPECT_FALSE(AddLog(list, ArticleKindRoot, 2, 2));
+  }
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(ui.entries[0].kind, RecordingUiServices::Kind::Warning);
+  EXPECT_EQ(ui.entries[0].text,
+            "Board  12:abc\r" + test::J("記事リスト追加中にメモリ不足が発生しました\r"
+                                        "記事リスト追加を中断します"));
+  EXPECT_EQ(list.Count(), 0);
+  list.Clear();
+  ScopedBlockAllocationLimit none(0);
+  EXPECT_FALSE(AddLog(list, ArticleKindRoot, 1, 1));
+  EXPECT_EQ(ui.entries.size(), 2u);
+}
+
+TEST(ArticleList, DeepReplyChainsAndBigBoardsNeedNoDeepRecursion) {
+  RecordingUiServices ui;
+  ScopedUiServices scope(&ui);
+  TArticleList list;
+  constexpr int32_t kDepth = 100000;
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 0, 0));
+  for (int32_t k = kDepth; k >= 1; --k)
+    ASSERT_TRUE(AddLog(list, ArticleKindRess, k, k, k - 1));
+  ASSERT_TRUE(list.SortArticles());
+  ASSERT_EQ(list.OrderCount(ArticleSortTree), kDepth + 1);
+  EXPECT_EQ(list.GetLevel(ArticleSortTree, kDepth), kDepth);
+  EXPECT_EQ(list.GetKey(ArticleSortTree, kDepth), kDepth - kOffset);
+  // Long sorts keep the window alive.
+  EXPECT_GE(ui.pumps, kDepth / 1000);
+}
+
+}  // namespace
+}  // namespace vorn
