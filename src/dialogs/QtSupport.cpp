@@ -53,7 +53,8 @@ QString QtFileFilter(const FileFilter& filter) {
 void TDialogPlacer::PlaceOnce(QWidget* dialog, const QRect& parentRect) {
   if (placed_ || !dialog) return;
   placed_ = true;
-  dialog->adjustSize();
+  // A dialog that was given its size keeps it; the others take the size their layout wants.
+  if (!dialog->testAttribute(Qt::WA_Resized)) dialog->adjustSize();
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
   const QSize own = dialog->frameGeometry().size().expandedTo(dialog->size());

@@ -34,7 +34,11 @@ void TSelectList::focusInEvent(QFocusEvent* event) {
 }
 
 void TSelectList::focusOutEvent(QFocusEvent* event) {
-  mouseEntered_ = false;
+  // The list's own popup, or another window, takes the keyboard for a while; the control has
+  // not been left for another one.
+  if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) {
+    mouseEntered_ = false;
+  }
   QComboBox::focusOutEvent(event);
 }
 
