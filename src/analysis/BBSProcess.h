@@ -1,0 +1,116 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/BBSIniFile.h"
+#include "store/BoardList.h"
+#include "store/MemberList.h"
+
+namespace vorn {
+
+class TLogList;
+
+// What an analysis reports of its progress. The window's progress bar implements it; the core
+// and the command-line tool may run without one.
+class AnalysisProgress {
+ public:
+  virtual ~AnalysisProgress() = default;
+  // Starts a new run of max steps.
+  virtual void SetMax(int max) = 0;
+  virtual void Step() = 0;
+};
+
+// First line of every read-pointer file.
+inline constexpr std::string_view ReadPtrFileHeader = "VornExplorer ReadPtrFile Ver.0.01";
+
+// The analyser of one host-system family. The main window keeps one per family, drives it
+// through ClearData, LoadLists, AnalyzeLog, SortData, ReadUpFile, ReadPadFile and
+// LoadReadPointers when logs are opened, and through SaveLists, SaveReadPointers, WriteUpFile
+// and WritePadFile at the end of a run. The base owns what every family shares: the settings
+// object, the board list and member list of the current BBS, and the read-pointer file.
+class TBBSProcess {
+ public:
+  // Takes over the settings object. textIds chooses the member list's mode: member IDs are text
+  // (Nifty-Serve) or numbers (NetVorn family).
+  TBBSProcess(std::unique_ptr<TBBSIniFile> iniFile, bool textIds);
+  virtual ~TBBSProcess();
+  TBBSProcess(const TBBSProcess&) = delete;
+  TBBSProcess& operator=(const TBBSProcess&) = delete;
+
+  // The short key of the family: "NetVorn", "NiftyServe".
+  virtual std::string GetSystemName() const = 0;
+  // Empties the boards and members. Families add their mail box afterwards.
+  virtual void ClearData();
+  // Both files are read even when the first fails; true only when both loads succeed.
+  virtual bool LoadLists(const std::string& BoardListFile, const std::string& MemberListFile);
+  virtual bool SaveLists(const std::string& BoardListFile, const std::string& MemberListFile);
+  // Marks the articles the file names as read and no longer new. False for an empty file name
+  // or a file whose first line is not the header; otherwise true.
+  virtual bool LoadReadPointers(const std::string& ReadPtrFile);
+  // Rewrites the file with every article marked read (the user's own writes left out), or
+  // removes it when none is. False when it could not be written or removed; the old file then
+  // stays as it was.
+  virtual bool SaveReadPointers(const std::string& ReadPtrFile);
+  // Analyses log lines from StartLine to the end into the boards, articles and members, sets
+  // system and chat messages aside in SystemLog, and sets NetNo. False when the settings of
+  // the entry cannot be selected.
+  virtual bool AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int32_t StartLine) = 0;
+  // Sorts boards, members (when they changed) and every board's articles.
+  virtual void SortData() = 0;
+  virtual bool ReadUpFile(const std::string& UpFile) = 0;
+  virtual bool WriteUpFile(const std::string& UpFile) = 0;
+  virtual bool ReadPadFile(const std::string& PadFile) = 0;
+  virtual bool WritePadFile(const std::string& PadFile) = 0;
+  // Empty when the member ID is acceptable; otherwise the message to show.
+  virtual std::string CheckIdNumber(int32_t Id) const = 0;
+  // The same for an ID given as text, which may be normalised in place.
+  virtual std::string CheckIdText(std::string& Id) const = 0;
+  // A short label of the board for lists and placeholders; padded asks for a fixed width.
+  virtual std::string GetBoardLabel(int32_t BoardIndex, bool Padded) const = 0;
+  // The board's key; empty outside the board list.
+  virtual std::string GetBoardName(int32_t BoardIndex) const;
+  // The writer's handle found in an article's text lines; empty for families whose articles do
+  // not carry it.
+  virtual std::string FindWriterHandle(const std::vector<std::string>& Lines) const;
+
+  // True when the board is the mail box: a board keyed by number when its number is
+  // MailBoardNo, a board keyed by text (negative number) when its key is MailBoardIndex.
+  bool IsMailBox(int32_t BoardIndex) const;
+
+  // Published properties, read and written directly by the main window and the write commands.
+  std::string Name;
+  TBBSIniFile* IniFile = nullptr;  // owned
+  int32_t NetNo = -1;
+  int32_t MailBoardNo = -1;
+  std::string MailBoardIndex;
+  int32_t WriteArticleNo = 0;
+  std::string BinaryFileHeader;
+  std::string WriteFileHeader;
+  std::string Delimita;
+  std::string InfoDialogTitle;
+  bool WriteBinaryMailFlag = false;
+  bool WriteBinaryRootFlag = false;
+  bool WriteBinaryRessFlag = false;
+  bool BinaryBatchSetFlag = false;
+  std::string GenerateBoardTitle;
+  int32_t HeaderOffset = 0;
+  AnalysisProgress* ProgressBar = nullptr;  // not owned; may be null
+
+  TBoardList Boards;
+  TMemberList Members;
+
+ private:
+  std::unique_ptr<TBBSIniFile> ownedIniFile_;
+};
+
+// Turns one stored log line into the text the patterns are applied to: terminal escape
+// sequences removed (as StripEscapeSequences does) and one CR appended. The buffer is reused
+// from line to line, so a run allocates only while lines keep getting longer; a line without
+// an ESC byte is copied as it is.
+void PrepareLineText(std::string_view line, std::string& text);
+
+}  // namespace vorn

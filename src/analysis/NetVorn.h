@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "analysis/BBSProcess.h"
+#include "settings/NetVornIniFile.h"
+
+namespace vorn {
+
+// The analyser of hosts of the NetVorn family ("NetVorn及び互換"): numbered boards, numbered
+// members, articles made of a header group (header, subject, optional reply information,
+// footer) and a body that runs to the next header or a terminal line.
+class TNetVorn final : public TBBSProcess {
+ public:
+  // Creates its settings object from the settings file and the defaults file.
+  TNetVorn(const std::string& settingsFile, const std::string& defaultsFile);
+
+  std::string GetSystemName() const override;
+  // Also adds the mail box, board 0 "mail".
+  void ClearData() override;
+  bool AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int32_t StartLine) override;
+  void SortData() override;
+  bool ReadUpFile(const std::string& UpFile) override;
+  bool WriteUpFile(const std::string& UpFile) override;
+  bool ReadPadFile(const std::string& PadFile) override;
+  bool WritePadFile(const std::string& PadFile) override;
+  // IDs run from 0 to 99999.
+  std::string CheckIdNumber(int32_t Id) const override;
+  std::string CheckIdText(std::string& Id) const override;
+  // "<number>:<key>", or "%3d:%-8s" padded; empty for a board without number or key.
+  std::string GetBoardLabel(int32_t BoardIndex, bool Padded) const override;
+
+  TNetVornIniFile* Settings;  // the same object as IniFile
+  // The last analysis added members, so SortData sorts them.
+  bool MembersChanged = false;
+
+ private:
+  explicit TNetVorn(std::unique_ptr<TNetVornIniFile> settings);
+};
+
+}  // namespace vorn
