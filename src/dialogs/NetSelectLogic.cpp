@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "platform/Cp932.h"
+#include "platform/FileQuery.h"
+#include "platform/SetPath.h"
 #include "settings/BBSIniFile.h"
 #include "settings/CommonIniFile.h"
 
@@ -47,13 +49,16 @@ void TNetSelectLogic::Show(const TBBSList& list, const std::vector<std::string>&
   PrefixListGiven = !prefixList.empty();
   for (size_t f = 0; f < list.size(); ++f) {
     if (!list[f].IniFile) continue;
+    // A set may name its log folder relative to the folder of its settings file.
+    const std::string base = ExtractFilePath(list[f].IniFile->FileName());
     for (const NetRecord& r : list[f].IniFile->Nets()) {
       if (PrefixListGiven &&
           std::none_of(prefixList.begin(), prefixList.end(),
                        [&](const std::string& p) { return SameTextIgnoringCase(p, r.Prefix); })) {
         continue;
       }
-      Rows.push_back({static_cast<int>(f), r.NetNo, r.Prefix, r.Name, r.LogPath, r.LogMask});
+      Rows.push_back({static_cast<int>(f), r.NetNo, r.Prefix, r.Name,
+                      ResolveSetPath(r.LogPath, base), r.LogMask});
     }
   }
 }

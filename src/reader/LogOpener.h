@@ -10,7 +10,8 @@ namespace vorn {
 class TVornExplMain;
 
 // Opening logs for the main window: the files of the command line and of drops grouped by
-// BBS set, the open and add dialogs, and the loading of the files into the reading state.
+// BBS set, the open and add dialogs, loading the files into the reading state, the board list,
+// and leaving the loaded set for another one or the end.
 class TLogOpener {
  public:
   explicit TLogOpener(TVornExplMain& window);
@@ -23,18 +24,16 @@ class TLogOpener {
   TMainDialogHost::NetSelection ChooseLogs();
   // Files to add to the loaded set; empty when none were chosen.
   std::vector<std::string> ChooseLogsToAdd();
-  bool LoadLogFiles(std::vector<std::string> files, const std::string& prefix, bool add);
+  bool LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix, bool add);
+  // One line per board of the analyser in use; false when there is none.
+  bool FillBoardList();
   bool LeaveLogSet(bool reopen, bool keepData);
   void ShowSystemMessages();
-  // Shows the selected board again after the order changed.
-  void ShowCurrentBoard();
-  // Whether the loaded host family takes binary writes at all, and the one named command.
-  bool BinaryWrites() const;
-  bool BinaryWriteAllowed(const char* commandName) const;
 
  private:
   void LoadGroup(const std::vector<std::string>& files, const std::string& prefix);
   TMainDialogHost::LogFileRequest LogFileRequestFor(const TBBSIniFile& ini) const;
+  void ChooseFirstArticle();
 
   TVornExplMain& w_;
 };

@@ -48,6 +48,16 @@ void TProgressBarREX::StepIt() {
   setValue(next < minimum() ? minimum() : next);
 }
 
+void TProgressBarREX::SetMax(int max) {
+  setRange(0, max > 0 ? max : 1);
+  setValue(0);
+}
+
+void TProgressBarREX::Step() {
+  if (value() < maximum()) setValue(value() + 1);
+  repaint();
+}
+
 void TProgressBarREX::ApplyLook() {
   const QString background = parentColor_ ? QStringLiteral("transparent") : QtColor(color_).name();
   const QString chunk = smooth_      ? QString()

@@ -2,11 +2,14 @@
 
 #include <QProgressBar>
 
+#include "analysis/BBSProcess.h"
+
 namespace vorn {
 
 // The progress bar shown inside the status bar: a bar colour of its own, a smooth or a
-// segmented bar, horizontal or vertical, and a step to advance by.
-class TProgressBarREX final : public QProgressBar {
+// segmented bar, horizontal or vertical, and a step to advance by. Analysers report their
+// progress to it.
+class TProgressBarREX final : public QProgressBar, public AnalysisProgress {
   Q_OBJECT
  public:
   explicit TProgressBarREX(QWidget* parent = nullptr);
@@ -28,6 +31,10 @@ class TProgressBarREX final : public QProgressBar {
   void SetStep(int step) { step_ = step; }
   // Advances by the step, wrapping to the minimum past the maximum.
   void StepIt();
+
+  // An analyser's run of max steps.
+  void SetMax(int max) override;
+  void Step() override;
 
  private:
   void ApplyLook();

@@ -22,6 +22,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "analysis/BBSProcess.h"
+#include "analysis/LogList.h"
+#include "analysis/NetVorn.h"
 #include "dialogs/BBSSetCommand.h"
 #include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
@@ -77,6 +80,41 @@ QAction* TVornExplMain::Command(const char* name) const {
   return commands_->Action(name);
 }
 
+TBBSProcess* TVornExplMain::Process(int family) const {
+  return family >= 0 && family < static_cast<int>(processList_.size())
+             ? processList_[size_t(family)]
+             : nullptr;
+}
+
+void TVornExplMain::SelectBoardInList(int index) {
+  boardListFilling_ = true;
+  boardList_->setCurrentIndex(index);
+  boardListFilling_ = false;
+}
+
+void TVornExplMain::ClearBoardList() {
+  boardListFilling_ = true;
+  boardList_->clear();
+  boardListFilling_ = false;
+}
+
+void TVornExplMain::SetBoardListLines(const std::vector<std::string>& lines) {
+  boardListFilling_ = true;
+  boardList_->clear();
+  for (const std::string& line : lines)
+    boardList_->addItem(QtText(line));
+  boardListFilling_ = false;
+}
+
+void TVornExplMain::SetReadingControlsEnabled(bool on) {
+  articleGrid1_->setEnabled(on);
+  articleEdit1_->setEnabled(on);
+}
+
+void TVornExplMain::FocusGrid() {
+  if (!articleGrid1_->hasFocus()) articleGrid1_->setFocus();
+}
+
 TLoadCheckForm* TVornExplMain::LoadCheckForm() const {
   auto* real = dynamic_cast<TQtMainDialogs*>(dialogs_.get());
   return real ? real->LoadCheckForm() : nullptr;
@@ -103,12 +141,21 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   // 5: the common settings and the host families; the current one is the first that holds a
   // set.
   commonIni_ = std::make_unique<TCommonIniFile>(SettingsFilePath("vornexpl.ini"));
-  familySettings_.push_back(std::make_unique<TNetVornIniFile>(SettingsFilePath("netvorn.ini"),
-                                                              SettingsFilePath("vorndef.ini")));
-  familySettings_.push_back(std::make_unique<TNiftyIniFile>(SettingsFilePath("nifty.ini"),
-                                                            SettingsFilePath("nifdef.ini")));
-  bbsList_ = {{Cp932("NetVorn及び互換"), familySettings_[0].get()},
-              {"Nifty-Serve", familySettings_[1].get()}};
+  logList_ = std::make_unique<TLogList>(524288, 51200);
+  systemMsgList_ = std::make_unique<TLogList>(32768, 1024);
+  netVorn_ =
+      std::make_unique<TNetVorn>(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
+  // The Nifty-Serve family keeps its sets here until its analyser joins the program.
+  niftySettings_ = std::make_unique<TNiftyIniFile>(SettingsFilePath("nifty.ini"),
+                                                   SettingsFilePath("nifdef.ini"));
+  processList_ = {netVorn_.get(), nullptr};
+  bbsList_ = {{netVorn_->Name, netVorn_->IniFile}, {"Nifty-Serve", niftySettings_.get()}};
+  for (TBBSProcess* p : processList_) {
+    if (!p) continue;
+    p->BinaryFileHeader = Cp932("[UP対象ファイル]");
+    p->WriteFileHeader = Cp932("[書込ファイル名]");
+    p->ProgressBar = progressBar1_;
+  }
   currentProcess_ = 0;
   for (size_t i = 0; i < bbsList_.size(); ++i) {
     if (bbsList_[i].IniFile->GetNetCount() > 0) {
@@ -166,6 +213,9 @@ void TVornExplMain::CreatePanels() {
   boardLayout->setContentsMargins(4, 2, 4, 2);
   boardList_ = new TSelectList(boardListPanel_);
   boardList_->setObjectName(QStringLiteral("BoardList"));
+  connect(boardList_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (!boardListFilling_ && index >= 0) boardView_->ShowBoard(index);
+  });
   boardLayout->addWidget(boardList_);
   layout->addWidget(boardListPanel_);
 
@@ -207,6 +257,7 @@ void TVornExplMain::CreatePanels() {
     commands_->ViewPopup()->popup(articleEdit1_->viewport()->mapToGlobal(p));
   });
   editLayout->addWidget(articleEdit1_);
+  boardView_ = new TBoardView(*this, articleGrid1_, articleEdit1_);
   splitter1_->setStretchFactor(0, 0);
   splitter1_->setStretchFactor(1, 1);
   layout->addWidget(splitter1_, 1);
@@ -470,13 +521,23 @@ void TVornExplMain::EnableReadCommands(bool on) {
   commands_->SetEnabled("BTNSearchMode", false);
   commands_->SetEnabled("MenuSearchMode", false);
   commands_->SetEnabled("BTNLevelRestore", false);
-  const bool binary = on && opener_ && opener_->BinaryWrites();
-  for (const char* name :
-       {"BTNBatch", "MenuWBatch", "GMenuBatch", "MenuWMailBinary", "GMenuMailBinary",
-        "MenuWRootBinary", "GMenuRootBinary", "MenuWJumpRessBinary", "GMenuJumpRessBinary",
-        "MenuWRessBinary", "GMenuRessBinary"}) {
-    commands_->SetEnabled(name, binary && opener_->BinaryWriteAllowed(name));
+  if (!on) {
+    commands_->SetEnabled("BTNBatch", false);
+    return;
   }
+  // The binary commands follow what the host family can do.
+  const TBBSProcess* p = CurrentAnalyser();
+  const bool batch = p && p->BinaryBatchSetFlag;
+  const bool mail = p && p->WriteBinaryMailFlag;
+  const bool root = p && p->WriteBinaryRootFlag;
+  const bool ress = p && p->WriteBinaryRessFlag;
+  const std::pair<const char*, bool> binary[] = {
+      {"BTNBatch", batch},       {"MenuWBatch", batch},         {"GMenuBatch", batch},
+      {"MenuWMailBinary", mail}, {"GMenuMailBinary", mail},     {"MenuWRootBinary", root},
+      {"GMenuRootBinary", root}, {"MenuWJumpRessBinary", root}, {"GMenuJumpRessBinary", root},
+      {"MenuWRessBinary", ress}, {"GMenuRessBinary", ress}};
+  for (const auto& [name, allowed] : binary)
+    commands_->SetEnabled(name, allowed);
 }
 
 void TVornExplMain::ShowModeIndicator() {
@@ -484,6 +545,10 @@ void TVornExplMain::ShowModeIndicator() {
   if (NewReadMode) text = QStringLiteral("新規");
   if (SearchReadMode) text += text.isEmpty() ? QStringLiteral("検索") : QStringLiteral("/検索");
   SetStatusText(1, text);
+}
+
+void TVornExplMain::SetReadMode(bool search, bool on) {
+  if ((search ? SearchReadMode : NewReadMode) != on) ToggleReadMode(search, false);
 }
 
 void TVornExplMain::ToggleReadMode(bool search, bool fromButton) {
@@ -516,7 +581,7 @@ void TVornExplMain::SetOrder(bool tree) {
   commands_->SetChecked("MenuNormal", !tree);
   TreeOrder = tree ? 1 : 0;
   commonIni_->ArticleGridSortTree = tree;
-  opener_->ShowCurrentBoard();
+  if (boardView_->CurrentBoard() >= 0) boardView_->ShowBoard(boardView_->CurrentBoard());
 }
 
 void TVornExplMain::SetOpenCommands(bool on) {
@@ -564,9 +629,9 @@ void TVornExplMain::AddLogDialog() {
   SetOpenCommands(true);
 }
 
-bool TVornExplMain::LoadLogFiles(std::vector<std::string> files, const std::string& prefix,
+bool TVornExplMain::LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix,
                                  bool add) {
-  return opener_->LoadLogFiles(std::move(files), prefix, add);
+  return opener_->LoadLogFiles(files, prefix, add);
 }
 
 bool TVornExplMain::LeaveLogSet(bool reopen, bool keepData) {

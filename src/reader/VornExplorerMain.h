@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dialogs/BBSList.h"
+#include "reader/BoardView.h"
 #include "reader/MainDialogs.h"
 
 class QAction;
@@ -17,7 +18,11 @@ class QTextEdit;
 namespace vorn {
 
 class TBBSIniFile;
+class TBBSProcess;
 class TCommonIniFile;
+class TLogList;
+class TNetVorn;
+class TNiftyIniFile;
 class TLoadCheckForm;
 class TLogOpener;
 class TMainCommands;
@@ -47,7 +52,23 @@ class TVornExplMain final : public QMainWindow {
   TCommonIniFile& CommonIni() const { return *commonIni_; }
   // The host families, NetVorn first, as the settings dialogs see them.
   const TBBSList& BBSList() const { return bbsList_; }
+  // The analyser of a family; null for a family whose analyser this build does not have.
+  TBBSProcess* Process(int family) const;
   int CurrentProcess() const { return currentProcess_; }
+  void SetCurrentProcess(int family) { currentProcess_ = family; }
+  TBBSProcess* CurrentAnalyser() const { return Process(currentProcess_); }
+  // Every line of the loaded logs, and the host's system messages.
+  TLogList& LogList() const { return *logList_; }
+  TLogList& SystemMsgList() const { return *systemMsgList_; }
+  TBoardView& BoardView() const { return *boardView_; }
+  TSelectList& BoardList() const { return *boardList_; }
+  // Selects a line of the board list without opening its board.
+  void SelectBoardInList(int index);
+  void ClearBoardList();
+  void SetBoardListLines(const std::vector<std::string>& lines);
+  // The article list and the article view.
+  void SetReadingControlsEnabled(bool on);
+  void FocusGrid();
 
   // Status bar panels 0 to 3.
   QString StatusText(int panel) const;
@@ -66,6 +87,7 @@ class TVornExplMain final : public QMainWindow {
   bool Created = false;
   bool SaveData = true;
   bool HorizontalLayout = false;
+  ArticlePosition SavedPosition;
 
   // Opening logs.
   void FormActivate();
@@ -73,7 +95,7 @@ class TVornExplMain final : public QMainWindow {
   void DropFiles(const std::vector<std::string>& files);
   void OpenLogDialog(bool save);
   void AddLogDialog();
-  bool LoadLogFiles(std::vector<std::string> files, const std::string& prefix, bool add);
+  bool LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix, bool add);
 
   // Commands.
   void MenuBBSSetClick();
@@ -82,6 +104,8 @@ class TVornExplMain final : public QMainWindow {
   void MenuLogInfoClick();
   void EnableReadCommands(bool on);
   void ShowModeIndicator();
+  // Switches a reading mode (new articles, or search matches) on or off as its menu item does.
+  void SetReadMode(bool search, bool on);
   void ArrangeVertical();
   void ArrangeHorizontal();
   void ApplyDisplaySettings();
@@ -119,8 +143,14 @@ class TVornExplMain final : public QMainWindow {
   void ReportLater(const QString& feature);
 
   std::unique_ptr<TCommonIniFile> commonIni_;
-  std::vector<std::unique_ptr<TBBSIniFile>> familySettings_;
+  std::unique_ptr<TNetVorn> netVorn_;
+  std::unique_ptr<TNiftyIniFile> niftySettings_;
+  std::vector<TBBSProcess*> processList_;  // parallel to bbsList_
   TBBSList bbsList_;
+  std::unique_ptr<TLogList> logList_;
+  std::unique_ptr<TLogList> systemMsgList_;
+  TBoardView* boardView_ = nullptr;
+  bool boardListFilling_ = false;
   int currentProcess_ = 0;
   std::unique_ptr<TMainDialogHost> dialogs_;
   std::unique_ptr<TLogOpener> opener_;

@@ -1,0 +1,331 @@
+// Opening logs in the main window: the sample capture with the sample settings folder, added
+// files, unreadable files, files without a set, and what is shown first.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextEdit>
+#include <filesystem>
+
+#include "analysis/BBSProcess.h"
+#include "analysis/LogList.h"
+#include "platform/AppPaths.h"
+#include "platform/Cp932.h"
+#include "platform/UiServices.h"
+#include "reader/BoardView.h"
+#include "reader/GuiTestSupport.h"
+#include "reader/MainCommands.h"
+#include "reader/ScriptedDialogs.h"
+#include "reader/SelectList.h"
+#include "reader/VornExplorerMain.h"
+#include "settings/CommonIniFile.h"
+#include "settings/NiftyIniFile.h"
+#include "store/ArticleList.h"
+#include "support/TestSupport.h"
+
+namespace vorn {
+namespace {
+
+namespace fs = std::filesystem;
+using test::J;
+using test::ScriptedDialogs;
+using test::TempDir;
+using Kind = RecordingUiServices::Kind;
+
+const char* const kSample = "NET19990730.LOG";
+constexpr int32_t kSampleLines = 98;  // lines of the capture; the set's end line follows
+
+class LogLoadingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::GuiApp();
+    // The sample settings name the log folder as the settings folder's parent.
+    const fs::path samples = fs::path(test::SourceDir()) / "samples";
+    settings = dir.Path() + "/settings/";
+    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
+    fs::copy_file(samples / kSample, dir.File(kSample));
+    sample = dir.File(kSample);
+    SetSettingsFolderOverride(settings);
+  }
+  void TearDown() override {
+    window.reset();
+    SetSettingsFolderOverride("");
+  }
+
+  TVornExplMain& Start(std::vector<std::string> arguments = {}) {
+    auto scripted = std::make_unique<ScriptedDialogs>();
+    dialogs = scripted.get();
+    window = std::make_unique<TVornExplMain>(std::move(arguments), std::move(scripted));
+    return *window;
+  }
+  // A copy of the sample under another name.
+  std::string Copy(const std::string& name) {
+    fs::copy_file(sample, dir.File(name), fs::copy_options::overwrite_existing);
+    return dir.File(name);
+  }
+  std::vector<std::string> BoardLines() const {
+    std::vector<std::string> lines;
+    for (int i = 0; i < window->BoardList().count(); ++i) {
+      lines.push_back(window->BoardList().itemText(i).toStdString());
+    }
+    return lines;
+  }
+  QTableWidget& Grid() const {
+    return *window->findChild<QTableWidget*>(QStringLiteral("ArticleGrid1"));
+  }
+  QString ViewText() const {
+    return window->findChild<QTextEdit*>(QStringLiteral("ArticleEdit1"))->toPlainText();
+  }
+  std::vector<std::string> Texts(Kind kind) const {
+    std::vector<std::string> out;
+    for (const auto& e : ui.entries) {
+      if (e.kind == kind) out.push_back(e.text);
+    }
+    return out;
+  }
+  bool Enabled(const char* name) const { return window->Commands().IsEnabled(name); }
+
+  TempDir dir;
+  std::string settings;
+  std::string sample;
+  RecordingUiServices ui;
+  ScopedUiServices installed{&ui};
+  ScriptedDialogs* dialogs = nullptr;
+  std::unique_ptr<TVornExplMain> window;
+};
+
+TEST_F(LogLoadingTest, TheSampleFromTheCommandLine) {
+  TVornExplMain& w = Start({sample});
+  ASSERT_EQ(w.PendingFiles, (std::vector<std::string>{sample}));
+  w.show();
+  for (int i = 0; i < 100 && w.CurrentPrefix.empty(); ++i)
+    QTest::qWait(10);
+  ASSERT_EQ(w.CurrentPrefix, "NET");
+  EXPECT_TRUE(w.PendingFiles.empty());
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("VornExplorer - サンプルネット"));
+  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{sample}));
+  EXPECT_EQ(w.LogList().Count(), kSampleLines + 1);
+  EXPECT_EQ(w.SystemMsgList().Count(), 3);
+  EXPECT_EQ(BoardLines(), (std::vector<std::string>{"--(   2)   0:mail     / メール",
+                                                    "--(   4)   1:general  / 雑談ボード",
+                                                    "--(   2)   2:prog     / プログラミング",
+                                                    "--(   1)   3:binary   / バイナリボード"}));
+  // The first board with articles, from its first article; it is read now.
+  EXPECT_EQ(w.BoardList().currentIndex(), 0);
+  EXPECT_EQ(w.BoardView().CurrentBoard(), 0);
+  EXPECT_EQ(Grid().currentRow(), 0);
+  EXPECT_EQ(Grid().rowCount(), 2);
+  EXPECT_TRUE(ViewText().startsWith(QStringLiteral("mail 99/07/30 14:20 オフ会の件")));
+  EXPECT_TRUE(ViewText().endsWith(QStringLiteral("駅前の喫茶店です。\n[EOF]")));
+  const TArticleList* mail = w.CurrentAnalyser()->Boards.GetArticles(0);
+  EXPECT_EQ(w.SavedPosition.Board, mail);
+  EXPECT_EQ(mail->GetReadFlag(w.TreeOrder, 0), 1);
+  EXPECT_EQ(mail->GetReadFlag(w.TreeOrder, 1), 0);
+  EXPECT_EQ(Grid().item(0, 0)->text(), QStringLiteral("<0>"));
+
+  // Messages: only that system messages exist.
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(ui.entries[0].kind, Kind::Information);
+  EXPECT_EQ(ui.entries[0].text, J("システムメッセージが存在しています"));
+  for (const char* name :
+       {"BTNInfo", "MenuInfo", "MenuOpenAdd", "BTNOpenAdd", "MenuLogInfo", "MenuCreateUpFile",
+        "BTNSave", "MenuCopy", "MenuWRoot", "BTNNext", "MenuIDEdit", "MenuBBSSet", "MenuBoardOut",
+        "MenuArticleCut", "MenuWRootBinary", "BTNBatch"}) {
+    EXPECT_TRUE(Enabled(name)) << name;
+  }
+  EXPECT_FALSE(Enabled("BTNSearchMode"));
+  EXPECT_FALSE(Enabled("BTNLevelRestore"));
+  EXPECT_TRUE(w.BoardList().isEnabled());
+
+  w.Command("MenuInfo")->trigger();
+  ASSERT_EQ(dialogs->texts.size(), 1u);
+  EXPECT_EQ(dialogs->texts[0].first, QStringLiteral("システム／チャットメッセージ"));
+  EXPECT_EQ(dialogs->texts[0].second.size(), 3u);
+  w.Command("MenuLogInfo")->trigger();
+  EXPECT_EQ(dialogs->texts[1].second, (std::vector<std::string>{sample}));
+
+  // Choosing a board in the list shows it.
+  w.BoardList().setCurrentIndex(1);
+  EXPECT_EQ(w.BoardView().CurrentBoard(), 1);
+  EXPECT_TRUE(ViewText().contains(QStringLiteral("はじめまして、たろうです。")));
+}
+
+TEST_F(LogLoadingTest, AddingAFileContinuesTheLogAndReturnsToTheArticle) {
+  TVornExplMain& w = Start();
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  ui.entries.clear();
+  // The user reads the third article of the chat board.
+  w.BoardList().setCurrentIndex(1);
+  Grid().setCurrentCell(2, 0);
+  const QString shown = ViewText();
+  const TArticleList* general = w.CurrentAnalyser()->Boards.GetArticles(1);
+  EXPECT_EQ(w.SavedPosition.Board, general);
+  const int32_t key = general->GetKey(w.TreeOrder, 2);
+  const std::string second = Copy("NET19990731.LOG");
+  dialogs->fileAnswers.push_back({second});
+  w.Command("MenuOpenAdd")->trigger();
+  ASSERT_EQ(dialogs->fileRequests.size(), 1u);
+  // The sample set keeps its logs beside the settings folder.
+  EXPECT_EQ(fs::canonical(dialogs->fileRequests[0].Folder), fs::canonical(dir.Path()));
+  // The new lines follow the old ones, each file with its end line.
+  EXPECT_EQ(w.LogList().Count(), 2 * (kSampleLines + 1));
+  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{sample, second}));
+  EXPECT_EQ(w.CurrentPrefix, "NET");
+  EXPECT_FALSE(w.AddingLogs);
+  EXPECT_EQ(w.BoardList().currentIndex(), 1);
+  EXPECT_EQ(w.BoardView().CurrentBoard(), 1);
+  EXPECT_EQ(w.CurrentAnalyser()->Boards.GetArticles(1)->GetKey(w.TreeOrder, Grid().currentRow()),
+            key);
+  EXPECT_EQ(ViewText(), shown);
+  EXPECT_EQ(Texts(Kind::Warning), std::vector<std::string>{});
+}
+
+TEST_F(LogLoadingTest, DroppingFilesOfTheLoadedSetAddsThem) {
+  TVornExplMain& w = Start();
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  w.DropFiles({Copy("net2.log")});
+  EXPECT_EQ(w.LogList().Count(), 2 * (kSampleLines + 1));
+  EXPECT_EQ(w.LogFileNames.size(), 2u);
+  // Another name of no set, with the default prefix: loaded afresh under it.
+  w.CommonIni().DefaultPrefix = "NET";
+  const std::string other = Copy("capture.txt");
+  w.LoadLogFiles({sample}, "NET", false);
+  EXPECT_EQ(w.LogFileNames.size(), 1u);
+  w.CurrentPrefix = "OTHER";
+  w.DropFiles({other});
+  EXPECT_EQ(w.CurrentPrefix, "NET");
+  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{other}));
+  EXPECT_EQ(w.LogList().Count(), kSampleLines + 1);
+}
+
+TEST_F(LogLoadingTest, AnUnreadableFileAmongReadableOnes) {
+  TVornExplMain& w = Start();
+  // A folder cannot be read as a log.
+  const std::string folder = dir.File("NET0.LOG");
+  fs::create_directory(folder);
+  EXPECT_TRUE(w.LoadLogFiles({folder, sample}, "NET", false));
+  EXPECT_EQ(Texts(Kind::Warning),
+            std::vector<std::string>{J("ファイル:") + folder + "\r" + J("読込み出来ません")});
+  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{sample}));
+  EXPECT_EQ(w.LogList().Count(), kSampleLines + 1);
+  EXPECT_EQ(w.BoardList().count(), 4);
+}
+
+TEST_F(LogLoadingTest, NoFileReadable) {
+  TVornExplMain& w = Start();
+  const std::string a = dir.File("NET1.LOG");
+  const std::string b = dir.File("NET2.LOG");
+  fs::create_directory(a);
+  fs::create_directory(b);
+  EXPECT_FALSE(w.LoadLogFiles({a, b}, "NET", false));
+  EXPECT_EQ(Texts(Kind::Warning),
+            (std::vector<std::string>{J("ファイル:") + a + "\r" + J("読込み出来ません"),
+                                      J("ファイル:") + b + "\r" + J("読込み出来ません"),
+                                      J("指定されたログファイルは１個も読込み出来ません")}));
+  EXPECT_TRUE(w.CurrentPrefix.empty());
+  EXPECT_FALSE(w.Busy);
+  EXPECT_FALSE(Enabled("MenuOpenAdd"));
+  EXPECT_FALSE(Enabled("EditMenu"));
+  EXPECT_FALSE(w.BoardList().isEnabled());
+  // The settings stay reachable, so that the set can be mended.
+  EXPECT_TRUE(Enabled("MenuBBSSet"));
+  // A single unreadable file has said so itself.
+  ui.entries.clear();
+  EXPECT_FALSE(w.LoadLogFiles({a}, "NET", false));
+  EXPECT_EQ(Texts(Kind::Warning).size(), 1u);
+}
+
+TEST_F(LogLoadingTest, NoSetForThePrefix) {
+  TVornExplMain& w = Start();
+  EXPECT_FALSE(w.LoadLogFiles({Copy("XYZ1.LOG")}, "XYZ", false));
+  EXPECT_TRUE(ui.entries.empty());
+  EXPECT_FALSE(w.LoadLogFiles({}, "NET", false));
+  EXPECT_TRUE(ui.entries.empty());
+  w.DropFiles({dir.File("XYZ1.LOG")});
+  EXPECT_EQ(Texts(Kind::Warning),
+            std::vector<std::string>{J("指定されたファイルに対するBBS設定がなされていません")});
+  EXPECT_EQ(w.LogList().Count(), 0);
+
+  // A set of the family whose analyser this build lacks.
+  {
+    TNiftyIniFile nifty(settings + "nifty.ini", settings + "nifdef.ini");
+    nifty.NetNo = -1;
+    nifty.Prefix = "NIF";
+    nifty.Name = "Forum";
+    ASSERT_TRUE(nifty.SaveNet());
+  }
+  window.reset();
+  ui.entries.clear();
+  TVornExplMain& again = Start();
+  EXPECT_FALSE(again.LoadLogFiles({Copy("NIF1.LOG")}, "NIF", false));
+  ASSERT_EQ(Texts(Kind::Warning).size(), 1u);
+}
+
+TEST_F(LogLoadingTest, BoardsWithoutArticles) {
+  TVornExplMain& w = Start();
+  const std::string empty = dir.File("NET5.LOG");
+  test::WriteBytes(empty, "ATZ\r\nOK\r\n");
+  EXPECT_TRUE(w.LoadLogFiles({empty}, "NET", false));
+  EXPECT_EQ(Texts(Kind::Warning), std::vector<std::string>{J("記事が存在していません")});
+  EXPECT_EQ(w.BoardList().currentIndex(), 0);
+  EXPECT_EQ(Grid().rowCount(), 0);
+  EXPECT_TRUE(ViewText().isEmpty());
+  EXPECT_FALSE(Enabled("MenuArticleCut"));
+}
+
+TEST_F(LogLoadingTest, NewArticleModeAfterOpening) {
+  TVornExplMain& w = Start();
+  w.CommonIni().NewModeFlag = true;
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  // Everything is new at first: the first new article, in new-article mode.
+  EXPECT_TRUE(w.NewReadMode);
+  EXPECT_TRUE(w.Command("BTNNewMode")->isChecked());
+  EXPECT_EQ(w.StatusText(1), QStringLiteral("新規"));
+  EXPECT_EQ(w.BoardView().CurrentBoard(), 0);
+  EXPECT_EQ(Texts(Kind::Information),
+            std::vector<std::string>{J("システムメッセージが存在しています")});
+
+  // Every article read and the pointers saved: nothing is new at the next opening.
+  TBBSProcess& p = *w.CurrentAnalyser();
+  for (int32_t b = 0; b < p.Boards.Count(); ++b) {
+    TArticleList* list = p.Boards.GetArticles(b);
+    for (int32_t i = 0; list && i < list->OrderCount(ArticleSortNormal); ++i) {
+      list->SetReadFlag(ArticleSortNormal, i, 1, false);
+    }
+  }
+  ASSERT_TRUE(w.LeaveLogSet(true, true));
+  ui.entries.clear();
+  w.SetReadMode(true, true);
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  EXPECT_FALSE(w.NewReadMode);
+  EXPECT_FALSE(w.SearchReadMode);
+  EXPECT_EQ(w.StatusText(1), QString());
+  EXPECT_FALSE(Enabled("MenuNewReadMode"));
+  EXPECT_FALSE(Enabled("BTNNewMode"));
+  EXPECT_EQ(w.BoardView().CurrentBoard(), 0);
+  EXPECT_EQ(Texts(Kind::Information),
+            (std::vector<std::string>{J("新規記事はありません"),
+                                      J("システムメッセージが存在しています")}));
+  // The numbers have lost their new marks.
+  EXPECT_EQ(Grid().item(0, 0)->text(), QStringLiteral("[0]"));
+}
+
+TEST_F(LogLoadingTest, TreeOrderOpensAfterALeadingPlaceholder) {
+  TVornExplMain& w = Start();
+  ASSERT_EQ(w.TreeOrder, 1);
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  w.BoardList().setCurrentIndex(1);
+  EXPECT_EQ(Grid().rowCount(), 5);
+  EXPECT_EQ(Grid().item(3, 0)->text(), QStringLiteral("-95-"));
+  EXPECT_EQ(Grid().item(2, 0)->text(), QStringLiteral("　　<103>"));
+  // Posting order has no placeholder.
+  w.Command("MenuNormal")->trigger();
+  EXPECT_EQ(w.TreeOrder, 0);
+  EXPECT_EQ(Grid().rowCount(), 4);
+  EXPECT_EQ(Grid().currentRow(), 0);
+}
+
+}  // namespace
+}  // namespace vorn
