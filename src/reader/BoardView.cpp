@@ -179,7 +179,10 @@ void TBoardView::DisplayArticle(int32_t position) {
     const TCommonIniFile& c = w_.CommonIni();
     QString text;
     for (const std::string& line : lines) {
-      std::string shown = c.ArticleEditESCCut ? StripEscapeSequences(line) : line;
+      std::string_view bare = line;
+      while (!bare.empty() && (bare.back() == '\r' || bare.back() == '\n'))
+        bare.remove_suffix(1);
+      std::string shown = c.ArticleEditESCCut ? StripEscapeSequences(bare) : std::string(bare);
       if (c.ArticleEditReturn) shown = WrapText(ExpandTabs(shown, 8), 80);
       text += QtMessageText(shown) + QLatin1Char('\n');
     }

@@ -51,7 +51,11 @@ void TSystemMsgForm::Prepare(const QString& caption, const SystemMsgLook& look,
 
   QString text;
   for (const std::string& line : lines) {
-    std::string shown = look.EscCut ? StripEscapeSequences(line) : line;
+    // Lines the analyser sets aside keep the CR that ended them in the capture.
+    std::string_view bare = line;
+    while (!bare.empty() && (bare.back() == '\r' || bare.back() == '\n'))
+      bare.remove_suffix(1);
+    std::string shown = look.EscCut ? StripEscapeSequences(bare) : std::string(bare);
     shown = ExpandTabs(shown, 8);
     if (look.FoldLines && look.FoldWidth > 0) shown = WrapText(shown, look.FoldWidth);
     text += QtMessageText(shown);

@@ -19,6 +19,7 @@
 #include "reader/MainCommands.h"
 #include "reader/ScriptedDialogs.h"
 #include "reader/SelectList.h"
+#include "reader/SystemMsg.h"
 #include "reader/VornExplorerMain.h"
 #include "settings/CommonIniFile.h"
 #include "settings/NiftyIniFile.h"
@@ -310,6 +311,34 @@ TEST_F(LogLoadingTest, NewArticleModeAfterOpening) {
                                       J("システムメッセージが存在しています")}));
   // The numbers have lost their new marks.
   EXPECT_EQ(Grid().item(0, 0)->text(), QStringLiteral("[0]"));
+}
+
+TEST_F(LogLoadingTest, SystemMessagesInTheTextDialog) {
+  TVornExplMain& w = Start();
+  w.resize(800, 600);
+  w.show();
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  QCoreApplication::processEvents();
+  if (!qEnvironmentVariableIsEmpty("VORN_SCREENSHOT_DIR")) {
+    // The chat board's thread, one reply read.
+    w.BoardList().setCurrentIndex(1);
+    Grid().setCurrentCell(2, 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(test::SaveScreenshot(w, QStringLiteral("main-loaded.png")));
+  }
+  w.Command("BTNInfo")->trigger();
+  ASSERT_EQ(dialogs->texts.size(), 1u);
+  // The real dialog with what the window gave.
+  TSystemMsgForm form(&w);
+  const SystemMsgLook look = w.TextDialogLook();
+  form.Prepare(dialogs->texts[0].first, look, dialogs->texts[0].second);
+  EXPECT_EQ(form.size(), look.ViewPanel + QSize(8, 60));
+  EXPECT_EQ(form.LogDisp()->toPlainText(),
+            QStringLiteral("(システム) 本日22:00より定期メンテナンスを行います\n"
+                           "(2048:はなこ) こんばんは、たろうさん\n"
+                           "(4096:さぶろう) 今から参加します\n[EOF]"));
+  form.show();
+  EXPECT_TRUE(test::SaveScreenshot(form, QStringLiteral("systemmsg-sample.png")));
 }
 
 TEST_F(LogLoadingTest, TreeOrderOpensAfterALeadingPlaceholder) {

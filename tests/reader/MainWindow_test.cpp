@@ -7,16 +7,20 @@
 #include <sys/stat.h>
 #include <QAction>
 #include <QMenu>
+#include <QMimeData>
 #include <QSet>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 #include <fstream>
 #include <thread>
 
 #include "dialogs/DialogTestSupport.h"
+#include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
@@ -231,7 +235,17 @@ TEST_F(MainWindowTest, DroppedFilesOfTwoSetsAskWhichToLoad) {
   const std::string a = File("net7.log");
   const std::string b = File("NIF1.log");
   const std::string c = File("NET8.log");
-  w.DropFiles({a, dir.File("gone.log"), b, c});
+  // Dropped as the desktop drops them.
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QtPath(a)), QUrl::fromLocalFile(QtPath(dir.File("gone.log"))),
+                QUrl::fromLocalFile(QtPath(b)), QUrl::fromLocalFile(QtPath(c))});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&w, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&w, &drop);
+  for (int i = 0; i < 100 && ui.entries.empty(); ++i)
+    QTest::qWait(10);
   ASSERT_EQ(ui.entries.size(), 1u);
   EXPECT_EQ(ui.entries[0].kind, Kind::Information);
   EXPECT_EQ(ui.entries[0].text, J("複数BBSのログファイルが指定されています\rBBSを指定して下さい"));
@@ -405,6 +419,42 @@ TEST_F(MainWindowTest, HelpGoesToTheBrowserOfTheSettings) {
   ASSERT_EQ(ui.entries.size(), 1u);
   EXPECT_EQ(ui.entries[0].kind, Kind::Warning);
   EXPECT_EQ(ui.entries[0].text, J("WWWブラウザの起動に失敗しました"));
+}
+
+}  // namespace
+}  // namespace vorn
+
+namespace vorn {
+namespace {
+
+// The real dialogs open modally over the window; Escape leaves each without a choice.
+TEST(QtMainDialogs, OpenModallyAndCancelWithEscape) {
+  test::GuiApp();
+  test::Families f;
+  ASSERT_TRUE(AddSet(*f.netVorn, "NET", "Net"));
+  QWidget window;
+  window.resize(600, 400);
+  window.show();
+  CommonSettings common;
+  TQtMainDialogs dialogs(&window, &common);
+  int closed = 0;
+  auto escapeLater = [&closed] {
+    QTimer::singleShot(50, [&closed] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        QTest::keyClick(modal, Qt::Key_Escape);
+        ++closed;
+      }
+    });
+  };
+  escapeLater();
+  EXPECT_EQ(dialogs.ChooseSet(f.list).Skbn, NetSelectNone);
+  escapeLater();
+  EXPECT_TRUE(dialogs.SelectNet(f.list, {}).Prefix.empty());
+  escapeLater();
+  EXPECT_TRUE(dialogs.AskPrefix(f.list, -1).Prefix.empty());
+  escapeLater();
+  dialogs.EditSet(f.list, 0, NetSelectChange, "NET", "NET");
+  EXPECT_EQ(closed, 4);
 }
 
 }  // namespace
