@@ -23,6 +23,19 @@ constexpr int32_t kPumpLines = 1000;
 constexpr char kEndOfFile = 0x1A;
 constexpr uint64_t kReadBytes = 128 * 1024;
 
+#ifdef __SSE2__
+// One bit for each CR among the 64 bytes at p.
+inline uint64_t CarriageReturns64(const char* p) {
+  const __m128i cr = _mm_set1_epi8('\r');
+  auto bits = [&](int part) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+    return static_cast<uint64_t>(
+        static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, cr))));
+  };
+  return bits(0) | bits(1) << 16 | bits(2) << 32 | bits(3) << 48;
+}
+#endif
+
 }  // namespace
 
 TLogList::TLogList(int32_t BlockSize, int32_t IndexChunk)
@@ -170,46 +183,53 @@ int32_t TLogList::ReadLines(std::FILE* file) {
       if (data[fill_] == '\n') data[fill_++] = '\0';
     }
     uint64_t lineStart = fill_;
-    // Cuts the line that ends at the CR at `at`; false when it could not be stored.
-    auto cut = [&](uint64_t at) __attribute__((always_inline)) {
-      data[at] = '\0';
-      if (longLine) {
-        gathered.append(data + lineStart, at - lineStart);
-        longLine = false;
-        if (!AddLine(gathered)) return false;
-        gathered = std::string();
-        if (Count() % kPumpLines == 0) Ui().ProcessMessages();
-      } else {
-        LineRef ref{static_cast<uint32_t>(fillBlock_), static_cast<uint32_t>(lineStart),
-                    static_cast<uint32_t>(at - lineStart)};
-        if (index_.Count() == INT32_MAX || !index_.AddRecord(ref)) return Shortage();
-        if (--pumpCountdown == 0) {
-          pumpCountdown = kPumpLines;
-          Ui().ProcessMessages();
-        }
-      }
+    // The line end at the CR at `at` has been dealt with: the next line starts after it and
+    // after an LF that directly follows it.
+    auto nextLine = [&](uint64_t at) __attribute__((always_inline)) {
       lineStart = at + 1;
       if (lineStart == end) {
         skipLf = true;
       } else if (data[lineStart] == '\n') {
         data[lineStart++] = '\0';
       }
+    };
+    // Cuts the line that ends at the CR at `at` where it lies; false when it could not be
+    // stored.
+    const uint32_t block = static_cast<uint32_t>(fillBlock_);
+    auto cut = [&](uint64_t at) __attribute__((always_inline)) {
+      data[at] = '\0';
+      const LineRef ref{block, static_cast<uint32_t>(lineStart),
+                        static_cast<uint32_t>(at - lineStart)};
+      if (index_.Count() == INT32_MAX || !index_.AddRecord(ref)) return Shortage();
+      if (--pumpCountdown == 0) {
+        pumpCountdown = kPumpLines;
+        Ui().ProcessMessages();
+      }
+      nextLine(at);
       return true;
     };
     uint64_t scan = lineStart;
+    if (longLine) {
+      // A line longer than a block ends at the first CR, if it is in what was read.
+      const char* cr = static_cast<const char*>(std::memchr(data + scan, '\r', end - scan));
+      if (cr) {
+        const uint64_t at = static_cast<uint64_t>(cr - data);
+        gathered.append(data + lineStart, at - lineStart);
+        longLine = false;
+        if (!AddLine(gathered)) return LoadOutOfMemory;
+        gathered = std::string();
+        if (Count() % kPumpLines == 0) Ui().ProcessMessages();
+        nextLine(at);
+        scan = lineStart;
+      } else {
+        scan = end;
+      }
+    }
 #ifdef __SSE2__
     // Most lines are short: find the CRs of 64 bytes at a time instead of calling memchr for
     // every line.
-    const __m128i crs = _mm_set1_epi8('\r');
     for (; scan + 64 <= end; scan += 64) {
-      const char* p = data + scan;
-      uint64_t mask = 0;
-      for (int part = 0; part < 4; ++part) {
-        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
-        uint32_t bits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, crs)));
-        mask |= static_cast<uint64_t>(bits) << (16 * part);
-      }
-      for (; mask; mask &= mask - 1) {
+      for (uint64_t mask = CarriageReturns64(data + scan); mask; mask &= mask - 1) {
         if (!cut(scan + static_cast<uint64_t>(__builtin_ctzll(mask)))) return LoadOutOfMemory;
       }
     }

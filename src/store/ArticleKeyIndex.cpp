@@ -19,12 +19,12 @@ RawView RawOf(const ArticleRecord& r) {
   return {r.ArticleKey + add, r.PostTime + add};
 }
 
-uint64_t HashOf(const RawView& v) {
+uint32_t HashOf(const RawView& v) {
   uint64_t h = static_cast<uint64_t>(v.key) * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(v.time);
   h ^= h >> 31;
   h *= 0xBF58476D1CE4E5B9ull;
   h ^= h >> 29;
-  return h;
+  return static_cast<uint32_t>(h >> 32);
 }
 
 const ArticleRecord& RecordAt(const TMiniList& storage, int32_t index) {
@@ -44,11 +44,12 @@ int32_t ArticleKeyIndex::Find(const TMiniList& storage, int32_t key, int32_t tim
     return -1;
   }
   if (slots_.empty()) return -1;
-  const uint64_t h = HashOf(wanted);
-  const uint32_t tag = static_cast<uint32_t>(h >> 32);
+  const uint32_t hash = HashOf(wanted);
   const size_t mask = slots_.size() - 1;
-  for (size_t pos = h & mask; slots_[pos].head >= 0; pos = (pos + 1) & mask) {
-    if (slots_[pos].tag != tag || !(RawOf(RecordAt(storage, slots_[pos].head)) == wanted)) continue;
+  for (size_t pos = hash & mask; slots_[pos].head >= 0; pos = (pos + 1) & mask) {
+    if (slots_[pos].hash != hash || !(RawOf(RecordAt(storage, slots_[pos].head)) == wanted)) {
+      continue;
+    }
     for (int32_t i = slots_[pos].head; i >= 0; i = older_[static_cast<size_t>(i)]) {
       if (RecordAt(storage, i).Used == 1) return i;
     }
@@ -70,7 +71,7 @@ bool ArticleKeyIndex::CatchUp(const TMiniList& storage) {
     size_t wanted = 16;
     while (wanted < 2 * static_cast<size_t>(storage.Count()))
       wanted *= 2;
-    if (slots_.size() < wanted) Rehash(storage, wanted);
+    if (slots_.size() < wanted) Rehash(wanted);
     for (; indexed_ < storage.Count(); ++indexed_)
       Insert(storage, indexed_);
     return true;
@@ -84,28 +85,27 @@ bool ArticleKeyIndex::CatchUp(const TMiniList& storage) {
 
 void ArticleKeyIndex::Insert(const TMiniList& storage, int32_t index) {
   const RawView view = RawOf(RecordAt(storage, index));
-  const uint64_t h = HashOf(view);
-  const uint32_t tag = static_cast<uint32_t>(h >> 32);
+  const uint32_t hash = HashOf(view);
   const size_t mask = slots_.size() - 1;
-  size_t pos = h & mask;
+  size_t pos = hash & mask;
   for (; slots_[pos].head >= 0; pos = (pos + 1) & mask) {
-    if (slots_[pos].tag == tag && RawOf(RecordAt(storage, slots_[pos].head)) == view) {
+    if (slots_[pos].hash == hash && RawOf(RecordAt(storage, slots_[pos].head)) == view) {
       older_[static_cast<size_t>(index)] = slots_[pos].head;
       slots_[pos].head = index;
       return;
     }
   }
-  slots_[pos] = {index, tag};
+  slots_[pos] = {index, hash};
   older_[static_cast<size_t>(index)] = -1;
 }
 
-void ArticleKeyIndex::Rehash(const TMiniList& storage, size_t slotCount) {
+void ArticleKeyIndex::Rehash(size_t slotCount) {
   std::vector<Slot> old(slotCount, Slot{-1, 0});
   old.swap(slots_);
   const size_t mask = slots_.size() - 1;
   for (const Slot& s : old) {
     if (s.head < 0) continue;
-    size_t pos = HashOf(RawOf(RecordAt(storage, s.head))) & mask;
+    size_t pos = s.hash & mask;
     while (slots_[pos].head >= 0)
       pos = (pos + 1) & mask;
     slots_[pos] = s;

@@ -24,13 +24,13 @@ class ArticleKeyIndex final {
 
  private:
   struct Slot {
-    int32_t head;  // newest storage index with this raw key and time; -1 = empty slot
-    uint32_t tag;  // high bits of the hash, to skip most foreign entries without reading them
+    int32_t head;   // newest storage index with this raw key and time; -1 = empty slot
+    uint32_t hash;  // of the key and time: places the slot and skips most foreign entries
   };
 
   bool CatchUp(const TMiniList& storage);
   void Insert(const TMiniList& storage, int32_t index);
-  void Rehash(const TMiniList& storage, size_t slotCount);
+  void Rehash(size_t slotCount);
 
   std::vector<Slot> slots_;
   std::vector<int32_t> older_;  // per storage index: the next older entry with the same key

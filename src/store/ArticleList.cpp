@@ -1,12 +1,8 @@
 #include "store/ArticleList.h"
 
-#include <algorithm>
-#include <new>
-#include <vector>
-
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
-#include "store/ReplyIndex.h"
+#include "store/ArticleSort.h"
 #include "text/CommonSub.h"
 
 namespace vorn {
@@ -14,15 +10,9 @@ namespace {
 
 constexpr int32_t kArticleChunkBytes = 32768;
 constexpr int32_t kOrderChunkBytes = 512;
-// Long loops let the window breathe this often.
-constexpr int32_t kPumpEvery = 1000;
 
 uint8_t Flag(uint8_t value) {
   return value != 0 ? 1 : 0;
-}
-
-void PumpEvery(int64_t step) {
-  if (step % kPumpEvery == 0) Ui().ProcessMessages();
 }
 
 }  // namespace
@@ -64,10 +54,6 @@ void TArticleList::ReportOutOfMemory() {
   Ui().Warning("Board  " + std::to_string(BoardNo) + ":" + BoardId + "\r" + message);
 }
 
-bool TArticleList::AppendEntry(const ArticleRecord& record) {
-  return AddItem(&record);
-}
-
 bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKey, int32_t Number,
                               int32_t PostTime, int32_t ParentKey, int32_t ParentNumber,
                               int32_t WriterId, int32_t ParentWriterId,
@@ -102,7 +88,10 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     if (!ParentTitle.empty()) r.ParentTitle.Assign(ParentTitle);
     r.FirstLine = FirstLine;
     r.BodyOffset = BodyOffset;
-    if (!IsReplyKind(Kind)) r.Level = 0;
+    if (Kind == ArticleKindRoot || Kind == ArticleKindBinaryRoot || Kind == ArticleKindMail ||
+        Kind == ArticleKindBinaryMail) {
+      r.Level = 0;  // replies keep their place in the tree until it is built again
+    }
     if (Text) {
       delete r.Text;
       r.Text = Text.release();
@@ -240,178 +229,7 @@ void TArticleList::DropPlaceholders() {
 }
 
 bool TArticleList::SortArticles() {
-  Rebase();
-  // Rebasing changed the raw view of entries with a missing key or time, and sorting moves
-  // every entry: the key index starts again on the next lookup.
-  keyIndex_.Invalidate();
-  if (!OrderByTimeAndKey()) {
-    ReportOutOfMemory();
-    return false;
-  }
-  MarkMaintained();
-  BuildTreeOrder();
-  return BuildNormalOrder();
-}
-
-void TArticleList::Rebase() {
-  for (int32_t i = 0; i < Count(); ++i) {
-    PumpEvery(i + 1);
-    ArticleRecord& r = *static_cast<ArticleRecord*>(static_cast<void*>(ItemAt(i)));
-    if (r.WriteFlag != 0 || r.Rebased != 0) continue;
-    bool changed = false;
-    for (int32_t* value : {&r.PostTime, &r.ArticleKey, &r.ParentKey}) {
-      if (*value >= 0) {
-        *value -= RebaseOffset;
-        changed = true;
-      }
-    }
-    if (changed) r.Rebased = 1;
-  }
-}
-
-bool TArticleList::OrderByTimeAndKey() {
-  // Sorts a compact (time, key, index) table and then moves every record once, instead of
-  // exchanging whole records. Ties in both time and key keep their storage order.
-  struct SortKey {
-    uint64_t timeAndKey;
-    int32_t index;
-  };
-  const int32_t n = Count();
-  try {
-    std::vector<SortKey> keys(static_cast<size_t>(n));
-    bool sorted = true;
-    for (int32_t i = 0; i < n; ++i) {
-      const auto& r = *reinterpret_cast<const ArticleRecord*>(ItemAt(i));
-      uint64_t k = (static_cast<uint64_t>(static_cast<uint32_t>(r.PostTime) ^ 0x80000000u) << 32) |
-                   (static_cast<uint32_t>(r.ArticleKey) ^ 0x80000000u);
-      keys[static_cast<size_t>(i)] = {k, i};
-      if (i > 0 && k < keys[static_cast<size_t>(i) - 1].timeAndKey) sorted = false;
-    }
-    if (sorted) return true;
-    Ui().ProcessMessages();
-    std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
-      return a.timeAndKey != b.timeAndKey ? a.timeAndKey < b.timeAndKey : a.index < b.index;
-    });
-    Ui().ProcessMessages();
-    std::vector<int32_t> order(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; ++i)
-      order[static_cast<size_t>(i)] = keys[static_cast<size_t>(i)].index;
-    keys = {};
-    Permute(order);
-    Ui().ProcessMessages();
-    return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-}
-
-void TArticleList::MarkMaintained() {
-  // The host renumbers or purges a board by starting its numbers again; whatever lies before
-  // the last restart is gone from the host.
-  int32_t previous = RebaseOffset;
-  int32_t restart = 0;
-  for (int32_t i = 0; i < Count(); ++i) {
-    PumpEvery(i + 1);
-    const ArticleRecord& r = *Entry(i);
-    if (r.Used != 1 || r.Kind == ArticleKindMissingRoot || r.WriteFlag != 0 || r.Number < 0) {
-      continue;
-    }
-    if (previous >= r.Number) restart = i;
-    previous = r.Number;
-  }
-  for (int32_t i = 0; i < restart; ++i)
-    Entry(i)->Maintained = 1;
-}
-
-void TArticleList::BuildTreeOrder() {
-  TreeList.Truncate();
-  const int32_t walked = Count();  // placeholders appended below are not walked themselves
-  ReplyIndex replies;
-  // One open scan for replies: the parent's key, the level of its replies minus one, and the
-  // replies still to place (entries of the reply index).
-  struct Scan {
-    int32_t key;
-    int32_t level;
-    int32_t next;
-    int32_t last;
-  };
-  std::vector<Scan> scans;
-  int64_t steps = 0;
-
-  auto open = [&](int32_t key, int32_t level, int32_t start) {
-    ReplyIndex::Range range = replies.Replies(key, start, replies.ScanEnd(start, key));
-    scans.push_back({key, level, range.first, range.last});
-  };
-  // Places every reply the scan for `key` from `start` reaches, depth first, each reply
-  // followed by its own replies.
-  auto attachReplies = [&](int32_t key, int32_t start) -> bool {
-    open(key, 0, start);
-    while (!scans.empty()) {
-      Scan& scan = scans.back();
-      if (scan.next == scan.last) {
-        scans.pop_back();
-        continue;
-      }
-      const int32_t position = replies.Position(scan.next++);
-      const int32_t level = scan.level + 1;
-      ArticleRecord& reply = *Entry(position);
-      reply.Level = level;
-      if (!TreeList.Add(position)) return false;
-      PumpEvery(++steps);
-      open(reply.ArticleKey, level, position + 1);
-    }
-    return true;
-  };
-
-  bool failed = false;
-  try {
-    replies.Build(*this, walked);
-    for (int32_t i = 0; i < walked && !failed; ++i) {
-      PumpEvery(++steps);
-      const ArticleRecord& e = *Entry(i);
-      if (e.Used != 1 || e.Level != 0) continue;
-      if (!IsReplyKind(e.Kind)) {
-        failed = !TreeList.Add(i) || !attachReplies(e.ArticleKey, i + 1);
-        continue;
-      }
-      // A reply nobody placed: its parent is not here (or comes later). It and every later
-      // orphan of the same parent go under one placeholder that stands for the parent.
-      ArticleRecord p{};
-      p.Used = 1;
-      p.Kind = ArticleKindMissingRoot;
-      p.ArticleKey = e.ParentKey;
-      p.Number = e.ParentNumber;
-      p.ParentKey = -1;
-      p.ParentNumber = -1;
-      p.PostTime = e.PostTime;
-      p.WriterId = e.ParentWriterId;
-      p.ParentWriterId = -1;
-      p.WriterIdText = e.ParentWriterIdText;
-      p.Title = e.ParentTitle;
-      p.FirstLine = -1;
-      p.BodyOffset = -1;
-      p.NewFlag = 1;
-      p.Rebased = 1;
-      failed = !AppendEntry(p) || !TreeList.Add(Count() - 1) || !attachReplies(p.ArticleKey, i);
-    }
-  } catch (const std::bad_alloc&) {
-    failed = true;
-  }
-  if (failed) ReportOutOfMemory();
-}
-
-bool TArticleList::BuildNormalOrder() {
-  NormalList.Truncate();
-  for (int32_t i = 0; i < Count(); ++i) {
-    PumpEvery(i + 1);
-    const ArticleRecord& r = *Entry(i);
-    if (r.Used == 0 || r.Kind == ArticleKindMissingRoot) continue;
-    if (!NormalList.Add(i)) {
-      ReportOutOfMemory();
-      return false;
-    }
-  }
-  return true;
+  return ArticleSorter(*this).Run();
 }
 
 // Field accessors: the field of the entry at the position, or the field's default outside the

@@ -47,7 +47,8 @@ class TArticleList final : public TMiniList {
   bool SetArticleUsed(int32_t ArticleKey, int32_t PostTime, uint8_t value);
   bool SetReadFlagByKey(int32_t ArticleKey, int32_t PostTime, uint8_t ReadFlag, bool clearNew);
 
-  // The entry at a position of an order, or nullptr outside it.
+  // The entry at a position of an order, or nullptr outside it. Its key, time and Rebased flag
+  // change only through the list: the lookup by key and time follows them.
   ArticleRecord* GetArticle(int32_t order, int32_t position);
   const ArticleRecord* GetArticle(int32_t order, int32_t position) const;
   int32_t OrderCount(int32_t order) const;
@@ -107,13 +108,10 @@ class TArticleList final : public TMiniList {
 
  private:
   void FreeAttachments();
+  friend class ArticleSorter;
+
   void ReportOutOfMemory();
-  bool AppendEntry(const ArticleRecord& record);
-  void Rebase();
-  bool OrderByTimeAndKey();
-  void MarkMaintained();
-  void BuildTreeOrder();
-  bool BuildNormalOrder();
+  bool AppendEntry(const ArticleRecord& record) { return AddItem(&record); }
   const TIndexList& OrderList(int32_t order) const {
     return order == ArticleSortTree ? TreeList : NormalList;
   }

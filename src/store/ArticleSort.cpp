@@ -1,0 +1,207 @@
+#include "store/ArticleSort.h"
+
+#include <algorithm>
+#include <new>
+
+#include "platform/UiServices.h"
+#include "store/ArticleList.h"
+
+namespace vorn {
+namespace {
+
+// Long loops let the window breathe this often.
+constexpr int64_t kPumpEvery = 1000;
+
+void PumpEvery(int64_t step) {
+  if (step % kPumpEvery == 0) Ui().ProcessMessages();
+}
+
+}  // namespace
+
+bool ArticleSorter::Run() {
+  try {
+    RebaseAndCollect();
+    // Rebasing changed the raw view of entries with a missing key or time, and sorting moves
+    // entries: the key index starts again on the next lookup.
+    list_.keyIndex_.Invalidate();
+    if (!OrderByTimeAndKey()) {
+      list_.ReportOutOfMemory();
+      return false;
+    }
+    MarkMaintained();
+    if (!BuildTreeOrder()) list_.ReportOutOfMemory();
+  } catch (const std::bad_alloc&) {
+    list_.ReportOutOfMemory();
+    return false;
+  }
+  return BuildNormalOrder();
+}
+
+void ArticleSorter::RebaseAndCollect() {
+  const int32_t n = list_.Count();
+  entries_.resize(static_cast<size_t>(n));
+  for (int32_t i = 0; i < n; ++i) {
+    PumpEvery(i + 1);
+    ArticleRecord& r = *list_.Entry(i);
+    // Log entries order before the user's writes: their keys and times move below zero.
+    if (r.WriteFlag == 0 && r.Rebased == 0) {
+      bool changed = false;
+      for (int32_t* value : {&r.PostTime, &r.ArticleKey, &r.ParentKey}) {
+        if (*value >= 0) {
+          *value -= RebaseOffset;
+          changed = true;
+        }
+      }
+      if (changed) r.Rebased = 1;
+    }
+    entries_[static_cast<size_t>(i)] = {r.PostTime, r.ArticleKey, r.ParentKey, r.Number,
+                                        r.Level,    r.Used,       r.Kind,      r.WriteFlag};
+  }
+}
+
+bool ArticleSorter::OrderByTimeAndKey() {
+  struct SortKey {
+    uint64_t timeAndKey;
+    int32_t index;
+  };
+  const size_t n = entries_.size();
+  std::vector<SortKey> keys(n);
+  bool sorted = true;
+  for (size_t i = 0; i < n; ++i) {
+    const OrderEntry& e = entries_[i];
+    const uint64_t k = (static_cast<uint64_t>(static_cast<uint32_t>(e.time) ^ 0x80000000u) << 32) |
+                       (static_cast<uint32_t>(e.key) ^ 0x80000000u);
+    keys[i] = {k, static_cast<int32_t>(i)};
+    if (i > 0 && k < keys[i - 1].timeAndKey) sorted = false;
+  }
+  if (sorted) return true;
+  Ui().ProcessMessages();
+  // Ties in both time and key keep their storage order.
+  std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
+    return a.timeAndKey != b.timeAndKey ? a.timeAndKey < b.timeAndKey : a.index < b.index;
+  });
+  Ui().ProcessMessages();
+  std::vector<int32_t> order(n);
+  std::vector<OrderEntry> moved(n);
+  for (size_t i = 0; i < n; ++i) {
+    order[i] = keys[i].index;
+    moved[i] = entries_[static_cast<size_t>(keys[i].index)];
+  }
+  keys = {};
+  entries_.swap(moved);
+  moved = {};
+  list_.Permute(order);
+  Ui().ProcessMessages();
+  return true;
+}
+
+void ArticleSorter::MarkMaintained() {
+  // The host renumbers or purges a board by starting its numbers again; whatever lies before
+  // the last restart is gone from the host.
+  int32_t previous = RebaseOffset;
+  int32_t restart = 0;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    PumpEvery(static_cast<int64_t>(i) + 1);
+    const OrderEntry& e = entries_[i];
+    if (e.used != 1 || e.kind == ArticleKindMissingRoot || e.writeFlag != 0 || e.number < 0) {
+      continue;
+    }
+    if (previous >= e.number) restart = static_cast<int32_t>(i);
+    previous = e.number;
+  }
+  for (int32_t i = 0; i < restart; ++i)
+    list_.Entry(i)->Maintained = 1;
+}
+
+bool ArticleSorter::BuildTreeOrder() {
+  TIndexList& tree = list_.TreeList;
+  tree.Truncate();
+  ReplyIndex replies;
+  replies.Build(entries_);
+  // One open scan for replies: the level of the replies it places and the replies still to
+  // place (entries of the reply index).
+  struct Scan {
+    int32_t level;
+    int32_t next;
+    int32_t last;
+  };
+  std::vector<Scan> scans;
+  int64_t steps = 0;
+  auto open = [&](int32_t key, int32_t level, int32_t start) {
+    ReplyIndex::Range range = replies.Replies(key, start, replies.ScanEnd(start, key));
+    if (range.first < range.last) scans.push_back({level, range.first, range.last});
+  };
+  // Places every reply the scan for `key` from `start` reaches, depth first, each reply
+  // followed by its own replies.
+  auto attachReplies = [&](int32_t key, int32_t start) {
+    open(key, 1, start);
+    while (!scans.empty()) {
+      Scan& scan = scans.back();
+      if (scan.next == scan.last) {
+        scans.pop_back();
+        continue;
+      }
+      const int32_t position = replies.Position(scan.next++);
+      const int32_t level = scan.level;
+      entries_[static_cast<size_t>(position)].level = level;
+      list_.Entry(position)->Level = level;
+      if (!tree.Add(position)) return false;
+      PumpEvery(++steps);
+      open(entries_[static_cast<size_t>(position)].key, level + 1, position + 1);
+    }
+    return true;
+  };
+
+  // Placeholders appended below are not walked themselves.
+  const int32_t walked = static_cast<int32_t>(entries_.size());
+  for (int32_t i = 0; i < walked; ++i) {
+    PumpEvery(++steps);
+    const OrderEntry& e = entries_[static_cast<size_t>(i)];
+    if (e.used != 1 || e.level != 0) continue;
+    if (!IsReplyKind(e.kind)) {
+      if (!tree.Add(i) || !attachReplies(e.key, i + 1)) return false;
+      continue;
+    }
+    // A reply nobody placed: its parent is not here (or comes later). It and every later
+    // orphan of the same parent go under one placeholder that stands for the parent.
+    const ArticleRecord& orphan = *list_.Entry(i);
+    ArticleRecord p{};
+    p.Used = 1;
+    p.Kind = ArticleKindMissingRoot;
+    p.ArticleKey = orphan.ParentKey;
+    p.Number = orphan.ParentNumber;
+    p.ParentKey = -1;
+    p.ParentNumber = -1;
+    p.PostTime = orphan.PostTime;
+    p.WriterId = orphan.ParentWriterId;
+    p.ParentWriterId = -1;
+    p.WriterIdText = orphan.ParentWriterIdText;
+    p.Title = orphan.ParentTitle;
+    p.FirstLine = -1;
+    p.BodyOffset = -1;
+    p.NewFlag = 1;
+    p.Rebased = 1;
+    if (!list_.AppendEntry(p) || !tree.Add(list_.Count() - 1) || !attachReplies(p.ArticleKey, i)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ArticleSorter::BuildNormalOrder() {
+  TIndexList& normal = list_.NormalList;
+  normal.Truncate();
+  // Placeholders, the only entries past the table, never show in posting order.
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    PumpEvery(static_cast<int64_t>(i) + 1);
+    const OrderEntry& e = entries_[i];
+    if (e.used == 0 || e.kind == ArticleKindMissingRoot) continue;
+    if (!normal.Add(static_cast<int32_t>(i))) {
+      list_.ReportOutOfMemory();
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace vorn
