@@ -135,6 +135,12 @@ std::vector<std::string> TLogOpener::ChooseLogsToAdd() {
 
 bool TLogOpener::LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix,
                               bool add) {
+  if (loading_) return false;
+  struct LoadingScope {
+    bool& flag;
+    explicit LoadingScope(bool& f) : flag(f) { flag = true; }
+    ~LoadingScope() { flag = false; }
+  } loadingScope(loading_);
   TMainCommands& commands = w_.Commands();
   TBBSProcess* process = nullptr;
   int32_t netNo = -1;

@@ -25,6 +25,8 @@ class TLogOpener {
   // Files to add to the loaded set; empty when none were chosen.
   std::vector<std::string> ChooseLogsToAdd();
   bool LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix, bool add);
+  // A load is under way (also between its steps, while message boxes are open).
+  bool Loading() const { return loading_; }
   // One line per board of the analyser in use; false when there is none.
   bool FillBoardList();
   bool LeaveLogSet(bool reopen, bool keepData);
@@ -36,6 +38,7 @@ class TLogOpener {
   void ChooseFirstArticle();
 
   TVornExplMain& w_;
+  bool loading_ = false;
 };
 
 }  // namespace vorn

@@ -590,12 +590,18 @@ void TVornExplMain::SetOpenCommands(bool on) {
   }
 }
 
+bool TVornExplMain::Loading() const {
+  return opener_->Loading();
+}
+
 void TVornExplMain::FormActivate() {
-  opener_->FormActivate();
+  // Files that arrive while a load runs wait for its end (see LoadLogFiles).
+  if (!Loading()) opener_->FormActivate();
 }
 
 void TVornExplMain::DropFiles(const std::vector<std::string>& files) {
-  PendingFiles.clear();
+  // A drop during a load is kept for after it, added to what already waits.
+  if (!Loading()) PendingFiles.clear();
   for (const std::string& f : files) {
     const std::string onDisk = DiskFileName(f);
     if (!onDisk.empty()) PendingFiles.push_back(onDisk);
@@ -604,7 +610,7 @@ void TVornExplMain::DropFiles(const std::vector<std::string>& files) {
 }
 
 void TVornExplMain::OpenLogDialog(bool save) {
-  if (!LeaveLogSet(true, save)) return;
+  if (Loading() || !LeaveLogSet(true, save)) return;
   TMainDialogHost::NetSelection chosen = opener_->ChooseLogs();
   if (chosen.Files.empty()) return;
   std::sort(chosen.Files.begin(), chosen.Files.end());
@@ -614,7 +620,7 @@ void TVornExplMain::OpenLogDialog(bool save) {
 }
 
 void TVornExplMain::AddLogDialog() {
-  if (CurrentPrefix.empty()) return;
+  if (CurrentPrefix.empty() || Loading()) return;
   AddingLogs = true;
   std::vector<std::string> files = opener_->ChooseLogsToAdd();
   if (files.empty()) {
@@ -631,7 +637,10 @@ void TVornExplMain::AddLogDialog() {
 
 bool TVornExplMain::LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix,
                                  bool add) {
-  return opener_->LoadLogFiles(files, prefix, add);
+  if (Loading()) return false;
+  const bool loaded = opener_->LoadLogFiles(files, prefix, add);
+  if (!PendingFiles.empty()) QTimer::singleShot(0, this, &TVornExplMain::FormActivate);
+  return loaded;
 }
 
 bool TVornExplMain::LeaveLogSet(bool reopen, bool keepData) {
@@ -768,7 +777,9 @@ void TVornExplMain::StoreLayoutSettings() {
 }
 
 void TVornExplMain::closeEvent(QCloseEvent* event) {
-  if (Busy) {
+  // While a load runs the window pumps its messages between the steps too, where Busy is off;
+  // the data it works on must not go away under it.
+  if (Busy || Loading()) {
     event->ignore();
     return;
   }

@@ -90,6 +90,7 @@ class TVornExplMain final : public QMainWindow {
   ArticlePosition SavedPosition;
 
   // Opening logs.
+  bool Loading() const;
   void FormActivate();
   // Files dropped on the window (CP932 paths).
   void DropFiles(const std::vector<std::string>& files);

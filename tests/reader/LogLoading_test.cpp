@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QTextEdit>
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
@@ -354,6 +356,69 @@ TEST_F(LogLoadingTest, TreeOrderOpensAfterALeadingPlaceholder) {
   EXPECT_EQ(w.TreeOrder, 0);
   EXPECT_EQ(Grid().rowCount(), 4);
   EXPECT_EQ(Grid().currentRow(), 0);
+}
+
+}  // namespace
+}  // namespace vorn
+
+namespace vorn {
+namespace {
+
+// Answers nothing and records warnings. The first time the window's event loop runs during a
+// load (a message box, or the loader keeping the window alive) it does what the user might do
+// meanwhile.
+class PumpingUi final : public UiServices {
+ public:
+  void Warning(const std::string& text) override {
+    warnings.push_back(text);
+    ProcessMessages();
+  }
+  void Information(const std::string&) override {}
+  bool ConfirmYesNo(const std::string&) override { return false; }
+  UiAnswer ConfirmYesNoCancel(const std::string&) override { return UiAnswer::No; }
+  UiAnswer AskLoadCheck(const std::string&) override { return UiAnswer::No; }
+  void ProcessMessages() override {
+    if (meanwhile) std::exchange(meanwhile, nullptr)();
+  }
+  std::function<void()> meanwhile;
+  std::vector<std::string> warnings;
+};
+
+TEST_F(LogLoadingTest, WhatComesDuringALoadWaitsForItsEnd) {
+  // A capture long enough that the reader and the analyser keep the window alive.
+  std::string big;
+  const std::string text = test::ReadBytes(sample);
+  for (int i = 0; i < 40; ++i)
+    big += text;
+  const std::string bigFile = dir.File("NET1.LOG");
+  test::WriteBytes(bigFile, big);
+  const std::string dropped = Copy("NET2.LOG");
+  // Its warning comes between two files, when the loader is not busy reading.
+  const std::string unreadable = dir.File("NET0.LOG");
+  fs::create_directory(unreadable);
+
+  PumpingUi pumping;
+  ScopedUiServices pump(&pumping);
+  TVornExplMain& w = Start();
+  w.show();
+  bool closed = true;
+  bool openedAgain = true;
+  pumping.meanwhile = [&] {
+    w.DropFiles({dropped});
+    closed = w.close();
+    openedAgain = w.LoadLogFiles({dropped}, "NET", true);
+  };
+  ASSERT_TRUE(w.LoadLogFiles({unreadable, bigFile}, "NET", false));
+  EXPECT_FALSE(closed);
+  EXPECT_FALSE(openedAgain);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{bigFile}));
+  // The dropped file follows as an addition once the load is over.
+  for (int i = 0; i < 100 && w.LogFileNames.size() < 2; ++i)
+    QTest::qWait(10);
+  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{bigFile, dropped}));
+  EXPECT_TRUE(w.PendingFiles.empty());
+  EXPECT_EQ(pumping.warnings.size(), 1u);
 }
 
 }  // namespace
