@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QTimer>
+#include <cstdio>
 #include <string>
 #include <vector>
 

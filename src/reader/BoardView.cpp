@@ -7,6 +7,7 @@
 #include <QTextEdit>
 
 #include "analysis/BBSProcess.h"
+#include "analysis/DisplayTexts.h"
 #include "analysis/LogList.h"
 #include "dialogs/QtSupport.h"
 #include "reader/DisplayMapping.h"
@@ -17,14 +18,6 @@
 #include "text/CommonSub.h"
 
 namespace vorn {
-namespace {
-
-bool IsBinaryKind(uint8_t kind) {
-  return kind == ArticleKindBinaryRoot || kind == ArticleKindBinaryRess ||
-         kind == ArticleKindBinaryMail;
-}
-
-}  // namespace
 
 TBoardView::TBoardView(TVornExplMain& window, QTableWidget* grid, QTextEdit* view)
     : QObject(&window), w_(window), grid_(grid), view_(view) {
@@ -50,40 +43,6 @@ int32_t TBoardView::CurrentPosition() const {
   return board_ < 0 ? -1 : grid_->currentRow();
 }
 
-QString TBoardView::NumberText(const TArticleList& list, int32_t position) const {
-  const int32_t order = w_.TreeOrder;
-  const uint8_t kind = list.GetKind(order, position);
-  QString text;
-  // Tree depth as indentation until the grid draws the branches.
-  if (order == ArticleSortTree)
-    text.fill(QChar(0x3000), std::min(list.GetLevel(order, position), 32));
-  if (list.GetWriteFlag(order, position)) {
-    if (IsBinaryKind(kind) && !list.GetBatchFlag(order, position)) text += QLatin1Char('B');
-    return text + QStringLiteral("[書込]");
-  }
-  if (IsBinaryKind(kind))
-    text += list.GetBatchFlag(order, position) ? QLatin1Char('S') : QLatin1Char('B');
-  const int32_t number = list.GetNumber(order, position);
-  if (number < 0) return text + QStringLiteral("-不明-");
-  if (kind == ArticleKindMissingRoot) return text + QStringLiteral("-%1-").arg(number);
-  const bool maintained = list.GetMaintained(order, position);
-  const bool fresh = list.GetNewFlag(order, position);
-  const char* marks = maintained ? (fresh ? "()" : "||") : (fresh ? "<>" : "[]");
-  return text + QLatin1Char(marks[0]) + QString::number(number) + QLatin1Char(marks[1]);
-}
-
-QString TBoardView::WriterText(const TArticleList& list, int32_t position) const {
-  const TBBSProcess* p = w_.CurrentAnalyser();
-  const int32_t order = w_.TreeOrder;
-  if (list.GetWriteFlag(order, position)) return QString();
-  const int32_t id = list.GetWriterId(order, position);
-  if (id < 0) return QtText(list.GetWriterIdText(order, position));
-  QString text = QStringLiteral("%1").arg(id, 4);
-  const int32_t member = p ? p->Members.FindIdNo(id) : -1;
-  if (member >= 0) text += QLatin1Char(':') + QtText(p->Members.GetTrueHandle(member));
-  return text;
-}
-
 void TBoardView::ShowBoard(int32_t board, int32_t position) {
   TArticleList* list = Articles(board);
   board_ = list ? board : -1;
@@ -93,21 +52,25 @@ void TBoardView::ShowBoard(int32_t board, int32_t position) {
   filling_ = true;
   grid_->setRowCount(0);
   grid_->setRowCount(count);
-  for (int32_t i = 0; i < count; ++i) {
-    const QString cells[3] = {NumberText(*list, i), WriterText(*list, i),
-                              QtText(list->GetTitle(order, i))};
-    for (int col = 0; col < 3; ++col) {
-      auto* item = new QTableWidgetItem(cells[col]);
-      if (c.ArticleGridColor) {
-        if (list->GetKind(order, i) == ArticleKindMissingRoot) {
-          item->setForeground(QtColor(c.ArticleGridColorVirtual));
-        } else if (list->GetWriteFlag(order, i)) {
-          item->setForeground(QtColor(c.ArticleGridColorWrite));
-        } else if (!list->GetReadFlag(order, i)) {
-          item->setForeground(QtColor(c.ArticleGridColorNoRead));
+  if (list) {
+    TArticleRows rows(*list, order, w_.CurrentAnalyser()->Members, c.ArticleGridTreeLineType);
+    ArticleCells cells;
+    for (int32_t i = 0; i < count; ++i) {
+      rows.ArticleCellTexts(i, cells);
+      const QString texts[3] = {QtText(cells.Number), QtText(cells.Writer), QtText(cells.Title)};
+      for (int col = 0; col < 3; ++col) {
+        auto* item = new QTableWidgetItem(texts[col]);
+        if (c.ArticleGridColor) {
+          if (list->GetKind(order, i) == ArticleKindMissingRoot) {
+            item->setForeground(QtColor(c.ArticleGridColorVirtual));
+          } else if (list->GetWriteFlag(order, i)) {
+            item->setForeground(QtColor(c.ArticleGridColorWrite));
+          } else if (!list->GetReadFlag(order, i)) {
+            item->setForeground(QtColor(c.ArticleGridColorNoRead));
+          }
         }
+        grid_->setItem(i, col, item);
       }
-      grid_->setItem(i, col, item);
     }
   }
   filling_ = false;
@@ -157,23 +120,9 @@ void TBoardView::DisplayArticle(int32_t position) {
     return;
   }
   commands.SetEnabled("MenuBoardOut", true);
-  std::vector<std::string> lines;
-  bool any = true;
-  if (list->GetWriteFlag(order, position)) {
-    const TStringList* text = list->GetText(order, position);
-    if (text && !text->empty()) {
-      lines = *text;
-    } else {
-      any = false;
-    }
-  } else if (list->GetFirstLine(order, position) < 0) {
-    any = false;
-  } else {
-    const int32_t last = std::min(list->GetLastLine(order, position), w_.LogList().Count() - 1);
-    for (int32_t i = list->GetFirstLine(order, position); i <= last; ++i) {
-      lines.push_back(w_.LogList().GetLine(i));
-    }
-  }
+  const ArticleViewText article = ArticleViewLines(list, order, position, w_.LogList());
+  const bool any = article.Result == ArticleViewText::Text;
+  const std::vector<std::string>& lines = article.Lines;
   view_->clear();
   if (any) {
     const TCommonIniFile& c = w_.CommonIni();

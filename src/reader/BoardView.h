@@ -46,8 +46,6 @@ class TBoardView final : public QObject {
   void DisplayArticle(int32_t position);
   void RowChanged(int row);
   TArticleList* Articles(int32_t board) const;
-  QString NumberText(const TArticleList& list, int32_t position) const;
-  QString WriterText(const TArticleList& list, int32_t position) const;
 
   TVornExplMain& w_;
   QTableWidget* grid_;

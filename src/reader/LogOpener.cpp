@@ -1,80 +1,93 @@
 #include "reader/LogOpener.h"
 
 #include <QApplication>
-#include <QTableWidget>
-#include <cstdio>
+#include <QGuiApplication>
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
 #include "analysis/LogLoader.h"
 #include "dialogs/QtSupport.h"
 #include "platform/Cp932.h"
+#include "platform/SetPath.h"
 #include "platform/UiServices.h"
 #include "reader/BoardView.h"
-#include "reader/LogFileGroups.h"
 #include "reader/MainCommands.h"
 #include "reader/ProgressBarREX.h"
 #include "reader/SelectList.h"
-#include "reader/SystemMsg.h"
 #include "reader/VornExplorerMain.h"
 #include "settings/BBSIniFile.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "text/CommonSub.h"
 
 namespace vorn {
 namespace {
 
-// The wait cursor, the progress bar and the first status panel of a long step, put back
-// however the step ends.
-class LongStep {
+// The window's steps of a load, called by the session's loading routine where they belong.
+class WindowLoadHooks final : public LoadHooks {
  public:
-  explicit LongStep(TVornExplMain& w) : w_(w) {}
-  ~LongStep() { End(); }
-  LongStep(const LongStep&) = delete;
-  LongStep& operator=(const LongStep&) = delete;
+  explicit WindowLoadHooks(TVornExplMain& w) : w_(w) {}
+  ~WindowLoadHooks() override { SetWaitCursor(false); }
+  WindowLoadHooks(const WindowLoadHooks&) = delete;
+  WindowLoadHooks& operator=(const WindowLoadHooks&) = delete;
 
-  void Begin(const QString& status) {
-    w_.SetStatusText(0, status);
-    if (!waiting_) QApplication::setOverrideCursor(Qt::WaitCursor);
-    waiting_ = true;
+  void FreshLoadStarting(const std::string& setName) override {
+    w_.repaint();
+    w_.setWindowTitle(QStringLiteral("VornExplorer - ") + QtText(setName));
+    w_.BoardView().Clear();
+    w_.ClearBoardList();
   }
-  void End() {
-    if (waiting_) QApplication::restoreOverrideCursor();
-    waiting_ = false;
+  void LoadStarting() override {
+    TMainCommands& commands = w_.Commands();
+    for (const char* name :
+         {"MenuCreateUpFile", "MenuOpenAdd", "MenuArticleCut", "MenuBoardOut", "MenuPrint",
+          "MenuLogInfo", "BTNOpenAdd", "BTNSave", "EditMenu", "SetupMenu", "BTNInfo", "MenuInfo"}) {
+      commands.SetEnabled(name, false);
+    }
+    w_.EnableReadCommands(false);
+    w_.BoardList().setEnabled(false);
+    w_.SetReadingControlsEnabled(false);
+  }
+  void ShowStatus(const std::string& text) override { w_.SetStatusText(0, QtText(text)); }
+  void SetWaitCursor(bool wait) override {
+    if (wait == waiting_) return;
+    waiting_ = wait;
+    if (wait) {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+      QApplication::restoreOverrideCursor();
+    }
+  }
+  void SetBusy(bool busy) override { w_.Busy = busy; }
+  void ProgressStart(int32_t max) override {
+    w_.ProgressBar()->setRange(0, max > 0 ? max : 1);
+    w_.ProgressBar()->SetStep(1);
     w_.ProgressBar()->setValue(0);
-    w_.SetStatusText(0, QString());
   }
+  void ProgressStep() override { w_.ProgressBar()->StepIt(); }
+  void ProgressReset() override { w_.ProgressBar()->setValue(0); }
+  void ReadingModesOff() override {
+    w_.SetReadMode(false, false);
+    w_.SetReadMode(true, false);
+  }
+  void ForgetSavedPosition() override { w_.SavedPosition.Board = nullptr; }
 
  private:
   TVornExplMain& w_;
   bool waiting_ = false;
 };
 
-std::string BoardLine(const TBBSProcess& p, int32_t board, TArticleList* list) {
-  const uint8_t type = p.Boards.GetBoardType(board);
-  const uint8_t attr = p.Boards.GetBoardAttr(board);
-  int32_t count = 0;
-  if (list) {
-    for (int32_t i = 0; i < list->OrderCount(ArticleSortNormal); ++i) {
-      if (list->GetWriteFlag(ArticleSortNormal, i) == 0) ++count;
-    }
-  }
-  char head[32];
-  std::snprintf(head, sizeof head, "%c%c(%4d) ",
-                type == 1   ? 'B'
-                : type == 2 ? 'M'
-                            : '-',
-                attr == 1   ? 'R'
-                : attr == 2 ? 'W'
-                            : '-',
-                static_cast<int>(count));
-  return head + p.GetBoardLabel(board, true) + " / " + p.Boards.GetBoardTitle(board);
-}
-
 }  // namespace
 
 TLogOpener::TLogOpener(TVornExplMain& window) : w_(window) {}
 TLogOpener::~TLogOpener() = default;
+
+bool TLogOpener::RefuseFamilyWithoutAnalyser(const std::string& prefix) const {
+  const int family = FindFamilyOfPrefix(w_.BBSList(), prefix);
+  if (family < 0 || w_.Process(family)) return false;
+  Ui().Warning(w_.BBSList()[size_t(family)].Name + Cp932("のログ解析はこの版ではまだ使えません"));
+  return true;
+}
 
 void TLogOpener::FormActivate() {
   if (w_.PendingFiles.empty()) return;
@@ -82,31 +95,37 @@ void TLogOpener::FormActivate() {
   std::vector<std::string> files;
   files.swap(w_.PendingFiles);
   if (!LeaveLogSet(true, true)) return;
-  const TBBSList& list = w_.BBSList();
-  const std::vector<std::string> prefixes = KnownLogPrefixes(files, list);
-  if (prefixes.size() == 1) {
-    LoadGroup(files, prefixes.front());
-  } else if (prefixes.size() > 1) {
-    Ui().Information(Cp932("複数BBSのログファイルが指定されています\rBBSを指定して下さい"));
-    const TMainDialogHost::NetSelection chosen = w_.Dialogs().SelectNet(list, prefixes);
-    if (!chosen.Prefix.empty()) LoadGroup(files, chosen.Prefix);
-  } else if (!w_.CommonIni().DefaultPrefix.empty()) {
-    const std::string prefix = w_.CommonIni().DefaultPrefix;
-    w_.LoadLogFiles(files, prefix,
-                    !w_.CurrentPrefix.empty() && SamePrefix(prefix, w_.CurrentPrefix));
-  } else {
-    Ui().Warning(Cp932("指定されたファイルに対するBBS設定がなされていません"));
+  const LogFileGrouping group =
+      GroupLogFiles(files, w_.Session().ProcessList, w_.CommonIni().DefaultPrefix);
+  switch (group.Result) {
+    case LogFileGrouping::OneSet:
+    case LogFileGrouping::DefaultSet:
+      Load(group.Files, group.Prefix);
+      break;
+    case LogFileGrouping::SeveralSets: {
+      Ui().Information(Cp932("複数BBSのログファイルが指定されています\rBBSを指定して下さい"));
+      const TMainDialogHost::NetSelection chosen =
+          w_.Dialogs().SelectNet(w_.BBSList(), group.Prefixes);
+      if (!chosen.Prefix.empty()) Load(LogFilesWithPrefix(files, chosen.Prefix), chosen.Prefix);
+      break;
+    }
+    case LogFileGrouping::NoSet:
+      for (const std::string& file : files) {
+        if (RefuseFamilyWithoutAnalyser(LogNamePrefix(file))) return;
+      }
+      Ui().Warning(Cp932("指定されたファイルに対するBBS設定がなされていません"));
+      break;
   }
 }
 
-void TLogOpener::LoadGroup(const std::vector<std::string>& files, const std::string& prefix) {
+void TLogOpener::Load(const std::vector<std::string>& files, const std::string& prefix) {
   // The loaded set is the same whatever case the file names spell its prefix in.
-  w_.LoadLogFiles(FilesWithPrefix(files, prefix), prefix,
-                  !w_.CurrentPrefix.empty() && SamePrefix(prefix, w_.CurrentPrefix));
+  const std::string& current = w_.Session().CurrentPrefix;
+  w_.LoadLogFiles(files, prefix, !current.empty() && SameLogPrefix(prefix, current));
 }
 
 TMainDialogHost::LogFileRequest TLogOpener::LogFileRequestFor(const TBBSIniFile& ini) const {
-  return {Cp932("ログファイル指定"), SelectedLogFolder(ini),
+  return {Cp932("ログファイル指定"), w_.Session().SetPath(ini.LogPath),
           LogFileFilter(ini.LogMask, w_.CommonIni().LogExtention)};
 }
 
@@ -125,119 +144,43 @@ TMainDialogHost::NetSelection TLogOpener::ChooseLogs() {
 }
 
 std::vector<std::string> TLogOpener::ChooseLogsToAdd() {
+  const std::string& current = w_.Session().CurrentPrefix;
   const TBBSList& list = w_.BBSList();
-  const int family = FindFamilyOfPrefix(list, w_.CurrentPrefix);
+  const int family = FindFamilyOfPrefix(list, current);
   if (family < 0) return {};
   TBBSIniFile& ini = *list[size_t(family)].IniFile;
-  if (!ini.SelectNet(ini.NetNoAt(ini.FindPrefix(w_.CurrentPrefix)))) return {};
+  if (!ini.SelectNet(ini.NetNoAt(ini.FindPrefix(current)))) return {};
   return w_.Dialogs().OpenLogFiles(LogFileRequestFor(ini));
 }
 
 bool TLogOpener::LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix,
                               bool add) {
   if (loading_) return false;
+  if (!add && RefuseFamilyWithoutAnalyser(prefix)) return false;
   struct LoadingScope {
     bool& flag;
     explicit LoadingScope(bool& f) : flag(f) { flag = true; }
     ~LoadingScope() { flag = false; }
   } loadingScope(loading_);
   TMainCommands& commands = w_.Commands();
-  TBBSProcess* process = nullptr;
-  int32_t netNo = -1;
-  int32_t startLine = 0;
-  if (!add) {
-    const int family = FindFamilyOfPrefix(w_.BBSList(), prefix);
-    if (family < 0 || files.empty()) return false;
-    process = w_.Process(family);
-    if (!process) {
-      Ui().Warning(w_.BBSList()[size_t(family)].Name +
-                   Cp932("のログ解析はこの版ではまだ使えません"));
-      return false;
+  LoadResult result;
+  {
+    WindowLoadHooks hooks(w_);
+    result = w_.Session().LoadLogFiles(files, prefix, add, hooks);
+  }
+  // The settings stay reachable after a load that failed on its way, so that the set can be
+  // mended; before that nothing was disabled.
+  if (result.Failure != LoadFailure::NoSet && result.Failure != LoadFailure::SetNotFound) {
+    commands.SetMenuEnabled("SetupMenu", true);
+  }
+  if (!result.Loaded()) return false;
+
+  for (size_t family = 0; family < w_.BBSList().size(); ++family) {
+    if (w_.Process(static_cast<int>(family)) == w_.CurrentAnalyser()) {
+      w_.SetCurrentProcess(static_cast<int>(family));
     }
-    w_.SetCurrentProcess(family);
-    TBBSIniFile& ini = *process->IniFile;
-    netNo = ini.NetNoAt(ini.FindPrefix(prefix));
-    if (!ini.SelectNet(netNo)) {
-      Ui().Warning(Cp932("指定されたNetNo:") + std::to_string(netNo) +
-                   Cp932("の設定が見つかりません"));
-      return false;
-    }
-    w_.CurrentPrefix.clear();
-    w_.repaint();
-    w_.setWindowTitle(QStringLiteral("VornExplorer - ") + QtText(ini.Name));
-    process->WriteArticleNo = 0;
-    w_.BoardView().Clear();
-    w_.SelectBoardInList(-1);
-    w_.ClearBoardList();
-    process->ClearData();
-    w_.LogList().Clear();
-    w_.SystemMsgList().Clear();
-  } else {
-    process = w_.CurrentAnalyser();
-    if (!process || files.empty()) return false;
-    TBBSIniFile& ini = *process->IniFile;
-    const int index = ini.FindPrefix(w_.CurrentPrefix);
-    netNo = ini.NetNoAt(index);
-    if (index < 0 || !ini.SelectNet(netNo)) return false;
-    startLine = w_.LogList().Count();
   }
-  const LogSetFiles setFiles = SelectedSetFiles(*process->IniFile);
-  TLogLoader loader(*process, w_.LogList(), w_.SystemMsgList());
-
-  // Nothing to read or write while the data change.
-  for (const char* name :
-       {"MenuCreateUpFile", "MenuOpenAdd", "MenuArticleCut", "MenuBoardOut", "MenuPrint",
-        "MenuLogInfo", "BTNOpenAdd", "BTNSave", "EditMenu", "SetupMenu", "BTNInfo", "MenuInfo"}) {
-    commands.SetEnabled(name, false);
-  }
-  w_.EnableReadCommands(false);
-  w_.BoardList().setEnabled(false);
-  w_.SetReadingControlsEnabled(false);
-  // The settings stay reachable after a load that fails, so that the set can be mended.
-  struct SettingsBack {
-    TMainCommands& c;
-    ~SettingsBack() { c.SetEnabled("SetupMenu", true); }
-  } settingsBack{commands};
-
-  LongStep step(w_);
-  w_.ProgressBar()->setRange(0, static_cast<int>(files.size()));
-  w_.ProgressBar()->SetStep(1);
-  w_.ProgressBar()->setValue(0);
-  if (!add) w_.LogFileNames.clear();
-  step.Begin(QStringLiteral("ログファイル読込み中..."));
-  const int loaded = loader.ReadFiles(
-      files, setFiles.LogEndLine, w_.LogFileNames, w_.Busy,
-      [](const std::string& file) {
-        Ui().Warning(Cp932("ファイル:") + file + "\r" + Cp932("読込み出来ません"));
-      },
-      [this] { w_.ProgressBar()->StepIt(); });
-  step.End();
-  if (loaded == 0) {
-    if (files.size() > 1) Ui().Warning(Cp932("指定されたログファイルは１個も読込み出来ません"));
-    return false;
-  }
-
-  w_.SetReadMode(false, false);
-  w_.SetReadMode(true, false);
-  if (!add) {
-    w_.SavedPosition.Board = nullptr;
-    loader.LoadLists(setFiles);
-  }
-  step.Begin(QStringLiteral("ログ解析中..."));
-  const bool analysed = loader.Analyse(netNo, startLine, w_.Busy, [this] {
-    w_.SetStatusText(0, QStringLiteral("データソート中..."));
-  });
-  step.End();
-  if (!analysed) {
-    Ui().Warning(Cp932("ログ解析処理が異常終了しました"));
-    return false;
-  }
-  loader.ReadQueuedWrites(setFiles);
-
-  if (!FillBoardList()) {
-    Ui().Warning(Cp932("ボードが存在していません"));
-    return false;
-  }
+  ShowBoardList(result.BoardLines);
   commands.SetMenuEnabled("EditMenu", true);
   commands.SetMenuEnabled("SetupMenu", true);
   w_.EnableReadCommands(true);
@@ -249,8 +192,18 @@ bool TLogOpener::LoadLogFiles(const std::vector<std::string>& files, const std::
     commands.SetEnabled("MenuInfo", true);
     Ui().Information(Cp932("システムメッセージが存在しています"));
   }
-  w_.CurrentPrefix = prefix;
   return true;
+}
+
+void TLogOpener::ShowBoardList(const std::vector<std::string>& lines) {
+  w_.SetBoardListLines(lines);
+  w_.BoardList().setEnabled(true);
+  w_.SelectBoardInList(0);
+  w_.SetReadingControlsEnabled(true);
+  for (const char* name :
+       {"MenuCreateUpFile", "MenuOpenAdd", "BTNOpenAdd", "MenuLogInfo", "BTNSave"}) {
+    w_.Commands().SetEnabled(name, true);
+  }
 }
 
 void TLogOpener::ChooseFirstArticle() {
@@ -289,36 +242,14 @@ void TLogOpener::ChooseFirstArticle() {
   if (noNewArticle) Ui().Information(Cp932("新規記事はありません"));
 }
 
-bool TLogOpener::FillBoardList() {
-  TBBSProcess* p = w_.CurrentAnalyser();
-  w_.ClearBoardList();
-  w_.BoardList().setEnabled(false);
-  if (!p) return false;
-  std::vector<std::string> lines;
-  for (int32_t b = 0; b < p->Boards.Count(); ++b) {
-    TArticleList* list = p->Boards.GetArticles(b);
-    lines.push_back(BoardLine(*p, b, list));
-    if (list) list->Modified = 0;
-  }
-  if (lines.empty()) return false;
-  w_.SetBoardListLines(lines);
-  w_.BoardList().setEnabled(true);
-  w_.SelectBoardInList(0);
-  w_.SetReadingControlsEnabled(true);
-  for (const char* name :
-       {"MenuCreateUpFile", "MenuOpenAdd", "BTNOpenAdd", "MenuLogInfo", "BTNSave"}) {
-    w_.Commands().SetEnabled(name, true);
-  }
-  return true;
-}
-
 bool TLogOpener::LeaveLogSet(bool reopen, bool keepData) {
   const bool shift = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
   TBBSProcess* p = w_.CurrentAnalyser();
+  TLogSession& session = w_.Session();
   if (p && p->NetNo >= 0 && p->IniFile->SelectNet(p->NetNo) && keepData && !shift) {
-    const LogSetFiles files = SelectedSetFiles(*p->IniFile);
-    p->SaveLists(files.BoardListFile, files.MemberListFile);
-    p->SaveReadPointers(files.ReadPtrFile);
+    p->SaveLists(session.SetPath(p->IniFile->BoardListFile),
+                 session.SetPath(p->IniFile->MemberListFile));
+    p->SaveReadPointers(session.SetPath(p->IniFile->ReadPtrFile));
   }
   bool modified = false;
   for (int32_t b = 0; p && b < p->Boards.Count() && !modified; ++b) {
@@ -328,12 +259,10 @@ bool TLogOpener::LeaveLogSet(bool reopen, bool keepData) {
   if (modified) {
     switch (Ui().ConfirmYesNoCancel(
         Cp932("UP/PADファイルが編集されている可能性があります\r書込みますか？"))) {
-      case UiAnswer::Yes: {
-        const LogSetFiles files = SelectedSetFiles(*p->IniFile);
-        p->WriteUpFile(files.UpFile);
-        p->WritePadFile(files.PadFile);
+      case UiAnswer::Yes:
+        p->WriteUpFile(session.SetPath(p->IniFile->UpFile));
+        p->WritePadFile(session.SetPath(p->IniFile->PadFile));
         return true;
-      }
       case UiAnswer::No:
         return true;
       default:

@@ -10,8 +10,9 @@ namespace vorn {
 class TVornExplMain;
 
 // Opening logs for the main window: the files of the command line and of drops grouped by
-// BBS set, the open and add dialogs, loading the files into the reading state, the board list,
-// and leaving the loaded set for another one or the end.
+// BBS set, the open and add dialogs, the window's part of loading around the session's
+// loading routine (cursor, status texts, progress, commands, the board list and the first
+// article), and leaving the loaded set for another one or the end.
 class TLogOpener {
  public:
   explicit TLogOpener(TVornExplMain& window);
@@ -27,15 +28,16 @@ class TLogOpener {
   bool LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix, bool add);
   // A load is under way (also between its steps, while message boxes are open).
   bool Loading() const { return loading_; }
-  // One line per board of the analyser in use; false when there is none.
-  bool FillBoardList();
   bool LeaveLogSet(bool reopen, bool keepData);
   void ShowSystemMessages();
 
  private:
-  void LoadGroup(const std::vector<std::string>& files, const std::string& prefix);
+  void Load(const std::vector<std::string>& files, const std::string& prefix);
   TMainDialogHost::LogFileRequest LogFileRequestFor(const TBBSIniFile& ini) const;
+  void ShowBoardList(const std::vector<std::string>& lines);
   void ChooseFirstArticle();
+  // A set of a family whose analyser this build lacks: says so. False for other prefixes.
+  bool RefuseFamilyWithoutAnalyser(const std::string& prefix) const;
 
   TVornExplMain& w_;
   bool loading_ = false;

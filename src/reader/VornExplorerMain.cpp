@@ -24,6 +24,7 @@
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
+#include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
 #include "dialogs/BBSSetCommand.h"
 #include "dialogs/QtSupport.h"
@@ -86,6 +87,18 @@ TBBSProcess* TVornExplMain::Process(int family) const {
              : nullptr;
 }
 
+TBBSProcess* TVornExplMain::CurrentAnalyser() const {
+  return session_->CurrentProcess;
+}
+
+TLogList& TVornExplMain::LogList() const {
+  return session_->LogList;
+}
+
+TLogList& TVornExplMain::SystemMsgList() const {
+  return session_->SystemMsgList;
+}
+
 void TVornExplMain::SelectBoardInList(int index) {
   boardListFilling_ = true;
   boardList_->setCurrentIndex(index);
@@ -141,8 +154,6 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   // 5: the common settings and the host families; the current one is the first that holds a
   // set.
   commonIni_ = std::make_unique<TCommonIniFile>(SettingsFilePath("vornexpl.ini"));
-  logList_ = std::make_unique<TLogList>(524288, 51200);
-  systemMsgList_ = std::make_unique<TLogList>(32768, 1024);
   netVorn_ =
       std::make_unique<TNetVorn>(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
   // The Nifty-Serve family keeps its sets here until its analyser joins the program.
@@ -156,6 +167,7 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
     p->WriteFileHeader = Cp932("[書込ファイル名]");
     p->ProgressBar = progressBar1_;
   }
+  session_ = std::make_unique<TLogSession>(processList_);
   currentProcess_ = 0;
   for (size_t i = 0; i < bbsList_.size(); ++i) {
     if (bbsList_[i].IniFile->GetNetCount() > 0) {
@@ -620,7 +632,7 @@ void TVornExplMain::OpenLogDialog(bool save) {
 }
 
 void TVornExplMain::AddLogDialog() {
-  if (CurrentPrefix.empty() || Loading()) return;
+  if (session_->CurrentPrefix.empty() || Loading()) return;
   AddingLogs = true;
   std::vector<std::string> files = opener_->ChooseLogsToAdd();
   if (files.empty()) {
@@ -630,7 +642,7 @@ void TVornExplMain::AddLogDialog() {
   }
   std::sort(files.begin(), files.end());
   SetOpenCommands(false);
-  const std::string prefix = CurrentPrefix;
+  const std::string prefix = session_->CurrentPrefix;
   if (!LoadLogFiles(std::move(files), prefix, true)) AddingLogs = false;
   SetOpenCommands(true);
 }
@@ -679,7 +691,7 @@ void TVornExplMain::MenuAboutClick() {
 }
 
 void TVornExplMain::MenuLogInfoClick() {
-  std::vector<std::string> names = LogFileNames;
+  std::vector<std::string> names = session_->LogFileNames;
   std::sort(names.begin(), names.end());
   dialogs_->ShowText(QStringLiteral("使用ログファイル一覧"), TextDialogLook(), names);
 }

@@ -21,6 +21,7 @@ class TBBSIniFile;
 class TBBSProcess;
 class TCommonIniFile;
 class TLogList;
+class TLogSession;
 class TNetVorn;
 class TNiftyIniFile;
 class TLoadCheckForm;
@@ -54,12 +55,15 @@ class TVornExplMain final : public QMainWindow {
   const TBBSList& BBSList() const { return bbsList_; }
   // The analyser of a family; null for a family whose analyser this build does not have.
   TBBSProcess* Process(int family) const;
+  // The family whose sets the open commands start from: the first that holds a set.
   int CurrentProcess() const { return currentProcess_; }
   void SetCurrentProcess(int family) { currentProcess_ = family; }
-  TBBSProcess* CurrentAnalyser() const { return Process(currentProcess_); }
+  // The loaded data: analysers, the one in use, its prefix, the log lines and their files.
+  TLogSession& Session() const { return *session_; }
+  TBBSProcess* CurrentAnalyser() const;
   // Every line of the loaded logs, and the host's system messages.
-  TLogList& LogList() const { return *logList_; }
-  TLogList& SystemMsgList() const { return *systemMsgList_; }
+  TLogList& LogList() const;
+  TLogList& SystemMsgList() const;
   TBoardView& BoardView() const { return *boardView_; }
   TSelectList& BoardList() const { return *boardList_; }
   // Selects a line of the board list without opening its board.
@@ -76,8 +80,6 @@ class TVornExplMain final : public QMainWindow {
   TProgressBarREX* ProgressBar() const { return progressBar1_; }
 
   // The reading state shared by the commands.
-  std::string CurrentPrefix;
-  std::vector<std::string> LogFileNames;
   std::vector<std::string> PendingFiles;
   bool AddingLogs = false;
   bool NewReadMode = false;
@@ -148,8 +150,7 @@ class TVornExplMain final : public QMainWindow {
   std::unique_ptr<TNiftyIniFile> niftySettings_;
   std::vector<TBBSProcess*> processList_;  // parallel to bbsList_
   TBBSList bbsList_;
-  std::unique_ptr<TLogList> logList_;
-  std::unique_ptr<TLogList> systemMsgList_;
+  std::unique_ptr<TLogSession> session_;
   TBoardView* boardView_ = nullptr;
   bool boardListFilling_ = false;
   int currentProcess_ = 0;

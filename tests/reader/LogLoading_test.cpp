@@ -13,6 +13,7 @@
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
+#include "analysis/LogLoader.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
@@ -103,12 +104,12 @@ TEST_F(LogLoadingTest, TheSampleFromTheCommandLine) {
   TVornExplMain& w = Start({sample});
   ASSERT_EQ(w.PendingFiles, (std::vector<std::string>{sample}));
   w.show();
-  for (int i = 0; i < 100 && w.CurrentPrefix.empty(); ++i)
+  for (int i = 0; i < 100 && w.Session().CurrentPrefix.empty(); ++i)
     QTest::qWait(10);
-  ASSERT_EQ(w.CurrentPrefix, "NET");
+  ASSERT_EQ(w.Session().CurrentPrefix, "NET");
   EXPECT_TRUE(w.PendingFiles.empty());
   EXPECT_EQ(w.windowTitle(), QStringLiteral("VornExplorer - サンプルネット"));
-  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{sample}));
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample}));
   EXPECT_EQ(w.LogList().Count(), kSampleLines + 1);
   EXPECT_EQ(w.SystemMsgList().Count(), 3);
   EXPECT_EQ(BoardLines(), (std::vector<std::string>{"--(   2)   0:mail     / メール",
@@ -174,8 +175,8 @@ TEST_F(LogLoadingTest, AddingAFileContinuesTheLogAndReturnsToTheArticle) {
   EXPECT_EQ(fs::canonical(dialogs->fileRequests[0].Folder), fs::canonical(dir.Path()));
   // The new lines follow the old ones, each file with its end line.
   EXPECT_EQ(w.LogList().Count(), 2 * (kSampleLines + 1));
-  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{sample, second}));
-  EXPECT_EQ(w.CurrentPrefix, "NET");
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample, second}));
+  EXPECT_EQ(w.Session().CurrentPrefix, "NET");
   EXPECT_FALSE(w.AddingLogs);
   EXPECT_EQ(w.BoardList().currentIndex(), 1);
   EXPECT_EQ(w.BoardView().CurrentBoard(), 1);
@@ -190,16 +191,16 @@ TEST_F(LogLoadingTest, DroppingFilesOfTheLoadedSetAddsThem) {
   ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
   w.DropFiles({Copy("net2.log")});
   EXPECT_EQ(w.LogList().Count(), 2 * (kSampleLines + 1));
-  EXPECT_EQ(w.LogFileNames.size(), 2u);
+  EXPECT_EQ(w.Session().LogFileNames.size(), 2u);
   // Another name of no set, with the default prefix: loaded afresh under it.
   w.CommonIni().DefaultPrefix = "NET";
   const std::string other = Copy("capture.txt");
   w.LoadLogFiles({sample}, "NET", false);
-  EXPECT_EQ(w.LogFileNames.size(), 1u);
-  w.CurrentPrefix = "OTHER";
+  EXPECT_EQ(w.Session().LogFileNames.size(), 1u);
+  w.Session().CurrentPrefix = "OTHER";
   w.DropFiles({other});
-  EXPECT_EQ(w.CurrentPrefix, "NET");
-  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{other}));
+  EXPECT_EQ(w.Session().CurrentPrefix, "NET");
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{other}));
   EXPECT_EQ(w.LogList().Count(), kSampleLines + 1);
 }
 
@@ -211,7 +212,7 @@ TEST_F(LogLoadingTest, AnUnreadableFileAmongReadableOnes) {
   EXPECT_TRUE(w.LoadLogFiles({folder, sample}, "NET", false));
   EXPECT_EQ(Texts(Kind::Warning),
             std::vector<std::string>{J("ファイル:") + folder + "\r" + J("読込み出来ません")});
-  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{sample}));
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample}));
   EXPECT_EQ(w.LogList().Count(), kSampleLines + 1);
   EXPECT_EQ(w.BoardList().count(), 4);
 }
@@ -227,7 +228,7 @@ TEST_F(LogLoadingTest, NoFileReadable) {
             (std::vector<std::string>{J("ファイル:") + a + "\r" + J("読込み出来ません"),
                                       J("ファイル:") + b + "\r" + J("読込み出来ません"),
                                       J("指定されたログファイルは１個も読込み出来ません")}));
-  EXPECT_TRUE(w.CurrentPrefix.empty());
+  EXPECT_TRUE(w.Session().CurrentPrefix.empty());
   EXPECT_FALSE(w.Busy);
   EXPECT_FALSE(Enabled("MenuOpenAdd"));
   EXPECT_FALSE(Enabled("EditMenu"));
@@ -350,7 +351,7 @@ TEST_F(LogLoadingTest, TreeOrderOpensAfterALeadingPlaceholder) {
   w.BoardList().setCurrentIndex(1);
   EXPECT_EQ(Grid().rowCount(), 5);
   EXPECT_EQ(Grid().item(3, 0)->text(), QStringLiteral("-95-"));
-  EXPECT_EQ(Grid().item(2, 0)->text(), QStringLiteral("　　<103>"));
+  EXPECT_EQ(Grid().item(2, 0)->text(), QStringLiteral("　└<103>"));
   // Posting order has no placeholder.
   w.Command("MenuNormal")->trigger();
   EXPECT_EQ(w.TreeOrder, 0);
@@ -412,11 +413,11 @@ TEST_F(LogLoadingTest, WhatComesDuringALoadWaitsForItsEnd) {
   EXPECT_FALSE(closed);
   EXPECT_FALSE(openedAgain);
   EXPECT_TRUE(w.isVisible());
-  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{bigFile}));
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{bigFile}));
   // The dropped file follows as an addition once the load is over.
-  for (int i = 0; i < 100 && w.LogFileNames.size() < 2; ++i)
+  for (int i = 0; i < 100 && w.Session().LogFileNames.size() < 2; ++i)
     QTest::qWait(10);
-  EXPECT_EQ(w.LogFileNames, (std::vector<std::string>{bigFile, dropped}));
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{bigFile, dropped}));
   EXPECT_TRUE(w.PendingFiles.empty());
   EXPECT_EQ(pumping.warnings.size(), 1u);
 }

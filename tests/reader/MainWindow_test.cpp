@@ -1,5 +1,6 @@
 // The main window on a settings folder of its own, with dialogs and message boxes that answer
 // from a script.
+#include "analysis/LogLoader.h"
 #include "reader/VornExplorerMain.h"
 
 #include <gtest/gtest.h>
@@ -209,7 +210,7 @@ TEST_F(MainWindowTest, CtrlAOpensTheAddDialogWithoutAmbiguity) {
   AddNetVornSet("NET", "Net");
   TVornExplMain& w = Start();
   // As a load leaves it: a set in use and adding allowed.
-  w.CurrentPrefix = "NET";
+  w.Session().CurrentPrefix = "NET";
   w.Commands().SetEnabled("MenuOpenAdd", true);
   ShowActive(w);
   QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier);
@@ -230,10 +231,10 @@ TEST_F(MainWindowTest, CtrlAOpensTheAddDialogWithoutAmbiguity) {
 
 TEST_F(MainWindowTest, DroppedFilesOfTwoSetsAskWhichToLoad) {
   AddNetVornSet("NET", "Net");
-  AddNiftySet("NIF", "Forum");
+  AddNetVornSet("OLD", "Old net");
   TVornExplMain& w = Start();
   const std::string a = File("net7.log");
-  const std::string b = File("NIF1.log");
+  const std::string b = File("OLD1.log");
   const std::string c = File("NET8.log");
   // Dropped as the desktop drops them.
   QMimeData data;
@@ -250,9 +251,9 @@ TEST_F(MainWindowTest, DroppedFilesOfTwoSetsAskWhichToLoad) {
   EXPECT_EQ(ui.entries[0].kind, Kind::Information);
   EXPECT_EQ(ui.entries[0].text, J("複数BBSのログファイルが指定されています\rBBSを指定して下さい"));
   ASSERT_EQ(dialogs->netSelectPrefixLists.size(), 1u);
-  EXPECT_EQ(dialogs->netSelectPrefixLists[0], (std::vector<std::string>{"net", "NIF"}));
+  EXPECT_EQ(dialogs->netSelectPrefixLists[0], (std::vector<std::string>{"net", "OLD"}));
   EXPECT_TRUE(w.PendingFiles.empty());
-  EXPECT_TRUE(w.CurrentPrefix.empty());
+  EXPECT_TRUE(w.Session().CurrentPrefix.empty());
 }
 
 TEST_F(MainWindowTest, DroppedFilesWithoutASetAreRefused) {
@@ -387,7 +388,7 @@ TEST_F(MainWindowTest, HintsAndModesInTheStatusBar) {
 TEST_F(MainWindowTest, LogFileListIsShownSorted) {
   AddNetVornSet("NET", "Net");
   TVornExplMain& w = Start();
-  w.LogFileNames = {"/b/NET2.log", "/a/NET9.log", "/b/NET1.log"};
+  w.Session().LogFileNames = {"/b/NET2.log", "/a/NET9.log", "/b/NET1.log"};
   w.MenuLogInfoClick();
   ASSERT_EQ(dialogs->texts.size(), 1u);
   EXPECT_EQ(dialogs->texts[0].first, QStringLiteral("使用ログファイル一覧"));

@@ -1,5 +1,4 @@
-// The small controls and dialogs of the main window, the font and colour mapping, and the
-// grouping of log files by set.
+// The small controls and dialogs of the main window, and the font and colour mapping.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -18,7 +17,6 @@
 #include "reader/DisplayMapping.h"
 #include "reader/GuiTestSupport.h"
 #include "reader/LoadCheck.h"
-#include "reader/LogFileGroups.h"
 #include "reader/ProgressBarREX.h"
 #include "reader/SelectList.h"
 #include "reader/SystemMsg.h"
@@ -242,21 +240,6 @@ TEST(DisplayMapping, ColoursOfTheSettings) {
   EXPECT_EQ(QtColor(clHighlightText), palette.color(QPalette::Active, QPalette::HighlightedText));
   EXPECT_EQ(QtColor(clInfoBk), palette.color(QPalette::Active, QPalette::ToolTipBase));
   EXPECT_TRUE(QtColor(SystemColor(99)).isValid());
-}
-
-TEST(LogFileGroups, PrefixesOfKnownSetsInOrderOfFirstAppearance) {
-  test::Families f;
-  ASSERT_TRUE(test::AddSet(*f.netVorn, "ABC", "A"));
-  ASSERT_TRUE(test::AddSet(*f.nifty, "ABC_", "B"));
-  const std::vector<std::string> files = {"/x/ABC_2.log", "/y/abc123.log", "/y/zzz1.log",
-                                          "/z/ABC12.log", "/z/noprefix",   "/z/7.log"};
-  EXPECT_EQ(KnownLogPrefixes(files, f.list), (std::vector<std::string>{"ABC_", "abc"}));
-  EXPECT_EQ(FilesWithPrefix(files, "ABC"),
-            (std::vector<std::string>{"/y/abc123.log", "/z/ABC12.log"}));
-  EXPECT_TRUE(SamePrefix("abc_", "ABC_"));
-  EXPECT_FALSE(SamePrefix("ABC", "ABC_"));
-  // A lead byte in a name is not folded.
-  EXPECT_FALSE(SamePrefix(J("ａ"), J("Ａ")));
 }
 
 }  // namespace
