@@ -140,7 +140,8 @@ TEST_F(LoadSample, FreshLoadReachesTheReadingStateWithoutWritingAnything) {
   EXPECT_EQ(hooks.progressMax, 1);
   EXPECT_TRUE(hooks.Idle());
   // Only what the settings layer keeps complete; no list, pointer, UP or PAD file.
-  EXPECT_EQ(ws.SettingsFiles(), (std::vector<std::string>{"netvorn.ini", "vorndef.ini"}));
+  EXPECT_EQ(ws.SettingsFiles(),
+            (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
 }
 
 TEST_F(LoadSample, ReadPointersOfTheSetAreAppliedAfterSorting) {

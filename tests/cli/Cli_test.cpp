@@ -115,7 +115,8 @@ TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNetVornSample) {
   EXPECT_EQ(one.out, "<55>\t3072:じろう\tC言語の質問\n└<56>\t1024:たろう\tRe: C言語の質問\n");
 
   // Only what the settings layer completes; nothing of a run's end is written.
-  EXPECT_EQ(FilesIn(settings), (std::vector<std::string>{"netvorn.ini", "vorndef.ini"}));
+  EXPECT_EQ(FilesIn(settings),
+            (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
 }
 
 TEST_F(CliOnSamples, StatsCountWhatWasLoaded) {
