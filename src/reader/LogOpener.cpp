@@ -18,7 +18,6 @@
 #include "settings/BBSIniFile.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
-#include "text/CommonSub.h"
 
 namespace vorn {
 namespace {
@@ -82,13 +81,6 @@ class WindowLoadHooks final : public LoadHooks {
 TLogOpener::TLogOpener(TVornExplMain& window) : w_(window) {}
 TLogOpener::~TLogOpener() = default;
 
-bool TLogOpener::RefuseFamilyWithoutAnalyser(const std::string& prefix) const {
-  const int family = FindFamilyOfPrefix(w_.BBSList(), prefix);
-  if (family < 0 || w_.Process(family)) return false;
-  Ui().Warning(w_.BBSList()[size_t(family)].Name + Cp932("のログ解析はこの版ではまだ使えません"));
-  return true;
-}
-
 void TLogOpener::FormActivate() {
   if (w_.PendingFiles.empty()) return;
   // Taken at once: the boxes shown while loading activate the window again.
@@ -110,9 +102,6 @@ void TLogOpener::FormActivate() {
       break;
     }
     case LogFileGrouping::NoSet:
-      for (const std::string& file : files) {
-        if (RefuseFamilyWithoutAnalyser(LogNamePrefix(file))) return;
-      }
       Ui().Warning(Cp932("指定されたファイルに対するBBS設定がなされていません"));
       break;
   }
@@ -156,7 +145,6 @@ std::vector<std::string> TLogOpener::ChooseLogsToAdd() {
 bool TLogOpener::LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix,
                               bool add) {
   if (loading_) return false;
-  if (!add && RefuseFamilyWithoutAnalyser(prefix)) return false;
   struct LoadingScope {
     bool& flag;
     explicit LoadingScope(bool& f) : flag(f) { flag = true; }

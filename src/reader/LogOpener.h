@@ -36,8 +36,6 @@ class TLogOpener {
   TMainDialogHost::LogFileRequest LogFileRequestFor(const TBBSIniFile& ini) const;
   void ShowBoardList(const std::vector<std::string>& lines);
   void ChooseFirstArticle();
-  // A set of a family whose analyser this build lacks: says so. False for other prefixes.
-  bool RefuseFamilyWithoutAnalyser(const std::string& prefix) const;
 
   TVornExplMain& w_;
   bool loading_ = false;

@@ -26,6 +26,7 @@
 #include "analysis/LogList.h"
 #include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
+#include "analysis/Nifty.h"
 #include "dialogs/BBSSetCommand.h"
 #include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
@@ -156,11 +157,9 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   commonIni_ = std::make_unique<TCommonIniFile>(SettingsFilePath("vornexpl.ini"));
   netVorn_ =
       std::make_unique<TNetVorn>(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
-  // The Nifty-Serve family keeps its sets here until its analyser joins the program.
-  niftySettings_ = std::make_unique<TNiftyIniFile>(SettingsFilePath("nifty.ini"),
-                                                   SettingsFilePath("nifdef.ini"));
-  processList_ = {netVorn_.get(), nullptr};
-  bbsList_ = {{netVorn_->Name, netVorn_->IniFile}, {"Nifty-Serve", niftySettings_.get()}};
+  nifty_ = std::make_unique<TNifty>(SettingsFilePath("nifty.ini"), SettingsFilePath("nifdef.ini"));
+  processList_ = {netVorn_.get(), nifty_.get()};
+  bbsList_ = {{netVorn_->Name, netVorn_->IniFile}, {nifty_->Name, nifty_->IniFile}};
   for (TBBSProcess* p : processList_) {
     if (!p) continue;
     p->BinaryFileHeader = Cp932("[UP対象ファイル]");

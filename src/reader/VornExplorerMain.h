@@ -23,7 +23,7 @@ class TCommonIniFile;
 class TLogList;
 class TLogSession;
 class TNetVorn;
-class TNiftyIniFile;
+class TNifty;
 class TLoadCheckForm;
 class TLogOpener;
 class TMainCommands;
@@ -53,7 +53,7 @@ class TVornExplMain final : public QMainWindow {
   TCommonIniFile& CommonIni() const { return *commonIni_; }
   // The host families, NetVorn first, as the settings dialogs see them.
   const TBBSList& BBSList() const { return bbsList_; }
-  // The analyser of a family; null for a family whose analyser this build does not have.
+  // The analyser of a family, in the order of the BBS list.
   TBBSProcess* Process(int family) const;
   // The family whose sets the open commands start from: the first that holds a set.
   int CurrentProcess() const { return currentProcess_; }
@@ -147,7 +147,7 @@ class TVornExplMain final : public QMainWindow {
 
   std::unique_ptr<TCommonIniFile> commonIni_;
   std::unique_ptr<TNetVorn> netVorn_;
-  std::unique_ptr<TNiftyIniFile> niftySettings_;
+  std::unique_ptr<TNifty> nifty_;
   std::vector<TBBSProcess*> processList_;  // parallel to bbsList_
   TBBSList bbsList_;
   std::unique_ptr<TLogSession> session_;

@@ -25,7 +25,6 @@
 #include "reader/SystemMsg.h"
 #include "reader/VornExplorerMain.h"
 #include "settings/CommonIniFile.h"
-#include "settings/NiftyIniFile.h"
 #include "store/ArticleList.h"
 #include "support/TestSupport.h"
 
@@ -251,20 +250,30 @@ TEST_F(LogLoadingTest, NoSetForThePrefix) {
   EXPECT_EQ(Texts(Kind::Warning),
             std::vector<std::string>{J("指定されたファイルに対するBBS設定がなされていません")});
   EXPECT_EQ(w.LogList().Count(), 0);
+}
 
-  // A set of the family whose analyser this build lacks.
-  {
-    TNiftyIniFile nifty(settings + "nifty.ini", settings + "nifdef.ini");
-    nifty.NetNo = -1;
-    nifty.Prefix = "NIF";
-    nifty.Name = "Forum";
-    ASSERT_TRUE(nifty.SaveNet());
-  }
-  window.reset();
-  ui.entries.clear();
-  TVornExplMain& again = Start();
-  EXPECT_FALSE(again.LoadLogFiles({Copy("NIF1.LOG")}, "NIF", false));
-  ASSERT_EQ(Texts(Kind::Warning).size(), 1u);
+TEST_F(LogLoadingTest, FilesOfBothFamiliesDroppedTogether) {
+  fs::copy_file(fs::path(test::SourceDir()) / "samples" / "NIF19990730.LOG",
+                dir.File("NIF19990730.LOG"));
+  const std::string nifty = dir.File("NIF19990730.LOG");
+  TVornExplMain& w = Start();
+  dialogs->netAnswers.push_back({"NIF", {}});
+  w.DropFiles({sample, nifty});
+  ASSERT_EQ(dialogs->netSelectPrefixLists.size(), 1u);
+  EXPECT_EQ(dialogs->netSelectPrefixLists[0], (std::vector<std::string>{"NET", "NIF"}));
+  ASSERT_EQ(w.Session().CurrentPrefix, "NIF");
+  EXPECT_EQ(w.CurrentProcess(), 1);
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("VornExplorer - サンプルニフティ"));
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{nifty}));
+  ASSERT_GT(w.BoardList().count(), 1);
+  EXPECT_TRUE(w.BoardList().itemText(0).startsWith(QStringLiteral("--(")));
+  EXPECT_GT(Grid().rowCount(), 0);
+  EXPECT_FALSE(ViewText().isEmpty());
+  EXPECT_EQ(Texts(Kind::Warning), std::vector<std::string>{});
+  // Nifty-Serve takes no binary writes.
+  EXPECT_FALSE(Enabled("MenuWRootBinary"));
+  EXPECT_FALSE(Enabled("BTNBatch"));
+  EXPECT_TRUE(Enabled("MenuWRoot"));
 }
 
 TEST_F(LogLoadingTest, BoardsWithoutArticles) {
