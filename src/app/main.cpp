@@ -48,7 +48,9 @@ int main(int argc, char** argv) {
     const int delay = qEnvironmentVariableIntValue("VORN_SCREENSHOT_DELAY");
     QTimer::singleShot(delay > 0 ? delay : 1500, &window, [&window, shot] {
       window.grab().save(shot);
-      QApplication::quit();
+      // Leaves every event loop, also that of a message box open during a load, which a
+      // close request would have to wait for.
+      QCoreApplication::exit(0);
     });
   }
   return QApplication::exec();
