@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "analysis/LoaderTestSupport.h"
 #include "analysis/NetVorn.h"
+#include "analysis/Nifty.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
 #include "store/ArticleList.h"
@@ -117,6 +119,7 @@ class LoadSample : public ::testing::Test {
 };
 
 TEST_F(LoadSample, FreshLoadReachesTheReadingStateWithoutWritingAnything) {
+  const std::vector<std::string> settingsFiles = ws.SettingsFiles();
   StateHooks hooks;
   const LoadResult result = session->LoadLogFiles({ws.sampleLog}, "NET", false, hooks);
   ASSERT_TRUE(result.Loaded());
@@ -139,8 +142,28 @@ TEST_F(LoadSample, FreshLoadReachesTheReadingStateWithoutWritingAnything) {
                                                       "データソート中..."}));
   EXPECT_EQ(hooks.progressMax, 1);
   EXPECT_TRUE(hooks.Idle());
-  // Only what the settings layer keeps complete; no list, pointer, UP or PAD file.
-  EXPECT_EQ(ws.SettingsFiles(), (std::vector<std::string>{"netvorn.ini", "vorndef.ini"}));
+  // No list, pointer, UP or PAD file.
+  EXPECT_EQ(ws.SettingsFiles(), settingsFiles);
+}
+
+// Logs of the other family replace the loaded data and make its analyser the current one.
+TEST_F(LoadSample, EachFamilyLoadsItsOwnSet) {
+  TNifty nifty(ws.settingsDir + "nifty.ini", ws.settingsDir + "nifdef.ini");
+  TLogSession both({process.get(), &nifty});
+  both.SettingsFolder = ws.settingsDir;
+  EXPECT_EQ(both.CurrentProcess, process.get());
+  const std::string nifLog = ws.dir.File("NIF19990730.LOG");
+  std::filesystem::copy_file(test::SourceDir() + "/samples/NIF19990730.LOG", nifLog);
+
+  ASSERT_TRUE(both.LoadLogFiles({ws.sampleLog}, "NET", false).Loaded());
+  LoadResult result = both.LoadLogFiles({nifLog}, "NIF", false);
+  ASSERT_TRUE(result.Loaded());
+  EXPECT_EQ(both.CurrentProcess, &nifty);
+  EXPECT_EQ(both.CurrentPrefix, "NIF");
+  EXPECT_EQ(result.BoardLines, ToCp932(test::ExpectedLines("NIF19990730.boards.txt")));
+  EXPECT_EQ(both.LogList.Count(), 81);
+  EXPECT_EQ(both.LogFileNames, std::vector<std::string>{nifLog});
+  EXPECT_TRUE(ui.entries.empty());
 }
 
 TEST_F(LoadSample, ReadPointersOfTheSetAreAppliedAfterSorting) {
