@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "analysis/DisplayTexts.h"
 #include "analysis/LoaderTestSupport.h"
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
 #include "support/TestSupport.h"
@@ -176,6 +178,34 @@ TEST_F(LoadSample, ReadPointersOfTheSetAreAppliedAfterSorting) {
   EXPECT_EQ(general.GetNewFlag(ArticleSortNormal, 0), 0);
   EXPECT_EQ(general.GetReadFlag(ArticleSortNormal, 1), 0);
   EXPECT_EQ(general.GetNewFlag(ArticleSortNormal, 1), 1);
+}
+
+// The writes the last run queued in the UP file come back with a fresh load, after the user
+// agreed; an add must not queue them a second time.
+TEST_F(LoadSample, QueuedWritesAreReadBackOncePerFreshLoad) {
+  test::WriteBytes(ws.settingsDir + "NET.UP", "MW\r\n1024\r\n\r\n\r\nhello\r\nbody\r\n.\r\n");
+  // Yes twice: a second question, had there been one, would read the file again.
+  ui.Script(UiAnswer::Yes);
+  ui.Script(UiAnswer::Yes);
+  LoadResult result = session->LoadLogFiles({ws.sampleLog}, "NET", false);
+  ASSERT_TRUE(result.Loaded());
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(ui.entries[0].kind, Kind::LoadCheck);
+  const TArticleList& mail = *process->Boards.GetArticles(0);
+  ASSERT_EQ(mail.OrderCount(ArticleSortNormal), 3);
+  TArticleRows rows(mail, ArticleSortNormal, process->Members, TreeLineFullWidth);
+  const ArticleCells write = rows.ArticleCellTexts(2);
+  EXPECT_EQ(write.Number, J("[書込]"));
+  EXPECT_EQ(write.Writer, J("1024たろう"));
+  EXPECT_EQ(write.Title, "hello");
+  // The board list counts log articles only, and the writes now match the UP file.
+  EXPECT_EQ(result.BoardLines[0], J("--(   2)   0:mail     / メール"));
+  EXPECT_EQ(mail.Modified, 0);
+
+  result = session->LoadLogFiles({ws.sampleLog}, "NET", true);
+  ASSERT_TRUE(result.Loaded());
+  EXPECT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(mail.OrderCount(ArticleSortNormal), 3);
 }
 
 // A second capture of the same set, added to the first: the analysis goes on from its first

@@ -141,6 +141,18 @@ TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNiftyServeSample) {
             (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
 }
 
+// Questions get No: a pending UP file is neither read nor deleted.
+TEST_F(CliOnSamples, QuestionsAreAnsweredNo) {
+  const std::string up = settings + "/NET.UP";
+  const std::string queued = "MW\r\n1024\r\n\r\n\r\nhello\r\nbody\r\n.\r\n";
+  test::WriteBytes(up, queued);
+  const CliRun run = Cli({"articles", "--board", "0", netLog});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "<0>\t2048:はなこ\tオフ会の件\n<1>\t3072:じろう\tRe: 打ち合わせ\n");
+  EXPECT_EQ(run.err, "UPファイルが存在しています\n読込みますか？\n(answered No)\n");
+  EXPECT_EQ(test::ReadBytes(up), queued);
+}
+
 TEST_F(CliOnSamples, StatsCountWhatWasLoaded) {
   const CliRun run = Cli({"stats", netLog});
   ASSERT_EQ(run.exitCode, 0) << run.err;
