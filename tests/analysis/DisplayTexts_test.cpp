@@ -100,7 +100,7 @@ TEST(ArticleCellTexts, WriterShowsTheIdAndTheTrueHandle) {
   board.AddArticle(ArticleKindRoot, 1, 2, -1, 0, -1, -1, -1, -1, "", "", "root", "", -1, 1);
   ASSERT_TRUE(board.SortArticles());
 
-  TArticleRows rows(board, ArticleSortNormal, members, TreeLineFullWidth);
+  TArticleRows rows(board, ArticleSortNormal, members, TreeLineChr2);
   ASSERT_EQ(rows.Count(), 8);
   const ArticleCells first = rows.ArticleCellTexts(0);
   EXPECT_EQ(first.Number, "<1>");
@@ -139,7 +139,7 @@ TEST(ArticleCellTexts, TextIdsAreRightAlignedInEightColumns) {
   board.AddArticle(ArticleKindBinaryMail, 1, 0, -1, 0, -1, -1, -1, -1, "", "", "m", "", -1, 1,
                    nullptr, std::move(to));
   ASSERT_TRUE(board.SortArticles());
-  TArticleRows rows(board, ArticleSortTree, members, TreeLineFullWidth);
+  TArticleRows rows(board, ArticleSortTree, members, TreeLineChr2);
   EXPECT_EQ(rows.ArticleCellTexts(0).Writer, J("ABC01234:はなこ"));
   EXPECT_EQ(rows.ArticleCellTexts(1).Writer, "     XY1");
   EXPECT_EQ(rows.ArticleCellTexts(2).Writer, "");
@@ -232,13 +232,13 @@ TEST(ArticleCellTexts, ThreadsDeeperThanTheDepthFlagsAreIndented) {
   ASSERT_EQ(board.GetLevel(ArticleSortTree, 300), 300);
   ExpectPrefixesMatchReference(board, members);
 
-  TArticleRows rows(board, ArticleSortTree, members, TreeLineFullWidth);
+  TArticleRows rows(board, ArticleSortTree, members, TreeLineChr2);
   // Depth 1 under the root, with the second branch (depth 2) still to come below.
   EXPECT_EQ(rows.TreePrefix(1), J("└"));
   EXPECT_EQ(rows.TreePrefix(2), J("　├"));
   EXPECT_EQ(rows.TreePrefix(3), J("　｜└"));
   EXPECT_EQ(rows.TreePrefix(301), J("　└"));
-  TArticleRows halfWidth(board, ArticleSortTree, members, TreeLineHalfWidth);
+  TArticleRows halfWidth(board, ArticleSortTree, members, TreeLineChr1);
   EXPECT_EQ(halfWidth.TreePrefix(3), " |+");
 }
 

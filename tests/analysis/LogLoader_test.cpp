@@ -2,15 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "analysis/DisplayTexts.h"
 #include "analysis/LoaderTestSupport.h"
 #include "analysis/NetVorn.h"
+#include "analysis/Nifty.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
 #include "support/TestSupport.h"
@@ -117,6 +121,7 @@ class LoadSample : public ::testing::Test {
 };
 
 TEST_F(LoadSample, FreshLoadReachesTheReadingStateWithoutWritingAnything) {
+  const std::vector<std::string> settingsFiles = ws.SettingsFiles();
   StateHooks hooks;
   const LoadResult result = session->LoadLogFiles({ws.sampleLog}, "NET", false, hooks);
   ASSERT_TRUE(result.Loaded());
@@ -139,9 +144,28 @@ TEST_F(LoadSample, FreshLoadReachesTheReadingStateWithoutWritingAnything) {
                                                       "データソート中..."}));
   EXPECT_EQ(hooks.progressMax, 1);
   EXPECT_TRUE(hooks.Idle());
-  // Only what the settings layer keeps complete; no list, pointer, UP or PAD file.
-  EXPECT_EQ(ws.SettingsFiles(),
-            (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
+  // No list, pointer, UP or PAD file.
+  EXPECT_EQ(ws.SettingsFiles(), settingsFiles);
+}
+
+// Logs of the other family replace the loaded data and make its analyser the current one.
+TEST_F(LoadSample, EachFamilyLoadsItsOwnSet) {
+  TNifty nifty(ws.settingsDir + "nifty.ini", ws.settingsDir + "nifdef.ini");
+  TLogSession both({process.get(), &nifty});
+  both.SettingsFolder = ws.settingsDir;
+  EXPECT_EQ(both.CurrentProcess, process.get());
+  const std::string nifLog = ws.dir.File("NIF19990730.LOG");
+  std::filesystem::copy_file(test::SourceDir() + "/samples/NIF19990730.LOG", nifLog);
+
+  ASSERT_TRUE(both.LoadLogFiles({ws.sampleLog}, "NET", false).Loaded());
+  LoadResult result = both.LoadLogFiles({nifLog}, "NIF", false);
+  ASSERT_TRUE(result.Loaded());
+  EXPECT_EQ(both.CurrentProcess, &nifty);
+  EXPECT_EQ(both.CurrentPrefix, "NIF");
+  EXPECT_EQ(result.BoardLines, ToCp932(test::ExpectedLines("NIF19990730.boards.txt")));
+  EXPECT_EQ(both.LogList.Count(), 81);
+  EXPECT_EQ(both.LogFileNames, std::vector<std::string>{nifLog});
+  EXPECT_TRUE(ui.entries.empty());
 }
 
 TEST_F(LoadSample, ReadPointersOfTheSetAreAppliedAfterSorting) {
@@ -154,6 +178,34 @@ TEST_F(LoadSample, ReadPointersOfTheSetAreAppliedAfterSorting) {
   EXPECT_EQ(general.GetNewFlag(ArticleSortNormal, 0), 0);
   EXPECT_EQ(general.GetReadFlag(ArticleSortNormal, 1), 0);
   EXPECT_EQ(general.GetNewFlag(ArticleSortNormal, 1), 1);
+}
+
+// The writes the last run queued in the UP file come back with a fresh load, after the user
+// agreed; an add must not queue them a second time.
+TEST_F(LoadSample, QueuedWritesAreReadBackOncePerFreshLoad) {
+  test::WriteBytes(ws.settingsDir + "NET.UP", "MW\r\n1024\r\n\r\n\r\nhello\r\nbody\r\n.\r\n");
+  // Yes twice: a second question, had there been one, would read the file again.
+  ui.Script(UiAnswer::Yes);
+  ui.Script(UiAnswer::Yes);
+  LoadResult result = session->LoadLogFiles({ws.sampleLog}, "NET", false);
+  ASSERT_TRUE(result.Loaded());
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(ui.entries[0].kind, Kind::LoadCheck);
+  const TArticleList& mail = *process->Boards.GetArticles(0);
+  ASSERT_EQ(mail.OrderCount(ArticleSortNormal), 3);
+  TArticleRows rows(mail, ArticleSortNormal, process->Members, TreeLineChr2);
+  const ArticleCells write = rows.ArticleCellTexts(2);
+  EXPECT_EQ(write.Number, J("[書込]"));
+  EXPECT_EQ(write.Writer, J("1024たろう"));
+  EXPECT_EQ(write.Title, "hello");
+  // The board list counts log articles only, and the writes now match the UP file.
+  EXPECT_EQ(result.BoardLines[0], J("--(   2)   0:mail     / メール"));
+  EXPECT_EQ(mail.Modified, 0);
+
+  result = session->LoadLogFiles({ws.sampleLog}, "NET", true);
+  ASSERT_TRUE(result.Loaded());
+  EXPECT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(mail.OrderCount(ArticleSortNormal), 3);
 }
 
 // A second capture of the same set, added to the first: the analysis goes on from its first

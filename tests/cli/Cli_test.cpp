@@ -119,6 +119,40 @@ TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNetVornSample) {
             (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
 }
 
+TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNiftyServeSample) {
+  const std::string nifLog = dir.File("NIF19990730.LOG");
+  ExpectOutput({"boards", nifLog}, "NIF19990730.boards.txt");
+  ExpectOutput({"articles", nifLog}, "NIF19990730.articles.txt");
+  ExpectOutput({"articles", "--order", "posting", nifLog}, "NIF19990730.articles-posting.txt");
+  ExpectOutput({"show", "--board", "1", "--position", "1", nifLog},
+               "NIF19990730.show-board1-tree1.txt");
+  ExpectOutput({"show", "--order", "posting", "--board", "0", "--position", "1", nifLog},
+               "NIF19990730.show-board0-posting1.txt");
+  // The placeholder of a missing parent has no lines.
+  const CliRun placeholder = Cli({"show", "--board", "2", "--position", "2", nifLog});
+  EXPECT_EQ(placeholder.exitCode, 0);
+  EXPECT_EQ(placeholder.out, "");
+
+  const CliRun stats = Cli({"stats", nifLog});
+  EXPECT_EQ(stats.out.substr(0, stats.out.find("read:")),
+            "lines: 81\nboards: 3\narticles: 9\nreplies: 4\nplaceholders: 1\nwrites: 0\n"
+            "members: 5\nsystem messages: 5\n");
+  EXPECT_EQ(FilesIn(settings),
+            (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
+}
+
+// Questions get No: a pending UP file is neither read nor deleted.
+TEST_F(CliOnSamples, QuestionsAreAnsweredNo) {
+  const std::string up = settings + "/NET.UP";
+  const std::string queued = "MW\r\n1024\r\n\r\n\r\nhello\r\nbody\r\n.\r\n";
+  test::WriteBytes(up, queued);
+  const CliRun run = Cli({"articles", "--board", "0", netLog});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "<0>\t2048:はなこ\tオフ会の件\n<1>\t3072:じろう\tRe: 打ち合わせ\n");
+  EXPECT_EQ(run.err, "UPファイルが存在しています\n読込みますか？\n(answered No)\n");
+  EXPECT_EQ(test::ReadBytes(up), queued);
+}
+
 TEST_F(CliOnSamples, StatsCountWhatWasLoaded) {
   const CliRun run = Cli({"stats", netLog});
   ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -148,6 +182,14 @@ TEST_F(CliOnSamples, TheSetIsChosenByThePrefixOfTheFileNames) {
   run = Cli({"--prefix", "XYZ", "boards", netLog});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, noSet);
+
+  // Logs of two sets: the user has to choose.
+  run = Cli({"boards", netLog, dir.File("NIF19990730.LOG")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(
+      run.err,
+      "複数BBSのログファイルが指定されています\nBBSを指定して下さい\n(choose one with --prefix)\n");
 
   // Forcing the set takes every file under it.
   run = Cli({"--prefix", "net", "boards", dir.File("other.log"), netLog});
