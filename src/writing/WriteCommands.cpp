@@ -527,4 +527,93 @@ WriteResult TWriteCommands::ToggleBatchSet(int32_t Board, int32_t Position) {
   return result;
 }
 
+bool TWriteCommands::GridKey(char key, bool shift, int32_t Board, int32_t Position,
+                             WriteResult& result) {
+  result = {};
+  TBBSProcess* bbs = Process();
+  const TArticleList* articles = bbs ? bbs->Boards.GetArticles(Board) : nullptr;
+  if (!articles) return false;
+  const bool hasArticles = articles->OrderCount(ArticleSortNormal) > 0;
+  static const std::string noBinaryRoot =
+      Cp932("このホストシステムでのバイナリルート書込はサポートしていません");
+  static const std::string noBinaryRess =
+      Cp932("このホストシステムでのバイナリレス書込はサポートしていません");
+  static const std::string noBinaryMail =
+      Cp932("このホストシステムでのバイナリメール作成はサポートしていません");
+  static const std::string noBinaryJump =
+      Cp932("このホストシステムでのバイナリジャンプレス書込はサポートしていません");
+  // The plain write, or its binary form when shifted and the family has it.
+  auto write = [&](TWriteType plain, TWriteType binary, bool supported, const std::string& refusal,
+                   int32_t dest) {
+    if (shift && !supported) {
+      Ui().Warning(refusal);
+      return;
+    }
+    result = StartWrite(Board, dest, Position, shift ? binary : plain);
+  };
+  switch (key) {
+    case 'W':
+      write(WriteRoot, WriteBinaryRoot, bbs->WriteBinaryRootFlag, noBinaryRoot, -1);
+      return true;
+    case 'F':
+    case 'P':
+      if (hasArticles)
+        write(WriteRess, WriteBinaryRess, bbs->WriteBinaryRessFlag, noBinaryRess, -1);
+      return true;
+    case 'M':
+      if (hasArticles)
+        write(WriteMail, WriteBinaryMail, bbs->WriteBinaryMailFlag, noBinaryMail, -1);
+      return true;
+    case 'J':
+    case 'G': {
+      if (!hasArticles || bbs->Boards.IsArticleBoard(Board) != 1) return true;
+      const ArticleRecord* current = articles->GetArticle(host_.CurrentOrder(), Position);
+      if (current && current->WriteFlag == 1) return true;
+      if (shift && !bbs->WriteBinaryRootFlag) {
+        Ui().Warning(noBinaryJump);
+        return true;
+      }
+      const int32_t dest = host_.ChooseJumpDestination(Board);
+      if (dest < 0 || !bbs->Boards.GetArticles(dest)) return true;
+      result = StartWrite(Board, dest, Position, shift ? WriteBinaryRess : WriteRess);
+      return true;
+    }
+    case 'E':
+      if (hasArticles) result = EditWrite(Board, Position);
+      return true;
+    case 'D':
+      if (hasArticles) result = DeleteWrite(Board, Position);
+      return true;
+    case 'S':
+      if (hasArticles) result = ToggleBatchSet(Board, Position);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TWriteCommands::BoardListKey(char key, bool shift, int32_t SelectedBoard,
+                                  WriteResult& result) {
+  result = {};
+  TBBSProcess* bbs = Process();
+  if (!bbs || (key != 'M' && key != 'W')) return false;
+  // The mail box is found by what it is: a family whose boards are keyed by text has no
+  // number for it.
+  const int32_t board = key == 'M' ? MailBox() : SelectedBoard;
+  if (!bbs->Boards.GetArticles(board)) return true;
+  host_.OpenBoard(board);
+  const bool mailBox = bbs->Boards.IsArticleBoard(board) == 0;
+  if (shift) {
+    const bool supported = key == 'M' ? bbs->WriteBinaryMailFlag : bbs->WriteBinaryRootFlag;
+    if (!supported) {
+      Ui().Warning(Cp932(mailBox
+                             ? "このホストシステムでのバイナリメール作成はサポートしていません"
+                             : "このホストシステムでのバイナリルート書込はサポートしていません"));
+      return true;
+    }
+  }
+  result = StartWrite(board, -1, -1, shift ? WriteBinaryRoot : WriteRoot);
+  return true;
+}
+
 }  // namespace vorn

@@ -39,6 +39,11 @@ class TWriteHost {
   // again after each editor, since the user may have moved on meanwhile.
   virtual int32_t ShownBoard() const = 0;
   virtual int32_t CurrentOrder() const = 0;
+  // The board editor in selection mode, captioned "移動先ボード指定", starting at the board;
+  // the chosen board, or -1.
+  virtual int32_t ChooseJumpDestination(int32_t currentBoard) = 0;
+  // Selects the board in the board list and shows it as a click on it does.
+  virtual void OpenBoard(int32_t board) = 0;
 };
 
 // How the grid follows a command.
@@ -97,13 +102,23 @@ class TWriteCommands final {
   // Sets or clears the batch-download mark of a binary article of the log.
   WriteResult ToggleBatchSet(int32_t Board, int32_t Position);
 
+  // The write keys of the article grid, which the write menus, tool buttons and grid pop-up
+  // items also use (their binary forms with shift): W root, F (or P) reply, M mail reply,
+  // J (or G) jump reply, E edit, D delete, S batch mark, on the article at Position of the
+  // board. False when the key is not one of them.
+  bool GridKey(char key, bool shift, int32_t Board, int32_t Position, WriteResult& result);
+  // The write keys of the board list: M opens the mail box and starts a new mail there, W
+  // opens the selected board and starts a root article. False for other keys.
+  bool BoardListKey(char key, bool shift, int32_t SelectedBoard, WriteResult& result);
+  // The board that is the set's mail box, -1 when none.
+  int32_t MailBox() const;
+
   // The analyser of the loaded set (null when none).
   TBBSProcess* Process() const;
 
  private:
   // An editor configured from the settings, numbered and listed among the running ones.
   void Configure(TEditIF& editor) const;
-  int32_t MailBox() const;
 
   TLogSession& session_;
   CommonSettings& common_;

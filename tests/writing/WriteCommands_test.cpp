@@ -436,5 +436,93 @@ TEST_F(WriteCommands, TitleTemplates) {
   EXPECT_EQ(expand("[$f]"), "[]");
 }
 
+TEST_F(WriteCommands, GridKeysStartTheirCommands) {
+  const int32_t p = PositionOfNumber(kGeneral, 101);
+  WriteResult r;
+  common.Editer = editor.Command("append", CrLf({"answer"}));
+  EXPECT_FALSE(commands.GridKey('X', false, kGeneral, p, r));
+  ASSERT_TRUE(commands.GridKey('P', false, kGeneral, p, r));
+  EXPECT_TRUE(r.Done);
+  EXPECT_EQ(Write(kGeneral, r.ArticleKey)->Kind, ArticleKindRess);
+
+  // A jump reply asks for the destination from the current board; Escape there writes nothing.
+  ASSERT_TRUE(commands.GridKey('J', false, kGeneral, p, r));
+  EXPECT_FALSE(r.Done);
+  EXPECT_EQ(host.jumpAskedFrom, std::vector<int32_t>{kGeneral});
+  host.jumpDest = kProg;
+  ASSERT_TRUE(commands.GridKey('G', false, kGeneral, p, r));
+  EXPECT_TRUE(r.Done);
+  EXPECT_EQ(r.Board, kProg);
+  // Not on a queued write, and not in the mail box.
+  const int32_t write = Board(kGeneral).FindByKeyAndTime(ArticleSortTree, 0, 0);
+  commands.GridKey('J', false, kGeneral, write, r);
+  commands.GridKey('J', false, kMail, 0, r);
+  EXPECT_EQ(host.jumpAskedFrom.size(), 2u);
+
+  // Keys that need an article do nothing on an empty board; W still writes.
+  netVorn->Boards.AddBoard(9, "empty", "Empty");
+  const int32_t empty = netVorn->Boards.FindBoardNo(9);
+  host.fileCommands.clear();
+  for (char key : {'F', 'M', 'J', 'E', 'D', 'S'}) {
+    EXPECT_TRUE(commands.GridKey(key, false, empty, -1, r));
+    EXPECT_FALSE(r.Done);
+  }
+  EXPECT_TRUE(host.fileCommands.empty());
+  common.Editer = editor.Command("replace", CrLf({"first", "words"}));
+  ASSERT_TRUE(commands.GridKey('W', false, empty, -1, r));
+  EXPECT_TRUE(r.Done);
+
+  // E and D act on the write.
+  common.Editer = editor.Command("append", CrLf({"more"}));
+  const int32_t w = Board(empty).FindByKeyAndTime(ArticleSortTree, r.ArticleKey, 0);
+  ASSERT_TRUE(commands.GridKey('E', false, empty, w, r));
+  EXPECT_EQ(TextOf(Write(empty, r.ArticleKey)).back(), "more");
+  ui.Script(UiAnswer::Yes);
+  ASSERT_TRUE(commands.GridKey('D', false, empty, w, r));
+  EXPECT_FALSE(Write(empty, r.ArticleKey));
+  EXPECT_TRUE(Messages() == std::vector<std::string>{J("この書込みを削除しますか？")});
+}
+
+TEST_F(WriteCommands, ShiftedKeysNeedTheFamilysBinaryWrites) {
+  netVorn->WriteBinaryRootFlag = netVorn->WriteBinaryRessFlag = netVorn->WriteBinaryMailFlag =
+      false;
+  const int32_t p = PositionOfNumber(kGeneral, 101);
+  WriteResult r;
+  for (char key : {'W', 'F', 'M', 'J'})
+    commands.GridKey(key, true, kGeneral, p, r);
+  commands.BoardListKey('W', true, kGeneral, r);
+  commands.BoardListKey('W', true, kMail, r);
+  commands.BoardListKey('M', true, kGeneral, r);
+  EXPECT_EQ(Messages(),
+            (std::vector<std::string>{
+                J("このホストシステムでのバイナリルート書込はサポートしていません"),
+                J("このホストシステムでのバイナリレス書込はサポートしていません"),
+                J("このホストシステムでのバイナリメール作成はサポートしていません"),
+                J("このホストシステムでのバイナリジャンプレス書込はサポートしていません"),
+                J("このホストシステムでのバイナリルート書込はサポートしていません"),
+                J("このホストシステムでのバイナリメール作成はサポートしていません"),
+                J("このホストシステムでのバイナリメール作成はサポートしていません")}));
+  EXPECT_TRUE(host.jumpAskedFrom.empty());
+  EXPECT_TRUE(host.fileCommands.empty());
+}
+
+TEST_F(WriteCommands, BoardListKeysOpenTheBoardFirst) {
+  WriteResult r;
+  host.shown = kProg;
+  host.recipient = "1024";
+  common.Editer = editor.Command("replace", CrLf({"new mail", "hello"}));
+  ASSERT_TRUE(commands.BoardListKey('M', false, kProg, r));
+  EXPECT_EQ(host.opened, std::vector<int32_t>{kMail});
+  ASSERT_TRUE(r.Done);
+  EXPECT_EQ(Write(kMail, r.ArticleKey)->Kind, ArticleKindMail);
+  EXPECT_EQ(r.Refresh, WriteRefresh::ShowWrite);
+
+  common.Editer = editor.Command("replace", CrLf({"root", "text"}));
+  ASSERT_TRUE(commands.BoardListKey('W', false, kProg, r));
+  EXPECT_EQ(host.opened, (std::vector<int32_t>{kMail, kProg}));
+  EXPECT_EQ(Write(kProg, r.ArticleKey)->Kind, ArticleKindRoot);
+  EXPECT_FALSE(commands.BoardListKey('F', false, kProg, r));
+}
+
 }  // namespace
 }  // namespace vorn

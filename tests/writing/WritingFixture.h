@@ -33,6 +33,14 @@ class ScriptedWriteHost final : public TWriteHost {
   void EnableFileCommands(bool on) override { fileCommands.push_back(on); }
   int32_t ShownBoard() const override { return shown; }
   int32_t CurrentOrder() const override { return order; }
+  int32_t ChooseJumpDestination(int32_t currentBoard) override {
+    jumpAskedFrom.push_back(currentBoard);
+    return jumpDest;
+  }
+  void OpenBoard(int32_t board) override {
+    opened.push_back(board);
+    shown = board;
+  }
 
   std::string recipient;
   std::string binaryFile;
@@ -41,6 +49,9 @@ class ScriptedWriteHost final : public TWriteHost {
   int recipientAsked = 0;
   int fileAsked = 0;
   std::vector<bool> fileCommands;
+  int32_t jumpDest = -1;
+  std::vector<int32_t> jumpAskedFrom;
+  std::vector<int32_t> opened;
 };
 
 // The NetVorn sample loaded from a copy of the sample settings folder, with the write commands
