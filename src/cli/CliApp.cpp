@@ -1,0 +1,345 @@
+#include "cli/CliApp.h"
+
+#include <charconv>
+#include <cinttypes>
+#include <memory>
+
+#include "analysis/BBSProcess.h"
+#include "analysis/DisplayTexts.h"
+#include "analysis/LogLoader.h"
+#include "analysis/NetVorn.h"
+#include "platform/AppPaths.h"
+#include "platform/Cp932.h"
+#include "platform/UiServices.h"
+#include "settings/CommonIniFile.h"
+#include "store/ArticleList.h"
+#include "store/BoardList.h"
+#include "store/MemberList.h"
+#include "text/CommonSub.h"
+
+namespace vorn {
+namespace {
+
+const char* const kUsage =
+    "usage: vornexpl-cli [--settings-dir DIR] [--prefix P] COMMAND [OPTIONS] FILE...\n"
+    "  boards                                  the board list\n"
+    "  articles [--board INDEX] [--order tree|posting]\n"
+    "                                          number, ID:handle and title of every article\n"
+    "  show --board INDEX --position P [--order tree|posting]\n"
+    "                                          the lines of one article\n"
+    "  stats                                   counts and the time of reading, analysing, sorting\n"
+    "Boards are numbered from 0 in board-list order, positions from 0 in the chosen order.\n"
+    "Exit codes: 0 done, 1 nothing loaded, 2 bad command line, 3 done but a file was unreadable.\n";
+
+// Messages and questions of the core on the terminal. Questions get No: the tool never lets
+// a question delete or overwrite anything.
+class CliUiServices final : public UiServices {
+ public:
+  explicit CliUiServices(std::FILE* err) : err_(err) {}
+
+  void Warning(const std::string& text) override {
+    ++warnings;
+    Print(text);
+  }
+  void Information(const std::string& text) override { Print(text); }
+  bool ConfirmYesNo(const std::string& text) override {
+    Question(text);
+    return false;
+  }
+  UiAnswer ConfirmYesNoCancel(const std::string& text) override {
+    Question(text);
+    return UiAnswer::No;
+  }
+  UiAnswer AskLoadCheck(const std::string& text) override {
+    Question(text);
+    return UiAnswer::No;
+  }
+  void ProcessMessages() override {}
+
+  void Print(const std::string& cp932) {
+    std::string text = Cp932ToUtf8(cp932);
+    // Message lines are separated by CR or CR LF.
+    std::string lines;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r') {
+        lines += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      } else {
+        lines += text[i];
+      }
+    }
+    std::fprintf(err_, "%s\n", lines.c_str());
+  }
+
+  int warnings = 0;
+
+ private:
+  void Question(const std::string& text) {
+    Print(text);
+    std::fputs("(answered No)\n", err_);
+  }
+
+  std::FILE* err_;
+};
+
+// Output in UTF-8, gathered and written in large pieces.
+class Output {
+ public:
+  explicit Output(std::FILE* out) : out_(out) {}
+  ~Output() { Flush(); }
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+
+  void Line(std::string_view cp932) {
+    buffer_ += Cp932ToUtf8(cp932);
+    buffer_ += '\n';
+    if (buffer_.size() >= (1u << 20)) Flush();
+  }
+  void Ascii(std::string_view text) { buffer_.append(text); }
+  void Flush() {
+    if (!buffer_.empty()) std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
+    buffer_.clear();
+  }
+
+ private:
+  std::FILE* out_;
+  std::string buffer_;
+};
+
+struct Options {
+  std::string command;
+  std::string prefix;
+  bool prefixGiven = false;
+  int32_t board = -1;
+  int32_t position = -1;
+  int32_t order = ArticleSortTree;
+  std::vector<std::string> files;
+};
+
+bool ParseIndex(const std::string& text, int32_t& value) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end && value >= 0;
+}
+
+// Options may stand before or after the command; "--" ends them.
+bool ParseArguments(const std::vector<std::string>& args, Options& options, std::string& error) {
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (!optionsEnded && arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+      std::string name = arg, value;
+      bool hasValue = false;
+      if (const size_t eq = arg.find('='); eq != std::string::npos) {
+        name = arg.substr(0, eq);
+        value = arg.substr(eq + 1);
+        hasValue = true;
+      }
+      const bool takesValue =
+          name == "--prefix" || name == "--board" || name == "--order" || name == "--position";
+      if (!takesValue) {
+        error = "unknown option " + arg;
+        return false;
+      }
+      if (!hasValue) {
+        if (i + 1 >= args.size()) {
+          error = name + " needs a value";
+          return false;
+        }
+        value = args[++i];
+      }
+      if (name == "--prefix") {
+        options.prefix = FromNativePath(value);
+        options.prefixGiven = true;
+      } else if (name == "--board") {
+        if (!ParseIndex(value, options.board)) {
+          error = "--board needs a board index (0 or more)";
+          return false;
+        }
+      } else if (name == "--position") {
+        if (!ParseIndex(value, options.position)) {
+          error = "--position needs a position (0 or more)";
+          return false;
+        }
+      } else if (value == "tree") {
+        options.order = ArticleSortTree;
+      } else if (value == "posting") {
+        options.order = ArticleSortNormal;
+      } else {
+        error = "--order is tree or posting";
+        return false;
+      }
+      continue;
+    }
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (options.command.empty()) {
+      options.command = arg;
+    } else {
+      options.files.push_back(FromNativePath(arg));
+    }
+  }
+  if (options.command != "boards" && options.command != "articles" && options.command != "show" &&
+      options.command != "stats") {
+    error = options.command.empty() ? "no command" : "unknown command " + options.command;
+    return false;
+  }
+  if (options.command == "show" && (options.board < 0 || options.position < 0)) {
+    error = "show needs --board and --position";
+    return false;
+  }
+  if (options.files.empty()) {
+    error = "no log file given";
+    return false;
+  }
+  return true;
+}
+
+int Usage(std::FILE* err, const std::string& error) {
+  std::fprintf(err, "vornexpl-cli: %s\n%s", error.c_str(), kUsage);
+  return CliUsage;
+}
+
+void PrintArticles(Output& out, const TBBSProcess& process, int32_t board, int32_t order,
+                   int32_t treeLineType) {
+  const TArticleList* articles = process.Boards.GetArticles(board);
+  if (!articles) return;
+  TArticleRows rows(*articles, order, process.Members, treeLineType);
+  ArticleCells cells;
+  std::string line;
+  for (int32_t p = 0; p < rows.Count(); ++p) {
+    rows.ArticleCellTexts(p, cells);
+    line.assign(cells.Number);
+    line += '\t';
+    line += cells.Writer;
+    line += '\t';
+    line += cells.Title;
+    out.Line(line);
+  }
+}
+
+void PrintStats(Output& out, const TLogSession& session, const TBBSProcess& process,
+                const LoadResult& result) {
+  int64_t articles = 0, replies = 0, placeholders = 0, writes = 0;
+  for (int32_t b = 0; b < process.Boards.Count(); ++b) {
+    const TArticleList* list = process.Boards.GetArticles(b);
+    if (!list) continue;
+    const int32_t n = list->OrderCount(ArticleSortNormal);
+    for (int32_t p = 0; p < n; ++p) {
+      const ArticleRecord* entry = list->GetArticle(ArticleSortNormal, p);
+      if (entry->WriteFlag != 0) {
+        ++writes;
+        continue;
+      }
+      ++articles;
+      if (IsReplyKind(entry->Kind)) ++replies;
+    }
+    const int32_t t = list->OrderCount(ArticleSortTree);
+    for (int32_t p = 0; p < t; ++p) {
+      if (list->GetKind(ArticleSortTree, p) == ArticleKindMissingRoot) ++placeholders;
+    }
+  }
+  char buf[512];
+  std::snprintf(buf, sizeof buf,
+                "lines: %" PRId32 "\nboards: %" PRId32 "\narticles: %" PRId64 "\nreplies: %" PRId64
+                "\nplaceholders: %" PRId64 "\nwrites: %" PRId64 "\nmembers: %" PRId32
+                "\nsystem messages: %" PRId32
+                "\nread: %.3f s\nanalyse: %.3f s\nsort: %.3f s\ntotal: %.3f s\n",
+                session.LogList.Count(), process.Boards.Count(), articles, replies, placeholders,
+                writes, process.Members.LiveCount(), session.SystemMsgList.Count(),
+                result.ReadSeconds, result.AnalyseSeconds, result.SortSeconds,
+                result.ReadSeconds + result.AnalyseSeconds + result.SortSeconds);
+  out.Ascii(buf);
+}
+
+}  // namespace
+
+int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
+  if (!TakeSettingsDirOption(args)) return Usage(err, "--settings-dir needs a folder");
+  Options options;
+  std::string error;
+  if (!ParseArguments(args, options, error)) return Usage(err, error);
+
+  CliUiServices ui(err);
+  ScopedUiServices scoped(&ui);
+  const TCommonIniFile common(SettingsFilePath("vornexpl.ini"));
+  TNetVorn netVorn(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
+  TLogSession session({&netVorn});
+
+  // The set, chosen as the window chooses it for files dropped on it.
+  static const std::string kNoSet = Cp932("指定されたファイルに対するBBS設定がなされていません");
+  std::string prefix;
+  std::vector<std::string> files;
+  if (options.prefixGiven) {
+    prefix = options.prefix;
+    files = options.files;
+  } else {
+    const LogFileGrouping grouping =
+        GroupLogFiles(options.files, session.ProcessList, common.DefaultPrefix);
+    if (grouping.Result == LogFileGrouping::SeveralSets) {
+      ui.Print(Cp932("複数BBSのログファイルが指定されています\rBBSを指定して下さい"));
+      std::fputs("(choose one with --prefix)\n", err);
+      return CliLoadFailed;
+    }
+    if (grouping.Result == LogFileGrouping::NoSet) {
+      ui.Print(kNoSet);
+      return CliLoadFailed;
+    }
+    prefix = grouping.Prefix;
+    files = grouping.Files;
+    for (const std::string& file : options.files) {
+      if (!SameLogPrefix(LogNamePrefix(file), prefix))
+        std::fprintf(err, "vornexpl-cli: %s is not a log of set %s; skipped\n",
+                     Cp932ToUtf8(file).c_str(), Cp932ToUtf8(prefix).c_str());
+    }
+  }
+
+  const LoadResult result = session.LoadLogFiles(files, prefix, false);
+  if (!result.Loaded()) {
+    if (result.Failure == LoadFailure::NoSet) ui.Print(kNoSet);
+    return CliLoadFailed;
+  }
+  const TBBSProcess& process = *session.CurrentProcess;
+  const int32_t treeLineType = common.ArticleGridTreeLineType;
+
+  Output output(out);
+  if (options.board >= static_cast<int32_t>(result.BoardLines.size())) {
+    output.Flush();
+    std::fprintf(err, "vornexpl-cli: there is no board %d (the set has %zu)\n", options.board,
+                 result.BoardLines.size());
+    return CliUsage;
+  }
+  if (options.command == "boards") {
+    for (const std::string& line : result.BoardLines)
+      output.Line(line);
+  } else if (options.command == "articles") {
+    if (options.board >= 0) {
+      PrintArticles(output, process, options.board, options.order, treeLineType);
+    } else {
+      for (int32_t b = 0; b < static_cast<int32_t>(result.BoardLines.size()); ++b) {
+        output.Line(result.BoardLines[static_cast<size_t>(b)]);
+        PrintArticles(output, process, b, options.order, treeLineType);
+      }
+    }
+  } else if (options.command == "show") {
+    const TArticleList* articles = process.Boards.GetArticles(options.board);
+    const int32_t count = articles ? articles->OrderCount(options.order) : 0;
+    if (options.position >= count) {
+      std::fprintf(err, "vornexpl-cli: board %d has no position %d (it has %d)\n", options.board,
+                   options.position, count);
+      return CliUsage;
+    }
+    const ArticleViewText view =
+        ArticleViewLines(articles, options.order, options.position, session.LogList);
+    for (const std::string& line : view.Lines)
+      output.Line(line);
+  } else {
+    PrintStats(output, session, process, result);
+  }
+  output.Flush();
+  return ui.warnings > 0 ? CliPartial : CliOk;
+}
+
+}  // namespace vorn

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace vorn {
+
+// Exit codes of vornexpl-cli.
+enum CliExit : int {
+  CliOk = 0,
+  // Nothing could be loaded: no set for the files, no file readable, analysis failed, no
+  // boards.
+  CliLoadFailed = 1,
+  // The command line is wrong, or names a board or position that does not exist.
+  CliUsage = 2,
+  // The output was written, but at least one file could not be read.
+  CliPartial = 3,
+};
+
+// The headless front end: reads the logs with the settings folder's sets and prints what the
+// window would show, in UTF-8. It never writes a board list, member list, read-pointer, UP or
+// PAD file.
+//
+//   [--settings-dir DIR] [--prefix P] boards FILE...
+//   [--settings-dir DIR] [--prefix P] articles [--board INDEX] [--order tree|posting] FILE...
+//   [--settings-dir DIR] [--prefix P] show --board INDEX --position P [--order ...] FILE...
+//   [--settings-dir DIR] [--prefix P] stats FILE...
+//
+// args: the arguments after the program name, as the system passes them.
+int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err);
+
+}  // namespace vorn
