@@ -247,6 +247,9 @@ void DetectLinks(std::string_view line, int32_t offset, const std::vector<UrlPat
   const size_t webBegin = links.size();
   DetectWebAddresses(scanned, offset, patterns, links);
   DetectMailAddresses(scanned, offset, links, webBegin);
+  // Web and mail addresses never overlap; keep the line's links in position order.
+  std::sort(links.begin() + static_cast<std::ptrdiff_t>(webBegin), links.end(),
+            [](const ArticleLink& a, const ArticleLink& b) { return a.First < b.First; });
 }
 
 std::vector<size_t> FoldPoints(std::string_view line, int width) {

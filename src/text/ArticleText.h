@@ -41,9 +41,9 @@ struct ArticleLink {
   bool operator==(const ArticleLink&) const = default;
 };
 
-// Appends the web and mail addresses of one line to links. offset is the position of the
-// line's first byte. The line is compared in ASCII lower case; a match never starts on the
-// second byte of a double-byte character. Web addresses: the earliest pattern, then every
+// Appends the web and mail addresses of one line to links, in position order. offset is the
+// position of the line's first byte. The line is compared in ASCII lower case; a match never starts
+// on the second byte of a double-byte character. Web addresses: the earliest pattern, then every
 // byte up to an end character or a double-byte character; at least one byte and one '.' make
 // a link. Mail addresses: name '@' domain with a '.' in the domain, unless either end lies in
 // a web address already found.

@@ -151,6 +151,8 @@ TEST(ArticleTextLinks, MailAddresses) {
   EXPECT_TRUE(LinksOf(":@b.jp").empty());
   // A bad '@' does not hide a good address further on.
   EXPECT_EQ(Texts(LinksOf("x@@y c@d.jp")), (std::vector<std::string>{"mailto:c@d.jp"}));
+  EXPECT_EQ(Texts(LinksOf("x@y.jp http://z.jp")),
+            (std::vector<std::string>{"mailto:x@y.jp", "http://z.jp"}));
   EXPECT_EQ(Texts(LinksOf("a@b.jp,c@d.jp")),
             (std::vector<std::string>{"mailto:a@b.jp", "mailto:c@d.jp"}));
   // The domain stops at a second '@', and the line is done there.
