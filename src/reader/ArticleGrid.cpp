@@ -352,7 +352,8 @@ bool TArticleGrid::NormalMovement(int qtKey, Qt::KeyboardModifiers modifiers) {
       target = std::min(last, row + page);
       break;
     case Qt::Key_Home:
-      if (modifiers & Qt::ControlModifier) target = first;
+      // The first row that can be selected: a leading placeholder would refuse it.
+      if (modifiers & Qt::ControlModifier) target = first + FirstRowOfBoard();
       break;
     case Qt::Key_End:
       if (modifiers & Qt::ControlModifier) target = last;

@@ -108,6 +108,10 @@ TEST_F(ArticleGridTest, LeadingPlaceholderIsSkippedBySelectFirstHomeAndClicks) {
   Press(Qt::Key_Home);
   EXPECT_EQ(grid.Row(), 2);
   EXPECT_EQ(grid.TopRow(), 1);
+  Press(Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(grid.Row(), 4);
+  Press(Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(grid.Row(), 2);
 
   // Clicking the placeholder changes nothing.
   shown.clear();
