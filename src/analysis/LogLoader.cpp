@@ -51,8 +51,12 @@ LoadResult Failed(LoadResult result, LoadFailure failure) {
 
 bool SameLogPrefix(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  // The second byte of a double-byte character is compared as it is, so that two different
+  // characters never fold together.
+  bool trail = false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    if (trail ? a[i] != b[i] : AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    trail = !trail && IsLeadByte(a[i]);
   }
   return true;
 }
@@ -240,9 +244,13 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
     return Failed(std::move(result), LoadFailure::AnalysisFailed);
   }
 
-  // What the last run left for this one: the queued writes, then the read marks.
-  process->ReadUpFile(upFile);
-  process->ReadPadFile(padFile);
+  // What the last run left for this one: the queued writes, then the read marks. The writes
+  // are read back once per fresh load: after an add they are in the article lists already,
+  // and reading the files again would queue every one of them a second time.
+  if (!add) {
+    process->ReadUpFile(upFile);
+    process->ReadPadFile(padFile);
+  }
   process->LoadReadPointers(readPtrFile);
 
   result.BoardLines = FillBoardList(*process);

@@ -83,8 +83,9 @@ struct LoadResult {
 // is loaded, the loaded lines and the names of the files they came from.
 //
 // LoadLogFiles reads, analyses and sorts, then reads back what the set keeps for the next run
-// (UP file, PAD file, read pointers). It has no step that writes: saving the lists, the read
-// pointers and the UP and PAD files is the end of a run, and belongs to its caller.
+// (UP file and PAD file on a fresh load, read pointers on every load). It has no step that writes:
+// saving the lists, the read pointers and the UP and PAD files is the end of a run, and belongs to
+// its caller.
 class TLogSession final {
  public:
   // processList: the analysers, not owned, in the order their sets are looked up (NetVorn

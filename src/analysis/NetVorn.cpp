@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "analysis/LogList.h"
+#include "analysis/NetVornUpPad.h"
 #include "platform/Cp932.h"
+#include "platform/FileQuery.h"
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "store/ArticleList.h"
 #include "text/CommonSub.h"
@@ -569,21 +572,73 @@ void TNetVorn::SortData() {
   }
 }
 
-// The UP and PAD files are not handled yet: nothing is read back and nothing is written.
-bool TNetVorn::ReadUpFile(const std::string&) {
+namespace {
+
+// Reads an UP or PAD file for reading back, asking the user first when it holds anything. False
+// when the user declines, or chooses to delete it (which is then done). A file that cannot be
+// read counts as empty, a damaged one as far as it could be read.
+bool ReadCheckedLines(const std::string& path, const std::string& question,
+                      std::vector<std::string>& lines) {
+  lines.clear();
+  if (path.empty()) return true;
+  ReadClassicTextFile(path, lines);
+  if (lines.empty()) return true;
+  const UiAnswer answer = Ui().AskLoadCheck(question);
+  if (answer == UiAnswer::Yes) return true;
+  lines.clear();
+  if (answer == UiAnswer::Cancel) DeleteFileAt(path);
   return false;
 }
 
-bool TNetVorn::WriteUpFile(const std::string&) {
-  return false;
+// Replaces the file with the lines, or removes it when there are none so that nothing is sent
+// twice. False when it could not be written or removed; the old file then stays as it was.
+bool ReplaceOutputFile(const std::string& path, const std::vector<std::string>& lines) {
+  return lines.empty() ? DeleteFileAt(path) : WriteTextLinesAtomic(path, lines);
 }
 
-bool TNetVorn::ReadPadFile(const std::string&) {
-  return false;
+// The dated copy the BBS entry may ask for, beside the file.
+bool WriteDatedCopy(const std::string& path, const std::vector<std::string>& lines, bool wanted,
+                    const std::string& dateTemplate) {
+  if (lines.empty() || !wanted || dateTemplate.empty()) return true;
+  const std::string date = ExpandDatePlaceholders(dateTemplate, CurrentLocalTime());
+  return WriteTextLinesAtomic(DatedCopyPath(path, date), lines);
 }
 
-bool TNetVorn::WritePadFile(const std::string&) {
-  return false;
+}  // namespace
+
+bool TNetVorn::ReadUpFile(const std::string& UpFile) {
+  static const std::string question = Cp932("UPファイルが存在しています\r\n読込みますか？");
+  std::vector<std::string> lines;
+  if (!ReadCheckedLines(UpFile, question, lines)) return false;
+  ReadNetVornUpLines(*this, lines);
+  return true;
+}
+
+bool TNetVorn::WriteUpFile(const std::string& UpFile) {
+  if (UpFile.empty()) return false;
+  const std::vector<std::string> lines = NetVornUpLines(*this);
+  // The writes stay marked as changed until they are safely in the file, so that the end of a
+  // run asks again.
+  if (!ReplaceOutputFile(UpFile, lines)) return false;
+  for (int32_t b = 0; b < Boards.Count(); ++b) {
+    if (TArticleList* articles = Boards.GetArticles(b)) articles->Modified = 0;
+  }
+  return WriteDatedCopy(UpFile, lines, Settings->UpFileAddDate, Settings->UpFileAddDateStr);
+}
+
+bool TNetVorn::ReadPadFile(const std::string& PadFile) {
+  static const std::string question = Cp932("PADファイルが存在しています\r\n読込みますか？");
+  std::vector<std::string> lines;
+  if (!ReadCheckedLines(PadFile, question, lines)) return false;
+  ReadNetVornPadLines(*this, lines);
+  return true;
+}
+
+bool TNetVorn::WritePadFile(const std::string& PadFile) {
+  if (PadFile.empty()) return false;
+  const std::vector<std::string> lines = NetVornPadLines(*this);
+  if (!ReplaceOutputFile(PadFile, lines)) return false;
+  return WriteDatedCopy(PadFile, lines, Settings->PadFileAddDate, Settings->PadFileAddDateStr);
 }
 
 std::string TNetVorn::CheckIdNumber(int32_t Id) const {

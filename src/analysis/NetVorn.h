@@ -22,9 +22,16 @@ class TNetVorn final : public TBBSProcess {
   void ClearData() override;
   bool AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int32_t StartLine) override;
   void SortData() override;
+  // Read the pending writes back from the UP and PAD files (formats in NetVornUpPad.h). A file
+  // that holds anything is read only when the user agrees; the user may also have it deleted.
+  // True when the file was read, empty or missing; false when it was not read.
   bool ReadUpFile(const std::string& UpFile) override;
-  bool WriteUpFile(const std::string& UpFile) override;
   bool ReadPadFile(const std::string& PadFile) override;
+  // Replace the file with the pending writes, or remove it when there are none, and write the
+  // dated copy when the BBS entry asks for one. False for an empty file name, or when the file
+  // or its copy could not be written (the old file then stays as it was). A written UP file
+  // clears the boards' Modified flags.
+  bool WriteUpFile(const std::string& UpFile) override;
   bool WritePadFile(const std::string& PadFile) override;
   // IDs run from 0 to 99999.
   std::string CheckIdNumber(int32_t Id) const override;

@@ -1,20 +1,56 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QTimer>
+#include <cstdio>
+#include <string>
+#include <vector>
 
+#include "platform/AppPaths.h"
+#include "platform/Cp932.h"
+#include "reader/QtUiServices.h"
+#include "reader/SingleInstance.h"
 #include "reader/VornExplorerMain.h"
 
 int main(int argc, char** argv) {
+  std::vector<std::string> args(argv, argv + argc);
+  if (!vorn::TakeSettingsDirOption(args)) {
+    fprintf(stderr, "vornexpl: --settings-dir needs a folder\n");
+    return 2;
+  }
+  std::vector<std::string> arguments;
+  for (size_t i = 1; i < args.size(); ++i)
+    arguments.push_back(vorn::FromNativePath(args[i]));
+  const bool singleInstance = !arguments.empty() && vorn::IsSingleInstanceSwitch(arguments.front());
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vorn Explorer"));
-  vorn::TVornExplMain window;
+
+  // One instance per settings folder holds the lock; a later one started with the switch only
+  // brings that one to the front. The files of its command line are not passed on.
+  vorn::TSingleInstance instance(vorn::TSingleInstance::KeyForFolder(vorn::SettingsFolder()));
+  if (!instance.Acquire() && singleInstance && instance.ActivateRunning()) return 0;
+
+  vorn::QtUiServices ui;
+  vorn::ScopedUiServices installed(&ui);
+  vorn::TVornExplMain window(arguments);
+  ui.SetParent(&window);
+  ui.SetLoadCheckForm(window.LoadCheckForm());
+  QObject::connect(&instance, &vorn::TSingleInstance::ActivationRequested, &window, [&window] {
+    if (window.isMinimized()) window.showNormal();
+    window.raise();
+    window.activateWindow();
+  });
   window.show();
+
   // For looking at the window from scripts: save a picture of it and quit.
   const QString shot = qEnvironmentVariable("VORN_SCREENSHOT");
   if (!shot.isEmpty()) {
-    QTimer::singleShot(1500, &window, [&window, shot] {
+    const int delay = qEnvironmentVariableIntValue("VORN_SCREENSHOT_DELAY");
+    QTimer::singleShot(delay > 0 ? delay : 1500, &window, [&window, shot] {
       window.grab().save(shot);
-      QApplication::quit();
+      // Leaves every event loop, also that of a message box open during a load, which a
+      // close request would have to wait for.
+      QCoreApplication::exit(0);
     });
   }
   return QApplication::exec();

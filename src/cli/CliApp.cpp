@@ -8,6 +8,7 @@
 #include "analysis/DisplayTexts.h"
 #include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
+#include "analysis/Nifty.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
@@ -266,7 +267,8 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
   ScopedUiServices scoped(&ui);
   const TCommonIniFile common(SettingsFilePath("vornexpl.ini"));
   TNetVorn netVorn(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
-  TLogSession session({&netVorn});
+  TNifty nifty(SettingsFilePath("nifty.ini"), SettingsFilePath("nifdef.ini"));
+  TLogSession session({&netVorn, &nifty});
 
   // The set, chosen as the window chooses it for files dropped on it.
   static const std::string kNoSet = Cp932("指定されたファイルに対するBBS設定がなされていません");

@@ -15,10 +15,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dialogs/QtSupport.h"
 #include "platform/Cp932.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
-#include "reader/ReaderDisplay.h"
+#include "reader/DisplayMapping.h"
 #include "reader/VerticalTextView.h"
 #include "settings/CommonIniFile.h"
 
@@ -136,15 +137,15 @@ QPlainTextEdit* TArticleEdit::HorizontalView() const {
 
 ArticleViewLooks TArticleEdit::Looks() const {
   ArticleViewLooks looks;
-  looks.font = ReaderFont(fontName_, fontSize_, fontStyle_);
-  looks.bigFont = ReaderFont(BigLineFontName.empty() ? fontName_ : BigLineFontName,
-                             BigLineFontSize > 0 ? BigLineFontSize : fontSize_, BigLineFontStyle);
-  looks.text = ReaderColor(fontColor_);
-  looks.background = ReaderColor(background_);
-  looks.big = ReaderColor(BigLineFontColor);
-  looks.quote = ReaderColor(QuoteColor);
-  looks.eof = ReaderColor(EofColor);
-  looks.url = ReaderColor(UrlColor);
+  looks.font = QtFont(fontName_, fontSize_, fontStyle_);
+  looks.bigFont = QtFont(BigLineFontName.empty() ? fontName_ : BigLineFontName,
+                         BigLineFontSize > 0 ? BigLineFontSize : fontSize_, BigLineFontStyle);
+  looks.text = QtColor(fontColor_);
+  looks.background = QtColor(background_);
+  looks.big = QtColor(BigLineFontColor);
+  looks.quote = QtColor(QuoteColor);
+  looks.eof = QtColor(EofColor);
+  looks.url = QtColor(UrlColor);
   return looks;
 }
 
@@ -227,7 +228,7 @@ void TArticleEdit::OpenLink(const std::string& link) {
   if (launch.UseProgram) {
     started = RunProgram(launch.CommandLine);
   } else {
-    const QUrl url(ReaderText(link), QUrl::TolerantMode);
+    const QUrl url(QtText(link), QUrl::TolerantMode);
     started = url.isValid() && DesktopOpen && DesktopOpen(url);
   }
   if (!started) Ui().Warning(launch.FailureMessage);
@@ -246,7 +247,7 @@ bool TArticleEdit::eventFilter(QObject* watched, QEvent* event) {
     if (mouse->button() == Qt::LeftButton && !HasSelection()) {
       const std::string link = LinkAt(mouse->position().toPoint());
       if (!link.empty()) {
-        emit LinkClicked(ReaderText(link));
+        emit LinkClicked(QtText(link));
         OpenLink(link);
         return true;
       }
@@ -349,12 +350,12 @@ void TArticleEdit::SetViewFont(const std::string& name, int32_t size, TColor col
   fontSize_ = size > 0 ? size : 9;
   fontColor_ = color;
   fontStyle_ = style;
-  const QFont font = ReaderFont(fontName_, fontSize_, fontStyle_);
+  const QFont font = QtFont(fontName_, fontSize_, fontStyle_);
   horizontal_->setFont(font);
   vertical_->setFont(font);
   for (QWidget* view : {static_cast<QWidget*>(horizontal_), static_cast<QWidget*>(vertical_)}) {
     QPalette palette = view->palette();
-    palette.setColor(QPalette::Text, ReaderColor(fontColor_));
+    palette.setColor(QPalette::Text, QtColor(fontColor_));
     view->setPalette(palette);
   }
 }
@@ -363,7 +364,7 @@ void TArticleEdit::SetBackgroundColor(TColor color) {
   background_ = color;
   for (QWidget* view : {static_cast<QWidget*>(horizontal_), static_cast<QWidget*>(vertical_)}) {
     QPalette palette = view->palette();
-    palette.setColor(QPalette::Base, ReaderColor(color));
+    palette.setColor(QPalette::Base, QtColor(color));
     view->setPalette(palette);
   }
 }
@@ -412,7 +413,7 @@ void TArticleEdit::ApplyDisplaySettings(const CommonSettings& s) {
 }
 
 int TArticleEdit::CharacterHeight() const {
-  return QFontMetrics(ReaderFont(fontName_, fontSize_, fontStyle_)).height();
+  return QFontMetrics(QtFont(fontName_, fontSize_, fontStyle_)).height();
 }
 
 void TArticleEdit::SetArticleScrollStep(int32_t vScrollSize) {

@@ -11,8 +11,9 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "dialogs/QtSupport.h"
 #include "reader/ArticleGridModel.h"
-#include "reader/ReaderDisplay.h"
+#include "reader/DisplayMapping.h"
 #include "store/ArticleList.h"
 
 namespace vorn {
@@ -243,13 +244,13 @@ void TArticleGrid::ApplyDisplaySettings(const CommonSettings& s, bool header) {
   KeyCodeUp = 38;
   KeyCodeDown = 40;
   QPalette palette = this->palette();
-  palette.setColor(QPalette::Base, ReaderColor(s.ArticleGridBGColor));
-  palette.setColor(QPalette::Text, ReaderColor(s.ArticleGridFontColor));
+  palette.setColor(QPalette::Base, QtColor(s.ArticleGridBGColor));
+  palette.setColor(QPalette::Text, QtColor(s.ArticleGridFontColor));
   setPalette(palette);
-  setFont(ReaderFont(s.ArticleGridFontName, s.ArticleGridFontSize, s.ArticleGridFontStyle));
-  VirtualArticleColor = ReaderColor(s.ArticleGridColorVirtual);
-  WriteArticleColor = ReaderColor(s.ArticleGridColorWrite);
-  NoReadArticleColor = ReaderColor(s.ArticleGridColorNoRead);
+  setFont(QtFont(s.ArticleGridFontName, s.ArticleGridFontSize, s.ArticleGridFontStyle));
+  VirtualArticleColor = QtColor(s.ArticleGridColorVirtual);
+  WriteArticleColor = QtColor(s.ArticleGridColorWrite);
+  NoReadArticleColor = QtColor(s.ArticleGridColorNoRead);
   RowHeightPlus = std::clamp(s.ArticleGridRowHeightPlus, -8, 64);
   Title1 = "No";
   Title2 = "ID:Handle";

@@ -1,7 +1,8 @@
 #include "reader/ArticleGridModel.h"
 
 #include "analysis/DisplayTexts.h"
-#include "reader/ReaderDisplay.h"
+#include "dialogs/QtSupport.h"
+#include "reader/DisplayMapping.h"
 #include "store/ArticleList.h"
 
 namespace vorn {
@@ -40,7 +41,7 @@ void TArticleGridModel::PositionChanged(int32_t position) {
 
 void TArticleGridModel::SetTitles(const std::string& title1, const std::string& title2,
                                   const std::string& title3) {
-  titles_ = {ReaderText(title1), ReaderText(title2), ReaderText(title3)};
+  titles_ = {QtText(title1), QtText(title2), QtText(title3)};
   emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
 }
 
@@ -62,7 +63,7 @@ const std::array<QString, TArticleGridModel::ColumnCount>& TArticleGridModel::Ce
   if (row != cachedRow_) {
     ArticleCells cells;
     if (rows_) rows_->ArticleCellTexts(row, cells);
-    cached_ = {ReaderText(cells.Number), ReaderText(cells.Writer), ReaderText(cells.Title)};
+    cached_ = {QtText(cells.Number), QtText(cells.Writer), QtText(cells.Title)};
     cachedRow_ = row;
   }
   return cached_;

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "reader/ReaderDisplay.h"
+#include "dialogs/QtSupport.h"
+#include "reader/DisplayMapping.h"
 #include "text/CommonSub.h"
 
 namespace vorn {
@@ -21,7 +22,7 @@ void DecodeLine(std::string_view bytes, QString& text, std::vector<int32_t>& col
   size_t units = 0;
   for (size_t i = 0; i < bytes.size(); i += UnitLength(bytes, i))
     ++units;
-  text = ReaderText(bytes);
+  text = QtText(std::string(bytes));
   if (static_cast<size_t>(text.size()) == units) {
     int32_t column = 0;
     for (size_t i = 0; i < bytes.size();) {
@@ -39,7 +40,7 @@ void DecodeLine(std::string_view bytes, QString& text, std::vector<int32_t>& col
       const auto column = static_cast<int32_t>(text.size());
       for (size_t k = 0; k < len; ++k)
         columnOfByte[i + k] = column;
-      text += ReaderText(bytes.substr(i, len));
+      text += QtText(std::string(bytes.substr(i, len)));
       i += len;
     }
     columnOfByte[bytes.size()] = static_cast<int32_t>(text.size());

@@ -1,190 +1,215 @@
 #include "reader/VornExplorerMain.h"
 
-#include <QComboBox>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QProgressBar>
+#include <QMenu>
+#include <QMimeData>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTableView>
+#include <QStatusTipEvent>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
-namespace vorn {
+#include "analysis/BBSProcess.h"
+#include "analysis/LogList.h"
+#include "analysis/LogLoader.h"
+#include "analysis/NetVorn.h"
+#include "analysis/Nifty.h"
+#include "dialogs/BBSSetCommand.h"
+#include "dialogs/QtSupport.h"
+#include "platform/AppPaths.h"
+#include "platform/Cp932.h"
+#include "platform/FileQuery.h"
+#include "platform/Process.h"
+#include "platform/UiServices.h"
+#include "reader/DisplayMapping.h"
+#include "reader/LogOpener.h"
+#include "reader/MainCommands.h"
+#include "reader/MainDialogs.h"
+#include "reader/ProgressBarREX.h"
+#include "reader/SelectList.h"
+#include "reader/SystemMsg.h"
+#include "reader/ToolIcons.h"
+#include "settings/CommonIniFile.h"
+#include "settings/NetVornIniFile.h"
+#include "settings/NiftyIniFile.h"
 
-TVornExplMain::TVornExplMain(QWidget* parent) : QMainWindow(parent) {
+namespace vorn {
+namespace {
+
+// The whole of a command line argument as an absolute path, so that the list of loaded files
+// names them fully whatever folder the program was started in.
+std::string AbsolutePath(const std::string& cp932Path) {
+  return CorePath(QFileInfo(QtPath(cp932Path)).absoluteFilePath());
+}
+
+std::string TrimmedText(const std::string& text) {
+  size_t b = 0;
+  size_t e = text.size();
+  while (b < e && (text[b] == ' ' || text[b] == '\t'))
+    ++b;
+  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t'))
+    --e;
+  return text.substr(b, e - b);
+}
+
+}  // namespace
+
+TVornExplMain::TVornExplMain(std::vector<std::string> arguments,
+                             std::unique_ptr<TMainDialogHost> dialogs, QWidget* parent)
+    : QMainWindow(parent), dialogs_(std::move(dialogs)) {
   setObjectName(QStringLiteral("VornExplMain"));
   setWindowTitle(QStringLiteral("Vorn Explorer"));
-  resize(800, 600);
-  CreateMenus();
-  CreateToolBar();
-  CreatePanels();
-  CreateStatusBar();
+  setWindowIcon(ProgramIcon());
+  FormCreate(arguments);
 }
+
+TVornExplMain::~TVornExplMain() = default;
 
 QAction* TVornExplMain::Command(const char* name) const {
-  return findChild<QAction*>(QString::fromLatin1(name));
+  return commands_->Action(name);
 }
 
-QAction* TVornExplMain::AddCommand(QMenu* menu, const char* name, const QString& caption,
-                                   const QKeySequence& shortcut) {
-  QAction* action = menu->addAction(caption);
-  action->setObjectName(QString::fromLatin1(name));
-  if (!shortcut.isEmpty()) action->setShortcut(shortcut);
-  return action;
+TBBSProcess* TVornExplMain::Process(int family) const {
+  return family >= 0 && family < static_cast<int>(processList_.size())
+             ? processList_[size_t(family)]
+             : nullptr;
 }
 
-void TVornExplMain::CreateMenus() {
-  QMenuBar* bar = menuBar();
-  QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
-  file->setObjectName(QStringLiteral("FileMenu"));
-  AddCommand(file, "MenuOpen", QStringLiteral("ログを開く(&O)"),
-             QKeySequence(QStringLiteral("Ctrl+O")));
-  AddCommand(file, "MenuOpenAdd", QStringLiteral("ログを追加する(&A)"),
-             QKeySequence(QStringLiteral("Ctrl+A")));
-  AddCommand(file, "MenuNoSaveOpen", QStringLiteral("データを更新しないでログを開く"),
-             QKeySequence(QStringLiteral("Ctrl+Shift+O")));
-  file->addSeparator();
-  AddCommand(file, "MenuCreateUpFile", QStringLiteral("UP/PADファイル出力(&S)"),
-             QKeySequence(QStringLiteral("Ctrl+S")));
-  file->addSeparator();
-  AddCommand(file, "MenuBoardOut", QStringLiteral("ボード内全記事のファイル出力(&B)"),
-             QKeySequence(QStringLiteral("Ctrl+B")));
-  AddCommand(file, "MenuArticleCut", QStringLiteral("記事のファイル出力(&E)"));
-  AddCommand(file, "MenuPrint", QStringLiteral("印刷(&P)"));
-  file->addSeparator();
-  AddCommand(file, "MenuNoSaveEnd", QStringLiteral("データを更新しないで終了"));
-  AddCommand(file, "MenuEnd", QStringLiteral("終了(&X)"));
-
-  QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
-  edit->setObjectName(QStringLiteral("EditMenu"));
-  AddCommand(edit, "MenuNewReadMode", QStringLiteral("新規記事閲覧モード"),
-             QKeySequence(QStringLiteral("Ctrl+N")));
-  AddCommand(edit, "MenuSearchMode", QStringLiteral("検索記事閲覧モード"));
-  edit->addSeparator();
-  AddCommand(edit, "MenuCopy", QStringLiteral("記事コピー(&C)"),
-             QKeySequence(QStringLiteral("Ctrl+C")));
-  // Ctrl+A adds logs; as in a classic menu the first item carrying a shortcut wins, so this item
-  // shows the key in its caption without claiming it (two claims would make it fire for neither).
-  AddCommand(edit, "MenuCopyA", QStringLiteral("記事コピー（追加）\tCtrl+A"));
-  AddCommand(edit, "MenuBCopy", QStringLiteral("記事引用コピー"),
-             QKeySequence(QStringLiteral("Ctrl+Shift+C")));
-  AddCommand(edit, "MenuBCopyA", QStringLiteral("記事引用コピー（追加）"),
-             QKeySequence(QStringLiteral("Ctrl+Shift+A")));
-  AddCommand(edit, "MenuBHCopy", QStringLiteral("記事引用コピー（ハンドル付）"),
-             QKeySequence(QStringLiteral("Ctrl+Shift+Alt+C")));
-  AddCommand(edit, "MenuBHCopyA", QStringLiteral("記事引用コピー（ハンドル付、追加）"),
-             QKeySequence(QStringLiteral("Ctrl+Shift+Alt+A")));
-  edit->addSeparator();
-  AddCommand(edit, "MenuSearch", QStringLiteral("検索設定(&F)"),
-             QKeySequence(QStringLiteral("Ctrl+F")));
-  edit->addSeparator();
-  AddCommand(edit, "MenuReadPtrClear", QStringLiteral("全記事を未読にする"));
-  AddCommand(edit, "MenuReadPtrSet", QStringLiteral("全記事を既読にする"));
-  edit->addSeparator();
-  AddCommand(edit, "MenuIDEdit", QStringLiteral("ID編集(&I)"));
-  AddCommand(edit, "MenuBoardEdit", QStringLiteral("ボード編集(&B)"));
-
-  QMenu* disp = bar->addMenu(QStringLiteral("表示(&V)"));
-  disp->setObjectName(QStringLiteral("DispMenu"));
-  AddCommand(disp, "MenuInfo", QStringLiteral("システムメッセージ"),
-             QKeySequence(QStringLiteral("Ctrl+I")));
-  AddCommand(disp, "MenuLogInfo", QStringLiteral("使用ログファイル一覧"),
-             QKeySequence(QStringLiteral("Ctrl+L")));
-  disp->addSeparator();
-  AddCommand(disp, "MenuToolBar", QStringLiteral("ツールバー"))->setCheckable(true);
-  AddCommand(disp, "MenuStatusBar", QStringLiteral("ステータスバー"))->setCheckable(true);
-  AddCommand(disp, "MenuArticleHeader", QStringLiteral("記事一覧タイトル"))->setCheckable(true);
-  disp->addSeparator();
-  AddCommand(disp, "MenuSepVertical", QStringLiteral("上下分割"))->setCheckable(true);
-  AddCommand(disp, "MenuSepHorizontal", QStringLiteral("左右分割"))->setCheckable(true);
-  disp->addSeparator();
-  AddCommand(disp, "MenuTree", QStringLiteral("ツリー順"))->setCheckable(true);
-  AddCommand(disp, "MenuNormal", QStringLiteral("発言順"))->setCheckable(true);
-  disp->addSeparator();
-  AddCommand(disp, "MenuArticleRotate", QStringLiteral("記事内容縦書き"),
-             QKeySequence(QStringLiteral("Ctrl+R")))
-      ->setCheckable(true);
-
-  QMenu* write = bar->addMenu(QStringLiteral("書込(&W)"));
-  write->setObjectName(QStringLiteral("WriteMenu"));
-  AddCommand(write, "MenuWRoot", QStringLiteral("ルート書き(&W)"));
-  AddCommand(write, "MenuWRess", QStringLiteral("レス書き(&R)"));
-  AddCommand(write, "MenuWMail", QStringLiteral("メール返信(&M)"));
-  AddCommand(write, "MenuWBatch", QStringLiteral("バッチセット(&S)"));
-  write->addSeparator();
-  AddCommand(write, "MenuWRootBinary", QStringLiteral("バイナリルート書き(&B)"));
-  AddCommand(write, "MenuWRessBinary", QStringLiteral("バイナリレス書き(&V)"));
-  AddCommand(write, "MenuWMailBinary", QStringLiteral("バイナリメール返信(&N)"));
-  write->addSeparator();
-  AddCommand(write, "MenuWJumpRess", QStringLiteral("ボード移動レス書き(&J)"));
-  AddCommand(write, "MenuWJumpRessBinary", QStringLiteral("バイナリボード移動レス書き(&K)"));
-  write->addSeparator();
-  AddCommand(write, "MenuWEdit", QStringLiteral("書込編集(&E)"));
-  AddCommand(write, "MenuWDel", QStringLiteral("書込削除(&D)"));
-
-  QMenu* setup = bar->addMenu(QStringLiteral("設定(&S)"));
-  setup->setObjectName(QStringLiteral("SetupMenu"));
-  AddCommand(setup, "MenuCommonSet", QStringLiteral("共通設定(&C)"));
-  AddCommand(setup, "MenuBBSSet", QStringLiteral("BBS設定(&B)"));
-
-  QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
-  help->setObjectName(QStringLiteral("HelpMenu"));
-  AddCommand(help, "MenuAbout", QStringLiteral("Vorn Explorerについて"));
-  AddCommand(help, "MenuHelp", QStringLiteral("HTMLヘルプ"), QKeySequence(Qt::Key_F1));
+TBBSProcess* TVornExplMain::CurrentAnalyser() const {
+  return session_->CurrentProcess;
 }
 
-QAction* TVornExplMain::AddButton(const char* name, const QString& hint, bool checkable) {
-  // The hint holds the tool tip before '|' and the status-bar text after it.
-  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-  const QString tip = bar < 0 ? hint : hint.left(bar);
-  QAction* action = toolBarPanel_->addAction(tip);
-  action->setObjectName(QString::fromLatin1(name));
-  action->setToolTip(tip);
-  action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-  action->setCheckable(checkable);
-  return action;
+TLogList& TVornExplMain::LogList() const {
+  return session_->LogList;
 }
 
-void TVornExplMain::CreateToolBar() {
-  toolBarPanel_ = addToolBar(QStringLiteral("ToolBar"));
-  toolBarPanel_->setObjectName(QStringLiteral("ToolBarPanel"));
-  toolBarPanel_->setMovable(false);
-  AddButton("BTNOpen", QStringLiteral("ログを開く|ログファイルをオープンします"));
-  AddButton("BTNOpenAdd", QStringLiteral("ログを追加する|ログファイルを追加オープンします"));
-  AddButton("BTNSave", QStringLiteral("UPファイル出力|UPファイルを出力します"));
-  toolBarPanel_->addSeparator();
-  AddButton("BTNRoot", QStringLiteral("ルート書き|選択中のボードにルート書込みを行います"));
-  AddButton("BTNRess", QStringLiteral("レス書き|選択中の記事に対しレス書きを行います"));
-  AddButton("BTNMail", QStringLiteral("メール返信|選択中の記事に対しメール返信を行います"));
-  AddButton("BTNBatch",
-            QStringLiteral("バッチセット|選択中のバイナリ記事に対しバッチセットを行います"));
-  AddButton("BTNJumpRess",
-            QStringLiteral("ボード移動レス書き|選択中の記事に対しボード移動レス書きを行います"));
-  toolBarPanel_->addSeparator();
-  AddButton("BTNEdit", QStringLiteral("書込み編集|選択中の書込み記事の編集を行います"));
-  AddButton("BTNDel", QStringLiteral("書込み削除|選択中の書込み記事の削除を行います"));
-  toolBarPanel_->addSeparator();
-  AddButton("BTNSearch", QStringLiteral("検索設定|記事検索の設定を行います"));
-  AddButton("BTNInfo",
-            QStringLiteral("システムメッセージ|ホストからのシステムメッセージを表示します"));
-  toolBarPanel_->addSeparator();
-  AddButton("BTNNewMode", QStringLiteral("新規記事モード|新規記事閲覧モードを切替えます"), true);
-  AddButton("BTNSearchMode", QStringLiteral("検索記事モード|検索記事閲覧モードを切替えます"), true);
-  toolBarPanel_->addSeparator();
-  AddButton("BTNLevelParent", QStringLiteral("親記事へ移動|現在の記事の親記事へ移動します"));
-  AddButton("BTNLevelBefore",
-            QStringLiteral("前レベル記事|現在のツリーレベル以下の前記事を表示します"));
-  AddButton("BTNBefore", QStringLiteral("前記事|前の記事を表示します"));
-  AddButton("BTNPageUp", QStringLiteral("記事上スクロール|記事内容を上スクロールします"));
-  AddButton("BTNNoRead", QStringLiteral("未読サーチ|次の未読記事へ飛びます"));
-  AddButton("BTNPageDown", QStringLiteral("記事下スクロール|記事内容を下スクロールします"));
-  AddButton("BTNNext", QStringLiteral("次記事|次の記事を表示します"));
-  AddButton("BTNLevelNext",
-            QStringLiteral("次レベル記事|現在のツリーレベル以下の次記事を表示します"));
-  AddButton("BTNLevelRestore",
-            QStringLiteral("記事位置復帰|親記事への移動を行った後に元の記事位置へ移動します"));
+TLogList& TVornExplMain::SystemMsgList() const {
+  return session_->SystemMsgList;
+}
+
+void TVornExplMain::SelectBoardInList(int index) {
+  boardListFilling_ = true;
+  boardList_->setCurrentIndex(index);
+  boardListFilling_ = false;
+}
+
+void TVornExplMain::ClearBoardList() {
+  boardListFilling_ = true;
+  boardList_->clear();
+  boardListFilling_ = false;
+}
+
+void TVornExplMain::SetBoardListLines(const std::vector<std::string>& lines) {
+  boardListFilling_ = true;
+  boardList_->clear();
+  for (const std::string& line : lines)
+    boardList_->addItem(QtText(line));
+  boardListFilling_ = false;
+}
+
+void TVornExplMain::SetReadingControlsEnabled(bool on) {
+  articleGrid1_->setEnabled(on);
+  articleEdit1_->setEnabled(on);
+}
+
+void TVornExplMain::FocusGrid() {
+  if (!articleGrid1_->hasFocus()) articleGrid1_->setFocus();
+}
+
+TLoadCheckForm* TVornExplMain::LoadCheckForm() const {
+  auto* real = dynamic_cast<TQtMainDialogs*>(dialogs_.get());
+  return real ? real->LoadCheckForm() : nullptr;
+}
+
+QString TVornExplMain::StatusText(int panel) const {
+  return panel >= 0 && panel < 4 ? statusPanels_[panel]->text() : QString();
+}
+
+void TVornExplMain::SetStatusText(int panel, const QString& text) {
+  if (panel < 0 || panel >= 4) return;
+  statusPanels_[panel]->setText(text);
+  statusPanels_[panel]->repaint();
+}
+
+void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
+  // 1-4: the commands with their keys, the panels, the status bar with the progress bar.
+  commands_ = new TMainCommands(*this);
+  CreatePanels();
+  CreateStatusBar();
+  setAcceptDrops(true);
+  ShowModeIndicator();
+
+  // 5: the common settings and the host families; the current one is the first that holds a
+  // set.
+  commonIni_ = std::make_unique<TCommonIniFile>(SettingsFilePath("vornexpl.ini"));
+  netVorn_ =
+      std::make_unique<TNetVorn>(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
+  nifty_ = std::make_unique<TNifty>(SettingsFilePath("nifty.ini"), SettingsFilePath("nifdef.ini"));
+  processList_ = {netVorn_.get(), nifty_.get()};
+  bbsList_ = {{netVorn_->Name, netVorn_->IniFile}, {nifty_->Name, nifty_->IniFile}};
+  for (TBBSProcess* p : processList_) {
+    if (!p) continue;
+    p->BinaryFileHeader = Cp932("[UP対象ファイル]");
+    p->WriteFileHeader = Cp932("[書込ファイル名]");
+    p->ProgressBar = progressBar1_;
+  }
+  session_ = std::make_unique<TLogSession>(processList_);
+  currentProcess_ = 0;
+  for (size_t i = 0; i < bbsList_.size(); ++i) {
+    if (bbsList_[i].IniFile->GetNetCount() > 0) {
+      currentProcess_ = static_cast<int>(i);
+      break;
+    }
+  }
+  if (!dialogs_) dialogs_ = std::make_unique<TQtMainDialogs>(this, commonIni_.get());
+  opener_ = std::make_unique<TLogOpener>(*this);
+  ConnectCommands();
+
+  // 6: window and layout from the settings.
+  ApplyWindowSettings();
+
+  // 7: nothing to read yet.
+  boardList_->setEnabled(false);
+  articleGrid1_->setEnabled(false);
+  articleEdit1_->setEnabled(false);
+  const bool anySet = bbsList_[size_t(currentProcess_)].IniFile->GetNetCount() > 0;
+  commands_->SetEnabled("MenuOpen", anySet);
+  commands_->SetEnabled("BTNOpen", anySet);
+  for (const char* name : {"MenuNoSaveOpen", "MenuCreateUpFile", "MenuOpenAdd", "MenuArticleCut",
+                           "MenuBoardOut", "MenuPrint", "MenuNoSaveEnd", "MenuLogInfo",
+                           "BTNOpenAdd", "BTNSave", "BTNInfo", "MenuInfo"}) {
+    commands_->SetEnabled(name, false);
+  }
+  commands_->SetMenuEnabled("EditMenu", false);
+  commands_->SetChecked("BTNNewMode", false);
+  commands_->SetChecked("BTNSearchMode", false);
+  EnableReadCommands(false);
+
+  // 8: the welcome, or the files of the command line.
+  if (TotalNetCount(bbsList_) == 0) {
+    // Shown once the window is on the screen, so that the box has a window to sit on.
+    welcomePending_ = true;
+  } else {
+    for (const std::string& argument : arguments) {
+      if (argument.empty() || !FileExists(argument)) continue;
+      const std::string onDisk = DiskFileName(AbsolutePath(argument));
+      if (!onDisk.empty()) PendingFiles.push_back(onDisk);
+    }
+  }
+  Created = true;
 }
 
 void TVornExplMain::CreatePanels() {
@@ -196,29 +221,56 @@ void TVornExplMain::CreatePanels() {
   boardListPanel_ = new QWidget(central);
   boardListPanel_->setObjectName(QStringLiteral("BoardListPanel"));
   auto* boardLayout = new QVBoxLayout(boardListPanel_);
-  boardLayout->setContentsMargins(4, 4, 4, 4);
-  boardList_ = new QComboBox(boardListPanel_);
+  boardLayout->setContentsMargins(4, 2, 4, 2);
+  boardList_ = new TSelectList(boardListPanel_);
   boardList_->setObjectName(QStringLiteral("BoardList"));
+  connect(boardList_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (!boardListFilling_ && index >= 0) boardView_->ShowBoard(index);
+  });
   boardLayout->addWidget(boardList_);
   layout->addWidget(boardListPanel_);
 
   splitter1_ = new QSplitter(Qt::Vertical, central);
   splitter1_->setObjectName(QStringLiteral("Splitter1"));
+  splitter1_->setChildrenCollapsible(false);
+  splitter1_->setHandleWidth(5);
   articleGridPanel_ = new QWidget(splitter1_);
   articleGridPanel_->setObjectName(QStringLiteral("ArticleGridPanel"));
   auto* gridLayout = new QVBoxLayout(articleGridPanel_);
   gridLayout->setContentsMargins(0, 0, 0, 0);
-  auto* grid = new QTableView(articleGridPanel_);
-  grid->setObjectName(QStringLiteral("ArticleGrid1"));
-  gridLayout->addWidget(grid);
+  // A plain list of the board's articles until the threaded grid takes its place.
+  articleGrid1_ = new QTableWidget(0, 3, articleGridPanel_);
+  articleGrid1_->setObjectName(QStringLiteral("ArticleGrid1"));
+  articleGrid1_->setHorizontalHeaderLabels(
+      {QStringLiteral("No"), QStringLiteral("ID:Handle"), QStringLiteral("Title")});
+  articleGrid1_->verticalHeader()->hide();
+  articleGrid1_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  articleGrid1_->setSelectionMode(QAbstractItemView::SingleSelection);
+  articleGrid1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  articleGrid1_->setShowGrid(false);
+  articleGrid1_->setWordWrap(false);
+  articleGrid1_->horizontalHeader()->setStretchLastSection(true);
+  articleGrid1_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(articleGrid1_, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+    commands_->GridPopup()->popup(articleGrid1_->viewport()->mapToGlobal(p));
+  });
+  gridLayout->addWidget(articleGrid1_);
   articleEditPanel_ = new QWidget(splitter1_);
   articleEditPanel_->setObjectName(QStringLiteral("ArticleEditPanel"));
   auto* editLayout = new QVBoxLayout(articleEditPanel_);
   editLayout->setContentsMargins(0, 0, 0, 0);
-  auto* view = new QPlainTextEdit(articleEditPanel_);
-  view->setObjectName(QStringLiteral("ArticleEdit1"));
-  view->setReadOnly(true);
-  editLayout->addWidget(view);
+  // A plain text box until the article view takes its place.
+  articleEdit1_ = new QTextEdit(articleEditPanel_);
+  articleEdit1_->setObjectName(QStringLiteral("ArticleEdit1"));
+  articleEdit1_->setReadOnly(true);
+  articleEdit1_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(articleEdit1_, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+    commands_->ViewPopup()->popup(articleEdit1_->viewport()->mapToGlobal(p));
+  });
+  editLayout->addWidget(articleEdit1_);
+  boardView_ = new TBoardView(*this, articleGrid1_, articleEdit1_);
+  splitter1_->setStretchFactor(0, 0);
+  splitter1_->setStretchFactor(1, 1);
   layout->addWidget(splitter1_, 1);
   setCentralWidget(central);
 }
@@ -236,14 +288,537 @@ void TVornExplMain::CreateStatusBar() {
     if (kWidths[i] > 0) statusPanels_[i]->setFixedWidth(kWidths[i]);
     bar->addPermanentWidget(statusPanels_[i], i == 0 ? 1 : 0);
   }
-  progressBar1_ = new QProgressBar(statusPanels_[2]);
+  // The progress bar sits in panel 2 and follows it when the status bar is resized.
+  progressBar1_ = new TProgressBarREX(statusPanels_[2]);
   progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
   progressBar1_->setRange(0, 100);
   progressBar1_->setValue(0);
-  progressBar1_->setTextVisible(false);
+  progressBar1_->SetStep(1);
+  progressBar1_->SetBarColor(clGray);
   auto* inPanel = new QVBoxLayout(statusPanels_[2]);
-  inPanel->setContentsMargins(1, 1, 1, 1);
+  inPanel->setContentsMargins(1, 2, 1, 0);
   inPanel->addWidget(progressBar1_);
+}
+
+void TVornExplMain::ConnectCommands() {
+  auto on = [this](const char* name, auto handler) {
+    if (QAction* a = commands_->Action(name)) connect(a, &QAction::triggered, this, handler);
+  };
+  on("MenuOpen", [this] { OpenLogDialog(true); });
+  on("BTNOpen", [this] { OpenLogDialog(true); });
+  on("MenuNoSaveOpen", [this] { OpenLogDialog(false); });
+  on("MenuOpenAdd", [this] { AddLogDialog(); });
+  on("BTNOpenAdd", [this] { AddLogDialog(); });
+  on("MenuLogInfo", [this] { MenuLogInfoClick(); });
+  on("MenuInfo", [this] { opener_->ShowSystemMessages(); });
+  on("BTNInfo", [this] { opener_->ShowSystemMessages(); });
+  on("MenuBBSSet", [this] { MenuBBSSetClick(); });
+  on("MenuHelp", [this] { MenuHelpClick(); });
+  on("MenuAbout", [this] { MenuAboutClick(); });
+  on("MenuEnd", [this] {
+    SaveData = true;
+    close();
+  });
+  on("MenuNoSaveEnd", [this] {
+    SaveData = false;
+    close();
+  });
+  on("MenuNewReadMode", [this] { ToggleReadMode(false, false); });
+  on("BTNNewMode", [this] { ToggleReadMode(false, true); });
+  on("MenuSearchMode", [this] { ToggleReadMode(true, false); });
+  on("BTNSearchMode", [this] { ToggleReadMode(true, true); });
+  on("MenuToolBar", [this] { ToggleToolBar(); });
+  on("MenuStatusBar", [this] { ToggleStatusBar(); });
+  on("MenuSepVertical", [this] {
+    if (!HorizontalLayout) return commands_->SetChecked("MenuSepVertical", true);
+    commands_->SetChecked("MenuSepHorizontal", false);
+    commands_->SetChecked("MenuSepVertical", true);
+    ArrangeVertical();
+  });
+  on("MenuSepHorizontal", [this] {
+    if (HorizontalLayout) return commands_->SetChecked("MenuSepHorizontal", true);
+    commands_->SetChecked("MenuSepVertical", false);
+    commands_->SetChecked("MenuSepHorizontal", true);
+    ArrangeHorizontal();
+  });
+  on("MenuTree", [this] { SetOrder(true); });
+  on("MenuNormal", [this] { SetOrder(false); });
+  on("MenuArticleHeader", [this] {
+    commonIni_->WindowDispArticleTitle = commands_->IsChecked("MenuArticleHeader");
+    articleGrid1_->horizontalHeader()->setVisible(commonIni_->WindowDispArticleTitle);
+  });
+
+  // Commands whose work arrives with later parts of the program.
+  const std::pair<const char*, const char*> later[] = {
+      {"MenuCreateUpFile", "UP/PADファイル出力"},
+      {"BTNSave", "UP/PADファイル出力"},
+      {"MenuBoardOut", "ファイル出力"},
+      {"MenuArticleCut", "ファイル出力"},
+      {"MenuPrint", "印刷"},
+      {"MenuCopy", "記事コピー"},
+      {"MenuCopyA", "記事コピー"},
+      {"MenuBCopy", "記事コピー"},
+      {"MenuBCopyA", "記事コピー"},
+      {"MenuBHCopy", "記事コピー"},
+      {"MenuBHCopyA", "記事コピー"},
+      {"EMenuCopy", "記事コピー"},
+      {"EMenuCopyA", "記事コピー"},
+      {"EMenuBCopy", "記事コピー"},
+      {"EMenuBCopyA", "記事コピー"},
+      {"EMenuBHCopy", "記事コピー"},
+      {"EMenuBHCopyA", "記事コピー"},
+      {"MenuSearch", "検索"},
+      {"BTNSearch", "検索"},
+      {"MenuReadPtrClear", "既読・未読の一括設定"},
+      {"MenuReadPtrSet", "既読・未読の一括設定"},
+      {"MenuIDEdit", "ID編集"},
+      {"GMenuIDEdit", "ID編集"},
+      {"MenuBoardEdit", "ボード編集"},
+      {"MenuCommonSet", "共通設定"},
+      {"MenuArticleRotate", "記事内容縦書き"},
+      {"MenuWRoot", "書込み"},
+      {"MenuWRess", "書込み"},
+      {"MenuWMail", "書込み"},
+      {"MenuWBatch", "書込み"},
+      {"MenuWRootBinary", "書込み"},
+      {"MenuWRessBinary", "書込み"},
+      {"MenuWMailBinary", "書込み"},
+      {"MenuWJumpRess", "書込み"},
+      {"MenuWJumpRessBinary", "書込み"},
+      {"MenuWEdit", "書込み"},
+      {"MenuWDel", "書込み"},
+      {"GMenuRoot", "書込み"},
+      {"GMenuRess", "書込み"},
+      {"GMenuMail", "書込み"},
+      {"GMenuBatch", "書込み"},
+      {"GMenuRootBinary", "書込み"},
+      {"GMenuRessBinary", "書込み"},
+      {"GMenuMailBinary", "書込み"},
+      {"GMenuJumpRess", "書込み"},
+      {"GMenuJumpRessBinary", "書込み"},
+      {"GMenuEdit", "書込み"},
+      {"GMenuDel", "書込み"},
+      {"BTNRoot", "書込み"},
+      {"BTNRess", "書込み"},
+      {"BTNMail", "書込み"},
+      {"BTNBatch", "書込み"},
+      {"BTNJumpRess", "書込み"},
+      {"BTNEdit", "書込み"},
+      {"BTNDel", "書込み"},
+      {"BTNLevelParent", "記事移動"},
+      {"BTNLevelBefore", "記事移動"},
+      {"BTNBefore", "記事移動"},
+      {"BTNPageUp", "記事移動"},
+      {"BTNNoRead", "記事移動"},
+      {"GMenuNoRead", "記事移動"},
+      {"BTNPageDown", "記事移動"},
+      {"BTNNext", "記事移動"},
+      {"BTNLevelNext", "記事移動"},
+      {"BTNLevelRestore", "記事移動"},
+  };
+  for (const auto& [name, feature] : later) {
+    const QString text = QString::fromUtf8(feature);
+    on(name, [this, text] { ReportLater(text); });
+  }
+}
+
+void TVornExplMain::ReportLater(const QString& feature) {
+  Ui().Information(CoreText(feature + QStringLiteral("の機能はこの版ではまだ使えません")));
+}
+
+void TVornExplMain::ApplyWindowSettings() {
+  TCommonIniFile& c = *commonIni_;
+  move(c.WindowLeft, c.WindowTop);
+  resize(std::max(200, c.WindowWidth), std::max(150, c.WindowHeight));
+  if (c.WindowStyle) setWindowState(windowState() | Qt::WindowMaximized);
+  if (c.WindowSeparateVertical) {
+    commands_->SetChecked("MenuSepVertical", true);
+    commands_->SetChecked("MenuSepHorizontal", false);
+    const int32_t kept = c.WindowSeparateHValue;
+    ArrangeVertical();
+    c.WindowSeparateHValue = kept;
+  } else {
+    commands_->SetChecked("MenuSepVertical", false);
+    commands_->SetChecked("MenuSepHorizontal", true);
+    const int32_t kept = c.WindowSeparateVValue;
+    ArrangeHorizontal();
+    c.WindowSeparateVValue = kept;
+  }
+  TreeOrder = c.ArticleGridSortTree ? 1 : 0;
+  commands_->SetChecked("MenuTree", TreeOrder == 1);
+  commands_->SetChecked("MenuNormal", TreeOrder == 0);
+  commands_->ToolBar()->setVisible(c.WindowDispToolBar);
+  commands_->SetChecked("MenuToolBar", c.WindowDispToolBar);
+  statusBar()->setVisible(c.WindowDispStatusBar);
+  commands_->SetChecked("MenuStatusBar", c.WindowDispStatusBar);
+  commands_->SetChecked("MenuArticleHeader", c.WindowDispArticleTitle);
+  ApplyDisplaySettings();
+}
+
+void TVornExplMain::ApplyDisplaySettings() {
+  const TCommonIniFile& c = *commonIni_;
+  const QFont boardFont = QtFont(c.BoardListFontName, c.BoardListFontSize, c.BoardListFontStyle);
+  boardList_->setFont(boardFont);
+  QPalette boardPalette = boardList_->palette();
+  boardPalette.setColor(QPalette::Base, QtColor(c.BoardListBGColor));
+  boardPalette.setColor(QPalette::Button, QtColor(c.BoardListBGColor));
+  boardPalette.setColor(QPalette::Text, QtColor(c.BoardListFontColor));
+  boardPalette.setColor(QPalette::ButtonText, QtColor(c.BoardListFontColor));
+  boardList_->setPalette(boardPalette);
+  boardList_->setMaxVisibleItems(std::max(1, c.BoardListDropCount));
+  // The bar holds the list with six pixels above and below the font's character height.
+  const int boardHeight = QFontMetrics(boardFont).height() + 12;
+  boardList_->setFixedHeight(std::max(boardHeight - 4, boardList_->minimumSizeHint().height()));
+  boardListPanel_->setFixedHeight(std::max(boardHeight, boardList_->height() + 4));
+
+  const QFont gridFont =
+      QtFont(c.ArticleGridFontName, c.ArticleGridFontSize, c.ArticleGridFontStyle);
+  articleGrid1_->setFont(gridFont);
+  QPalette gridPalette = articleGrid1_->palette();
+  gridPalette.setColor(QPalette::Base, QtColor(c.ArticleGridBGColor));
+  gridPalette.setColor(QPalette::Text, QtColor(c.ArticleGridFontColor));
+  articleGrid1_->setPalette(gridPalette);
+  articleGrid1_->verticalHeader()->setDefaultSectionSize(QFontMetrics(gridFont).height() +
+                                                         c.ArticleGridRowHeightPlus);
+  articleGrid1_->setColumnWidth(0, c.ArticleGridTitleNoSize);
+  articleGrid1_->setColumnWidth(1, c.ArticleGridTitleIDSize);
+  articleGrid1_->horizontalHeader()->setVisible(c.WindowDispArticleTitle);
+
+  articleEdit1_->setFont(
+      QtFont(c.ArticleEditFontName, c.ArticleEditFontSize, c.ArticleEditFontStyle));
+  QPalette viewPalette = articleEdit1_->palette();
+  viewPalette.setColor(QPalette::Base, QtColor(c.ArticleEditBGColor));
+  viewPalette.setColor(QPalette::Text, QtColor(c.ArticleEditFontColor));
+  articleEdit1_->setPalette(viewPalette);
+  articleEdit1_->setLineWrapMode(c.ArticleEditWordWrap ? QTextEdit::WidgetWidth
+                                                       : QTextEdit::NoWrap);
+}
+
+void TVornExplMain::ArrangeVertical() {
+  commonIni_->WindowSeparateHValue = articleGridPanel_->width();
+  HorizontalLayout = false;
+  splitter1_->setOrientation(Qt::Vertical);
+  ApplySplitSize();
+}
+
+void TVornExplMain::ArrangeHorizontal() {
+  commonIni_->WindowSeparateVValue = articleGridPanel_->height();
+  HorizontalLayout = true;
+  splitter1_->setOrientation(Qt::Horizontal);
+  ApplySplitSize();
+}
+
+void TVornExplMain::ApplySplitSize() {
+  const int wanted = std::max(
+      20, HorizontalLayout ? commonIni_->WindowSeparateHValue : commonIni_->WindowSeparateVValue);
+  const int total = HorizontalLayout ? splitter1_->width() : splitter1_->height();
+  // Before the window is shown the splitter has no size yet; showEvent comes back here.
+  if (total <= wanted) {
+    splitter1_->setSizes({wanted, wanted});
+    return;
+  }
+  splitter1_->setSizes({wanted, total - wanted - splitter1_->handleWidth()});
+}
+
+void TVornExplMain::EnableReadCommands(bool on) {
+  for (const char* name :
+       {"WriteMenu", "BTNRoot", "BTNRess", "BTNMail", "BTNJumpRess", "BTNEdit", "BTNDel",
+        "BTNBefore", "BTNNext", "BTNNoRead", "BTNPageUp", "BTNPageDown", "BTNSearch",
+        "MenuNewReadMode", "BTNNewMode", "BTNLevelBefore", "BTNLevelNext", "BTNLevelParent"}) {
+    commands_->SetEnabled(name, on);
+  }
+  // Search-mode reading needs a search condition, back-jumping a parent jump before it; both
+  // arrive with the reading commands.
+  commands_->SetEnabled("BTNSearchMode", false);
+  commands_->SetEnabled("MenuSearchMode", false);
+  commands_->SetEnabled("BTNLevelRestore", false);
+  if (!on) {
+    commands_->SetEnabled("BTNBatch", false);
+    return;
+  }
+  // The binary commands follow what the host family can do.
+  const TBBSProcess* p = CurrentAnalyser();
+  const bool batch = p && p->BinaryBatchSetFlag;
+  const bool mail = p && p->WriteBinaryMailFlag;
+  const bool root = p && p->WriteBinaryRootFlag;
+  const bool ress = p && p->WriteBinaryRessFlag;
+  const std::pair<const char*, bool> binary[] = {
+      {"BTNBatch", batch},       {"MenuWBatch", batch},         {"GMenuBatch", batch},
+      {"MenuWMailBinary", mail}, {"GMenuMailBinary", mail},     {"MenuWRootBinary", root},
+      {"GMenuRootBinary", root}, {"MenuWJumpRessBinary", root}, {"GMenuJumpRessBinary", root},
+      {"MenuWRessBinary", ress}, {"GMenuRessBinary", ress}};
+  for (const auto& [name, allowed] : binary)
+    commands_->SetEnabled(name, allowed);
+}
+
+void TVornExplMain::ShowModeIndicator() {
+  QString text;
+  if (NewReadMode) text = QStringLiteral("新規");
+  if (SearchReadMode) text += text.isEmpty() ? QStringLiteral("検索") : QStringLiteral("/検索");
+  SetStatusText(1, text);
+}
+
+void TVornExplMain::SetReadMode(bool search, bool on) {
+  if ((search ? SearchReadMode : NewReadMode) != on) ToggleReadMode(search, false);
+}
+
+void TVornExplMain::ToggleReadMode(bool search, bool fromButton) {
+  const char* button = search ? "BTNSearchMode" : "BTNNewMode";
+  const char* menu = search ? "MenuSearchMode" : "MenuNewReadMode";
+  // The button toggles itself; the menu toggles the button.
+  if (!fromButton) commands_->SetChecked(button, !commands_->IsChecked(button));
+  const bool onNow = commands_->IsChecked(button);
+  (search ? SearchReadMode : NewReadMode) = onNow;
+  commands_->SetChecked(menu, onNow);
+  ShowModeIndicator();
+}
+
+void TVornExplMain::ToggleToolBar() {
+  const bool show = !commands_->ToolBar()->isVisible();
+  commands_->ToolBar()->setVisible(show);
+  commands_->SetChecked("MenuToolBar", show);
+  commonIni_->WindowDispToolBar = show;
+}
+
+void TVornExplMain::ToggleStatusBar() {
+  const bool show = !statusBar()->isVisible();
+  statusBar()->setVisible(show);
+  commands_->SetChecked("MenuStatusBar", show);
+  commonIni_->WindowDispStatusBar = show;
+}
+
+void TVornExplMain::SetOrder(bool tree) {
+  commands_->SetChecked("MenuTree", tree);
+  commands_->SetChecked("MenuNormal", !tree);
+  TreeOrder = tree ? 1 : 0;
+  commonIni_->ArticleGridSortTree = tree;
+  if (boardView_->CurrentBoard() >= 0) boardView_->ShowBoard(boardView_->CurrentBoard());
+}
+
+void TVornExplMain::SetOpenCommands(bool on) {
+  for (const char* name : {"MenuOpen", "MenuNoSaveOpen", "BTNOpen", "MenuNoSaveEnd", "MenuEnd"}) {
+    commands_->SetEnabled(name, on);
+  }
+}
+
+bool TVornExplMain::Loading() const {
+  return opener_->Loading();
+}
+
+void TVornExplMain::FormActivate() {
+  // Files that arrive while a load runs wait for its end (see LoadLogFiles).
+  if (!Loading()) opener_->FormActivate();
+}
+
+void TVornExplMain::DropFiles(const std::vector<std::string>& files) {
+  // A drop during a load is kept for after it, added to what already waits.
+  if (!Loading()) PendingFiles.clear();
+  for (const std::string& f : files) {
+    const std::string onDisk = DiskFileName(f);
+    if (!onDisk.empty()) PendingFiles.push_back(onDisk);
+  }
+  if (!PendingFiles.empty()) FormActivate();
+}
+
+void TVornExplMain::OpenLogDialog(bool save) {
+  if (Loading() || !LeaveLogSet(true, save)) return;
+  TMainDialogHost::NetSelection chosen = opener_->ChooseLogs();
+  if (chosen.Files.empty()) return;
+  std::sort(chosen.Files.begin(), chosen.Files.end());
+  SetOpenCommands(false);
+  LoadLogFiles(std::move(chosen.Files), chosen.Prefix, false);
+  SetOpenCommands(true);
+}
+
+void TVornExplMain::AddLogDialog() {
+  if (session_->CurrentPrefix.empty() || Loading()) return;
+  AddingLogs = true;
+  std::vector<std::string> files = opener_->ChooseLogsToAdd();
+  if (files.empty()) {
+    // Nothing is added, so the shown article may go on being remembered.
+    AddingLogs = false;
+    return;
+  }
+  std::sort(files.begin(), files.end());
+  SetOpenCommands(false);
+  const std::string prefix = session_->CurrentPrefix;
+  if (!LoadLogFiles(std::move(files), prefix, true)) AddingLogs = false;
+  SetOpenCommands(true);
+}
+
+bool TVornExplMain::LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix,
+                                 bool add) {
+  if (Loading()) return false;
+  const bool loaded = opener_->LoadLogFiles(files, prefix, add);
+  if (!PendingFiles.empty()) QTimer::singleShot(0, this, &TVornExplMain::FormActivate);
+  return loaded;
+}
+
+bool TVornExplMain::LeaveLogSet(bool reopen, bool keepData) {
+  return opener_->LeaveLogSet(reopen, keepData);
+}
+
+void TVornExplMain::MenuBBSSetClick() {
+  // The dialogs must not move the remembered article.
+  AddingLogs = true;
+  const int total = RunBBSSetCommand(bbsList_, *dialogs_);
+  AddingLogs = false;
+  for (const char* name : {"MenuOpen", "MenuNoSaveOpen", "MenuNoSaveEnd", "BTNOpen"}) {
+    commands_->SetEnabled(name, total > 0);
+  }
+}
+
+std::string TVornExplMain::HelpAddress() {
+  return "file://" + ProgramFolder() + "doc/vornexpl.html";
+}
+
+void TVornExplMain::MenuHelpClick() {
+  const std::string address = HelpAddress();
+  const std::string browser = TrimmedText(commonIni_->WWW);
+  if (commonIni_->WWWSet && !browser.empty()) {
+    // Quoted, so that a folder name with blanks stays one argument.
+    const bool blank = address.find_first_of(" \t") != std::string::npos;
+    const std::string command = browser + " " + (blank ? "\"" + address + "\"" : address);
+    if (!RunProgram(command)) Ui().Warning(Cp932("WWWブラウザの起動に失敗しました"));
+    return;
+  }
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QtPath(ProgramFolder() + "doc/vornexpl.html")));
+}
+
+void TVornExplMain::MenuAboutClick() {
+  dialogs_->ShowAbout();
+}
+
+void TVornExplMain::MenuLogInfoClick() {
+  std::vector<std::string> names = session_->LogFileNames;
+  std::sort(names.begin(), names.end());
+  dialogs_->ShowText(QStringLiteral("使用ログファイル一覧"), TextDialogLook(), names);
+}
+
+SystemMsgLook TVornExplMain::TextDialogLook() const {
+  const TCommonIniFile& c = *commonIni_;
+  SystemMsgLook look;
+  look.Parent = frameGeometry();
+  look.ViewPanel = articleEditPanel_->size();
+  look.FontName = c.ArticleEditFontName;
+  look.FontSize = c.ArticleEditFontSize;
+  look.FontColor = c.ArticleEditFontColor;
+  look.FontStyle = c.ArticleEditFontStyle;
+  look.BGColor = c.ArticleEditBGColor;
+  look.EofMarker = "[EOF]";
+  look.EofColor = c.ArticleEditEOFColor;
+  look.EscCut = c.ArticleEditESCCut;
+  look.FoldLines = c.ArticleEditReturn;
+  look.FoldWidth = 80;
+  look.ColorRuns = c.ArticleEditColor;
+  return look;
+}
+
+bool TVornExplMain::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::StatusTip:
+      // Hints go to the first status panel, which the other panels leave room for.
+      SetStatusText(0, static_cast<QStatusTipEvent*>(event)->tip());
+      return true;
+    case QEvent::WindowActivate:
+      if (!PendingFiles.empty()) QTimer::singleShot(0, this, &TVornExplMain::FormActivate);
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::event(event);
+}
+
+void TVornExplMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shownOnce_) return;
+  shownOnce_ = true;
+  QTimer::singleShot(0, this, [this] {
+    ApplySplitSize();
+    if (welcomePending_) {
+      welcomePending_ = false;
+      Ui().Information(
+          Cp932("Vorn Explorerへようこそ！\r\nBBS設定がなされていません\r\n"
+                "メニューの「設定」→「BBS設定」によりBBS設定を行って下さい"));
+    }
+    // The window counts as activated when it first appears, also where the platform does not
+    // say so.
+    if (!PendingFiles.empty()) FormActivate();
+  });
+}
+
+void TVornExplMain::RecordWindowGeometry() {
+  if (!Created) return;
+  if (isMaximized()) {
+    commonIni_->WindowStyle = true;
+  } else if (!isMinimized()) {
+    commonIni_->WindowStyle = false;
+    commonIni_->WindowHeight = height();
+    commonIni_->WindowWidth = width();
+    commonIni_->WindowTop = pos().y();
+    commonIni_->WindowLeft = pos().x();
+  }
+}
+
+void TVornExplMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  RecordWindowGeometry();
+}
+
+void TVornExplMain::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  RecordWindowGeometry();
+}
+
+void TVornExplMain::StoreLayoutSettings() {
+  TCommonIniFile& c = *commonIni_;
+  if (!isMinimized() && !isMaximized()) {
+    c.WindowTop = pos().y();
+    c.WindowLeft = pos().x();
+  }
+  if (HorizontalLayout) {
+    c.WindowSeparateHValue = articleGridPanel_->width();
+    c.WindowSeparateVertical = false;
+  } else {
+    c.WindowSeparateVValue = articleGridPanel_->height();
+    c.WindowSeparateVertical = true;
+  }
+  c.ArticleGridTitleNoSize = articleGrid1_->columnWidth(0);
+  c.ArticleGridTitleIDSize = articleGrid1_->columnWidth(1);
+}
+
+void TVornExplMain::closeEvent(QCloseEvent* event) {
+  // While a load runs the window pumps its messages between the steps too, where Busy is off;
+  // the data it works on must not go away under it.
+  if (Busy || Loading()) {
+    event->ignore();
+    return;
+  }
+  if (!LeaveLogSet(false, SaveData)) {
+    SaveData = true;
+    event->ignore();
+    return;
+  }
+  StoreLayoutSettings();
+  if (!commonIni_->SaveSettings()) {
+    Ui().Warning(Cp932("設定ファイル:") + commonIni_->FileName() + "\r" +
+                 Cp932("書込み出来ません"));
+  }
+  event->accept();
+}
+
+void TVornExplMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TVornExplMain::dropEvent(QDropEvent* event) {
+  std::vector<std::string> files;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) files.push_back(CorePath(url.toLocalFile()));
+  }
+  event->acceptProposedAction();
+  // Loading opens message boxes; it runs after the drop has ended.
+  QTimer::singleShot(0, this, [this, files] { DropFiles(files); });
 }
 
 }  // namespace vorn

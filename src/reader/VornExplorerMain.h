@@ -1,45 +1,174 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialogs/BBSList.h"
+#include "reader/BoardView.h"
+#include "reader/MainDialogs.h"
 
 class QAction;
-class QComboBox;
 class QLabel;
-class QMenu;
-class QProgressBar;
 class QSplitter;
-class QToolBar;
-class QWidget;
+class QTableWidget;
+class QTextEdit;
 
 namespace vorn {
 
-// The main window: menu bar, tool bar, board list bar, grid and view panels around a splitter,
-// and the four-panel status bar with the progress bar inside it.
+class TBBSIniFile;
+class TBBSProcess;
+class TCommonIniFile;
+class TLogList;
+class TLogSession;
+class TNetVorn;
+class TNifty;
+class TLoadCheckForm;
+class TLogOpener;
+class TMainCommands;
+class TProgressBarREX;
+class TSelectList;
+
+// The main window: the menu bar, tool bar, board list bar, the grid and view panels around a
+// splitter, and the four-panel status bar with the progress bar inside it. It owns the common
+// settings and the host families, and keeps the reading state that the commands share.
 class TVornExplMain final : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TVornExplMain(QWidget* parent = nullptr);
+  // arguments: the command line after the program's name, CP932, without the settings-folder
+  // option. dialogs: the modal dialogs to use; the real ones when none is given.
+  explicit TVornExplMain(std::vector<std::string> arguments,
+                         std::unique_ptr<TMainDialogHost> dialogs = nullptr,
+                         QWidget* parent = nullptr);
+  ~TVornExplMain() override;
 
-  // A menu command or tool button by its component name (MenuOpen, BTNNext...).
+  // A command by its component name (MenuOpen, BTNNext, GMenuRess...).
   QAction* Command(const char* name) const;
+  TMainCommands& Commands() const { return *commands_; }
+  TMainDialogHost& Dialogs() const { return *dialogs_; }
+  // The UP/PAD question dialog of the real dialogs, null with other dialogs.
+  TLoadCheckForm* LoadCheckForm() const;
+
+  TCommonIniFile& CommonIni() const { return *commonIni_; }
+  // The host families, NetVorn first, as the settings dialogs see them.
+  const TBBSList& BBSList() const { return bbsList_; }
+  // The analyser of a family, in the order of the BBS list.
+  TBBSProcess* Process(int family) const;
+  // The family whose sets the open commands start from: the first that holds a set.
+  int CurrentProcess() const { return currentProcess_; }
+  void SetCurrentProcess(int family) { currentProcess_ = family; }
+  // The loaded data: analysers, the one in use, its prefix, the log lines and their files.
+  TLogSession& Session() const { return *session_; }
+  TBBSProcess* CurrentAnalyser() const;
+  // Every line of the loaded logs, and the host's system messages.
+  TLogList& LogList() const;
+  TLogList& SystemMsgList() const;
+  TBoardView& BoardView() const { return *boardView_; }
+  TSelectList& BoardList() const { return *boardList_; }
+  // Selects a line of the board list without opening its board.
+  void SelectBoardInList(int index);
+  void ClearBoardList();
+  void SetBoardListLines(const std::vector<std::string>& lines);
+  // The article list and the article view.
+  void SetReadingControlsEnabled(bool on);
+  void FocusGrid();
+
+  // Status bar panels 0 to 3.
+  QString StatusText(int panel) const;
+  void SetStatusText(int panel, const QString& text);
+  TProgressBarREX* ProgressBar() const { return progressBar1_; }
+
+  // The reading state shared by the commands.
+  std::vector<std::string> PendingFiles;
+  bool AddingLogs = false;
+  bool NewReadMode = false;
+  bool SearchReadMode = false;
+  uint8_t TreeOrder = 1;
+  bool Busy = false;
+  bool Created = false;
+  bool SaveData = true;
+  bool HorizontalLayout = false;
+  ArticlePosition SavedPosition;
+
+  // Opening logs.
+  bool Loading() const;
+  void FormActivate();
+  // Files dropped on the window (CP932 paths).
+  void DropFiles(const std::vector<std::string>& files);
+  void OpenLogDialog(bool save);
+  void AddLogDialog();
+  bool LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix, bool add);
+
+  // Commands.
+  void MenuBBSSetClick();
+  void MenuHelpClick();
+  void MenuAboutClick();
+  void MenuLogInfoClick();
+  void EnableReadCommands(bool on);
+  void ShowModeIndicator();
+  // Switches a reading mode (new articles, or search matches) on or off as its menu item does.
+  void SetReadMode(bool search, bool on);
+  void ArrangeVertical();
+  void ArrangeHorizontal();
+  void ApplyDisplaySettings();
+  // The check whether the loaded data may be left for another load or the end.
+  bool LeaveLogSet(bool reopen, bool keepData);
+  // The look of the text dialog: the article view's current settings and the window's place.
+  SystemMsgLook TextDialogLook() const;
+
+  // The address of the help page beside the program.
+  static std::string HelpAddress();
+
+ protected:
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
-  void CreateMenus();
-  void CreateToolBar();
+  void FormCreate(const std::vector<std::string>& arguments);
   void CreatePanels();
   void CreateStatusBar();
-  QAction* AddCommand(QMenu* menu, const char* name, const QString& caption,
-                      const QKeySequence& shortcut = QKeySequence());
-  QAction* AddButton(const char* name, const QString& hint, bool checkable = false);
+  void ConnectCommands();
+  void ApplyWindowSettings();
+  void ApplySplitSize();
+  void RecordWindowGeometry();
+  void StoreLayoutSettings();
+  void SetOpenCommands(bool on);
+  void ToggleReadMode(bool search, bool fromButton);
+  void ToggleToolBar();
+  void ToggleStatusBar();
+  void SetOrder(bool tree);
+  void ReportLater(const QString& feature);
 
-  QToolBar* toolBarPanel_ = nullptr;
+  std::unique_ptr<TCommonIniFile> commonIni_;
+  std::unique_ptr<TNetVorn> netVorn_;
+  std::unique_ptr<TNifty> nifty_;
+  std::vector<TBBSProcess*> processList_;  // parallel to bbsList_
+  TBBSList bbsList_;
+  std::unique_ptr<TLogSession> session_;
+  TBoardView* boardView_ = nullptr;
+  bool boardListFilling_ = false;
+  int currentProcess_ = 0;
+  std::unique_ptr<TMainDialogHost> dialogs_;
+  std::unique_ptr<TLogOpener> opener_;
+  bool welcomePending_ = false;
+  bool shownOnce_ = false;
+
+  TMainCommands* commands_ = nullptr;
   QWidget* boardListPanel_ = nullptr;
-  QComboBox* boardList_ = nullptr;
+  TSelectList* boardList_ = nullptr;
   QSplitter* splitter1_ = nullptr;
   QWidget* articleGridPanel_ = nullptr;
+  QTableWidget* articleGrid1_ = nullptr;
   QWidget* articleEditPanel_ = nullptr;
+  QTextEdit* articleEdit1_ = nullptr;
   QLabel* statusPanels_[4] = {};
-  QProgressBar* progressBar1_ = nullptr;
+  TProgressBarREX* progressBar1_ = nullptr;
 };
 
 }  // namespace vorn

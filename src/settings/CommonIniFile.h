@@ -12,8 +12,8 @@ namespace vorn {
 // How the article grid draws the branches of a reply tree.
 enum TTreeLineType : int32_t {
   TreeLineNone = 0,
-  TreeLineHalfWidth = 1,
-  TreeLineFullWidth = 2,
+  TreeLineChr1 = 1,
+  TreeLineChr2 = 2,
   TreeLineDraw = 3,
 };
 
@@ -79,7 +79,7 @@ struct CommonSettings {
   int32_t ArticleGridTitleNoSize = 150;
   int32_t ArticleGridTitleIDSize = 150;
   int32_t ArticleGridRowHeightPlus = 1;
-  int32_t ArticleGridTreeLineType = TreeLineFullWidth;
+  int32_t ArticleGridTreeLineType = TreeLineChr2;
   bool ArticleGridColor = true;
 
   // [ArticleEdit]

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/QtSupport.h"
 #include "platform/UiServices.h"
-#include "reader/ReaderDisplay.h"
+#include "reader/DisplayMapping.h"
 #include "reader/ReadingTestSupport.h"
 #include "reader/StyledArticle.h"
 #include "reader/VerticalTextView.h"
@@ -76,7 +77,7 @@ TEST_F(ArticleEditTest, AnEmptyArticleShowsOnlyTheMarker) {
   view.ShowArticleText({});
   EXPECT_EQ(Document()->toPlainText(), QStringLiteral("[EOF]"));
   EXPECT_EQ(view.DisplayLineCount(), 1);
-  EXPECT_EQ(FormatAt(0).foreground().color(), ReaderColor(clBlue));
+  EXPECT_EQ(FormatAt(0).foreground().color(), QtColor(clBlue));
   view.Clear();
   EXPECT_EQ(Document()->toPlainText(), QString());
 }
@@ -87,12 +88,12 @@ TEST_F(ArticleEditTest, BigFontQuotesAndLinksGetTheirLooks) {
   EXPECT_EQ(FormatAt(0).font().pointSize(), 15);
   EXPECT_EQ(FormatAt(Find(QStringLiteral("はなこ"))).font().pointSize(), 9);
   const int quoted = Find(QStringLiteral(">quoted"));
-  EXPECT_EQ(FormatAt(quoted).foreground().color(), ReaderColor(clGreen));
-  EXPECT_EQ(FormatAt(Find(QStringLiteral("全角"))).foreground().color(), ReaderColor(clGreen));
-  EXPECT_EQ(FormatAt(Find(QStringLiteral("see"))).foreground().color(), ReaderColor(clBlack));
+  EXPECT_EQ(FormatAt(quoted).foreground().color(), QtColor(clGreen));
+  EXPECT_EQ(FormatAt(Find(QStringLiteral("全角"))).foreground().color(), QtColor(clGreen));
+  EXPECT_EQ(FormatAt(Find(QStringLiteral("see"))).foreground().color(), QtColor(clBlack));
   const int link = Find(QStringLiteral("http://WWW"));
   EXPECT_TRUE(FormatAt(link).fontUnderline());
-  EXPECT_EQ(FormatAt(link).foreground().color(), ReaderColor(clRed));
+  EXPECT_EQ(FormatAt(link).foreground().color(), QtColor(clRed));
   EXPECT_FALSE(FormatAt(link - 2).fontUnderline());
   const int mail = Find(QStringLiteral("Taro@"));
   EXPECT_TRUE(FormatAt(mail + 5).fontUnderline());

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFontDatabase>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QSignalSpy>
@@ -10,7 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "reader/ReaderDisplay.h"
+#include "dialogs/QtSupport.h"
+#include "reader/DisplayMapping.h"
 #include "reader/ReadingTestSupport.h"
 #include "store/ArticleList.h"
 #include "store/MemberList.h"
@@ -26,7 +26,7 @@ class ArticleGridTest : public ::testing::Test {
  protected:
   ArticleGridTest() : members(false) {
     test::ReadingApp();
-    grid.TreeLineType = TreeLineFullWidth;
+    grid.TreeLineType = TreeLineChr2;
     grid.ResetGrid(true);
     grid.resize(500, 300);
     grid.show();
@@ -87,7 +87,7 @@ TEST_F(ArticleGridTest, TreePrefixesAtDepthThreeWithFullWidthCharacters) {
   Show(board, ArticleSortNormal);
   EXPECT_EQ(Cell(3, 0), QStringLiteral("<4>"));
   // Half-width characters.
-  grid.TreeLineType = TreeLineHalfWidth;
+  grid.TreeLineType = TreeLineChr1;
   Show(board, ArticleSortTree);
   EXPECT_EQ(Cell(3, 0), QStringLiteral("| +<4>"));
 }
@@ -357,34 +357,8 @@ TEST_F(ArticleGridTest, DisplaySettingsSetColumnsFontAndColours) {
   EXPECT_EQ(grid.NoReadArticleColor, QColor(0x80, 0, 0));
   EXPECT_EQ(grid.TreeLineType, TreeLineNone);
   EXPECT_FALSE(grid.HeaderRow());
-  EXPECT_EQ(grid.font().family(), ReaderFontFamily(ReaderText(s.ArticleGridFontName)));
+  EXPECT_EQ(grid.font().family(), MapFontFamily(QtText(s.ArticleGridFontName)));
   EXPECT_EQ(grid.verticalHeader()->defaultSectionSize(), QFontMetrics(grid.font()).height() + 3);
-}
-
-TEST(ReaderDisplay, ClassicJapaneseFontNamesMapToInstalledFaces) {
-  test::ReadingApp();
-  const QString gothic = ReaderFontFamily(QStringLiteral("ＭＳ ゴシック"));
-  EXPECT_TRUE(QFontDatabase::hasFamily(gothic)) << gothic.toStdString();
-  if (QFontDatabase::hasFamily(QStringLiteral("IPAGothic"))) {
-    EXPECT_EQ(gothic, QStringLiteral("IPAGothic"));
-    // Fixed pitch: every half-width character one cell, every full-width one two.
-    const QFontMetrics metrics{QFont(gothic, 9)};
-    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')),
-              metrics.horizontalAdvance(QLatin1Char('W')));
-    EXPECT_EQ(metrics.horizontalAdvance(QChar(0x3042)),
-              2 * metrics.horizontalAdvance(QLatin1Char('W')));
-    EXPECT_EQ(ReaderFontFamily(QStringLiteral("Some Font Nobody Has")),
-              QStringLiteral("IPAGothic"));
-  }
-  if (QFontDatabase::hasFamily(QStringLiteral("IPAMincho"))) {
-    EXPECT_EQ(ReaderFontFamily(QStringLiteral("ＭＳ 明朝")), QStringLiteral("IPAMincho"));
-  }
-  if (QFontDatabase::hasFamily(QStringLiteral("IPAPGothic"))) {
-    EXPECT_EQ(ReaderFontFamily(QStringLiteral("ＭＳ Ｐゴシック")), QStringLiteral("IPAPGothic"));
-  }
-  EXPECT_EQ(ReaderColor(clRed), QColor(255, 0, 0));
-  EXPECT_EQ(ReaderColor(0x00336699), QColor(0x99, 0x66, 0x33));
-  EXPECT_EQ(ReaderColor(clWindow), QApplication::palette().color(QPalette::Base));
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Reading, analysing and sorting a generated NetVorn-family capture with vornexpl-cli, against
+# one pass of grep over the same file, run alternately in the same invocation.
+#
+#   bench/cli/compare_grep.sh [LINES] [RUNS]
+#
+# LINES: lines of the generated capture (default 1000000); RUNS: runs of each (default 9).
+# BUILD_DIR: the build folder holding src/cli/vornexpl-cli and bench/cli/generate_netvorn_log
+# (default: build/ beside bench/).
+#
+# Prints the median wall time of each program (whole process: start-up, settings, the load and
+# the output), their ratio, and the medians of the tool's own phase times (read, analyse, sort).
+set -euo pipefail
+
+lines=${1:-1000000}
+runs=${2:-9}
+here=$(cd "$(dirname "$0")" && pwd)
+build=${BUILD_DIR:-$here/../../build}
+cli=$build/src/cli/vornexpl-cli
+generator=$build/bench/cli/generate_netvorn_log
+for program in "$cli" "$generator"; do
+  if [[ ! -x $program ]]; then
+    echo "compare_grep.sh: $program is missing; build vornexpl-cli and generate_netvorn_log" >&2
+    exit 2
+  fi
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/settings"
+printf '[Common]\r\nNetCount=0\r\n[Net0]\r\nPrefix="NET"\r\nName="Bench"\r\n' \
+  >"$work/settings/netvorn.ini"
+log=$work/NET$lines.LOG
+"$generator" "$lines" "$log"
+
+# Microseconds since the epoch.
+now() { local t=${EPOCHREALTIME/./}; echo "$t"; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+run_cli() { "$cli" --settings-dir "$work/settings" stats "$log"; }
+run_grep() { LC_ALL=C grep -c -F ' lines ' "$log"; }
+
+# Once each before measuring: the settings folder gets its defaults file, the file is cached.
+run_cli >"$work/stats.txt"
+run_grep >/dev/null
+
+: >"$work/cli.us"
+: >"$work/grep.us"
+: >"$work/phases.txt"
+for ((i = 0; i < runs; i++)); do
+  t0=$(now)
+  run_cli >"$work/stats.txt"
+  t1=$(now)
+  run_grep >/dev/null
+  t2=$(now)
+  echo $((t1 - t0)) >>"$work/cli.us"
+  echo $((t2 - t1)) >>"$work/grep.us"
+  awk '/^(read|analyse|sort|total):/ { sub(":", ""); printf "%s %s\n", $1, $2 }' \
+    "$work/stats.txt" >>"$work/phases.txt"
+done
+
+cli_ms=$(median <"$work/cli.us" | awk '{ printf "%.1f", $1 / 1000 }')
+grep_ms=$(median <"$work/grep.us" | awk '{ printf "%.1f", $1 / 1000 }')
+echo "capture: $(wc -l <"$log") lines, $(wc -c <"$log") bytes; $runs runs each"
+grep -E '^(lines|boards|articles|replies|placeholders|members|system messages):' "$work/stats.txt" |
+  paste -sd ' ' -
+echo "vornexpl-cli stats: median $cli_ms ms"
+echo "grep -c -F:         median $grep_ms ms"
+awk -v c="$cli_ms" -v g="$grep_ms" 'BEGIN { printf "ratio cli/grep:     %.1f\n", (g > 0 ? c / g : 0) }'
+for phase in read analyse sort total; do
+  ms=$(awk -v p="$phase" '$1 == p { print $2 * 1000 }' "$work/phases.txt" | median)
+  printf '  %-8s median %.1f ms\n' "$phase" "$ms"
+done

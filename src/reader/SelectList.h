@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QComboBox>
+
+namespace vorn {
+
+// The board list: a drop-down list that opens by itself when it gets the focus from the
+// keyboard or from the program (not from a click), lets Tab move on even while it is open, and
+// reports a right click.
+class TSelectList final : public QComboBox {
+  Q_OBJECT
+ public:
+  explicit TSelectList(QWidget* parent = nullptr);
+
+  bool MouseEntered() const { return mouseEntered_; }
+
+ signals:
+  // Client coordinates of a released right button.
+  void MouseRClick(int x, int y);
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Tab and Shift+Tab move the focus to the next or previous control of the window.
+  bool MoveFocusFor(QKeyEvent* event);
+
+  bool mouseEntered_ = false;
+};
+
+}  // namespace vorn

@@ -1,0 +1,239 @@
+// vornexpl-cli run as a real process on the sample captures, its output compared with the
+// expected files beside this test.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace vorn {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the tool with the arguments, its output and error output caught in files of dir.
+CliRun RunCli(const test::TempDir& dir, const std::vector<std::string>& args) {
+  const std::string outFile = dir.File("stdout.txt"), errFile = dir.File("stderr.txt");
+  std::vector<std::string> argv{VORNEXPL_CLI};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<char*> pointers;
+  for (std::string& arg : argv)
+    pointers.push_back(arg.data());
+  pointers.push_back(nullptr);
+
+  CliRun run;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
+    ::execv(pointers[0], pointers.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid) {
+    ADD_FAILURE() << "cannot run " << VORNEXPL_CLI;
+    return run;
+  }
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = test::ReadBytes(outFile);
+  run.err = test::ReadBytes(errFile);
+  return run;
+}
+
+std::string Expected(const std::string& name) {
+  return test::ReadBytes(test::SourceDir() + "/tests/cli/expected/" + name);
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A copy of the sample settings folder and the sample logs: the tool may complete the
+// defaults files of the settings folder, and the repository is never written.
+class CliOnSamples : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const fs::path samples = fs::path(test::SourceDir()) / "samples";
+    settings = dir.Path() + "/settings";
+    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
+    for (const auto& entry : fs::directory_iterator(samples)) {
+      if (entry.is_regular_file())
+        fs::copy_file(entry.path(), dir.File(entry.path().filename().string()));
+    }
+    netLog = dir.File("NET19990730.LOG");
+  }
+  CliRun Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--settings-dir", settings});
+    return RunCli(dir, args);
+  }
+  void ExpectOutput(const std::vector<std::string>& args, const std::string& expected) {
+    SCOPED_TRACE(expected);
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, Expected(expected));
+  }
+
+  test::TempDir dir;
+  std::string settings;
+  std::string netLog;
+};
+
+TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNetVornSample) {
+  ExpectOutput({"boards", netLog}, "NET19990730.boards.txt");
+  ExpectOutput({"articles", netLog}, "NET19990730.articles.txt");
+  ExpectOutput({"articles", "--order", "posting", netLog}, "NET19990730.articles-posting.txt");
+  ExpectOutput({"show", "--board", "2", "--position", "1", netLog},
+               "NET19990730.show-board2-tree1.txt");
+  ExpectOutput({"show", "--board=2", "--position=0", "--order=tree", netLog},
+               "NET19990730.show-board2-tree0.txt");
+  ExpectOutput({"--order", "posting", "show", "--board", "0", "--position", "1", netLog},
+               "NET19990730.show-board0-posting1.txt");
+
+  // One board alone: its rows without the board line.
+  const CliRun one = Cli({"articles", "--board", "2", netLog});
+  EXPECT_EQ(one.exitCode, 0);
+  EXPECT_EQ(one.out, "<55>\t3072:じろう\tC言語の質問\n└<56>\t1024:たろう\tRe: C言語の質問\n");
+
+  // Only what the settings layer completes; nothing of a run's end is written.
+  EXPECT_EQ(FilesIn(settings),
+            (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
+}
+
+TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNiftyServeSample) {
+  const std::string nifLog = dir.File("NIF19990730.LOG");
+  ExpectOutput({"boards", nifLog}, "NIF19990730.boards.txt");
+  ExpectOutput({"articles", nifLog}, "NIF19990730.articles.txt");
+  ExpectOutput({"articles", "--order", "posting", nifLog}, "NIF19990730.articles-posting.txt");
+  ExpectOutput({"show", "--board", "1", "--position", "1", nifLog},
+               "NIF19990730.show-board1-tree1.txt");
+  ExpectOutput({"show", "--order", "posting", "--board", "0", "--position", "1", nifLog},
+               "NIF19990730.show-board0-posting1.txt");
+  // The placeholder of a missing parent has no lines.
+  const CliRun placeholder = Cli({"show", "--board", "2", "--position", "2", nifLog});
+  EXPECT_EQ(placeholder.exitCode, 0);
+  EXPECT_EQ(placeholder.out, "");
+
+  const CliRun stats = Cli({"stats", nifLog});
+  EXPECT_EQ(stats.out.substr(0, stats.out.find("read:")),
+            "lines: 81\nboards: 3\narticles: 9\nreplies: 4\nplaceholders: 1\nwrites: 0\n"
+            "members: 5\nsystem messages: 5\n");
+  EXPECT_EQ(FilesIn(settings),
+            (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
+}
+
+// Questions get No: a pending UP file is neither read nor deleted.
+TEST_F(CliOnSamples, QuestionsAreAnsweredNo) {
+  const std::string up = settings + "/NET.UP";
+  const std::string queued = "MW\r\n1024\r\n\r\n\r\nhello\r\nbody\r\n.\r\n";
+  test::WriteBytes(up, queued);
+  const CliRun run = Cli({"articles", "--board", "0", netLog});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "<0>\t2048:はなこ\tオフ会の件\n<1>\t3072:じろう\tRe: 打ち合わせ\n");
+  EXPECT_EQ(run.err, "UPファイルが存在しています\n読込みますか？\n(answered No)\n");
+  EXPECT_EQ(test::ReadBytes(up), queued);
+}
+
+TEST_F(CliOnSamples, StatsCountWhatWasLoaded) {
+  const CliRun run = Cli({"stats", netLog});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string expected =
+      "lines: 99\nboards: 4\narticles: 9\nreplies: 4\nplaceholders: 1\nwrites: 0\n"
+      "members: 5\nsystem messages: 3\n";
+  EXPECT_EQ(run.out.substr(0, expected.size()), expected);
+  for (const char* time : {"\nread: ", "\nanalyse: ", "\nsort: ", "\ntotal: "})
+    EXPECT_NE(run.out.find(time), std::string::npos) << time;
+}
+
+TEST_F(CliOnSamples, TheSetIsChosenByThePrefixOfTheFileNames) {
+  // Lower case names the same set; a file of no set is left out with a note.
+  fs::copy_file(netLog, dir.File("net0730.log"));
+  test::WriteBytes(dir.File("other.log"), "x\r\n");
+  CliRun run = Cli({"boards", dir.File("net0730.log"), dir.File("other.log")});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, Expected("NET19990730.boards.txt"));
+  EXPECT_NE(run.err.find("other.log"), std::string::npos);
+
+  // No set for the prefix, found or forced.
+  const std::string noSet = "指定されたファイルに対するBBS設定がなされていません\n";
+  run = Cli({"boards", dir.File("other.log")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, noSet);
+  run = Cli({"--prefix", "XYZ", "boards", netLog});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, noSet);
+
+  // Logs of two sets: the user has to choose.
+  run = Cli({"boards", netLog, dir.File("NIF19990730.LOG")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(
+      run.err,
+      "複数BBSのログファイルが指定されています\nBBSを指定して下さい\n(choose one with --prefix)\n");
+
+  // Forcing the set takes every file under it.
+  run = Cli({"--prefix", "net", "boards", dir.File("other.log"), netLog});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, Expected("NET19990730.boards.txt"));
+}
+
+TEST_F(CliOnSamples, UnreadableFilesAndEmptyResultsAreErrors) {
+  const std::string missing = dir.File("NET0101.LOG");
+  CliRun run = Cli({"boards", missing, netLog});
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_EQ(run.out, Expected("NET19990730.boards.txt"));
+  EXPECT_EQ(run.err, "ファイル:" + missing + "\n読込み出来ません\n");
+
+  run = Cli({"boards", missing, dir.File("NET0102.LOG")});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "ファイル:" + missing +
+                         "\n読込み出来ません\nファイル:" + dir.File("NET0102.LOG") +
+                         "\n読込み出来ません\n指定されたログファイルは１個も読込み出来ません\n");
+}
+
+TEST_F(CliOnSamples, CommandLineMistakesAreUsageErrors) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"boards"},
+                                             {"list", netLog},
+                                             {"show", "--board", "1", netLog},
+                                             {"articles", "--order", "date", netLog},
+                                             {"articles", "--board", "-1", netLog},
+                                             {"articles", "--colour", netLog}}) {
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.exitCode, 2) << args[0];
+    EXPECT_NE(run.err.find("usage:"), std::string::npos);
+    EXPECT_EQ(run.out, "");
+  }
+  CliRun run = Cli({"articles", "--board", "4", netLog});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("no board 4"), std::string::npos);
+  run = Cli({"show", "--board", "3", "--position", "1", netLog});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("no position 1"), std::string::npos);
+  run = RunCli(dir, {"boards", "--settings-dir"});
+  EXPECT_EQ(run.exitCode, 2);
+}
+
+}  // namespace
+}  // namespace vorn

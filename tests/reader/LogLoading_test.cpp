@@ -1,0 +1,435 @@
+// Opening logs in the main window: the sample capture with the sample settings folder, added
+// files, unreadable files, files without a set, and what is shown first.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextEdit>
+#include <filesystem>
+#include <functional>
+#include <utility>
+
+#include "analysis/BBSProcess.h"
+#include "analysis/LogList.h"
+#include "analysis/LogLoader.h"
+#include "platform/AppPaths.h"
+#include "platform/Cp932.h"
+#include "platform/UiServices.h"
+#include "reader/BoardView.h"
+#include "reader/GuiTestSupport.h"
+#include "reader/MainCommands.h"
+#include "reader/ScriptedDialogs.h"
+#include "reader/SelectList.h"
+#include "reader/SystemMsg.h"
+#include "reader/VornExplorerMain.h"
+#include "settings/CommonIniFile.h"
+#include "store/ArticleList.h"
+#include "support/TestSupport.h"
+
+namespace vorn {
+namespace {
+
+namespace fs = std::filesystem;
+using test::J;
+using test::ScriptedDialogs;
+using test::TempDir;
+using Kind = RecordingUiServices::Kind;
+
+const char* const kSample = "NET19990730.LOG";
+constexpr int32_t kSampleLines = 98;  // lines of the capture; the set's end line follows
+
+class LogLoadingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::GuiApp();
+    // The sample settings name the log folder as the settings folder's parent.
+    const fs::path samples = fs::path(test::SourceDir()) / "samples";
+    settings = dir.Path() + "/settings/";
+    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
+    fs::copy_file(samples / kSample, dir.File(kSample));
+    sample = dir.File(kSample);
+    SetSettingsFolderOverride(settings);
+  }
+  void TearDown() override {
+    window.reset();
+    SetSettingsFolderOverride("");
+  }
+
+  TVornExplMain& Start(std::vector<std::string> arguments = {}) {
+    auto scripted = std::make_unique<ScriptedDialogs>();
+    dialogs = scripted.get();
+    window = std::make_unique<TVornExplMain>(std::move(arguments), std::move(scripted));
+    return *window;
+  }
+  // A copy of the sample under another name.
+  std::string Copy(const std::string& name) {
+    fs::copy_file(sample, dir.File(name), fs::copy_options::overwrite_existing);
+    return dir.File(name);
+  }
+  std::vector<std::string> BoardLines() const {
+    std::vector<std::string> lines;
+    for (int i = 0; i < window->BoardList().count(); ++i) {
+      lines.push_back(window->BoardList().itemText(i).toStdString());
+    }
+    return lines;
+  }
+  QTableWidget& Grid() const {
+    return *window->findChild<QTableWidget*>(QStringLiteral("ArticleGrid1"));
+  }
+  QString ViewText() const {
+    return window->findChild<QTextEdit*>(QStringLiteral("ArticleEdit1"))->toPlainText();
+  }
+  std::vector<std::string> Texts(Kind kind) const {
+    std::vector<std::string> out;
+    for (const auto& e : ui.entries) {
+      if (e.kind == kind) out.push_back(e.text);
+    }
+    return out;
+  }
+  bool Enabled(const char* name) const { return window->Commands().IsEnabled(name); }
+
+  TempDir dir;
+  std::string settings;
+  std::string sample;
+  RecordingUiServices ui;
+  ScopedUiServices installed{&ui};
+  ScriptedDialogs* dialogs = nullptr;
+  std::unique_ptr<TVornExplMain> window;
+};
+
+TEST_F(LogLoadingTest, TheSampleFromTheCommandLine) {
+  TVornExplMain& w = Start({sample});
+  ASSERT_EQ(w.PendingFiles, (std::vector<std::string>{sample}));
+  w.show();
+  for (int i = 0; i < 100 && w.Session().CurrentPrefix.empty(); ++i)
+    QTest::qWait(10);
+  ASSERT_EQ(w.Session().CurrentPrefix, "NET");
+  EXPECT_TRUE(w.PendingFiles.empty());
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("VornExplorer - サンプルネット"));
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample}));
+  EXPECT_EQ(w.LogList().Count(), kSampleLines + 1);
+  EXPECT_EQ(w.SystemMsgList().Count(), 3);
+  EXPECT_EQ(BoardLines(), (std::vector<std::string>{"--(   2)   0:mail     / メール",
+                                                    "--(   4)   1:general  / 雑談ボード",
+                                                    "--(   2)   2:prog     / プログラミング",
+                                                    "--(   1)   3:binary   / バイナリボード"}));
+  // The first board with articles, from its first article; it is read now.
+  EXPECT_EQ(w.BoardList().currentIndex(), 0);
+  EXPECT_EQ(w.BoardView().CurrentBoard(), 0);
+  EXPECT_EQ(Grid().currentRow(), 0);
+  EXPECT_EQ(Grid().rowCount(), 2);
+  EXPECT_TRUE(ViewText().startsWith(QStringLiteral("mail 99/07/30 14:20 オフ会の件")));
+  EXPECT_TRUE(ViewText().endsWith(QStringLiteral("駅前の喫茶店です。\n[EOF]")));
+  const TArticleList* mail = w.CurrentAnalyser()->Boards.GetArticles(0);
+  EXPECT_EQ(w.SavedPosition.Board, mail);
+  EXPECT_EQ(mail->GetReadFlag(w.TreeOrder, 0), 1);
+  EXPECT_EQ(mail->GetReadFlag(w.TreeOrder, 1), 0);
+  EXPECT_EQ(Grid().item(0, 0)->text(), QStringLiteral("<0>"));
+
+  // Messages: only that system messages exist.
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(ui.entries[0].kind, Kind::Information);
+  EXPECT_EQ(ui.entries[0].text, J("システムメッセージが存在しています"));
+  for (const char* name :
+       {"BTNInfo", "MenuInfo", "MenuOpenAdd", "BTNOpenAdd", "MenuLogInfo", "MenuCreateUpFile",
+        "BTNSave", "MenuCopy", "MenuWRoot", "BTNNext", "MenuIDEdit", "MenuBBSSet", "MenuBoardOut",
+        "MenuArticleCut", "MenuWRootBinary", "BTNBatch"}) {
+    EXPECT_TRUE(Enabled(name)) << name;
+  }
+  EXPECT_FALSE(Enabled("BTNSearchMode"));
+  EXPECT_FALSE(Enabled("BTNLevelRestore"));
+  EXPECT_TRUE(w.BoardList().isEnabled());
+
+  w.Command("MenuInfo")->trigger();
+  ASSERT_EQ(dialogs->texts.size(), 1u);
+  EXPECT_EQ(dialogs->texts[0].first, QStringLiteral("システム／チャットメッセージ"));
+  EXPECT_EQ(dialogs->texts[0].second.size(), 3u);
+  w.Command("MenuLogInfo")->trigger();
+  EXPECT_EQ(dialogs->texts[1].second, (std::vector<std::string>{sample}));
+
+  // Choosing a board in the list shows it.
+  w.BoardList().setCurrentIndex(1);
+  EXPECT_EQ(w.BoardView().CurrentBoard(), 1);
+  EXPECT_TRUE(ViewText().contains(QStringLiteral("はじめまして、たろうです。")));
+}
+
+TEST_F(LogLoadingTest, AddingAFileContinuesTheLogAndReturnsToTheArticle) {
+  TVornExplMain& w = Start();
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  ui.entries.clear();
+  // The user reads the third article of the chat board.
+  w.BoardList().setCurrentIndex(1);
+  Grid().setCurrentCell(2, 0);
+  const QString shown = ViewText();
+  const TArticleList* general = w.CurrentAnalyser()->Boards.GetArticles(1);
+  EXPECT_EQ(w.SavedPosition.Board, general);
+  const int32_t key = general->GetKey(w.TreeOrder, 2);
+  const std::string second = Copy("NET19990731.LOG");
+  dialogs->fileAnswers.push_back({second});
+  w.Command("MenuOpenAdd")->trigger();
+  ASSERT_EQ(dialogs->fileRequests.size(), 1u);
+  // The sample set keeps its logs beside the settings folder.
+  EXPECT_EQ(fs::canonical(dialogs->fileRequests[0].Folder), fs::canonical(dir.Path()));
+  // The new lines follow the old ones, each file with its end line.
+  EXPECT_EQ(w.LogList().Count(), 2 * (kSampleLines + 1));
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample, second}));
+  EXPECT_EQ(w.Session().CurrentPrefix, "NET");
+  EXPECT_FALSE(w.AddingLogs);
+  EXPECT_EQ(w.BoardList().currentIndex(), 1);
+  EXPECT_EQ(w.BoardView().CurrentBoard(), 1);
+  EXPECT_EQ(w.CurrentAnalyser()->Boards.GetArticles(1)->GetKey(w.TreeOrder, Grid().currentRow()),
+            key);
+  EXPECT_EQ(ViewText(), shown);
+  EXPECT_EQ(Texts(Kind::Warning), std::vector<std::string>{});
+}
+
+TEST_F(LogLoadingTest, DroppingFilesOfTheLoadedSetAddsThem) {
+  TVornExplMain& w = Start();
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  w.DropFiles({Copy("net2.log")});
+  EXPECT_EQ(w.LogList().Count(), 2 * (kSampleLines + 1));
+  EXPECT_EQ(w.Session().LogFileNames.size(), 2u);
+  // Another name of no set, with the default prefix: loaded afresh under it.
+  w.CommonIni().DefaultPrefix = "NET";
+  const std::string other = Copy("capture.txt");
+  w.LoadLogFiles({sample}, "NET", false);
+  EXPECT_EQ(w.Session().LogFileNames.size(), 1u);
+  w.Session().CurrentPrefix = "OTHER";
+  w.DropFiles({other});
+  EXPECT_EQ(w.Session().CurrentPrefix, "NET");
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{other}));
+  EXPECT_EQ(w.LogList().Count(), kSampleLines + 1);
+}
+
+TEST_F(LogLoadingTest, AnUnreadableFileAmongReadableOnes) {
+  TVornExplMain& w = Start();
+  // A folder cannot be read as a log.
+  const std::string folder = dir.File("NET0.LOG");
+  fs::create_directory(folder);
+  EXPECT_TRUE(w.LoadLogFiles({folder, sample}, "NET", false));
+  EXPECT_EQ(Texts(Kind::Warning),
+            std::vector<std::string>{J("ファイル:") + folder + "\r" + J("読込み出来ません")});
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample}));
+  EXPECT_EQ(w.LogList().Count(), kSampleLines + 1);
+  EXPECT_EQ(w.BoardList().count(), 4);
+}
+
+TEST_F(LogLoadingTest, NoFileReadable) {
+  TVornExplMain& w = Start();
+  const std::string a = dir.File("NET1.LOG");
+  const std::string b = dir.File("NET2.LOG");
+  fs::create_directory(a);
+  fs::create_directory(b);
+  EXPECT_FALSE(w.LoadLogFiles({a, b}, "NET", false));
+  EXPECT_EQ(Texts(Kind::Warning),
+            (std::vector<std::string>{J("ファイル:") + a + "\r" + J("読込み出来ません"),
+                                      J("ファイル:") + b + "\r" + J("読込み出来ません"),
+                                      J("指定されたログファイルは１個も読込み出来ません")}));
+  EXPECT_TRUE(w.Session().CurrentPrefix.empty());
+  EXPECT_FALSE(w.Busy);
+  EXPECT_FALSE(Enabled("MenuOpenAdd"));
+  EXPECT_FALSE(Enabled("EditMenu"));
+  EXPECT_FALSE(w.BoardList().isEnabled());
+  // The settings stay reachable, so that the set can be mended.
+  EXPECT_TRUE(Enabled("MenuBBSSet"));
+  // A single unreadable file has said so itself.
+  ui.entries.clear();
+  EXPECT_FALSE(w.LoadLogFiles({a}, "NET", false));
+  EXPECT_EQ(Texts(Kind::Warning).size(), 1u);
+}
+
+TEST_F(LogLoadingTest, NoSetForThePrefix) {
+  TVornExplMain& w = Start();
+  EXPECT_FALSE(w.LoadLogFiles({Copy("XYZ1.LOG")}, "XYZ", false));
+  EXPECT_TRUE(ui.entries.empty());
+  EXPECT_FALSE(w.LoadLogFiles({}, "NET", false));
+  EXPECT_TRUE(ui.entries.empty());
+  w.DropFiles({dir.File("XYZ1.LOG")});
+  EXPECT_EQ(Texts(Kind::Warning),
+            std::vector<std::string>{J("指定されたファイルに対するBBS設定がなされていません")});
+  EXPECT_EQ(w.LogList().Count(), 0);
+}
+
+TEST_F(LogLoadingTest, FilesOfBothFamiliesDroppedTogether) {
+  fs::copy_file(fs::path(test::SourceDir()) / "samples" / "NIF19990730.LOG",
+                dir.File("NIF19990730.LOG"));
+  const std::string nifty = dir.File("NIF19990730.LOG");
+  TVornExplMain& w = Start();
+  dialogs->netAnswers.push_back({"NIF", {}});
+  w.DropFiles({sample, nifty});
+  ASSERT_EQ(dialogs->netSelectPrefixLists.size(), 1u);
+  EXPECT_EQ(dialogs->netSelectPrefixLists[0], (std::vector<std::string>{"NET", "NIF"}));
+  ASSERT_EQ(w.Session().CurrentPrefix, "NIF");
+  EXPECT_EQ(w.CurrentProcess(), 1);
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("VornExplorer - サンプルニフティ"));
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{nifty}));
+  ASSERT_GT(w.BoardList().count(), 1);
+  EXPECT_TRUE(w.BoardList().itemText(0).startsWith(QStringLiteral("--(")));
+  EXPECT_GT(Grid().rowCount(), 0);
+  EXPECT_FALSE(ViewText().isEmpty());
+  EXPECT_EQ(Texts(Kind::Warning), std::vector<std::string>{});
+  // Nifty-Serve takes no binary writes.
+  EXPECT_FALSE(Enabled("MenuWRootBinary"));
+  EXPECT_FALSE(Enabled("BTNBatch"));
+  EXPECT_TRUE(Enabled("MenuWRoot"));
+}
+
+TEST_F(LogLoadingTest, BoardsWithoutArticles) {
+  TVornExplMain& w = Start();
+  const std::string empty = dir.File("NET5.LOG");
+  test::WriteBytes(empty, "ATZ\r\nOK\r\n");
+  EXPECT_TRUE(w.LoadLogFiles({empty}, "NET", false));
+  EXPECT_EQ(Texts(Kind::Warning), std::vector<std::string>{J("記事が存在していません")});
+  EXPECT_EQ(w.BoardList().currentIndex(), 0);
+  EXPECT_EQ(Grid().rowCount(), 0);
+  EXPECT_TRUE(ViewText().isEmpty());
+  EXPECT_FALSE(Enabled("MenuArticleCut"));
+}
+
+TEST_F(LogLoadingTest, NewArticleModeAfterOpening) {
+  TVornExplMain& w = Start();
+  w.CommonIni().NewModeFlag = true;
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  // Everything is new at first: the first new article, in new-article mode.
+  EXPECT_TRUE(w.NewReadMode);
+  EXPECT_TRUE(w.Command("BTNNewMode")->isChecked());
+  EXPECT_EQ(w.StatusText(1), QStringLiteral("新規"));
+  EXPECT_EQ(w.BoardView().CurrentBoard(), 0);
+  EXPECT_EQ(Texts(Kind::Information),
+            std::vector<std::string>{J("システムメッセージが存在しています")});
+
+  // Every article read and the pointers saved: nothing is new at the next opening.
+  TBBSProcess& p = *w.CurrentAnalyser();
+  for (int32_t b = 0; b < p.Boards.Count(); ++b) {
+    TArticleList* list = p.Boards.GetArticles(b);
+    for (int32_t i = 0; list && i < list->OrderCount(ArticleSortNormal); ++i) {
+      list->SetReadFlag(ArticleSortNormal, i, 1, false);
+    }
+  }
+  ASSERT_TRUE(w.LeaveLogSet(true, true));
+  ui.entries.clear();
+  w.SetReadMode(true, true);
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  EXPECT_FALSE(w.NewReadMode);
+  EXPECT_FALSE(w.SearchReadMode);
+  EXPECT_EQ(w.StatusText(1), QString());
+  EXPECT_FALSE(Enabled("MenuNewReadMode"));
+  EXPECT_FALSE(Enabled("BTNNewMode"));
+  EXPECT_EQ(w.BoardView().CurrentBoard(), 0);
+  EXPECT_EQ(Texts(Kind::Information),
+            (std::vector<std::string>{J("新規記事はありません"),
+                                      J("システムメッセージが存在しています")}));
+  // The numbers have lost their new marks.
+  EXPECT_EQ(Grid().item(0, 0)->text(), QStringLiteral("[0]"));
+}
+
+TEST_F(LogLoadingTest, SystemMessagesInTheTextDialog) {
+  TVornExplMain& w = Start();
+  w.resize(800, 600);
+  w.show();
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  QCoreApplication::processEvents();
+  if (!qEnvironmentVariableIsEmpty("VORN_SCREENSHOT_DIR")) {
+    // The chat board's thread, one reply read.
+    w.BoardList().setCurrentIndex(1);
+    Grid().setCurrentCell(2, 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(test::SaveScreenshot(w, QStringLiteral("main-loaded.png")));
+  }
+  w.Command("BTNInfo")->trigger();
+  ASSERT_EQ(dialogs->texts.size(), 1u);
+  // The real dialog with what the window gave.
+  TSystemMsgForm form(&w);
+  const SystemMsgLook look = w.TextDialogLook();
+  form.Prepare(dialogs->texts[0].first, look, dialogs->texts[0].second);
+  EXPECT_EQ(form.size(), look.ViewPanel + QSize(8, 60));
+  EXPECT_EQ(form.LogDisp()->toPlainText(),
+            QStringLiteral("(システム) 本日22:00より定期メンテナンスを行います\n"
+                           "(2048:はなこ) こんばんは、たろうさん\n"
+                           "(4096:さぶろう) 今から参加します\n[EOF]"));
+  form.show();
+  EXPECT_TRUE(test::SaveScreenshot(form, QStringLiteral("systemmsg-sample.png")));
+}
+
+TEST_F(LogLoadingTest, TreeOrderOpensAfterALeadingPlaceholder) {
+  TVornExplMain& w = Start();
+  ASSERT_EQ(w.TreeOrder, 1);
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  w.BoardList().setCurrentIndex(1);
+  EXPECT_EQ(Grid().rowCount(), 5);
+  EXPECT_EQ(Grid().item(3, 0)->text(), QStringLiteral("-95-"));
+  EXPECT_EQ(Grid().item(2, 0)->text(), QStringLiteral("　└<103>"));
+  // Posting order has no placeholder.
+  w.Command("MenuNormal")->trigger();
+  EXPECT_EQ(w.TreeOrder, 0);
+  EXPECT_EQ(Grid().rowCount(), 4);
+  EXPECT_EQ(Grid().currentRow(), 0);
+}
+
+}  // namespace
+}  // namespace vorn
+
+namespace vorn {
+namespace {
+
+// Answers nothing and records warnings. The first time the window's event loop runs during a
+// load (a message box, or the loader keeping the window alive) it does what the user might do
+// meanwhile.
+class PumpingUi final : public UiServices {
+ public:
+  void Warning(const std::string& text) override {
+    warnings.push_back(text);
+    ProcessMessages();
+  }
+  void Information(const std::string&) override {}
+  bool ConfirmYesNo(const std::string&) override { return false; }
+  UiAnswer ConfirmYesNoCancel(const std::string&) override { return UiAnswer::No; }
+  UiAnswer AskLoadCheck(const std::string&) override { return UiAnswer::No; }
+  void ProcessMessages() override {
+    if (meanwhile) std::exchange(meanwhile, nullptr)();
+  }
+  std::function<void()> meanwhile;
+  std::vector<std::string> warnings;
+};
+
+TEST_F(LogLoadingTest, WhatComesDuringALoadWaitsForItsEnd) {
+  // A capture long enough that the reader and the analyser keep the window alive.
+  std::string big;
+  const std::string text = test::ReadBytes(sample);
+  for (int i = 0; i < 40; ++i)
+    big += text;
+  const std::string bigFile = dir.File("NET1.LOG");
+  test::WriteBytes(bigFile, big);
+  const std::string dropped = Copy("NET2.LOG");
+  // Its warning comes between two files, when the loader is not busy reading.
+  const std::string unreadable = dir.File("NET0.LOG");
+  fs::create_directory(unreadable);
+
+  PumpingUi pumping;
+  ScopedUiServices pump(&pumping);
+  TVornExplMain& w = Start();
+  w.show();
+  bool closed = true;
+  bool openedAgain = true;
+  pumping.meanwhile = [&] {
+    w.DropFiles({dropped});
+    closed = w.close();
+    openedAgain = w.LoadLogFiles({dropped}, "NET", true);
+  };
+  ASSERT_TRUE(w.LoadLogFiles({unreadable, bigFile}, "NET", false));
+  EXPECT_FALSE(closed);
+  EXPECT_FALSE(openedAgain);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{bigFile}));
+  // The dropped file follows as an addition once the load is over.
+  for (int i = 0; i < 100 && w.Session().LogFileNames.size() < 2; ++i)
+    QTest::qWait(10);
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{bigFile, dropped}));
+  EXPECT_TRUE(w.PendingFiles.empty());
+  EXPECT_EQ(pumping.warnings.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vorn
