@@ -101,6 +101,13 @@ bool AddWrite(TArticleList& articles, uint8_t kind, int32_t key, int32_t parentK
                              std::make_unique<TStringList>(std::move(text)), std::move(mailTo));
 }
 
+int32_t BoardOfArticles(const TBoardList& boards, const TArticleList* articles) {
+  for (int32_t b = 0; articles && b < boards.Count(); ++b) {
+    if (boards.GetArticles(b) == articles) return b;
+  }
+  return -1;
+}
+
 }  // namespace
 
 std::string ExpandTitleTemplate(const TBBSProcess& bbs, std::string_view Template,
@@ -375,9 +382,18 @@ WriteResult TWriteCommands::StartWrite(int32_t SourceBoard, int32_t DestBoard, i
     if (binaryFile.empty()) return {};
   }
 
+  // Logs may be added while the editor is open, and the boards sorted anew with new ones
+  // among them: the boards are found again by their article lists, which move with them.
+  const TArticleList* sourceList = boards.GetArticles(SourceBoard);
+  const TArticleList* destList = jump ? boards.GetArticles(DestBoard) : nullptr;
+  const TArticleList* mailList = mailBox >= 0 ? boards.GetArticles(mailBox) : nullptr;
   const TEditResult edited = editor.EditText(material, binaryFile, false, wait_);
   if (!EditSucceeded(edited, material)) return {};
   if (material[0].empty()) material[0] = common_.DefaultTitle;
+  SourceBoard = BoardOfArticles(boards, sourceList);
+  if (jump) DestBoard = BoardOfArticles(boards, destList);
+  if (mailList) mailBox = BoardOfArticles(boards, mailList);
+  if (SourceBoard < 0 || (jump && DestBoard < 0) || (mailList && mailBox < 0)) return {};
 
   // Where the write goes and what it is.
   auto writer = [&] {
@@ -468,7 +484,8 @@ WriteResult TWriteCommands::EditWrite(int32_t Board, int32_t Position) {
   articles->SortArticles();
   WriteResult result;
   result.Done = true;
-  result.Board = Board;
+  // Found again: logs added meanwhile may have moved the board.
+  result.Board = BoardOfArticles(bbs->Boards, articles);
   result.ArticleKey = key;
   result.Refresh = WriteRefresh::ShowWrite;
   return result;

@@ -524,5 +524,25 @@ TEST_F(WriteCommands, BoardListKeysOpenTheBoardFirst) {
   EXPECT_FALSE(commands.BoardListKey('F', false, kProg, r));
 }
 
+TEST_F(WriteCommands, ABoardMovedWhileTheEditorIsOpenStillGetsItsWrite) {
+  const std::string command = editor.Command("waitfor", CrLf({"moved board", "body"}));
+  const std::string data = editor.LastDataFile();
+  NestingUi meanwhile;
+  // Logs are added meanwhile and bring a board that sorts first.
+  meanwhile.startSecond = [&] {
+    netVorn->Boards.AddBoard(-1, "aaa", "New");
+    netVorn->Boards.SortBoards();
+    test::FakeEditor::Release(data);
+  };
+  ScopedUiServices scopedMeanwhile(&meanwhile);
+  common.Editer = command;
+  host.shown = kGeneral + 1;
+  const WriteResult r = commands.StartWrite(kGeneral, -1, -1, WriteRoot);
+  ASSERT_TRUE(r.Done);
+  EXPECT_EQ(r.Board, kGeneral + 1);
+  EXPECT_EQ(netVorn->Boards.GetBoardId(r.Board), "general");
+  EXPECT_TRUE(Write(kGeneral + 1, r.ArticleKey));
+}
+
 }  // namespace
 }  // namespace vorn
