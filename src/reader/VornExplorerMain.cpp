@@ -45,6 +45,7 @@
 #include "settings/CommonIniFile.h"
 #include "settings/NetVornIniFile.h"
 #include "settings/NiftyIniFile.h"
+#include "writing/WriteController.h"
 
 namespace vorn {
 namespace {
@@ -176,7 +177,11 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   }
   if (!dialogs_) dialogs_ = std::make_unique<TQtMainDialogs>(this, commonIni_.get());
   opener_ = std::make_unique<TLogOpener>(*this);
+  writer_ = new TWriteController(*this);
+  writer_->WatchGrid(articleGrid1_);
+  writer_->WatchBoardList(boardList_);
   ConnectCommands();
+  writer_->ConnectCommands();
 
   // 6: window and layout from the settings.
   ApplyWindowSettings();
@@ -350,8 +355,6 @@ void TVornExplMain::ConnectCommands() {
 
   // Commands whose work arrives with later parts of the program.
   const std::pair<const char*, const char*> later[] = {
-      {"MenuCreateUpFile", "UP/PADファイル出力"},
-      {"BTNSave", "UP/PADファイル出力"},
       {"MenuBoardOut", "ファイル出力"},
       {"MenuArticleCut", "ファイル出力"},
       {"MenuPrint", "印刷"},
@@ -371,40 +374,8 @@ void TVornExplMain::ConnectCommands() {
       {"BTNSearch", "検索"},
       {"MenuReadPtrClear", "既読・未読の一括設定"},
       {"MenuReadPtrSet", "既読・未読の一括設定"},
-      {"MenuIDEdit", "ID編集"},
-      {"GMenuIDEdit", "ID編集"},
-      {"MenuBoardEdit", "ボード編集"},
       {"MenuCommonSet", "共通設定"},
       {"MenuArticleRotate", "記事内容縦書き"},
-      {"MenuWRoot", "書込み"},
-      {"MenuWRess", "書込み"},
-      {"MenuWMail", "書込み"},
-      {"MenuWBatch", "書込み"},
-      {"MenuWRootBinary", "書込み"},
-      {"MenuWRessBinary", "書込み"},
-      {"MenuWMailBinary", "書込み"},
-      {"MenuWJumpRess", "書込み"},
-      {"MenuWJumpRessBinary", "書込み"},
-      {"MenuWEdit", "書込み"},
-      {"MenuWDel", "書込み"},
-      {"GMenuRoot", "書込み"},
-      {"GMenuRess", "書込み"},
-      {"GMenuMail", "書込み"},
-      {"GMenuBatch", "書込み"},
-      {"GMenuRootBinary", "書込み"},
-      {"GMenuRessBinary", "書込み"},
-      {"GMenuMailBinary", "書込み"},
-      {"GMenuJumpRess", "書込み"},
-      {"GMenuJumpRessBinary", "書込み"},
-      {"GMenuEdit", "書込み"},
-      {"GMenuDel", "書込み"},
-      {"BTNRoot", "書込み"},
-      {"BTNRess", "書込み"},
-      {"BTNMail", "書込み"},
-      {"BTNBatch", "書込み"},
-      {"BTNJumpRess", "書込み"},
-      {"BTNEdit", "書込み"},
-      {"BTNDel", "書込み"},
       {"BTNLevelParent", "記事移動"},
       {"BTNLevelBefore", "記事移動"},
       {"BTNBefore", "記事移動"},
@@ -596,6 +567,8 @@ void TVornExplMain::SetOrder(bool tree) {
 }
 
 void TVornExplMain::SetOpenCommands(bool on) {
+  // They stay off while an editor is open.
+  on = on && writer_->RunningEditors().Empty();
   for (const char* name : {"MenuOpen", "MenuNoSaveOpen", "BTNOpen", "MenuNoSaveEnd", "MenuEnd"}) {
     commands_->SetEnabled(name, on);
   }
@@ -655,7 +628,7 @@ bool TVornExplMain::LoadLogFiles(const std::vector<std::string>& files, const st
 }
 
 bool TVornExplMain::LeaveLogSet(bool reopen, bool keepData) {
-  return opener_->LeaveLogSet(reopen, keepData);
+  return writer_->LeaveLogSet(reopen, keepData);
 }
 
 void TVornExplMain::MenuBBSSetClick() {

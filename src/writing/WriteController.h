@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "writing/EditorWaitQt.h"
+#include "writing/RunningEditors.h"
+#include "writing/WriteCommands.h"
+
+namespace vorn {
+
+class TVornExplMain;
+
+// The write commands in the main window: the write menus, tool buttons, grid pop-up items and
+// keys, the ID and board editors, the UP/PAD save, the editors that are open and the check
+// before the loaded data is left. It maps the window's commands to the core's and shows their
+// results in the board list and the grid.
+class TWriteController final : public QObject, public TWriteHost {
+  Q_OBJECT
+ public:
+  explicit TWriteController(TVornExplMain& window);
+  ~TWriteController() override;
+
+  // Connects the commands to their menu items, buttons and pop-up items.
+  void ConnectCommands();
+  // The write keys of the article grid and of the board list are taken from these widgets.
+  void WatchGrid(QObject* grid);
+  void WatchBoardList(QObject* boardList);
+
+  // A key of the grid or of the board list; true when it was one of the write keys (it is then
+  // consumed).
+  bool GridKeyDown(int qtKey, Qt::KeyboardModifiers modifiers);
+  bool BoardListKeyDown(int qtKey, Qt::KeyboardModifiers modifiers);
+
+  // Whether the loaded data may be left for other logs (reopen) or the end; reads Shift.
+  bool LeaveLogSet(bool reopen, bool keepData);
+  const TRunningEditors& RunningEditors() const { return editors_; }
+
+  // The ID editor on the members, offering the writer of the article at the position (-1:
+  // none); the board editor; the UP and PAD files written now.
+  void EditIds(int32_t position);
+  void MenuBoardEditClick();
+  void MenuCreateUpFileClick();
+
+  TWriteCommands& Commands() { return *commands_; }
+
+  // TWriteHost
+  std::string ChooseMailRecipient() override;
+  std::string ChooseBinaryFile() override;
+  void EnableFileCommands(bool on) override;
+  int32_t ShownBoard() const override;
+  int32_t CurrentOrder() const override;
+  int32_t ChooseJumpDestination(int32_t currentBoard) override;
+  void OpenBoard(int32_t board) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // A write key for the board and article shown.
+  void WriteKey(char key, bool shift);
+  void Show(const WriteResult& result);
+  void RedrawCurrent();
+
+  TVornExplMain& w_;
+  TRunningEditors editors_;
+  TQtEditorWait wait_;
+  std::unique_ptr<TWriteCommands> commands_;
+  TEditorActivationWatcher* activation_;
+  QObject* grid_ = nullptr;
+  QObject* boardList_ = nullptr;
+};
+
+}  // namespace vorn
