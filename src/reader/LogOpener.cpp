@@ -12,6 +12,7 @@
 #include "platform/UiServices.h"
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"
+#include "reader/Navigation.h"
 #include "reader/ProgressBarREX.h"
 #include "reader/SelectList.h"
 #include "reader/VornExplorerMain.h"
@@ -37,6 +38,7 @@ class WindowLoadHooks final : public LoadHooks {
     w_.ClearBoardList();
   }
   void LoadStarting() override {
+    w_.Navigation().ClearLevelHistory();
     TMainCommands& commands = w_.Commands();
     for (const char* name :
          {"MenuCreateUpFile", "MenuOpenAdd", "MenuArticleCut", "MenuBoardOut", "MenuPrint",
@@ -203,9 +205,8 @@ void TLogOpener::ChooseFirstArticle() {
   }
   bool noNewArticle = false;
   if (w_.CommonIni().NewModeFlag) {
-    if (view.SelectFirstNew()) {
+    if (w_.Navigation().FindArticleForward(true, false, false, -1, 0, true)) {
       w_.SetReadMode(false, true);
-      w_.FocusGrid();
       return;
     }
     w_.Commands().SetEnabled("MenuNewReadMode", false);
@@ -218,11 +219,9 @@ void TLogOpener::ChooseFirstArticle() {
     if (list && list->OrderCount(w_.TreeOrder) > 0) first = b;
   }
   if (first >= 0) {
-    w_.SelectBoardInList(first);
-    view.ShowBoard(first);
+    view.ShowBoard(first, TArticleGrid::SelectFirst);
   } else {
-    w_.SelectBoardInList(0);
-    view.ShowBoard(0);
+    view.ShowBoard(0, TArticleGrid::SelectFirst);
     noNewArticle = false;
     Ui().Warning(Cp932("記事が存在していません"));
   }
