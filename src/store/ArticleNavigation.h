@@ -19,6 +19,7 @@ struct ArticleSpot {
   int32_t Board = -1;
   int32_t Position = -1;
   bool Found() const { return Board >= 0; }
+  bool operator==(const ArticleSpot&) const = default;
 };
 
 // What the forward and backward searches accept.
