@@ -253,6 +253,8 @@ void TVornExplMain::CreatePanels() {
        {static_cast<QAbstractScrollArea*>(articleEdit1_->HorizontalView()),
         static_cast<QAbstractScrollArea*>(articleEdit1_->VerticalView())}) {
     view->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The text area has its new size when it hears of it; the panel hears first.
+    view->viewport()->installEventFilter(this);
     connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& p) {
       commands_->ViewPopup()->popup(view->viewport()->mapToGlobal(p));
     });
@@ -260,7 +262,6 @@ void TVornExplMain::CreatePanels() {
   // A clicked link is opened by the view; reading goes on in the grid.
   connect(articleEdit1_, &TArticleEdit::LinkClicked, this, [this] { articleGrid1_->setFocus(); });
   editLayout->addWidget(articleEdit1_);
-  articleEditPanel_->installEventFilter(this);
   boardView_ = new TBoardView(*this, articleGrid1_, articleEdit1_);
   navigation_ = new TNavigation(*this, *boardView_);
   splitter1_->setStretchFactor(0, 0);
@@ -733,8 +734,9 @@ bool TVornExplMain::event(QEvent* event) {
 }
 
 bool TVornExplMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == articleEditPanel_ && event->type() == QEvent::Resize) {
-    // ArticleEditPanelResize: the page step follows the view's size, and the grid, which
+  if (event->type() == QEvent::Resize && articleEdit1_ &&
+      watched == articleEdit1_->ActiveView()->viewport()) {
+    // The view's panel was resized: the page step follows the view's size, and the grid, which
     // shares the room with the view, keeps its current row in the middle.
     articleEdit1_->update();
     articleGrid1_->CenterCurrentRow(articleGrid1_->FixedRows());

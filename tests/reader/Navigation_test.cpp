@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolBar>
 #include <filesystem>
 #include <utility>
 
@@ -22,6 +25,7 @@
 #include "reader/MainCommands.h"
 #include "reader/ScriptedDialogs.h"
 #include "reader/SelectList.h"
+#include "reader/VerticalTextView.h"
 #include "reader/VornExplorerMain.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
@@ -506,6 +510,86 @@ TEST_F(NavigationTest, TheViewKeysScrollAndTheUnreadKeyPagesFirstWhenAsked) {
   EXPECT_GT(pages, 1);
   EXPECT_EQ(Shown(), Place(1, 102));
   EXPECT_EQ(bar->value(), 0);
+}
+
+}  // namespace
+}  // namespace vorn
+
+namespace vorn {
+namespace {
+
+TEST_F(NavigationTest, ViewCommandsKeepReading) {
+  TVornExplMain& w = Open(kNetVorn);
+  ChooseBoard(1);
+  Click(103);
+  TArticleEdit& view = w.ArticleEdit();
+  // Vertical writing: the same article, the page counted in columns, the setting kept.
+  const int32_t horizontalStep = view.ScrollStep;
+  Type(Qt::Key_R, Qt::ControlModifier);
+  EXPECT_EQ(view.EditStyle(), TArticleEdit::esVertical);
+  EXPECT_TRUE(w.Commands().IsChecked("MenuArticleRotate"));
+  EXPECT_TRUE(w.CommonIni().ArticleEditVertical);
+  EXPECT_EQ(view.ActiveView(), static_cast<QAbstractScrollArea*>(view.VerticalView()));
+  EXPECT_NE(view.ScrollStep, horizontalStep);
+  EXPECT_EQ(Shown(), Place(1, 103));
+  Type(Qt::Key_Space);
+  EXPECT_EQ(Shown(), Place(1, 104));
+  w.Command("MenuArticleRotate")->trigger();
+  EXPECT_EQ(view.EditStyle(), TArticleEdit::esNormal);
+  EXPECT_FALSE(w.CommonIni().ArticleEditVertical);
+  EXPECT_EQ(view.ScrollStep, horizontalStep);
+  EXPECT_TRUE(ViewShowsCurrentArticle());
+
+  // Without the header row, rows are positions; the board opens at its first article.
+  w.Command("MenuArticleHeader")->trigger();
+  EXPECT_FALSE(Grid().HeaderRow());
+  EXPECT_FALSE(w.CommonIni().WindowDispArticleTitle);
+  EXPECT_EQ(Grid().Row(), 0);
+  EXPECT_EQ(Shown(), Place(1, 101));
+  Type(Qt::Key_Down);
+  EXPECT_EQ(Grid().Row(), 1);
+  EXPECT_EQ(Shown(), Place(1, 102));
+  Type(Qt::Key_Left, Qt::ControlModifier);
+  EXPECT_EQ(Shown(), Place(1, 101));
+  w.Command("MenuArticleHeader")->trigger();
+  EXPECT_TRUE(Grid().HeaderRow());
+  EXPECT_EQ(Grid().Row(), 1);
+
+  // New display settings keep the article being read.
+  Click(103);
+  w.CommonIni().ArticleGridFontSize = 12;
+  w.ApplyDisplaySettings();
+  EXPECT_EQ(Shown(), Place(1, 103));
+  EXPECT_TRUE(ViewShowsCurrentArticle());
+  EXPECT_EQ(Grid().font().pointSize(), 12);
+
+  // Tool bar and status bar come and go, and the settings follow.
+  w.Command("MenuToolBar")->trigger();
+  EXPECT_FALSE(w.Commands().ToolBar()->isVisible());
+  EXPECT_FALSE(w.CommonIni().WindowDispToolBar);
+  w.Command("MenuStatusBar")->trigger();
+  EXPECT_FALSE(w.CommonIni().WindowDispStatusBar);
+  w.Command("MenuStatusBar")->trigger();
+  EXPECT_TRUE(w.CommonIni().WindowDispStatusBar);
+  EXPECT_TRUE(ui.entries.empty());
+}
+
+TEST_F(NavigationTest, TheViewsPopUpMenuHoldsTheCopyCommands) {
+  TVornExplMain& w = Open(kNetVorn);
+  QMenu* popup = w.Commands().ViewPopup();
+  ASSERT_EQ(popup->objectName(), QStringLiteral("ArticleEditPopupMenu"));
+  QStringList names;
+  for (QAction* a : popup->actions())
+    names << a->objectName();
+  EXPECT_EQ(names, (QStringList{"EMenuCopy", "EMenuCopyA", "EMenuBCopy", "EMenuBCopyA",
+                                "EMenuBHCopy", "EMenuBHCopyA"}));
+  // A right click into the text opens it.
+  QWidget* text = w.ArticleEdit().HorizontalView()->viewport();
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                          text->mapToGlobal(QPoint(20, 20)));
+  QCoreApplication::sendEvent(text, &event);
+  EXPECT_TRUE(popup->isVisible());
+  popup->hide();
 }
 
 }  // namespace
