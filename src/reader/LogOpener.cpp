@@ -10,6 +10,7 @@
 #include "platform/Cp932.h"
 #include "platform/SetPath.h"
 #include "platform/UiServices.h"
+#include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"
 #include "reader/Navigation.h"
@@ -39,6 +40,9 @@ class WindowLoadHooks final : public LoadHooks {
   }
   void LoadStarting() override {
     w_.Navigation().ClearLevelHistory();
+    // An add sorts the boards shown so far again: the grid must not read them meanwhile. The
+    // article shown is found again once the load is done.
+    w_.ArticleGrid().ClearRows();
     TMainCommands& commands = w_.Commands();
     for (const char* name :
          {"MenuCreateUpFile", "MenuOpenAdd", "MenuArticleCut", "MenuBoardOut", "MenuPrint",
