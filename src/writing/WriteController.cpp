@@ -2,13 +2,14 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QKeyEvent>
 
 #include "analysis/BBSProcess.h"
 #include "analysis/DisplayTexts.h"
 #include "analysis/LogLoader.h"
+#include "dialogs/BBSList.h"
 #include "dialogs/BoardSetLogic.h"
 #include "dialogs/IDEditLogic.h"
+#include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"
 #include "reader/MainDialogs.h"
@@ -19,28 +20,6 @@
 #include "writing/EndOfRun.h"
 
 namespace vorn {
-namespace {
-
-// The letter of a write key, or 0.
-char WriteLetter(int qtKey) {
-  switch (qtKey) {
-    case Qt::Key_W:
-    case Qt::Key_F:
-    case Qt::Key_P:
-    case Qt::Key_M:
-    case Qt::Key_J:
-    case Qt::Key_G:
-    case Qt::Key_E:
-    case Qt::Key_D:
-    case Qt::Key_S:
-    case Qt::Key_I:
-      return static_cast<char>('A' + (qtKey - Qt::Key_A));
-    default:
-      return 0;
-  }
-}
-
-}  // namespace
 
 TWriteController::TWriteController(TVornExplMain& window)
     : QObject(&window),
@@ -93,72 +72,23 @@ void TWriteController::ConnectCommands() {
     on(name, [this, upper, shift] { WriteKey(upper, shift); });
   }
   on("MenuIDEdit", [this] { EditIds(-1); });
-  on("GMenuIDEdit", [this] { EditIds(w_.BoardView().CurrentPosition()); });
   on("MenuBoardEdit", [this] { MenuBoardEditClick(); });
   on("MenuCreateUpFile", [this] { MenuCreateUpFileClick(); });
   on("BTNSave", [this] { MenuCreateUpFileClick(); });
 }
 
-void TWriteController::WatchGrid(QObject* grid) {
-  grid_ = grid;
-  if (grid_) grid_->installEventFilter(this);
-}
-
-void TWriteController::WatchBoardList(QObject* boardList) {
-  boardList_ = boardList;
-  if (boardList_) boardList_->installEventFilter(this);
-}
-
-bool TWriteController::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && (watched == grid_ || watched == boardList_)) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == grid_ ? GridKeyDown(key->key(), key->modifiers())
-                         : BoardListKeyDown(key->key(), key->modifiers())) {
-      return true;
-    }
-  }
-  return QObject::eventFilter(watched, event);
-}
-
-bool TWriteController::GridKeyDown(int qtKey, Qt::KeyboardModifiers modifiers) {
-  const char letter = WriteLetter(qtKey);
-  if (!letter) return false;
-  const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
-  const bool shift = mods == Qt::ShiftModifier;
-  switch (letter) {
-    case 'S':
-      // The batch key takes any modifiers.
-      break;
-    case 'E':
-    case 'D':
-    case 'I':
-      if (mods != Qt::NoModifier) return false;
-      break;
-    default:
-      if (mods != Qt::NoModifier && !shift) return false;
-      break;
-  }
-  if (letter == 'I') {
+void TWriteController::GridWriteKey(char key, bool shift) {
+  if (key == 'I') {
     EditIds(w_.BoardView().CurrentPosition());
-  } else {
-    WriteKey(letter, letter == 'S' ? false : shift);
+    return;
   }
-  return true;
+  WriteKey(key, shift);
 }
 
-bool TWriteController::BoardListKeyDown(int qtKey, Qt::KeyboardModifiers modifiers) {
-  if (qtKey != Qt::Key_M && qtKey != Qt::Key_W) return false;
-  const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
-  if (mods != Qt::NoModifier && mods != Qt::ShiftModifier) return false;
-  if (!w_.CurrentAnalyser() || w_.Session().CurrentPrefix.empty()) return false;
+void TWriteController::BoardListWriteKey(char key, bool shift) {
+  if (!w_.CurrentAnalyser() || w_.Session().CurrentPrefix.empty()) return;
   WriteResult result;
-  if (!commands_->BoardListKey(qtKey == Qt::Key_M ? 'M' : 'W', mods == Qt::ShiftModifier,
-                               w_.BoardList().currentIndex(), result)) {
-    return false;
-  }
-  Show(result);
-  w_.FocusGrid();
-  return true;
+  if (commands_->BoardListKey(key, shift, w_.BoardList().currentIndex(), result)) Show(result);
 }
 
 void TWriteController::WriteKey(char key, bool shift) {
@@ -182,9 +112,12 @@ void TWriteController::Show(const WriteResult& result) {
     case WriteRefresh::ShowWrite: {
       const TArticleList* articles = bbs->Boards.GetArticles(result.Board);
       if (!articles) break;
-      if (w_.BoardList().currentIndex() != result.Board) w_.SelectBoardInList(result.Board);
       const int32_t position = articles->FindByKeyAndTime(w_.TreeOrder, result.ArticleKey, 0);
-      w_.BoardView().ShowBoard(result.Board, position);
+      if (position >= 0) {
+        w_.BoardView().ShowBoard(result.Board, TArticleGrid::SelectIndex, position);
+      } else {
+        w_.BoardView().ShowBoard(result.Board, TArticleGrid::SelectFirst);
+      }
       w_.FocusGrid();
       break;
     }
@@ -192,8 +125,7 @@ void TWriteController::Show(const WriteResult& result) {
 }
 
 void TWriteController::RedrawCurrent() {
-  TBoardView& view = w_.BoardView();
-  if (view.CurrentBoard() >= 0) view.ShowBoard(view.CurrentBoard(), view.CurrentPosition());
+  w_.BoardView().Redraw();
 }
 
 bool TWriteController::LeaveLogSet(bool reopen, bool keepData) {
@@ -237,7 +169,11 @@ std::string TWriteController::ChooseBinaryFile() {
 }
 
 void TWriteController::EnableFileCommands(bool on) {
-  for (const char* name : {"MenuOpen", "MenuNoSaveOpen", "BTNOpen", "MenuNoSaveEnd", "MenuEnd"})
+  // The sets may have been deleted while the editor was open: opening needs one.
+  const bool open = on && TotalNetCount(w_.BBSList()) > 0;
+  for (const char* name : {"MenuOpen", "MenuNoSaveOpen", "BTNOpen"})
+    w_.Commands().SetEnabled(name, open);
+  for (const char* name : {"MenuNoSaveEnd", "MenuEnd"})
     w_.Commands().SetEnabled(name, on);
 }
 
@@ -256,9 +192,7 @@ int32_t TWriteController::ChooseJumpDestination(int32_t currentBoard) {
 }
 
 void TWriteController::OpenBoard(int32_t board) {
-  w_.SelectBoardInList(board);
-  w_.BoardView().ShowBoard(board);
-  w_.FocusGrid();
+  w_.Navigation().OpenBoard(board);
 }
 
 }  // namespace vorn

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <memory>
 
+#include "reader/Navigation.h"
 #include "writing/EditorWaitQt.h"
 #include "writing/RunningEditors.h"
 #include "writing/WriteCommands.h"
@@ -15,22 +16,19 @@ class TVornExplMain;
 // keys, the ID and board editors, the UP/PAD save, the editors that are open and the check
 // before the loaded data is left. It maps the window's commands to the core's and shows their
 // results in the board list and the grid.
-class TWriteController final : public QObject, public TWriteHost {
+class TWriteController final : public QObject, public TWriteHost, public TWriteKeys {
   Q_OBJECT
  public:
   explicit TWriteController(TVornExplMain& window);
   ~TWriteController() override;
 
-  // Connects the commands to their menu items, buttons and pop-up items.
+  // Connects the commands to their menu items and buttons (the grid's ID editor item goes
+  // through the grid's key I).
   void ConnectCommands();
-  // The write keys of the article grid and of the board list are taken from these widgets.
-  void WatchGrid(QObject* grid);
-  void WatchBoardList(QObject* boardList);
 
-  // A key of the grid or of the board list; true when it was one of the write keys (it is then
-  // consumed).
-  bool GridKeyDown(int qtKey, Qt::KeyboardModifiers modifiers);
-  bool BoardListKeyDown(int qtKey, Qt::KeyboardModifiers modifiers);
+  // TWriteKeys: the grid's and the board list's write keys, as the reading keys pass them on.
+  void GridWriteKey(char key, bool shift) override;
+  void BoardListWriteKey(char key, bool shift) override;
 
   // Whether the loaded data may be left for other logs (reopen) or the end; reads Shift.
   bool LeaveLogSet(bool reopen, bool keepData);
@@ -53,9 +51,6 @@ class TWriteController final : public QObject, public TWriteHost {
   int32_t ChooseJumpDestination(int32_t currentBoard) override;
   void OpenBoard(int32_t board) override;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   // A write key for the board and article shown.
   void WriteKey(char key, bool shift);
@@ -67,8 +62,6 @@ class TWriteController final : public QObject, public TWriteHost {
   TQtEditorWait wait_;
   std::unique_ptr<TWriteCommands> commands_;
   TEditorActivationWatcher* activation_;
-  QObject* grid_ = nullptr;
-  QObject* boardList_ = nullptr;
 };
 
 }  // namespace vorn
