@@ -451,6 +451,34 @@ TEST_F(MainWindowWrites, IdAndBoardEditorsFromTheMenusAndTheUpFileCommand) {
   EXPECT_TRUE(ui.entries.empty());
 }
 
+TEST_F(MainWindowWrites, AnUpFileThatCannotBeWrittenIsNamedAndTheUserDecidesOnEnding) {
+  // The set's UP file lies in a folder that does not exist.
+  std::string ini = test::ReadBytes(settings + "netvorn.ini");
+  ini.replace(ini.find("UpFile=\"NET.UP\""), 15, "UpFile=\"none/NET.UP\"");
+  test::WriteBytes(settings + "netvorn.ini", ini);
+  TVornExplMain& w = Start("NET19990730.LOG", "NET");
+  w.CommonIni().Editer = editor.Command("replace", CrLf({"Note", "text"}));
+  BoardListKey(kGeneral, Qt::Key_W);
+  const std::string failed =
+      J("UPファイル:") + settings + "none/NET.UP\r" + J("書込み出来ませんでした");
+  Trigger("BTNSave");
+  EXPECT_EQ(Messages(), Lines{failed});
+
+  // Ending without saving: the UP/PAD question, then the failure and whether to end anyway.
+  ui.entries.clear();
+  ui.Script(UiAnswer::Yes);
+  ui.Script(UiAnswer::No);
+  Trigger("MenuNoSaveEnd");
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(w.SaveData);
+  EXPECT_EQ(Messages(), (Lines{J("UP/PADファイルが編集されている可能性があります\r書込みますか？"),
+                               failed + "\r" + J("このまま終了しますか？")}));
+  ui.entries.clear();
+  ui.Script(UiAnswer::No);
+  EXPECT_TRUE(w.close());
+  EXPECT_EQ(Messages().size(), 1u);
+}
+
 // The real ID and board editors, as the user meets them: the board made binary in the board
 // editor, the destination of a jump reply and the recipient of a new mail picked in them.
 TEST_F(MainWindowWrites, TheRealEditorsSetTheBoardAndPickDestinationAndRecipient) {
