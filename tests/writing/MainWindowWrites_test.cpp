@@ -233,6 +233,10 @@ TEST_F(MainWindowWrites, NetVornWritesGoThroughTheGridIntoTheUpAndPadFilesAndCom
   Key(Qt::Key_W, Qt::ShiftModifier);
   EXPECT_EQ(dialogs->binaryFileAsked, 1);
   EXPECT_TRUE(CurrentShownAsWrite());
+  // The log's binary article marked for the batch download.
+  Pick(kBinary, 12);
+  Key(Qt::Key_S);
+  EXPECT_TRUE(Cell(CurrentRow(), 0).startsWith(QLatin1Char('S')));
 
   // A jump reply from "general" to "prog" leaves its notice behind and shows the new thread.
   Pick(kGeneral, 102);
@@ -281,9 +285,9 @@ TEST_F(MainWindowWrites, NetVornWritesGoThroughTheGridIntoTheUpAndPadFilesAndCom
                   quoted,
                   {J("よろしく"), "-- taro", ".", ""},
                   {"Q\\2", "WMoved here", "Board Shift by", "x", ".", ""},
-                  {"Q"}}));
+                  {"Q\\3", "12", "SQ"}}));
   EXPECT_EQ(FileLines(settings + "NET.PAD"),
-            (Lines{"*U", "3", upload, "PIC.LZH", untitled, "A picture", "-- taro", "."}));
+            (Lines{"*U", "3", upload, "PIC.LZH", untitled, "A picture", "-- taro", ".", "*DB"}));
   EXPECT_TRUE(FileExists(settings + "NET.BRD"));
 
   // A second run over the same log reads them back into the grid.
@@ -296,6 +300,8 @@ TEST_F(MainWindowWrites, NetVornWritesGoThroughTheGridIntoTheUpAndPadFilesAndCom
             (std::vector<QString>{QStringLiteral("Re:はじめまして"), QtText(untitled)}));
   EXPECT_EQ(WritesShown(kProg), std::vector<QString>{QStringLiteral("Moved here")});
   EXPECT_EQ(WritesShown(kBinary), std::vector<QString>{QtText(untitled)});
+  Pick(kBinary, 12);
+  EXPECT_TRUE(Cell(CurrentRow(), 0).startsWith(QLatin1Char('S')));
 }
 
 TEST_F(MainWindowWrites, NiftyServeWritesGoIntoThePadFileAndComeBack) {
