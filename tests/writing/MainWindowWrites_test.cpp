@@ -7,6 +7,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -485,9 +486,10 @@ TEST_F(MainWindowWrites, AnUpFileThatCannotBeWrittenIsNamedAndTheUserDecidesOnEn
   EXPECT_EQ(Messages().size(), 1u);
 }
 
-// The real ID and board editors, as the user meets them: the board made binary in the board
-// editor, the destination of a jump reply and the recipient of a new mail picked in them.
-TEST_F(MainWindowWrites, TheRealEditorsSetTheBoardAndPickDestinationAndRecipient) {
+// The real dialogs, as the user meets them: the board made binary in the board editor, the file
+// of a binary upload picked in the open dialog, the destination of a jump reply and the
+// recipient of a new mail picked in the board and ID editors.
+TEST_F(MainWindowWrites, TheRealDialogsSetTheBoardAndPickTheFileTheDestinationAndTheRecipient) {
   TVornExplMain& w = Start("NET19990730.LOG", "NET", true);
   const TBBSProcess& bbs = *w.CurrentAnalyser();
   // Runs the user's part in the next modal dialog of the type.
@@ -518,6 +520,24 @@ TEST_F(MainWindowWrites, TheRealEditorsSetTheBoardAndPickDestinationAndRecipient
   Trigger("MenuBoardEdit");
   EXPECT_EQ(bbs.Boards.GetBoardType(kBinary), 1);
 
+  // A binary upload there: the file comes from the open dialog.
+  const std::string upload = dir.File("pic.lzh");
+  test::WriteBytes(upload, "LZH");
+  Pick(kBinary, 12);
+  w.CommonIni().Editer = editor.Command("append", CrLf({"A picture"}));
+  inDialog(static_cast<QFileDialog*>(nullptr), [&](QFileDialog& d) {
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("バイナリ送信ファイルの指定"));
+    d.selectFile(QtText(upload));
+    static_cast<QDialog&>(d).accept();  // as the dialog's open button
+  });
+  Key(Qt::Key_W, Qt::ShiftModifier);
+  EXPECT_TRUE(CurrentShownAsWrite());
+  const TArticleList& binary = *bbs.Boards.GetArticles(kBinary);
+  const ArticleRecord* sent =
+      binary.GetArticle(ArticleSortNormal, binary.FindByKeyAndTime(ArticleSortNormal, 0, 0));
+  ASSERT_TRUE(sent && sent->Text && sent->Text->size() > 2);
+  EXPECT_EQ((*sent->Text)[1], J("[UP対象ファイル]") + upload);
+
   Pick(kGeneral, 102);
   w.CommonIni().Editer = editor.Command("append", CrLf({"moved"}));
   inDialog(static_cast<TBoardSetForm*>(nullptr), [&](TBoardSetForm& d) {
@@ -546,7 +566,7 @@ TEST_F(MainWindowWrites, TheRealEditorsSetTheBoardAndPickDestinationAndRecipient
   EXPECT_EQ(CurrentTitle(), QStringLiteral("Meeting"));
   const TArticleList& mail = *bbs.Boards.GetArticles(kMail);
   const ArticleRecord* written =
-      mail.GetArticle(ArticleSortNormal, mail.FindByKeyAndTime(ArticleSortNormal, 2, 0));
+      mail.GetArticle(ArticleSortNormal, mail.FindByKeyAndTime(ArticleSortNormal, 3, 0));
   ASSERT_TRUE(written && written->MailTo);
   EXPECT_EQ(TMailSendList::GetRecipientId(written->MailTo, 0), 3072);
 
