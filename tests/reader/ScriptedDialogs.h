@@ -1,7 +1,6 @@
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,10 +30,7 @@ class ScriptedDialogs final : public TMainDialogHost {
     idCaptions.push_back(caption);
     return Next(idAnswers);
   }
-  void EditIds(TBBSProcess& bbs, const IDEditPreset& preset) override {
-    idEdits.push_back(preset);
-    if (onEditIds) onEditIds(bbs);
-  }
+  void EditIds(TBBSProcess&, const IDEditPreset& preset) override { idEdits.push_back(preset); }
   int32_t EditBoards(TBBSProcess&, bool choose, int32_t startBoard,
                      const QString& caption) override {
     boardRequests.push_back({choose, startBoard, caption});
@@ -76,7 +72,6 @@ class ScriptedDialogs final : public TMainDialogHost {
   std::vector<QString> idCaptions;
   std::deque<std::string> idAnswers;
   std::vector<IDEditPreset> idEdits;
-  std::function<void(TBBSProcess&)> onEditIds;
   std::vector<BoardRequest> boardRequests;
   std::deque<int32_t> boardAnswers;
   std::deque<std::string> binaryFiles;

@@ -422,42 +422,6 @@ TEST_F(MainWindowWrites, AnOpenEditorKeepsTheWindowFromClosingAndFromOpeningLogs
   EXPECT_TRUE(w.Writer().RunningEditors().Empty());
 }
 
-TEST_F(MainWindowWrites, IdAndBoardEditorsFromTheMenusAndTheUpFileCommand) {
-  TVornExplMain& w = Start("NET19990730.LOG", "NET");
-  Pick(kGeneral, 102);
-  dialogs->onEditIds = [](TBBSProcess& bbs) {
-    bool added = false;
-    bbs.Members.SetMember(bbs.Members.FindIdNo(2048), 2048, {}, {}, J("花子"), {}, added);
-  };
-  Key(Qt::Key_I);
-  ASSERT_EQ(dialogs->idEdits.size(), 1u);
-  EXPECT_EQ(dialogs->idEdits[0].IdNum, 2048);
-  // The grid shows the new handle at once.
-  EXPECT_EQ(Cell(CurrentRow(), 1), QStringLiteral("2048:花子"));
-  Trigger("MenuIDEdit");
-  ASSERT_EQ(dialogs->idEdits.size(), 2u);
-  EXPECT_EQ(dialogs->idEdits[1].IdNum, -1);
-
-  w.BoardView().ShowBoard(kProg);
-  Trigger("MenuBoardEdit");
-  ASSERT_EQ(dialogs->boardRequests.size(), 1u);
-  EXPECT_FALSE(dialogs->boardRequests[0].choose);
-  EXPECT_EQ(dialogs->boardRequests[0].startBoard, 1);
-  EXPECT_EQ(w.BoardList().currentIndex(), kProg);
-  EXPECT_EQ(w.BoardList().count(), 4);
-
-  // The save command writes the UP file at once, so ending asks nothing about it.
-  w.CommonIni().Editer = editor.Command("replace", CrLf({"Note", "text"}));
-  Key(Qt::Key_W);
-  Trigger("MenuCreateUpFile");
-  EXPECT_EQ(FileLines(settings + "NET.UP"),
-            (Lines{"\\2", "WNote", "text", "-- taro", ".", "", "Q"}));
-  EXPECT_FALSE(FileExists(settings + "NET.PAD"));
-  EXPECT_TRUE(ui.entries.empty());
-  EXPECT_TRUE(w.close());
-  EXPECT_TRUE(ui.entries.empty());
-}
-
 TEST_F(MainWindowWrites, AnUpFileThatCannotBeWrittenIsNamedAndTheUserDecidesOnEnding) {
   // The set's UP file lies in a folder that does not exist.
   std::string ini = test::ReadBytes(settings + "netvorn.ini");
@@ -468,7 +432,7 @@ TEST_F(MainWindowWrites, AnUpFileThatCannotBeWrittenIsNamedAndTheUserDecidesOnEn
   BoardListKey(kGeneral, Qt::Key_W);
   const std::string failed =
       J("UPファイル:") + settings + "none/NET.UP\r" + J("書込み出来ませんでした");
-  Trigger("BTNSave");
+  Trigger("MenuCreateUpFile");
   EXPECT_EQ(Messages(), Lines{failed});
 
   // Ending without saving: the UP/PAD question, then the failure and whether to end anyway.
@@ -510,8 +474,10 @@ TEST_F(MainWindowWrites, TheRealDialogsSetTheBoardAndPickTheFileTheDestinationAn
     dialog.findChild<QPushButton*>(QStringLiteral("BTNOK"))->click();
   };
 
+  w.BoardView().ShowBoard(kProg);
   inDialog(static_cast<TBoardSetForm*>(nullptr), [&](TBoardSetForm& d) {
     EXPECT_EQ(d.windowTitle(), QStringLiteral("ボード編集"));
+    EXPECT_EQ(grid(d, "SGDBoard")->currentRow(), 0);
     grid(d, "SGDBoard")->setCurrentCell(kBinary - 1, 1);  // board 0 is not listed
     d.findChild<QRadioButton*>(QStringLiteral("RGBSts_1"))->click();
     EXPECT_TRUE(test::SaveScreenshot(d, QStringLiteral("BoardSetForm-edit.png")));
@@ -519,6 +485,9 @@ TEST_F(MainWindowWrites, TheRealDialogsSetTheBoardAndPickTheFileTheDestinationAn
   });
   Trigger("MenuBoardEdit");
   EXPECT_EQ(bbs.Boards.GetBoardType(kBinary), 1);
+  // The board list is filled again and keeps its place.
+  EXPECT_EQ(w.BoardList().count(), 4);
+  EXPECT_EQ(w.BoardList().currentIndex(), kProg);
 
   // A binary upload there: the file comes from the open dialog.
   const std::string upload = dir.File("pic.lzh");
@@ -570,16 +539,25 @@ TEST_F(MainWindowWrites, TheRealDialogsSetTheBoardAndPickTheFileTheDestinationAn
   ASSERT_TRUE(written && written->MailTo);
   EXPECT_EQ(TMailSendList::GetRecipientId(written->MailTo, 0), 3072);
 
-  // The ID editor on the writer of an article: the member's row comes first.
+  // The ID editor on the writer of an article, its row first; a handle changed there shows in
+  // the grid at once.
   Pick(kGeneral, 102);
   inDialog(static_cast<TIDEditForm*>(nullptr), [&](TIDEditForm& d) {
     EXPECT_EQ(d.windowTitle(), QStringLiteral("ID編集"));
     QTableWidget* ids = grid(d, "SGDID");
     EXPECT_EQ(ids->item(ids->currentRow(), 0)->text(), QStringLiteral("2048"));
+    ids->item(ids->currentRow(), 1)->setText(QStringLiteral("花子"));
     EXPECT_TRUE(test::SaveScreenshot(d, QStringLiteral("IDEditForm-edit.png")));
     ok(d);
   });
   Trigger("GMenuIDEdit");
+  EXPECT_EQ(Cell(CurrentRow(), 1), QStringLiteral("2048:花子"));
+  // From the menu no member is offered first.
+  inDialog(static_cast<TIDEditForm*>(nullptr), [&](TIDEditForm& d) {
+    EXPECT_EQ(grid(d, "SGDID")->currentRow(), 0);
+    d.findChild<QPushButton*>(QStringLiteral("BTNCancel"))->click();
+  });
+  Trigger("MenuIDEdit");
   EXPECT_TRUE(ui.entries.empty());
 }
 
