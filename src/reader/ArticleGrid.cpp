@@ -1,0 +1,461 @@
+#include "reader/ArticleGrid.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <algorithm>
+
+#include "dialogs/QtSupport.h"
+#include "reader/ArticleGridModel.h"
+#include "reader/DisplayMapping.h"
+#include "store/ArticleList.h"
+
+namespace vorn {
+namespace {
+
+// Draws a row's text in its state colour. The current row keeps the selection colours.
+class TArticleGridDelegate final : public QStyledItemDelegate {
+ public:
+  explicit TArticleGridDelegate(TArticleGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    // The whole row is the cursor; a focus frame around one cell of it would only mislead.
+    option->state &= ~QStyle::State_HasFocus;
+    const QColor color = grid_.StateColor(index.row());
+    if (color.isValid()) {
+      option->palette.setColor(QPalette::Text, color);
+      option->palette.setColor(QPalette::Inactive, QPalette::Text, color);
+    }
+  }
+
+ private:
+  TArticleGrid& grid_;
+};
+
+bool IsBinaryArticle(uint8_t kind) {
+  return kind == ArticleKindBinaryRoot || kind == ArticleKindBinaryRess;
+}
+
+}  // namespace
+
+uint16_t ClassicKeyCode(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Tab:
+      return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return 13;
+    case Qt::Key_Shift:
+      return 16;
+    case Qt::Key_Control:
+      return 17;
+    case Qt::Key_Alt:
+      return 18;
+    case Qt::Key_Escape:
+      return 27;
+    case Qt::Key_Space:
+      return 32;
+    case Qt::Key_PageUp:
+      return 33;
+    case Qt::Key_PageDown:
+      return 34;
+    case Qt::Key_End:
+      return 35;
+    case Qt::Key_Home:
+      return 36;
+    case Qt::Key_Left:
+      return 37;
+    case Qt::Key_Up:
+      return 38;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Down:
+      return 40;
+    case Qt::Key_Insert:
+      return 45;
+    case Qt::Key_Delete:
+      return 46;
+    default:
+      break;
+  }
+  if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
+    return static_cast<uint16_t>(qtKey);
+  if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+    return static_cast<uint16_t>(112 + (qtKey - Qt::Key_F1));
+  return 0;
+}
+
+TArticleGrid::TArticleGrid(QWidget* parent)
+    : QTableView(parent), model_(new TArticleGridModel(this)) {
+  setModel(model_);
+  setItemDelegate(new TArticleGridDelegate(*this));
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  // The title column always reaches past the right edge; a horizontal bar would only scroll
+  // into its empty end.
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setShowGrid(false);
+  setWordWrap(false);
+  setTextElideMode(Qt::ElideNone);
+  setTabKeyNavigation(false);
+  setCornerButtonEnabled(false);
+  // Every key must reach the grid as a key press: an input method would swallow the command
+  // letters and the unread key while it composes.
+  setAttribute(Qt::WA_InputMethodEnabled, false);
+  verticalHeader()->hide();
+  verticalHeader()->setMinimumSectionSize(1);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  horizontalHeader()->setSectionsClickable(false);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  horizontalHeader()->setStretchLastSection(false);
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  ResetGrid(true);
+}
+
+TArticleGrid::~TArticleGrid() = default;
+
+int TArticleGrid::RowHeight() const {
+  return std::max(1, QFontMetrics(font()).height() + RowHeightPlus);
+}
+
+void TArticleGrid::SettleLayout() {
+  executeDelayedItemsLayout();
+  updateGeometries();
+}
+
+void TArticleGrid::ResetGrid(bool header) {
+  board_ = nullptr;
+  members_ = nullptr;
+  headerRow_ = header;
+  NoReadProcessDisable = false;
+  filling_ = false;
+  noReadFlag_ = false;
+  model_->SetTitles(Title1, Title2, Title3);
+  model_->Clear();
+  horizontalHeader()->setVisible(header);
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  const int screenWidth = screen ? screen->geometry().width() : 1024;
+  setColumnWidth(TArticleGridModel::ColumnNumber, std::clamp(title1Size_, 8, 4000));
+  setColumnWidth(TArticleGridModel::ColumnWriter, std::clamp(title2Size_, 8, 4000));
+  setColumnWidth(TArticleGridModel::ColumnTitle, screenWidth + 10);
+  const int height = RowHeight();
+  verticalHeader()->setDefaultSectionSize(height);
+  horizontalHeader()->setFixedHeight(height + 4);
+  SetCurrentModelRow(0);
+  lastRow_ = -1;
+  SettleLayout();
+}
+
+void TArticleGrid::ClearRows() {
+  board_ = nullptr;
+  members_ = nullptr;
+  filling_ = false;
+  model_->Clear();
+  SetCurrentModelRow(0);
+  lastRow_ = -1;
+  SettleLayout();
+}
+
+int32_t TArticleGrid::PositionCount() const {
+  return board_ ? board_->OrderCount(order_) : 0;
+}
+
+bool TArticleGrid::IsPlaceholder(int32_t position) const {
+  return board_ && position >= 0 && position < PositionCount() &&
+         board_->GetKind(order_, position) == ArticleKindMissingRoot;
+}
+
+int32_t TArticleGrid::FirstRowOfBoard() const {
+  return IsPlaceholder(0) && PositionCount() > 1 ? 1 : 0;
+}
+
+void TArticleGrid::ShowArticles(int32_t order, TArticleList* board, int32_t index, TSelectMode mode,
+                                TMemberList* members) {
+  order_ = order == ArticleSortTree ? ArticleSortTree : ArticleSortNormal;
+  board_ = board;
+  members_ = members;
+  filling_ = true;
+  lastRow_ = -1;
+  setUpdatesEnabled(false);
+  model_->ShowBoard(board_, order_, members_, TreeLineType);
+
+  const int32_t lastModelRow = model_->rowCount() - 1;
+  const int32_t count = PositionCount();
+  if (mode == SelectFirstUnread && NoReadProcessDisable) mode = SelectFirst;
+  int32_t target = 0;
+  switch (mode) {
+    case SelectFirst:
+      target = FirstRowOfBoard();
+      break;
+    case SelectLast:
+      target = lastModelRow;
+      break;
+    case SelectFirstUnread: {
+      target = -1;
+      for (int32_t p = 0; p < count && target < 0; ++p) {
+        if (board_->GetReadFlag(order_, p) == 0 && !IsPlaceholder(p)) target = p;
+      }
+      if (target < 0) target = FirstRowOfBoard();
+      break;
+    }
+    case SelectIndex:
+      target = std::clamp(index, 0, lastModelRow);
+      if (IsPlaceholder(target) && target < lastModelRow) ++target;
+      break;
+  }
+  SetCurrentModelRow(target);
+  SettleLayout();
+  CenterCurrentRow(FixedRows());
+  setUpdatesEnabled(true);
+  viewport()->update();
+  filling_ = false;
+  lastRow_ = -1;
+  SelectCell(FixedRows() + target);
+}
+
+void TArticleGrid::CenterCurrentRow(int32_t firstDataRow) {
+  const int32_t visible = VisibleRowCount();
+  if (visible <= 0) return;
+  int32_t top = Row() - (visible - 1) / 2;
+  if (top < firstDataRow) top = firstDataRow;
+  if (RowCount() - top >= visible && top != TopRow()) SetTopRow(top);
+}
+
+void TArticleGrid::ApplyDisplaySettings(const CommonSettings& s, bool header) {
+  const int32_t tree = s.ArticleGridTreeLineType;
+  TreeLineType = tree >= TreeLineNone && tree <= TreeLineDraw ? static_cast<TTreeLineType>(tree)
+                                                              : TreeLineNone;
+  KeyCodeNoRead = 32;
+  KeyCodeHome = 36;
+  KeyCodeUp = 38;
+  KeyCodeDown = 40;
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Base, QtColor(s.ArticleGridBGColor));
+  palette.setColor(QPalette::Text, QtColor(s.ArticleGridFontColor));
+  setPalette(palette);
+  setFont(QtFont(s.ArticleGridFontName, s.ArticleGridFontSize, s.ArticleGridFontStyle));
+  VirtualArticleColor = QtColor(s.ArticleGridColorVirtual);
+  WriteArticleColor = QtColor(s.ArticleGridColorWrite);
+  NoReadArticleColor = QtColor(s.ArticleGridColorNoRead);
+  RowHeightPlus = std::clamp(s.ArticleGridRowHeightPlus, -8, 64);
+  Title1 = "No";
+  Title2 = "ID:Handle";
+  Title3 = "Title";
+  title1Size_ = s.ArticleGridTitleNoSize;
+  title2Size_ = s.ArticleGridTitleIDSize;
+  ColorEnabled = s.ArticleGridColor;
+  ResetGrid(header);
+}
+
+int32_t TArticleGrid::Row() const {
+  const QModelIndex current = currentIndex();
+  return FixedRows() + (current.isValid() ? current.row() : 0);
+}
+
+bool TArticleGrid::SetRow(int32_t row) {
+  return SelectCell(row);
+}
+
+int32_t TArticleGrid::TopRow() const {
+  return FixedRows() + verticalScrollBar()->value();
+}
+
+void TArticleGrid::SetTopRow(int32_t row) {
+  verticalScrollBar()->setValue(row - FixedRows());
+}
+
+int32_t TArticleGrid::RowCount() const {
+  return FixedRows() + model_->rowCount();
+}
+
+int32_t TArticleGrid::VisibleRowCount() const {
+  return std::max(0, viewport()->height() / RowHeight());
+}
+
+int32_t TArticleGrid::Title1Size() const {
+  return columnWidth(TArticleGridModel::ColumnNumber);
+}
+
+int32_t TArticleGrid::Title2Size() const {
+  return columnWidth(TArticleGridModel::ColumnWriter);
+}
+
+QColor TArticleGrid::StateColor(int modelRow) const {
+  if (!ColorEnabled || !board_ || filling_) return {};
+  if (modelRow == currentIndex().row()) return {};
+  const ArticleRecord* entry = board_->GetArticle(order_, modelRow);
+  if (!entry) return {};
+  if (entry->Kind == ArticleKindMissingRoot) return VirtualArticleColor;
+  if (entry->WriteFlag != 0) return WriteArticleColor;
+  if (IsBinaryArticle(entry->Kind) && entry->BatchFlag == 1) return WriteArticleColor;
+  if (entry->ReadFlag == 0) return NoReadArticleColor;
+  return {};
+}
+
+void TArticleGrid::SetCurrentModelRow(int modelRow) {
+  const QModelIndex index = model_->index(modelRow, 0);
+  selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
+bool TArticleGrid::SelectCell(int32_t row) {
+  noReadFlag_ = false;
+  if (row == lastRow_) return false;
+  if (row < FixedRows() || row >= RowCount()) return false;
+  const int32_t position = row - FixedRows();
+  if (!filling_ && board_ && position < PositionCount()) {
+    if (IsPlaceholder(position)) return false;
+    if (board_->GetReadFlag(order_, position) == 0) {
+      noReadFlag_ = true;
+      board_->SetReadFlag(order_, position, 1, false);
+      model_->PositionChanged(position);
+    }
+  }
+  SetCurrentModelRow(position);
+  // Taken before the owner hears of it: the owner may move the row again from its handler.
+  lastRow_ = row;
+  if (board_ && !filling_) emit ArticleDisp(order_, position);
+  return true;
+}
+
+bool TArticleGrid::NormalMovement(int qtKey, Qt::KeyboardModifiers modifiers) {
+  const int32_t row = Row();
+  const int32_t first = FixedRows();
+  const int32_t last = RowCount() - 1;
+  const int32_t page = std::max(1, VisibleRowCount());
+  int32_t target = row;
+  switch (qtKey) {
+    case Qt::Key_Up:
+      target = row - 1;
+      break;
+    case Qt::Key_Down:
+      target = row + 1;
+      break;
+    case Qt::Key_PageUp:
+      target = std::max(first, row - page);
+      break;
+    case Qt::Key_PageDown:
+      target = std::min(last, row + page);
+      break;
+    case Qt::Key_Home:
+      // The first row that can be selected: a leading placeholder would refuse it.
+      if (modifiers & Qt::ControlModifier) target = first + FirstRowOfBoard();
+      break;
+    case Qt::Key_End:
+      if (modifiers & Qt::ControlModifier) target = last;
+      break;
+    default:
+      return false;
+  }
+  if (target != row && target >= first && target <= last) SelectCell(target);
+  return true;
+}
+
+void TArticleGrid::HandleKey(int qtKey, Qt::KeyboardModifiers modifiers) {
+  const uint16_t pressed = ClassicKeyCode(qtKey);
+  GridKeyDown key;
+  key.Key = qtKey;
+  key.Modifiers = modifiers;
+  key.VirtualKey = pressed;
+  if (NoReadProcessDisable && pressed == KeyCodeNoRead) {
+    key.Key = Qt::Key_Down;
+    key.VirtualKey = KeyCodeDown;
+  }
+  emit KeyDown(&key);
+  if (key.Handled) return;
+
+  const int32_t before = Row();
+  NormalMovement(key.Key, modifiers);
+  if (board_ && Row() == before) {
+    const bool plain = modifiers == Qt::NoModifier;
+    const int32_t h = FixedRows();
+    if (pressed == KeyCodeHome && plain) {
+      SelectCell(h + FirstRowOfBoard());
+      SetTopRow(h);
+    } else if (pressed == KeyCodeUp && plain) {
+      const int32_t above = CurrentPosition() - 1;
+      if (above > 0 && IsPlaceholder(above)) {
+        SelectCell(Row() - 2);
+      } else if (above <= 0) {
+        emit RowUnder();
+      }
+    } else if (pressed == KeyCodeDown ||
+               (pressed == KeyCodeNoRead && plain && NoReadProcessDisable)) {
+      if (Row() >= RowCount() - 1) {
+        emit RowOver();
+      } else if (IsPlaceholder(CurrentPosition() + 1)) {
+        SelectCell(Row() + 2);
+      }
+    }
+  }
+  CenterCurrentRow(FixedRows());
+}
+
+void TArticleGrid::keyPressEvent(QKeyEvent* event) {
+  const uint16_t code = ClassicKeyCode(event->key());
+  HandleKey(event->key(), event->modifiers() & ~Qt::KeypadModifier);
+  // Tab and keys without a classic code go on to the window (focus chain, shortcuts).
+  if (code == 0 || code == 9) {
+    event->ignore();
+  } else {
+    event->accept();
+  }
+}
+
+void TArticleGrid::inputMethodEvent(QInputMethodEvent* event) {
+  // A platform that still routes keys through an input method delivers the unread key as a
+  // committed blank (half or full width).
+  const QString commit = event->commitString();
+  if (event->preeditString().isEmpty() &&
+      (commit == QStringLiteral(" ") || commit == QString(QChar(0x3000)))) {
+    HandleKey(Qt::Key_Space, Qt::NoModifier);
+    event->accept();
+    return;
+  }
+  QTableView::inputMethodEvent(event);
+}
+
+void TArticleGrid::mousePressEvent(QMouseEvent* event) {
+  setFocus(Qt::MouseFocusReason);
+  if (event->button() == Qt::LeftButton) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid()) SelectCell(FixedRows() + index.row());
+  }
+  event->accept();
+}
+
+void TArticleGrid::mouseMoveEvent(QMouseEvent* event) {
+  if (event->buttons() & Qt::LeftButton) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && FixedRows() + index.row() != Row())
+      SelectCell(FixedRows() + index.row());
+  }
+  event->accept();
+}
+
+void TArticleGrid::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+}
+
+void TArticleGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  const QModelIndex index = indexAt(event->position().toPoint());
+  if (event->button() == Qt::LeftButton && index.isValid()) emit doubleClicked(index);
+  event->accept();
+}
+
+}  // namespace vorn

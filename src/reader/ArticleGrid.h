@@ -1,0 +1,159 @@
+#pragma once
+
+#include <QColor>
+#include <QTableView>
+#include <cstdint>
+#include <string>
+
+#include "settings/CommonIniFile.h"
+
+namespace vorn {
+
+class TArticleGridModel;
+class TArticleList;
+class TMemberList;
+struct CommonSettings;
+
+// A key press as the grid's owner sees it first. VirtualKey is the classic key code the
+// grid's key settings use (32 Space, 36 Home, 38 Up, 40 Down, 65.. letters); 0 for keys
+// without one. The owner sets Handled to consume the key.
+struct GridKeyDown {
+  int Key = 0;  // Qt::Key
+  Qt::KeyboardModifiers Modifiers;
+  uint16_t VirtualKey = 0;
+  bool Handled = false;
+};
+
+// The classic key code of a Qt key (Space 32, PageUp 33 .. Down 40, Escape 27, Enter 13,
+// Backspace 8, Shift 16, Control 17, Alt 18, digits and letters their ASCII upper-case codes,
+// F1.. 112..); 0 for the others.
+uint16_t ClassicKeyCode(int qtKey);
+
+// The list of a board's articles: one row per position of the order in use, the reply tree
+// drawn in front of the numbers, rows coloured by state, placeholder rows never selectable,
+// an article marked read when its row is selected.
+//
+// Rows are counted as the owner counts them: when the header row is shown it is row 0 and
+// the article at position p is row p + 1 (FixedRows() is the offset), otherwise row p.
+class TArticleGrid final : public QTableView {
+  Q_OBJECT
+ public:
+  enum TSelectMode : int32_t {
+    SelectFirst = 0,
+    SelectLast = 1,
+    SelectFirstUnread = 2,
+    SelectIndex = 3
+  };
+
+  explicit TArticleGrid(QWidget* parent = nullptr);
+  ~TArticleGrid() override;
+
+  // Forgets the board and the members, shows the header row or not, sets the columns (the
+  // title column reaching past the right edge of the screen), the row height and the tree
+  // characters, and leaves one empty row.
+  void ResetGrid(bool header);
+  // One empty row. The board is forgotten too, so nothing the grid does afterwards can reach
+  // a board its owner is about to free.
+  void ClearRows();
+  // Shows a board in an order and selects a row by the select mode; the selected row is then
+  // accepted as if the user had chosen it (read mark, ArticleDisp).
+  void ShowArticles(int32_t order, TArticleList* board, int32_t index, TSelectMode mode,
+                    TMemberList* members);
+  // Scrolls the current row to the middle of the view, unless that would leave less than a
+  // page of rows below the top row.
+  void CenterCurrentRow(int32_t firstDataRow);
+
+  // The grid part of the common settings (section ArticleGrid): tree characters, colours,
+  // font, row spacing, titles and column widths, then ResetGrid(header). The owner shows its
+  // board again afterwards.
+  void ApplyDisplaySettings(const CommonSettings& settings, bool header);
+
+  // Rows as the owner counts them (see above).
+  int32_t Row() const;
+  // Makes a row current through the selection rules; false when it is refused.
+  bool SetRow(int32_t row);
+  int32_t TopRow() const;
+  void SetTopRow(int32_t row);
+  int32_t RowCount() const;
+  int32_t FixedRows() const { return headerRow_ ? 1 : 0; }
+  // Rows that fit the view completely.
+  int32_t VisibleRowCount() const;
+  // Row() - FixedRows().
+  int32_t CurrentPosition() const { return Row() - FixedRows(); }
+
+  TArticleList* Board() const { return board_; }
+  int32_t Order() const { return order_; }
+  TMemberList* Members() const { return members_; }
+  bool HeaderRow() const { return headerRow_; }
+  // The width of column 0 / 1 now; the value set is used by the next ResetGrid.
+  int32_t Title1Size() const;
+  int32_t Title2Size() const;
+  void SetTitle1Size(int32_t width) { title1Size_ = width; }
+  void SetTitle2Size(int32_t width) { title2Size_ = width; }
+  // Set by the last accepted row selection when its article had been unread.
+  bool NoReadFlag() const { return noReadFlag_; }
+  // The colour a row's text is drawn in, or an invalid colour for the normal one.
+  QColor StateColor(int modelRow) const;
+
+  std::string Title1 = "No";
+  std::string Title2 = "ID:Handle";
+  std::string Title3 = "Title";
+  int32_t RowHeightPlus = 0;
+  QColor VirtualArticleColor = Qt::blue;
+  QColor WriteArticleColor = Qt::red;
+  QColor NoReadArticleColor = Qt::gray;
+  bool ColorEnabled = true;
+  // The unread key moves down like the down key, and SelectFirstUnread acts as SelectFirst.
+  bool NoReadProcessDisable = false;
+  uint16_t KeyCodeNoRead = 32;
+  uint16_t KeyCodeHome = 36;
+  uint16_t KeyCodeUp = 38;
+  uint16_t KeyCodeDown = 40;
+  TTreeLineType TreeLineType = TreeLineNone;
+
+ signals:
+  // Up was pressed on the first article row.
+  void RowUnder();
+  // Down was pressed on the last row.
+  void RowOver();
+  // A row other than a placeholder became current (position 0 of an empty board included).
+  void ArticleDisp(int32_t order, int32_t index);
+  // Every key press, before the grid moves; set Handled to consume it.
+  void KeyDown(vorn::GridKeyDown* key);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  // The selection rules: refuses the current row again and placeholder rows, marks an unread
+  // article read, makes the row current and raises ArticleDisp.
+  bool SelectCell(int32_t row);
+  // Makes a model row current without the rules (while filling).
+  void SetCurrentModelRow(int modelRow);
+  void HandleKey(int qtKey, Qt::KeyboardModifiers modifiers);
+  bool NormalMovement(int qtKey, Qt::KeyboardModifiers modifiers);
+  bool IsPlaceholder(int32_t position) const;
+  int32_t PositionCount() const;
+  int32_t FirstRowOfBoard() const;
+  int RowHeight() const;
+  // Lays out the rows now, so that the scroll range is right before the grid is shown again.
+  void SettleLayout();
+
+  TArticleGridModel* model_;
+  TArticleList* board_ = nullptr;
+  TMemberList* members_ = nullptr;
+  int32_t order_ = 0;
+  bool headerRow_ = true;
+  bool filling_ = false;
+  bool noReadFlag_ = false;
+  int32_t lastRow_ = -1;
+  int32_t title1Size_ = 64;
+  int32_t title2Size_ = 64;
+};
+
+}  // namespace vorn
