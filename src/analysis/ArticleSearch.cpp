@@ -22,9 +22,15 @@ TArticleMatcher::TArticleMatcher(const SearchCondition& condition, const TMember
       byText_(!condition.SearchWord.empty()),
       regExp_(condition.WordCheckType) {
   if (byText_ && regExp_) {
-    awk_.SetUseSynonymDic(condition_.AwkFuzzy);
-    awk_.SetUseFuzzyCharDic(condition_.AwkFuzzy);
-    awk_.SetRegExp(condition_.SearchWord);
+    // Every step of a walk sets the same pattern again; the engine is left alone when it holds
+    // it already, which spares the rewriting through the dictionaries.
+    const bool fuzzy = condition_.AwkFuzzy;
+    if (awk_.UseSynonymDic() != fuzzy || awk_.UseFuzzyCharDic() != fuzzy ||
+        awk_.RegExp() != condition_.SearchWord) {
+      awk_.SetUseSynonymDic(fuzzy);
+      awk_.SetUseFuzzyCharDic(fuzzy);
+      awk_.SetRegExp(condition_.SearchWord);
+    }
   }
   if (!byText_ && !textIds_) {
     // The dialog accepted the ID only as a number; comparing numbers finds the member also when
