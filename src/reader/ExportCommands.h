@@ -72,6 +72,7 @@ class TExportCommands final : public QObject {
   std::function<std::string(const TBBSProcess& bbs, int32_t board)> BoardTitleLine;
 
   TExportDialogs& Dialogs() { return *dialogs_; }
+  void SetDialogs(std::unique_ptr<TExportDialogs> dialogs) { dialogs_ = std::move(dialogs); }
 
  private:
   // The file dialog with the overwrite question; nullopt when the user went no further.
