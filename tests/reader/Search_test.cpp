@@ -34,7 +34,6 @@ T* Child(QWidget& parent, const char* name) {
 class SearchForm : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::GuiApp();
     ASSERT_TRUE(sample.Load("NET19990730.LOG"));
     form.WordList = &words;
     form.BBS = &sample.Process();
@@ -55,6 +54,7 @@ class SearchForm : public ::testing::Test {
     bool type, fuzzy;
     std::string word, id;
   };
+  QApplication& app = test::GuiApp();  // before the dialog
   test::SampleSession sample;
   RecordingUiServices ui;
   ScopedUiServices installed{&ui};
@@ -185,6 +185,17 @@ TEST_F(SearchForm, EscapeCancelsAndOkAccepts) {
   });
   form.Execute();
   EXPECT_FALSE(form.CancelFlag);
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+  EXPECT_EQ(form.SearchWord, "abc");
+}
+
+TEST_F(SearchForm, EnterInTheTextBoxIsOk) {
+  QTimer::singleShot(0, [&] {
+    Words()->setEditText(QStringLiteral("abc"));
+    QTest::keyClick(Words()->lineEdit(), Qt::Key_Return);
+    if (form.isVisible()) form.reject();
+  });
+  form.Execute();
   EXPECT_EQ(form.result(), QDialog::Accepted);
   EXPECT_EQ(form.SearchWord, "abc");
 }
