@@ -1,7 +1,8 @@
 // The article grid on a board of 100 and of 100,000 articles in tree order: showing the board
 // (the first screen painted) and showing it, then going to its last row (Ctrl+End) and painting
-// that screen. The boards are built once, outside the timing; 30 % of the articles are replies
-// to recent articles, a few to articles no longer on the host (placeholders).
+// that screen; and, without the grid, the rows' first tree prefix, which prepares the tree
+// drawing of the whole board. The boards are built once, outside the timing; 30 % of the articles
+// are replies to recent articles, a few to articles no longer on the host (placeholders).
 //
 //   bench_article_grid --benchmark_repetitions=7 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <random>
 
+#include "analysis/DisplayTexts.h"
 #include "reader/ArticleGrid.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
@@ -89,6 +91,17 @@ void BM_ShowTreeAndScrollToEnd(benchmark::State& state) {
   state.counters["rows"] = board.OrderCount(vorn::ArticleSortTree);
 }
 
+void BM_FirstTreePrefix(benchmark::State& state) {
+  vorn::TArticleList& board = Board(int32_t(state.range(0)));
+  vorn::TMemberList members(false);
+  for (auto _ : state) {
+    vorn::TArticleRows rows(board, vorn::ArticleSortTree, members, vorn::TreeLineChr2);
+    benchmark::DoNotOptimize(rows.TreePrefix(0));
+  }
+  state.counters["rows"] = board.OrderCount(vorn::ArticleSortTree);
+}
+
+BENCHMARK(BM_FirstTreePrefix)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowTree)->Arg(100)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShowTreeAndScrollToEnd)->Arg(100)->Arg(100000)->Unit(benchmark::kMillisecond);
 

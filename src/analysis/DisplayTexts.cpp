@@ -193,9 +193,12 @@ void TArticleRows::Refresh() {
 void TArticleRows::BuildTree() {
   treeBuilt_ = true;
   const int32_t n = board_.OrderCount(ArticleSortTree);
+  // Each entry is reached once: on a big board the records lie far apart in memory.
+  std::vector<int32_t> levels(static_cast<size_t>(n));
   flagStart_.assign(static_cast<size_t>(n) + 1, 0);
   for (int32_t p = 0; p < n; ++p) {
     const int32_t level = std::max(board_.GetLevel(ArticleSortTree, p), 0);
+    levels[static_cast<size_t>(p)] = level;
     flagStart_[static_cast<size_t>(p) + 1] =
         flagStart_[static_cast<size_t>(p)] +
         static_cast<uint32_t>(std::min(level, kTreeFlagDepths));
@@ -205,7 +208,7 @@ void TArticleRows::BuildTree() {
   uint8_t flag[kTreeFlagDepths] = {};
   int32_t top = 0;  // flags at and above this depth index are 0
   for (int32_t p = n - 1; p >= 0; --p) {
-    const int32_t level = std::max(board_.GetLevel(ArticleSortTree, p), 0);
+    const int32_t level = levels[static_cast<size_t>(p)];
     uint8_t* kept = flags_.data() + flagStart_[static_cast<size_t>(p)];
     if (level == 0) {
       std::fill(flag, flag + top, 0);

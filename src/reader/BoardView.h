@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string>
 
-class QTableWidget;
-class QTextEdit;
+#include "reader/ArticleGrid.h"
 
 namespace vorn {
 
+class TArticleEdit;
 class TArticleList;
 class TVornExplMain;
 
@@ -20,38 +20,52 @@ struct ArticlePosition {
   int32_t PostTime = 0;
 };
 
-// The board shown in the article list and the article shown in the view. A plain list of the
-// board's articles in the order in use and the article's text, which the threaded grid and the
-// rich article view take over; what they share with the loading — which board and article are
-// shown, read marks, the remembered article — is kept here.
+// The board shown in the article grid and the article shown in the view. The board is always
+// the one selected in the board list: showing a board selects it there (without the list's
+// own click handling), and the grid's article display puts the entry at the current row into
+// the view, updating the commands that need an article and the remembered article.
 class TBoardView final : public QObject {
   Q_OBJECT
  public:
-  TBoardView(TVornExplMain& window, QTableWidget* grid, QTextEdit* view);
+  TBoardView(TVornExplMain& window, TArticleGrid* grid, TArticleEdit* view);
 
-  // Empties the list and the view.
+  // Empties the grid (keeping its header row) and the view.
   void Clear();
-  // Shows a board, selecting the given position (-1: the first article, skipping a leading
-  // placeholder). The selected article is displayed.
-  void ShowBoard(int32_t board, int32_t position = -1);
-  // The board and the position shown; -1 when none.
-  int32_t CurrentBoard() const { return board_; }
+  // Selects the board in the board list and shows it in the order in use, selecting a row by
+  // the mode (the index for SelectIndex). The selected article is displayed.
+  void ShowBoard(int32_t board, TArticleGrid::TSelectMode mode = TArticleGrid::SelectFirst,
+                 int32_t index = 0);
+  // The board shown again at the current position, after its entries or marks changed.
+  void Redraw();
+  // Makes a position of the shown board current through the grid's selection rules (read mark,
+  // display) and centres it.
+  void SelectPosition(int32_t position);
+
+  // The board selected in the board list, -1 when none.
+  int32_t CurrentBoard() const;
+  TArticleList* CurrentArticles() const;
+  // The position of the current row in the order in use.
   int32_t CurrentPosition() const;
-  // The first new article of any board, from the first board on. False when there is none.
-  bool SelectFirstNew();
-  // After logs were added: the article remembered before, or position 0 of its board.
+
+  // The grid's article display: the entry at the position into the view.
+  void ArticleDisp(int32_t order, int32_t position);
+  // After logs were added: the article remembered before, or the first of its board.
   void RestoreArticlePosition();
 
+  TArticleGrid& Grid() const { return *grid_; }
+  TArticleEdit& View() const { return *view_; }
+
+ signals:
+  // Another board than before is shown in the grid.
+  void BoardChanged(int32_t board);
+
  private:
-  void DisplayArticle(int32_t position);
-  void RowChanged(int row);
   TArticleList* Articles(int32_t board) const;
 
   TVornExplMain& w_;
-  QTableWidget* grid_;
-  QTextEdit* view_;
-  int32_t board_ = -1;
-  bool filling_ = false;
+  TArticleGrid* grid_;
+  TArticleEdit* view_;
+  int32_t shownBoard_ = -1;
 };
 
 }  // namespace vorn

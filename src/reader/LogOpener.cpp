@@ -10,8 +10,10 @@
 #include "platform/Cp932.h"
 #include "platform/SetPath.h"
 #include "platform/UiServices.h"
+#include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"
+#include "reader/Navigation.h"
 #include "reader/ProgressBarREX.h"
 #include "reader/SelectList.h"
 #include "reader/VornExplorerMain.h"
@@ -37,6 +39,10 @@ class WindowLoadHooks final : public LoadHooks {
     w_.ClearBoardList();
   }
   void LoadStarting() override {
+    w_.Navigation().ClearLevelHistory();
+    // An add sorts the boards shown so far again: the grid must not read them meanwhile. The
+    // article shown is found again once the load is done.
+    w_.ArticleGrid().ClearRows();
     TMainCommands& commands = w_.Commands();
     for (const char* name :
          {"MenuCreateUpFile", "MenuOpenAdd", "MenuArticleCut", "MenuBoardOut", "MenuPrint",
@@ -203,9 +209,8 @@ void TLogOpener::ChooseFirstArticle() {
   }
   bool noNewArticle = false;
   if (w_.CommonIni().NewModeFlag) {
-    if (view.SelectFirstNew()) {
+    if (w_.Navigation().FindArticleForward(true, false, false, -1, 0, true)) {
       w_.SetReadMode(false, true);
-      w_.FocusGrid();
       return;
     }
     w_.Commands().SetEnabled("MenuNewReadMode", false);
@@ -218,11 +223,9 @@ void TLogOpener::ChooseFirstArticle() {
     if (list && list->OrderCount(w_.TreeOrder) > 0) first = b;
   }
   if (first >= 0) {
-    w_.SelectBoardInList(first);
-    view.ShowBoard(first);
+    view.ShowBoard(first, TArticleGrid::SelectFirst);
   } else {
-    w_.SelectBoardInList(0);
-    view.ShowBoard(0);
+    view.ShowBoard(0, TArticleGrid::SelectFirst);
     noNewArticle = false;
     Ui().Warning(Cp932("記事が存在していません"));
   }

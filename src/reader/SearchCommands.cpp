@@ -54,8 +54,8 @@ void TSearchCommands::OpenSearchDialog() {
   form.GridKeyDown = [this](int key, Qt::KeyboardModifiers modifiers) {
     if (GridKeyDown) {
       GridKeyDown(key, modifiers);
-    } else if (key == Qt::Key_Up || key == Qt::Key_Down) {
-      SearchKey(key == Qt::Key_Down);
+    } else if ((key == Qt::Key_Up || key == Qt::Key_Down) && HasCondition()) {
+      FindNext(key == Qt::Key_Down, w_.NewReadMode());
     }
   };
   form.ChooseId = ChooseId;
@@ -74,15 +74,7 @@ void TSearchCommands::SetSearchCondition(bool wordCheckType, bool awkFuzzy,
   w_.SetSearchReadMode(true);
 }
 
-void TSearchCommands::SearchKey(bool forward) {
-  if (!HasCondition()) {
-    Ui().Information(Cp932("検索設定がされていません"));
-    return;
-  }
-  SearchNext(forward, w_.NewReadMode());
-}
-
-bool TSearchCommands::SearchNext(bool forward, bool newOnly) {
+bool TSearchCommands::FindNext(bool forward, bool newOnly) {
   if (!HasCondition()) return false;
   TBBSProcess* bbs = w_.Analyser();
   SearchHit hit;

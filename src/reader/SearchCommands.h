@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/ArticleSearch.h"
+#include "reader/Navigation.h"
 #include "regex/AWKStr.h"
 
 namespace vorn {
@@ -20,7 +21,7 @@ class TWindowAccess;
 
 // The main window's search: the condition it keeps, the search dialog, and the walk from match
 // to match across the boards. The condition lives until the next one and is not saved.
-class TSearchCommands final : public QObject {
+class TSearchCommands final : public QObject, public TSearchReading {
   Q_OBJECT
  public:
   explicit TSearchCommands(TWindowAccess& window, QObject* parent = nullptr);
@@ -34,10 +35,11 @@ class TSearchCommands final : public QObject {
                           const std::string& searchID);
   // The next (forward) or previous match from the article shown; with newOnly only new
   // articles. Nothing without a condition. Returns whether one was found.
-  bool SearchNext(bool forward, bool newOnly);
-  // The grid's search keys: the next or previous match in the reading mode in force, or the
-  // information that no condition is set.
-  void SearchKey(bool forward);
+  bool FindNext(bool forward, bool newOnly);
+
+  // TSearchReading: the grid's search keys and the search reading mode come here.
+  bool SearchConditionExists() const override { return HasCondition(); }
+  void SearchNext(bool forward, bool newOnly) override { FindNext(forward, newOnly); }
 
   const SearchCondition& Condition() const { return condition_; }
   bool HasCondition() const { return condition_.Exists(); }

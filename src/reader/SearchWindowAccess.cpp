@@ -1,10 +1,7 @@
 #include "reader/SearchWindowAccess.h"
 
-#include <QTextCursor>
-#include <QTextEdit>
-
 #include "analysis/LogLoader.h"
-#include "dialogs/QtSupport.h"
+#include "reader/ArticleEdit.h"
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"
 #include "reader/SelectList.h"
@@ -12,13 +9,6 @@
 #include "settings/CommonIniFile.h"
 
 namespace vorn {
-namespace {
-
-QTextEdit* ArticleView(const TVornExplMain& window) {
-  return window.findChild<QTextEdit*>(QStringLiteral("ArticleEdit1"));
-}
-
-}  // namespace
 
 TBBSProcess* TMainWindowAccess::Analyser() const {
   return w_.CurrentAnalyser();
@@ -49,8 +39,12 @@ int32_t TMainWindowAccess::CurrentPosition() const {
 }
 
 void TMainWindowAccess::ShowArticleAt(int32_t board, int32_t position) {
-  w_.SelectBoardInList(board);
-  w_.BoardView().ShowBoard(board, position);
+  TBoardView& view = w_.BoardView();
+  if (view.CurrentBoard() == board) {
+    view.SelectPosition(position);
+  } else {
+    view.ShowBoard(board, TArticleGrid::SelectIndex, position);
+  }
 }
 
 void TMainWindowAccess::SetStatusText(int panel, const QString& text) {
@@ -75,16 +69,13 @@ void TMainWindowAccess::EnableSearchMode() {
 }
 
 std::optional<std::string> TMainWindowAccess::ViewSelection() const {
-  const QTextEdit* view = ArticleView(w_);
-  if (!view || !view->textCursor().hasSelection()) return std::nullopt;
-  QString text = view->textCursor().selectedText();
-  text.replace(QChar(0x2029), QStringLiteral("\r\n"));
-  text.replace(QChar(0x2028), QStringLiteral("\r\n"));
-  return CoreText(text);
+  const TArticleEdit& view = w_.ArticleEdit();
+  if (!view.HasSelection()) return std::nullopt;
+  return view.SelectedText();
 }
 
 void TMainWindowAccess::PrintView(QPagedPaintDevice& printer) {
-  if (QTextEdit* view = ArticleView(w_)) view->print(&printer);
+  w_.ArticleEdit().Print(&printer);
 }
 
 QWidget* TMainWindowAccess::Window() const {

@@ -74,7 +74,15 @@ bool TSelectList::MoveFocusFor(QKeyEvent* event) {
 
 void TSelectList::keyPressEvent(QKeyEvent* event) {
   if (MoveFocusFor(event)) return;
+  bool handled = false;
+  emit KeyDown(event, &handled);
+  if (handled) {
+    event->accept();
+    return;
+  }
+  handlingOwnKey_ = true;
   QComboBox::keyPressEvent(event);
+  handlingOwnKey_ = false;
 }
 
 bool TSelectList::eventFilter(QObject* watched, QEvent* event) {

@@ -13,10 +13,16 @@ class TSelectList final : public QComboBox {
   explicit TSelectList(QWidget* parent = nullptr);
 
   bool MouseEntered() const { return mouseEntered_; }
+  // True while the list handles a key press itself (with its list closed): a selection that
+  // changes meanwhile was made by a key, not chosen.
+  bool HandlingOwnKey() const { return handlingOwnKey_; }
 
  signals:
   // Client coordinates of a released right button.
   void MouseRClick(int x, int y);
+  // A key pressed on the list (its list closed), before the list's own handling; set *handled
+  // to consume it.
+  void KeyDown(QKeyEvent* event, bool* handled);
 
  protected:
   void focusInEvent(QFocusEvent* event) override;
@@ -31,6 +37,7 @@ class TSelectList final : public QComboBox {
   bool MoveFocusFor(QKeyEvent* event);
 
   bool mouseEntered_ = false;
+  bool handlingOwnKey_ = false;
 };
 
 }  // namespace vorn

@@ -8,15 +8,13 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
-#include <QTableWidget>
-#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -35,20 +33,26 @@
 #include "platform/FileQuery.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
+#include "reader/ArticleEdit.h"
+#include "reader/ArticleGrid.h"
 #include "reader/DisplayMapping.h"
 #include "reader/ExportCommands.h"
 #include "reader/LogOpener.h"
 #include "reader/MainCommands.h"
 #include "reader/MainDialogs.h"
+#include "reader/Navigation.h"
 #include "reader/ProgressBarREX.h"
 #include "reader/SearchCommands.h"
 #include "reader/SearchWindowAccess.h"
 #include "reader/SelectList.h"
 #include "reader/SystemMsg.h"
 #include "reader/ToolIcons.h"
+#include "reader/VerticalTextView.h"
 #include "settings/CommonIniFile.h"
 #include "settings/NetVornIniFile.h"
 #include "settings/NiftyIniFile.h"
+#include "store/ArticleList.h"
+#include "store/ArticleNavigation.h"
 
 namespace vorn {
 namespace {
@@ -104,24 +108,20 @@ TLogList& TVornExplMain::SystemMsgList() const {
   return session_->SystemMsgList;
 }
 
+// The list opens a board only when the user chooses one (its activated signal), never on a
+// change made here.
 void TVornExplMain::SelectBoardInList(int index) {
-  boardListFilling_ = true;
   boardList_->setCurrentIndex(index);
-  boardListFilling_ = false;
 }
 
 void TVornExplMain::ClearBoardList() {
-  boardListFilling_ = true;
   boardList_->clear();
-  boardListFilling_ = false;
 }
 
 void TVornExplMain::SetBoardListLines(const std::vector<std::string>& lines) {
-  boardListFilling_ = true;
   boardList_->clear();
   for (const std::string& line : lines)
     boardList_->addItem(QtText(line));
-  boardListFilling_ = false;
 }
 
 void TVornExplMain::SetReadingControlsEnabled(bool on) {
@@ -182,6 +182,10 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   opener_ = std::make_unique<TLogOpener>(*this);
   searchAccess_ = std::make_unique<TMainWindowAccess>(*this);
   searchCommands_ = new TSearchCommands(*searchAccess_, this);
+  searchCommands_->GridKeyDown = [this](int key, Qt::KeyboardModifiers modifiers) {
+    navigation_->GridKeyWithModifiers(key, int(modifiers));
+  };
+  navigation_->SetSearchReading(searchCommands_);
   exportCommands_ = new TExportCommands(*searchAccess_, nullptr, this);
   ConnectCommands();
 
@@ -231,9 +235,6 @@ void TVornExplMain::CreatePanels() {
   boardLayout->setContentsMargins(4, 2, 4, 2);
   boardList_ = new TSelectList(boardListPanel_);
   boardList_->setObjectName(QStringLiteral("BoardList"));
-  connect(boardList_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (!boardListFilling_ && index >= 0) boardView_->ShowBoard(index);
-  });
   boardLayout->addWidget(boardList_);
   layout->addWidget(boardListPanel_);
 
@@ -245,18 +246,8 @@ void TVornExplMain::CreatePanels() {
   articleGridPanel_->setObjectName(QStringLiteral("ArticleGridPanel"));
   auto* gridLayout = new QVBoxLayout(articleGridPanel_);
   gridLayout->setContentsMargins(0, 0, 0, 0);
-  // A plain list of the board's articles until the threaded grid takes its place.
-  articleGrid1_ = new QTableWidget(0, 3, articleGridPanel_);
+  articleGrid1_ = new TArticleGrid(articleGridPanel_);
   articleGrid1_->setObjectName(QStringLiteral("ArticleGrid1"));
-  articleGrid1_->setHorizontalHeaderLabels(
-      {QStringLiteral("No"), QStringLiteral("ID:Handle"), QStringLiteral("Title")});
-  articleGrid1_->verticalHeader()->hide();
-  articleGrid1_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  articleGrid1_->setSelectionMode(QAbstractItemView::SingleSelection);
-  articleGrid1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  articleGrid1_->setShowGrid(false);
-  articleGrid1_->setWordWrap(false);
-  articleGrid1_->horizontalHeader()->setStretchLastSection(true);
   articleGrid1_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(articleGrid1_, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
     commands_->GridPopup()->popup(articleGrid1_->viewport()->mapToGlobal(p));
@@ -266,16 +257,24 @@ void TVornExplMain::CreatePanels() {
   articleEditPanel_->setObjectName(QStringLiteral("ArticleEditPanel"));
   auto* editLayout = new QVBoxLayout(articleEditPanel_);
   editLayout->setContentsMargins(0, 0, 0, 0);
-  // A plain text box until the article view takes its place.
-  articleEdit1_ = new QTextEdit(articleEditPanel_);
+  articleEdit1_ = new TArticleEdit(articleEditPanel_);
   articleEdit1_->setObjectName(QStringLiteral("ArticleEdit1"));
-  articleEdit1_->setReadOnly(true);
-  articleEdit1_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(articleEdit1_, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-    commands_->ViewPopup()->popup(articleEdit1_->viewport()->mapToGlobal(p));
-  });
+  // The pop-up belongs to the text shown, in either writing direction.
+  for (QAbstractScrollArea* view :
+       {static_cast<QAbstractScrollArea*>(articleEdit1_->HorizontalView()),
+        static_cast<QAbstractScrollArea*>(articleEdit1_->VerticalView())}) {
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The text area has its new size when it hears of it; the panel hears first.
+    view->viewport()->installEventFilter(this);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& p) {
+      commands_->ViewPopup()->popup(view->viewport()->mapToGlobal(p));
+    });
+  }
+  // A clicked link is opened by the view; reading goes on in the grid.
+  connect(articleEdit1_, &TArticleEdit::LinkClicked, this, [this] { articleGrid1_->setFocus(); });
   editLayout->addWidget(articleEdit1_);
   boardView_ = new TBoardView(*this, articleGrid1_, articleEdit1_);
+  navigation_ = new TNavigation(*this, *boardView_);
   splitter1_->setStretchFactor(0, 0);
   splitter1_->setStretchFactor(1, 1);
   layout->addWidget(splitter1_, 1);
@@ -374,21 +373,15 @@ void TVornExplMain::ConnectCommands() {
   });
   on("MenuTree", [this] { SetOrder(true); });
   on("MenuNormal", [this] { SetOrder(false); });
-  on("MenuArticleHeader", [this] {
-    commonIni_->WindowDispArticleTitle = commands_->IsChecked("MenuArticleHeader");
-    articleGrid1_->horizontalHeader()->setVisible(commonIni_->WindowDispArticleTitle);
-  });
+  on("MenuArticleHeader", [this] { MenuArticleHeaderClick(); });
+  on("MenuArticleRotate", [this] { MenuArticleRotateClick(); });
 
   // Commands whose work arrives with later parts of the program.
   const std::pair<const char*, const char*> later[] = {
       {"MenuCreateUpFile", "UP/PADファイル出力"},
       {"BTNSave", "UP/PADファイル出力"},
-      {"MenuReadPtrClear", "既読・未読の一括設定"},
-      {"MenuReadPtrSet", "既読・未読の一括設定"},
       {"MenuIDEdit", "ID編集"},
-      {"GMenuIDEdit", "ID編集"},
       {"MenuBoardEdit", "ボード編集"},
-      {"MenuArticleRotate", "記事内容縦書き"},
       {"MenuWRoot", "書込み"},
       {"MenuWRess", "書込み"},
       {"MenuWMail", "書込み"},
@@ -418,16 +411,6 @@ void TVornExplMain::ConnectCommands() {
       {"BTNJumpRess", "書込み"},
       {"BTNEdit", "書込み"},
       {"BTNDel", "書込み"},
-      {"BTNLevelParent", "記事移動"},
-      {"BTNLevelBefore", "記事移動"},
-      {"BTNBefore", "記事移動"},
-      {"BTNPageUp", "記事移動"},
-      {"BTNNoRead", "記事移動"},
-      {"GMenuNoRead", "記事移動"},
-      {"BTNPageDown", "記事移動"},
-      {"BTNNext", "記事移動"},
-      {"BTNLevelNext", "記事移動"},
-      {"BTNLevelRestore", "記事移動"},
   };
   for (const auto& [name, feature] : later) {
     const QString text = QString::fromUtf8(feature);
@@ -484,27 +467,40 @@ void TVornExplMain::ApplyDisplaySettings() {
   boardList_->setFixedHeight(std::max(boardHeight - 4, boardList_->minimumSizeHint().height()));
   boardListPanel_->setFixedHeight(std::max(boardHeight, boardList_->height() + 4));
 
-  const QFont gridFont =
-      QtFont(c.ArticleGridFontName, c.ArticleGridFontSize, c.ArticleGridFontStyle);
-  articleGrid1_->setFont(gridFont);
-  QPalette gridPalette = articleGrid1_->palette();
-  gridPalette.setColor(QPalette::Base, QtColor(c.ArticleGridBGColor));
-  gridPalette.setColor(QPalette::Text, QtColor(c.ArticleGridFontColor));
-  articleGrid1_->setPalette(gridPalette);
-  articleGrid1_->verticalHeader()->setDefaultSectionSize(QFontMetrics(gridFont).height() +
-                                                         c.ArticleGridRowHeightPlus);
-  articleGrid1_->setColumnWidth(0, c.ArticleGridTitleNoSize);
-  articleGrid1_->setColumnWidth(1, c.ArticleGridTitleIDSize);
-  articleGrid1_->horizontalHeader()->setVisible(c.WindowDispArticleTitle);
+  // The reset below moves the grid to its first row; the reader stays at the article shown.
+  const int32_t board = boardView_->CurrentBoard();
+  const int32_t position = articleGrid1_->CurrentPosition();
+  articleGrid1_->ApplyDisplaySettings(c, commands_->IsChecked("MenuArticleHeader"));
+  articleEdit1_->ApplyDisplaySettings(c);
+  commands_->SetChecked("MenuArticleRotate", c.ArticleEditVertical);
+  SetArticleScrollStep();
+  if (!CurrentAnalyser()) {
+    articleGrid1_->ClearRows();
+  } else if (board >= 0) {
+    boardView_->ShowBoard(board, TArticleGrid::SelectIndex, position);
+  }
+}
 
-  articleEdit1_->setFont(
-      QtFont(c.ArticleEditFontName, c.ArticleEditFontSize, c.ArticleEditFontStyle));
-  QPalette viewPalette = articleEdit1_->palette();
-  viewPalette.setColor(QPalette::Base, QtColor(c.ArticleEditBGColor));
-  viewPalette.setColor(QPalette::Text, QtColor(c.ArticleEditFontColor));
-  articleEdit1_->setPalette(viewPalette);
-  articleEdit1_->setLineWrapMode(c.ArticleEditWordWrap ? QTextEdit::WidgetWidth
-                                                       : QTextEdit::NoWrap);
+void TVornExplMain::SetArticleScrollStep() {
+  articleEdit1_->SetArticleScrollStep(commonIni_->VScrollSize);
+}
+
+void TVornExplMain::MenuArticleRotateClick() {
+  const bool vertical = articleEdit1_->EditStyle() == TArticleEdit::esNormal;
+  articleEdit1_->SetEditStyle(vertical ? TArticleEdit::esVertical : TArticleEdit::esNormal);
+  commonIni_->ArticleEditVertical = vertical;
+  commands_->SetChecked("MenuArticleRotate", vertical);
+  // A page is counted in lines across the view, or in columns along it.
+  SetArticleScrollStep();
+}
+
+void TVornExplMain::MenuArticleHeaderClick() {
+  const bool header = !articleGrid1_->HeaderRow();
+  commands_->SetChecked("MenuArticleHeader", header);
+  commonIni_->WindowDispArticleTitle = header;
+  const int32_t board = boardView_->CurrentBoard();
+  articleGrid1_->ResetGrid(header);
+  if (board >= 0) boardView_->ShowBoard(board, TArticleGrid::SelectFirst);
 }
 
 void TVornExplMain::ArrangeVertical() {
@@ -540,15 +536,11 @@ void TVornExplMain::EnableReadCommands(bool on) {
         "MenuNewReadMode", "BTNNewMode", "BTNLevelBefore", "BTNLevelNext", "BTNLevelParent"}) {
     commands_->SetEnabled(name, on);
   }
-  // Search-mode reading needs a search condition, back-jumping a parent jump before it; both
-  // arrive with the reading commands.
-  commands_->SetEnabled("BTNSearchMode", false);
-  commands_->SetEnabled("MenuSearchMode", false);
-  commands_->SetEnabled("BTNLevelRestore", false);
-  if (on && searchCommands_ && searchCommands_->HasCondition()) {
-    commands_->SetEnabled("BTNSearchMode", true);
-    commands_->SetEnabled("MenuSearchMode", true);
-  }
+  // Search-mode reading needs a search condition, going back a parent jump before it.
+  const bool search = on && navigation_->SearchConditionExists();
+  commands_->SetEnabled("BTNSearchMode", search);
+  commands_->SetEnabled("MenuSearchMode", search);
+  commands_->SetEnabled("BTNLevelRestore", on && !navigation_->LevelHistory().empty());
   if (!on) {
     commands_->SetEnabled("BTNBatch", false);
     return;
@@ -607,9 +599,21 @@ void TVornExplMain::ToggleStatusBar() {
 void TVornExplMain::SetOrder(bool tree) {
   commands_->SetChecked("MenuTree", tree);
   commands_->SetChecked("MenuNormal", !tree);
+  const TArticleList* list = boardView_->CurrentArticles();
+  const int32_t before = articleGrid1_->CurrentPosition();
+  const ArticleRecord* shown = list ? list->GetArticle(TreeOrder, before) : nullptr;
   TreeOrder = tree ? 1 : 0;
   commonIni_->ArticleGridSortTree = tree;
-  if (boardView_->CurrentBoard() >= 0) boardView_->ShowBoard(boardView_->CurrentBoard());
+  const int32_t board = boardView_->CurrentBoard();
+  if (board < 0) return;
+  // The article read stays the one shown, at its place in the other order.
+  const int32_t position =
+      shown ? FindArticlePosition(*list, TreeOrder, shown->ArticleKey, shown->PostTime) : -1;
+  if (position >= 0) {
+    boardView_->ShowBoard(board, TArticleGrid::SelectIndex, position);
+  } else {
+    boardView_->ShowBoard(board, TArticleGrid::SelectFirst);
+  }
 }
 
 void TVornExplMain::SetOpenCommands(bool on) {
@@ -755,6 +759,18 @@ bool TVornExplMain::event(QEvent* event) {
   return QMainWindow::event(event);
 }
 
+bool TVornExplMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize && articleEdit1_ &&
+      watched == articleEdit1_->ActiveView()->viewport()) {
+    // The view's panel was resized: the page step follows the view's size, and the grid, which
+    // shares the room with the view, keeps its current row in the middle.
+    articleEdit1_->update();
+    articleGrid1_->CenterCurrentRow(articleGrid1_->FixedRows());
+    SetArticleScrollStep();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void TVornExplMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shownOnce_) return;
@@ -809,8 +825,8 @@ void TVornExplMain::StoreLayoutSettings() {
     c.WindowSeparateVValue = articleGridPanel_->height();
     c.WindowSeparateVertical = true;
   }
-  c.ArticleGridTitleNoSize = articleGrid1_->columnWidth(0);
-  c.ArticleGridTitleIDSize = articleGrid1_->columnWidth(1);
+  c.ArticleGridTitleNoSize = articleGrid1_->Title1Size();
+  c.ArticleGridTitleIDSize = articleGrid1_->Title2Size();
 }
 
 void TVornExplMain::closeEvent(QCloseEvent* event) {

@@ -12,11 +12,11 @@
 class QAction;
 class QLabel;
 class QSplitter;
-class QTableWidget;
-class QTextEdit;
 
 namespace vorn {
 
+class TArticleEdit;
+class TArticleGrid;
 class TBBSIniFile;
 class TBBSProcess;
 class TCommonIniFile;
@@ -27,6 +27,7 @@ class TNifty;
 class TLoadCheckForm;
 class TLogOpener;
 class TMainCommands;
+class TNavigation;
 class TProgressBarREX;
 class TSelectList;
 class TCommonSetForm;
@@ -69,7 +70,10 @@ class TVornExplMain final : public QMainWindow {
   TLogList& LogList() const;
   TLogList& SystemMsgList() const;
   TBoardView& BoardView() const { return *boardView_; }
+  TNavigation& Navigation() const { return *navigation_; }
   TSelectList& BoardList() const { return *boardList_; }
+  TArticleGrid& ArticleGrid() const { return *articleGrid1_; }
+  TArticleEdit& ArticleEdit() const { return *articleEdit1_; }
   // Selects a line of the board list without opening its board.
   void SelectBoardInList(int index);
   void ClearBoardList();
@@ -120,7 +124,11 @@ class TVornExplMain final : public QMainWindow {
   void SetReadMode(bool search, bool on);
   void ArrangeVertical();
   void ArrangeHorizontal();
+  // The common settings' looks of the board list, grid and view; the board is shown again.
   void ApplyDisplaySettings();
+  void SetArticleScrollStep();
+  void MenuArticleRotateClick();
+  void MenuArticleHeaderClick();
   // The check whether the loaded data may be left for another load or the end.
   bool LeaveLogSet(bool reopen, bool keepData);
   // The look of the text dialog: the article view's current settings and the window's place.
@@ -131,6 +139,7 @@ class TVornExplMain final : public QMainWindow {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
@@ -161,7 +170,7 @@ class TVornExplMain final : public QMainWindow {
   TBBSList bbsList_;
   std::unique_ptr<TLogSession> session_;
   TBoardView* boardView_ = nullptr;
-  bool boardListFilling_ = false;
+  TNavigation* navigation_ = nullptr;
   int currentProcess_ = 0;
   std::unique_ptr<TMainDialogHost> dialogs_;
   std::unique_ptr<TLogOpener> opener_;
@@ -173,9 +182,9 @@ class TVornExplMain final : public QMainWindow {
   TSelectList* boardList_ = nullptr;
   QSplitter* splitter1_ = nullptr;
   QWidget* articleGridPanel_ = nullptr;
-  QTableWidget* articleGrid1_ = nullptr;
+  TArticleGrid* articleGrid1_ = nullptr;
   QWidget* articleEditPanel_ = nullptr;
-  QTextEdit* articleEdit1_ = nullptr;
+  TArticleEdit* articleEdit1_ = nullptr;
   QLabel* statusPanels_[4] = {};
   TProgressBarREX* progressBar1_ = nullptr;
   std::unique_ptr<TMainWindowAccess> searchAccess_;

@@ -131,10 +131,9 @@ bool ArticleSorter::BuildTreeOrder() {
     ReplyIndex::Range range = replies.Replies(key, start, replies.ScanEnd(start, key));
     if (range.first < range.last) scans.push_back({level, range.first, range.last});
   };
-  // Places every reply the scan for `key` from `start` reaches, depth first, each reply
-  // followed by its own replies.
-  auto attachReplies = [&](int32_t key, int32_t start) {
-    open(key, 1, start);
+  // Places every reply the open scans reach, depth first, each reply followed by its own
+  // replies.
+  auto drain = [&]() {
     while (!scans.empty()) {
       Scan& scan = scans.back();
       if (scan.next == scan.last) {
@@ -150,6 +149,10 @@ bool ArticleSorter::BuildTreeOrder() {
       open(entries_[static_cast<size_t>(position)].key, level + 1, position + 1);
     }
     return true;
+  };
+  auto attachReplies = [&](int32_t key, int32_t start) {
+    open(key, 1, start);
+    return drain();
   };
 
   // Placeholders appended below are not walked themselves.
@@ -181,9 +184,17 @@ bool ArticleSorter::BuildTreeOrder() {
     p.BodyOffset = -1;
     p.NewFlag = 1;
     p.Rebased = 1;
-    if (!list_.AppendEntry(p) || !tree.Add(list_.Count() - 1) || !attachReplies(p.ArticleKey, i)) {
-      return false;
-    }
+    if (!list_.AppendEntry(p) || !tree.Add(list_.Count() - 1)) return false;
+    // The orphan itself always goes under its placeholder, even when its key is smaller than
+    // its parent's (a renumbered board): a scan from its own position would stop at once and
+    // the reply would vanish from tree order. Its own replies come next, then later orphans of
+    // the same parent by the usual scan.
+    entries_[static_cast<size_t>(i)].level = 1;
+    list_.Entry(i)->Level = 1;
+    if (!tree.Add(i)) return false;
+    open(p.ArticleKey, 1, i + 1);
+    open(e.key, 2, i + 1);
+    if (!drain()) return false;
   }
   return true;
 }

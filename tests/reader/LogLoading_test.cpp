@@ -2,11 +2,9 @@
 // files, unreadable files, files without a set, and what is shown first.
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
 #include <QAction>
-#include <QTableWidget>
+#include <QPlainTextEdit>
 #include <QTest>
-#include <QTextEdit>
 #include <filesystem>
 #include <functional>
 #include <utility>
@@ -17,6 +15,8 @@
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "reader/ArticleEdit.h"
+#include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/GuiTestSupport.h"
 #include "reader/MainCommands.h"
@@ -75,11 +75,23 @@ class LogLoadingTest : public ::testing::Test {
     }
     return lines;
   }
-  QTableWidget& Grid() const {
-    return *window->findChild<QTableWidget*>(QStringLiteral("ArticleGrid1"));
+  TArticleGrid& Grid() const {
+    return *window->findChild<TArticleGrid*>(QStringLiteral("ArticleGrid1"));
+  }
+  // Rows of articles (an empty board shows one empty row).
+  int32_t GridRows() const { return Grid().RowCount() - Grid().FixedRows(); }
+  QString Cell(int32_t position, int column) const {
+    return Grid().model()->index(position, column).data().toString();
   }
   QString ViewText() const {
-    return window->findChild<QTextEdit*>(QStringLiteral("ArticleEdit1"))->toPlainText();
+    return window->findChild<TArticleEdit*>(QStringLiteral("ArticleEdit1"))
+        ->HorizontalView()
+        ->toPlainText();
+  }
+  // A board chosen in the board list, as the user chooses it.
+  void ChooseBoard(int index) {
+    window->BoardList().setCurrentIndex(index);
+    emit window->BoardList().activated(index);
   }
   std::vector<std::string> Texts(Kind kind) const {
     std::vector<std::string> out;
@@ -118,15 +130,15 @@ TEST_F(LogLoadingTest, TheSampleFromTheCommandLine) {
   // The first board with articles, from its first article; it is read now.
   EXPECT_EQ(w.BoardList().currentIndex(), 0);
   EXPECT_EQ(w.BoardView().CurrentBoard(), 0);
-  EXPECT_EQ(Grid().currentRow(), 0);
-  EXPECT_EQ(Grid().rowCount(), 2);
+  EXPECT_EQ(Grid().CurrentPosition(), 0);
+  EXPECT_EQ(GridRows(), 2);
   EXPECT_TRUE(ViewText().startsWith(QStringLiteral("mail 99/07/30 14:20 オフ会の件")));
   EXPECT_TRUE(ViewText().endsWith(QStringLiteral("駅前の喫茶店です。\n[EOF]")));
   const TArticleList* mail = w.CurrentAnalyser()->Boards.GetArticles(0);
   EXPECT_EQ(w.SavedPosition.Board, mail);
   EXPECT_EQ(mail->GetReadFlag(w.TreeOrder, 0), 1);
   EXPECT_EQ(mail->GetReadFlag(w.TreeOrder, 1), 0);
-  EXPECT_EQ(Grid().item(0, 0)->text(), QStringLiteral("<0>"));
+  EXPECT_EQ(Cell(0, 0), QStringLiteral("<0>"));
 
   // Messages: only that system messages exist.
   ASSERT_EQ(ui.entries.size(), 1u);
@@ -150,7 +162,7 @@ TEST_F(LogLoadingTest, TheSampleFromTheCommandLine) {
   EXPECT_EQ(dialogs->texts[1].second, (std::vector<std::string>{sample}));
 
   // Choosing a board in the list shows it.
-  w.BoardList().setCurrentIndex(1);
+  ChooseBoard(1);
   EXPECT_EQ(w.BoardView().CurrentBoard(), 1);
   EXPECT_TRUE(ViewText().contains(QStringLiteral("はじめまして、たろうです。")));
 }
@@ -160,8 +172,8 @@ TEST_F(LogLoadingTest, AddingAFileContinuesTheLogAndReturnsToTheArticle) {
   ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
   ui.entries.clear();
   // The user reads the third article of the chat board.
-  w.BoardList().setCurrentIndex(1);
-  Grid().setCurrentCell(2, 0);
+  ChooseBoard(1);
+  Grid().SetRow(Grid().FixedRows() + 2);
   const QString shown = ViewText();
   const TArticleList* general = w.CurrentAnalyser()->Boards.GetArticles(1);
   EXPECT_EQ(w.SavedPosition.Board, general);
@@ -179,8 +191,9 @@ TEST_F(LogLoadingTest, AddingAFileContinuesTheLogAndReturnsToTheArticle) {
   EXPECT_FALSE(w.AddingLogs);
   EXPECT_EQ(w.BoardList().currentIndex(), 1);
   EXPECT_EQ(w.BoardView().CurrentBoard(), 1);
-  EXPECT_EQ(w.CurrentAnalyser()->Boards.GetArticles(1)->GetKey(w.TreeOrder, Grid().currentRow()),
-            key);
+  EXPECT_EQ(
+      w.CurrentAnalyser()->Boards.GetArticles(1)->GetKey(w.TreeOrder, Grid().CurrentPosition()),
+      key);
   EXPECT_EQ(ViewText(), shown);
   EXPECT_EQ(Texts(Kind::Warning), std::vector<std::string>{});
 }
@@ -267,7 +280,7 @@ TEST_F(LogLoadingTest, FilesOfBothFamiliesDroppedTogether) {
   EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{nifty}));
   ASSERT_GT(w.BoardList().count(), 1);
   EXPECT_TRUE(w.BoardList().itemText(0).startsWith(QStringLiteral("--(")));
-  EXPECT_GT(Grid().rowCount(), 0);
+  EXPECT_GT(GridRows(), 0);
   EXPECT_FALSE(ViewText().isEmpty());
   EXPECT_EQ(Texts(Kind::Warning), std::vector<std::string>{});
   // Nifty-Serve takes no binary writes.
@@ -283,7 +296,8 @@ TEST_F(LogLoadingTest, BoardsWithoutArticles) {
   EXPECT_TRUE(w.LoadLogFiles({empty}, "NET", false));
   EXPECT_EQ(Texts(Kind::Warning), std::vector<std::string>{J("記事が存在していません")});
   EXPECT_EQ(w.BoardList().currentIndex(), 0);
-  EXPECT_EQ(Grid().rowCount(), 0);
+  EXPECT_EQ(GridRows(), 1);
+  EXPECT_EQ(Cell(0, 0), QString());
   EXPECT_TRUE(ViewText().isEmpty());
   EXPECT_FALSE(Enabled("MenuArticleCut"));
 }
@@ -322,7 +336,7 @@ TEST_F(LogLoadingTest, NewArticleModeAfterOpening) {
             (std::vector<std::string>{J("新規記事はありません"),
                                       J("システムメッセージが存在しています")}));
   // The numbers have lost their new marks.
-  EXPECT_EQ(Grid().item(0, 0)->text(), QStringLiteral("[0]"));
+  EXPECT_EQ(Cell(0, 0), QStringLiteral("[0]"));
 }
 
 TEST_F(LogLoadingTest, SystemMessagesInTheTextDialog) {
@@ -333,8 +347,8 @@ TEST_F(LogLoadingTest, SystemMessagesInTheTextDialog) {
   QCoreApplication::processEvents();
   if (!qEnvironmentVariableIsEmpty("VORN_SCREENSHOT_DIR")) {
     // The chat board's thread, one reply read.
-    w.BoardList().setCurrentIndex(1);
-    Grid().setCurrentCell(2, 0);
+    ChooseBoard(1);
+    Grid().SetRow(Grid().FixedRows() + 2);
     QCoreApplication::processEvents();
     EXPECT_TRUE(test::SaveScreenshot(w, QStringLiteral("main-loaded.png")));
   }
@@ -357,15 +371,15 @@ TEST_F(LogLoadingTest, TreeOrderOpensAfterALeadingPlaceholder) {
   TVornExplMain& w = Start();
   ASSERT_EQ(w.TreeOrder, 1);
   ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
-  w.BoardList().setCurrentIndex(1);
-  EXPECT_EQ(Grid().rowCount(), 5);
-  EXPECT_EQ(Grid().item(3, 0)->text(), QStringLiteral("-95-"));
-  EXPECT_EQ(Grid().item(2, 0)->text(), QStringLiteral("　└<103>"));
+  ChooseBoard(1);
+  EXPECT_EQ(GridRows(), 5);
+  EXPECT_EQ(Cell(3, 0), QStringLiteral("-95-"));
+  EXPECT_EQ(Cell(2, 0), QStringLiteral("　└<103>"));
   // Posting order has no placeholder.
   w.Command("MenuNormal")->trigger();
   EXPECT_EQ(w.TreeOrder, 0);
-  EXPECT_EQ(Grid().rowCount(), 4);
-  EXPECT_EQ(Grid().currentRow(), 0);
+  EXPECT_EQ(GridRows(), 4);
+  EXPECT_EQ(Grid().CurrentPosition(), 0);
 }
 
 }  // namespace

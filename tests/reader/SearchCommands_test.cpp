@@ -30,7 +30,7 @@ class SearchCommands : public ::testing::Test {
   // Steps in one direction until nothing more is found; the titles of the articles shown.
   std::vector<std::string> Steps(bool forward) {
     std::vector<std::string> titles;
-    while (search.SearchNext(forward, window.newReadMode))
+    while (search.FindNext(forward, window.newReadMode))
       titles.push_back(Cp932ToUtf8(window.TitleAt(window.board, window.position)));
     return titles;
   }
@@ -78,18 +78,18 @@ TEST_F(SearchCommands, ForwardAndBackwardWalksAcrossBoardsAndTellsWhenNothingIsL
   window.common.NoSearchDialog = false;
   window.board = 0;
   window.position = 0;
-  EXPECT_FALSE(search.SearchNext(false, false));
+  EXPECT_FALSE(search.FindNext(false, false));
   EXPECT_EQ(ui.entries.size(), 2u);
   EXPECT_EQ(window.status, QStringLiteral("検索：該当記事は見つかりませんでした"));
   // A match empties the status text.
-  EXPECT_TRUE(search.SearchNext(true, false));
+  EXPECT_TRUE(search.FindNext(true, false));
   EXPECT_TRUE(window.status.isEmpty());
 }
 
-TEST_F(SearchCommands, TheSearchKeysFollowTheNewArticleModeAndNeedACondition) {
-  search.SearchKey(true);
-  ASSERT_EQ(ui.entries.size(), 1u);
-  EXPECT_EQ(ui.entries[0].text, J("検索設定がされていません"));
+TEST_F(SearchCommands, TheSearchReadingStepsOnlyWithAConditionAndKeepsToNewArticles) {
+  TSearchReading& reading = search;
+  EXPECT_FALSE(reading.SearchConditionExists());
+  reading.SearchNext(true, false);
   EXPECT_TRUE(window.shown.empty());
   // Member 1024 wrote 101 and 103, 56 of board 2, and received 102.
   search.SetSearchCondition(true, true, "", "1024");
@@ -98,7 +98,7 @@ TEST_F(SearchCommands, TheSearchKeysFollowTheNewArticleModeAndNeedACondition) {
   window.newReadMode = true;
   std::vector<std::string> titles;
   for (int i = 0; i < 5; ++i) {
-    search.SearchKey(true);
+    reading.SearchNext(true, window.newReadMode);
     titles.push_back(Cp932ToUtf8(window.TitleAt(window.board, window.position)));
   }
   EXPECT_EQ(titles,

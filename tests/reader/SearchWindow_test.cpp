@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -16,7 +18,11 @@
 #include "dialogs/CommonSet.h"
 #include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
+#include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "reader/ArticleEdit.h"
+#include "reader/ArticleGrid.h"
+#include "reader/BoardView.h"
 #include "reader/ExportCommands.h"
 #include "reader/GuiTestSupport.h"
 #include "reader/MainCommands.h"
@@ -135,6 +141,34 @@ TEST_F(SearchWindow, TheSearchDialogSetsTheModeAndStepsThroughTheBoards) {
   EXPECT_TRUE(window->SearchReadMode);
 }
 
+TEST_F(SearchWindow, TheGridsKeysWalkEveryMatchOfAFuzzyKanaSearchBothWays) {
+  // Hiragana typed, katakana and half-width forms in the log.
+  window->SearchCommands().SetSearchCondition(true, true, J("おふ"), "");
+  ASSERT_TRUE(window->SearchReadMode);
+  auto shownTitle = [this] {
+    const TArticleList* list = window->BoardView().CurrentArticles();
+    return Cp932ToUtf8(list->GetTitle(window->TreeOrder, window->ArticleGrid().CurrentPosition()));
+  };
+  auto walk = [&](Qt::Key key) {
+    std::vector<std::string> titles;
+    for (int i = 0; i < 10; ++i) {
+      window->SetStatusText(0, QString());
+      QTest::keyClick(&window->ArticleGrid(), key);
+      if (!window->StatusText(0).isEmpty()) break;
+      titles.push_back(shownTitle());
+    }
+    return titles;
+  };
+  // From the first article (the mail about the meeting, itself a match) forward to the reply
+  // on the general board, then nothing more; back again to the mail and nothing before it.
+  window->BoardView().ShowBoard(0);
+  ASSERT_EQ(shownTitle(), "オフ会の件");
+  EXPECT_EQ(walk(Qt::Key_Down), std::vector<std::string>{"Re: 夏のオフ会"});
+  EXPECT_EQ(window->StatusText(0), QStringLiteral("検索：該当記事は見つかりませんでした"));
+  EXPECT_EQ(walk(Qt::Key_Up), std::vector<std::string>{"オフ会の件"});
+  EXPECT_EQ(window->StatusText(0), QStringLiteral("検索：該当記事は見つかりませんでした"));
+}
+
 TEST_F(SearchWindow, CopyCommandsFillTheClipboardFromTheArticleShown) {
   QGuiApplication::clipboard()->setText(QStringLiteral("前"));
   window->Command("MenuBCopyA")->trigger();
@@ -172,7 +206,7 @@ TEST_F(SearchWindow, CommonSettingsOkAppliesFontsAndColoursAndCancelChangesNothi
   });
   EXPECT_EQ(window->CommonIni().ArticleEditFontSize, 15);
   QWidget* grid = Child<QWidget>(*window, "ArticleGrid1");
-  QWidget* view = Child<QWidget>(*window, "ArticleEdit1");
+  QWidget* view = window->ArticleEdit().HorizontalView();
   EXPECT_EQ(grid->palette().color(QPalette::Base), QColor(255, 255, 0));
   EXPECT_EQ(view->font().pointSize(), 15);
   EXPECT_TRUE(view->font().bold());

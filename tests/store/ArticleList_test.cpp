@@ -194,6 +194,25 @@ TEST(ArticleList, ReplyBeforeItsParentInTimeShowsUnderAPlaceholder) {
   EXPECT_EQ(list.GetKind(ArticleSortTree, 2), ArticleKindRoot);
 }
 
+TEST(ArticleList, AReplyWithASmallerKeyThanItsMissingParentStillShowsInTreeOrder) {
+  // A renumbered board: replies 4 and 7 answer article 90, which the log does not hold, and
+  // reply 8 answers reply 4. Every reply must stay readable in tree order.
+  TArticleList list;
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 3, 10));
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 4, 20, 90));
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 7, 30, 90));
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 8, 40, 4));
+  ASSERT_TRUE(list.SortArticles());
+  // The scan for later orphans still stops at the first smaller key, so reply 7 gets a
+  // placeholder of its own; what matters is that no reply is lost.
+  EXPECT_EQ(Keys(list, ArticleSortTree),
+            (std::vector<int32_t>{3 - kOffset, 90 - kOffset, 4 - kOffset, 8 - kOffset, 90 - kOffset,
+                                  7 - kOffset}));
+  EXPECT_EQ(Levels(list), (std::vector<int32_t>{0, 0, 1, 2, 0, 1}));
+  EXPECT_EQ(list.GetKind(ArticleSortTree, 1), ArticleKindMissingRoot);
+  EXPECT_EQ(list.GetKind(ArticleSortTree, 4), ArticleKindMissingRoot);
+}
+
 TEST(ArticleList, WritesFollowTheLogInTheOrderTheyWereMade) {
   TArticleList list;
   ASSERT_TRUE(AddLog(list, ArticleKindRoot, 7, 90));

@@ -210,8 +210,15 @@ void ReferenceArticleList::BuildTreeOrder() {
       p.ParentWriterId = -1;
       p.BodyOffset = -1;
       entries.push_back(p);
-      tree.push_back(int32_t(entries.size()) - 1);
-      AttachReplies(0, i, int32_t(entries.size()) - 1);
+      const int32_t placeholder = int32_t(entries.size()) - 1;
+      tree.push_back(placeholder);
+      // The orphan itself always goes under its placeholder, even when its key is smaller
+      // than its parent's (a renumbered board); the plain scan from i would stop at once and
+      // the reply would vanish from tree order. Later orphans follow by the usual scan.
+      entries[size_t(i)].Level = 1;
+      tree.push_back(i);
+      AttachReplies(1, i + 1, i);
+      AttachReplies(0, i + 1, placeholder);
     }
   }
 }
