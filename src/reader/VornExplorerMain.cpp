@@ -26,6 +26,7 @@
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
 #include "dialogs/BBSSetCommand.h"
+#include "dialogs/CommonSet.h"
 #include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
@@ -35,11 +36,14 @@
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/DisplayMapping.h"
+#include "reader/ExportCommands.h"
 #include "reader/LogOpener.h"
 #include "reader/MainCommands.h"
 #include "reader/MainDialogs.h"
 #include "reader/Navigation.h"
 #include "reader/ProgressBarREX.h"
+#include "reader/SearchCommands.h"
+#include "reader/SearchWindowAccess.h"
 #include "reader/SelectList.h"
 #include "reader/SystemMsg.h"
 #include "reader/ToolIcons.h"
@@ -176,6 +180,13 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   }
   if (!dialogs_) dialogs_ = std::make_unique<TQtMainDialogs>(this, commonIni_.get());
   opener_ = std::make_unique<TLogOpener>(*this);
+  searchAccess_ = std::make_unique<TMainWindowAccess>(*this);
+  searchCommands_ = new TSearchCommands(*searchAccess_, this);
+  searchCommands_->GridKeyDown = [this](int key, Qt::KeyboardModifiers modifiers) {
+    navigation_->GridKeyWithModifiers(key, int(modifiers));
+  };
+  navigation_->SetSearchReading(searchCommands_);
+  exportCommands_ = new TExportCommands(*searchAccess_, nullptr, this);
   ConnectCommands();
 
   // 6: window and layout from the settings.
@@ -323,6 +334,30 @@ void TVornExplMain::ConnectCommands() {
   on("MenuSearchMode", [this] { ToggleReadMode(true, false); });
   on("BTNSearchMode", [this] { ToggleReadMode(true, true); });
   on("MenuToolBar", [this] { ToggleToolBar(); });
+  on("MenuSearch", [this] { searchCommands_->OpenSearchDialog(); });
+  on("BTNSearch", [this] { searchCommands_->OpenSearchDialog(); });
+  on("MenuBoardOut", [this] { exportCommands_->ExportBoard(); });
+  on("MenuArticleCut", [this] { exportCommands_->ExportArticle(); });
+  on("MenuPrint", [this] { exportCommands_->PrintArticle(); });
+  const std::pair<const char*, std::pair<CopyMode, bool>> copies[] = {
+      {"MenuCopy", {CopyMode::Plain, false}},
+      {"EMenuCopy", {CopyMode::Plain, false}},
+      {"MenuCopyA", {CopyMode::Plain, true}},
+      {"EMenuCopyA", {CopyMode::Plain, true}},
+      {"MenuBCopy", {CopyMode::Quoted, false}},
+      {"EMenuBCopy", {CopyMode::Quoted, false}},
+      {"MenuBCopyA", {CopyMode::Quoted, true}},
+      {"EMenuBCopyA", {CopyMode::Quoted, true}},
+      {"MenuBHCopy", {CopyMode::QuotedWithHandle, false}},
+      {"EMenuBHCopy", {CopyMode::QuotedWithHandle, false}},
+      {"MenuBHCopyA", {CopyMode::QuotedWithHandle, true}},
+      {"EMenuBHCopyA", {CopyMode::QuotedWithHandle, true}},
+  };
+  for (const auto& [name, copy] : copies) {
+    const auto [mode, append] = copy;
+    on(name, [this, mode, append] { exportCommands_->CopyArticle(mode, append); });
+  }
+  on("MenuCommonSet", [this] { MenuCommonSetClick(); });
   on("MenuStatusBar", [this] { ToggleStatusBar(); });
   on("MenuSepVertical", [this] {
     if (!HorizontalLayout) return commands_->SetChecked("MenuSepVertical", true);
@@ -345,26 +380,8 @@ void TVornExplMain::ConnectCommands() {
   const std::pair<const char*, const char*> later[] = {
       {"MenuCreateUpFile", "UP/PADファイル出力"},
       {"BTNSave", "UP/PADファイル出力"},
-      {"MenuBoardOut", "ファイル出力"},
-      {"MenuArticleCut", "ファイル出力"},
-      {"MenuPrint", "印刷"},
-      {"MenuCopy", "記事コピー"},
-      {"MenuCopyA", "記事コピー"},
-      {"MenuBCopy", "記事コピー"},
-      {"MenuBCopyA", "記事コピー"},
-      {"MenuBHCopy", "記事コピー"},
-      {"MenuBHCopyA", "記事コピー"},
-      {"EMenuCopy", "記事コピー"},
-      {"EMenuCopyA", "記事コピー"},
-      {"EMenuBCopy", "記事コピー"},
-      {"EMenuBCopyA", "記事コピー"},
-      {"EMenuBHCopy", "記事コピー"},
-      {"EMenuBHCopyA", "記事コピー"},
-      {"MenuSearch", "検索"},
-      {"BTNSearch", "検索"},
       {"MenuIDEdit", "ID編集"},
       {"MenuBoardEdit", "ボード編集"},
-      {"MenuCommonSet", "共通設定"},
       {"MenuWRoot", "書込み"},
       {"MenuWRess", "書込み"},
       {"MenuWMail", "書込み"},
@@ -670,6 +687,15 @@ void TVornExplMain::MenuBBSSetClick() {
   for (const char* name : {"MenuOpen", "MenuNoSaveOpen", "MenuNoSaveEnd", "BTNOpen"}) {
     commands_->SetEnabled(name, total > 0);
   }
+}
+
+void TVornExplMain::MenuCommonSetClick() {
+  // The dialog must not move the remembered article.
+  AddingLogs = true;
+  if (!commonSetForm_) commonSetForm_ = new TCommonSetForm(this);
+  commonSetForm_->Execute(commonIni_.get(), bbsList_, frameGeometry());
+  AddingLogs = false;
+  ApplyDisplaySettings();
 }
 
 std::string TVornExplMain::HelpAddress() {

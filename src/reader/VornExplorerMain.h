@@ -30,6 +30,10 @@ class TMainCommands;
 class TNavigation;
 class TProgressBarREX;
 class TSelectList;
+class TCommonSetForm;
+class TExportCommands;
+class TMainWindowAccess;
+class TSearchCommands;
 
 // The main window: the menu bar, tool bar, board list bar, the grid and view panels around a
 // splitter, and the four-panel status bar with the progress bar inside it. It owns the common
@@ -109,6 +113,11 @@ class TVornExplMain final : public QMainWindow {
   void MenuHelpClick();
   void MenuAboutClick();
   void MenuLogInfoClick();
+  // The common settings dialog; its changes are shown at once.
+  void MenuCommonSetClick();
+  // The search condition and its walk; export, copy and print.
+  TSearchCommands& SearchCommands() const { return *searchCommands_; }
+  TExportCommands& ExportCommands() const { return *exportCommands_; }
   void EnableReadCommands(bool on);
   void ShowModeIndicator();
   // Switches a reading mode (new articles, or search matches) on or off as its menu item does.
@@ -178,6 +187,10 @@ class TVornExplMain final : public QMainWindow {
   TArticleEdit* articleEdit1_ = nullptr;
   QLabel* statusPanels_[4] = {};
   TProgressBarREX* progressBar1_ = nullptr;
+  std::unique_ptr<TMainWindowAccess> searchAccess_;
+  TSearchCommands* searchCommands_ = nullptr;
+  TExportCommands* exportCommands_ = nullptr;
+  TCommonSetForm* commonSetForm_ = nullptr;
 };
 
 }  // namespace vorn
