@@ -9,24 +9,31 @@
 //   window-vertical-writing.png   grid above view, the article in vertical writing
 //   window-nifty-tree.png         the Nifty-Serve capture, a thread under a placeholder, in the
 //                                 new-article mode
+//   dialog-search.png             the search dialog over the NetVorn capture, a text typed
+//   dialog-common-N.png           each page of the common settings dialog
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "analysis/BBSProcess.h"
+#include "dialogs/CommonSet.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/Navigation.h"
+#include "reader/Search.h"
 #include "reader/VornExplorerMain.h"
 #include "store/ArticleList.h"
 
@@ -85,6 +92,20 @@ void ShowArticle(vorn::TVornExplMain& w, int32_t board, int32_t number) {
   std::fprintf(stderr, "no article %d in board %d\n", number, board);
 }
 
+// Opens a modal dialog by its command and lets the steps photograph it before it is closed.
+template <class Dialog, class Steps>
+bool WithDialog(vorn::TVornExplMain& w, const char* command, Steps steps) {
+  bool ok = false;
+  QTimer::singleShot(0, [&] {
+    if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+      ok = steps(*dialog);
+      dialog->reject();
+    }
+  });
+  w.Command(command)->trigger();
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -137,6 +158,26 @@ int main(int argc, char** argv) {
   ok = Save(w, out, "window-vertical-writing.png") && ok;
   w.Command("MenuArticleRotate")->trigger();
   w.Command("MenuTree")->trigger();
+
+  ok = WithDialog<vorn::TSearchForm>(w, "MenuSearch",
+                                     [&](vorn::TSearchForm& form) {
+                                       form.findChild<QComboBox*>(QStringLiteral("CBSearchWord"))
+                                           ->setEditText(QStringLiteral("オフ会"));
+                                       return Save(form, out, "dialog-search.png");
+                                     }) &&
+       ok;
+  ok = WithDialog<vorn::TCommonSetForm>(
+           w, "MenuCommonSet",
+           [&](vorn::TCommonSetForm& form) {
+             bool saved = true;
+             for (int page = 0; page < form.Pages()->count(); ++page) {
+               form.Pages()->setCurrentIndex(page);
+               const std::string name = "dialog-common-" + std::to_string(page + 1) + ".png";
+               saved = Save(form, out, name.c_str()) && saved;
+             }
+             return saved;
+           }) &&
+       ok;
 
   if (!w.LoadLogFiles({tempFile("NIF19990730.LOG")}, "NIF", false)) {
     std::fprintf(stderr, "the Nifty-Serve sample did not load\n");

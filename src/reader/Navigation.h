@@ -87,6 +87,8 @@ class TNavigation final : public QObject {
 
   // A key press sent to the grid, as the tool buttons do.
   void SendKeyToGrid(int qtKey);
+  // A key with modifiers handled as the grid's own (the search dialog's step buttons).
+  void GridKeyWithModifiers(int qtKey, int modifiers);
 
   void SetSearchReading(TSearchReading* search) { search_ = search; }
   bool SearchConditionExists() const;
@@ -98,7 +100,6 @@ class TNavigation final : public QObject {
   bool UpDownKey(bool down, int modifiers);
   void SearchKey(bool forward);
   bool WriteKey(int qtKey, int modifiers);
-  void GridKeyWithModifiers(int qtKey, int modifiers);
   void SetAllRead(bool read);
   void NothingFound(const char* utf8Text);
   TBBSProcess* Analyser() const;

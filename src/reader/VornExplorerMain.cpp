@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
@@ -26,6 +27,7 @@
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
 #include "dialogs/BBSSetCommand.h"
+#include "dialogs/CommonSet.h"
 #include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
@@ -35,11 +37,14 @@
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/DisplayMapping.h"
+#include "reader/ExportCommands.h"
 #include "reader/LogOpener.h"
 #include "reader/MainCommands.h"
 #include "reader/MainDialogs.h"
 #include "reader/Navigation.h"
 #include "reader/ProgressBarREX.h"
+#include "reader/SearchCommands.h"
+#include "reader/SearchWindowAccess.h"
 #include "reader/SelectList.h"
 #include "reader/SystemMsg.h"
 #include "reader/ToolIcons.h"
@@ -179,6 +184,19 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   opener_ = std::make_unique<TLogOpener>(*this);
   writer_ = new TWriteController(*this);
   navigation_->SetWriteKeys(writer_);
+  searchAccess_ = std::make_unique<TMainWindowAccess>(*this);
+  searchCommands_ = new TSearchCommands(*searchAccess_, this);
+  searchCommands_->GridKeyDown = [this](int key, Qt::KeyboardModifiers modifiers) {
+    navigation_->GridKeyWithModifiers(key, int(modifiers));
+  };
+  navigation_->SetSearchReading(searchCommands_);
+  exportCommands_ = new TExportCommands(*searchAccess_, nullptr, this);
+  // The search dialog picks the ID to look for in the ID editor.
+  searchCommands_->ChooseId = [this](TBBSProcess* bbs, const QRect&) -> std::optional<std::string> {
+    std::string id = bbs ? dialogs_->ChooseId(*bbs, QStringLiteral("検索ID指定")) : std::string();
+    if (id.empty()) return std::nullopt;
+    return id;
+  };
   ConnectCommands();
   writer_->ConnectCommands();
 
@@ -327,6 +345,30 @@ void TVornExplMain::ConnectCommands() {
   on("MenuSearchMode", [this] { ToggleReadMode(true, false); });
   on("BTNSearchMode", [this] { ToggleReadMode(true, true); });
   on("MenuToolBar", [this] { ToggleToolBar(); });
+  on("MenuSearch", [this] { searchCommands_->OpenSearchDialog(); });
+  on("BTNSearch", [this] { searchCommands_->OpenSearchDialog(); });
+  on("MenuBoardOut", [this] { exportCommands_->ExportBoard(); });
+  on("MenuArticleCut", [this] { exportCommands_->ExportArticle(); });
+  on("MenuPrint", [this] { exportCommands_->PrintArticle(); });
+  const std::pair<const char*, std::pair<CopyMode, bool>> copies[] = {
+      {"MenuCopy", {CopyMode::Plain, false}},
+      {"EMenuCopy", {CopyMode::Plain, false}},
+      {"MenuCopyA", {CopyMode::Plain, true}},
+      {"EMenuCopyA", {CopyMode::Plain, true}},
+      {"MenuBCopy", {CopyMode::Quoted, false}},
+      {"EMenuBCopy", {CopyMode::Quoted, false}},
+      {"MenuBCopyA", {CopyMode::Quoted, true}},
+      {"EMenuBCopyA", {CopyMode::Quoted, true}},
+      {"MenuBHCopy", {CopyMode::QuotedWithHandle, false}},
+      {"EMenuBHCopy", {CopyMode::QuotedWithHandle, false}},
+      {"MenuBHCopyA", {CopyMode::QuotedWithHandle, true}},
+      {"EMenuBHCopyA", {CopyMode::QuotedWithHandle, true}},
+  };
+  for (const auto& [name, copy] : copies) {
+    const auto [mode, append] = copy;
+    on(name, [this, mode, append] { exportCommands_->CopyArticle(mode, append); });
+  }
+  on("MenuCommonSet", [this] { MenuCommonSetClick(); });
   on("MenuStatusBar", [this] { ToggleStatusBar(); });
   on("MenuSepVertical", [this] {
     if (!HorizontalLayout) return commands_->SetChecked("MenuSepVertical", true);
@@ -344,36 +386,6 @@ void TVornExplMain::ConnectCommands() {
   on("MenuNormal", [this] { SetOrder(false); });
   on("MenuArticleHeader", [this] { MenuArticleHeaderClick(); });
   on("MenuArticleRotate", [this] { MenuArticleRotateClick(); });
-
-  // Commands whose work arrives with later parts of the program.
-  const std::pair<const char*, const char*> later[] = {
-      {"MenuBoardOut", "ファイル出力"},
-      {"MenuArticleCut", "ファイル出力"},
-      {"MenuPrint", "印刷"},
-      {"MenuCopy", "記事コピー"},
-      {"MenuCopyA", "記事コピー"},
-      {"MenuBCopy", "記事コピー"},
-      {"MenuBCopyA", "記事コピー"},
-      {"MenuBHCopy", "記事コピー"},
-      {"MenuBHCopyA", "記事コピー"},
-      {"EMenuCopy", "記事コピー"},
-      {"EMenuCopyA", "記事コピー"},
-      {"EMenuBCopy", "記事コピー"},
-      {"EMenuBCopyA", "記事コピー"},
-      {"EMenuBHCopy", "記事コピー"},
-      {"EMenuBHCopyA", "記事コピー"},
-      {"MenuSearch", "検索"},
-      {"BTNSearch", "検索"},
-      {"MenuCommonSet", "共通設定"},
-  };
-  for (const auto& [name, feature] : later) {
-    const QString text = QString::fromUtf8(feature);
-    on(name, [this, text] { ReportLater(text); });
-  }
-}
-
-void TVornExplMain::ReportLater(const QString& feature) {
-  Ui().Information(CoreText(feature + QStringLiteral("の機能はこの版ではまだ使えません")));
 }
 
 void TVornExplMain::ApplyWindowSettings() {
@@ -645,6 +657,15 @@ void TVornExplMain::MenuBBSSetClick() {
   for (const char* name : {"MenuOpen", "MenuNoSaveOpen", "MenuNoSaveEnd", "BTNOpen"}) {
     commands_->SetEnabled(name, on);
   }
+}
+
+void TVornExplMain::MenuCommonSetClick() {
+  // The dialog must not move the remembered article.
+  AddingLogs = true;
+  if (!commonSetForm_) commonSetForm_ = new TCommonSetForm(this);
+  commonSetForm_->Execute(commonIni_.get(), bbsList_, frameGeometry());
+  AddingLogs = false;
+  ApplyDisplaySettings();
 }
 
 std::string TVornExplMain::HelpAddress() {

@@ -30,6 +30,10 @@ class TMainCommands;
 class TNavigation;
 class TProgressBarREX;
 class TSelectList;
+class TCommonSetForm;
+class TExportCommands;
+class TMainWindowAccess;
+class TSearchCommands;
 class TWriteController;
 
 // The main window: the menu bar, tool bar, board list bar, the grid and view panels around a
@@ -112,6 +116,11 @@ class TVornExplMain final : public QMainWindow {
   void MenuHelpClick();
   void MenuAboutClick();
   void MenuLogInfoClick();
+  // The common settings dialog; its changes are shown at once.
+  void MenuCommonSetClick();
+  // The search condition and its walk; export, copy and print.
+  TSearchCommands& SearchCommands() const { return *searchCommands_; }
+  TExportCommands& ExportCommands() const { return *exportCommands_; }
   void EnableReadCommands(bool on);
   void ShowModeIndicator();
   // Switches a reading mode (new articles, or search matches) on or off as its menu item does.
@@ -155,7 +164,6 @@ class TVornExplMain final : public QMainWindow {
   void ToggleToolBar();
   void ToggleStatusBar();
   void SetOrder(bool tree);
-  void ReportLater(const QString& feature);
 
   std::unique_ptr<TCommonIniFile> commonIni_;
   std::unique_ptr<TNetVorn> netVorn_;
@@ -182,6 +190,10 @@ class TVornExplMain final : public QMainWindow {
   TArticleEdit* articleEdit1_ = nullptr;
   QLabel* statusPanels_[4] = {};
   TProgressBarREX* progressBar1_ = nullptr;
+  std::unique_ptr<TMainWindowAccess> searchAccess_;
+  TSearchCommands* searchCommands_ = nullptr;
+  TExportCommands* exportCommands_ = nullptr;
+  TCommonSetForm* commonSetForm_ = nullptr;
 };
 
 }  // namespace vorn

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -31,6 +32,7 @@
 #include "reader/GuiTestSupport.h"
 #include "reader/MainCommands.h"
 #include "reader/ScriptedDialogs.h"
+#include "reader/Search.h"
 #include "reader/SelectList.h"
 #include "reader/VornExplorerMain.h"
 #include "settings/CommonIniFile.h"
@@ -452,11 +454,13 @@ TEST_F(MainWindowWrites, AnUpFileThatCannotBeWrittenIsNamedAndTheUserDecidesOnEn
 
 // The real dialogs, as the user meets them: the board made binary in the board editor, the file
 // of a binary upload picked in the open dialog, the destination of a jump reply and the
-// recipient of a new mail picked in the board and ID editors.
+// recipient of a new mail (and the search's ID) picked in the board and ID editors.
 TEST_F(MainWindowWrites, TheRealDialogsSetTheBoardAndPickTheFileTheDestinationAndTheRecipient) {
   TVornExplMain& w = Start("NET19990730.LOG", "NET", true);
   const TBBSProcess& bbs = *w.CurrentAnalyser();
   // Runs the user's part in the next modal dialog of the type.
+  // (Counted: a dialog that never opens would leave its part undone without a failure.)
+  int dialogsMet = 0;
   auto inDialog = [&](auto* type, auto&& act) {
     QTimer::singleShot(0, [&, act] {
       auto* dialog = qobject_cast<decltype(type)>(QApplication::activeModalWidget());
@@ -464,6 +468,7 @@ TEST_F(MainWindowWrites, TheRealDialogsSetTheBoardAndPickTheFileTheDestinationAn
         ADD_FAILURE() << "no dialog";
         return;
       }
+      ++dialogsMet;
       act(*dialog);
     });
   };
@@ -558,6 +563,21 @@ TEST_F(MainWindowWrites, TheRealDialogsSetTheBoardAndPickTheFileTheDestinationAn
     d.findChild<QPushButton*>(QStringLiteral("BTNCancel"))->click();
   });
   Trigger("MenuIDEdit");
+
+  // The search dialog's ID button picks the ID in the ID editor.
+  inDialog(static_cast<TSearchForm*>(nullptr), [&](TSearchForm& search) {
+    inDialog(static_cast<TIDEditForm*>(nullptr), [&](TIDEditForm& d) {
+      EXPECT_EQ(d.windowTitle(), QStringLiteral("検索ID指定"));
+      grid(d, "SGDID")->setCurrentCell(3, 0);
+      ok(d);
+    });
+    search.findChild<QPushButton*>(QStringLiteral("BTNIDSet"))->click();
+    EXPECT_EQ(search.findChild<QLineEdit*>(QStringLiteral("EDSearchID"))->text(),
+              QStringLiteral("4096"));
+    search.reject();
+  });
+  Trigger("MenuSearch");
+  EXPECT_EQ(dialogsMet, 8);
   EXPECT_TRUE(ui.entries.empty());
 }
 

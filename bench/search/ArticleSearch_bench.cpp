@@ -1,0 +1,122 @@
+// Searching every article of a generated 1,000,000-line NetVorn capture, as the search
+// command walks it: from before the first article, match after match, to the last one.
+//
+//   bench_article_search --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
+//
+// BM_WalkAllMatches/<case>: every match found one step at a time, each step setting the
+//   pattern again as the command does (the engine's cache makes that a lookup).
+//   0: regular expression "オフ会に参加", 1: the same with the fuzzy dictionary,
+//   2: plain comparison of the same text.
+// BM_NoMatch/<case>: one step over every article that finds nothing (the longest single step):
+//   0: regular expression, 1: fuzzy, 2: plain.
+
+#include <benchmark/benchmark.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "analysis/ArticleSearch.h"
+#include "analysis/LogList.h"
+#include "analysis/NetVorn.h"
+#include "analysis/NetVornLogGenerator.h"
+#include "platform/Cp932.h"
+#include "regex/AWKStr.h"
+#include "store/ArticleList.h"
+
+namespace vorn {
+namespace {
+
+constexpr int64_t kLines = 1000000;
+
+// The capture analysed and sorted once, as after a load.
+class Loaded {
+ public:
+  Loaded() {
+    char tmpl[] = "/tmp/vornsearch-XXXXXX";
+    folder_ = ::mkdtemp(tmpl);
+    std::ofstream(folder_ + "/netvorn.ini", std::ios::binary)
+        << "[Common]\r\nNetCount=0\r\n[Net0]\r\nPrefix=\"NET\"\r\nName=\"Bench\"\r\n";
+    const std::string file = folder_ + "/NET.LOG";
+    std::ofstream(file, std::ios::binary) << bench::NetVornLogGenerator(7).Generate(kLines);
+    process = std::make_unique<TNetVorn>(folder_ + "/netvorn.ini", folder_ + "/vorndef.ini");
+    process->Settings->SelectNet(0);
+    log.LoadFromFile(file);
+    log.AddLine(process->Settings->LogEndLine);
+    process->ClearData();
+    process->AnalyzeLog(0, log, systemLog, 0);
+    process->SortData();
+    for (int32_t b = 0; b < process->Boards.Count(); ++b)
+      articles += process->Boards.GetArticles(b)->OrderCount(ArticleSortTree);
+  }
+  ~Loaded() {
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+  }
+
+  std::unique_ptr<TNetVorn> process;
+  TLogList log{524288, 51200};
+  TLogList systemLog{32768, 1024};
+  int64_t articles = 0;
+
+ private:
+  std::string folder_;
+};
+
+Loaded& Capture() {
+  static Loaded loaded;
+  return loaded;
+}
+
+SearchCondition Condition(int64_t which, const char* utf8) {
+  SearchCondition c;
+  c.WordCheckType = which != 2;
+  c.AwkFuzzy = which == 1;
+  c.SearchWord = Cp932(utf8);
+  return c;
+}
+
+void BM_WalkAllMatches(benchmark::State& state) {
+  Loaded& data = Capture();
+  const SearchCondition c = Condition(state.range(0), "オフ会に参加");
+  TAWKStr awk;
+  int64_t matches = 0;
+  for (auto _ : state) {
+    matches = 0;
+    SearchHit at{-1, -1};
+    while (true) {
+      const TArticleMatcher matcher(c, data.process->Members, data.log, awk);
+      at = FindSearchMatch(data.process->Boards, ArticleSortTree, at.Board, at.Position, true,
+                           false, matcher);
+      if (!at.Found()) break;
+      ++matches;
+    }
+  }
+  state.counters["lines"] = double(data.log.Count());
+  state.counters["articles"] = double(data.articles);
+  state.counters["matches"] = double(matches);
+}
+
+void BM_NoMatch(benchmark::State& state) {
+  Loaded& data = Capture();
+  const SearchCondition c = Condition(state.range(0), "見つからない言葉");
+  TAWKStr awk;
+  for (auto _ : state) {
+    const TArticleMatcher matcher(c, data.process->Members, data.log, awk);
+    const SearchHit hit =
+        FindSearchMatch(data.process->Boards, ArticleSortTree, -1, -1, true, false, matcher);
+    benchmark::DoNotOptimize(hit);
+  }
+  state.counters["articles"] = double(data.articles);
+}
+
+BENCHMARK(BM_WalkAllMatches)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NoMatch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace vorn
+
+BENCHMARK_MAIN();
