@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -318,11 +319,19 @@ TEST_F(MainWindowWrites, NiftyServeWritesGoIntoThePadFileAndComeBack) {
   Key(Qt::Key_W);
   EXPECT_TRUE(CurrentShownAsWrite());
   EXPECT_EQ(CurrentTitle(), QStringLiteral("Hello"));
+  // With RoorWriteJump off the grid stays on the parent and shows the reply among its rows.
+  w.CommonIni().RoorWriteJump = false;
   Pick(kFcomp, 211);
+  const int parentRow = CurrentRow();
+  // (The view's own row count: it learns of new rows only when the grid is shown again.)
+  const int rows = w.ArticleGrid().verticalHeader()->count();
   w.CommonIni().Editer = editor.Command("append", CrLf({"Thanks"}));
   Key(Qt::Key_F);
-  EXPECT_TRUE(CurrentShownAsWrite());
-  EXPECT_EQ(CurrentTitle(), QStringLiteral("Re:メモリ増設について"));
+  EXPECT_EQ(CurrentRow(), parentRow);
+  EXPECT_EQ(w.ArticleGrid().verticalHeader()->count(), rows + 1);
+  EXPECT_EQ(WritesShown(kFcomp), (std::vector<QString>{QStringLiteral("Re:メモリ増設について"),
+                                                       QStringLiteral("Hello")}));
+  w.CommonIni().RoorWriteJump = true;
   const Lines quoted = Quoted(kFcomp, 211);
 
   // A mail reply to the writer of 212 goes to the mail box, the grid staying where it was.
