@@ -1,7 +1,6 @@
 #include "reader/LogOpener.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
@@ -92,7 +91,7 @@ void TLogOpener::FormActivate() {
   // Taken at once: the boxes shown while loading activate the window again.
   std::vector<std::string> files;
   files.swap(w_.PendingFiles);
-  if (!LeaveLogSet(true, true)) return;
+  if (!w_.LeaveLogSet(true, true)) return;
   const LogFileGrouping group =
       GroupLogFiles(files, w_.Session().ProcessList, w_.CommonIni().DefaultPrefix);
   switch (group.Result) {
@@ -231,37 +230,6 @@ void TLogOpener::ChooseFirstArticle() {
   }
   w_.FocusGrid();
   if (noNewArticle) Ui().Information(Cp932("新規記事はありません"));
-}
-
-bool TLogOpener::LeaveLogSet(bool reopen, bool keepData) {
-  const bool shift = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
-  TBBSProcess* p = w_.CurrentAnalyser();
-  TLogSession& session = w_.Session();
-  if (p && p->NetNo >= 0 && p->IniFile->SelectNet(p->NetNo) && keepData && !shift) {
-    p->SaveLists(session.SetPath(p->IniFile->BoardListFile),
-                 session.SetPath(p->IniFile->MemberListFile));
-    p->SaveReadPointers(session.SetPath(p->IniFile->ReadPtrFile));
-  }
-  bool modified = false;
-  for (int32_t b = 0; p && b < p->Boards.Count() && !modified; ++b) {
-    const TArticleList* list = p->Boards.GetArticles(b);
-    modified = list && list->Modified;
-  }
-  if (modified) {
-    switch (Ui().ConfirmYesNoCancel(
-        Cp932("UP/PADファイルが編集されている可能性があります\r書込みますか？"))) {
-      case UiAnswer::Yes:
-        p->WriteUpFile(session.SetPath(p->IniFile->UpFile));
-        p->WritePadFile(session.SetPath(p->IniFile->PadFile));
-        return true;
-      case UiAnswer::No:
-        return true;
-      default:
-        return false;
-    }
-  }
-  if (!reopen && w_.CommonIni().EndCheck) return Ui().ConfirmYesNo(Cp932("終了しますか？"));
-  return true;
 }
 
 void TLogOpener::ShowSystemMessages() {

@@ -28,7 +28,6 @@ class TLogOpener {
   bool LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix, bool add);
   // A load is under way (also between its steps, while message boxes are open).
   bool Loading() const { return loading_; }
-  bool LeaveLogSet(bool reopen, bool keepData);
   void ShowSystemMessages();
 
  private:

@@ -5,9 +5,12 @@
 #include <algorithm>
 
 #include "dialogs/BBSSet.h"
+#include "dialogs/BoardSet.h"
+#include "dialogs/IDEdit.h"
 #include "dialogs/NetSelect.h"
 #include "dialogs/NetSetSelect.h"
 #include "dialogs/PrefixInp.h"
+#include "platform/Cp932.h"
 #include "reader/About.h"
 #include "reader/LoadCheck.h"
 #include "settings/NetVornIniFile.h"
@@ -24,7 +27,9 @@ TQtMainDialogs::TQtMainDialogs(QWidget* window, const CommonSettings* common)
       loadCheck_(new TLoadCheckForm(window)),
       systemMsg_(new TSystemMsgForm(window)),
       netVornSet_(new TNetVornSetForm(window)),
-      niftySet_(new TNiftySetForm(window)) {}
+      niftySet_(new TNiftySetForm(window)),
+      idEdit_(new TIDEditForm(window)),
+      boardSet_(new TBoardSetForm(window)) {}
 
 // The dialogs are children of the window and go with it.
 TQtMainDialogs::~TQtMainDialogs() = default;
@@ -59,6 +64,48 @@ void TQtMainDialogs::ShowText(const QString& caption, const SystemMsgLook& look,
 
 void TQtMainDialogs::ShowAbout() {
   about_->Execute(ParentRect());
+}
+
+std::string TQtMainDialogs::ChooseId(TBBSProcess& bbs, const QString& caption) {
+  TIDEditLogic& logic = idEdit_->Logic();
+  logic.EditFlag = false;
+  logic.BBS = &bbs;
+  logic.SelectIDNum = -1;
+  logic.SelectIDStr.clear();
+  logic.SelectHandle.clear();
+  logic.StartFlag = true;
+  idEdit_->Execute(caption, ParentRect());
+  return logic.SelectID;
+}
+
+void TQtMainDialogs::EditIds(TBBSProcess& bbs, const IDEditPreset& preset) {
+  TIDEditLogic& logic = idEdit_->Logic();
+  logic.EditFlag = true;
+  logic.BBS = &bbs;
+  logic.SelectIDNum = preset.IdNum;
+  logic.SelectIDStr = preset.IdStr;
+  logic.SelectHandle = preset.Handle;
+  logic.StartFlag = true;
+  idEdit_->Execute(QStringLiteral("ID編集"), ParentRect());
+}
+
+int32_t TQtMainDialogs::EditBoards(TBBSProcess& bbs, bool choose, int32_t startBoard,
+                                   const QString& caption) {
+  TBoardSetLogic& logic = boardSet_->Logic();
+  logic.EditFlag = !choose;
+  logic.BBS = &bbs;
+  logic.SetBoardIndex = startBoard;
+  boardSet_->Execute(caption, ParentRect());
+  return choose ? logic.SetBoardIndex : -1;
+}
+
+std::string TQtMainDialogs::ChooseBinaryFile() {
+  QFileDialog dialog(window_, QStringLiteral("バイナリ送信ファイルの指定"));
+  dialog.setObjectName(QStringLiteral("OpenDialog2"));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilter(QtFileFilter({{Cp932("すべてのファイル(*.*)"), "*.*"}}));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return CorePath(dialog.selectedFiles().front());
 }
 
 TBBSSetDialogs::SetChoice TQtMainDialogs::ChooseSet(const TBBSList& list) {

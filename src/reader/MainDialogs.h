@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dialogs/BBSSetCommand.h"
+#include "dialogs/IDEditLogic.h"
 #include "dialogs/NetSelectLogic.h"
 #include "reader/SystemMsg.h"
 
@@ -16,6 +17,9 @@ namespace vorn {
 
 struct CommonSettings;
 class TAboutBox;
+class TBBSProcess;
+class TBoardSetForm;
+class TIDEditForm;
 class TLoadCheckForm;
 class TNetSelectForm;
 class TNetSetSelectForm;
@@ -48,6 +52,17 @@ class TMainDialogHost : public TBBSSetDialogs {
   virtual void ShowText(const QString& caption, const SystemMsgLook& look,
                         const std::vector<std::string>& lines) = 0;
   virtual void ShowAbout() = 0;
+
+  // The ID editor picking a member (the caption says what for); the chosen ID, or empty.
+  virtual std::string ChooseId(TBBSProcess& bbs, const QString& caption) = 0;
+  // The ID editor on the set's members, the writer of an article offered first.
+  virtual void EditIds(TBBSProcess& bbs, const IDEditPreset& preset) = 0;
+  // The board editor: editing the boards, or choosing one (from startBoard) with the caption
+  // given. The chosen board, or -1 (always -1 when editing).
+  virtual int32_t EditBoards(TBBSProcess& bbs, bool choose, int32_t startBoard,
+                             const QString& caption) = 0;
+  // The open dialog for the file a binary write sends; empty when cancelled.
+  virtual std::string ChooseBinaryFile() = 0;
 };
 
 // The real dialogs, each made once and kept so that it opens where it was placed the first
@@ -62,6 +77,11 @@ class TQtMainDialogs final : public TMainDialogHost {
   void ShowText(const QString& caption, const SystemMsgLook& look,
                 const std::vector<std::string>& lines) override;
   void ShowAbout() override;
+  std::string ChooseId(TBBSProcess& bbs, const QString& caption) override;
+  void EditIds(TBBSProcess& bbs, const IDEditPreset& preset) override;
+  int32_t EditBoards(TBBSProcess& bbs, bool choose, int32_t startBoard,
+                     const QString& caption) override;
+  std::string ChooseBinaryFile() override;
   SetChoice ChooseSet(const TBBSList& list) override;
   PrefixChoice AskPrefix(const TBBSList& list, int selectBBS) override;
   void EditSet(const TBBSList& list, int family, TNetSelectSkbn skbn, const std::string& readPrefix,
@@ -84,6 +104,8 @@ class TQtMainDialogs final : public TMainDialogHost {
   TSystemMsgForm* systemMsg_;
   TNetVornSetForm* netVornSet_;
   TNiftySetForm* niftySet_;
+  TIDEditForm* idEdit_;
+  TBoardSetForm* boardSet_;
 };
 
 }  // namespace vorn

@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
@@ -53,6 +54,7 @@
 #include "settings/NiftyIniFile.h"
 #include "store/ArticleList.h"
 #include "store/ArticleNavigation.h"
+#include "writing/WriteController.h"
 
 namespace vorn {
 namespace {
@@ -180,6 +182,8 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   }
   if (!dialogs_) dialogs_ = std::make_unique<TQtMainDialogs>(this, commonIni_.get());
   opener_ = std::make_unique<TLogOpener>(*this);
+  writer_ = new TWriteController(*this);
+  navigation_->SetWriteKeys(writer_);
   searchAccess_ = std::make_unique<TMainWindowAccess>(*this);
   searchCommands_ = new TSearchCommands(*searchAccess_, this);
   searchCommands_->GridKeyDown = [this](int key, Qt::KeyboardModifiers modifiers) {
@@ -187,7 +191,14 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   };
   navigation_->SetSearchReading(searchCommands_);
   exportCommands_ = new TExportCommands(*searchAccess_, nullptr, this);
+  // The search dialog picks the ID to look for in the ID editor.
+  searchCommands_->ChooseId = [this](TBBSProcess* bbs, const QRect&) -> std::optional<std::string> {
+    std::string id = bbs ? dialogs_->ChooseId(*bbs, QStringLiteral("検索ID指定")) : std::string();
+    if (id.empty()) return std::nullopt;
+    return id;
+  };
   ConnectCommands();
+  writer_->ConnectCommands();
 
   // 6: window and layout from the settings.
   ApplyWindowSettings();
@@ -375,51 +386,6 @@ void TVornExplMain::ConnectCommands() {
   on("MenuNormal", [this] { SetOrder(false); });
   on("MenuArticleHeader", [this] { MenuArticleHeaderClick(); });
   on("MenuArticleRotate", [this] { MenuArticleRotateClick(); });
-
-  // Commands whose work arrives with later parts of the program.
-  const std::pair<const char*, const char*> later[] = {
-      {"MenuCreateUpFile", "UP/PADファイル出力"},
-      {"BTNSave", "UP/PADファイル出力"},
-      {"MenuIDEdit", "ID編集"},
-      {"MenuBoardEdit", "ボード編集"},
-      {"MenuWRoot", "書込み"},
-      {"MenuWRess", "書込み"},
-      {"MenuWMail", "書込み"},
-      {"MenuWBatch", "書込み"},
-      {"MenuWRootBinary", "書込み"},
-      {"MenuWRessBinary", "書込み"},
-      {"MenuWMailBinary", "書込み"},
-      {"MenuWJumpRess", "書込み"},
-      {"MenuWJumpRessBinary", "書込み"},
-      {"MenuWEdit", "書込み"},
-      {"MenuWDel", "書込み"},
-      {"GMenuRoot", "書込み"},
-      {"GMenuRess", "書込み"},
-      {"GMenuMail", "書込み"},
-      {"GMenuBatch", "書込み"},
-      {"GMenuRootBinary", "書込み"},
-      {"GMenuRessBinary", "書込み"},
-      {"GMenuMailBinary", "書込み"},
-      {"GMenuJumpRess", "書込み"},
-      {"GMenuJumpRessBinary", "書込み"},
-      {"GMenuEdit", "書込み"},
-      {"GMenuDel", "書込み"},
-      {"BTNRoot", "書込み"},
-      {"BTNRess", "書込み"},
-      {"BTNMail", "書込み"},
-      {"BTNBatch", "書込み"},
-      {"BTNJumpRess", "書込み"},
-      {"BTNEdit", "書込み"},
-      {"BTNDel", "書込み"},
-  };
-  for (const auto& [name, feature] : later) {
-    const QString text = QString::fromUtf8(feature);
-    on(name, [this, text] { ReportLater(text); });
-  }
-}
-
-void TVornExplMain::ReportLater(const QString& feature) {
-  Ui().Information(CoreText(feature + QStringLiteral("の機能はこの版ではまだ使えません")));
 }
 
 void TVornExplMain::ApplyWindowSettings() {
@@ -617,6 +583,8 @@ void TVornExplMain::SetOrder(bool tree) {
 }
 
 void TVornExplMain::SetOpenCommands(bool on) {
+  // They stay off while an editor is open.
+  on = on && (!writer_ || writer_->RunningEditors().Empty());
   for (const char* name : {"MenuOpen", "MenuNoSaveOpen", "BTNOpen", "MenuNoSaveEnd", "MenuEnd"}) {
     commands_->SetEnabled(name, on);
   }
@@ -676,7 +644,7 @@ bool TVornExplMain::LoadLogFiles(const std::vector<std::string>& files, const st
 }
 
 bool TVornExplMain::LeaveLogSet(bool reopen, bool keepData) {
-  return opener_->LeaveLogSet(reopen, keepData);
+  return writer_->LeaveLogSet(reopen, keepData);
 }
 
 void TVornExplMain::MenuBBSSetClick() {
@@ -684,8 +652,10 @@ void TVornExplMain::MenuBBSSetClick() {
   AddingLogs = true;
   const int total = RunBBSSetCommand(bbsList_, *dialogs_);
   AddingLogs = false;
+  // (An editor may be open: the open commands then stay off until it is closed.)
+  const bool on = total > 0 && writer_->RunningEditors().Empty();
   for (const char* name : {"MenuOpen", "MenuNoSaveOpen", "MenuNoSaveEnd", "BTNOpen"}) {
-    commands_->SetEnabled(name, total > 0);
+    commands_->SetEnabled(name, on);
   }
 }
 

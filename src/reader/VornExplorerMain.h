@@ -34,6 +34,7 @@ class TCommonSetForm;
 class TExportCommands;
 class TMainWindowAccess;
 class TSearchCommands;
+class TWriteController;
 
 // The main window: the menu bar, tool bar, board list bar, the grid and view panels around a
 // splitter, and the four-panel status bar with the progress bar inside it. It owns the common
@@ -52,6 +53,8 @@ class TVornExplMain final : public QMainWindow {
   QAction* Command(const char* name) const;
   TMainCommands& Commands() const { return *commands_; }
   TMainDialogHost& Dialogs() const { return *dialogs_; }
+  // The write commands, the editors open and the end of a run.
+  TWriteController& Writer() const { return *writer_; }
   // The UP/PAD question dialog of the real dialogs, null with other dialogs.
   TLoadCheckForm* LoadCheckForm() const;
 
@@ -161,7 +164,6 @@ class TVornExplMain final : public QMainWindow {
   void ToggleToolBar();
   void ToggleStatusBar();
   void SetOrder(bool tree);
-  void ReportLater(const QString& feature);
 
   std::unique_ptr<TCommonIniFile> commonIni_;
   std::unique_ptr<TNetVorn> netVorn_;
@@ -174,6 +176,7 @@ class TVornExplMain final : public QMainWindow {
   int currentProcess_ = 0;
   std::unique_ptr<TMainDialogHost> dialogs_;
   std::unique_ptr<TLogOpener> opener_;
+  TWriteController* writer_ = nullptr;
   bool welcomePending_ = false;
   bool shownOnce_ = false;
 

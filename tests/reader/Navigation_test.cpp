@@ -478,11 +478,6 @@ TEST_F(NavigationTest, TheBoardListOpensABoardOnEnterNotWhileMovingThroughIt) {
   Type(Qt::Key_Escape);
   EXPECT_TRUE(Grid().hasFocus());
   EXPECT_EQ(Shown(), Place(2, 55));
-  // Until writing is joined to the window, its keys say so and move nothing.
-  Type(Qt::Key_F);
-  EXPECT_EQ(Texts(Kind::Information),
-            std::vector<std::string>{J("書込みの機能はこの版ではまだ使えません")});
-  EXPECT_EQ(Shown(), Place(2, 55));
 }
 
 TEST_F(NavigationTest, TheViewKeysScrollAndTheUnreadKeyPagesFirstWhenAsked) {

@@ -26,12 +26,33 @@ class ScriptedDialogs final : public TMainDialogHost {
     texts.emplace_back(caption, lines);
   }
   void ShowAbout() override { ++aboutShown; }
+  std::string ChooseId(TBBSProcess&, const QString& caption) override {
+    idCaptions.push_back(caption);
+    return Next(idAnswers);
+  }
+  void EditIds(TBBSProcess&, const IDEditPreset& preset) override { idEdits.push_back(preset); }
+  int32_t EditBoards(TBBSProcess&, bool choose, int32_t startBoard,
+                     const QString& caption) override {
+    boardRequests.push_back({choose, startBoard, caption});
+    if (!choose) return -1;
+    return boardAnswers.empty() ? -1 : Next(boardAnswers);
+  }
+  std::string ChooseBinaryFile() override {
+    ++binaryFileAsked;
+    return Next(binaryFiles);
+  }
   SetChoice ChooseSet(const TBBSList&) override { return Next(setChoices); }
   PrefixChoice AskPrefix(const TBBSList&, int) override { return Next(prefixAnswers); }
   void EditSet(const TBBSList&, int family, TNetSelectSkbn skbn, const std::string& readPrefix,
                const std::string&) override {
     edits.push_back({family, skbn, readPrefix});
   }
+
+  struct BoardRequest {
+    bool choose;
+    int32_t startBoard;
+    QString caption;
+  };
 
   struct Edit {
     int family;
@@ -48,6 +69,13 @@ class ScriptedDialogs final : public TMainDialogHost {
   std::deque<SetChoice> setChoices;
   std::deque<PrefixChoice> prefixAnswers;
   std::vector<Edit> edits;
+  std::vector<QString> idCaptions;
+  std::deque<std::string> idAnswers;
+  std::vector<IDEditPreset> idEdits;
+  std::vector<BoardRequest> boardRequests;
+  std::deque<int32_t> boardAnswers;
+  std::deque<std::string> binaryFiles;
+  int binaryFileAsked = 0;
 
  private:
   template <class T>

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vorn {
+
+class TLogSession;
+class TRunningEditors;
+struct CommonSettings;
+
+// The UP and PAD files of the loaded set written now (the save command). A file that could not
+// be written is named to the user; true when both were written. Nothing happens while no set
+// is loaded.
+bool WriteUpPadFiles(TLogSession& session);
+
+// Whether the loaded data may be left, for loading other logs (reopen) or for the end of the
+// program. Refused while an editor is open. Otherwise the board list, member list and read
+// pointers are saved first (unless keepData is off or Shift is held), then, when queued writes
+// changed, the user is asked whether to write the UP and PAD files (Yes, No, Cancel); else,
+// when ending with EndCheck on, whether to end. A file that could not be written is named, and
+// the user decides whether to go on regardless.
+bool LeaveLogSet(TLogSession& session, const TRunningEditors& editors, const CommonSettings& common,
+                 bool Reopen, bool KeepData, bool ShiftHeld);
+
+}  // namespace vorn
