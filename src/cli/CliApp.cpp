@@ -28,7 +28,8 @@ const char* const kUsage =
     "                                          number, ID:handle and title of every article\n"
     "  show --board INDEX --position P [--order tree|posting]\n"
     "                                          the lines of one article\n"
-    "  stats                                   counts and the time of reading, analysing, sorting\n"
+    "  stats                                   counts (new: articles after the read pointers) and\n"
+    "                                          the time of reading, analysing, sorting\n"
     "Boards are numbered from 0 in board-list order, positions from 0 in the chosen order.\n"
     "Exit codes: 0 done, 1 nothing loaded, 2 bad command line, 3 done but a file was unreadable.\n";
 
@@ -223,7 +224,7 @@ void PrintArticles(Output& out, const TBBSProcess& process, int32_t board, int32
 
 void PrintStats(Output& out, const TLogSession& session, const TBBSProcess& process,
                 const LoadResult& result) {
-  int64_t articles = 0, replies = 0, placeholders = 0, writes = 0;
+  int64_t articles = 0, replies = 0, placeholders = 0, writes = 0, fresh = 0;
   for (int32_t b = 0; b < process.Boards.Count(); ++b) {
     const TArticleList* list = process.Boards.GetArticles(b);
     if (!list) continue;
@@ -236,6 +237,7 @@ void PrintStats(Output& out, const TLogSession& session, const TBBSProcess& proc
       }
       ++articles;
       if (IsReplyKind(entry->Kind)) ++replies;
+      if (entry->NewFlag == 1) ++fresh;
     }
     const int32_t t = list->OrderCount(ArticleSortTree);
     for (int32_t p = 0; p < t; ++p) {
@@ -245,11 +247,11 @@ void PrintStats(Output& out, const TLogSession& session, const TBBSProcess& proc
   char buf[512];
   std::snprintf(buf, sizeof buf,
                 "lines: %" PRId32 "\nboards: %" PRId32 "\narticles: %" PRId64 "\nreplies: %" PRId64
-                "\nplaceholders: %" PRId64 "\nwrites: %" PRId64 "\nmembers: %" PRId32
-                "\nsystem messages: %" PRId32
+                "\nplaceholders: %" PRId64 "\nwrites: %" PRId64 "\nnew: %" PRId64
+                "\nmembers: %" PRId32 "\nsystem messages: %" PRId32
                 "\nread: %.3f s\nanalyse: %.3f s\nsort: %.3f s\ntotal: %.3f s\n",
                 session.LogList.Count(), process.Boards.Count(), articles, replies, placeholders,
-                writes, process.Members.LiveCount(), session.SystemMsgList.Count(),
+                writes, fresh, process.Members.LiveCount(), session.SystemMsgList.Count(),
                 result.ReadSeconds, result.AnalyseSeconds, result.SortSeconds,
                 result.ReadSeconds + result.AnalyseSeconds + result.SortSeconds);
   out.Ascii(buf);

@@ -135,7 +135,7 @@ TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNiftyServeSample) {
 
   const CliRun stats = Cli({"stats", nifLog});
   EXPECT_EQ(stats.out.substr(0, stats.out.find("read:")),
-            "lines: 81\nboards: 3\narticles: 9\nreplies: 4\nplaceholders: 1\nwrites: 0\n"
+            "lines: 81\nboards: 3\narticles: 9\nreplies: 4\nplaceholders: 1\nwrites: 0\nnew: 9\n"
             "members: 5\nsystem messages: 5\n");
   EXPECT_EQ(FilesIn(settings),
             (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
@@ -157,7 +157,7 @@ TEST_F(CliOnSamples, StatsCountWhatWasLoaded) {
   const CliRun run = Cli({"stats", netLog});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const std::string expected =
-      "lines: 99\nboards: 4\narticles: 9\nreplies: 4\nplaceholders: 1\nwrites: 0\n"
+      "lines: 99\nboards: 4\narticles: 9\nreplies: 4\nplaceholders: 1\nwrites: 0\nnew: 9\n"
       "members: 5\nsystem messages: 3\n";
   EXPECT_EQ(run.out.substr(0, expected.size()), expected);
   for (const char* time : {"\nread: ", "\nanalyse: ", "\nsort: ", "\ntotal: "})
