@@ -16,7 +16,7 @@ out=$4
 mkdir -p "$out"
 rm -f "$out"/*.png
 work=$(mktemp -d)
-trap '[ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+trap '[ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; [ -n "${VORN_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 
 fail() {
   echo "real_window: $*" >&2
@@ -114,13 +114,26 @@ grep -a -q 'Real-window reply line.' "$up" || fail "the reply is not in the UP f
 [ -s "$settings/NET.PTR" ] || fail "no read-pointer file was written"
 
 # A second start finds no new article (writes are not articles of the log).
-stats=$(yes n | "$cli" --settings-dir "$settings" stats "$log" 2>/dev/null)
+stats=$("$cli" --settings-dir "$settings" stats "$log" 2>/dev/null </dev/null)
 grep -q '^new: 0$' <<<"$stats" || fail "new articles after reading all: $(grep '^new' <<<"$stats")"
 "$program" --settings-dir "$settings" "$log" &
 pid=$!
 main=$(wait_window "^VornExplorer") || fail "the main window did not appear the second time"
 sleep 1.5
+# The pending reply is not read back this time (No), so nothing unread is left: Space says so
+# in a box.
 shot 5-second-start
+wait_window "^確認$" >/dev/null || fail "the UP file was not offered for reading back"
+key alt+n
+close_boxes
+xdotool mousemove --window "$main" 300 110 click 1
+sleep 0.3
+key space
+sleep 0.5
+[ "$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)" -gt 1 ] ||
+  fail "Space found an unread article after everything was read"
+shot 6-nothing-unread
+close_boxes
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 pid=
