@@ -456,12 +456,19 @@ WriteResult TWriteCommands::StartWrite(int32_t SourceBoard, int32_t DestBoard, i
   return result;
 }
 
-WriteResult TWriteCommands::EditWrite(int32_t Board, int32_t Position) {
+std::pair<TArticleList*, const ArticleRecord*> TWriteCommands::WriteAt(int32_t Board,
+                                                                       int32_t Position) const {
   TBBSProcess* bbs = Process();
   TArticleList* articles = bbs ? bbs->Boards.GetArticles(Board) : nullptr;
   if (!articles) return {};
   const ArticleRecord* write = articles->GetArticle(host_.CurrentOrder(), Position);
   if (!write || write->WriteFlag != 1) return {};
+  return {articles, write};
+}
+
+WriteResult TWriteCommands::EditWrite(int32_t Board, int32_t Position) {
+  const auto [articles, write] = WriteAt(Board, Position);
+  if (!write) return {};
   const uint8_t kind = write->Kind;
   const int32_t key = write->ArticleKey;
   const int32_t parentKey = write->ParentKey;
@@ -485,18 +492,15 @@ WriteResult TWriteCommands::EditWrite(int32_t Board, int32_t Position) {
   WriteResult result;
   result.Done = true;
   // Found again: logs added meanwhile may have moved the board.
-  result.Board = BoardOfArticles(bbs->Boards, articles);
+  result.Board = BoardOfArticles(Process()->Boards, articles);
   result.ArticleKey = key;
   result.Refresh = WriteRefresh::ShowWrite;
   return result;
 }
 
 WriteResult TWriteCommands::DeleteWrite(int32_t Board, int32_t Position) {
-  TBBSProcess* bbs = Process();
-  TArticleList* articles = bbs ? bbs->Boards.GetArticles(Board) : nullptr;
-  if (!articles) return {};
-  const ArticleRecord* write = articles->GetArticle(host_.CurrentOrder(), Position);
-  if (!write || write->WriteFlag != 1) return {};
+  const auto [articles, write] = WriteAt(Board, Position);
+  if (!write) return {};
   const int32_t key = write->ArticleKey;
   if (!Ui().ConfirmYesNo(Cp932("この書込みを削除しますか？"))) return {};
   articles->SetArticleUsed(key, 0, 0);

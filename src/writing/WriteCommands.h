@@ -1,16 +1,20 @@
 #pragma once
 
+#include <utility>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace vorn {
 
+class TArticleList;
 class TBBSProcess;
 class TEditIF;
 class TEditorWait;
 class TLogSession;
 class TRunningEditors;
+struct ArticleRecord;
 struct CommonSettings;
 
 // The kinds of write StartWrite composes.
@@ -119,6 +123,9 @@ class TWriteCommands final {
  private:
   // An editor configured from the settings, numbered and listed among the running ones.
   void Configure(TEditIF& editor) const;
+  // The queued write at the position of the board in the order shown, with its list; both
+  // null when the entry is no queued write.
+  std::pair<TArticleList*, const ArticleRecord*> WriteAt(int32_t Board, int32_t Position) const;
 
   TLogSession& session_;
   CommonSettings& common_;
