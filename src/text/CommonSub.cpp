@@ -174,9 +174,7 @@ std::string StripEscapeSequences(std::string_view text) {
   while (i < n) {
     unsigned char c = static_cast<unsigned char>(text[i]);
     if (IsLeadByte(c)) {
-      // A character cut short right before a sequence: ESC is never a second byte, and taking
-      // it as one would leave the sequence in the text.
-      size_t len = i + 1 < n && text[i + 1] == '\x1b' ? 1 : CharLength(text, i);
+      size_t len = CharLength(text, i);
       out.append(text.data() + i, len);
       i += len;
     } else if (c != 0x1B) {

@@ -71,7 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::string stripped = StripEscapeSequences(text);
     FUZZ_CHECK(stripped.size() <= text.size());
-    FUZZ_CHECK(stripped.find('\x1b') == std::string::npos);
+    // An ESC stays only as the second byte of a character (the analysers read lines the same
+    // way, so both agree on what a cut character before a sequence means).
+    for (size_t k = 0; k < stripped.size(); ++k) {
+      if (IsLeadByte(stripped[k]) && k + 1 < stripped.size()) {
+        ++k;
+        continue;
+      }
+      FUZZ_CHECK(stripped[k] != '\x1b');
+    }
     CheckWrap(text, static_cast<int>(1 + size % 90));
     ExpandTabs(text, static_cast<int>(size % 17));
     IsBlankText(text);
