@@ -43,6 +43,10 @@ void ArticleSorter::RebaseAndCollect() {
   for (int32_t i = 0; i < n; ++i) {
     PumpEvery(i + 1);
     ArticleRecord& r = *list_.Entry(i);
+    // Every sort builds the reply tree afresh: the placeholders and levels of the last one would
+    // hide a reply whose parent's placeholder now sorts after it.
+    if (r.Kind == ArticleKindMissingRoot) r.Used = 0;
+    r.Level = 0;
     // Log entries order before the user's writes: their keys and times move below zero.
     if (r.WriteFlag == 0 && r.Rebased == 0) {
       bool changed = false;

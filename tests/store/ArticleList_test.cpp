@@ -162,12 +162,12 @@ TEST(ArticleList, OrphansShareOnePlaceholderCarryingTheParentFromTheReply) {
   EXPECT_EQ(list.GetPostTime(ArticleSortTree, 1), 20 - kOffset);
   EXPECT_EQ(list.GetFirstLine(ArticleSortTree, 1), -1);
 
-  // Sorting again finds the placeholder in storage and places the orphans under it again.
+  // Sorting again builds the tree afresh: one live placeholder, not two.
   ASSERT_TRUE(list.SortArticles());
   EXPECT_EQ(list.OrderCount(ArticleSortTree), 5);
   EXPECT_EQ(Levels(list), (std::vector<int32_t>{0, 0, 1, 1, 2}));
 
-  // Dropping the placeholders starts the trees from scratch: one new placeholder, not two.
+  // So does dropping the placeholders first.
   list.DropPlaceholders();
   ASSERT_TRUE(list.SortArticles());
   EXPECT_EQ(
@@ -179,7 +179,7 @@ TEST(ArticleList, OrphansShareOnePlaceholderCarryingTheParentFromTheReply) {
     ++placeholders;
     live += list.Entry(i)->Used;
   }
-  EXPECT_EQ(placeholders, 2);
+  EXPECT_EQ(placeholders, 3);
   EXPECT_EQ(live, 1);
 }
 
@@ -211,6 +211,27 @@ TEST(ArticleList, AReplyWithASmallerKeyThanItsMissingParentStillShowsInTreeOrder
   EXPECT_EQ(Levels(list), (std::vector<int32_t>{0, 0, 1, 2, 0, 1}));
   EXPECT_EQ(list.GetKind(ArticleSortTree, 1), ArticleKindMissingRoot);
   EXPECT_EQ(list.GetKind(ArticleSortTree, 4), ArticleKindMissingRoot);
+}
+
+TEST(ArticleList, SortingAgainKeepsAnOrphanWhoseParentKeyIsBiggerInTreeOrder) {
+  // Reply 1 answers article 3, which the log does not hold; its placeholder carries key 3 and
+  // the reply's time, so it sorts after the reply. A second sort (a further log, a write) used
+  // to skip the reply as already placed and leave it out of tree order.
+  TArticleList list;
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 1, 10, 3));
+  ASSERT_TRUE(list.SortArticles());
+  const std::vector<int32_t> tree{3 - kOffset, 1 - kOffset};
+  EXPECT_EQ(Keys(list, ArticleSortTree), tree);
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(list.SortArticles());
+    EXPECT_EQ(Keys(list, ArticleSortTree), tree);
+    EXPECT_EQ(Levels(list), (std::vector<int32_t>{0, 1}));
+  }
+  ASSERT_TRUE(AddWrite(list, ArticleKindRess, 50, 1 - kOffset));
+  ASSERT_TRUE(list.SortArticles());
+  EXPECT_EQ(Keys(list, ArticleSortTree), (std::vector<int32_t>{3 - kOffset, 1 - kOffset, 50}));
+  EXPECT_EQ(Levels(list), (std::vector<int32_t>{0, 1, 2}));
+  EXPECT_EQ(list.OrderCount(ArticleSortNormal), 2);
 }
 
 TEST(ArticleList, WritesFollowTheLogInTheOrderTheyWereMade) {

@@ -127,6 +127,8 @@ void ReferenceArticleList::DropPlaceholders() {
 }
 
 void ReferenceArticleList::Rebase() {
+  // A sort starts its reply tree from scratch (see ArticleSort.cpp).
+  DropPlaceholders();
   for (auto& e : entries) {
     if (e.WriteFlag != 0 || e.Rebased != 0) continue;
     bool changed = false;
