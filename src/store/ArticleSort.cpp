@@ -145,6 +145,8 @@ bool ArticleSorter::BuildTreeOrder() {
         continue;
       }
       const int32_t position = replies.Position(scan.next++);
+      // A thread captured twice holds its parent twice; a reply stays under the first copy.
+      if (entries_[static_cast<size_t>(position)].level != 0) continue;
       const int32_t level = scan.level;
       entries_[static_cast<size_t>(position)].level = level;
       list_.Entry(position)->Level = level;

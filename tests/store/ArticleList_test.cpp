@@ -1,5 +1,7 @@
 #include "store/ArticleList.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "platform/UiServices.h"
@@ -232,6 +234,30 @@ TEST(ArticleList, SortingAgainKeepsAnOrphanWhoseParentKeyIsBiggerInTreeOrder) {
   EXPECT_EQ(Keys(list, ArticleSortTree), (std::vector<int32_t>{3 - kOffset, 1 - kOffset, 50}));
   EXPECT_EQ(Levels(list), (std::vector<int32_t>{0, 1, 2}));
   EXPECT_EQ(list.OrderCount(ArticleSortNormal), 2);
+}
+
+TEST(ArticleList, AnArticleTwiceInTheLogGivesEachReplyOnePlaceInTreeOrder) {
+  // The same thread captured twice (a log saved over itself, two captures joined): the replies
+  // match both copies of their parent. They used to be placed under each copy, showing twice
+  // in tree order with levels that jump, so reading by the tree met them twice.
+  TArticleList list;
+  int32_t time = 10;
+  for (int copy = 0; copy < 2; ++copy) {
+    ASSERT_TRUE(AddLog(list, ArticleKindRoot, 100, time++));
+    for (int32_t key = 101; key <= 120; ++key)
+      ASSERT_TRUE(AddLog(list, ArticleKindRess, key, time++, key - 1));
+  }
+  ASSERT_TRUE(list.SortArticles());
+  ASSERT_EQ(list.OrderCount(ArticleSortTree), list.OrderCount(ArticleSortNormal));
+  std::vector<int> seen(static_cast<size_t>(list.Count()), 0);
+  for (int32_t p = 0; p < list.OrderCount(ArticleSortTree); ++p) {
+    ++seen[static_cast<size_t>(list.StorageIndex(ArticleSortTree, p))];
+    const int32_t level = list.GetLevel(ArticleSortTree, p);
+    EXPECT_LE(level, p == 0 ? 0 : list.GetLevel(ArticleSortTree, p - 1) + 1) << "row " << p;
+  }
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), list.Count());
+  // The first copy of the thread takes the replies, in the order the thread was posted.
+  EXPECT_EQ(Levels(list)[20], 20);
 }
 
 TEST(ArticleList, WritesFollowTheLogInTheOrderTheyWereMade) {

@@ -235,7 +235,8 @@ void ReferenceArticleList::AttachReplies(int32_t level, int32_t start, int32_t p
     }
     PlainArticle& r = entries[size_t(s)];
     if (r.Used == 1 && r.Kind != 6 && r.ArticleKey < parentKey) return;
-    if (r.Used == 1 && r.ParentKey == parentKey && (r.Kind == 1 || r.Kind == 3)) {
+    // A reply already placed (under an earlier copy of the same parent) is not placed again.
+    if (r.Used == 1 && r.ParentKey == parentKey && (r.Kind == 1 || r.Kind == 3) && r.Level == 0) {
       r.Level = level + 1;
       tree.push_back(s);
       AttachReplies(level + 1, s + 1, s);
