@@ -29,7 +29,6 @@
 #include "dialogs/CommonSet.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
-#include "platform/UiServices.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/Navigation.h"
@@ -132,9 +131,7 @@ int main(int argc, char** argv) {
   };
   WriteReplyCapture(tempFile("NET19990731.LOG"));
   vorn::SetSettingsFolderOverride(tempFile("settings") + "/");
-  // Messages of the loads are taken down, not shown.
-  vorn::RecordingUiServices ui;
-  vorn::ScopedUiServices scoped(&ui);
+  // Messages of the loads are not shown: the default services answer them silently.
 
   vorn::TVornExplMain w({});
   w.resize(760, 560);

@@ -1,4 +1,4 @@
-#include "dialogs/BBSList.h"
+#include "dialoglogic/BBSList.h"
 
 #include "settings/BBSIniFile.h"
 

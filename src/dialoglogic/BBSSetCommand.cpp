@@ -1,4 +1,4 @@
-#include "dialogs/BBSSetCommand.h"
+#include "dialoglogic/BBSSetCommand.h"
 
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "dialogs/BBSList.h"
+#include "dialoglogic/BBSList.h"
 
 namespace vorn {
 

@@ -1,6 +1,6 @@
-#include "dialogs/BBSSetLogic.h"
+#include "dialoglogic/BBSSetLogic.h"
 
-#include "dialogs/PrefixInpLogic.h"
+#include "dialoglogic/PrefixInpLogic.h"
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"

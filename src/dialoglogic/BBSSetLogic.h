@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/BBSList.h"
+#include "dialoglogic/BBSList.h"
 #include "settings/BBSIniFile.h"
 
 namespace vorn {

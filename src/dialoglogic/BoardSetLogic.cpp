@@ -1,4 +1,4 @@
-#include "dialogs/BoardSetLogic.h"
+#include "dialoglogic/BoardSetLogic.h"
 
 #include "analysis/BBSProcess.h"
 

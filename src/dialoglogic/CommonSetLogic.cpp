@@ -1,4 +1,4 @@
-#include "dialogs/CommonSetLogic.h"
+#include "dialoglogic/CommonSetLogic.h"
 
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/BBSList.h"
+#include "dialoglogic/BBSList.h"
 #include "settings/IniFilePlus.h"
 
 namespace vorn {

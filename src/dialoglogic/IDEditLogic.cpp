@@ -1,4 +1,4 @@
-#include "dialogs/IDEditLogic.h"
+#include "dialoglogic/IDEditLogic.h"
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"

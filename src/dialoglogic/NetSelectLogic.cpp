@@ -1,4 +1,4 @@
-#include "dialogs/NetSelectLogic.h"
+#include "dialoglogic/NetSelectLogic.h"
 
 #include <algorithm>
 

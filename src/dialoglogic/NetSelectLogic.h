@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "dialogs/BBSList.h"
+#include "dialoglogic/BBSList.h"
 
 namespace vorn {
 

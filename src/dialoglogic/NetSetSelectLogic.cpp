@@ -1,4 +1,4 @@
-#include "dialogs/NetSetSelectLogic.h"
+#include "dialoglogic/NetSetSelectLogic.h"
 
 #include "settings/BBSIniFile.h"
 

@@ -1,4 +1,4 @@
-#include "dialogs/PrefixInpLogic.h"
+#include "dialoglogic/PrefixInpLogic.h"
 
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"

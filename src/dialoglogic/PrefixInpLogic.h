@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/BBSList.h"
+#include "dialoglogic/BBSList.h"
 
 namespace vorn {
 

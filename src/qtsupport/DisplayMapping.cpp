@@ -1,10 +1,10 @@
-#include "reader/DisplayMapping.h"
+#include "qtsupport/DisplayMapping.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QPalette>
 
-#include "dialogs/QtSupport.h"
+#include "qtsupport/QtSupport.h"
 #include "settings/IniFilePlus.h"
 
 namespace vorn {

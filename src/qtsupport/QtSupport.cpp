@@ -1,4 +1,4 @@
-#include "dialogs/QtSupport.h"
+#include "qtsupport/QtSupport.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -4,7 +4,7 @@
 #include <QString>
 #include <string>
 
-#include "dialogs/NetSelectLogic.h"
+#include "dialoglogic/NetSelectLogic.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "writing/EditorWaitQt.h"
+#include "reader/EditorWaitQt.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>

@@ -5,9 +5,9 @@
 #include <QKeyEvent>
 
 #include "analysis/BBSProcess.h"
-#include "dialogs/QtSupport.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"

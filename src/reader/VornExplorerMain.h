@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/BBSList.h"
+#include "dialoglogic/BBSList.h"
 #include "reader/BoardView.h"
 #include "reader/MainDialogs.h"
 

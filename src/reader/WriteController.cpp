@@ -1,4 +1,4 @@
-#include "writing/WriteController.h"
+#include "reader/WriteController.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -6,9 +6,9 @@
 #include "analysis/BBSProcess.h"
 #include "analysis/DisplayTexts.h"
 #include "analysis/LogLoader.h"
-#include "dialogs/BBSList.h"
-#include "dialogs/BoardSetLogic.h"
-#include "dialogs/IDEditLogic.h"
+#include "dialoglogic/BBSList.h"
+#include "dialoglogic/BoardSetLogic.h"
+#include "dialoglogic/IDEditLogic.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"

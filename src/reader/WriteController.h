@@ -3,8 +3,8 @@
 #include <QObject>
 #include <memory>
 
+#include "reader/EditorWaitQt.h"
 #include "reader/Navigation.h"
-#include "writing/EditorWaitQt.h"
 #include "writing/RunningEditors.h"
 #include "writing/WriteCommands.h"
 

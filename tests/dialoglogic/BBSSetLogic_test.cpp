@@ -1,9 +1,10 @@
-#include "dialogs/BBSSetLogic.h"
+#include "dialoglogic/BBSSetLogic.h"
 
 #include <gtest/gtest.h>
 
-#include "dialogs/DialogTestSupport.h"
 #include "platform/UiServices.h"
+#include "support/DialogTestSupport.h"
+#include "support/RecordingUiServices.h"
 
 namespace vorn {
 namespace {

@@ -1,8 +1,8 @@
-#include "dialogs/BoardSetLogic.h"
+#include "dialoglogic/BoardSetLogic.h"
 
 #include <gtest/gtest.h>
 
-#include "dialogs/DialogSamples.h"
+#include "support/DialogSamples.h"
 
 namespace vorn {
 namespace {

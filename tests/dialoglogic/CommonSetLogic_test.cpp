@@ -1,9 +1,9 @@
-#include "dialogs/CommonSetLogic.h"
+#include "dialoglogic/CommonSetLogic.h"
 
 #include <gtest/gtest.h>
 
-#include "dialogs/DialogTestSupport.h"
 #include "settings/CommonIniFile.h"
+#include "support/DialogTestSupport.h"
 
 namespace vorn {
 namespace {

@@ -1,9 +1,10 @@
-#include "dialogs/IDEditLogic.h"
+#include "dialoglogic/IDEditLogic.h"
 
 #include <gtest/gtest.h>
 
-#include "dialogs/DialogSamples.h"
 #include "store/ArticleList.h"
+#include "support/DialogSamples.h"
+#include "support/RecordingUiServices.h"
 
 namespace vorn {
 namespace {

@@ -4,12 +4,13 @@
 
 #include <deque>
 
-#include "dialogs/BBSSetCommand.h"
-#include "dialogs/DialogTestSupport.h"
-#include "dialogs/NetSelectLogic.h"
-#include "dialogs/NetSetSelectLogic.h"
-#include "dialogs/PrefixInpLogic.h"
+#include "dialoglogic/BBSSetCommand.h"
+#include "dialoglogic/NetSelectLogic.h"
+#include "dialoglogic/NetSetSelectLogic.h"
+#include "dialoglogic/PrefixInpLogic.h"
 #include "platform/UiServices.h"
+#include "support/DialogTestSupport.h"
+#include "support/RecordingUiServices.h"
 
 namespace vorn {
 namespace {

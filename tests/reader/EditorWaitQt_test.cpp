@@ -1,4 +1,4 @@
-#include "writing/EditorWaitQt.h"
+#include "reader/EditorWaitQt.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "platform/TextFile.h"
-#include "writing/WritingFixture.h"
+#include "support/WritingFixture.h"
 
 namespace vorn {
 namespace {

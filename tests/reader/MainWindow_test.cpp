@@ -20,15 +20,16 @@
 #include <fstream>
 #include <thread>
 
-#include "dialogs/DialogTestSupport.h"
-#include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
-#include "reader/GuiTestSupport.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/MainCommands.h"
-#include "reader/ScriptedDialogs.h"
 #include "settings/CommonIniFile.h"
+#include "support/DialogTestSupport.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

@@ -21,14 +21,15 @@
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
-#include "reader/GuiTestSupport.h"
 #include "reader/MainCommands.h"
-#include "reader/ScriptedDialogs.h"
 #include "reader/SelectList.h"
 #include "reader/VerticalTextView.h"
 #include "reader/VornExplorerMain.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

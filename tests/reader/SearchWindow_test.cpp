@@ -16,17 +16,15 @@
 
 #include "analysis/BBSProcess.h"
 #include "dialogs/CommonSet.h"
-#include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/ExportCommands.h"
-#include "reader/GuiTestSupport.h"
 #include "reader/MainCommands.h"
-#include "reader/ScriptedDialogs.h"
 #include "reader/Search.h"
 #include "reader/SearchCommands.h"
 #include "reader/SearchPdfText.h"
@@ -34,6 +32,9 @@
 #include "reader/VornExplorerMain.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

@@ -4,11 +4,12 @@
 #include <memory>
 #include <string>
 
-#include "analysis/LoaderTestSupport.h"
 #include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
 #include "platform/UiServices.h"
+#include "support/LoaderTestSupport.h"
+#include "support/RecordingUiServices.h"
 
 namespace vorn::test {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "dialogs/BBSList.h"
+#include "dialoglogic/BBSList.h"
 #include "settings/CommonIniFile.h"
 #include "settings/NetVornIniFile.h"
 #include "settings/NiftyIniFile.h"

@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "analysis/LoaderTestSupport.h"
 #include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
 #include "platform/UiServices.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "support/FakeEditor.h"
+#include "support/LoaderTestSupport.h"
+#include "support/RecordingUiServices.h"
 #include "writing/EditIF.h"
-#include "writing/FakeEditor.h"
 #include "writing/RunningEditors.h"
 #include "writing/WriteCommands.h"
 
