@@ -235,5 +235,49 @@ TEST_F(CliOnSamples, CommandLineMistakesAreUsageErrors) {
   EXPECT_EQ(run.exitCode, 2);
 }
 
+// A capture of several files, written as CP932 with CR LF from UTF-8 lines.
+std::string WriteCapture(const test::TempDir& dir, const std::string& name,
+                         const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& line : lines)
+    bytes += test::J(line) + "\r\n";
+  test::WriteBytes(dir.File(name), bytes);
+  return dir.File(name);
+}
+
+// The host's mail notice opens the second capture: its rule copies the line before it too,
+// which lies in the first file. The range is clipped to the file and the notice kept.
+TEST_F(CliOnSamples, ANiftyNoticeOnTheFirstLineOfTheSecondFileIsKept) {
+  const std::string one = WriteCapture(dir, "NIF20000101.LOG", {"ATDT 0570-00-0000", "NO CARRIER"});
+  const std::string two =
+      WriteCapture(dir, "NIF20000102.LOG",
+                   {"－－メールが　１通届いています（未読分　１通）－－", "ＴＯＰ＞GO FCOMP"});
+  const CliRun run = Cli({"stats", one, two});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("\nsystem messages: 1\n"), std::string::npos) << run.out;
+}
+
+// The capture was cut in the middle of reading mail: the second file goes on with the next
+// mail of the list, which is a mail of the mail box and ends at the list's footer.
+TEST_F(CliOnSamples, ANiftyMailListThatGoesOnInTheSecondFileKeepsItsMails) {
+  const std::string one = WriteCapture(
+      dir, "NIF20000101.LOG",
+      {"ＴＯＰ＞MAIL", "MAIL>REA 1", " 1  はなこ            DEF54321          99/07/29 21:05",
+       "    題名：オフ会のお知らせ", "", "　来月のオフ会は８月２１日（土）です。"});
+  const std::string two = WriteCapture(
+      dir, "NIF20000102.LOG",
+      {" 2  しろう            MNO13579          99/07/30 09:12", "    題名：データ送付の件", "",
+       "　昨日のデータ、届きましたか。", "受信後 (1:削除 2:保存 3:返信 E:終了) >E", "MAIL>E"});
+  CliRun run = Cli({"articles", "--board", "0", one, two});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "<0>\tDEF54321:はなこ\tオフ会のお知らせ\n"
+            "<1>\tMNO13579:しろう\tデータ送付の件\n");
+  run = Cli({"show", "--board", "0", "--position", "1", one, two});
+  EXPECT_EQ(run.out,
+            " 2  しろう            MNO13579          99/07/30 09:12\n"
+            "    題名：データ送付の件\n\n　昨日のデータ、届きましたか。\n");
+}
+
 }  // namespace
 }  // namespace vorn
