@@ -279,5 +279,32 @@ TEST_F(CliOnSamples, ANiftyMailListThatGoesOnInTheSecondFileKeepsItsMails) {
             "    題名：データ送付の件\n\n　昨日のデータ、届きましたか。\n");
 }
 
+// The host purged the board and numbered it again between the two captures: articles 10 and 11
+// exist twice. The new reply answers the new 10; it used to show under the purged old one.
+TEST_F(CliOnSamples, OnARenumberedNetVornBoardTheNewReplyShowsUnderTheNewArticle) {
+  const std::string one = WriteCapture(
+      dir, "NET19990701.LOG",
+      {"Command (?:1", "No.1 ｢雑談ボード｣", "", "-\t", "general(9/11) 99/07/01 10:00 Nine",
+       "  1 lines 1024:たろう ", "body nine", "", "-\t", "general(10/11) 99/07/01 11:00 Old ten",
+       "  1 lines 1024:たろう ", "body old ten", "", "-\t",
+       "general(11/11) 99/07/01 12:00 Re: Old ten", " <10:Old ten/1024:たろう>",
+       "  1 lines 2048:はなこ ", "answer to the old ten"});
+  const std::string two = WriteCapture(
+      dir, "NET19990801.LOG",
+      {"Command (?:1", "No.1 ｢雑談ボード｣", "", "-\t", "general(10/11) 99/08/01 09:00 New ten",
+       "  1 lines 3072:じろう ", "body new ten", "", "-\t",
+       "general(11/11) 99/08/01 09:30 Re: New ten", " <10:New ten/3072:じろう>",
+       "  1 lines 1024:たろう ", "answer to the new ten"});
+  const CliRun run = Cli({"articles", "--board", "1", one, two});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  // The old numbering is marked as purged (in brackets).
+  EXPECT_EQ(run.out,
+            "(9)\t1024:たろう\tNine\n"
+            "(10)\t1024:たろう\tOld ten\n"
+            "└(11)\t2048:はなこ\tRe: Old ten\n"
+            "<10>\t3072:じろう\tNew ten\n"
+            "└<11>\t1024:たろう\tRe: New ten\n");
+}
+
 }  // namespace
 }  // namespace vorn
