@@ -80,9 +80,9 @@ void WriteReplyCapture(const std::string& path) {
 // Shows the article with the number in the board.
 void ShowArticle(vorn::TVornExplMain& w, int32_t board, int32_t number) {
   const vorn::TArticleList* list = w.CurrentAnalyser()->Boards.GetArticles(board);
-  for (int32_t p = 0; list && p < list->OrderCount(w.TreeOrder); ++p) {
-    if (list->GetNumber(w.TreeOrder, p) == number &&
-        list->GetKind(w.TreeOrder, p) != vorn::ArticleKindMissingRoot) {
+  for (int32_t p = 0; list && p < list->OrderCount(w.Reading().TreeOrder()); ++p) {
+    if (list->GetNumber(w.Reading().TreeOrder(), p) == number &&
+        list->GetKind(w.Reading().TreeOrder(), p) != vorn::ArticleKindMissingRoot) {
       w.BoardView().ShowBoard(board, vorn::TArticleGrid::SelectIndex, p);
       w.FocusGrid();
       return;

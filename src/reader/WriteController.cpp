@@ -6,32 +6,39 @@
 #include "analysis/BBSProcess.h"
 #include "analysis/DisplayTexts.h"
 #include "analysis/LogLoader.h"
-#include "dialoglogic/BBSList.h"
 #include "dialoglogic/BoardSetLogic.h"
 #include "dialoglogic/IDEditLogic.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"
 #include "reader/MainDialogs.h"
-#include "reader/SelectList.h"
-#include "reader/VornExplorerMain.h"
+#include "readerlogic/ReadingState.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "writing/EndOfRun.h"
 
 namespace vorn {
 
-TWriteController::TWriteController(TVornExplMain& window)
-    : QObject(&window),
-      w_(window),
-      commands_(std::make_unique<TWriteCommands>(window.Session(), window.CommonIni(), editors_,
-                                                 *this, wait_)),
+TWriteController::TWriteController(TLogSession& session, CommonSettings& common,
+                                   TReadingState& state, TBoardView& view, TNavigation& navigation,
+                                   TMainCommands& commands, TMainDialogHost& dialogs,
+                                   const TBBSList& bbsList, QObject* parent)
+    : QObject(parent),
+      session_(session),
+      common_(common),
+      state_(state),
+      view_(view),
+      navigation_(navigation),
+      mainCommands_(commands),
+      dialogs_(dialogs),
+      bbsList_(bbsList),
+      commands_(std::make_unique<TWriteCommands>(session, common, editors_, *this, wait_)),
       activation_(new TEditorActivationWatcher(editors_, this)) {}
 
 TWriteController::~TWriteController() = default;
 
 void TWriteController::ConnectCommands() {
-  TMainCommands& c = w_.Commands();
+  TMainCommands& c = mainCommands_;
   auto on = [this, &c](const char* name, auto handler) {
     if (QAction* a = c.Action(name)) connect(a, &QAction::triggered, this, handler);
   };
@@ -79,29 +86,28 @@ void TWriteController::ConnectCommands() {
 
 void TWriteController::GridWriteKey(char key, bool shift) {
   if (key == 'I') {
-    EditIds(w_.BoardView().CurrentPosition());
+    EditIds(view_.CurrentPosition());
     return;
   }
   WriteKey(key, shift);
 }
 
 void TWriteController::BoardListWriteKey(char key, bool shift) {
-  if (!w_.CurrentAnalyser() || w_.Session().CurrentPrefix.empty()) return;
+  if (!session_.CurrentProcess || session_.CurrentPrefix.empty()) return;
   WriteResult result;
-  if (commands_->BoardListKey(key, shift, w_.BoardList().currentIndex(), result)) Show(result);
+  if (commands_->BoardListKey(key, shift, view_.CurrentBoard(), result)) Show(result);
 }
 
 void TWriteController::WriteKey(char key, bool shift) {
-  TBoardView& view = w_.BoardView();
-  const int32_t board = view.CurrentBoard();
-  if (board < 0 || w_.Session().CurrentPrefix.empty()) return;
+  const int32_t board = view_.CurrentBoard();
+  if (board < 0 || session_.CurrentPrefix.empty()) return;
   WriteResult result;
-  commands_->GridKey(key, shift, board, view.CurrentPosition(), result);
+  commands_->GridKey(key, shift, board, view_.CurrentPosition(), result);
   Show(result);
 }
 
 void TWriteController::Show(const WriteResult& result) {
-  TBBSProcess* bbs = w_.CurrentAnalyser();
+  TBBSProcess* bbs = session_.CurrentProcess;
   if (!result.Done || !bbs) return;
   switch (result.Refresh) {
     case WriteRefresh::None:
@@ -112,87 +118,87 @@ void TWriteController::Show(const WriteResult& result) {
     case WriteRefresh::ShowWrite: {
       const TArticleList* articles = bbs->Boards.GetArticles(result.Board);
       if (!articles) break;
-      const int32_t position = articles->FindByKeyAndTime(w_.TreeOrder, result.ArticleKey, 0);
+      const int32_t position = articles->FindByKeyAndTime(state_.TreeOrder(), result.ArticleKey, 0);
       if (position >= 0) {
-        w_.BoardView().ShowBoard(result.Board, TArticleGrid::SelectIndex, position);
+        view_.ShowBoard(result.Board, TArticleGrid::SelectIndex, position);
       } else {
-        w_.BoardView().ShowBoard(result.Board, TArticleGrid::SelectFirst);
+        view_.ShowBoard(result.Board, TArticleGrid::SelectFirst);
       }
-      w_.FocusGrid();
+      view_.FocusGrid();
       break;
     }
   }
 }
 
 void TWriteController::RedrawCurrent() {
-  w_.BoardView().Redraw();
+  view_.Redraw();
 }
 
 bool TWriteController::LeaveLogSet(bool reopen, bool keepData) {
   const bool shift = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
-  return vorn::LeaveLogSet(w_.Session(), editors_, w_.CommonIni(), reopen, keepData, shift);
+  return vorn::LeaveLogSet(session_, editors_, common_, reopen, keepData, shift);
 }
 
 void TWriteController::EditIds(int32_t position) {
-  TBBSProcess* bbs = w_.CurrentAnalyser();
-  if (!bbs || w_.Session().CurrentPrefix.empty()) return;
-  const int32_t board = w_.BoardView().CurrentBoard();
+  TBBSProcess* bbs = session_.CurrentProcess;
+  if (!bbs || session_.CurrentPrefix.empty()) return;
+  const int32_t board = view_.CurrentBoard();
   const IDEditPreset preset =
       position >= 0 && board >= 0
-          ? IdEditPresetOf(*bbs, w_.LogList(), board, w_.TreeOrder, position)
+          ? IdEditPresetOf(*bbs, session_.LogList, board, state_.TreeOrder(), position)
           : IDEditPreset();
-  w_.Dialogs().EditIds(*bbs, preset);
+  dialogs_.EditIds(*bbs, preset);
   // The handles shown in the grid may have changed.
   RedrawCurrent();
 }
 
 void TWriteController::MenuBoardEditClick() {
-  TBBSProcess* bbs = w_.CurrentAnalyser();
-  if (!CanEditBoards(bbs) || w_.Session().CurrentPrefix.empty()) return;
-  const int selected = w_.BoardList().currentIndex();
-  w_.Dialogs().EditBoards(*bbs, false, 1, QStringLiteral("ボード編集"));
-  w_.SetBoardListLines(FillBoardList(*bbs));
-  w_.SelectBoardInList(selected);
+  TBBSProcess* bbs = session_.CurrentProcess;
+  if (!CanEditBoards(bbs) || session_.CurrentPrefix.empty()) return;
+  const int selected = view_.CurrentBoard();
+  dialogs_.EditBoards(*bbs, false, 1, QStringLiteral("ボード編集"));
+  view_.SetBoardListLines(FillBoardList(*bbs));
+  view_.SelectBoardInList(selected);
 }
 
 void TWriteController::MenuCreateUpFileClick() {
-  WriteUpPadFiles(w_.Session());
+  WriteUpPadFiles(session_);
 }
 
 std::string TWriteController::ChooseMailRecipient() {
-  TBBSProcess* bbs = w_.CurrentAnalyser();
-  return bbs ? w_.Dialogs().ChooseId(*bbs, QStringLiteral("メール送信先ID指定")) : std::string();
+  TBBSProcess* bbs = session_.CurrentProcess;
+  return bbs ? dialogs_.ChooseId(*bbs, QStringLiteral("メール送信先ID指定")) : std::string();
 }
 
 std::string TWriteController::ChooseBinaryFile() {
-  return w_.Dialogs().ChooseBinaryFile();
+  return dialogs_.ChooseBinaryFile();
 }
 
 void TWriteController::EnableFileCommands(bool on) {
   // The sets may have been deleted while the editor was open: opening needs one.
-  const bool open = on && TotalNetCount(w_.BBSList()) > 0;
+  const bool open = on && TotalNetCount(bbsList_) > 0;
   for (const char* name : {"MenuOpen", "MenuNoSaveOpen", "BTNOpen"})
-    w_.Commands().SetEnabled(name, open);
+    mainCommands_.SetEnabled(name, open);
   for (const char* name : {"MenuNoSaveEnd", "MenuEnd"})
-    w_.Commands().SetEnabled(name, on);
+    mainCommands_.SetEnabled(name, on);
 }
 
 int32_t TWriteController::ShownBoard() const {
-  return w_.BoardView().CurrentBoard();
+  return view_.CurrentBoard();
 }
 
 int32_t TWriteController::CurrentOrder() const {
-  return w_.TreeOrder;
+  return state_.TreeOrder();
 }
 
 int32_t TWriteController::ChooseJumpDestination(int32_t currentBoard) {
-  TBBSProcess* bbs = w_.CurrentAnalyser();
-  return bbs ? w_.Dialogs().EditBoards(*bbs, true, currentBoard, QStringLiteral("移動先ボード指定"))
+  TBBSProcess* bbs = session_.CurrentProcess;
+  return bbs ? dialogs_.EditBoards(*bbs, true, currentBoard, QStringLiteral("移動先ボード指定"))
              : -1;
 }
 
 void TWriteController::OpenBoard(int32_t board) {
-  w_.Navigation().OpenBoard(board);
+  navigation_.OpenBoard(board);
 }
 
 }  // namespace vorn

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <memory>
 
+#include "dialoglogic/BBSList.h"
 #include "reader/EditorWaitQt.h"
 #include "reader/Navigation.h"
 #include "writing/RunningEditors.h"
@@ -10,7 +11,12 @@
 
 namespace vorn {
 
-class TVornExplMain;
+class TBoardView;
+class TLogSession;
+class TMainCommands;
+class TMainDialogHost;
+class TReadingState;
+struct CommonSettings;
 
 // The write commands in the main window: the write menus, tool buttons, grid pop-up items and
 // keys, the ID and board editors, the UP/PAD save, the editors that are open and the check
@@ -19,7 +25,9 @@ class TVornExplMain;
 class TWriteController final : public QObject, public TWriteHost, public TWriteKeys {
   Q_OBJECT
  public:
-  explicit TWriteController(TVornExplMain& window);
+  TWriteController(TLogSession& session, CommonSettings& common, TReadingState& state,
+                   TBoardView& view, TNavigation& navigation, TMainCommands& commands,
+                   TMainDialogHost& dialogs, const TBBSList& bbsList, QObject* parent = nullptr);
   ~TWriteController() override;
 
   // Connects the commands to their menu items and buttons (the grid's ID editor item goes
@@ -57,7 +65,14 @@ class TWriteController final : public QObject, public TWriteHost, public TWriteK
   void Show(const WriteResult& result);
   void RedrawCurrent();
 
-  TVornExplMain& w_;
+  TLogSession& session_;
+  CommonSettings& common_;
+  TReadingState& state_;
+  TBoardView& view_;
+  TNavigation& navigation_;
+  TMainCommands& mainCommands_;
+  TMainDialogHost& dialogs_;
+  const TBBSList& bbsList_;
   TRunningEditors editors_;
   TQtEditorWait wait_;
   std::unique_ptr<TWriteCommands> commands_;

@@ -96,10 +96,10 @@ class MainWindowWrites : public ::testing::Test {
   // The article with the number shown, as the user picked it.
   void Pick(int32_t board, int32_t number) {
     const TArticleList& list = *window->CurrentAnalyser()->Boards.GetArticles(board);
-    for (int32_t p = 0; p < list.OrderCount(window->TreeOrder); ++p) {
-      if (list.GetNumber(window->TreeOrder, p) == number &&
-          list.GetKind(window->TreeOrder, p) != ArticleKindMissingRoot &&
-          !list.GetWriteFlag(window->TreeOrder, p)) {
+    for (int32_t p = 0; p < list.OrderCount(window->Reading().TreeOrder()); ++p) {
+      if (list.GetNumber(window->Reading().TreeOrder(), p) == number &&
+          list.GetKind(window->Reading().TreeOrder(), p) != ArticleKindMissingRoot &&
+          !list.GetWriteFlag(window->Reading().TreeOrder(), p)) {
         window->BoardView().ShowBoard(board, TArticleGrid::SelectIndex, p);
         window->FocusGrid();
         return;
@@ -110,7 +110,7 @@ class MainWindowWrites : public ::testing::Test {
   // The write with the key shown, found as the user finds it in the grid.
   void PickWrite(int32_t board, int32_t key) {
     const TArticleList& list = *window->CurrentAnalyser()->Boards.GetArticles(board);
-    const int32_t p = list.FindByKeyAndTime(window->TreeOrder, key, 0);
+    const int32_t p = list.FindByKeyAndTime(window->Reading().TreeOrder(), key, 0);
     ASSERT_GE(p, 0) << "no write " << key << " in board " << board;
     window->BoardView().ShowBoard(board, TArticleGrid::SelectIndex, p);
     window->FocusGrid();
@@ -119,7 +119,7 @@ class MainWindowWrites : public ::testing::Test {
     QTest::keyClick(&Grid(), Qt::Key(key), modifiers);
   }
   void BoardListKey(int board, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    window->SelectBoardInList(board);
+    window->BoardView().SelectBoardInList(board);
     window->BoardList().setFocus();
     QTest::keyClick(&window->BoardList(), Qt::Key(key), modifiers);
   }
@@ -453,7 +453,7 @@ TEST_F(MainWindowWrites, AnUpFileThatCannotBeWrittenIsNamedAndTheUserDecidesOnEn
   ui.Script(UiAnswer::No);
   Trigger("MenuNoSaveEnd");
   EXPECT_TRUE(w.isVisible());
-  EXPECT_TRUE(w.SaveData);
+  EXPECT_TRUE(w.Reading().SaveData());
   EXPECT_EQ(Messages(), (Lines{J("UP/PADファイルが編集されている可能性があります\r書込みますか？"),
                                failed + "\r" + J("このまま終了しますか？")}));
   ui.entries.clear();
