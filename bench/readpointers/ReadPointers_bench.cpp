@@ -31,7 +31,7 @@
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
 #include "store/ArticleList.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {

@@ -19,7 +19,10 @@
 #include "store/ArticleList.h"
 #include "store/CommaText.h"
 #include "store/MailSendList.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
+#include "text/FieldNames.h"
+#include "text/LogPattern.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {

@@ -7,7 +7,6 @@
 #include "analysis/NiftyTestFixture.h"
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
-#include "text/CommonSub.h"
 
 namespace vorn {
 namespace {

@@ -7,7 +7,7 @@
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {
