@@ -158,15 +158,14 @@ bool TBBSProcess::SaveReadPointers(const std::string& ReadPtrFile) {
     out.Line("\\" + text);
   };
   std::vector<PointerEntry> read, kept;
-  std::unordered_set<uint64_t> loaded;
-  std::unordered_map<int64_t, int32_t> loadedMails;
   for (int32_t b = 0; b < Boards.Count(); ++b) {
     const TArticleList* articles = Boards.GetArticles(b);
     const bool mailBox = IsMailBox(b);
     read.clear();
     kept.clear();
-    loaded.clear();
-    loadedMails.clear();
+    // Per board, so that a big board's table is not walked again to empty it for every other.
+    std::unordered_set<uint64_t> loaded;
+    std::unordered_map<int64_t, int32_t> loadedMails;
     const int32_t n = articles ? articles->OrderCount(ArticleSortNormal) : 0;
     const bool hasOld = !oldOfBoard[static_cast<size_t>(b)].empty();
     if (hasOld && !mailBox) loaded.reserve(static_cast<size_t>(n));
