@@ -7,6 +7,8 @@
 #include <QTest>
 #include <filesystem>
 #include <functional>
+#include <set>
+#include <tuple>
 #include <utility>
 
 #include "analysis/BBSProcess.h"
@@ -444,6 +446,56 @@ TEST_F(LogLoadingTest, WhatComesDuringALoadWaitsForItsEnd) {
   EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{bigFile, dropped}));
   EXPECT_TRUE(w.Reading().PendingFiles().empty());
   EXPECT_EQ(pumping.warnings.size(), 1u);
+}
+
+// Every (board, key, time) of the loaded set that is marked read, raw as the logs give them.
+std::set<std::tuple<int32_t, int64_t, int64_t>> ReadArticles(const TBBSProcess& process) {
+  std::set<std::tuple<int32_t, int64_t, int64_t>> read;
+  for (int32_t b = 0; b < process.Boards.Count(); ++b) {
+    const TArticleList* articles = process.Boards.GetArticles(b);
+    for (int32_t p = 0; articles && p < articles->OrderCount(ArticleSortNormal); ++p) {
+      const ArticleRecord* r = articles->GetArticle(ArticleSortNormal, p);
+      if (r->ReadFlag == 1) {
+        read.emplace(process.Boards.GetBoardNo(b), int64_t{r->ArticleKey} + RebaseOffset,
+                     int64_t{r->PostTime} + RebaseOffset);
+      }
+    }
+  }
+  return read;
+}
+
+// The user reads in one day's log, opens another day's log over it, reads there and ends. The
+// next run opens the first day again: what was read there is read, and nothing else. The end
+// of a run used to rebuild the read-pointer file from the loaded log alone, so the first day
+// came back unread.
+TEST_F(LogLoadingTest, ReadMarksOfALogNotLoadedOutliveTheRun) {
+  const std::string nextDay = dir.File("NET19990731.LOG");
+  test::WriteBytes(nextDay, J("No.1 ｢雑談ボード｣\r\n\r\n-\t\r\n"
+                              "general(300/300) 99/07/31 09:00 next day\r\n"
+                              "  1 lines 1024:たろう \r\nbody\r\n"));
+  std::set<std::tuple<int32_t, int64_t, int64_t>> readFirstDay;
+  {
+    TVornExplMain& w = Start();
+    ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+    ChooseBoard(1);
+    Grid().SetRow(Grid().FixedRows() + 2);
+    ChooseBoard(2);
+    readFirstDay = ReadArticles(*w.CurrentAnalyser());
+    ASSERT_GE(readFirstDay.size(), 3u);
+
+    dialogs->netAnswers.push_back({"NET", {nextDay}});
+    w.Command("MenuOpen")->trigger();
+    ASSERT_EQ(w.Session().LogFileNames, (std::vector<std::string>{nextDay}));
+    ASSERT_EQ(ReadArticles(*w.CurrentAnalyser()).size(), 1u);  // the article shown
+    ASSERT_TRUE(w.close());
+  }
+
+  TVornExplMain& w = Start();
+  ASSERT_TRUE(w.LoadLogFiles({nextDay}, "NET", false));
+  EXPECT_EQ(ReadArticles(*w.CurrentAnalyser()).size(), 1u);
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  // Showing the first board reads its first article, which was read already.
+  EXPECT_EQ(ReadArticles(*w.CurrentAnalyser()), readFirstDay);
 }
 
 }  // namespace
