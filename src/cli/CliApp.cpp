@@ -23,6 +23,7 @@ namespace {
 
 const char* const kUsage =
     "usage: vornexpl-cli [--settings-dir DIR] [--prefix P] COMMAND [OPTIONS] FILE...\n"
+    "       vornexpl-cli --help | -h | --version\n"
     "  boards                                  the board list\n"
     "  articles [--board INDEX] [--order tree|posting]\n"
     "                                          number, ID:handle and title of every article\n"
@@ -30,6 +31,10 @@ const char* const kUsage =
     "                                          the lines of one article\n"
     "  stats                                   counts (new: articles after the read pointers) and\n"
     "                                          the time of reading, analysing, sorting\n"
+    "Options:\n"
+    "  --settings-dir DIR   the settings folder (sets, patterns, list and read-pointer files)\n"
+    "  --prefix P           the BBS set to read the files with, instead of their names' prefix\n"
+    "  --help, -h           this text; --version: the version\n"
     "Boards are numbered from 0 in board-list order, positions from 0 in the chosen order.\n"
     "Exit codes: 0 done, 1 nothing loaded, 2 bad command line, 3 done but a file was unreadable.\n";
 
@@ -260,6 +265,18 @@ void PrintStats(Output& out, const TLogSession& session, const TBBSProcess& proc
 }  // namespace
 
 int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
+  // Asked for anywhere before "--": a launcher or a shell alias may have put options in front.
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, out);
+      return CliOk;
+    }
+    if (arg == "--version") {
+      std::fprintf(out, "vornexpl-cli %s\n", VORN_VERSION);
+      return CliOk;
+    }
+  }
   if (!TakeSettingsDirOption(args)) return Usage(err, "--settings-dir needs a folder");
   Options options;
   std::string error;

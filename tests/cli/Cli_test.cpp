@@ -235,6 +235,35 @@ TEST_F(CliOnSamples, CommandLineMistakesAreUsageErrors) {
   EXPECT_EQ(run.exitCode, 2);
 }
 
+// Help and version are answered wherever they stand, also behind the options a launcher puts
+// first, on stdout with exit code 0.
+TEST_F(CliOnSamples, HelpAndVersionWhereverTheyStand) {
+  const std::string settingsOption = "--settings-dir=" + settings;
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--help"},
+                                             {"-h"},
+                                             {settingsOption, "--help"},
+                                             {"boards", netLog, "-h"},
+                                             {"articles", "--colour", "--help"}}) {
+    const CliRun run = RunCli(dir, args);
+    EXPECT_EQ(run.exitCode, 0) << args.back();
+    EXPECT_EQ(run.out.rfind("usage: vornexpl-cli", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("--version"), std::string::npos);
+    EXPECT_EQ(run.err, "");
+  }
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--version"}, {settingsOption, "--version"}, {"stats", "--version", netLog}}) {
+    const CliRun run = RunCli(dir, args);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "vornexpl-cli 1.20\n");
+    EXPECT_EQ(run.err, "");
+  }
+  // After "--" they are file names like any other.
+  const CliRun run = RunCli(dir, {settingsOption, "boards", "--", "--help"});
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_EQ(run.out.find("usage:"), std::string::npos);
+}
+
 // A capture of several files, written as CP932 with CR LF from UTF-8 lines.
 std::string WriteCapture(const test::TempDir& dir, const std::string& name,
                          const std::vector<std::string>& lines) {
