@@ -50,6 +50,7 @@
 #include "reader/SystemMsg.h"
 #include "reader/ToolIcons.h"
 #include "reader/VerticalTextView.h"
+#include "reader/WindowGeometry.h"
 #include "reader/WriteController.h"
 #include "settings/CommonIniFile.h"
 #include "settings/NetVornIniFile.h"
@@ -377,8 +378,7 @@ void TVornExplMain::ConnectCommands() {
 
 void TVornExplMain::ApplyWindowSettings() {
   TCommonIniFile& c = *commonIni_;
-  move(c.WindowLeft, c.WindowTop);
-  resize(std::max(200, c.WindowWidth), std::max(150, c.WindowHeight));
+  PlaceMainWindow(*this, c, !c.SectionExists("Window"));
   if (c.WindowStyle) setWindowState(windowState() | Qt::WindowMaximized);
   if (c.WindowSeparateVertical) {
     commands_->SetChecked("MenuSepVertical", true);
@@ -734,6 +734,7 @@ void TVornExplMain::showEvent(QShowEvent* event) {
   if (shownOnce_) return;
   shownOnce_ = true;
   QTimer::singleShot(0, this, [this] {
+    KeepFrameOnScreens(*this);
     ApplySplitSize();
     if (welcomePending_) {
       welcomePending_ = false;
