@@ -19,12 +19,13 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The program on the bundled sample logs, with a settings folder of its own under the build
-# folder so that reading marks and settings of a session never change the repository.
+# The program on the NetVorn sample log, with a settings folder of its own under the build
+# folder so that reading marks and settings of a session never change the repository. The
+# Nifty-Serve sample is one File > Open away.
 run: build
 	@mkdir -p $(RUN_SETTINGS)
 	@if [ -d samples/settings ]; then cp -n samples/settings/* $(RUN_SETTINGS)/ 2>/dev/null || true; fi
-	$(BUILD)/src/app/vornexpl --settings-dir $(RUN_SETTINGS) $(wildcard samples/*.LOG samples/*.log)
+	$(BUILD)/src/app/vornexpl --settings-dir $(RUN_SETTINGS) samples/NET19990730.LOG
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

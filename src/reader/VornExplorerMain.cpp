@@ -50,6 +50,7 @@
 #include "reader/SystemMsg.h"
 #include "reader/ToolIcons.h"
 #include "reader/VerticalTextView.h"
+#include "reader/ViewReadingKeys.h"
 #include "reader/WindowGeometry.h"
 #include "reader/WriteController.h"
 #include "settings/CommonIniFile.h"
@@ -167,6 +168,7 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
                               articleEdit1_, this);
   navigation_ =
       new TNavigation(*boardView_, *session_, reading_, *commonIni_, *commands_, *this, this);
+  new TViewReadingKeys(*articleEdit1_, *navigation_, this);
   writer_ = new TWriteController(*session_, *commonIni_, reading_, *boardView_, *navigation_,
                                  *commands_, *dialogs_, bbsList_, this);
   opener_ =

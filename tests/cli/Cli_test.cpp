@@ -116,7 +116,8 @@ TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNetVornSample) {
 
   // Only what the settings layer completes; nothing of a run's end is written.
   EXPECT_EQ(FilesIn(settings),
-            (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
+            (std::vector<std::string>{"NET.SIG", "NIF.SIG", "netvorn.ini", "nifdef.ini",
+                                      "nifty.ini", "vorndef.ini"}));
 }
 
 TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNiftyServeSample) {
@@ -138,7 +139,8 @@ TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNiftyServeSample) {
             "lines: 81\nboards: 3\narticles: 9\nreplies: 4\nplaceholders: 1\nwrites: 0\nnew: 9\n"
             "members: 5\nsystem messages: 5\n");
   EXPECT_EQ(FilesIn(settings),
-            (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
+            (std::vector<std::string>{"NET.SIG", "NIF.SIG", "netvorn.ini", "nifdef.ini",
+                                      "nifty.ini", "vorndef.ini"}));
 }
 
 // Questions get No: a pending UP file is neither read nor deleted.
