@@ -285,6 +285,7 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
   CliUiServices ui(err);
   ScopedUiServices scoped(&ui);
   const TCommonIniFile common(SettingsFilePath("vornexpl.ini"));
+  if (!common.Problems.empty()) ui.Print(common.ProblemsMessage());
   TNetVorn netVorn(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
   TNifty nifty(SettingsFilePath("nifty.ini"), SettingsFilePath("nifdef.ini"));
   TLogSession session({&netVorn, &nifty});

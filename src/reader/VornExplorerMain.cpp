@@ -738,6 +738,12 @@ void TVornExplMain::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] {
     KeepFrameOnScreens(*this);
     ApplySplitSize();
+    // Hand-edited values that could not be used, told once; the end of the run stores what
+    // was used instead.
+    const std::string problems = commonIni_->ProblemsMessage();
+    if (!problems.empty()) {
+      Ui().Warning(problems + "\r\n\r\n" + Cp932("終了時に代わりの値が保存されます。"));
+    }
     if (welcomePending_) {
       welcomePending_ = false;
       Ui().Information(

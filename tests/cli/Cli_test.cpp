@@ -266,6 +266,16 @@ TEST_F(CliOnSamples, HelpAndVersionWhereverTheyStand) {
   EXPECT_EQ(run.out.find("usage:"), std::string::npos);
 }
 
+// A settings value that cannot be used is named on stderr; the output is what it always is.
+TEST_F(CliOnSamples, UnusableSettingsValuesAreNamed) {
+  test::WriteBytes(settings + "/vornexpl.ini",
+                   "[Common]\r\nVersion=1.2\r\n[ArticleGrid]\r\nTreeLineType=abc\r\n");
+  const CliRun run = Cli({"boards", netLog});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, Expected("NET19990730.boards.txt"));
+  EXPECT_NE(run.err.find("[ArticleGrid] TreeLineType=abc → 2"), std::string::npos) << run.err;
+}
+
 // A capture of several files, written as CP932 with CR LF from UTF-8 lines.
 std::string WriteCapture(const test::TempDir& dir, const std::string& name,
                          const std::vector<std::string>& lines) {
