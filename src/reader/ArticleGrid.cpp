@@ -338,7 +338,9 @@ std::vector<ColumnWant> TArticleGrid::ColumnWants() const {
         want = {std::clamp(title2Size_, 8, 4000), least(QStringLiteral("ABC12345:"))};
         break;
       case TArticleGridModel::ColumnTitle:
-        want = {0, least(QString(10, QChar(0x3042)))};
+        // Ten characters at least, and in a narrow grid nearly half of it: the title is what
+        // a reader scans.
+        want = {0, std::max(least(QString(10, QChar(0x3042))), viewport()->width() * 9 / 20)};
         break;
       default: {
         // Columns of other kinds keep the width they were given.

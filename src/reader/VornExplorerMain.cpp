@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -39,6 +38,7 @@
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/ExportCommands.h"
+#include "reader/HelpWindow.h"
 #include "reader/LogOpener.h"
 #include "reader/MainCommands.h"
 #include "reader/MainDialogs.h"
@@ -672,7 +672,10 @@ void TVornExplMain::MenuHelpClick() {
     if (!RunProgram(command)) Ui().Warning(Cp932("WWWブラウザの起動に失敗しました"));
     return;
   }
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QtPath(ProgramFolder() + "doc/vornexpl.html")));
+  // Where the page is stays in sight, should the desktop's launcher fail without a word.
+  const QString page = QtPath(ProgramFolder() + "doc/vornexpl.html");
+  SetStatusText(0, QStringLiteral("ヘルプページ: ") + page);
+  OpenHelpPage(*this, page);
 }
 
 void TVornExplMain::MenuAboutClick() {
