@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 RUN_SETTINGS := $(BUILD)/run-settings
 
-.PHONY: all deps configure build run test test-sanitize package bench format clean
+.PHONY: all deps configure build run test test-sanitize package bench format clean walkthrough
 
 all: build
 
@@ -29,6 +29,12 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# A new user's first session in a real X window of 1400x900 (Xvfb), a picture of each step in
+# $(BUILD)/walkthrough. About a minute; not part of `make test`.
+walkthrough: build
+	xvfb-run -a -s "-screen 0 1400x900x24" bash tests/e2e/first_run_walkthrough.sh \
+	  $(BUILD)/src/app/vornexpl $(CURDIR) $(BUILD)/walkthrough
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer, in a build folder
 # of its own. Leaks inside the system's libraries are not ours to fix (tests/sanitize.supp).

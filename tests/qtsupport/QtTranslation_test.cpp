@@ -71,6 +71,8 @@ TEST_F(QtTranslationTest, UnderLangCTheStandardDialogsSpeakJapanese) {
   font.setOption(QFontDialog::DontUseNativeDialog);
   EXPECT_EQ(CancelText(font), cancel);
   test::SaveScreenshot(files, QStringLiteral("file-dialog-lang-c.png"));
+  test::SaveScreenshot(colour, QStringLiteral("colour-dialog-lang-c.png"));
+  test::SaveScreenshot(font, QStringLiteral("font-dialog-lang-c.png"));
 }
 
 TEST_F(QtTranslationTest, ALocaleWithATranslationOfItsOwnGetsIt) {
