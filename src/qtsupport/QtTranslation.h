@@ -10,8 +10,8 @@ namespace vorn {
 
 // Qt's own texts (the buttons of message boxes, the file, colour, font and print dialogs) in
 // the language of the locale, from the system's Qt translation folder, or in Japanese where
-// that language has no translation there: the program's own texts are Japanese, so a desktop
-// without a translated locale (C, POSIX) still gets one language in every window. Returns the
+// that language has no translation there (English, C and POSIX among them): the program's own
+// texts are Japanese, so every window then speaks one language. Returns the
 // translator installed (owned by app; its filePath() names the file), or null when none could
 // be loaded (the dialogs then stay in Qt's English).
 QTranslator* InstallQtTranslation(QCoreApplication& app, const QLocale& locale = QLocale::system());

@@ -75,6 +75,13 @@ TEST_F(QtTranslationTest, UnderLangCTheStandardDialogsSpeakJapanese) {
   test::SaveScreenshot(font, QStringLiteral("font-dialog-lang-c.png"));
 }
 
+TEST_F(QtTranslationTest, AnEnglishLocaleGetsJapaneseToo) {
+  installed = InstallQtTranslation(*QCoreApplication::instance(),
+                                   QLocale(QLocale::English, QLocale::UnitedStates));
+  ASSERT_NE(installed, nullptr);
+  EXPECT_EQ(QFileInfo(installed->filePath()).fileName(), QStringLiteral("qtbase_ja.qm"));
+}
+
 TEST_F(QtTranslationTest, ALocaleWithATranslationOfItsOwnGetsIt) {
   installed = InstallQtTranslation(*QCoreApplication::instance(), QLocale(QLocale::German));
   ASSERT_NE(installed, nullptr);
