@@ -10,6 +10,7 @@
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
 #include "store/MemberList.h"
+#include "text/CommonSub.h"
 
 namespace vorn {
 namespace {
@@ -28,15 +29,18 @@ std::string BoardFileStem(int32_t index, std::string_view key) {
   std::string stem = number;
   stem += '-';
   std::string safe;
-  for (char ch : key) {
-    const unsigned char c = static_cast<unsigned char>(ch);
+  for (size_t i = 0; i < key.size() && safe.size() < 40; ++i) {
+    const unsigned char c = static_cast<unsigned char>(key[i]);
+    // A double-byte character is one '_', whatever its second byte looks like.
+    if (IsLeadByte(c) && i + 1 < key.size()) ++i;
     const bool keep =
         (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
-    const char out = keep ? ch : '_';
     // Runs of '_' shrink to one, and none is kept at either end.
-    if (out == '_' && (safe.empty() || safe.back() == '_')) continue;
-    safe += out;
-    if (safe.size() >= 40) break;
+    if (keep) {
+      safe += static_cast<char>(c);
+    } else if (!safe.empty() && safe.back() != '_') {
+      safe += '_';
+    }
   }
   while (!safe.empty() && safe.back() == '_')
     safe.pop_back();

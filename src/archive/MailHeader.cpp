@@ -43,11 +43,12 @@ size_t Utf8Length(std::string_view s, size_t i) {
   return n;
 }
 
-// Encoded words of at most 36 bytes of text each (60 characters with their frame), so that
-// "Subject: " and a word, or a blank and a word, stay within 76 characters. Words are
-// separated by a folding line break; a reader joins adjacent encoded words without a blank.
-void AppendEncodedWords(std::string_view utf8, std::string& out) {
-  constexpr size_t kWordBytes = 36;
+// Encoded words of at most wordBytes bytes of text each, separated by a folding line break; a
+// reader joins adjacent encoded words without a blank. 36 bytes make 60 characters with the
+// frame, so "Subject: " and a word stay within 76 characters; 45 bytes make 72, for a word on a
+// line of its own.
+void AppendEncodedWords(std::string_view utf8, std::string& out, size_t wordBytes = 36) {
+  const size_t kWordBytes = wordBytes;
   size_t i = 0;
   bool first = true;
   while (i < utf8.size()) {
@@ -139,7 +140,8 @@ void AppendAddressHeader(std::string_view name, std::string_view displayUtf8,
       }
       out += '"';
     } else {
-      AppendEncodedWords(displayUtf8, out);
+      out += "\n ";
+      AppendEncodedWords(displayUtf8, out, 45);
     }
     out += "\n <";
     out.append(addrSpec);
@@ -187,6 +189,23 @@ std::string AtomText(std::string_view bytes) {
       out += '=';
       out += kHex[c >> 4];
       out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+std::string VisibleHeaderText(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (char ch : utf8) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if ((c < 0x20 && c != '\t') || c == 0x7F) {
+      const unsigned code = c == 0x7F ? 0x2421 : 0x2400 + c;
+      out += static_cast<char>(0xE0 | (code >> 12));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      out += ch;
     }
   }
   return out;

@@ -16,7 +16,9 @@ namespace vorn {
 void AppendTextHeader(std::string_view name, std::string_view utf8, std::string& out);
 
 // "Name: display <addr-spec>", the display name quoted or encoded as needed; only the address
-// when the name is empty.
+// when the name is empty. An encoded name goes on lines of its own, in words of up to 45 bytes,
+// so that the handles of the logs (31 bytes of CP932) stay one word: some readers put a blank
+// between the words of a name.
 void AppendAddressHeader(std::string_view name, std::string_view displayUtf8,
                          std::string_view addrSpec, std::string& out);
 
@@ -28,6 +30,10 @@ void AppendStructuredHeader(std::string_view name, std::string_view value, std::
 // byte outside the RFC 5322 atom characters, '.' and '=' included, as '=' and two hexadecimal
 // digits. Different texts give different results. Empty stays empty.
 std::string AtomText(std::string_view bytes);
+
+// Header text as a reader can show it: control characters other than the tab as their
+// pictures (U+2400 ..), as the HTML pages show them.
+std::string VisibleHeaderText(std::string_view utf8);
 
 // Appends one body line of an mbox file (mboxrd): a line that is "From " after any number of
 // '>' gets one more '>', so that a reader takes it back exactly.

@@ -44,7 +44,7 @@ bool WriteMbox(ArchiveContext& context) {
       return "<" + reader->Tag(entry) + "." + boardTag + "@" + domain + ">";
     };
     const std::string boardHeader =
-        std::to_string(board.Number) + ":" + context.Text.Utf8(board.Key);
+        std::to_string(board.Number) + ":" + VisibleHeaderText(context.Text.Utf8(board.Key));
     const auto& entries = reader->Entries();
     for (size_t i = 0; i < entries.size(); ++i) {
       if (!context.Step()) return false;
@@ -61,11 +61,11 @@ bool WriteMbox(ArchiveContext& context) {
       out += '\n';
       utf8.clear();
       context.Text.Append(article.Handle, utf8);
-      AppendAddressHeader("From", utf8, address, out);
+      AppendAddressHeader("From", VisibleHeaderText(utf8), address, out);
       if (article.Date) AppendStructuredHeader("Date", MailDateText(*article.Date), out);
       utf8.clear();
       context.Text.Append(article.Title, utf8);
-      AppendTextHeader("Subject", utf8, out);
+      AppendTextHeader("Subject", VisibleHeaderText(utf8), out);
       AppendStructuredHeader("Message-ID", messageId(i), out);
       if (entries[i].Parent >= 0) {
         const size_t parent = static_cast<size_t>(entries[i].Parent);

@@ -1,0 +1,216 @@
+#pragma once
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "analysis/NetVornLogGenerator.h"
+#include "analysis/SampleSession.h"
+#include "archive/ArchiveExport.h"
+#include "platform/Cp932.h"
+#include "settings/BBSIniFile.h"
+#include "settings/CommonIniFile.h"
+#include "store/ArticleList.h"
+#include "store/BoardList.h"
+#include "store/MemberList.h"
+#include "support/TestSupport.h"
+
+namespace vorn::test {
+
+// Debian's own interpreter: the Python packages the checks use (html5lib, pyte) are Debian's.
+inline const char* const kPython = "/usr/bin/python3";
+
+inline std::string ScriptPath(const char* name) {
+  return SourceDir() + "/tests/archive/" + name;
+}
+
+struct ProcessRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs a program directly (no shell), its output caught in files of dir.
+inline ProcessRun RunProcess(const TempDir& dir, std::vector<std::string> argv) {
+  const std::string outFile = dir.File("tool-out.txt"), errFile = dir.File("tool-err.txt");
+  std::vector<char*> pointers;
+  for (std::string& arg : argv)
+    pointers.push_back(arg.data());
+  pointers.push_back(nullptr);
+  ProcessRun run;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int in = ::open("/dev/null", O_RDONLY);
+    if (out < 0 || err < 0 || in < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+        ::dup2(in, 0) < 0)
+      ::_exit(127);
+    ::execv(pointers[0], pointers.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return run;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = ReadBytes(outFile);
+  run.err = ReadBytes(errFile);
+  return run;
+}
+
+// True when Debian's python3 can import every module named.
+inline bool PythonHas(const TempDir& dir, const std::string& modules) {
+  if (::access(kPython, X_OK) != 0) return false;
+  return RunProcess(dir, {kPython, "-c", "import " + modules}).exitCode == 0;
+}
+
+// UTF-8 as the export converts (every byte that does not decode a U+FFFD).
+inline std::string U8(std::string_view cp932) {
+  std::string out;
+  AppendCp932AsUtf8(cp932, out);
+  return out;
+}
+
+// One row of a board's tree order as the analysis left it, in UTF-8, read straight from the
+// article list: what every format must give back.
+struct ExpectedEntry {
+  bool placeholder = false;
+  int32_t level = 0;
+  int32_t number = 0;
+  std::optional<int32_t> parent;    // a reply's parent number
+  std::optional<std::string> date;  // ISO 8601, read from the article's header lines
+  std::string writer, handle, title, kind;
+  std::vector<std::string> lines;  // the article's lines, escape sequences removed
+  std::vector<std::string> shown;  // ... and tabs expanded, as the article view shows them
+  std::vector<std::string> body;   // the lines after the header
+};
+
+struct ExpectedBoard {
+  int32_t number = -1;
+  std::string key, title;
+  std::vector<ExpectedEntry> entries;
+  int32_t Articles() const {
+    int32_t n = 0;
+    for (const auto& e : entries)
+      n += e.placeholder ? 0 : 1;
+    return n;
+  }
+};
+
+// The date of the header lines "yy/mm/dd hh:mm", as both host families print it.
+inline std::optional<std::string> HeaderDate(const std::vector<std::string>& headerLines) {
+  static const std::regex date(R"((\d\d)/(\d\d)/(\d\d) +(\d\d):(\d\d))");
+  for (const std::string& line : headerLines) {
+    std::smatch m;
+    if (std::regex_search(line, m, date)) {
+      const int yy = std::stoi(m[1]);
+      return std::to_string(yy < 80 ? 2000 + yy : 1900 + yy) + "-" + m[2].str() + "-" + m[3].str() +
+             "T" + m[4].str() + ":" + m[5].str() + ":00+09:00";
+    }
+  }
+  return std::nullopt;
+}
+
+inline std::vector<ExpectedBoard> ExpectedArchive(const TBBSProcess& process, const TLogList& log) {
+  static const char* const kKinds[] = {"root", "reply",       "binary root", "binary reply",
+                                       "mail", "binary mail", "missing"};
+  std::vector<ExpectedBoard> boards;
+  for (int32_t b = 0; b < process.Boards.Count(); ++b) {
+    ExpectedBoard board;
+    const int32_t no = process.Boards.GetBoardNo(b);
+    board.number = no >= RebaseOffset ? no - RebaseOffset : no < 0 ? -1 : no;
+    board.key = U8(process.Boards.GetBoardId(b));
+    board.title = U8(process.Boards.GetBoardTitle(b));
+    const TArticleList* list = process.Boards.GetArticles(b);
+    for (int32_t p = 0; list && p < list->OrderCount(ArticleSortTree); ++p) {
+      const ArticleRecord* r = list->GetArticle(ArticleSortTree, p);
+      if (r->WriteFlag) continue;
+      ExpectedEntry e;
+      e.placeholder = r->Kind == ArticleKindMissingRoot;
+      e.level = r->Level;
+      e.number = r->Number;
+      e.kind = kKinds[r->Kind];
+      if (IsReplyKind(r->Kind)) e.parent = r->ParentNumber;
+      if (process.Members.TextIds) {
+        e.writer = U8(r->WriterIdText.View());
+        const int32_t m = process.Members.FindIdText(std::string(r->WriterIdText.View()));
+        if (m >= 0) e.handle = U8(process.Members.Member(m)->TrueHandle.View());
+      } else if (r->WriterId >= 0) {
+        e.writer = std::to_string(r->WriterId);
+        const int32_t m = process.Members.FindIdNo(r->WriterId);
+        if (m >= 0) e.handle = U8(process.Members.Member(m)->TrueHandle.View());
+      }
+      e.title = U8(r->Title.View());
+      std::vector<std::string> header;
+      for (int32_t l = r->FirstLine; r->FirstLine >= 0 && l <= r->LastLine && l < log.Count();
+           ++l) {
+        const std::string line = U8(StripEscapeSequences(log.LineView(l)));
+        e.lines.push_back(line);
+        e.shown.push_back(U8(ExpandTabs(StripEscapeSequences(log.LineView(l)), 8)));
+        (l < r->FirstLine + r->BodyOffset ? header : e.body).push_back(line);
+      }
+      if (r->FirstLine >= 0 && r->LastLine < r->FirstLine + r->BodyOffset) {
+        // Without a last line the article view shows nothing; the header still dates it.
+        for (int32_t l = r->FirstLine; l < r->FirstLine + r->BodyOffset && l < log.Count(); ++l)
+          header.push_back(U8(StripEscapeSequences(log.LineView(l))));
+      }
+      if (!e.placeholder) e.date = HeaderDate(header);
+      board.entries.push_back(std::move(e));
+    }
+    boards.push_back(std::move(board));
+  }
+  return boards;
+}
+
+// The samples' settings, a loaded capture, and exports of it into folders of the same
+// temporary folder.
+class ArchiveSession {
+ public:
+  bool LoadSample(const char* name) { return sample.Load(name); }
+  // A capture written to the temporary folder under a NetVorn sample set's file name.
+  bool LoadBytes(const std::string& bytes, const char* name = "NET20000101.LOG") {
+    const std::string file = sample.dir.File(name);
+    WriteBytes(file, bytes);
+    return sample.session->LoadLogFiles({file}, LogNamePrefix(name), false).Loaded();
+  }
+  bool LoadGenerated(int64_t lines, uint32_t seed) {
+    return LoadBytes(bench::NetVornLogGenerator(seed).Generate(lines));
+  }
+
+  ArchiveRequest Request(ArchiveFormat format, const std::string& folder) const {
+    ArchiveRequest request;
+    request.Process = &sample.Process();
+    request.Log = &sample.Log();
+    request.Prefix = sample.session->CurrentPrefix;
+    request.SetName = sample.Process().IniFile->Name;
+    request.Format = format;
+    request.Folder = folder;
+    request.Options = ArchiveOptionsFrom(TCommonIniFile(sample.settings + "vornexpl.ini"));
+    return request;
+  }
+  // Exports into a new folder of the temporary folder; its path.
+  std::string Export(ArchiveFormat format, ArchiveResult* resultOut = nullptr) {
+    const std::string folder = sample.dir.File("out-" + std::to_string(++exports_) + "-" +
+                                               std::string(ArchiveFormatName(format)));
+    const ArchiveResult result = ExportArchive(Request(format, folder));
+    if (resultOut) *resultOut = result;
+    EXPECT_EQ(result.Result, ArchiveResult::Done) << U8(result.Error);
+    return folder;
+  }
+  std::vector<ExpectedBoard> Expected() const {
+    return ExpectedArchive(sample.Process(), sample.Log());
+  }
+
+  SampleSession sample;
+
+ private:
+  int exports_ = 0;
+};
+
+}  // namespace vorn::test
