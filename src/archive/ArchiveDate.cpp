@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "text/CommonSub.h"
+#include "text/Dates.h"
 
 namespace vorn {
 namespace {

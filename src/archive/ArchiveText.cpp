@@ -1,7 +1,7 @@
 #include "archive/ArchiveText.h"
 
 #include "platform/Cp932.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 

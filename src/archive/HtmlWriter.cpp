@@ -10,7 +10,6 @@
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiveWriters.h"
 #include "platform/Cp932.h"
-#include "text/CommonSub.h"
 
 namespace vorn {
 namespace {

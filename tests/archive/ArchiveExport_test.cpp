@@ -17,7 +17,7 @@
 
 #include "archive/ArchiveTestSupport.h"
 #include "archive/MailHeader.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "analysis/DisplayTexts.h"
 #include "archive/ArchiveTestSupport.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
 
 namespace vorn {
 namespace {
