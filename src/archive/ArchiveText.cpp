@@ -1,5 +1,7 @@
 #include "archive/ArchiveText.h"
 
+#include <array>
+
 #include "platform/Cp932.h"
 #include "text/ShiftJisText.h"
 
@@ -18,10 +20,27 @@ void ArchiveText::AppendLogLine(std::string_view cp932Line, std::string& out) {
   Append(stripped_, out);
 }
 
+namespace {
+
+// The bytes AppendHtmlEscaped writes otherwise: & < > " ', the control characters but tab and
+// line feed, DEL, and the lead byte of U+0080 .. U+00BF (checked further).
+constexpr std::array<bool, 256> EscapedBytes() {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 0x20; ++c)
+    table[static_cast<size_t>(c)] = c != '\t' && c != '\n';
+  for (unsigned char c : {'&', '<', '>', '"', '\'', '\x7F', '\xC2'})
+    table[c] = true;
+  return table;
+}
+constexpr std::array<bool, 256> kEscaped = EscapedBytes();
+
+}  // namespace
+
 void AppendHtmlEscaped(std::string_view utf8, std::string& out) {
   size_t plain = 0;
   for (size_t i = 0; i < utf8.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (!kEscaped[c]) continue;
     const char* replacement = nullptr;
     char picture[4];
     switch (c) {
@@ -40,30 +59,28 @@ void AppendHtmlEscaped(std::string_view utf8, std::string& out) {
       case '\'':
         replacement = "&#39;";
         break;
-      default:
-        if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7F) {
-          // U+2400 + c, U+2421 for DEL.
-          const unsigned code = c == 0x7F ? 0x2421 : 0x2400 + c;
-          picture[0] = static_cast<char>(0xE0 | (code >> 12));
-          picture[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-          picture[2] = static_cast<char>(0x80 | (code & 0x3F));
-          picture[3] = '\0';
-          replacement = picture;
-        } else if (c == 0xC2 && i + 1 < utf8.size() &&
-                   static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
+      case 0xC2:
+        if (i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
           // U+0080 .. U+009F, the C1 controls: not text in HTML either.
           out.append(utf8.data() + plain, i - plain);
           out += "\xEF\xBF\xBD";
           ++i;
           plain = i + 1;
-          continue;
         }
+        continue;
+      default: {
+        // U+2400 + c, U+2421 for DEL.
+        const unsigned code = c == 0x7F ? 0x2421 : 0x2400 + c;
+        picture[0] = static_cast<char>(0xE0 | (code >> 12));
+        picture[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        picture[2] = static_cast<char>(0x80 | (code & 0x3F));
+        picture[3] = '\0';
+        replacement = picture;
+      }
     }
-    if (replacement) {
-      out.append(utf8.data() + plain, i - plain);
-      out += replacement;
-      plain = i + 1;
-    }
+    out.append(utf8.data() + plain, i - plain);
+    out += replacement;
+    plain = i + 1;
   }
   out.append(utf8.data() + plain, utf8.size() - plain);
 }

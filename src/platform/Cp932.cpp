@@ -91,27 +91,18 @@ constexpr bool IsCp932LeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-void AppendCodePoint(uint32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | (cp >> 18));
-    out += char(0x80 | ((cp >> 12) & 0x3F));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
-}
-
 void AppendUtf16AsUtf8(const UChar* utf16, int32_t n, std::string& out) {
+  // Three bytes a unit at most (a surrogate pair makes four of two units): room first, then
+  // the bytes through a pointer.
+  const size_t start = out.size();
+  out.resize(start + size_t(n) * 3);
+  char* p = out.data() + start;
   for (int32_t i = 0; i < n; ++i) {
     uint32_t cp = utf16[i];
+    if (cp < 0x80) {
+      *p++ = char(cp);
+      continue;
+    }
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && utf16[i + 1] >= 0xDC00 &&
         utf16[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
@@ -119,8 +110,21 @@ void AppendUtf16AsUtf8(const UChar* utf16, int32_t n, std::string& out) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
-    AppendCodePoint(cp, out);
+    if (cp < 0x800) {
+      *p++ = char(0xC0 | (cp >> 6));
+      *p++ = char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      *p++ = char(0xE0 | (cp >> 12));
+      *p++ = char(0x80 | ((cp >> 6) & 0x3F));
+      *p++ = char(0x80 | (cp & 0x3F));
+    } else {
+      *p++ = char(0xF0 | (cp >> 18));
+      *p++ = char(0x80 | ((cp >> 12) & 0x3F));
+      *p++ = char(0x80 | ((cp >> 6) & 0x3F));
+      *p++ = char(0x80 | (cp & 0x3F));
+    }
   }
+  out.resize(size_t(p - out.data()));
 }
 
 }  // namespace
