@@ -172,6 +172,32 @@ ArchiveResult ExportArchive(const ArchiveRequest& request) {
   return result;
 }
 
+std::string SuggestArchiveFolder(const std::string& parent, const std::string& prefix) {
+  std::string base = parent;
+  while (base.size() > 1 && base.back() == '/')
+    base.pop_back();
+  base += "/" + (prefix.empty() ? std::string("log") : prefix) + "-archive";
+  for (int n = 1;; ++n) {
+    const std::string candidate = n == 1 ? base : base + "-" + std::to_string(n);
+    const std::string native = NativePath(candidate);
+    DIR* dir = ::opendir(native.c_str());
+    if (!dir) {
+      struct stat st;
+      if (::stat(native.c_str(), &st) != 0) return candidate;
+      continue;  // a file of that name
+    }
+    bool empty = true;
+    while (const dirent* e = ::readdir(dir)) {
+      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+        empty = false;
+        break;
+      }
+    }
+    ::closedir(dir);
+    if (empty) return candidate;
+  }
+}
+
 std::string ArchiveSummary(const ArchiveRequest& request, const ArchiveResult& result) {
   std::string text;
   switch (result.Result) {

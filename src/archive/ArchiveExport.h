@@ -68,6 +68,10 @@ struct ArchiveResult {
 
 ArchiveResult ExportArchive(const ArchiveRequest& request);
 
+// A folder for an export inside parent (CP932 paths): "<prefix>-archive", or with "-2", "-3"
+// ... after it when that one exists and is not empty.
+std::string SuggestArchiveFolder(const std::string& parent, const std::string& prefix);
+
 // What both front ends tell the user afterwards (CP932, lines separated by CR).
 std::string ArchiveSummary(const ArchiveRequest& request, const ArchiveResult& result);
 

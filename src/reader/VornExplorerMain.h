@@ -116,6 +116,8 @@ class TVornExplMain final : public QMainWindow {
   void MenuHelpClick();
   void MenuAboutClick();
   void MenuLogInfoClick();
+  // ファイル → アーカイブ出力: the loaded logs exported through TArchiveExportDialog.
+  void MenuArchiveExportClick();
   // The common settings dialog; its changes are shown at once.
   void MenuCommonSetClick();
   // The search condition and its walk; export, copy and print.
