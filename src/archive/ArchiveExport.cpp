@@ -18,6 +18,31 @@
 namespace vorn {
 namespace {
 
+enum class FolderState { Missing, Empty, HoldsFiles, NotAFolder, Unreadable };
+
+FolderState StateOf(const std::string& native, int& error) {
+  struct stat st;
+  if (::stat(native.c_str(), &st) != 0) {
+    error = errno;
+    return error == ENOENT ? FolderState::Missing : FolderState::Unreadable;
+  }
+  if (!S_ISDIR(st.st_mode)) return FolderState::NotAFolder;
+  DIR* dir = ::opendir(native.c_str());
+  if (!dir) {
+    error = errno;
+    return FolderState::Unreadable;
+  }
+  FolderState state = FolderState::Empty;
+  while (const dirent* e = ::readdir(dir)) {
+    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+      state = FolderState::HoldsFiles;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return state;
+}
+
 // Creates the folder, or accepts an empty one. The message names the folder and the reason.
 bool PrepareFolder(const std::string& native, std::string& error) {
   const std::string shown = FromNativePath(native);
@@ -26,37 +51,22 @@ bool PrepareFolder(const std::string& native, std::string& error) {
     return false;
   }
   if (::mkdir(native.c_str(), 0777) == 0) return true;
-  const int made = errno;
-  struct stat st;
-  if (made != EEXIST || ::stat(native.c_str(), &st) != 0) {
-    error = Cp932("出力先のフォルダを作成できませんでした: ") + shown + " (" + std::strerror(made) +
-            ")";
-    return false;
+  int reason = errno;
+  switch (reason == EEXIST ? StateOf(native, reason) : FolderState::Unreadable) {
+    case FolderState::Empty:
+      return true;
+    case FolderState::NotAFolder:
+      error = Cp932("出力先はフォルダではありません: ") + shown;
+      return false;
+    case FolderState::HoldsFiles:
+      error = Cp932("出力先のフォルダが空ではありません: ") + shown +
+              Cp932("\r新しいフォルダか空のフォルダを指定して下さい");
+      return false;
+    default:
+      error = Cp932("出力先のフォルダを作成できませんでした: ") + shown + " (" +
+              std::strerror(reason) + ")";
+      return false;
   }
-  if (!S_ISDIR(st.st_mode)) {
-    error = Cp932("出力先はフォルダではありません: ") + shown;
-    return false;
-  }
-  DIR* dir = ::opendir(native.c_str());
-  if (!dir) {
-    error =
-        Cp932("出力先のフォルダを開けませんでした: ") + shown + " (" + std::strerror(errno) + ")";
-    return false;
-  }
-  bool empty = true;
-  while (const dirent* e = ::readdir(dir)) {
-    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
-      empty = false;
-      break;
-    }
-  }
-  ::closedir(dir);
-  if (!empty) {
-    error = Cp932("出力先のフォルダが空ではありません: ") + shown +
-            Cp932("\r新しいフォルダか空のフォルダを指定して下さい");
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -179,22 +189,9 @@ std::string SuggestArchiveFolder(const std::string& parent, const std::string& p
   base += "/" + (prefix.empty() ? std::string("log") : prefix) + "-archive";
   for (int n = 1;; ++n) {
     const std::string candidate = n == 1 ? base : base + "-" + std::to_string(n);
-    const std::string native = NativePath(candidate);
-    DIR* dir = ::opendir(native.c_str());
-    if (!dir) {
-      struct stat st;
-      if (::stat(native.c_str(), &st) != 0) return candidate;
-      continue;  // a file of that name
-    }
-    bool empty = true;
-    while (const dirent* e = ::readdir(dir)) {
-      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
-        empty = false;
-        break;
-      }
-    }
-    ::closedir(dir);
-    if (empty) return candidate;
+    int error = 0;
+    const FolderState state = StateOf(NativePath(candidate), error);
+    if (state == FolderState::Missing || state == FolderState::Empty || n >= 999) return candidate;
   }
 }
 

@@ -198,7 +198,7 @@ bool WriteBoardPage(ArchiveContext& context, const ArchiveBoardInfo& board,
       .Text(BoardHeading(board))
       .Markup("</h1>\n<form id=\"find\" role=\"search\"><input id=\"q\" type=\"search\" ")
       .Markup("placeholder=\"タイトルと本文を検索\" ")
-      .Markup("aria-label=\"search\"> <span id=\"hits\"></span></form>\n");
+      .Markup("aria-label=\"検索\"> <span id=\"hits\"></span></form>\n");
 
   // The grid: one row per entry, in tree order with the tree lines.
   page.Markup(

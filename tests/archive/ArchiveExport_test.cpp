@@ -361,6 +361,13 @@ TEST_F(ArchiveExportTest, TheFolderIsNewOrEmptyAndOnlyItHoldsWhatIsWritten) {
                                       "003-binary.html", "index.html"}));
   EXPECT_EQ(r.Files, 5);
   EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"empty", "file", "full"}));
+  // The folder the window proposes: a new one, or an empty one, beside what is there.
+  EXPECT_EQ(SuggestArchiveFolder(dir.Path() + "/", "NET"), dir.File("NET-archive"));
+  fs::create_directories(dir.File("NET-archive"));
+  EXPECT_EQ(SuggestArchiveFolder(dir.Path(), "NET"), dir.File("NET-archive"));
+  test::WriteBytes(dir.File("NET-archive/x"), "x");
+  test::WriteBytes(dir.File("NET-archive-2"), "a file");
+  EXPECT_EQ(SuggestArchiveFolder(dir.Path(), "NET"), dir.File("NET-archive-3"));
 }
 
 TEST_F(ArchiveExportTest, BoardKeysNeverBecomePaths) {
