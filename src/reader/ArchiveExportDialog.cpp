@@ -122,7 +122,8 @@ TArchiveExportDialog::TArchiveExportDialog(const TLogSession& session,
     if (!process->IniFile->LogPath.empty()) logFolder = session_.SetPath(process->IniFile->LogPath);
   }
   if (logFolder.empty()) logFolder = CorePath(QDir::homePath());
-  folder_->setText(QtText(SuggestArchiveFolder(logFolder, session_.CurrentPrefix)));
+  folder_->setText(
+      QDir::cleanPath(QtText(SuggestArchiveFolder(logFolder, session_.CurrentPrefix))));
 
   connect(browse_, &QPushButton::clicked, this, [this] { ChooseFolder(); });
   connect(ok_, &QPushButton::clicked, this, [this] { Export(); });
