@@ -129,35 +129,39 @@ inline std::vector<ExpectedBoard> ExpectedArchive(const TBBSProcess& process, co
     board.title = U8(process.Boards.GetBoardTitle(b));
     const TArticleList* list = process.Boards.GetArticles(b);
     for (int32_t p = 0; list && p < list->OrderCount(ArticleSortTree); ++p) {
-      const ArticleRecord* r = list->GetArticle(ArticleSortTree, p);
-      if (r->WriteFlag) continue;
+      constexpr int32_t tree = ArticleSortTree;
+      if (list->GetWriteFlag(tree, p)) continue;
       ExpectedEntry e;
-      e.placeholder = r->Kind == ArticleKindMissingRoot;
-      e.level = r->Level;
-      e.number = r->Number;
-      e.kind = kKinds[r->Kind];
-      if (IsReplyKind(r->Kind)) e.parent = r->ParentNumber;
+      const uint8_t kind = list->GetKind(tree, p);
+      e.placeholder = kind == ArticleKindMissingRoot;
+      e.level = list->GetLevel(tree, p);
+      e.number = list->GetNumber(tree, p);
+      e.kind = kKinds[kind];
+      // The parent's number has no accessor of its own.
+      if (IsReplyKind(kind)) e.parent = list->GetArticle(tree, p)->ParentNumber;
       if (process.Members.TextIds) {
-        e.writer = U8(r->WriterIdText.View());
-        const int32_t m = process.Members.FindIdText(std::string(r->WriterIdText.View()));
+        const std::string id = list->GetWriterIdText(tree, p);
+        e.writer = U8(id);
+        const int32_t m = process.Members.FindIdText(id);
         if (m >= 0) e.handle = U8(process.Members.Member(m)->TrueHandle.View());
-      } else if (r->WriterId >= 0) {
-        e.writer = std::to_string(r->WriterId);
-        const int32_t m = process.Members.FindIdNo(r->WriterId);
+      } else if (const int32_t id = list->GetWriterId(tree, p); id >= 0) {
+        e.writer = std::to_string(id);
+        const int32_t m = process.Members.FindIdNo(id);
         if (m >= 0) e.handle = U8(process.Members.Member(m)->TrueHandle.View());
       }
-      e.title = U8(r->Title.View());
+      e.title = U8(list->GetTitle(tree, p));
+      const int32_t first = list->GetFirstLine(tree, p), last = list->GetLastLine(tree, p);
+      const int32_t body = first + list->GetBodyOffset(tree, p);
       std::vector<std::string> header;
-      for (int32_t l = r->FirstLine; r->FirstLine >= 0 && l <= r->LastLine && l < log.Count();
-           ++l) {
+      for (int32_t l = first; first >= 0 && l <= last && l < log.Count(); ++l) {
         const std::string line = U8(StripEscapeSequences(log.LineView(l)));
         e.lines.push_back(line);
         e.shown.push_back(U8(ExpandTabs(StripEscapeSequences(log.LineView(l)), 8)));
-        (l < r->FirstLine + r->BodyOffset ? header : e.body).push_back(line);
+        (l < body ? header : e.body).push_back(line);
       }
-      if (r->FirstLine >= 0 && r->LastLine < r->FirstLine + r->BodyOffset) {
+      if (first >= 0 && last < body) {
         // Without a last line the article view shows nothing; the header still dates it.
-        for (int32_t l = r->FirstLine; l < r->FirstLine + r->BodyOffset && l < log.Count(); ++l)
+        for (int32_t l = first; l < body && l < log.Count(); ++l)
           header.push_back(U8(StripEscapeSequences(log.LineView(l))));
       }
       if (!e.placeholder) e.date = HeaderDate(header);

@@ -52,13 +52,12 @@ TEST(MailHeader, PythonReadsBackEveryTitleAndHandle) {
     for (int32_t b = 0; b < p.Boards.Count(); ++b) {
       const TArticleList* list = p.Boards.GetArticles(b);
       for (int32_t i = 0; list && i < list->OrderCount(ArticleSortNormal); ++i) {
-        const ArticleRecord* r = list->GetArticle(ArticleSortNormal, i);
+        constexpr int32_t normal = ArticleSortNormal;
         std::string handle;
-        const int32_t m = p.Members.TextIds
-                              ? p.Members.FindIdText(std::string(r->WriterIdText.View()))
-                              : p.Members.FindIdNo(r->WriterId);
+        const int32_t m = p.Members.TextIds ? p.Members.FindIdText(list->GetWriterIdText(normal, i))
+                                            : p.Members.FindIdNo(list->GetWriterId(normal, i));
         if (m >= 0) handle = std::string(p.Members.Member(m)->TrueHandle.View());
-        texts.emplace(std::string(r->Title.View()), handle);
+        texts.emplace(list->GetTitle(normal, i), handle);
       }
     }
   };
