@@ -4,10 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -103,18 +103,42 @@ struct ExpectedBoard {
   }
 };
 
-// The date of the header lines "yy/mm/dd hh:mm", as both host families print it.
+// The date of the header lines "yy/mm/dd hh:mm", as both host families print it. (Read by
+// hand: std::regex trips the compiler's warnings in the sanitizer build.)
 inline std::optional<std::string> HeaderDate(const std::vector<std::string>& headerLines) {
-  static const std::regex date(R"((\d\d)/(\d\d)/(\d\d) +(\d\d):(\d\d))");
+  auto digits = [](const std::string& s, size_t at) {
+    return at + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[at])) &&
+           std::isdigit(static_cast<unsigned char>(s[at + 1]));
+  };
   for (const std::string& line : headerLines) {
-    std::smatch m;
-    if (std::regex_search(line, m, date)) {
-      const int yy = std::stoi(m[1]);
-      return std::to_string(yy < 80 ? 2000 + yy : 1900 + yy) + "-" + m[2].str() + "-" + m[3].str() +
-             "T" + m[4].str() + ":" + m[5].str() + ":00+09:00";
+    for (size_t i = 0; i + 8 <= line.size(); ++i) {
+      if (!digits(line, i) || line[i + 2] != '/' || !digits(line, i + 3) || line[i + 5] != '/' ||
+          !digits(line, i + 6))
+        continue;
+      size_t t = i + 8;
+      if (t >= line.size() || line[i + 8] != ' ') continue;
+      while (t < line.size() && line[t] == ' ')
+        ++t;
+      if (!digits(line, t) || t + 4 >= line.size() || line[t + 2] != ':' || !digits(line, t + 3))
+        continue;
+      const int yy = std::stoi(line.substr(i, 2));
+      return std::to_string(yy < 80 ? 2000 + yy : 1900 + yy) + "-" + line.substr(i + 3, 2) + "-" +
+             line.substr(i + 6, 2) + "T" + line.substr(t, 2) + ":" + line.substr(t + 3, 2) +
+             ":00+09:00";
     }
   }
   return std::nullopt;
+}
+
+// A file name the export may make: digits, '-', then letters, digits, '_' and '-' only.
+inline bool SafeStem(const std::string& stem) {
+  const size_t dash = stem.find('-');
+  if (dash == std::string::npos || dash < 3 || dash + 1 >= stem.size()) return false;
+  for (size_t i = 0; i < stem.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(stem[i]);
+    if (i < dash ? !std::isdigit(c) : !(std::isalnum(c) || c == '_' || c == '-')) return false;
+  }
+  return true;
 }
 
 inline std::vector<ExpectedBoard> ExpectedArchive(const TBBSProcess& process, const TLogList& log) {
