@@ -17,7 +17,8 @@
 #include "analysis/BBSProcess.h"
 #include "analysis/LogLoader.h"
 #include "archive/ArchiveExport.h"
-#include "dialogs/QtSupport.h"
+#include "qtsupport/QtSupport.h"
+#include "readerlogic/ReadingState.h"
 #include "settings/BBSIniFile.h"
 #include "settings/CommonIniFile.h"
 
@@ -49,9 +50,9 @@ class DialogProgress final : public ArchiveProgress {
 }  // namespace
 
 TArchiveExportDialog::TArchiveExportDialog(const TLogSession& session,
-                                           const TCommonIniFile& settings, bool& busy,
+                                           const TCommonIniFile& settings, TReadingState& reading,
                                            QWidget* parent)
-    : QDialog(parent), session_(session), settings_(settings), busy_(busy) {
+    : QDialog(parent), session_(session), settings_(settings), reading_(reading) {
   setObjectName(QStringLiteral("ArchiveExportDialog"));
   setWindowTitle(QStringLiteral("アーカイブ出力"));
   auto* layout = new QVBoxLayout(this);
@@ -157,7 +158,7 @@ void TArchiveExportDialog::Export() {
 
   running_ = true;
   cancelled_ = false;
-  busy_ = true;
+  reading_.SetBusy(true);
   for (QWidget* w : std::initializer_list<QWidget*>{ok_, browse_, folder_})
     w->setEnabled(false);
   for (QAbstractButton* b : format_->buttons())
@@ -176,7 +177,7 @@ void TArchiveExportDialog::Export() {
   summaryLabel_->setStyleSheet(
       result.Result == ArchiveResult::Done ? QString() : QStringLiteral("color: #b00000;"));
   if (result.Result == ArchiveResult::Done) progress_->setValue(progress_->maximum());
-  busy_ = false;
+  reading_.SetBusy(false);
   running_ = false;
   for (QWidget* w : std::initializer_list<QWidget*>{ok_, browse_, folder_})
     w->setEnabled(true);

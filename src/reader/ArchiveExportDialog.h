@@ -13,6 +13,7 @@ namespace vorn {
 
 class TCommonIniFile;
 class TLogSession;
+class TReadingState;
 
 // ファイル → アーカイブ出力: the loaded logs into a new folder as JSON Lines, mbox files or an
 // HTML site. The user picks the format and the folder (typed, or chosen with 参照...), presses
@@ -20,9 +21,9 @@ class TLogSession;
 class TArchiveExportDialog final : public QDialog {
   Q_OBJECT
  public:
-  // busy: the window's flag that refuses closing and reloading while the export runs.
-  TArchiveExportDialog(const TLogSession& session, const TCommonIniFile& settings, bool& busy,
-                       QWidget* parent = nullptr);
+  // reading: its Busy flag refuses closing and reloading while the export runs.
+  TArchiveExportDialog(const TLogSession& session, const TCommonIniFile& settings,
+                       TReadingState& reading, QWidget* parent = nullptr);
 
   // The summary of the last export (CP932), empty before one.
   const std::string& Summary() const { return summary_; }
@@ -34,7 +35,7 @@ class TArchiveExportDialog final : public QDialog {
 
   const TLogSession& session_;
   const TCommonIniFile& settings_;
-  bool& busy_;
+  TReadingState& reading_;
   QButtonGroup* format_;
   QLineEdit* folder_;
   QPushButton* browse_;

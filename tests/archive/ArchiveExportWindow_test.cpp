@@ -21,9 +21,10 @@
 #include "analysis/NetVornLogGenerator.h"
 #include "platform/AppPaths.h"
 #include "platform/UiServices.h"
-#include "reader/GuiTestSupport.h"
-#include "reader/ScriptedDialogs.h"
 #include "reader/VornExplorerMain.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 namespace vorn {
@@ -110,7 +111,7 @@ TEST_F(ArchiveExportWindowTest, TheMenuEntryExportsWithProgressAndSummary) {
   EXPECT_EQ(progress.back(), 1000);
   EXPECT_GT(
       std::count_if(progress.begin(), progress.end(), [](int v) { return v > 0 && v < 1000; }), 2);
-  EXPECT_FALSE(w.Busy);
+  EXPECT_FALSE(w.Reading().Busy());
 }
 
 TEST_F(ArchiveExportWindowTest, TheFolderChooserAndCancelling) {

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "analysis/NetVornLogGenerator.h"
-#include "analysis/SampleSession.h"
 #include "archive/ArchiveExport.h"
 #include "platform/Cp932.h"
 #include "settings/BBSIniFile.h"
@@ -20,6 +19,7 @@
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
 #include "store/MemberList.h"
+#include "support/SampleSession.h"
 #include "support/TestSupport.h"
 
 namespace vorn::test {
