@@ -63,8 +63,8 @@ bool TArticleMatcher::TextMatches(const TArticleList& board, int32_t order,
                                   int32_t position) const {
   const ArticleRecord* entry = board.GetArticle(order, position);
   if (!entry || entry->BodyOffset < 0) return false;
-  if (entry->Title.Length > 0 && LineMatches(entry->Title.View())) return true;
-  if (entry->ParentTitle.Length > 0 && LineMatches(entry->ParentTitle.View())) return true;
+  if (!entry->Title.Empty() && LineMatches(entry->Title.View())) return true;
+  if (!entry->ParentTitle.Empty() && LineMatches(entry->ParentTitle.View())) return true;
   if (entry->WriteFlag != 0) {
     if (!entry->Text) return false;
     const TStringList& text = *entry->Text;

@@ -42,6 +42,7 @@ void TArticleList::Clear() {
   TreeList.Clear();
   Modified = 0;
   TMiniList::Clear();
+  texts_.Clear();
   MemoryReported = 0;
   keyIndex_.Invalidate();
 }
@@ -52,6 +53,15 @@ void TArticleList::ReportOutOfMemory() {
   static const std::string message =
       Cp932("記事リスト追加中にメモリ不足が発生しました\r記事リスト追加を中断します");
   Ui().Warning("Board  " + std::to_string(BoardNo) + ":" + BoardId + "\r" + message);
+}
+
+template <std::size_t N>
+bool TArticleList::KeepText(ArenaString<N>& field, std::string_view value) {
+  // An update leaves a field alone when its value is empty or unchanged: reading the same logs
+  // again stores nothing new.
+  value = CutToCapacity<N>(value);
+  if (value.empty() || field.View() == value) return true;
+  return texts_.Store(value, field.Handle);
 }
 
 bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKey, int32_t Number,
@@ -72,6 +82,14 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     // The log or the user gave this entry again: refresh it, but keep what the user did with
     // it (read, batch) and what the analyser learnt later (its last line).
     ArticleRecord& r = *Entry(found);
+    // The texts first: when one cannot be kept the entry stays as it was.
+    Texts texts{r.WriterIdText, r.ParentWriterIdText, r.Title, r.ParentTitle};
+    if (!KeepText(texts.writerIdText, WriterIdText) ||
+        !KeepText(texts.parentWriterIdText, ParentWriterIdText) || !KeepText(texts.title, Title) ||
+        !KeepText(texts.parentTitle, ParentTitle)) {
+      ReportOutOfMemory();
+      return false;
+    }
     r.Used = 1;
     r.Kind = Kind;
     r.WriteFlag = WriteFlag;
@@ -82,10 +100,10 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     r.ParentNumber = ParentNumber;
     r.WriterId = WriterId;
     r.ParentWriterId = ParentWriterId;
-    if (!WriterIdText.empty()) r.WriterIdText.Assign(WriterIdText);
-    if (!ParentWriterIdText.empty()) r.ParentWriterIdText.Assign(ParentWriterIdText);
-    if (!Title.empty()) r.Title.Assign(Title);
-    if (!ParentTitle.empty()) r.ParentTitle.Assign(ParentTitle);
+    r.WriterIdText = texts.writerIdText;
+    r.ParentWriterIdText = texts.parentWriterIdText;
+    r.Title = texts.title;
+    r.ParentTitle = texts.parentTitle;
     r.FirstLine = FirstLine;
     r.BodyOffset = BodyOffset;
     if (Kind == ArticleKindRoot || Kind == ArticleKindBinaryRoot || Kind == ArticleKindMail ||
@@ -116,10 +134,12 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
   r.PostTime = PostTime;
   r.WriterId = WriterId;
   r.ParentWriterId = ParentWriterId;
-  r.WriterIdText.Assign(WriterIdText);
-  r.ParentWriterIdText.Assign(ParentWriterIdText);
-  r.Title.Assign(Title);
-  r.ParentTitle.Assign(ParentTitle);
+  if (!KeepText(r.WriterIdText, WriterIdText) ||
+      !KeepText(r.ParentWriterIdText, ParentWriterIdText) || !KeepText(r.Title, Title) ||
+      !KeepText(r.ParentTitle, ParentTitle)) {
+    ReportOutOfMemory();
+    return false;
+  }
   r.FirstLine = FirstLine;
   r.BodyOffset = BodyOffset;
   r.LastLine = 0;

@@ -9,6 +9,7 @@
 #include "store/ArticleRecord.h"
 #include "store/MailSendList.h"
 #include "store/MiniList.h"
+#include "store/TextArena.h"
 
 namespace vorn {
 
@@ -111,6 +112,13 @@ class TArticleList final : public TMiniList {
   friend class ArticleSorter;
 
   void ReportOutOfMemory();
+  // Sets a text field to the value cut to the field's capacity, kept in this list's arena.
+  template <std::size_t N>
+  bool KeepText(ArenaString<N>& field, std::string_view value);
+  struct Texts {
+    ArenaString<31> writerIdText, parentWriterIdText;
+    ArenaString<127> title, parentTitle;
+  };
   bool AppendEntry(const ArticleRecord& record) { return AddItem(&record); }
   const TIndexList& OrderList(int32_t order) const {
     return order == ArticleSortTree ? TreeList : NormalList;
@@ -119,6 +127,7 @@ class TArticleList final : public TMiniList {
   TIndexList NormalList;
   TIndexList TreeList;
   ArticleKeyIndex keyIndex_;
+  TTextArena texts_;
 };
 
 }  // namespace vorn
