@@ -6,8 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "store/MiniList.h"
-
 namespace vorn {
 
 // The lines the program works on: every line of the opened logs, or the system messages set
@@ -24,7 +22,8 @@ class TLogList final {
     LoadOutOfMemory = 3,
   };
 
-  // blockSize: bytes per block; indexChunk: lines per growth step of the index.
+  // blockSize: bytes per block (at most 1 GiB); indexChunk: lines per growth step of the
+  // index (rounded up to a power of two).
   TLogList(int32_t BlockSize, int32_t IndexChunk);
   ~TLogList();
   TLogList(const TLogList&) = delete;
@@ -53,34 +52,68 @@ class TLogList final {
   // stay.
   int32_t LoadFromFile(const std::string& FileName);
 
-  int32_t Count() const { return index_.Count(); }
+  int32_t Count() const { return count_; }
   int32_t BlockSize() const { return blockSize_; }
-  int32_t BlockCount() const { return static_cast<int32_t>(blocks_.size()); }
+  int32_t BlockCount() const { return static_cast<int32_t>(fills_.size() + longs_.size()); }
 
   // The out-of-memory message has been shown for this list; never reset.
   bool ReportedShortage = false;
 
  private:
-  struct Block {
+  // Ordinary lines are packed into fill blocks, in line order; a line longer than a block gets
+  // a block of its own. The index holds 4 bytes a line: for an ordinary line its offset in its
+  // fill block (the block is found from the line number), for a long line kLongLine and its
+  // number among the long lines. A line's length is where the next line of its block starts (or
+  // where the block's lines end), less its line end: the zero byte that closes it and, when the
+  // file had CR LF, the LF kept after it. Nothing else is stored per line.
+  static constexpr uint32_t kLongLine = 0x80000000u;
+  struct FillBlock {
     char* data;
-    uint64_t size;
+    uint32_t firstLine;  // the line count when the block was opened
+    uint32_t used;       // bytes of its lines, once the block is no longer filled
   };
-  struct LineRef {
-    uint32_t block;
-    uint32_t offset;
-    uint32_t length;
+  struct LongLine {
+    char* data;
+    uint64_t length;
   };
 
-  const LineRef* Ref(int32_t index) const {
-    return static_cast<const LineRef*>(index_.GetItem(index));
+  uint32_t Entry(int32_t index) const {
+    return index_[static_cast<size_t>(index) >> indexShift_]
+                 [static_cast<size_t>(index) & indexMask_];
   }
-  bool NewBlock(uint64_t size);
+  int32_t FillBlockOf(int32_t index) const;
+  uint64_t UsedOf(int32_t block) const {
+    return block == fillBlock_ ? fill_ : fills_[static_cast<size_t>(block)].used;
+  }
+  bool NewFillBlock();
+  bool NewLongLine(std::string_view text);
   bool Shortage();
-  bool IndexLine(uint32_t block, uint64_t offset, uint64_t length);
+  // Appends an index entry; false when memory ran out (nothing was added).
+  bool AppendEntry(uint32_t entry) {
+    if (room_ == 0 || (count_ & kGroupMask) == 0) return AppendEntrySlow(entry);
+    *next_++ = entry;
+    --room_;
+    ++count_;
+    return true;
+  }
+  bool AppendEntrySlow(uint32_t entry);
+  bool IndexLine(uint64_t offset);
   int32_t ReadLines(std::FILE* file);
 
-  std::vector<Block> blocks_;
-  TMiniList index_;
+  // Lines per group of the group table, which names for each group the fill block holding the
+  // group's first line or one before it, so that a line's block is found among a few.
+  static constexpr uint32_t kGroupLines = 1024;
+  static constexpr uint32_t kGroupMask = kGroupLines - 1;
+
+  std::vector<FillBlock> fills_;
+  std::vector<LongLine> longs_;
+  std::vector<uint32_t*> index_;  // chunks of 1 << indexShift_ entries
+  std::vector<uint32_t> groupBlock_;
+  uint32_t* next_ = nullptr;  // where the next entry goes while room_ > 0
+  uint32_t room_ = 0;
+  int32_t count_ = 0;
+  unsigned indexShift_;
+  size_t indexMask_;
   int32_t blockSize_;
   int32_t fillBlock_ = -1;  // the block that takes the next ordinary line; -1 = none yet
   uint64_t fill_ = 0;       // bytes used in it

@@ -145,6 +145,71 @@ TEST(LogList, LoadingGivesTheLinesOfThePlainReaderForAnyBlockSize) {
   }
 }
 
+// The window may show lines while a file is being read (it pumps messages): every line read so
+// far, the last one too, must read back whole at that moment.
+class CheckingUiServices final : public UiServices {
+ public:
+  CheckingUiServices(const TLogList& list, const std::vector<std::string>& expected)
+      : list_(list), expected_(expected) {}
+  void Warning(const std::string&) override {}
+  void Information(const std::string&) override {}
+  bool ConfirmYesNo(const std::string&) override { return false; }
+  UiAnswer ConfirmYesNoCancel(const std::string&) override { return UiAnswer::No; }
+  UiAnswer AskLoadCheck(const std::string&) override { return UiAnswer::No; }
+  void ProcessMessages() override {
+    ++pumps;
+    const int32_t last = list_.Count() - 1;
+    ASSERT_GE(last, 0);
+    ASSERT_LT(size_t(last), expected_.size());
+    ASSERT_EQ(list_.GetLine(last), expected_[size_t(last)]) << "line " << last;
+  }
+  int pumps = 0;
+
+ private:
+  const TLogList& list_;
+  const std::vector<std::string>& expected_;
+};
+
+// Thousands of lines of every length around the block size, zero bytes at their ends, both line
+// ends, long lines in between and lines added between files, read back through the index.
+TEST(LogList, ManyLinesInSmallBlocksReadBackWholeDuringAndAfterLoading) {
+  std::mt19937 rng(11);
+  TempDir dir;
+  for (int32_t blockSize : {7, 40, 4096}) {
+    TLogList list(blockSize, 100);
+    std::vector<std::string> expected;
+    CheckingUiServices ui(list, expected);
+    ScopedUiServices scope(&ui);
+    for (int file = 0; file < 3; ++file) {
+      std::string bytes;
+      for (int i = 0; i < 3000; ++i) {
+        const uint32_t kind = rng() % 20;
+        const size_t length =
+            kind == 0 ? size_t(blockSize) + rng() % 50 : rng() % size_t(blockSize);
+        for (size_t k = 0; k < length; ++k)
+          bytes += char('a' + rng() % 26);
+        if (kind == 1) bytes += '\0';
+        if (kind == 2) bytes += '\n';
+        bytes += rng() % 2 ? "\r\n" : "\r";
+      }
+      WriteBytes(dir.File("m.log"), bytes);
+      std::vector<std::string> lines;
+      ASSERT_TRUE(ReadClassicTextFile(dir.File("m.log"), lines));
+      expected.insert(expected.end(), lines.begin(), lines.end());
+      ASSERT_EQ(list.LoadFromFile(dir.File("m.log")), TLogList::LoadOk);
+      ASSERT_TRUE(list.AddLine("end of file " + std::to_string(file)));
+      expected.push_back("end of file " + std::to_string(file));
+    }
+    EXPECT_GT(ui.pumps, 5);
+    ASSERT_EQ(list.Count(), int32_t(expected.size()));
+    for (int32_t i = 0; i < list.Count(); ++i) {
+      ASSERT_EQ(list.GetLine(i), expected[size_t(i)])
+          << "block size " << blockSize << " line " << i;
+      ASSERT_EQ(std::string(list.LinePtr(i)), expected[size_t(i)].c_str());
+    }
+  }
+}
+
 TEST(LogList, FilesAppendAndTheWindowIsKeptAlive) {
   RecordingUiServices ui;
   ScopedUiServices scope(&ui);
