@@ -136,10 +136,16 @@ bool TLogList::AppendEntrySlow(uint32_t entry) {
 
 int32_t TLogList::FillBlockOf(int32_t index) const {
   // The last fill block opened at or before the line; blocks opened later hold later lines.
-  const size_t group = static_cast<size_t>(index) / kGroupLines;
-  size_t low = groupBlock_[group];
-  size_t high = group + 1 < groupBlock_.size() ? groupBlock_[group + 1] + 1 : fills_.size();
+  // A group of lines mostly lies in one block or two.
   const uint32_t line = static_cast<uint32_t>(index);
+  const size_t group = line / kGroupLines;
+  size_t low = groupBlock_[group];
+  for (int step = 0; step < 4; ++step) {
+    if (low + 1 >= fills_.size() || fills_[low + 1].firstLine > line)
+      return static_cast<int32_t>(low);
+    ++low;
+  }
+  size_t high = group + 1 < groupBlock_.size() ? groupBlock_[group + 1] + 1 : fills_.size();
   while (high - low > 1) {
     const size_t middle = low + (high - low) / 2;
     if (fills_[middle].firstLine <= line) {
@@ -205,23 +211,27 @@ const char* TLogList::LinePtr(int32_t Index) const {
 }
 
 std::string_view TLogList::LineView(int32_t Index) const {
-  if (Index < 0 || Index >= count_) return {};
+  if (static_cast<uint32_t>(Index) >= static_cast<uint32_t>(count_)) return {};
   const uint32_t entry = Entry(Index);
   if (entry & kLongLine) {
     const LongLine& line = longs_[entry & ~kLongLine];
     return std::string_view(line.data, line.length);
   }
-  const int32_t block = FillBlockOf(Index);
-  const char* data = fills_[static_cast<size_t>(block)].data;
+  const size_t block = static_cast<size_t>(FillBlockOf(Index));
+  const char* data = fills_[block].data;
   // The line ends where the next ordinary line of its block starts, or where the block's lines
   // end. Long lines in between live elsewhere.
-  int32_t next = Index + 1;
-  while (next < count_ && (Entry(next) & kLongLine))
-    ++next;
-  const bool nextInBlock = next < count_ && (static_cast<size_t>(block) + 1 == fills_.size() ||
-                                             static_cast<uint32_t>(next) <
-                                                 fills_[static_cast<size_t>(block) + 1].firstLine);
-  const uint64_t end = nextInBlock ? Entry(next) : UsedOf(block);
+  const uint32_t nextBlockFirst =
+      block + 1 < fills_.size() ? fills_[block + 1].firstLine : UINT32_MAX;
+  uint64_t end = UsedOf(static_cast<int32_t>(block));
+  for (int32_t next = Index + 1; next < count_ && static_cast<uint32_t>(next) < nextBlockFirst;
+       ++next) {
+    const uint32_t following = Entry(next);
+    if (!(following & kLongLine)) {
+      end = following;
+      break;
+    }
+  }
   // The closing zero byte, and an LF kept after it.
   const uint64_t length = end - entry - (data[end - 1] == '\n' ? 2 : 1);
   return std::string_view(data + entry, length);

@@ -68,10 +68,12 @@ bool ArticleKeyIndex::CatchUp(const TMiniList& storage) {
     }
     if (indexed_ == storage.Count()) return true;
     older_.resize(static_cast<size_t>(storage.Count()));
-    size_t wanted = 16;
-    while (wanted < 2 * static_cast<size_t>(storage.Count()))
-      wanted *= 2;
-    if (slots_.size() < wanted) Rehash(wanted);
+    if (slots_.size() < 2 * static_cast<size_t>(storage.Count())) {
+      size_t wanted = slots_.empty() ? 16 : slots_.size();
+      while (wanted < 2 * static_cast<size_t>(storage.Count()))
+        wanted *= 2;
+      Rehash(wanted);
+    }
     for (; indexed_ < storage.Count(); ++indexed_)
       Insert(storage, indexed_);
     return true;

@@ -12,7 +12,8 @@ namespace vorn {
 TMiniList::TMiniList(int32_t chunkBytes, int32_t itemSize)
     : itemSize_(itemSize < 1 ? 1 : itemSize),
       chunkBytes_(chunkBytes < itemSize_ ? itemSize_ : chunkBytes),
-      itemsPerChunk_(chunkBytes_ / itemSize_) {}
+      itemsPerChunk_(chunkBytes_ / itemSize_),
+      reciprocal_(UINT64_MAX / static_cast<uint64_t>(itemsPerChunk_) + 1) {}
 
 TMiniList::~TMiniList() {
   TMiniList::Clear();
@@ -46,16 +47,6 @@ bool TMiniList::AddItemToNewBlock(const void* record) {
   ++count_;
   SetNextSlot();
   return true;
-}
-
-void* TMiniList::GetItem(int32_t index) {
-  if (index < 0 || index >= count_) return nullptr;
-  return ItemAt(index);
-}
-
-const void* TMiniList::GetItem(int32_t index) const {
-  if (index < 0 || index >= count_) return nullptr;
-  return ItemAt(index);
 }
 
 void TMiniList::SwapItems(int32_t a, int32_t b) {

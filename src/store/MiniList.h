@@ -41,8 +41,12 @@ class TMiniList {
     return true;
   }
   // The record's address, or nullptr outside 0 .. Count-1. Valid until Clear.
-  void* GetItem(int32_t index);
-  const void* GetItem(int32_t index) const;
+  void* GetItem(int32_t index) {
+    return static_cast<uint32_t>(index) < static_cast<uint32_t>(count_) ? ItemAt(index) : nullptr;
+  }
+  const void* GetItem(int32_t index) const {
+    return static_cast<uint32_t>(index) < static_cast<uint32_t>(count_) ? ItemAt(index) : nullptr;
+  }
   // Exchanges the contents of two records; their addresses stay where they are.
   void SwapItems(int32_t a, int32_t b);
 
@@ -96,6 +100,7 @@ class TMiniList {
   int32_t itemSize_;
   int32_t chunkBytes_;
   int32_t itemsPerChunk_;
+  uint64_t reciprocal_;  // 2^64 / itemsPerChunk_, rounded up; 0 for one record a block
   int32_t count_ = 0;
 };
 
