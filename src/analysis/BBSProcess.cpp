@@ -7,7 +7,8 @@
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
 #include "store/ArticleList.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

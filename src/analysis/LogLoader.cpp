@@ -8,7 +8,7 @@
 #include "platform/Cp932.h"
 #include "platform/SetPath.h"
 #include "platform/UiServices.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "text/CommonSub.h"
+#include "text/LogPattern.h"
 
 namespace vorn {
 

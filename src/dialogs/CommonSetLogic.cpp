@@ -5,7 +5,7 @@
 #include "platform/Cp932.h"
 #include "settings/BBSIniFile.h"
 #include "settings/CommonIniFile.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {

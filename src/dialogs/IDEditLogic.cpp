@@ -5,7 +5,8 @@
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
 #include "store/ArticleList.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "dialogs/QtSupport.h"
 #include "reader/DisplayMapping.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "reader/DisplayMapping.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 

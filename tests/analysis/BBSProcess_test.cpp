@@ -7,7 +7,7 @@
 #include "analysis/BBSProcess.h"
 #include "analysis/NetVornTestFixture.h"
 #include "platform/FileQuery.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

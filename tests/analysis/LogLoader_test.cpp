@@ -18,7 +18,7 @@
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
 
 namespace vorn {
 namespace {

@@ -13,7 +13,6 @@
 #include "analysis/NetVornTestFixture.h"
 #include "analysis/NetVornUpPad.h"
 #include "platform/UiServices.h"
-#include "text/CommonSub.h"
 
 namespace vorn {
 namespace {

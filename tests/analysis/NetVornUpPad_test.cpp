@@ -9,7 +9,7 @@
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
 #include "store/FileSizeLimit.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
 
 namespace vorn {
 namespace {

@@ -15,7 +15,7 @@
 #include "platform/UiServices.h"
 #include "store/FileSizeLimit.h"
 #include "store/MailSendList.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
 
 namespace vorn {
 namespace {

@@ -13,7 +13,8 @@
 #include "store/ArticleList.h"
 #include "store/MailSendList.h"
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

@@ -10,7 +10,7 @@
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn::test {
 

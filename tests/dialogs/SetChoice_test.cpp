@@ -226,5 +226,67 @@ TEST(BBSSetCommand, DeletingAsksAndTheLastDeletionLeavesNoSet) {
   EXPECT_TRUE(d.edits.empty());
 }
 
+// Sets of one family in the shipped settings files plus two added ones; one of the three is
+// deleted through the command, and the program starts again.
+void DeleteOneOfThreeSets(int family, int victim) {
+  const std::string samples = test::SourceDir() + "/samples/settings/";
+  Families f;
+  for (const char* name : {"netvorn.ini", "vorndef.ini", "nifty.ini", "nifdef.ini"})
+    test::WriteBytes(f.dir.File(name), test::ReadBytes(samples + name));
+  f.Reload();
+  auto settings = [&](int which) -> TBBSIniFile& {
+    return which == 0 ? static_cast<TBBSIniFile&>(*f.netVorn) : *f.nifty;
+  };
+  TBBSIniFile& ini = settings(family);
+  ASSERT_EQ(ini.GetNetCount(), 1);
+  const std::string first = ini.Nets()[0].Prefix;
+  ASSERT_TRUE(AddSet(ini, "SECOND", "Second"));
+  // The third set carries an analysis value of its own, which must survive as well.
+  ini.NetNo = -1;
+  ini.Prefix = "THIRD";
+  ini.Name = "Third";
+  ASSERT_TRUE(ini.SetItemValue(0, "third's own value"));
+  ASSERT_TRUE(ini.SaveNet());
+  f.Reload();
+  const std::vector<std::string> prefixes{first, "SECOND", "THIRD"};
+  ASSERT_EQ(settings(family).GetNetCount(), 3);
+
+  RecordingUiServices ui;
+  ScopedUiServices installed(&ui);
+  ui.Script(UiAnswer::Yes);
+  ScriptedSetDialogs d;
+  d.choice = {NetSelectDel, prefixes[size_t(victim)]};
+  EXPECT_EQ(RunBBSSetCommand(f.list, d), 3);
+  ASSERT_EQ(ui.entries.size(), 2u);
+  EXPECT_EQ(ui.entries[1].text, J("削除しました"));
+
+  f.Reload();
+  TBBSIniFile& after = settings(family);
+  std::vector<std::string> left;
+  for (const NetRecord& r : after.Nets())
+    left.push_back(r.Prefix);
+  std::vector<std::string> expected = prefixes;
+  expected.erase(expected.begin() + victim);
+  EXPECT_EQ(left, expected);
+  if (victim != 2 && after.FindPrefix("THIRD") >= 0) {
+    ASSERT_TRUE(after.SelectNet(after.NetNoAt(after.FindPrefix("THIRD"))));
+    EXPECT_EQ(after.ItemValue(0), "third's own value");
+  }
+  // The other family is untouched.
+  EXPECT_EQ(settings(1 - family).GetNetCount(), 1);
+}
+
+TEST(BBSSetCommand, DeletingASetKeepsEveryOtherSetOfBothFamiliesAfterARestart) {
+  // The shipped settings files keep NetCount at the highest set number, and adding sets keeps
+  // it so. Deleting the second-highest set used to lower NetCount below the highest, which
+  // the next start then never loaded.
+  for (int family = 0; family < 2; ++family) {
+    for (int victim = 0; victim < 3; ++victim) {
+      SCOPED_TRACE("family " + std::to_string(family) + ", set " + std::to_string(victim));
+      DeleteOneOfThreeSets(family, victim);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vorn

@@ -11,7 +11,7 @@
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
 #include "writing/FakeEditor.h"
 #include "writing/RunningEditors.h"
 

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/FieldNames.h"
+#include "text/LogPattern.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {
