@@ -248,6 +248,35 @@ void TArticleList::DropPlaceholders() {
   }
 }
 
+TArticleList::SavedState TArticleList::SaveState() const {
+  SavedState saved;
+  saved.records = CopyRecords();
+  saved.normal = NormalList.CopyRecords();
+  saved.tree = TreeList.CopyRecords();
+  saved.memoryReported = MemoryReported;
+  saved.modified = Modified;
+  saved.boardNo = BoardNo;
+  saved.boardId = BoardId;
+  return saved;
+}
+
+void TArticleList::RestoreState(const SavedState& saved) {
+  const int32_t keep = static_cast<int32_t>(saved.records.size() / sizeof(ArticleRecord));
+  for (int32_t i = keep; i < Count(); ++i) {
+    ArticleRecord& r = *Entry(i);
+    delete r.Text;
+    delete r.MailTo;
+  }
+  RestoreRecords(saved.records);
+  NormalList.RestoreRecords(saved.normal);
+  TreeList.RestoreRecords(saved.tree);
+  MemoryReported = saved.memoryReported;
+  Modified = saved.modified;
+  BoardNo = saved.boardNo;
+  BoardId = saved.boardId;
+  keyIndex_.Invalidate();
+}
+
 bool TArticleList::SortArticles() {
   return ArticleSorter(*this).Run();
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/ArticleKeyIndex.h"
 #include "store/ArticleRecord.h"
@@ -70,6 +71,23 @@ class TArticleList final : public TMiniList {
   // Removes the placeholders of the tree and resets every Level, so that the next sort builds
   // the trees from scratch.
   void DropPlaceholders();
+
+  // What RestoreState needs to put the list back as it was: the records, both orders and the
+  // list's own fields. Texts stay where they are (the arena only grows until Clear), so the
+  // saved records' texts read back as they were.
+  struct SavedState {
+    std::vector<char> records;
+    std::vector<char> normal, tree;
+    uint8_t memoryReported = 0;
+    uint8_t modified = 0;
+    int32_t boardNo = 0;
+    std::string boardId;
+  };
+  // Throws std::bad_alloc when there is no memory for the copy.
+  SavedState SaveState() const;
+  // Only for a list that has grown since SaveState and was neither cleared nor sorted: the
+  // entries added since go (with what they own), the others get their saved bytes back.
+  void RestoreState(const SavedState& saved);
 
   // Field accessors by order and position; outside the order each gives its default.
   uint8_t GetKind(int32_t order, int32_t position) const;

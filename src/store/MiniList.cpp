@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "store/BlockMemory.h"
 
@@ -70,6 +71,37 @@ void TMiniList::Clear() {
   blocks_.shrink_to_fit();
   count_ = 0;
   SetNextSlot();
+}
+
+bool TMiniList::SwapRecords(TMiniList& other) {
+  if (itemSize_ != other.itemSize_ || chunkBytes_ != other.chunkBytes_) return false;
+  blocks_.swap(other.blocks_);
+  std::swap(next_, other.next_);
+  std::swap(room_, other.room_);
+  std::swap(count_, other.count_);
+  return true;
+}
+
+std::vector<char> TMiniList::CopyRecords() const {
+  const size_t size = static_cast<size_t>(itemSize_);
+  std::vector<char> copy(static_cast<size_t>(count_) * size);
+  for (int32_t i = 0; i < count_; ++i)
+    std::memcpy(copy.data() + static_cast<size_t>(i) * size, ItemAt(i), size);
+  return copy;
+}
+
+bool TMiniList::RestoreRecords(const std::vector<char>& copy) {
+  const size_t size = static_cast<size_t>(itemSize_);
+  const int32_t count = static_cast<int32_t>(copy.size() / size);
+  const int32_t inPlace = count < count_ ? count : count_;
+  for (int32_t i = 0; i < inPlace; ++i)
+    std::memcpy(ItemAt(i), copy.data() + static_cast<size_t>(i) * size, size);
+  count_ = inPlace;
+  SetNextSlot();
+  for (int32_t i = inPlace; i < count; ++i) {
+    if (!AddItem(copy.data() + static_cast<size_t>(i) * size)) return false;
+  }
+  return true;
 }
 
 void TMiniList::Permute(std::vector<int32_t>& order) {

@@ -59,6 +59,18 @@ class TMiniList {
   // Frees every block and forgets every record.
   virtual void Clear();
 
+  // Exchanges all records with another list of the same record and block size (false, and
+  // nothing exchanged, otherwise). Record addresses move with their blocks.
+  bool SwapRecords(TMiniList& other);
+
+  // A byte copy of every record, for RestoreRecords. Throws std::bad_alloc when there is no
+  // memory for it.
+  std::vector<char> CopyRecords() const;
+  // Puts back the records of a copy: records added since are forgotten (their blocks kept for
+  // new ones), the others get their bytes back. What the records own is the caller's to free
+  // first. False when records missing since had to be added again and memory ran out.
+  bool RestoreRecords(const std::vector<char>& copy);
+
  protected:
   // Forgets every record but keeps the blocks for the records added next: for lists that are
   // rebuilt from scratch again and again.
