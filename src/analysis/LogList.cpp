@@ -237,7 +237,50 @@ std::string_view TLogList::LineView(int32_t Index) const {
   return std::string_view(data + entry, length);
 }
 
-int32_t TLogList::LoadFromFile(const std::string& FileName) {
+void TLogList::TruncateTo(const Mark& mark) {
+  if (mark.count > count_ || mark.fills > fills_.size() || mark.longs > longs_.size()) return;
+  for (size_t b = mark.fills; b < fills_.size(); ++b)
+    FreeBlock(fills_[b].data);
+  fills_.resize(mark.fills);
+  for (size_t l = mark.longs; l < longs_.size(); ++l)
+    FreeBlock(longs_[l].data);
+  longs_.resize(mark.longs);
+  fillBlock_ = mark.fillBlock;
+  fill_ = mark.fill;
+  count_ = mark.count;
+  // The index keeps the chunks that hold its entries; the next entry goes where the cut one was.
+  const size_t chunkEntries = indexMask_ + 1;
+  const size_t chunks = (static_cast<size_t>(count_) + indexMask_) >> indexShift_;
+  for (size_t c = chunks; c < index_.size(); ++c)
+    FreeBlock(index_[c]);
+  index_.resize(chunks);
+  const size_t inChunk = static_cast<size_t>(count_) & indexMask_;
+  if (inChunk == 0) {
+    next_ = nullptr;
+    room_ = 0;
+  } else {
+    next_ = index_.back() + inChunk;
+    room_ = static_cast<uint32_t>(chunkEntries - inChunk);
+  }
+  groupBlock_.resize((static_cast<size_t>(count_) + kGroupMask) / kGroupLines);
+}
+
+void TLogList::Swap(TLogList& other) {
+  fills_.swap(other.fills_);
+  longs_.swap(other.longs_);
+  index_.swap(other.index_);
+  groupBlock_.swap(other.groupBlock_);
+  std::swap(next_, other.next_);
+  std::swap(room_, other.room_);
+  std::swap(count_, other.count_);
+  std::swap(indexShift_, other.indexShift_);
+  std::swap(indexMask_, other.indexMask_);
+  std::swap(blockSize_, other.blockSize_);
+  std::swap(fillBlock_, other.fillBlock_);
+  std::swap(fill_, other.fill_);
+}
+
+int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher) {
   std::FILE* file = std::fopen(NativePath(FileName).c_str(), "rb");
   if (!file) return LoadOpenFailed;
   struct stat info;
@@ -247,7 +290,7 @@ int32_t TLogList::LoadFromFile(const std::string& FileName) {
   }
   // The blocks are the only buffer: the file is read straight into them.
   std::setvbuf(file, nullptr, _IONBF, 0);
-  const int32_t result = ReadLines(file);
+  const int32_t result = ReadLines(file, watcher);
   std::fclose(file);
   return result;
 }
@@ -263,7 +306,7 @@ bool TLogList::IndexLine(uint64_t offset) {
 // (the index tells the line's length from it). A line that runs past the end of the block moves
 // to a new block; one longer than a whole block is gathered aside and stored in a block of its
 // own.
-int32_t TLogList::ReadLines(std::FILE* file) {
+int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
   const uint64_t blockBytes = static_cast<uint64_t>(blockSize_);
   if (fillBlock_ < 0 || fill_ >= blockBytes) {
     if (!NewFillBlock()) return Shortage(), LoadOutOfMemory;
@@ -275,6 +318,16 @@ int32_t TLogList::ReadLines(std::FILE* file) {
   bool longLine = false;  // gathering a line longer than a block in `gathered`
   std::string gathered;
   int32_t pumpCountdown = kPumpLines;
+  uint64_t fileBytes = 0;  // read from the file so far
+  bool stopped = false;    // the watcher asked to stop
+  // After the window was kept alive and after every piece read: the watcher is told how far
+  // the file is read and may stop the reading.
+  auto goOn = [&]() {
+    if (!watcher) return true;
+    watcher->FileBytesRead(fileBytes);
+    stopped = watcher->StopReading();
+    return !stopped;
+  };
 
   for (;;) {
     char* data = fills_[static_cast<size_t>(fillBlock_)].data;
@@ -306,6 +359,7 @@ int32_t TLogList::ReadLines(std::FILE* file) {
         pumpCountdown = kPumpLines;
         fill_ = lineStart;
         Ui().ProcessMessages();
+        return goOn();
       }
       return true;
     };
@@ -331,14 +385,16 @@ int32_t TLogList::ReadLines(std::FILE* file) {
     // every line.
     for (; scan + 64 <= end; scan += 64) {
       for (uint64_t mask = CarriageReturns64(data + scan); mask; mask &= mask - 1) {
-        if (!cut(scan + static_cast<uint64_t>(__builtin_ctzll(mask)))) return LoadOutOfMemory;
+        if (!cut(scan + static_cast<uint64_t>(__builtin_ctzll(mask)))) {
+          return stopped ? LoadCancelled : LoadOutOfMemory;
+        }
       }
     }
 #endif
     while (scan < end) {
       char* cr = static_cast<char*>(std::memchr(data + scan, '\r', end - scan));
       if (!cr) break;
-      if (!cut(static_cast<uint64_t>(cr - data))) return LoadOutOfMemory;
+      if (!cut(static_cast<uint64_t>(cr - data))) return stopped ? LoadCancelled : LoadOutOfMemory;
       scan = static_cast<uint64_t>(cr - data) + 1;
     }
     fill_ = lineStart;
@@ -362,6 +418,7 @@ int32_t TLogList::ReadLines(std::FILE* file) {
         std::memset(data + fill_, 0, rest);
         if (!AddLine(last)) return LoadOutOfMemory;
       }
+      goOn();
       return failed ? LoadReadFailed : LoadOk;
     }
 
@@ -395,6 +452,8 @@ int32_t TLogList::ReadLines(std::FILE* file) {
       atEnd = true;
     }
     end += got;
+    fileBytes += got;
+    if (!goOn()) return LoadCancelled;
   }
 }
 

@@ -20,6 +20,28 @@ class TLogList final {
     LoadOpenFailed = 1,
     LoadReadFailed = 2,
     LoadOutOfMemory = 3,
+    // The watcher asked to stop; the lines read so far stay.
+    LoadCancelled = 4,
+  };
+
+  // Follows a LoadFromFile: how far the file has been read, and whether to go on. Asked after
+  // every piece read and whenever the window is kept alive (every 1000 lines).
+  class LoadWatcher {
+   public:
+    virtual ~LoadWatcher() = default;
+    // Bytes of the file read so far.
+    virtual void FileBytesRead(uint64_t bytes) = 0;
+    // True stops the reading.
+    virtual bool StopReading() = 0;
+  };
+
+  // Where the list ends: TruncateTo cuts it back there.
+  struct Mark {
+    int32_t count = 0;
+    size_t fills = 0;
+    size_t longs = 0;
+    int32_t fillBlock = -1;
+    uint64_t fill = 0;
   };
 
   // blockSize: bytes per block (at most 1 GiB); indexChunk: lines per growth step of the
@@ -50,7 +72,14 @@ class TLogList final {
   // Appends the lines of a text file read by the classic convention (CR ends a line, an LF
   // right after it belongs to the line end, 0x1A ends the file). Lines added before a failure
   // stay.
-  int32_t LoadFromFile(const std::string& FileName);
+  int32_t LoadFromFile(const std::string& FileName, LoadWatcher* watcher = nullptr);
+
+  Mark End() const { return {count_, fills_.size(), longs_.size(), fillBlock_, fill_}; }
+  // Forgets the lines added after the mark was taken (the list must not have been cleared or
+  // cut back before the mark since); the lines before it stay where they are.
+  void TruncateTo(const Mark& mark);
+  // Exchanges all lines with another list (ReportedShortage stays with each list).
+  void Swap(TLogList& other);
 
   int32_t Count() const { return count_; }
   int32_t BlockSize() const { return blockSize_; }
@@ -98,7 +127,7 @@ class TLogList final {
   }
   bool AppendEntrySlow(uint32_t entry);
   bool IndexLine(uint64_t offset);
-  int32_t ReadLines(std::FILE* file);
+  int32_t ReadLines(std::FILE* file, LoadWatcher* watcher);
 
   // Lines per group of the group table, which names for each group the fill block holding the
   // group's first line or one before it, so that a line's block is found among a few.

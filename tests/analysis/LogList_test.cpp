@@ -210,6 +210,81 @@ TEST(LogList, ManyLinesInSmallBlocksReadBackWholeDuringAndAfterLoading) {
   }
 }
 
+// A load given up cuts the list back to where it ended before: the lines before stay where
+// they are, and the list takes new lines as if the cut ones had never been read.
+TEST(LogList, CutBackToAMarkTheListGoesOnAsBeforeIt) {
+  std::mt19937 rng(5);
+  TempDir dir;
+  for (int round = 0; round < 100; ++round) {
+    const int32_t blockSize = int32_t(4 + rng() % 40);
+    TLogList list(blockSize, 4);
+    std::vector<std::string> expected;
+    auto addSome = [&](int n) {
+      for (int i = 0; i < n; ++i) {
+        std::string line(rng() % size_t(blockSize + 10), char('a' + rng() % 26));
+        ASSERT_TRUE(list.AddLine(line));
+        expected.push_back(line);
+      }
+    };
+    addSome(int(rng() % 30));
+    const TLogList::Mark mark = list.End();
+    const std::vector<std::string> kept = expected;
+    const char* firstLine = list.Count() ? list.LinePtr(0) : nullptr;
+    addSome(int(rng() % 30));
+    WriteBytes(dir.File("c.log"), "read\r\nfrom a file\r\n");
+    ASSERT_EQ(list.LoadFromFile(dir.File("c.log")), TLogList::LoadOk);
+    list.TruncateTo(mark);
+    expected = kept;
+    ASSERT_EQ(Lines(list), expected) << "round " << round;
+    if (firstLine) {
+      EXPECT_EQ(list.LinePtr(0), firstLine);
+    }
+    addSome(int(rng() % 30));
+    ASSERT_EQ(list.LoadFromFile(dir.File("c.log")), TLogList::LoadOk);
+    expected.push_back("read");
+    expected.push_back("from a file");
+    ASSERT_EQ(Lines(list), expected) << "round " << round;
+
+    TLogList other(blockSize, 4);
+    ASSERT_TRUE(other.AddLine("other"));
+    other.Swap(list);
+    EXPECT_EQ(Lines(other), expected);
+    EXPECT_EQ(Lines(list), L{"other"});
+  }
+}
+
+// Reading stops when its watcher asks; what was read stays, and the watcher saw the bytes.
+TEST(LogList, AWatcherFollowsTheReadingAndCanStopIt) {
+  class Watcher final : public TLogList::LoadWatcher {
+   public:
+    void FileBytesRead(uint64_t bytes) override {
+      EXPECT_GE(bytes, last);
+      last = bytes;
+    }
+    bool StopReading() override { return ++asked == stopAt; }
+    uint64_t last = 0;
+    int asked = 0, stopAt = -1;
+  };
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 30000; ++i)
+    bytes += "line " + std::to_string(i) + "\r\n";
+  WriteBytes(dir.File("w.log"), bytes);
+  Watcher whole;
+  TLogList list(524288, 51200);
+  ASSERT_EQ(list.LoadFromFile(dir.File("w.log"), &whole), TLogList::LoadOk);
+  EXPECT_EQ(whole.last, bytes.size());
+  EXPECT_GE(whole.asked, 30);
+  Watcher stopping;
+  stopping.stopAt = 3;
+  TLogList cut(524288, 51200);
+  EXPECT_EQ(cut.LoadFromFile(dir.File("w.log"), &stopping), TLogList::LoadCancelled);
+  EXPECT_GT(cut.Count(), 0);
+  EXPECT_LT(cut.Count(), 30000);
+  for (int32_t i = 0; i < cut.Count(); ++i)
+    ASSERT_EQ(cut.GetLine(i), "line " + std::to_string(i));
+}
+
 TEST(LogList, FilesAppendAndTheWindowIsKeptAlive) {
   RecordingUiServices ui;
   ScopedUiServices scope(&ui);
