@@ -185,7 +185,10 @@ void NetVornRun::Run(int32_t startLine) {
 
   for (int32_t i = startLine; i < count; ++i) {
     if (i % 100 == 0) Ui().ProcessMessages();
-    if (i != 0 && i % 1000 == 0 && p_.ProgressBar) p_.ProgressBar->Step();
+    if (i != 0 && i % 1000 == 0 && p_.ProgressBar) {
+      p_.ProgressBar->Step();
+      if (p_.ProgressBar->Cancelled()) break;  // the caller gives up what was stored
+    }
 
     const std::string_view line = log_.LineView(i);
     // The line the loader appends after every log file: whatever is open ends with the file.

@@ -230,7 +230,10 @@ void NiftyRun::Run(int32_t startLine) {
 
   for (int32_t l = startLine; l < count; ++l) {
     if (l % 100 == 0) Ui().ProcessMessages();
-    if (l != 0 && l % 1000 == 0 && p_.ProgressBar) p_.ProgressBar->Step();
+    if (l != 0 && l % 1000 == 0 && p_.ProgressBar) {
+      p_.ProgressBar->Step();
+      if (p_.ProgressBar->Cancelled()) break;  // the caller gives up what was stored
+    }
 
     const std::string_view line = log_.LineView(l);
     if (!endLine_.empty() && line == endLine_) {
