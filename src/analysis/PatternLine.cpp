@@ -6,7 +6,7 @@
 
 namespace vorn {
 
-LinePattern::LinePattern(std::string_view compiled) : text(compiled) {
+LinePattern::LinePattern(std::string_view compiled) : text(compiled), program(compiled) {
   // The matcher reads "%%" as the '%' of the next directive, and the marks X, Y and Z do not
   // move the position; a %C after them compares its literal with the start of the text. The
   // literal ends at the next '%' ("%%" in it stands for one '%': only the part before is used).

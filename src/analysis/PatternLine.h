@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/PatternProgram.h"
 #include "text/LogPattern.h"
 
 namespace vorn {
@@ -19,6 +20,7 @@ struct LinePattern {
   std::string_view text;    // the compiled pattern
   std::string_view prefix;  // empty when the pattern does not begin with a literal
   bool prefixHasEsc = false;
+  PatternProgram program;  // what matches it
 };
 
 // The first bytes a text can begin with for one pattern of a group or another to match: a
@@ -60,10 +62,15 @@ class PatternLine {
   bool MayMatch(const LinePattern& pattern) {
     const std::string_view prefix = pattern.prefix;
     if (prefix.empty()) return true;
-    if (!prepared_ && !stored_.empty() && stored_[0] != prefix[0] && stored_[0] != kEsc &&
-        !pattern.prefixHasEsc) {
-      // The text begins with the stored line's first byte unless that is an ESC.
-      return false;
+    if (!prepared_ && !pattern.prefixHasEsc && !stored_.empty()) {
+      // The text begins with the stored line's bytes up to its first ESC. Most lines differ
+      // from a literal at its first byte or its second.
+      if (stored_[0] != prefix[0]) {
+        if (stored_[0] != kEsc) return false;
+      } else if (prefix.size() >= 2 && stored_.size() >= 2 && stored_[1] != prefix[1] &&
+                 stored_[1] != kEsc) {
+        return false;
+      }
     }
     return MayMatchSlow(pattern);
   }
@@ -78,7 +85,7 @@ class PatternLine {
 
   uint8_t Match(const LinePattern& pattern, PatternTexts& texts, PatternNumbers& numbers) {
     if (!MayMatch(pattern)) return PatternNoMatch;
-    return MatchPattern(Text(), pattern.text, texts, numbers);
+    return pattern.program.Match(Text(), texts, numbers);
   }
 
  private:
