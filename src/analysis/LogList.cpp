@@ -212,19 +212,21 @@ const char* TLogList::LinePtr(int32_t Index) const {
 
 std::string_view TLogList::LineView(int32_t Index) const {
   if (static_cast<uint32_t>(Index) >= static_cast<uint32_t>(count_)) return {};
-  const uint32_t entry = Entry(Index);
+  const size_t block = static_cast<size_t>(FillBlockOf(Index));
+  return LineIn(Index, block, block + 1 < fills_.size() ? fills_[block + 1].firstLine : UINT32_MAX);
+}
+
+std::string_view TLogList::LineIn(int32_t index, size_t block, uint32_t nextBlockFirst) const {
+  const uint32_t entry = Entry(index);
   if (entry & kLongLine) {
     const LongLine& line = longs_[entry & ~kLongLine];
     return std::string_view(line.data, line.length);
   }
-  const size_t block = static_cast<size_t>(FillBlockOf(Index));
   const char* data = fills_[block].data;
   // The line ends where the next ordinary line of its block starts, or where the block's lines
   // end. Long lines in between live elsewhere.
-  const uint32_t nextBlockFirst =
-      block + 1 < fills_.size() ? fills_[block + 1].firstLine : UINT32_MAX;
   uint64_t end = UsedOf(static_cast<int32_t>(block));
-  for (int32_t next = Index + 1; next < count_ && static_cast<uint32_t>(next) < nextBlockFirst;
+  for (int32_t next = index + 1; next < count_ && static_cast<uint32_t>(next) < nextBlockFirst;
        ++next) {
     const uint32_t following = Entry(next);
     if (!(following & kLongLine)) {
