@@ -182,6 +182,7 @@ void NetVornRun::Run(int32_t startLine) {
   if (startLine < 0) startLine = 0;
   if (p_.ProgressBar) p_.ProgressBar->SetMax(count > startLine ? (count - startLine) / 1000 : 0);
   const std::string& endLine = s_.LogEndLine;
+  TLogList::Reader reader(log_);
 
   for (int32_t i = startLine; i < count; ++i) {
     if (i % 100 == 0) Ui().ProcessMessages();
@@ -190,7 +191,7 @@ void NetVornRun::Run(int32_t startLine) {
       if (p_.ProgressBar->Cancelled()) break;  // the caller gives up what was stored
     }
 
-    const std::string_view line = log_.LineView(i);
+    const std::string_view line = reader.Line(i);
     // The line the loader appends after every log file: whatever is open ends with the file.
     if (!endLine.empty() && line == endLine) {
       EndOfFile(i);
