@@ -517,13 +517,20 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
   hooks.SetWaitCursor(true);
   hooks.SetBusy(true);
   phase = std::chrono::steady_clock::now();
-  AnalysisProgress* const windowBar = process->ProgressBar;
-  if (undo->Armed()) {
-    progress.StartAnalysis(result.StartLine, windowBar);
-    process->ProgressBar = &progress;
+  bool analysed = false;
+  {
+    // The window's own bar comes back however the analysis ends.
+    struct BarBack {
+      TBBSProcess& process;
+      AnalysisProgress* bar;
+      ~BarBack() { process.ProgressBar = bar; }
+    } barBack{*process, process->ProgressBar};
+    if (undo->Armed()) {
+      progress.StartAnalysis(result.StartLine, barBack.bar);
+      process->ProgressBar = &progress;
+    }
+    analysed = process->AnalyzeLog(result.NetNo, LogList, SystemMsgList, result.StartLine);
   }
-  const bool analysed = process->AnalyzeLog(result.NetNo, LogList, SystemMsgList, result.StartLine);
-  process->ProgressBar = windowBar;
   result.AnalyseSeconds = SecondsSince(phase);
   // Sorting is not cancelled: once it has begun the load goes through.
   if (progress.WasCancelled() || cancelRequested()) return cancelled();

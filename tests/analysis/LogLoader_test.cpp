@@ -586,11 +586,18 @@ TEST_F(LoadWithFake, AnAnalysisThatLeavesNoBoardIsReported) {
   EXPECT_EQ(session->CurrentPrefix, "");
 }
 
-TEST_F(LoadWithFake, MemoryRunningOutLeavesTheWindowIdle) {
+TEST_F(LoadWithFake, MemoryRunningOutLeavesTheWindowIdleWithWhatWasLoadedBefore) {
+  ASSERT_TRUE(session->LoadLogFiles({In("FAK1.LOG")}, "FAK", false).Loaded());
   process->throwInAnalysis = true;
   StateHooks hooks;
-  EXPECT_THROW(session->LoadLogFiles({In("FAK1.LOG")}, "FAK", false, hooks), std::bad_alloc);
+  EXPECT_THROW(session->LoadLogFiles({In("FAK2.LOG")}, "FAK", false, hooks), std::bad_alloc);
   EXPECT_TRUE(hooks.Idle());
+  // The analysis stepped the loader's counter; the analyser is left without it.
+  EXPECT_EQ(process->ProgressBar, nullptr);
+  EXPECT_EQ(session->CurrentPrefix, "FAK");
+  ASSERT_EQ(session->LogList.Count(), 3);
+  EXPECT_EQ(session->LogList.GetLine(0), "one");
+  EXPECT_EQ(process->Boards.Count(), 1);
 }
 
 // ---------------------------------------------------------------------------------------------
