@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ArticleSearch.h"
 #include "analysis/DisplayTexts.h"
 #include "analysis/LoaderTestSupport.h"
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "regex/AWKStr.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
@@ -462,6 +464,58 @@ TEST_F(LoadSample, ACancelledAddLeavesTheLoadedArticlesAndTheirReadMarksAsTheyWe
     ASSERT_TRUE(plainGeneral->SetReadFlag(ArticleSortNormal, p, 1, true));
   ASSERT_TRUE(plain.LoadLogFiles({added}, "NET", true).Loaded());
   EXPECT_EQ(Observable(*session), Observable(plain));
+}
+
+// Titles around the capacity of the record, a double-byte character across the cut among
+// them, loaded from a capture: the grid shows the first 127 bytes, a search finds what is
+// kept and not what was cut, and read marks go through the read-pointer file to the next run.
+TEST_F(LoadSample, TitlesAroundTheCapacityShowSearchAndReadBackAsCut) {
+  std::string log = J("No.1 ｢雑談ボード｣\r\n");
+  std::vector<std::string> titles;
+  for (int length = 120; length <= 135; ++length) {
+    const int n = 200 + length;
+    // A character of two bytes from byte 126 on when the length is odd: the cut at 127 keeps
+    // its first byte only.
+    std::string title(size_t(length % 2 ? 126 : 125), char('a' + length % 26));
+    while (title.size() < size_t(length))
+      title += "\x93\xfa";  // a double-byte character
+    title.resize(size_t(length));
+    titles.push_back(title);
+    log += "-\t\r\ngeneral(" + std::to_string(n) +
+           "/999) 99/08/01 10:" + std::to_string(10 + length - 120) + " " + title + "\r\n" +
+           J("  1 lines 4096:さぶろう \r\nbody\r\n\r\n");
+  }
+  const std::string capture = ws.dir.File("NET19990801.LOG");
+  test::WriteBytes(capture, log + J("読み終わりました\r\n"));
+  ASSERT_TRUE(session->LoadLogFiles({ws.sampleLog, capture}, "NET", false).Loaded());
+  const TArticleList& general = *process->Boards.GetArticles(1);
+  TArticleRows rows(general, ArticleSortNormal, process->Members, TreeLineChr2);
+  TAWKStr awk;
+  for (size_t k = 0; k < titles.size(); ++k) {
+    const std::string& title = titles[k];
+    const int32_t p = general.FindByKey(ArticleSortNormal, int32_t(320 + k) - RebaseOffset);
+    ASSERT_GE(p, 0) << k;
+    EXPECT_EQ(rows.ArticleCellTexts(p).Title, title.substr(0, 127)) << title.size();
+    // Found: the bytes before the cut. Not found: bytes that run over it (the body does not
+    // hold them), found again once the title is short enough to keep them.
+    SearchCondition kept, over;
+    kept.WordCheckType = over.WordCheckType = false;
+    kept.SearchWord = title.substr(100, 20);
+    over.SearchWord = title.substr(0, 129);
+    const TArticleMatcher keptMatcher(kept, process->Members, session->LogList, awk);
+    const TArticleMatcher overMatcher(over, process->Members, session->LogList, awk);
+    EXPECT_TRUE(keptMatcher.Matches(general, ArticleSortNormal, p)) << title.size();
+    EXPECT_EQ(overMatcher.Matches(general, ArticleSortNormal, p), title.size() <= 127)
+        << title.size();
+    if (k % 2) process->Boards.GetArticles(1)->SetReadFlag(ArticleSortNormal, p, 1, true);
+  }
+  const std::string pointers = ws.settingsDir + "NET.PTR";
+  ASSERT_TRUE(process->SaveReadPointers(pointers));
+  auto next = ws.MakeNetVorn();
+  TLogSession nextRun({next.get()});
+  nextRun.SettingsFolder = ws.settingsDir;
+  ASSERT_TRUE(nextRun.LoadLogFiles({ws.sampleLog, capture}, "NET", false).Loaded());
+  EXPECT_EQ(Observable(nextRun), Observable(*session));
 }
 
 // Every point where a load asks whether to go on, for an add to a Nifty-Serve set (whose
