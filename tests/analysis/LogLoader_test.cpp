@@ -11,7 +11,6 @@
 
 #include "analysis/ArticleSearch.h"
 #include "analysis/DisplayTexts.h"
-#include "analysis/LoaderTestSupport.h"
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
 #include "platform/Cp932.h"
@@ -20,6 +19,8 @@
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
+#include "support/LoaderTestSupport.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
 #include "text/Dates.h"
 
