@@ -43,6 +43,7 @@ void TArticleList::Clear() {
   Modified = 0;
   TMiniList::Clear();
   texts_.Clear();
+  lastAdded_ = -1;
   MemoryReported = 0;
   keyIndex_.Invalidate();
 }
@@ -72,6 +73,7 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
                               int32_t FirstLine, int32_t BodyOffset,
                               std::unique_ptr<TStringList> Text,
                               std::unique_ptr<TMailSendList> MailTo) {
+  lastAdded_ = -1;
   WriteFlag = Flag(WriteFlag);
   if (Kind == ArticleKindMissingRoot && WriteFlag == 1) return false;
   if (WriteFlag == 1) Modified = 1;
@@ -120,6 +122,7 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     }
     r.Rebased = 0;
     r.NewFlag = 1;
+    lastAdded_ = found;
     return true;
   }
 
@@ -153,6 +156,7 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
   }
   Text.release();
   MailTo.release();
+  lastAdded_ = Count() - 1;
   return true;
 }
 
@@ -275,9 +279,11 @@ void TArticleList::RestoreState(const SavedState& saved) {
   BoardNo = saved.boardNo;
   BoardId = saved.boardId;
   keyIndex_.Invalidate();
+  lastAdded_ = -1;
 }
 
 bool TArticleList::SortArticles() {
+  lastAdded_ = -1;
   return ArticleSorter(*this).Run();
 }
 

@@ -44,6 +44,10 @@ class TArticleList final : public TMiniList {
 
   // Storage index of the newest live entry with this raw key and time, or -1.
   int32_t FindArticle(int32_t ArticleKey, int32_t PostTime);
+  // The storage index of the entry the last AddArticle stored or refreshed (what FindArticle
+  // finds by its key and time until the list changes again), or -1 when it stored nothing.
+  // The analysers set an article's last line through it without looking the article up again.
+  int32_t LastAdded() const { return lastAdded_; }
   bool SetArticleLastLine(int32_t ArticleKey, int32_t PostTime, int32_t line);
   // Also marks the board's writes as changed.
   bool SetArticleUsed(int32_t ArticleKey, int32_t PostTime, uint8_t value);
@@ -146,6 +150,7 @@ class TArticleList final : public TMiniList {
   TIndexList TreeList;
   ArticleKeyIndex keyIndex_;
   TTextArena texts_;
+  int32_t lastAdded_ = -1;
 };
 
 }  // namespace vorn

@@ -114,19 +114,19 @@ bool TTextArena::NewSegment(uint32_t atLeast) {
   return true;
 }
 
-uint32_t* TTextArena::RecentSlot(std::string_view text) {
+TTextArena::Recent* TTextArena::RecentSlot(uint32_t hash) {
   if (recent_.size() < kMostRecentSlots && stored_ >= 4 * recent_.size()) {
     // A bigger list repeats over a longer stretch: a bigger table, started afresh.
     const std::size_t slots = recent_.empty() ? kFirstRecentSlots : recent_.size() * 4;
     try {
-      recent_.assign(slots, 0);
+      recent_.assign(slots, Recent{0, 0});
     } catch (const std::bad_alloc&) {
       recent_.clear();
     }
     stored_ = 0;
   }
   if (recent_.empty()) return nullptr;
-  return &recent_[HashOf(text) & (recent_.size() - 1)];
+  return &recent_[hash & (recent_.size() - 1)];
 }
 
 bool TTextArena::Store(std::string_view text, uint32_t& handle) {
@@ -135,9 +135,10 @@ bool TTextArena::Store(std::string_view text, uint32_t& handle) {
     return true;
   }
   if (text.size() > 255) return false;
-  uint32_t* slot = RecentSlot(text);
-  if (slot && *slot != 0 && ArenaText(*slot) == text) {
-    handle = *slot;
+  const uint32_t hash = static_cast<uint32_t>(HashOf(text) >> 32);
+  Recent* slot = RecentSlot(hash);
+  if (slot && slot->handle != 0 && slot->hash == hash && ArenaText(slot->handle) == text) {
+    handle = slot->handle;
     return true;
   }
   const uint32_t bytes = static_cast<uint32_t>(text.size()) + 1;
@@ -150,7 +151,7 @@ bool TTextArena::Store(std::string_view text, uint32_t& handle) {
   handle = (currentNumber_ << text_arena::kOffsetBits) | used_;
   used_ += bytes;
   ++stored_;
-  if (slot) *slot = handle;
+  if (slot) *slot = Recent{handle, hash};
   return true;
 }
 

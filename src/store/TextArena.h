@@ -82,7 +82,11 @@ class TTextArena final {
 
  private:
   bool NewSegment(uint32_t atLeast);
-  uint32_t* RecentSlot(std::string_view text);
+  struct Recent {
+    uint32_t handle;  // 0 = empty
+    uint32_t hash;    // of the text: most other texts are told apart without reading them
+  };
+  Recent* RecentSlot(uint32_t hash);
 
   struct Segment {
     uint32_t number;
@@ -95,7 +99,7 @@ class TTextArena final {
   uint32_t size_ = 0;  // its size
   std::size_t segmentBytes_ = 0;
   // Handles of recently stored texts by a hash of their bytes; grows with the list.
-  std::vector<uint32_t> recent_;
+  std::vector<Recent> recent_;
   std::size_t stored_ = 0;  // texts stored since the last growth of recent_
 };
 
