@@ -171,6 +171,7 @@ class NetVornRun final {
   TArticleList* open_ = nullptr;
   int32_t openKey_ = 0;
   int32_t openTime_ = 0;
+  int32_t openIndex_ = -1;  // its storage index, -1 when it was not stored
 
   PendingMembers pending_;
   std::unordered_map<int32_t, int32_t> memberIndex_;  // ID -> first live entry of Members
@@ -437,9 +438,9 @@ bool NetVornRun::StoreArticle(int32_t i) {
   }
   if (skipCommandLine_) ++bodyOffset;
 
-  articles->AddArticle(kind, 0, key, number, postTime, parentKey, parentNumber, writerId,
-                       parentWriterId, {}, {}, texts_[TF::WTITLE], parentTitle, firstLine,
-                       bodyOffset);
+  const bool stored = articles->AddArticle(kind, 0, key, number, postTime, parentKey, parentNumber,
+                                           writerId, parentWriterId, {}, {}, texts_[TF::WTITLE],
+                                           parentTitle, firstLine, bodyOffset);
   if (isMail_) ++mailCount_;
   pending_.Add(writerId, texts_[TF::WHANDLE]);
   if (hasRess_) pending_.Add(parentWriterId, texts_[TF::RHANDLE]);
@@ -447,12 +448,20 @@ bool NetVornRun::StoreArticle(int32_t i) {
   open_ = articles;
   openKey_ = key;
   openTime_ = postTime;
+  openIndex_ = stored ? articles->LastAdded() : -1;
   inBody_ = true;
   return true;
 }
 
 void NetVornRun::SetOpenLastLine(int32_t line) {
-  if (open_) open_->SetArticleLastLine(openKey_, openTime_, line);
+  if (!open_) return;
+  // Nothing has been added to the board since the article was stored: it is still the entry
+  // its key and time would find.
+  if (ArticleRecord* r = openIndex_ >= 0 ? open_->Entry(openIndex_) : nullptr) {
+    r->LastLine = line;
+  } else {
+    open_->SetArticleLastLine(openKey_, openTime_, line);
+  }
 }
 
 void NetVornRun::EndOfBody(int32_t i) {
