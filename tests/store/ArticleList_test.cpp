@@ -184,6 +184,24 @@ TEST(ArticleList, SameKeyAndTimeRefreshesTheEntryButKeepsWhatTheUserDid) {
   EXPECT_EQ(list.GetKey(ArticleSortNormal, 0), 5 - kOffset);
 }
 
+// The analysers set the last line of the article they stored through LastAdded; it must name
+// the entry FindArticle finds, and nothing once the records may have moved.
+TEST(ArticleList, LastAddedNamesTheEntryFindArticleFinds) {
+  TArticleList list;
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 1, 10));
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 2, 20));
+  EXPECT_EQ(list.LastAdded(), list.FindArticle(2, 20));
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 1, 10, 0));  // refreshes the first entry
+  EXPECT_EQ(list.LastAdded(), 0);
+  EXPECT_EQ(list.LastAdded(), list.FindArticle(1, 10));
+  EXPECT_FALSE(
+      list.AddArticle(ArticleKindMissingRoot, 1, 9, -1, 0, -1, -1, -1, -1, "", "", "x", "", -1, 0));
+  EXPECT_EQ(list.LastAdded(), -1);
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 3, 5));
+  ASSERT_TRUE(list.SortArticles());
+  EXPECT_EQ(list.LastAdded(), -1);
+}
+
 TEST(ArticleList, PlaceholdersAreNeverWritesAndNeverReplaceAnEntry) {
   TArticleList list;
   EXPECT_FALSE(
