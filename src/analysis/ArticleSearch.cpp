@@ -76,8 +76,9 @@ bool TArticleMatcher::TextMatches(const TArticleList& board, int32_t order,
   }
   if (entry->FirstLine < 0) return false;
   const int32_t last = std::min(entry->LastLine, log_.Count() - 1);
+  TLogList::Reader lines(log_);  // an article's lines lie together
   for (int64_t line = int64_t(entry->FirstLine) + entry->BodyOffset; line <= last; ++line) {
-    if (LineMatches(log_.LineView(int32_t(line)))) return true;
+    if (LineMatches(lines.Line(int32_t(line)))) return true;
   }
   return false;
 }
