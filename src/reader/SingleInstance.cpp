@@ -67,14 +67,12 @@ QString KeyFor(const std::string& nativeFolder) {
              QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(16));
 }
 
-// Opens a lock file without ever waiting on something that is not a regular file. -1 when it
-// cannot be opened; read-only when it exists but may not be written (another user's folder).
+// Opens a lock file for writing without ever waiting on something that is not a regular file.
+// -1 when it cannot be opened so: the holder writes where it listens into it, and a lock whose
+// holder could not say so would leave every later start waiting for an answer.
 int OpenLockFile(const std::string& nativePath) {
-  const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  int fd = ::open(nativePath.c_str(), O_RDWR | O_CREAT | flags, 0666);
-  if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-    fd = ::open(nativePath.c_str(), O_RDONLY | flags);
-  }
+  const int fd =
+      ::open(nativePath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   if (fd < 0) return -1;
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -144,21 +142,34 @@ std::string TSingleInstance::LockFilePath(const std::string& settingsFolder) {
 }
 
 bool TSingleInstance::TryLock() {
+  // A folder that does not let us make the file (read-only, another user's) or that cannot lock
+  // (some network shares): the same lock kept where this user's running programs keep theirs,
+  // named after the folder.
+  const std::string runtimeLock =
+      QFile::encodeName(RuntimeFolder() + QLatin1Char('/') + KeyFor(NativePath(folder_)) +
+                        QStringLiteral(".lock"))
+          .toStdString();
   if (lockFd_ < 0) {
     lockFd_ = OpenLockFile(NativePath(LockFilePath(folder_)));
     if (lockFd_ < 0) {
-      // A folder that does not let us make the file (read-only, another user's): the same lock
-      // kept where this user's running programs keep theirs, named after the folder.
-      const QString runtime = RuntimeFolder() + QLatin1Char('/') + KeyFor(NativePath(folder_)) +
-                              QStringLiteral(".lock");
-      lockFd_ = OpenLockFile(QFile::encodeName(runtime).toStdString());
+      lockFd_ = OpenLockFile(runtimeLock);
+      inRuntimeFolder_ = true;
     }
     // Nothing to lock: the program runs as it always could.
     if (lockFd_ < 0) return true;
   }
   if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) return true;
-  // A file system without locks cannot tell; the program runs as it always could.
-  return errno != EWOULDBLOCK && errno != EINTR;
+  if (errno == EWOULDBLOCK || errno == EINTR) return false;
+  if (!inRuntimeFolder_) {
+    ::close(lockFd_);
+    lockFd_ = OpenLockFile(runtimeLock);
+    inRuntimeFolder_ = true;
+    if (lockFd_ < 0) return true;
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno == EWOULDBLOCK || errno == EINTR) return false;
+  }
+  // No lock anywhere cannot tell; the program runs as it always could.
+  return true;
 }
 
 void TSingleInstance::Listen() {

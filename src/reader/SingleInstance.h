@@ -76,6 +76,7 @@ class TSingleInstance final : public QObject {
 
   std::string folder_;
   int lockFd_ = -1;
+  bool inRuntimeFolder_ = false;  // the lock file is kept in the runtime folder, not the folder
   QLocalServer* server_ = nullptr;
   bool serving_ = false;
   std::string refusal_;

@@ -77,6 +77,15 @@ TEST(SingleInstance, ALaterStartIsRefusedWhileTheHolderDoesNotAnswer) {
   first.reset();
   TSingleInstance third(folder);
   EXPECT_EQ(third.Start({}, 200), TSingleInstance::Outcome::Owner);
+
+  // Where the folder cannot hold the lock file, the lock is kept elsewhere and holds as well.
+  test::TempDir other;
+  const std::string otherFolder = other.Path() + "/";
+  fs::create_directory(TSingleInstance::LockFilePath(otherFolder));
+  TSingleInstance holder(otherFolder);
+  ASSERT_EQ(holder.Start({}, 200), TSingleInstance::Outcome::Owner);
+  TSingleInstance later(otherFolder);
+  EXPECT_EQ(later.Start({}, 300), TSingleInstance::Outcome::Refused);
 }
 
 // A real second start hands its command-line files to the window of the test, which holds the
