@@ -26,6 +26,17 @@ char AsciiLower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The board list lines of what was loaded before a load that was given up. Unlike FillBoardList
+// the boards stay marked as changed where they were: a write not yet in the UP file is then
+// still offered for it at the end of the run.
+std::vector<std::string> BoardLinesKeepingMarks(const TBBSProcess& process) {
+  std::vector<std::string> lines;
+  lines.reserve(static_cast<size_t>(process.Boards.Count()));
+  for (int32_t b = 0; b < process.Boards.Count(); ++b)
+    lines.push_back(BoardListLine(process, b));
+  return lines;
+}
+
 // Puts the window back into its idle look when an exception (memory exhausted) leaves the load
 // half-way: normal cursor, progress bar 0, status text empty, not busy.
 class IdleOnUnwind {
@@ -407,7 +418,7 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
   if (CurrentProcess && !CurrentPrefix.empty()) {
     message += Cp932("\r読込み前のログと書込みはそのまま残っています");
     try {
-      result.BoardLines = FillBoardList(*CurrentProcess);
+      result.BoardLines = BoardLinesKeepingMarks(*CurrentProcess);
     } catch (const std::bad_alloc&) {
       result.BoardLines.clear();
     }
@@ -469,7 +480,7 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
     undo->Restore();
     undo.reset();
     if (CurrentProcess && !CurrentPrefix.empty())
-      result.BoardLines = FillBoardList(*CurrentProcess);
+      result.BoardLines = BoardLinesKeepingMarks(*CurrentProcess);
     return Failed(std::move(result), LoadFailure::Cancelled);
   };
   auto cancelRequested = [&]() { return undo->Armed() && progress.Cancel(); };

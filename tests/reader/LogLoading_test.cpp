@@ -21,6 +21,7 @@
 #include "analysis/LogLoader.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
@@ -32,6 +33,7 @@
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
+#include "support/FakeEditor.h"
 #include "support/GuiTestSupport.h"
 #include "support/RecordingUiServices.h"
 #include "support/ScriptedDialogs.h"
@@ -533,8 +535,9 @@ TEST_F(LogLoadingTest, ReadMarksOfALogNotLoadedOutliveTheRun) {
 
 // Memory running out while a log is added (the address space of the process is limited, as a
 // user's session limit does it): the window lives on with one message, and what was loaded
-// before, the pending write among it, is shown and kept. Run in a child process of its own,
-// since the limit holds for the whole process.
+// before is shown and kept, with the write read back from the UP file and the one made in this
+// run, which the end of the run still writes. Run in a child process of its own, since the limit
+// holds for the whole process.
 #if !defined(__SANITIZE_ADDRESS__)
 uint64_t AddressSpaceInUse() {
   std::ifstream status("/proc/self/status");
@@ -570,6 +573,13 @@ TEST_F(LogLoadingTest, MemoryRunningOutInAnAddKeepsWhatWasLoadedAndThePendingWri
     };
     check(w.Session().CurrentPrefix == "NET", "the sample was loaded");
     check(pendingWrites() == 1, "the pending write was read back");
+    // And one written in this run, which only the end of the run puts into the UP file.
+    test::FakeEditor editor(dir);
+    w.CommonIni().TempFile = dir.File("vorntemp.txt");
+    w.CommonIni().Editer = editor.Command("append", test::CrLf({"Written today"}));
+    w.BoardView().SelectBoardInList(1);
+    w.BoardList().setFocus();
+    QTest::keyClick(&w.BoardList(), Qt::Key_W);
     const int32_t lines = w.LogList().Count();
     const std::vector<std::string> boardLines = BoardLines();
 
@@ -583,7 +593,8 @@ TEST_F(LogLoadingTest, MemoryRunningOutInAnAddKeepsWhatWasLoadedAndThePendingWri
     rlimit limited = before;
     limited.rlim_cur = AddressSpaceInUse() + (rlim_t{96} << 20);
     check(::setrlimit(RLIMIT_AS, &limited) == 0, "the limit was set");
-    w.DropFiles({huge});
+    dialogs->fileAnswers.push_back({huge});
+    w.Command("MenuOpenAdd")->trigger();
     ::setrlimit(RLIMIT_AS, &before);
 
     check(ui.entries.size() == 1 && ui.entries[0].kind == Kind::Warning &&
@@ -596,6 +607,15 @@ TEST_F(LogLoadingTest, MemoryRunningOutInAnAddKeepsWhatWasLoadedAndThePendingWri
     check(w.BoardView().CurrentBoard() >= 0, "a board is shown");
     check(pendingWrites() == 1, "the pending write is kept");
     check(!w.Loading(), "the load has ended");
+    // Ending the run asks about the UP file and writes both writes into it.
+    ui.entries.clear();
+    ui.Script(UiAnswer::Yes);
+    w.close();
+    std::vector<std::string> up;
+    ReadClassicTextFile(settings + "NET.UP", up);
+    check(std::count(up.begin(), up.end(), "Still here") == 1, "the UP file keeps the old write");
+    check(std::count(up.begin(), up.end(), "Written today") == 1,
+          "the UP file holds the new write");
     for (const std::string& f : failed)
       std::cerr << "not so: " << f << "\n";
     std::cerr << (failed.empty() ? "all held\n" : "");
