@@ -111,7 +111,8 @@ bool IsSingleInstanceSwitch(const std::string& firstArgument) {
     return false;
   }
   for (size_t i = 1; i < firstArgument.size(); ++i) {
-    if (firstArgument[i] == 'o' || firstArgument[i] == 'O') return true;
+    if (firstArgument[i] == 'o' || firstArgument[i] == 'O')
+      return firstArgument[0] == '-' || !FileExists(firstArgument);
   }
   return false;
 }

@@ -13,7 +13,8 @@ namespace vorn {
 class TVornExplMain;
 
 // The single-instance switch: a first argument that begins with "-" or "/" and holds the letter
-// o (any case) after its first character ("-o", "/O", "-xo").
+// o (any case) after its first character ("-o", "/O", "-xo"). One that begins with "/" and names
+// an existing file is that file (an absolute path such as "/home/me/NET1.LOG").
 bool IsSingleInstanceSwitch(const std::string& firstArgument);
 
 // The log files of a command line (CP932, without the program's name and the settings-folder

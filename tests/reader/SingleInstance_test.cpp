@@ -54,6 +54,10 @@ TEST(SingleInstance, TheSwitchIsAnOAfterADashOrSlashAndNoFile) {
       CommandLineLogFiles({"-o", "NET1.LOG", "missing.log", "", "-o"});
   QDir::setCurrent(before);
   EXPECT_EQ(files, (std::vector<std::string>{dir.File("NET1.LOG"), dir.File("-o")}));
+  // An absolute path begins with "/" as the switch may, but names a file.
+  EXPECT_FALSE(IsSingleInstanceSwitch(dir.File("NET1.LOG")));
+  EXPECT_EQ(CommandLineLogFiles({dir.File("NET1.LOG")}),
+            std::vector<std::string>{dir.File("NET1.LOG")});
 }
 
 // Within one process the owner cannot answer while the later start waits, so that start is
