@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
 #include "store/CommaText.h"
@@ -180,6 +182,48 @@ TEST(BoardList, OnlyABoardListFileIsRead) {
   EXPECT_TRUE(boards.LoadFromFile(dir.File("missing.lst")));
   EXPECT_EQ(boards.Count(), 2);
   EXPECT_EQ(boards.GetBoardNo(0), 1);
+}
+
+// The indexed lookups against a walk of the list, through adds, identifiers replaced in place,
+// both sorts and clearing.
+TEST(BoardList, LookupsFindTheFirstBoardAsAWalkWould) {
+  std::mt19937 random(12);
+  TBoardList boards;
+  auto walkNo = [&](int32_t number) {
+    for (int32_t i = 0; i < boards.Count(); ++i) {
+      if (boards.GetBoardNo(i) == number) return i;
+    }
+    return -1;
+  };
+  auto walkId = [&](const std::string& id) {
+    for (int32_t i = 0; i < boards.Count(); ++i) {
+      if (boards.GetBoardId(i) == id.substr(0, 31)) return i;
+    }
+    return -1;
+  };
+  auto someId = [&] {
+    const uint32_t k = random() % 12;
+    return k == 0 ? std::string() : k == 1 ? std::string(40, 'x') : "id" + std::to_string(k);
+  };
+  for (int round = 0; round < 4000; ++round) {
+    const uint32_t action = random() % 100;
+    if (action < 70) {
+      const int32_t number = static_cast<int32_t>(random() % 30) - 5;
+      ASSERT_TRUE(boards.AddBoard(number, someId(), random() % 2 ? "t" : ""));
+    } else if (action < 80) {
+      boards.SortBoards();
+    } else if (action < 90) {
+      boards.SortBoardsById();
+    } else if (action == 90) {
+      boards.Clear();
+    }
+    for (int k = 0; k < 3; ++k) {
+      const int32_t number = static_cast<int32_t>(random() % 30) - 5;
+      ASSERT_EQ(boards.FindBoardNo(number), walkNo(number)) << round;
+      const std::string id = someId();
+      ASSERT_EQ(boards.FindBoardId(id), walkId(id)) << round << " " << id;
+    }
+  }
 }
 
 TEST(BoardList, AFailedSaveIsReportedAndLeavesTheOldFile) {
