@@ -99,7 +99,11 @@ bool TBBSProcess::LoadReadPointers(const std::string& ReadPtrFile) {
   std::vector<std::string> lines;
   ReadClassicTextFile(ReadPtrFile, lines);  // an unreadable file counts as empty
   if (lines.empty()) return true;
-  if (lines[0] != ReadPtrFileHeader) return false;
+  if (lines[0] != ReadPtrFileHeader) {
+    // The end of the run would write a fresh file over it: the user's file is kept first.
+    KeepListFileNotUnderstood(ReadPtrFile);
+    return false;
+  }
 
   TArticleList* articles = nullptr;
   bool mailBox = false;

@@ -1,7 +1,5 @@
 #include "analysis/LogList.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -11,6 +9,7 @@
 #endif
 
 #include "platform/Cp932.h"
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
 
@@ -24,13 +23,14 @@ constexpr char kEndOfFile = 0x1A;
 constexpr uint64_t kReadBytes = 128 * 1024;
 
 #ifdef __SSE2__
-// One bit for each CR among the 64 bytes at p.
-inline uint64_t CarriageReturns64(const char* p) {
+// One bit for each line end (CR or LF) among the 64 bytes at p.
+inline uint64_t LineEnds64(const char* p) {
   const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
   auto bits = [&](int part) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
-    return static_cast<uint64_t>(
-        static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, cr))));
+    return static_cast<uint64_t>(static_cast<uint32_t>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)))));
   };
   return bits(0) | bits(1) << 16 | bits(2) << 32 | bits(3) << 48;
 }
@@ -136,13 +136,9 @@ std::string_view TLogList::LineView(int32_t Index) const {
 }
 
 int32_t TLogList::LoadFromFile(const std::string& FileName) {
-  std::FILE* file = std::fopen(NativePath(FileName).c_str(), "rb");
+  // A FIFO or a device is refused: it could block the program or never end.
+  std::FILE* file = OpenRegularFile(FileName);
   if (!file) return LoadOpenFailed;
-  struct stat info;
-  if (::fstat(::fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-    std::fclose(file);
-    return LoadOpenFailed;
-  }
   // The blocks are the only buffer: the file is read straight into them.
   std::setvbuf(file, nullptr, _IONBF, 0);
   const int32_t result = ReadLines(file);
@@ -158,7 +154,7 @@ bool TLogList::IndexLine(uint32_t block, uint64_t offset, uint64_t length) {
 }
 
 // Reads the file straight into the block being filled and cuts the lines out where they lie:
-// each line end (CR, and an LF right after it) becomes the line's closing zero byte. A line
+// each line end (CR LF, CR alone or LF alone) becomes the line's closing zero byte. A line
 // that runs past the end of the block moves to a new block; one longer than a whole block is
 // gathered aside and stored in a block of its own.
 int32_t TLogList::ReadLines(std::FILE* file) {
@@ -183,20 +179,22 @@ int32_t TLogList::ReadLines(std::FILE* file) {
       if (data[fill_] == '\n') data[fill_++] = '\0';
     }
     uint64_t lineStart = fill_;
-    // The line end at the CR at `at` has been dealt with: the next line starts after it and
-    // after an LF that directly follows it.
-    auto nextLine = [&](uint64_t at) __attribute__((always_inline)) {
+    // The line end at `at` has been dealt with: the next line starts after it, and after an LF
+    // that directly follows it when it is a CR.
+    auto nextLine = [&](uint64_t at, bool cr) __attribute__((always_inline)) {
       lineStart = at + 1;
+      if (!cr) return;
       if (lineStart == end) {
         skipLf = true;
       } else if (data[lineStart] == '\n') {
         data[lineStart++] = '\0';
       }
     };
-    // Cuts the line that ends at the CR at `at` where it lies; false when it could not be
-    // stored.
+    // Cuts the line that ends at `at` where it lies; false when it could not be stored.
     const uint32_t block = static_cast<uint32_t>(fillBlock_);
     auto cut = [&](uint64_t at) __attribute__((always_inline)) {
+      if (at < lineStart) return true;  // the LF of a CR LF, taken with its CR
+      const bool cr = data[at] == '\r';
       data[at] = '\0';
       const LineRef ref{block, static_cast<uint32_t>(lineStart),
                         static_cast<uint32_t>(at - lineStart)};
@@ -205,40 +203,40 @@ int32_t TLogList::ReadLines(std::FILE* file) {
         pumpCountdown = kPumpLines;
         Ui().ProcessMessages();
       }
-      nextLine(at);
+      nextLine(at, cr);
       return true;
     };
     uint64_t scan = lineStart;
     if (longLine) {
-      // A line longer than a block ends at the first CR, if it is in what was read.
-      const char* cr = static_cast<const char*>(std::memchr(data + scan, '\r', end - scan));
-      if (cr) {
-        const uint64_t at = static_cast<uint64_t>(cr - data);
+      // A line longer than a block ends at the first line end, if it is in what was read.
+      const char* lineEnd = FindLineEnd(data + scan, data + end);
+      if (lineEnd) {
+        const uint64_t at = static_cast<uint64_t>(lineEnd - data);
         gathered.append(data + lineStart, at - lineStart);
         longLine = false;
         if (!AddLine(gathered)) return LoadOutOfMemory;
         gathered = std::string();
         if (Count() % kPumpLines == 0) Ui().ProcessMessages();
-        nextLine(at);
+        nextLine(at, *lineEnd == '\r');
         scan = lineStart;
       } else {
         scan = end;
       }
     }
 #ifdef __SSE2__
-    // Most lines are short: find the CRs of 64 bytes at a time instead of calling memchr for
+    // Most lines are short: find the line ends of 64 bytes at a time instead of searching for
     // every line.
     for (; scan + 64 <= end; scan += 64) {
-      for (uint64_t mask = CarriageReturns64(data + scan); mask; mask &= mask - 1) {
+      for (uint64_t mask = LineEnds64(data + scan); mask; mask &= mask - 1) {
         if (!cut(scan + static_cast<uint64_t>(__builtin_ctzll(mask)))) return LoadOutOfMemory;
       }
     }
 #endif
     while (scan < end) {
-      char* cr = static_cast<char*>(std::memchr(data + scan, '\r', end - scan));
-      if (!cr) break;
-      if (!cut(static_cast<uint64_t>(cr - data))) return LoadOutOfMemory;
-      scan = static_cast<uint64_t>(cr - data) + 1;
+      const char* lineEnd = FindLineEnd(data + scan, data + end);
+      if (!lineEnd) break;
+      if (!cut(static_cast<uint64_t>(lineEnd - data))) return LoadOutOfMemory;
+      scan = static_cast<uint64_t>(lineEnd - data) + 1;
     }
     fill_ = lineStart;
 

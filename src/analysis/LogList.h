@@ -48,9 +48,9 @@ class TLogList final {
   // The whole stored line (a log may hold zero bytes, which LinePtr readers cannot see past).
   std::string_view LineView(int32_t Index) const;
 
-  // Appends the lines of a text file read by the classic convention (CR ends a line, an LF
-  // right after it belongs to the line end, 0x1A ends the file). Lines added before a failure
-  // stay.
+  // Appends the lines of a text file (CR LF, CR alone and LF alone end a line, 0x1A ends the
+  // file). Something that is not a regular file is refused (LoadOpenFailed). Lines added before
+  // a failure stay.
   int32_t LoadFromFile(const std::string& FileName);
 
   int32_t Count() const { return index_.Count(); }

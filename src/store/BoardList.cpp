@@ -215,7 +215,11 @@ bool TBoardList::LoadFromFile(const std::string& path) {
     SortBoards();
     return true;
   }
-  if (!lines.empty() && lines[0] != kHeader) return false;
+  if (!lines.empty() && lines[0] != kHeader) {
+    // The end of the run would write a fresh file over it: the user's file is kept first.
+    KeepListFileNotUnderstood(path);
+    return false;
+  }
   for (size_t l = 1; l < lines.size(); ++l) {
     const std::vector<std::string> f = SplitCommaText(lines[l]);
     if (f.size() < 3) continue;

@@ -184,6 +184,39 @@ TEST(BoardList, OnlyABoardListFileIsRead) {
   EXPECT_EQ(boards.GetBoardNo(0), 1);
 }
 
+TEST(BoardList, AFileWithLfLineEndsLoadsWithItsAttributes) {
+  TempDir dir;
+  const std::string path = dir.File("board.lst");
+  WriteBytes(path,
+             "VornExplorer BoardListFile Ver.0.01\n7,\"seven\",\"Seven\",0,2,1\n"
+             "3,\"three\",\"Three\",1,1,2\n");
+  TBoardList boards;
+  ASSERT_TRUE(boards.LoadFromFile(path));
+  ASSERT_EQ(boards.Count(), 2);
+  EXPECT_EQ(boards.GetBoardId(0), "three");
+  EXPECT_EQ(boards.GetBoardType(0), 1);
+  EXPECT_EQ(boards.GetBoardAttr(0), 2);
+  EXPECT_EQ(boards.IsArticleBoard(1), 0);
+  EXPECT_EQ(boards.GetBoardTitle(1), "Seven");
+}
+
+TEST(BoardList, AFileThatIsNotUnderstoodIsKeptBeforeTheNextSave) {
+  RecordingUiServices ui;
+  ScopedUiServices scope(&ui);
+  TempDir dir;
+  const std::string path = dir.File("board.lst");
+  const std::string theirs = "VornExplorer BoardListFile Ver.0.02\r\n5,\"e\",\"E\",0,1,1\r\n";
+  WriteBytes(path, theirs);
+  TBoardList boards;
+  EXPECT_FALSE(boards.LoadFromFile(path));
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(ui.entries[0].kind, RecordingUiServices::Kind::Warning);
+  ASSERT_TRUE(boards.AddBoard(1, "a", "A"));
+  ASSERT_TRUE(boards.SaveToFile(path));
+  EXPECT_EQ(ReadBytes(path), kHeader + "1,\"a\",\"A\",1,0,0\r\n");
+  EXPECT_EQ(ReadBytes(path + ".bak"), theirs);
+}
+
 // The indexed lookups against a walk of the list, through adds, identifiers replaced in place,
 // both sorts and clearing.
 TEST(BoardList, LookupsFindTheFirstBoardAsAWalkWould) {
