@@ -267,6 +267,7 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
 
   CliUiServices ui(err);
   ScopedUiServices scoped(&ui);
+  if (const std::string problem = SettingsFolderProblem(); !problem.empty()) ui.Print(problem);
   const TCommonIniFile common(SettingsFilePath("vornexpl.ini"));
   TNetVorn netVorn(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
   TNifty nifty(SettingsFilePath("nifty.ini"), SettingsFilePath("nifdef.ini"));
