@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/Cp932.h"
-#include "text/CommonSub.h"
+#include "text/LogPattern.h"
 
 namespace vorn {
 namespace {

@@ -6,7 +6,7 @@
 #include "platform/TextFile.h"
 #include "store/ArticleList.h"
 #include "store/MemberList.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

@@ -9,7 +9,8 @@
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
 #include "store/MemberList.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 

@@ -1,13 +1,17 @@
 #include "analysis/BBSProcess.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
 #include "store/ArticleList.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {
@@ -22,6 +26,76 @@ int64_t Restored(int32_t stored, uint8_t rebased) {
 bool FileNumber(std::string_view text, int32_t& value) {
   value = TextToNumber(text);
   return value >= 0;
+}
+
+// One article line of the file: "key/time" for an ordinary board, "time" (key -1) for the mail
+// box, whose mails are counted afresh in every run and known by their time alone.
+struct PointerEntry {
+  int64_t time;
+  int64_t key;
+  bool operator<(const PointerEntry& other) const {
+    return time != other.time ? time < other.time : key < other.key;
+  }
+};
+
+// The lines under one board line of the file, as the loading reads them: lines of the other
+// form, and lines that do not convert, are left out.
+struct PointerSection {
+  std::string board;  // the text after the backslash
+  std::vector<PointerEntry> entries;
+};
+
+uint64_t PairKey(int64_t key, int64_t time) {
+  return (static_cast<uint64_t>(static_cast<uint32_t>(key)) << 32) | static_cast<uint32_t>(time);
+}
+
+enum class PointerFile { Read, Missing, Foreign };
+
+// Reads the file's sections in file order. Missing also covers an empty or unreadable file.
+PointerFile ReadPointerFile(const std::string& path, std::vector<PointerSection>& sections) {
+  sections.clear();
+  ClassicTextReader reader;
+  if (path.empty() || !reader.Open(path)) return PointerFile::Missing;
+  std::string_view line;
+  if (!reader.ReadLine(line)) return PointerFile::Missing;
+  if (line != ReadPtrFileHeader) return PointerFile::Foreign;
+  PointerSection* current = nullptr;
+  while (reader.ReadLine(line)) {
+    if (line.size() > 1 && line[0] == '\\') {
+      sections.push_back({std::string(line.substr(1)), {}});
+      current = &sections.back();
+      continue;
+    }
+    if (!current) continue;
+    int32_t key, time;
+    const size_t slash = line.find('/');
+    if (slash == std::string_view::npos) {
+      if (FileNumber(line, time)) current->entries.push_back({time, -1});
+    } else if (slash != 0 && slash + 1 != line.size() && FileNumber(line.substr(0, slash), key) &&
+               FileNumber(line.substr(slash + 1), time)) {
+      current->entries.push_back({time, key});
+    }
+  }
+  return PointerFile::Read;
+}
+
+// The board a board line names, as the loading finds it: a number of 0 or more, otherwise a
+// key; -1 when the board list has none.
+int32_t BoardOfLine(const TBoardList& boards, const std::string& text) {
+  const int32_t number = TextToNumber(text);
+  return number >= 0 ? boards.FindBoardNo(number) : boards.FindBoardId(text);
+}
+
+void AddEntryLine(CrLfTextBuilder& out, const PointerEntry& e) {
+  // Two numbers of at most 20 digits and the slash.
+  char buf[48];
+  size_t n = 0;
+  if (e.key >= 0) {
+    n = static_cast<size_t>(std::to_chars(buf, buf + 24, e.key).ptr - buf);
+    buf[n++] = '/';
+  }
+  n = static_cast<size_t>(std::to_chars(buf + n, buf + sizeof buf, e.time).ptr - buf);
+  out.Line(std::string_view(buf, n));
 }
 
 }  // namespace
@@ -58,35 +132,90 @@ bool TBBSProcess::IsMailBox(int32_t BoardIndex) const {
   return Boards.GetBoardId(BoardIndex) == MailBoardIndex;
 }
 
+// The file is the reading of years, of far more logs than one run loads. The articles loaded
+// now are written as they stand (read or not); every entry of the old file whose article is not
+// loaded is kept. Each board's lines stay in (time, key) order, merged in one pass.
 bool TBBSProcess::SaveReadPointers(const std::string& ReadPtrFile) {
+  std::vector<PointerSection> old;
+  ReadPointerFile(ReadPtrFile, old);
+  // The old lines of each board of the list, and the boards the list does not hold.
+  std::vector<std::vector<const PointerSection*>> oldOfBoard(static_cast<size_t>(Boards.Count()));
+  std::vector<const PointerSection*> unknownBoards;
+  for (const PointerSection& section : old) {
+    const int32_t index = BoardOfLine(Boards, section.board);
+    if (index >= 0) {
+      oldOfBoard[static_cast<size_t>(index)].push_back(&section);
+    } else if (!section.entries.empty()) {
+      unknownBoards.push_back(&section);
+    }
+  }
+
   CrLfTextBuilder out;
   bool any = false;
-  std::string line;
+  auto boardLine = [&](const std::string& text) {
+    if (!any) out.Line(ReadPtrFileHeader);
+    any = true;
+    out.Line("\\" + text);
+  };
+  std::vector<PointerEntry> read, kept;
   for (int32_t b = 0; b < Boards.Count(); ++b) {
     const TArticleList* articles = Boards.GetArticles(b);
-    if (!articles) continue;
     const bool mailBox = IsMailBox(b);
-    bool boardWritten = false;
-    const int32_t n = articles->OrderCount(ArticleSortNormal);
+    read.clear();
+    kept.clear();
+    // Per board, so that a big board's table is not walked again to empty it for every other.
+    std::unordered_set<uint64_t> loaded;
+    std::unordered_map<int64_t, int32_t> loadedMails;
+    const int32_t n = articles ? articles->OrderCount(ArticleSortNormal) : 0;
+    const bool hasOld = !oldOfBoard[static_cast<size_t>(b)].empty();
+    if (hasOld && !mailBox) loaded.reserve(static_cast<size_t>(n));
     for (int32_t p = 0; p < n; ++p) {
       const ArticleRecord* r = articles->GetArticle(ArticleSortNormal, p);
-      if (!r || r->ReadFlag != 1 || r->WriteFlag != 0) continue;
-      if (!boardWritten) {
-        if (!any) out.Line(ReadPtrFileHeader);
-        const int32_t number = Boards.GetBoardNo(b);
-        line.assign(1, '\\');
-        line += number >= 0 ? std::to_string(number) : Boards.GetBoardId(b);
-        out.Line(line);
-        boardWritten = any = true;
+      if (!r || r->WriteFlag != 0) continue;
+      const int64_t time = Restored(r->PostTime, r->Rebased);
+      const int64_t key = mailBox ? -1 : Restored(r->ArticleKey, r->Rebased);
+      if (r->ReadFlag == 1) read.push_back({time, key});
+      if (!hasOld) continue;
+      if (mailBox) {
+        ++loadedMails[time];
+      } else {
+        loaded.insert(PairKey(key, time));
       }
-      line.clear();
-      if (!mailBox) {
-        line += std::to_string(Restored(r->ArticleKey, r->Rebased));
-        line += '/';
-      }
-      line += std::to_string(Restored(r->PostTime, r->Rebased));
-      out.Line(line);
     }
+    // Old lines of articles not loaded. A line of the mail box stands for one mail of its
+    // minute: as many as the minute has loaded mails are answered by them.
+    for (const PointerSection* section : oldOfBoard[static_cast<size_t>(b)]) {
+      for (const PointerEntry& e : section->entries) {
+        if ((e.key < 0) != mailBox) continue;
+        if (mailBox) {
+          auto found = loadedMails.find(e.time);
+          if (found != loadedMails.end() && found->second > 0) {
+            --found->second;
+            continue;
+          }
+        } else if (!loaded.insert(PairKey(e.key, e.time)).second) {
+          continue;  // loaded, or a line given twice
+        }
+        kept.push_back(e);
+      }
+    }
+    if (read.empty() && kept.empty()) continue;
+    // A file this program wrote holds each board in order already; only an edited one is
+    // sorted here.
+    if (!std::is_sorted(kept.begin(), kept.end())) std::stable_sort(kept.begin(), kept.end());
+    const int32_t number = Boards.GetBoardNo(b);
+    boardLine(number >= 0 ? std::to_string(number) : Boards.GetBoardId(b));
+    size_t i = 0, k = 0;
+    while (i < read.size() || k < kept.size()) {
+      const bool fromRead = k == kept.size() || (i < read.size() && !(kept[k] < read[i]));
+      AddEntryLine(out, fromRead ? read[i++] : kept[k++]);
+    }
+  }
+  // Boards the list no longer holds keep their lines too.
+  for (const PointerSection* section : unknownBoards) {
+    boardLine(section->board);
+    for (const PointerEntry& e : section->entries)
+      AddEntryLine(out, e);
   }
   if (any) return out.WriteAtomic(ReadPtrFile);
   // Nothing is read: an old file would mark articles read that the user has since marked
@@ -96,46 +225,40 @@ bool TBBSProcess::SaveReadPointers(const std::string& ReadPtrFile) {
 
 bool TBBSProcess::LoadReadPointers(const std::string& ReadPtrFile) {
   if (ReadPtrFile.empty()) return false;
-  std::vector<std::string> lines;
-  ReadClassicTextFile(ReadPtrFile, lines);  // an unreadable file counts as empty
-  if (lines.empty()) return true;
-  if (lines[0] != ReadPtrFileHeader) {
+  std::vector<PointerSection> sections;
+  const PointerFile read = ReadPointerFile(ReadPtrFile, sections);
+  if (read == PointerFile::Foreign) {
     // The end of the run would write a fresh file over it: the user's file is kept first.
     KeepListFileNotUnderstood(ReadPtrFile);
     return false;
   }
 
-  TArticleList* articles = nullptr;
-  bool mailBox = false;
   // Mail keys are counted afresh in every run, so a mail is known by its time alone. Mails of
   // the same minute share a time: each line of that time marks the latest mail of it that is
   // still unread, so that n lines restore n read mails. Positions by time, ascending.
   std::unordered_map<int64_t, std::vector<int32_t>> mailsByTime;
-
-  for (size_t l = 1; l < lines.size(); ++l) {
-    const std::string& text = lines[l];
-    if (text.size() > 1 && text[0] == '\\') {
-      const std::string_view rest = std::string_view(text).substr(1);
-      const int32_t number = TextToNumber(rest);
-      const int32_t index =
-          number >= 0 ? Boards.FindBoardNo(number) : Boards.FindBoardId(std::string(rest));
-      articles = index >= 0 ? Boards.GetArticles(index) : nullptr;
-      mailBox = articles && IsMailBox(index);
-      mailsByTime.clear();
-      if (mailBox) {
-        const int32_t n = articles->OrderCount(ArticleSortNormal);
-        for (int32_t p = 0; p < n; ++p) {
-          const ArticleRecord* r = articles->GetArticle(ArticleSortNormal, p);
-          mailsByTime[Restored(r->PostTime, r->Rebased)].push_back(p);
+  for (const PointerSection& section : sections) {
+    const int32_t index = BoardOfLine(Boards, section.board);
+    TArticleList* articles = index >= 0 ? Boards.GetArticles(index) : nullptr;
+    if (!articles) continue;
+    if (!IsMailBox(index)) {
+      for (const PointerEntry& e : section.entries) {
+        if (e.key >= 0) {
+          articles->SetReadFlagByKey(static_cast<int32_t>(e.key), static_cast<int32_t>(e.time), 1,
+                                     true);
         }
       }
       continue;
     }
-    if (!articles) continue;
-    if (mailBox) {
-      int32_t time;
-      if (!FileNumber(text, time)) continue;
-      auto found = mailsByTime.find(time);
+    mailsByTime.clear();
+    const int32_t n = articles->OrderCount(ArticleSortNormal);
+    for (int32_t p = 0; p < n; ++p) {
+      const ArticleRecord* r = articles->GetArticle(ArticleSortNormal, p);
+      mailsByTime[Restored(r->PostTime, r->Rebased)].push_back(p);
+    }
+    for (const PointerEntry& e : section.entries) {
+      if (e.key >= 0) continue;
+      auto found = mailsByTime.find(e.time);
       if (found == mailsByTime.end()) continue;
       std::vector<int32_t>& positions = found->second;
       while (!positions.empty() && articles->GetReadFlag(ArticleSortNormal, positions.back()) != 0)
@@ -143,15 +266,7 @@ bool TBBSProcess::LoadReadPointers(const std::string& ReadPtrFile) {
       if (positions.empty()) continue;
       articles->SetReadFlag(ArticleSortNormal, positions.back(), 1, true);
       positions.pop_back();
-      continue;
     }
-    const size_t slash = text.find('/');
-    if (slash == std::string::npos || slash == 0 || slash + 1 == text.size()) continue;
-    int32_t key, time;
-    if (!FileNumber(std::string_view(text).substr(0, slash), key) ||
-        !FileNumber(std::string_view(text).substr(slash + 1), time))
-      continue;
-    articles->SetReadFlagByKey(key, time, 1, true);
   }
   return true;
 }

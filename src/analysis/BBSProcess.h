@@ -51,9 +51,10 @@ class TBBSProcess {
   // Marks the articles the file names as read and no longer new. False for an empty file name
   // or a file whose first line is not the header; otherwise true.
   virtual bool LoadReadPointers(const std::string& ReadPtrFile);
-  // Rewrites the file with every article marked read (the user's own writes left out), or
-  // removes it when none is. False when it could not be written or removed; the old file then
-  // stays as it was.
+  // Rewrites the file with every loaded article marked read (the user's own writes left out)
+  // and every entry of the old file whose article is not loaded, so that reading some logs
+  // never forgets what was read in others; removes it when nothing is left. False when it
+  // could not be written or removed; the old file then stays as it was.
   virtual bool SaveReadPointers(const std::string& ReadPtrFile);
   // Analyses log lines from StartLine to the end into the boards, articles and members, sets
   // system and chat messages aside in SystemLog, and sets NetNo. False when the settings of

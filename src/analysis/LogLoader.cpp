@@ -10,7 +10,7 @@
 #include "platform/SetPath.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

@@ -13,7 +13,9 @@
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "store/ArticleList.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
+#include "text/FieldNames.h"
+#include "text/LogPattern.h"
 
 namespace vorn {
 namespace {

@@ -10,7 +10,7 @@
 #include "platform/UiServices.h"
 #include "store/ArticleList.h"
 #include "store/MailSendList.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {

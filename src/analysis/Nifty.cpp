@@ -19,7 +19,10 @@
 #include "store/ArticleList.h"
 #include "store/CommaText.h"
 #include "store/MailSendList.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
+#include "text/FieldNames.h"
+#include "text/LogPattern.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {
@@ -403,13 +406,14 @@ void NiftyRun::General(int32_t l) {
   }
 }
 
-// A range that starts before the notice's log file copies nothing, as one that starts before
-// the log does; one that runs past the end of the file stops there.
+// Only lines of the notice's own log file are copied: a range that starts before the file (a
+// notice on its first lines) starts at the file's first line, one that runs past its end stops
+// there.
 void NiftyRun::CopyNotice(int32_t first, int32_t count) {
-  if (first < fileStart_ || count < 1) return;
+  if (count < 1) return;
   const int64_t end = std::min<int64_t>(int64_t{first} + count, log_.Count());
   std::string& copy = copy_;
-  for (int64_t s = first; s < end; ++s) {
+  for (int64_t s = std::max(first, fileStart_); s < end; ++s) {
     const std::string_view line = log_.LineView(static_cast<int32_t>(s));
     if (!endLine_.empty() && line == endLine_) break;
     if (line.size() >= kPatternLineBytes) {
@@ -446,11 +450,12 @@ void NiftyRun::EndCurrentEntry(int32_t lastLine) {
 }
 
 // The loader appends the set's end line after every log file. Whatever is open ends with the
-// file's last line, as if a terminal line had come, and a header half read does not pair with
-// the next file's lines.
+// file's last line, and a header half read does not pair with the next file's lines. The
+// reading mode is the host's, not the file's: a mail list that goes on in the next capture is
+// still a mail list there.
 void NiftyRun::EndOfFile(int32_t l) {
   if (inBody_) EndCurrentEntry(l - 1);
-  EntryEnded();
+  expectSecond_ = inBody_ = inMail_ = false;
   fileStart_ = l + 1;
 }
 

@@ -23,8 +23,9 @@ class TNifty final : public TBBSProcess {
   // Also adds the mail box " MAIL       ".
   void ClearData() override;
   // A line equal to the set's LogEndLine (what the loader appends after every log file) ends
-  // whatever is open with the line before it, so nothing runs on into the next file. Notice
-  // rules copy only lines of the file the notice is in.
+  // whatever is open with the line before it, so nothing runs on into the next file; a mail
+  // list goes on in the next file. Notice rules copy only lines of the file the notice is in,
+  // their range clipped to it.
   bool AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int32_t StartLine) override;
   void SortData() override;
   // Nifty-Serve has no UP file: both do nothing and succeed.

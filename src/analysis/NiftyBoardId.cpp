@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

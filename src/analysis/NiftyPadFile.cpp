@@ -7,7 +7,7 @@
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
 #include "store/MailSendList.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {

@@ -16,7 +16,7 @@
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
 #include "store/MemberList.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "dialogs/QtSupport.h"
-#include "reader/DisplayMapping.h"
-#include "text/CommonSub.h"
+#include "qtsupport/DisplayMapping.h"
+#include "qtsupport/QtSupport.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

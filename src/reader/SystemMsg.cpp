@@ -8,8 +8,8 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "reader/DisplayMapping.h"
-#include "text/CommonSub.h"
+#include "qtsupport/DisplayMapping.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 

@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "platform/Cp932.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 

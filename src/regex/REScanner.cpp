@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "platform/Cp932.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 

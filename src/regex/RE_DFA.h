@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "regex/RE_NFA.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 

@@ -1,6 +1,6 @@
 #include "settings/AnalysisItems.h"
 
-#include "text/CommonSub.h"
+#include "text/LogPattern.h"
 
 namespace vorn {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/AppPaths.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {
@@ -231,7 +231,11 @@ bool TBBSIniFile::DeleteNet(int32_t netNo) {
   IniBatch batch(*this);
   bool ok = true;
   if (netNo >= NetCount - 1) {
-    --NetCount;
+    // Loading visits sections up to and including NetCount, which many files keep at the
+    // highest number in use: lowering it past a remaining entry would drop that entry at the
+    // next start.
+    const int32_t highest = nets_.empty() ? -1 : nets_.back().NetNo;
+    NetCount = std::max(NetCount - 1, highest);
     ok = WriteInteger(kCommon, "NetCount", NetCount);
   }
   ok = EraseSection(NetSection(netNo)) && ok;

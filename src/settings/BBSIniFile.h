@@ -68,8 +68,9 @@ class TBBSIniFile : public TIniFilePlus {
   void LoadNets();
   // Writes [Common] NetCount and the keys of the entry at index into its section.
   bool WriteNet(int index);
-  // Removes the entry and erases its section. False when there is no such entry or the file
-  // could not be written.
+  // Removes the entry and erases its section. Deleting the highest entry lowers NetCount by
+  // one, never below the number of an entry that remains. False when there is no such entry or
+  // the file could not be written.
   bool DeleteNet(int32_t netNo);
 
   // The entries, sorted by number.

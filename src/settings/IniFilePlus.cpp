@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {

@@ -3,7 +3,7 @@
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
 #include "store/ArticleSort.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {

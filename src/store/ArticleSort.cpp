@@ -16,6 +16,64 @@ void PumpEvery(int64_t step) {
   if (step % kPumpEvery == 0) Ui().ProcessMessages();
 }
 
+// The last position seen of each key, in a flat table: one lookup and one update per entry of a
+// board.
+class LastPositionOfKey final {
+ public:
+  explicit LastPositionOfKey(size_t keys) {
+    size_t slots = 16;
+    while (slots < 2 * keys)
+      slots *= 2;
+    slots_.assign(slots, Slot{0, -1});
+  }
+  int32_t Find(int32_t key) const { return slots_[SlotOf(key)].position; }
+  void Set(int32_t key, int32_t position) {
+    Slot& slot = slots_[SlotOf(key)];
+    slot = {key, position};
+  }
+
+ private:
+  struct Slot {
+    int32_t key;
+    int32_t position;  // -1 = empty
+  };
+  size_t SlotOf(int32_t key) const {
+    const size_t mask = slots_.size() - 1;
+    size_t slot = static_cast<size_t>((static_cast<uint32_t>(key) * 0x9E3779B97F4A7C15ull) >> 32);
+    for (slot &= mask; slots_[slot].position >= 0 && slots_[slot].key != key;
+         slot = (slot + 1) & mask) {
+    }
+    return slot;
+  }
+
+  std::vector<Slot> slots_;
+};
+
+// The entry each reply is placed under: the nearest live entry before it with its parent key,
+// when that entry's scan for replies reaches it; -1 when none does, and the reply goes under a
+// placeholder. A board whose host restarted its numbering holds a key twice, and a reply to the
+// new article belongs under it, not under the purged old one; a thread captured twice keeps
+// its replies under each copy.
+std::vector<int32_t> NearestParents(const std::vector<OrderEntry>& entries,
+                                    const ReplyIndex& replies) {
+  std::vector<int32_t> parents(entries.size(), -1);
+  LastPositionOfKey last(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    PumpEvery(static_cast<int64_t>(i) + 1);
+    const OrderEntry& e = entries[i];
+    if (e.used != 1 || e.kind == ArticleKindMissingRoot) continue;
+    const int32_t position = static_cast<int32_t>(i);
+    if (IsReplyKind(e.kind)) {
+      const int32_t parent = last.Find(e.parentKey);
+      if (parent >= 0 && replies.ScanEnd(parent + 1, e.parentKey) > position) {
+        parents[i] = parent;
+      }
+    }
+    last.Set(e.key, position);
+  }
+  return parents;
+}
+
 }  // namespace
 
 bool ArticleSorter::Run() {
@@ -122,18 +180,21 @@ bool ArticleSorter::BuildTreeOrder() {
   tree.Truncate();
   ReplyIndex replies;
   replies.Build(entries_);
-  // One open scan for replies: the level of the replies it places and the replies still to
-  // place (entries of the reply index).
+  const std::vector<int32_t> parents = NearestParents(entries_, replies);
+  // One open scan for replies: the entry they are placed under (-1 for a placeholder, which
+  // takes the replies no entry takes), the level of the replies it places and the replies
+  // still to place (entries of the reply index).
   struct Scan {
+    int32_t parent;
     int32_t level;
     int32_t next;
     int32_t last;
   };
   std::vector<Scan> scans;
   int64_t steps = 0;
-  auto open = [&](int32_t key, int32_t level, int32_t start) {
+  auto open = [&](int32_t parent, int32_t key, int32_t level, int32_t start) {
     ReplyIndex::Range range = replies.Replies(key, start, replies.ScanEnd(start, key));
-    if (range.first < range.last) scans.push_back({level, range.first, range.last});
+    if (range.first < range.last) scans.push_back({parent, level, range.first, range.last});
   };
   // Places every reply the open scans reach, depth first, each reply followed by its own
   // replies.
@@ -145,19 +206,23 @@ bool ArticleSorter::BuildTreeOrder() {
         continue;
       }
       const int32_t position = replies.Position(scan.next++);
-      // A thread captured twice holds its parent twice; a reply stays under the first copy.
-      if (entries_[static_cast<size_t>(position)].level != 0) continue;
+      // Each reply is placed once, under its own parent: another entry with the same key (an
+      // old article of a renumbered board, an earlier capture of the thread) passes it by.
+      if (parents[static_cast<size_t>(position)] != scan.parent ||
+          entries_[static_cast<size_t>(position)].level != 0) {
+        continue;
+      }
       const int32_t level = scan.level;
       entries_[static_cast<size_t>(position)].level = level;
       list_.Entry(position)->Level = level;
       if (!tree.Add(position)) return false;
       PumpEvery(++steps);
-      open(entries_[static_cast<size_t>(position)].key, level + 1, position + 1);
+      open(position, entries_[static_cast<size_t>(position)].key, level + 1, position + 1);
     }
     return true;
   };
-  auto attachReplies = [&](int32_t key, int32_t start) {
-    open(key, 1, start);
+  auto attachReplies = [&](int32_t parent, int32_t key, int32_t start) {
+    open(parent, key, 1, start);
     return drain();
   };
 
@@ -168,7 +233,7 @@ bool ArticleSorter::BuildTreeOrder() {
     const OrderEntry& e = entries_[static_cast<size_t>(i)];
     if (e.used != 1 || e.level != 0) continue;
     if (!IsReplyKind(e.kind)) {
-      if (!tree.Add(i) || !attachReplies(e.key, i + 1)) return false;
+      if (!tree.Add(i) || !attachReplies(i, e.key, i + 1)) return false;
       continue;
     }
     // A reply nobody placed: its parent is not here (or comes later). It and every later
@@ -198,8 +263,8 @@ bool ArticleSorter::BuildTreeOrder() {
     entries_[static_cast<size_t>(i)].level = 1;
     list_.Entry(i)->Level = 1;
     if (!tree.Add(i)) return false;
-    open(p.ArticleKey, 1, i + 1);
-    open(e.key, 2, i + 1);
+    open(-1, p.ArticleKey, 1, i + 1);
+    open(i, e.key, 2, i + 1);
     if (!drain()) return false;
   }
   return true;

@@ -1,6 +1,6 @@
 #include "store/CommaText.h"
 
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

@@ -6,7 +6,7 @@
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "store/CommaText.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/Cp932.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

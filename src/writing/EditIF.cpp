@@ -7,7 +7,8 @@
 #include "platform/Process.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

@@ -10,7 +10,8 @@
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/MailSendList.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
+#include "text/ShiftJisText.h"
 #include "writing/EditIF.h"
 #include "writing/RunningEditors.h"
 

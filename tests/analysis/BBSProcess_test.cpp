@@ -7,7 +7,7 @@
 #include "analysis/BBSProcess.h"
 #include "analysis/NetVornTestFixture.h"
 #include "platform/FileQuery.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {
@@ -129,6 +129,35 @@ TEST_F(ReadPointers, WrongHeaderOrEmptyNameChangesNothing) {
   EXPECT_TRUE(process->LoadReadPointers(path));
   EXPECT_EQ(Read(3, 1), 0);
   EXPECT_TRUE(process->LoadReadPointers(dir.File("missing.ptr")));
+}
+
+TEST_F(ReadPointers, EntriesOfArticlesNotLoadedAreKeptInOrder) {
+  // The file of earlier runs: articles of other logs in boards 3 and 12, an article loaded now
+  // but marked unread since, a line given twice, a board the list no longer holds, and mails:
+  // three of the minute kT1, of which two are loaded now, and one of a minute not loaded.
+  WriteBytes(path,
+             "VornExplorer ReadPtrFile Ver.0.01\r\n"
+             "\\3\r\n50/500000000\r\n101/600000000\r\n700/700000000\r\n50/500000000\r\n"
+             "\\0\r\n600000000\r\n600000000\r\n600000000\r\n500000000\r\n"
+             "\\77\r\n1/2\r\n"
+             "\\12\r\n8/600000000\r\nnonsense\r\n");
+  ASSERT_TRUE(process->LoadReadPointers(path));
+  EXPECT_EQ(Read(3, 0), 1);
+  Board(3)->SetReadFlag(ArticleSortNormal, 0, 0, false);  // 101 marked unread
+  MarkRead(3, 1);                                         // 102 read in this run
+  ASSERT_TRUE(process->SaveReadPointers(path));
+  EXPECT_EQ(ReadBytes(path),
+            "VornExplorer ReadPtrFile Ver.0.01\r\n"
+            "\\0\r\n500000000\r\n600000000\r\n600000000\r\n600000000\r\n"
+            "\\3\r\n50/500000000\r\n102/600000060\r\n700/700000000\r\n"
+            "\\12\r\n8/600000000\r\n"
+            "\\77\r\n1/2\r\n");
+
+  // Marking the two loaded mails of kT1 unread leaves the one of another log.
+  Board(0)->SetReadFlag(ArticleSortNormal, 0, 0, false);
+  Board(0)->SetReadFlag(ArticleSortNormal, 1, 0, false);
+  ASSERT_TRUE(process->SaveReadPointers(path));
+  EXPECT_NE(ReadBytes(path).find("\\0\r\n500000000\r\n600000000\r\n\\3\r\n"), std::string::npos);
 }
 
 TEST_F(ReadPointers, NothingReadLeavesNoFile) {

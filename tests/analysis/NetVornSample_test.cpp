@@ -10,7 +10,8 @@
 #include "platform/SetPath.h"
 #include "store/ArticleList.h"
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

@@ -17,7 +17,7 @@
 #include "store/ArticleList.h"
 #include "store/MailSendList.h"
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
 
 namespace vorn::test {
 

@@ -5,7 +5,6 @@
 
 #include "analysis/NetVornTestFixture.h"
 #include "platform/UiServices.h"
-#include "text/CommonSub.h"
 
 namespace vorn {
 namespace {

@@ -12,8 +12,10 @@
 #include "platform/UiServices.h"
 #include "store/ArticleList.h"
 #include "store/MailSendList.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {

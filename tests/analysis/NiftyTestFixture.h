@@ -12,7 +12,7 @@
 #include "analysis/Nifty.h"
 #include "store/ArticleList.h"
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
 
 namespace vorn::test {
 

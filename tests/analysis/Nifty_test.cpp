@@ -7,7 +7,6 @@
 #include "analysis/NiftyTestFixture.h"
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
-#include "text/CommonSub.h"
 
 namespace vorn {
 namespace {
@@ -285,7 +284,7 @@ TEST_F(NiftyAnalysis, NoticeRules) {
       "Info5=\"%C最後\"\r\nInfoLine5=\"3\"\r\n"
       "Info6=\"%Cはじめ\"\r\nInfoLine6=\"-1,2\"");
   const std::string longLine(300, 'x');
-  Lines({"はじめ",                                              // 0: Info6 reaches before line 0
+  Lines({"はじめ",                                              // 0: Info6 clipped to line 0
          "ようこそ",                                            // 1
          "－－メールが　２通届いています（未読分　２通）－－",  // 2: Info1 and Info3
          "〔定期メンテナンスのお知らせ〕"});                    // 3: Info2, three lines
@@ -294,6 +293,7 @@ TEST_F(NiftyAnalysis, NoticeRules) {
   EndOfFile();
   ASSERT_TRUE(Analyze());
   const std::vector<std::string> expected = {
+      J("はじめ\r"),
       J("ようこそ\r"),
       J("－－メールが　２通届いています（未読分　２通）－－\r"),
       J("－－メールが　２通届いています（未読分　２通）－－\r"),
@@ -346,6 +346,49 @@ TEST_F(NiftyAnalysis, EndLineEndsWhatIsOpen) {
   EXPECT_EQ(LastLine(process->MailBoardIndex, 0, At(99, 7, 29, 21, 5)), 10);
   EXPECT_EQ(LastLine(process->MailBoardIndex, 1, At(99, 7, 29, 21, 6)), 14);
   EXPECT_EQ(ArticleCount(kFxyz), 1);
+}
+
+// A notice on the first line of a later file: its range would start in the file before, so it
+// is clipped to its own file, and the notice is kept (it used to be dropped whole).
+TEST_F(NiftyAnalysis, NoticeOnTheFirstLineOfALaterFileIsKept) {
+  MakeProcess();
+  Lines({"file one", "last line of file one"});
+  EndOfFile();
+  Lines({"－－メールが　１通届いています（未読分　１通）－－",  // Info1: the line before and it
+         "after"});
+  EndOfFile();
+  Lines({"〔定期メンテナンスのお知らせ〕"});  // Info2: three lines, the file has one
+  EndOfFile();
+  Lines({"ignored"});
+  EndOfFile();
+  ASSERT_TRUE(Analyze());
+  const std::vector<std::string> expected = {
+      J("－－メールが　１通届いています（未読分　１通）－－\r"),
+      J("〔定期メンテナンスのお知らせ〕\r")};
+  EXPECT_EQ(SystemLines(), expected);
+}
+
+// The end line of a file ends the mail being read, but the mail list goes on in the next file:
+// its mails are mails of the mail box, counted on, up to the list's footer.
+TEST_F(NiftyAnalysis, AMailListThatGoesOnInTheNextFileKeepsItsMails) {
+  MakeProcess();
+  Lines({"MAIL>LIST", "＞番号  送信者          日付     題名", "MAIL>REA 1"});       // 0-2
+  Raw({MailLine1(1, "はなこ", "DEF54321", 99, 7, 29, 21, 5), MailLine2("一通目")});  // 3, 4
+  Lines({"", "end of file one"});                                                    // 5, 6
+  EndOfFile();                                                                       // 7
+  Raw({MailLine1(2, "じろう", "GHI11111", 99, 7, 30, 9, 12), MailLine2("二通目")});  // 8, 9
+  Lines({"", "二通目の本文", "受信後 (1:削除 2:保存 3:返信 E:終了) >2"});            // 10-12
+  // The footer ended mail mode: a mail header now is no mail.
+  Raw({MailLine1(3, "じろう", "GHI11111", 99, 7, 30, 9, 13), MailLine2("無視")});  // 13, 14
+  EndOfFile();                                                                     // 15
+  ASSERT_TRUE(Analyze());
+  EXPECT_EQ(ArticleCount(process->MailBoardIndex), 2);
+  EXPECT_EQ(LastLine(process->MailBoardIndex, 0, At(99, 7, 29, 21, 5)), 6);
+  const ArticleRecord* second = Article(process->MailBoardIndex, 1, At(99, 7, 30, 9, 12));
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->Title.Str(), J("二通目"));
+  EXPECT_EQ(second->FirstLine, 8);
+  EXPECT_EQ(second->LastLine, 11);
 }
 
 // Without the end line, the last line of the log list is taken for it.

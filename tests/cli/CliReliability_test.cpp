@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
 
 namespace vorn {
 namespace {

@@ -235,5 +235,76 @@ TEST_F(CliOnSamples, CommandLineMistakesAreUsageErrors) {
   EXPECT_EQ(run.exitCode, 2);
 }
 
+// A capture of several files, written as CP932 with CR LF from UTF-8 lines.
+std::string WriteCapture(const test::TempDir& dir, const std::string& name,
+                         const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& line : lines)
+    bytes += test::J(line) + "\r\n";
+  test::WriteBytes(dir.File(name), bytes);
+  return dir.File(name);
+}
+
+// The host's mail notice opens the second capture: its rule copies the line before it too,
+// which lies in the first file. The range is clipped to the file and the notice kept.
+TEST_F(CliOnSamples, ANiftyNoticeOnTheFirstLineOfTheSecondFileIsKept) {
+  const std::string one = WriteCapture(dir, "NIF20000101.LOG", {"ATDT 0570-00-0000", "NO CARRIER"});
+  const std::string two =
+      WriteCapture(dir, "NIF20000102.LOG",
+                   {"－－メールが　１通届いています（未読分　１通）－－", "ＴＯＰ＞GO FCOMP"});
+  const CliRun run = Cli({"stats", one, two});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("\nsystem messages: 1\n"), std::string::npos) << run.out;
+}
+
+// The capture was cut in the middle of reading mail: the second file goes on with the next
+// mail of the list, which is a mail of the mail box and ends at the list's footer.
+TEST_F(CliOnSamples, ANiftyMailListThatGoesOnInTheSecondFileKeepsItsMails) {
+  const std::string one = WriteCapture(
+      dir, "NIF20000101.LOG",
+      {"ＴＯＰ＞MAIL", "MAIL>REA 1", " 1  はなこ            DEF54321          99/07/29 21:05",
+       "    題名：オフ会のお知らせ", "", "　来月のオフ会は８月２１日（土）です。"});
+  const std::string two = WriteCapture(
+      dir, "NIF20000102.LOG",
+      {" 2  しろう            MNO13579          99/07/30 09:12", "    題名：データ送付の件", "",
+       "　昨日のデータ、届きましたか。", "受信後 (1:削除 2:保存 3:返信 E:終了) >E", "MAIL>E"});
+  CliRun run = Cli({"articles", "--board", "0", one, two});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "<0>\tDEF54321:はなこ\tオフ会のお知らせ\n"
+            "<1>\tMNO13579:しろう\tデータ送付の件\n");
+  run = Cli({"show", "--board", "0", "--position", "1", one, two});
+  EXPECT_EQ(run.out,
+            " 2  しろう            MNO13579          99/07/30 09:12\n"
+            "    題名：データ送付の件\n\n　昨日のデータ、届きましたか。\n");
+}
+
+// The host purged the board and numbered it again between the two captures: articles 10 and 11
+// exist twice. The new reply answers the new 10; it used to show under the purged old one.
+TEST_F(CliOnSamples, OnARenumberedNetVornBoardTheNewReplyShowsUnderTheNewArticle) {
+  const std::string one = WriteCapture(
+      dir, "NET19990701.LOG",
+      {"Command (?:1", "No.1 ｢雑談ボード｣", "", "-\t", "general(9/11) 99/07/01 10:00 Nine",
+       "  1 lines 1024:たろう ", "body nine", "", "-\t", "general(10/11) 99/07/01 11:00 Old ten",
+       "  1 lines 1024:たろう ", "body old ten", "", "-\t",
+       "general(11/11) 99/07/01 12:00 Re: Old ten", " <10:Old ten/1024:たろう>",
+       "  1 lines 2048:はなこ ", "answer to the old ten"});
+  const std::string two = WriteCapture(
+      dir, "NET19990801.LOG",
+      {"Command (?:1", "No.1 ｢雑談ボード｣", "", "-\t", "general(10/11) 99/08/01 09:00 New ten",
+       "  1 lines 3072:じろう ", "body new ten", "", "-\t",
+       "general(11/11) 99/08/01 09:30 Re: New ten", " <10:New ten/3072:じろう>",
+       "  1 lines 1024:たろう ", "answer to the new ten"});
+  const CliRun run = Cli({"articles", "--board", "1", one, two});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  // The old numbering is marked as purged (in brackets).
+  EXPECT_EQ(run.out,
+            "(9)\t1024:たろう\tNine\n"
+            "(10)\t1024:たろう\tOld ten\n"
+            "└(11)\t2048:はなこ\tRe: Old ten\n"
+            "<10>\t3072:じろう\tNew ten\n"
+            "└<11>\t1024:たろう\tRe: New ten\n");
+}
+
 }  // namespace
 }  // namespace vorn

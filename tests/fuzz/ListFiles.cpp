@@ -4,7 +4,7 @@
 
 #include "fuzz/FuzzSupport.h"
 #include "store/ArticleRecord.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn::fuzz {
 namespace {

@@ -6,7 +6,11 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
-#include "text/CommonSub.h"
+#include "text/Dates.h"
+#include "text/FieldNames.h"
+#include "text/LogPattern.h"
+#include "text/Numbers.h"
+#include "text/ShiftJisText.h"
 
 using namespace vorn;
 

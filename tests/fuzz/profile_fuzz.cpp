@@ -12,7 +12,6 @@
 #include "settings/CommonIniFile.h"
 #include "settings/NetVornIniFile.h"
 #include "settings/NiftyIniFile.h"
-#include "text/CommonSub.h"
 
 using namespace vorn;
 

@@ -7,6 +7,8 @@
 #include <QTest>
 #include <filesystem>
 #include <functional>
+#include <set>
+#include <tuple>
 #include <utility>
 
 #include "analysis/BBSProcess.h"
@@ -18,14 +20,15 @@
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
-#include "reader/GuiTestSupport.h"
 #include "reader/MainCommands.h"
-#include "reader/ScriptedDialogs.h"
 #include "reader/SelectList.h"
 #include "reader/SystemMsg.h"
 #include "reader/VornExplorerMain.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 namespace vorn {
@@ -113,12 +116,12 @@ class LogLoadingTest : public ::testing::Test {
 
 TEST_F(LogLoadingTest, TheSampleFromTheCommandLine) {
   TVornExplMain& w = Start({sample});
-  ASSERT_EQ(w.PendingFiles, (std::vector<std::string>{sample}));
+  ASSERT_EQ(w.Reading().PendingFiles(), (std::vector<std::string>{sample}));
   w.show();
   for (int i = 0; i < 100 && w.Session().CurrentPrefix.empty(); ++i)
     QTest::qWait(10);
   ASSERT_EQ(w.Session().CurrentPrefix, "NET");
-  EXPECT_TRUE(w.PendingFiles.empty());
+  EXPECT_TRUE(w.Reading().PendingFiles().empty());
   EXPECT_EQ(w.windowTitle(), QStringLiteral("VornExplorer - サンプルネット"));
   EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample}));
   EXPECT_EQ(w.LogList().Count(), kSampleLines + 1);
@@ -135,9 +138,9 @@ TEST_F(LogLoadingTest, TheSampleFromTheCommandLine) {
   EXPECT_TRUE(ViewText().startsWith(QStringLiteral("mail 99/07/30 14:20 オフ会の件")));
   EXPECT_TRUE(ViewText().endsWith(QStringLiteral("駅前の喫茶店です。\n[EOF]")));
   const TArticleList* mail = w.CurrentAnalyser()->Boards.GetArticles(0);
-  EXPECT_EQ(w.SavedPosition.Board, mail);
-  EXPECT_EQ(mail->GetReadFlag(w.TreeOrder, 0), 1);
-  EXPECT_EQ(mail->GetReadFlag(w.TreeOrder, 1), 0);
+  EXPECT_EQ(w.Reading().SavedPosition().Board, mail);
+  EXPECT_EQ(mail->GetReadFlag(w.Reading().TreeOrder(), 0), 1);
+  EXPECT_EQ(mail->GetReadFlag(w.Reading().TreeOrder(), 1), 0);
   EXPECT_EQ(Cell(0, 0), QStringLiteral("<0>"));
 
   // Messages: only that system messages exist.
@@ -176,8 +179,8 @@ TEST_F(LogLoadingTest, AddingAFileContinuesTheLogAndReturnsToTheArticle) {
   Grid().SetRow(Grid().FixedRows() + 2);
   const QString shown = ViewText();
   const TArticleList* general = w.CurrentAnalyser()->Boards.GetArticles(1);
-  EXPECT_EQ(w.SavedPosition.Board, general);
-  const int32_t key = general->GetKey(w.TreeOrder, 2);
+  EXPECT_EQ(w.Reading().SavedPosition().Board, general);
+  const int32_t key = general->GetKey(w.Reading().TreeOrder(), 2);
   const std::string second = Copy("NET19990731.LOG");
   dialogs->fileAnswers.push_back({second});
   w.Command("MenuOpenAdd")->trigger();
@@ -188,12 +191,12 @@ TEST_F(LogLoadingTest, AddingAFileContinuesTheLogAndReturnsToTheArticle) {
   EXPECT_EQ(w.LogList().Count(), 2 * (kSampleLines + 1));
   EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample, second}));
   EXPECT_EQ(w.Session().CurrentPrefix, "NET");
-  EXPECT_FALSE(w.AddingLogs);
+  EXPECT_FALSE(w.Reading().AddingLogs());
   EXPECT_EQ(w.BoardList().currentIndex(), 1);
   EXPECT_EQ(w.BoardView().CurrentBoard(), 1);
-  EXPECT_EQ(
-      w.CurrentAnalyser()->Boards.GetArticles(1)->GetKey(w.TreeOrder, Grid().CurrentPosition()),
-      key);
+  EXPECT_EQ(w.CurrentAnalyser()->Boards.GetArticles(1)->GetKey(w.Reading().TreeOrder(),
+                                                               Grid().CurrentPosition()),
+            key);
   EXPECT_EQ(ViewText(), shown);
   EXPECT_EQ(Texts(Kind::Warning), std::vector<std::string>{});
 }
@@ -241,7 +244,7 @@ TEST_F(LogLoadingTest, NoFileReadable) {
                                       J("ファイル:") + b + "\r" + J("読込み出来ません"),
                                       J("指定されたログファイルは１個も読込み出来ません")}));
   EXPECT_TRUE(w.Session().CurrentPrefix.empty());
-  EXPECT_FALSE(w.Busy);
+  EXPECT_FALSE(w.Reading().Busy());
   EXPECT_FALSE(Enabled("MenuOpenAdd"));
   EXPECT_FALSE(Enabled("EditMenu"));
   EXPECT_FALSE(w.BoardList().isEnabled());
@@ -307,7 +310,7 @@ TEST_F(LogLoadingTest, NewArticleModeAfterOpening) {
   w.CommonIni().NewModeFlag = true;
   ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
   // Everything is new at first: the first new article, in new-article mode.
-  EXPECT_TRUE(w.NewReadMode);
+  EXPECT_TRUE(w.Reading().NewReadMode());
   EXPECT_TRUE(w.Command("BTNNewMode")->isChecked());
   EXPECT_EQ(w.StatusText(1), QStringLiteral("新規"));
   EXPECT_EQ(w.BoardView().CurrentBoard(), 0);
@@ -326,8 +329,8 @@ TEST_F(LogLoadingTest, NewArticleModeAfterOpening) {
   ui.entries.clear();
   w.SetReadMode(true, true);
   ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
-  EXPECT_FALSE(w.NewReadMode);
-  EXPECT_FALSE(w.SearchReadMode);
+  EXPECT_FALSE(w.Reading().NewReadMode());
+  EXPECT_FALSE(w.Reading().SearchReadMode());
   EXPECT_EQ(w.StatusText(1), QString());
   EXPECT_FALSE(Enabled("MenuNewReadMode"));
   EXPECT_FALSE(Enabled("BTNNewMode"));
@@ -369,7 +372,7 @@ TEST_F(LogLoadingTest, SystemMessagesInTheTextDialog) {
 
 TEST_F(LogLoadingTest, TreeOrderOpensAfterALeadingPlaceholder) {
   TVornExplMain& w = Start();
-  ASSERT_EQ(w.TreeOrder, 1);
+  ASSERT_EQ(w.Reading().TreeOrder(), 1);
   ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
   ChooseBoard(1);
   EXPECT_EQ(GridRows(), 5);
@@ -377,7 +380,7 @@ TEST_F(LogLoadingTest, TreeOrderOpensAfterALeadingPlaceholder) {
   EXPECT_EQ(Cell(2, 0), QStringLiteral("　└<103>"));
   // Posting order has no placeholder.
   w.Command("MenuNormal")->trigger();
-  EXPECT_EQ(w.TreeOrder, 0);
+  EXPECT_EQ(w.Reading().TreeOrder(), 0);
   EXPECT_EQ(GridRows(), 4);
   EXPECT_EQ(Grid().CurrentPosition(), 0);
 }
@@ -441,8 +444,58 @@ TEST_F(LogLoadingTest, WhatComesDuringALoadWaitsForItsEnd) {
   for (int i = 0; i < 100 && w.Session().LogFileNames.size() < 2; ++i)
     QTest::qWait(10);
   EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{bigFile, dropped}));
-  EXPECT_TRUE(w.PendingFiles.empty());
+  EXPECT_TRUE(w.Reading().PendingFiles().empty());
   EXPECT_EQ(pumping.warnings.size(), 1u);
+}
+
+// Every (board, key, time) of the loaded set that is marked read, raw as the logs give them.
+std::set<std::tuple<int32_t, int64_t, int64_t>> ReadArticles(const TBBSProcess& process) {
+  std::set<std::tuple<int32_t, int64_t, int64_t>> read;
+  for (int32_t b = 0; b < process.Boards.Count(); ++b) {
+    const TArticleList* articles = process.Boards.GetArticles(b);
+    for (int32_t p = 0; articles && p < articles->OrderCount(ArticleSortNormal); ++p) {
+      const ArticleRecord* r = articles->GetArticle(ArticleSortNormal, p);
+      if (r->ReadFlag == 1) {
+        read.emplace(process.Boards.GetBoardNo(b), int64_t{r->ArticleKey} + RebaseOffset,
+                     int64_t{r->PostTime} + RebaseOffset);
+      }
+    }
+  }
+  return read;
+}
+
+// The user reads in one day's log, opens another day's log over it, reads there and ends. The
+// next run opens the first day again: what was read there is read, and nothing else. The end
+// of a run used to rebuild the read-pointer file from the loaded log alone, so the first day
+// came back unread.
+TEST_F(LogLoadingTest, ReadMarksOfALogNotLoadedOutliveTheRun) {
+  const std::string nextDay = dir.File("NET19990731.LOG");
+  test::WriteBytes(nextDay, J("No.1 ｢雑談ボード｣\r\n\r\n-\t\r\n"
+                              "general(300/300) 99/07/31 09:00 next day\r\n"
+                              "  1 lines 1024:たろう \r\nbody\r\n"));
+  std::set<std::tuple<int32_t, int64_t, int64_t>> readFirstDay;
+  {
+    TVornExplMain& w = Start();
+    ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+    ChooseBoard(1);
+    Grid().SetRow(Grid().FixedRows() + 2);
+    ChooseBoard(2);
+    readFirstDay = ReadArticles(*w.CurrentAnalyser());
+    ASSERT_GE(readFirstDay.size(), 3u);
+
+    dialogs->netAnswers.push_back({"NET", {nextDay}});
+    w.Command("MenuOpen")->trigger();
+    ASSERT_EQ(w.Session().LogFileNames, (std::vector<std::string>{nextDay}));
+    ASSERT_EQ(ReadArticles(*w.CurrentAnalyser()).size(), 1u);  // the article shown
+    ASSERT_TRUE(w.close());
+  }
+
+  TVornExplMain& w = Start();
+  ASSERT_TRUE(w.LoadLogFiles({nextDay}, "NET", false));
+  EXPECT_EQ(ReadArticles(*w.CurrentAnalyser()).size(), 1u);
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  // Showing the first board reads its first article, which was read already.
+  EXPECT_EQ(ReadArticles(*w.CurrentAnalyser()), readFirstDay);
 }
 
 }  // namespace

@@ -18,13 +18,14 @@
 
 #include "analysis/LogList.h"
 #include "analysis/LogLoader.h"
-#include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
-#include "reader/GuiTestSupport.h"
-#include "reader/ScriptedDialogs.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/VornExplorerMain.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

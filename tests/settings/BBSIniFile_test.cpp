@@ -219,6 +219,15 @@ TEST(BBSIniFile, DeleteNetLowersNetCountOnlyForTheHighest) {
   reread.Prefix = "X";
   ASSERT_TRUE(reread.SaveNet());
   EXPECT_EQ(reread.NetNo, 1);
+
+  // NetCount at the highest number: deleting the entry below it must not hide the highest.
+  WriteBytes(f, "[Common]\r\nNetCount=2\r\n" + Section(0, "A") + Section(1, "B") + Section(2, "C"));
+  PlainBBSIniFile highest(f);
+  ASSERT_TRUE(highest.DeleteNet(1));
+  EXPECT_EQ(Numbers(PlainBBSIniFile(f)), (std::vector<int32_t>{0, 2}));
+  ASSERT_TRUE(highest.DeleteNet(2));
+  EXPECT_EQ(highest.NetCount, 1);
+  EXPECT_EQ(Numbers(PlainBBSIniFile(f)), (std::vector<int32_t>{0}));
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/FieldNames.h"
+#include "text/LogPattern.h"
 
 namespace vorn {
 namespace {

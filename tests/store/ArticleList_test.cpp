@@ -6,8 +6,9 @@
 
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {
@@ -256,8 +257,38 @@ TEST(ArticleList, AnArticleTwiceInTheLogGivesEachReplyOnePlaceInTreeOrder) {
     EXPECT_LE(level, p == 0 ? 0 : list.GetLevel(ArticleSortTree, p - 1) + 1) << "row " << p;
   }
   EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), list.Count());
-  // The first copy of the thread takes the replies, in the order the thread was posted.
-  EXPECT_EQ(Levels(list)[20], 20);
+  // Each copy keeps its own replies, the nearest parent before each: two whole threads.
+  std::vector<int32_t> levels;
+  for (int copy = 0; copy < 2; ++copy) {
+    for (int32_t level = 0; level <= 20; ++level)
+      levels.push_back(level);
+  }
+  EXPECT_EQ(Levels(list), levels);
+}
+
+TEST(ArticleList, OnARenumberedBoardAReplyGoesUnderTheNewArticleOfItsParentNumber) {
+  // The host purged the board and numbered again from a lower number: articles 10 and 11 exist
+  // twice, old and new. Replies belong under the nearest live article with their parent key
+  // before them: 12 answers the new 10, not the purged old one (where it used to show); 13
+  // answers the old 11, posted while the old numbering ran.
+  TArticleList list;
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 9, 100));
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 10, 110, -1, -2, "old 10"));
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 11, 120, 10, -2, "old 11"));
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 13, 125, 11));
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 10, 200, -1, -2, "new 10"));
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 11, 210, -1, -2, "new 11"));
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 12, 220, 10, -2, "answer to new 10"));
+  // A reply the user queues to the new 10 follows it too.
+  ASSERT_TRUE(AddWrite(list, ArticleKindRess, 1, 10 - kOffset));
+  ASSERT_TRUE(list.SortArticles());
+
+  std::vector<std::string> titles;
+  for (int32_t p = 0; p < list.OrderCount(ArticleSortTree); ++p)
+    titles.push_back(list.GetTitle(ArticleSortTree, p));
+  EXPECT_EQ(titles, (std::vector<std::string>{"title", "old 10", "old 11", "title", "new 10",
+                                              "answer to new 10", "write", "new 11"}));
+  EXPECT_EQ(Levels(list), (std::vector<int32_t>{0, 0, 1, 2, 0, 1, 1, 0}));
 }
 
 TEST(ArticleList, WritesFollowTheLogInTheOrderTheyWereMade) {

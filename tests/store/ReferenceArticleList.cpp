@@ -182,9 +182,27 @@ void ReferenceArticleList::MarkMaintained() {
   }
 }
 
+int32_t ReferenceArticleList::NearestParent(int32_t reply) const {
+  const PlainArticle& r = entries[size_t(reply)];
+  if (r.Used != 1 || (r.Kind != 1 && r.Kind != 3)) return -1;
+  for (int32_t p = reply - 1; p >= 0; --p) {
+    const PlainArticle& e = entries[size_t(p)];
+    if (e.Used != 1 || e.Kind == 6 || e.ArticleKey != r.ParentKey) continue;
+    for (int32_t q = p + 1; q <= reply; ++q) {
+      const PlainArticle& between = entries[size_t(q)];
+      if (between.Used == 1 && between.Kind != 6 && between.ArticleKey < r.ParentKey) return -1;
+    }
+    return p;
+  }
+  return -1;
+}
+
 void ReferenceArticleList::BuildTreeOrder() {
   tree.clear();
   const int32_t count = int32_t(entries.size());
+  parents_.assign(size_t(count), -1);
+  for (int32_t i = 0; i < count; ++i)
+    parents_[size_t(i)] = NearestParent(i);
   for (int32_t i = 0; i < count; ++i) {
     const PlainArticle e = entries[size_t(i)];
     if (e.Used != 1 || e.Level != 0) continue;
@@ -235,8 +253,11 @@ void ReferenceArticleList::AttachReplies(int32_t level, int32_t start, int32_t p
     }
     PlainArticle& r = entries[size_t(s)];
     if (r.Used == 1 && r.Kind != 6 && r.ArticleKey < parentKey) return;
-    // A reply already placed (under an earlier copy of the same parent) is not placed again.
-    if (r.Used == 1 && r.ParentKey == parentKey && (r.Kind == 1 || r.Kind == 3) && r.Level == 0) {
+    // A reply is placed once, under its nearest parent (a placeholder takes those of none);
+    // other entries with the same key pass it by.
+    const int32_t owner = entries[size_t(parent)].Kind == 6 ? -1 : parent;
+    if (r.Used == 1 && r.ParentKey == parentKey && (r.Kind == 1 || r.Kind == 3) && r.Level == 0 &&
+        s < int32_t(parents_.size()) && parents_[size_t(s)] == owner) {
       r.Level = level + 1;
       tree.push_back(s);
       AttachReplies(level + 1, s + 1, s);

@@ -63,8 +63,13 @@ class ReferenceArticleList {
  private:
   void MarkMaintained();
   void BuildTreeOrder();
+  // The entry a reply belongs under: the nearest live entry before it with its parent key,
+  // when the plain scan from there reaches the reply; -1 for none (a placeholder takes it).
+  int32_t NearestParent(int32_t reply) const;
   void AttachReplies(int32_t level, int32_t start, int32_t parent);
   void BuildNormalOrder();
+
+  std::vector<int32_t> parents_;  // NearestParent of every entry walked by BuildTreeOrder
 };
 
 }  // namespace vorn::test

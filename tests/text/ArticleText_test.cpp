@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "support/TestSupport.h"
-#include "text/CommonSub.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {
