@@ -46,6 +46,39 @@ const char* const kUsage =
     "Exit codes: 0 done, 1 nothing loaded, 2 bad command line, 3 done but a file was unreadable,\n"
     "4 the export failed (the message says why; no half-written file is left under its name).\n";
 
+// Text for a terminal: nothing in it may steer the terminal. Control characters other than tab
+// (and the line feeds the tool puts between lines) show as their pictures (ESC as U+241B, BEL
+// as U+2407, DEL as U+2421), C1 controls and bytes that are no UTF-8 as U+FFFD.
+std::string TerminalSafe(std::string_view utf8, bool keepLineFeeds = false) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x20 || c == 0x7F) {
+      if (c == '\t' || (c == '\n' && keepLineFeeds)) {
+        out += static_cast<char>(c);
+      } else {
+        const uint32_t picture = c == 0x7F ? 0x2421 : 0x2400 + c;
+        out += static_cast<char>(0xE0 | (picture >> 12));
+        out += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (picture & 0x3F));
+      }
+      ++i;
+      continue;
+    }
+    const size_t len = Utf8SequenceLength(utf8.substr(i));
+    // U+0080-U+009F, the C1 controls, are C2 80-C2 9F in UTF-8.
+    if (len == 0 || (len == 2 && c == 0xC2 && static_cast<unsigned char>(utf8[i + 1]) < 0xA0)) {
+      out += "\xEF\xBF\xBD";
+      i += len == 0 ? 1 : len;
+      continue;
+    }
+    out.append(utf8.substr(i, len));
+    i += len;
+  }
+  return out;
+}
+
 // Messages and questions of the core on the terminal. Questions get No: the tool never lets
 // a question delete or overwrite anything.
 class CliUiServices final : public UiServices {
@@ -83,7 +116,7 @@ class CliUiServices final : public UiServices {
         lines += text[i];
       }
     }
-    std::fprintf(err_, "%s\n", lines.c_str());
+    std::fprintf(err_, "%s\n", TerminalSafe(lines, true).c_str());
   }
 
   int warnings = 0;
@@ -106,7 +139,7 @@ class Output {
   Output& operator=(const Output&) = delete;
 
   void Line(std::string_view cp932) {
-    buffer_ += Cp932ToUtf8(cp932);
+    buffer_ += TerminalSafe(Cp932ToUtf8(cp932));
     buffer_ += '\n';
     if (buffer_.size() >= (1u << 20)) Flush();
   }
@@ -228,7 +261,7 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
 }
 
 int Usage(std::FILE* err, const std::string& error) {
-  std::fprintf(err, "vornexpl-cli: %s\n%s", error.c_str(), kUsage);
+  std::fprintf(err, "vornexpl-cli: %s\n%s", TerminalSafe(error).c_str(), kUsage);
   return CliUsage;
 }
 
@@ -351,6 +384,7 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
 
   CliUiServices ui(err);
   ScopedUiServices scoped(&ui);
+  if (const std::string problem = SettingsFolderProblem(); !problem.empty()) ui.Print(problem);
   const TCommonIniFile common(SettingsFilePath("vornexpl.ini"));
   if (!common.Problems.empty()) ui.Print(common.ProblemsMessage());
   TNetVorn netVorn(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
@@ -381,7 +415,8 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
     for (const std::string& file : options.files) {
       if (!SameLogPrefix(LogNamePrefix(file), prefix))
         std::fprintf(err, "vornexpl-cli: %s is not a log of set %s; skipped\n",
-                     Cp932ToUtf8(file).c_str(), Cp932ToUtf8(prefix).c_str());
+                     TerminalSafe(Cp932ToUtf8(file)).c_str(),
+                     TerminalSafe(Cp932ToUtf8(prefix)).c_str());
     }
   }
 

@@ -837,7 +837,7 @@ void TVornExplMain::dragEnterEvent(QDragEnterEvent* event) {
 void TVornExplMain::dropEvent(QDropEvent* event) {
   std::vector<std::string> files;
   for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) files.push_back(CorePath(url.toLocalFile()));
+    if (url.isLocalFile()) files.push_back(CorePathOfUrl(url));
   }
   event->acceptProposedAction();
   // Loading opens message boxes; it runs after the drop has ended.
