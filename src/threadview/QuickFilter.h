@@ -7,9 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/DisplayTexts.h"
-#include "regex/AWKStr.h"
-
 namespace vorn {
 
 class TArticleList;
@@ -37,11 +34,14 @@ bool IsLiteralPattern(std::string_view pattern);
 // (title, the parent's title, body lines; plain, regular expression, or either with the fuzzy
 // dictionaries), or when its writer's ID or handle holds the text. Placeholders never pass.
 //
-// The filter has its own pattern engine, so the search command's condition is never disturbed.
-// Typing narrows: when the new text only adds to the last one (a plain text, or a pattern
-// without operators, without the fuzzy dictionaries, which may find a longer word where a
-// shorter one is missing), only the articles that passed the last text are tested again. The
-// last few results are kept, so deleting characters again costs nothing.
+// The filter has its own pattern engines, so the search command's condition is never disturbed.
+// Typing narrows: when every article the new text lets through is sure to hold the last text
+// too (the new text adds to the last one and neither has an operator; with the fuzzy
+// dictionaries, the rewritten pattern of the last text begins the new one), only the articles
+// that passed the last text are tested again. The last few results are kept, so deleting
+// characters again costs nothing. A big board is tested in two halves at once, the second on a
+// worker thread with an engine of its own; the boards, the log and the member list are only
+// read meanwhile, and the caller waits for both halves.
 class TQuickFilter final {
  public:
   // The member list (for handles) and the log lines are read, never changed; both must outlive
@@ -54,17 +54,23 @@ class TQuickFilter final {
   // False with the warning to show (CP932) when the pattern is refused; the filter is then off.
   bool SetCondition(const QuickFilterCondition& condition, std::string& warning);
   const QuickFilterCondition& Condition() const { return condition_; }
-  bool Active() const { return matcher_ != nullptr; }
+  bool Active() const { return active_; }
 
   // Whether the entry at a position passes (every entry passes while the filter is off).
   bool Matches(const TArticleList& board, int32_t order, int32_t position);
   // One byte per position of the order: 1 for the entries that pass.
   void MatchBoard(const TArticleList& board, int32_t order, std::vector<uint8_t>& mask);
-  // The boards changed (entries added, removed or sorted again): results kept so far are not
-  // reused.
+  // The boards or the members changed (entries added, removed or sorted again): results kept
+  // so far are not reused.
   void Forget();
 
+  // Boards with fewer positions to test are tested on the calling thread alone.
+  static constexpr int32_t ParallelFrom = 20000;
+
  private:
+  // What tests one entry: a pattern engine, the text search on it, member handles. One per
+  // thread.
+  struct Engine;
   struct Result {
     const TArticleList* Board;
     int32_t Order;
@@ -72,18 +78,17 @@ class TQuickFilter final {
     QuickFilterCondition Condition;
     std::vector<uint8_t> Mask;
   };
-  bool WriterMatches(const ArticleRecord& entry);
-  bool TextMatches(std::string_view text) const;
   const Result* Narrowest(const TArticleList& board, int32_t order, int32_t count) const;
+  bool Narrows(const QuickFilterCondition& old) const;
+  std::string Rewritten(const QuickFilterCondition& condition) const;
 
   const TMemberList& members_;
   const TLogList& log_;
-  TAWKStr awk_;
-  TMemberLookup lookup_;
+  std::unique_ptr<Engine> engines_[2];
   QuickFilterCondition condition_;
-  bool regExp_ = false;
-  std::unique_ptr<TArticleMatcher> matcher_;
-  std::string idText_;
+  bool active_ = false;
+  // The pattern the engines compile for the condition, after the fuzzy dictionaries.
+  std::string rewritten_;
   std::deque<Result> results_;
 };
 

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "analysis/ArticleSearch.h"
 #include "analysis/LogList.h"
 #include "analysis/SampleSession.h"
+#include "regex/AWKStr.h"
 #include "store/ArticleList.h"
 #include "store/MemberList.h"
 
@@ -196,6 +198,56 @@ TEST(QuickFilterText, APlainTextFindsItsOperatorsLiterally) {
   ASSERT_TRUE(filter.SetCondition({"1.0", true, false}, warning));
   filter.MatchBoard(board, N, mask);
   EXPECT_EQ(mask, (std::vector<uint8_t>{1, 1}));
+}
+
+// A board big enough to be tested in two halves at once gives what testing each entry one
+// after another gives, narrowing included.
+TEST(QuickFilterBigBoard, TwoHalvesAtOnceGiveWhatOneAfterAnotherGives) {
+  TLogList log{1 << 20, 4096};
+  TMemberList members(false);
+  bool added = false;
+  for (int32_t id = 0; id < 50; ++id)
+    members.AddMember(1000 + id, J("ハンドル") + std::to_string(id), "", "", false, added);
+  TArticleList board;
+  std::mt19937 random(5);
+  const std::string words[] = {J("カード"), J("かーど"), J("ｶｰﾄﾞ"), "abc", J("の"), J("話")};
+  const int32_t count = TQuickFilter::ParallelFrom + 5000;
+  for (int32_t key = 1; key <= count; ++key) {
+    const int32_t first = log.Count();
+    log.AddLine("header");
+    for (int line = 0; line < 3; ++line)
+      log.AddLine(words[random() % 6] + words[random() % 6]);
+    const int32_t parent = key > 1 && random() % 3 == 0 ? key - 1 : -1;
+    ASSERT_TRUE(board.AddArticle(parent < 0 ? ArticleKindRoot : ArticleKindRess, 0, key, key,
+                                 1000 + key, parent, parent, 1000 + int32_t(random() % 60), -1, "",
+                                 "", words[random() % 6], "", first, 1));
+    board.SetArticleLastLine(key, 1000 + key, log.Count() - 1);
+  }
+  ASSERT_TRUE(board.SortArticles());
+
+  TQuickFilter filter(members, log);
+  TQuickFilter single(members, log);
+  std::vector<uint8_t> mask;
+  std::string warning;
+  for (const QuickFilterCondition& c :
+       std::vector<QuickFilterCondition>{{J("カ"), false, true},
+                                         {J("カー"), false, true},
+                                         {J("カード"), false, true},
+                                         {J("カードの"), false, false},
+                                         {"10", false, false},
+                                         {"1", false, false},
+                                         {J("ハンドル4"), true, false},
+                                         {J("ド.*話"), true, false}}) {
+    ASSERT_TRUE(filter.SetCondition(c, warning)) << warning;
+    ASSERT_TRUE(single.SetCondition(c, warning)) << warning;
+    filter.MatchBoard(board, T, mask);
+    int32_t passing = 0;
+    for (int32_t p = 0; p < board.OrderCount(T); ++p) {
+      ASSERT_EQ(mask[size_t(p)], single.Matches(board, T, p) ? 1 : 0) << c.Text << " at " << p;
+      passing += mask[size_t(p)];
+    }
+    EXPECT_GT(passing, 0) << c.Text;
+  }
 }
 
 }  // namespace
