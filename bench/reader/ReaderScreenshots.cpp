@@ -16,7 +16,6 @@
 #include "analysis/NetVorn.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
-#include "platform/UiServices.h"
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "settings/CommonIniFile.h"
@@ -83,8 +82,7 @@ int main(int argc, char** argv) {
                 settings.filePath(QLatin1String(name)));
   }
   vorn::SetSettingsFolderOverride(vorn::FromNativePath(settings.path().toStdString()));
-  vorn::RecordingUiServices ui;
-  vorn::ScopedUiServices scoped(&ui);
+  // Messages of the load are not shown: the default services answer them silently.
 
   vorn::TNetVorn netVorn(vorn::SettingsFilePath("netvorn.ini"),
                          vorn::SettingsFilePath("vorndef.ini"));

@@ -29,7 +29,6 @@
 #include "dialogs/CommonSet.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
-#include "platform/UiServices.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/Navigation.h"
@@ -81,9 +80,9 @@ void WriteReplyCapture(const std::string& path) {
 // Shows the article with the number in the board.
 void ShowArticle(vorn::TVornExplMain& w, int32_t board, int32_t number) {
   const vorn::TArticleList* list = w.CurrentAnalyser()->Boards.GetArticles(board);
-  for (int32_t p = 0; list && p < list->OrderCount(w.TreeOrder); ++p) {
-    if (list->GetNumber(w.TreeOrder, p) == number &&
-        list->GetKind(w.TreeOrder, p) != vorn::ArticleKindMissingRoot) {
+  for (int32_t p = 0; list && p < list->OrderCount(w.Reading().TreeOrder()); ++p) {
+    if (list->GetNumber(w.Reading().TreeOrder(), p) == number &&
+        list->GetKind(w.Reading().TreeOrder(), p) != vorn::ArticleKindMissingRoot) {
       w.BoardView().ShowBoard(board, vorn::TArticleGrid::SelectIndex, p);
       w.FocusGrid();
       return;
@@ -132,9 +131,7 @@ int main(int argc, char** argv) {
   };
   WriteReplyCapture(tempFile("NET19990731.LOG"));
   vorn::SetSettingsFolderOverride(tempFile("settings") + "/");
-  // Messages of the loads are taken down, not shown.
-  vorn::RecordingUiServices ui;
-  vorn::ScopedUiServices scoped(&ui);
+  // Messages of the loads are not shown: the default services answer them silently.
 
   vorn::TVornExplMain w({});
   w.resize(760, 560);

@@ -3,8 +3,8 @@
 #include <QDialog>
 #include <memory>
 
-#include "dialogs/BBSSetLogic.h"
-#include "dialogs/QtSupport.h"
+#include "dialoglogic/BBSSetLogic.h"
+#include "qtsupport/QtSupport.h"
 
 class QCheckBox;
 class QGridLayout;

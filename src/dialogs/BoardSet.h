@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "dialogs/BoardSetLogic.h"
-#include "dialogs/QtSupport.h"
+#include "dialoglogic/BoardSetLogic.h"
+#include "qtsupport/QtSupport.h"
 
 class QButtonGroup;
 class QGroupBox;

@@ -20,7 +20,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "reader/DisplayMapping.h"
+#include "qtsupport/DisplayMapping.h"
 #include "settings/CommonIniFile.h"
 
 namespace vorn {

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "dialogs/CommonSetLogic.h"
-#include "dialogs/QtSupport.h"
+#include "dialoglogic/CommonSetLogic.h"
+#include "qtsupport/QtSupport.h"
 
 class QCheckBox;
 class QComboBox;

@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "dialogs/IDEditLogic.h"
-#include "dialogs/QtSupport.h"
+#include "dialoglogic/IDEditLogic.h"
+#include "qtsupport/QtSupport.h"
 
 class QGroupBox;
 class QLineEdit;

@@ -3,8 +3,8 @@
 #include <QDialog>
 #include <functional>
 
-#include "dialogs/NetSelectLogic.h"
-#include "dialogs/QtSupport.h"
+#include "dialoglogic/NetSelectLogic.h"
+#include "qtsupport/QtSupport.h"
 
 class QTableWidget;
 

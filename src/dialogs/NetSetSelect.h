@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "dialogs/NetSetSelectLogic.h"
-#include "dialogs/QtSupport.h"
+#include "dialoglogic/NetSetSelectLogic.h"
+#include "qtsupport/QtSupport.h"
 
 class QComboBox;
 class QRadioButton;

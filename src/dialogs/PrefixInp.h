@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "dialogs/PrefixInpLogic.h"
-#include "dialogs/QtSupport.h"
+#include "dialoglogic/PrefixInpLogic.h"
+#include "qtsupport/QtSupport.h"
 
 class QComboBox;
 class QLineEdit;

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <deque>
 #include <string>
-#include <vector>
 
 namespace vorn {
 
@@ -43,34 +41,6 @@ class ScopedUiServices {
 
  private:
   UiServices* previous_;
-};
-
-// Records every message and answers questions from a script, in order. A question asked with
-// the script used up gets the default answer. For tests.
-class RecordingUiServices final : public UiServices {
- public:
-  enum class Kind { Warning, Information, ConfirmYesNo, ConfirmYesNoCancel, LoadCheck };
-  struct Entry {
-    Kind kind;
-    std::string text;
-  };
-
-  void Warning(const std::string& text) override;
-  void Information(const std::string& text) override;
-  bool ConfirmYesNo(const std::string& text) override;
-  UiAnswer ConfirmYesNoCancel(const std::string& text) override;
-  UiAnswer AskLoadCheck(const std::string& text) override;
-  void ProcessMessages() override { ++pumps; }
-
-  void Script(UiAnswer answer) { answers.push_back(answer); }
-
-  std::vector<Entry> entries;
-  std::deque<UiAnswer> answers;
-  UiAnswer defaultAnswer = UiAnswer::No;
-  long pumps = 0;
-
- private:
-  UiAnswer Next();
 };
 
 }  // namespace vorn

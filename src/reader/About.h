@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "dialogs/QtSupport.h"
+#include "qtsupport/QtSupport.h"
 
 namespace vorn {
 

@@ -15,11 +15,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dialogs/QtSupport.h"
 #include "platform/Cp932.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
-#include "reader/DisplayMapping.h"
+#include "qtsupport/DisplayMapping.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/VerticalTextView.h"
 #include "settings/CommonIniFile.h"
 

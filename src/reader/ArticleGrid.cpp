@@ -11,9 +11,9 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "dialogs/QtSupport.h"
+#include "qtsupport/DisplayMapping.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/ArticleGridModel.h"
-#include "reader/DisplayMapping.h"
 #include "store/ArticleList.h"
 
 namespace vorn {

@@ -1,8 +1,8 @@
 #include "reader/ArticleGridModel.h"
 
 #include "analysis/DisplayTexts.h"
-#include "dialogs/QtSupport.h"
-#include "reader/DisplayMapping.h"
+#include "qtsupport/DisplayMapping.h"
+#include "qtsupport/QtSupport.h"
 #include "store/ArticleList.h"
 
 namespace vorn {

@@ -2,27 +2,39 @@
 
 #include "analysis/BBSProcess.h"
 #include "analysis/DisplayTexts.h"
+#include "analysis/LogLoader.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/ArticleEdit.h"
 #include "reader/MainCommands.h"
 #include "reader/SelectList.h"
-#include "reader/VornExplorerMain.h"
+#include "reader/WindowRoles.h"
+#include "readerlogic/ReadingState.h"
 #include "store/ArticleList.h"
 #include "store/ArticleNavigation.h"
 
 namespace vorn {
 
-TBoardView::TBoardView(TVornExplMain& window, TArticleGrid* grid, TArticleEdit* view)
-    : QObject(&window), w_(window), grid_(grid), view_(view) {
+TBoardView::TBoardView(TLogSession& session, TReadingState& state, TMainCommands& commands,
+                       TStatusLine& status, TSelectList* boardList, TArticleGrid* grid,
+                       TArticleEdit* view, QObject* parent)
+    : QObject(parent),
+      session_(session),
+      state_(state),
+      commands_(commands),
+      status_(status),
+      boardList_(boardList),
+      grid_(grid),
+      view_(view) {
   connect(grid_, &TArticleGrid::ArticleDisp, this, &TBoardView::ArticleDisp);
 }
 
 TArticleList* TBoardView::Articles(int32_t board) const {
-  TBBSProcess* p = w_.CurrentAnalyser();
+  TBBSProcess* p = session_.CurrentProcess;
   return p ? p->Boards.GetArticles(board) : nullptr;
 }
 
 int32_t TBoardView::CurrentBoard() const {
-  return w_.BoardList().currentIndex();
+  return boardList_->currentIndex();
 }
 
 TArticleList* TBoardView::CurrentArticles() const {
@@ -41,15 +53,15 @@ void TBoardView::Clear() {
 
 void TBoardView::ShowBoard(int32_t board, TArticleGrid::TSelectMode mode, int32_t index) {
   TArticleList* list = Articles(board);
-  w_.SelectBoardInList(list ? board : -1);
+  SelectBoardInList(list ? board : -1);
   if (board != shownBoard_) {
     shownBoard_ = board;
     emit BoardChanged(board);
   }
-  TBBSProcess* p = w_.CurrentAnalyser();
-  grid_->ShowArticles(w_.TreeOrder, list, index, mode, p ? &p->Members : nullptr);
+  TBBSProcess* p = session_.CurrentProcess;
+  grid_->ShowArticles(state_.TreeOrder(), list, index, mode, p ? &p->Members : nullptr);
   // Without a board the grid has nothing to display; the view must not keep an old article.
-  if (!list) ArticleDisp(w_.TreeOrder, 0);
+  if (!list) ArticleDisp(state_.TreeOrder(), 0);
 }
 
 void TBoardView::Redraw() {
@@ -63,8 +75,8 @@ void TBoardView::SelectPosition(int32_t position) {
 }
 
 void TBoardView::ArticleDisp(int32_t order, int32_t position) {
-  TMainCommands& commands = w_.Commands();
-  w_.SetStatusText(0, QString());
+  TMainCommands& commands = commands_;
+  status_.SetStatusText(0, QString());
   TArticleList* list = CurrentArticles();
   if (!list || list->OrderCount(order) <= 0) {
     view_->Clear();
@@ -73,7 +85,7 @@ void TBoardView::ArticleDisp(int32_t order, int32_t position) {
     return;
   }
   commands.SetEnabled("MenuBoardOut", true);
-  const ArticleViewText article = ArticleViewLines(list, order, position, w_.LogList());
+  const ArticleViewText article = ArticleViewLines(list, order, position, session_.LogList);
   const bool shown = article.Result == ArticleViewText::Text;
   if (shown) {
     view_->ShowArticleText(article.Lines);
@@ -82,26 +94,47 @@ void TBoardView::ArticleDisp(int32_t order, int32_t position) {
   }
   commands.SetEnabled("MenuArticleCut", shown);
   commands.SetEnabled("MenuPrint", shown);
-  if (!w_.AddingLogs) {
-    w_.SavedPosition = {list, list->GetKind(order, position), list->GetKey(order, position),
-                        list->GetPostTime(order, position)};
-  }
+  state_.RememberArticle({list, list->GetKind(order, position), list->GetKey(order, position),
+                          list->GetPostTime(order, position)});
 }
 
 void TBoardView::RestoreArticlePosition() {
-  TBBSProcess* p = w_.CurrentAnalyser();
-  const ArticlePosition saved = w_.SavedPosition;
+  TBBSProcess* p = session_.CurrentProcess;
+  const ArticlePosition saved = state_.SavedPosition();
   for (int32_t b = 0; p && saved.Board && b < p->Boards.Count(); ++b) {
     TArticleList* list = p->Boards.GetArticles(b);
     if (list != saved.Board) continue;
-    const int32_t position =
-        std::max(0, FindArticlePosition(*list, w_.TreeOrder, saved.ArticleKey, saved.PostTime));
+    const int32_t position = std::max(
+        0, FindArticlePosition(*list, state_.TreeOrder(), saved.ArticleKey, saved.PostTime));
     ShowBoard(b, TArticleGrid::SelectIndex, position);
-    w_.FocusGrid();
+    FocusGrid();
     grid_->CenterCurrentRow(grid_->FixedRows());
     break;
   }
-  w_.AddingLogs = false;
+  state_.SetAddingLogs(false);
+}
+
+void TBoardView::SetBoardListLines(const std::vector<std::string>& lines) {
+  boardList_->clear();
+  for (const std::string& line : lines)
+    boardList_->addItem(QtText(line));
+}
+
+void TBoardView::ClearBoardList() {
+  boardList_->clear();
+}
+
+void TBoardView::SelectBoardInList(int index) {
+  boardList_->setCurrentIndex(index);
+}
+
+void TBoardView::SetReadingControlsEnabled(bool on) {
+  grid_->setEnabled(on);
+  view_->setEnabled(on);
+}
+
+void TBoardView::FocusGrid() {
+  if (!grid_->hasFocus()) grid_->setFocus();
 }
 
 }  // namespace vorn

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "reader/ArticleGrid.h"
 
@@ -10,24 +11,23 @@ namespace vorn {
 
 class TArticleEdit;
 class TArticleList;
-class TVornExplMain;
+class TLogSession;
+class TMainCommands;
+class TReadingState;
+class TSelectList;
+class TStatusLine;
 
-// The article last displayed, found again after logs were added.
-struct ArticlePosition {
-  TArticleList* Board = nullptr;
-  uint8_t Kind = 0;
-  int32_t ArticleKey = 0;
-  int32_t PostTime = 0;
-};
-
-// The board shown in the article grid and the article shown in the view. The board is always
-// the one selected in the board list: showing a board selects it there (without the list's
-// own click handling), and the grid's article display puts the entry at the current row into
-// the view, updating the commands that need an article and the remembered article.
+// The board shown in the article grid and the article shown in the view: the selection
+// controller that joins the board list, the grid and the view. The board is always the one
+// selected in the board list: showing a board selects it there (without the list's own click
+// handling), and the grid's article display puts the entry at the current row into the view,
+// updating the commands that need an article and the remembered article.
 class TBoardView final : public QObject {
   Q_OBJECT
  public:
-  TBoardView(TVornExplMain& window, TArticleGrid* grid, TArticleEdit* view);
+  TBoardView(TLogSession& session, TReadingState& state, TMainCommands& commands,
+             TStatusLine& status, TSelectList* boardList, TArticleGrid* grid, TArticleEdit* view,
+             QObject* parent = nullptr);
 
   // Empties the grid (keeping its header row) and the view.
   void Clear();
@@ -52,6 +52,16 @@ class TBoardView final : public QObject {
   // After logs were added: the article remembered before, or the first of its board.
   void RestoreArticlePosition();
 
+  // The board list: its lines (CP932), and a line selected without opening its board (the list
+  // opens a board only when the user chooses one, never on a change made here).
+  void SetBoardListLines(const std::vector<std::string>& lines);
+  void ClearBoardList();
+  void SelectBoardInList(int index);
+  // The grid and the view take input, or not.
+  void SetReadingControlsEnabled(bool on);
+  void FocusGrid();
+
+  TSelectList& BoardList() const { return *boardList_; }
   TArticleGrid& Grid() const { return *grid_; }
   TArticleEdit& View() const { return *view_; }
 
@@ -62,7 +72,11 @@ class TBoardView final : public QObject {
  private:
   TArticleList* Articles(int32_t board) const;
 
-  TVornExplMain& w_;
+  TLogSession& session_;
+  TReadingState& state_;
+  TMainCommands& commands_;
+  TStatusLine& status_;
+  TSelectList* boardList_;
   TArticleGrid* grid_;
   TArticleEdit* view_;
   int32_t shownBoard_ = -1;

@@ -10,10 +10,10 @@
 
 #include "analysis/BBSProcess.h"
 #include "analysis/DisplayTexts.h"
-#include "dialogs/QtSupport.h"
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/SearchWindowAccess.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"

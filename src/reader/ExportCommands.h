@@ -9,7 +9,7 @@
 #include <string>
 
 #include "analysis/ArticleExport.h"
-#include "dialogs/NetSelectLogic.h"
+#include "dialoglogic/NetSelectLogic.h"
 
 class QPrinter;
 class QWidget;

@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "dialogs/QtSupport.h"
+#include "qtsupport/QtSupport.h"
 
 namespace vorn {
 

@@ -5,17 +5,18 @@
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
 #include "analysis/LogLoader.h"
-#include "dialogs/QtSupport.h"
 #include "platform/Cp932.h"
 #include "platform/SetPath.h"
 #include "platform/UiServices.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"
 #include "reader/Navigation.h"
 #include "reader/ProgressBarREX.h"
 #include "reader/SelectList.h"
-#include "reader/VornExplorerMain.h"
+#include "reader/WindowRoles.h"
+#include "readerlogic/ReadingState.h"
 #include "settings/BBSIniFile.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
@@ -26,33 +27,38 @@ namespace {
 // The window's steps of a load, called by the session's loading routine where they belong.
 class WindowLoadHooks final : public LoadHooks {
  public:
-  explicit WindowLoadHooks(TVornExplMain& w) : w_(w) {}
+  WindowLoadHooks(TLoadWindow& window, TReadingState& state, TMainCommands& commands,
+                  TBoardView& view, TNavigation& navigation, TProgressBarREX& progress)
+      : window_(window),
+        state_(state),
+        commands_(commands),
+        view_(view),
+        navigation_(navigation),
+        progress_(progress) {}
   ~WindowLoadHooks() override { SetWaitCursor(false); }
   WindowLoadHooks(const WindowLoadHooks&) = delete;
   WindowLoadHooks& operator=(const WindowLoadHooks&) = delete;
 
   void FreshLoadStarting(const std::string& setName) override {
-    w_.repaint();
-    w_.setWindowTitle(QStringLiteral("VornExplorer - ") + QtText(setName));
-    w_.BoardView().Clear();
-    w_.ClearBoardList();
+    window_.ShowLoadedSetName(setName);
+    view_.Clear();
+    view_.ClearBoardList();
   }
   void LoadStarting() override {
-    w_.Navigation().ClearLevelHistory();
+    navigation_.ClearLevelHistory();
     // An add sorts the boards shown so far again: the grid must not read them meanwhile. The
     // article shown is found again once the load is done.
-    w_.ArticleGrid().ClearRows();
-    TMainCommands& commands = w_.Commands();
+    view_.Grid().ClearRows();
     for (const char* name :
          {"MenuCreateUpFile", "MenuOpenAdd", "MenuArticleCut", "MenuBoardOut", "MenuPrint",
           "MenuLogInfo", "BTNOpenAdd", "BTNSave", "EditMenu", "SetupMenu", "BTNInfo", "MenuInfo"}) {
-      commands.SetEnabled(name, false);
+      commands_.SetEnabled(name, false);
     }
-    w_.EnableReadCommands(false);
-    w_.BoardList().setEnabled(false);
-    w_.SetReadingControlsEnabled(false);
+    window_.EnableReadCommands(false);
+    view_.BoardList().setEnabled(false);
+    view_.SetReadingControlsEnabled(false);
   }
-  void ShowStatus(const std::string& text) override { w_.SetStatusText(0, QtText(text)); }
+  void ShowStatus(const std::string& text) override { window_.SetStatusText(0, QtText(text)); }
   void SetWaitCursor(bool wait) override {
     if (wait == waiting_) return;
     waiting_ = wait;
@@ -62,38 +68,55 @@ class WindowLoadHooks final : public LoadHooks {
       QApplication::restoreOverrideCursor();
     }
   }
-  void SetBusy(bool busy) override { w_.Busy = busy; }
+  void SetBusy(bool busy) override { state_.SetBusy(busy); }
   void ProgressStart(int32_t max) override {
-    w_.ProgressBar()->setRange(0, max > 0 ? max : 1);
-    w_.ProgressBar()->SetStep(1);
-    w_.ProgressBar()->setValue(0);
+    progress_.setRange(0, max > 0 ? max : 1);
+    progress_.SetStep(1);
+    progress_.setValue(0);
   }
-  void ProgressStep() override { w_.ProgressBar()->StepIt(); }
-  void ProgressReset() override { w_.ProgressBar()->setValue(0); }
+  void ProgressStep() override { progress_.StepIt(); }
+  void ProgressReset() override { progress_.setValue(0); }
   void ReadingModesOff() override {
-    w_.SetReadMode(false, false);
-    w_.SetReadMode(true, false);
+    window_.SetReadMode(false, false);
+    window_.SetReadMode(true, false);
   }
-  void ForgetSavedPosition() override { w_.SavedPosition.Board = nullptr; }
+  void ForgetSavedPosition() override { state_.ForgetSavedPosition(); }
 
  private:
-  TVornExplMain& w_;
+  TLoadWindow& window_;
+  TReadingState& state_;
+  TMainCommands& commands_;
+  TBoardView& view_;
+  TNavigation& navigation_;
+  TProgressBarREX& progress_;
   bool waiting_ = false;
 };
 
 }  // namespace
 
-TLogOpener::TLogOpener(TVornExplMain& window) : w_(window) {}
+TLogOpener::TLogOpener(TLogSession& session, const CommonSettings& common, TReadingState& state,
+                       const TBBSList& bbsList, TMainDialogHost& dialogs, TMainCommands& commands,
+                       TBoardView& view, TNavigation& navigation, TProgressBarREX& progress,
+                       TLoadWindow& window)
+    : session_(session),
+      common_(common),
+      state_(state),
+      bbsList_(bbsList),
+      dialogs_(dialogs),
+      commands_(commands),
+      view_(view),
+      navigation_(navigation),
+      progress_(progress),
+      window_(window) {}
 TLogOpener::~TLogOpener() = default;
 
 void TLogOpener::FormActivate() {
-  if (w_.PendingFiles.empty()) return;
+  // Files that arrive while a load runs wait for its end (see LoadLogFiles).
+  if (loading_ || !state_.HasPendingFiles()) return;
   // Taken at once: the boxes shown while loading activate the window again.
-  std::vector<std::string> files;
-  files.swap(w_.PendingFiles);
-  if (!w_.LeaveLogSet(true, true)) return;
-  const LogFileGrouping group =
-      GroupLogFiles(files, w_.Session().ProcessList, w_.CommonIni().DefaultPrefix);
+  const std::vector<std::string> files = state_.TakePendingFiles();
+  if (!window_.LeaveLogSet(true, true)) return;
+  const LogFileGrouping group = GroupLogFiles(files, session_.ProcessList, common_.DefaultPrefix);
   switch (group.Result) {
     case LogFileGrouping::OneSet:
     case LogFileGrouping::DefaultSet:
@@ -101,8 +124,7 @@ void TLogOpener::FormActivate() {
       break;
     case LogFileGrouping::SeveralSets: {
       Ui().Information(Cp932("複数BBSのログファイルが指定されています\rBBSを指定して下さい"));
-      const TMainDialogHost::NetSelection chosen =
-          w_.Dialogs().SelectNet(w_.BBSList(), group.Prefixes);
+      const TMainDialogHost::NetSelection chosen = dialogs_.SelectNet(bbsList_, group.Prefixes);
       if (!chosen.Prefix.empty()) Load(LogFilesWithPrefix(files, chosen.Prefix), chosen.Prefix);
       break;
     }
@@ -114,52 +136,59 @@ void TLogOpener::FormActivate() {
 
 void TLogOpener::Load(const std::vector<std::string>& files, const std::string& prefix) {
   // The loaded set is the same whatever case the file names spell its prefix in.
-  const std::string& current = w_.Session().CurrentPrefix;
-  w_.LoadLogFiles(files, prefix, !current.empty() && SameLogPrefix(prefix, current));
+  const std::string& current = session_.CurrentPrefix;
+  LoadLogFiles(files, prefix, !current.empty() && SameLogPrefix(prefix, current));
 }
 
 TMainDialogHost::LogFileRequest TLogOpener::LogFileRequestFor(const TBBSIniFile& ini) const {
-  return {Cp932("ログファイル指定"), w_.Session().SetPath(ini.LogPath),
-          LogFileFilter(ini.LogMask, w_.CommonIni().LogExtention)};
+  return {Cp932("ログファイル指定"), session_.SetPath(ini.LogPath),
+          LogFileFilter(ini.LogMask, common_.LogExtention)};
 }
 
 TMainDialogHost::NetSelection TLogOpener::ChooseLogs() {
-  const TBBSList& list = w_.BBSList();
-  if (TotalNetCount(list) == 1 && w_.CommonIni().LogOpenOnly) {
+  const TBBSList& list = bbsList_;
+  if (TotalNetCount(list) == 1 && common_.LogOpenOnly) {
     for (const BBSListEntry& family : list) {
       TBBSIniFile* ini = family.IniFile;
       if (!ini || ini->GetNetCount() != 1) continue;
       if (!ini->SelectNet(ini->NetNoAt(0))) return {};
-      return {ini->Prefix, w_.Dialogs().OpenLogFiles(LogFileRequestFor(*ini))};
+      return {ini->Prefix, dialogs_.OpenLogFiles(LogFileRequestFor(*ini))};
     }
     return {};
   }
-  return w_.Dialogs().SelectNet(list, {});
+  return dialogs_.SelectNet(list, {});
 }
 
 std::vector<std::string> TLogOpener::ChooseLogsToAdd() {
-  const std::string& current = w_.Session().CurrentPrefix;
-  const TBBSList& list = w_.BBSList();
+  const std::string& current = session_.CurrentPrefix;
+  const TBBSList& list = bbsList_;
   const int family = FindFamilyOfPrefix(list, current);
   if (family < 0) return {};
   TBBSIniFile& ini = *list[size_t(family)].IniFile;
   if (!ini.SelectNet(ini.NetNoAt(ini.FindPrefix(current)))) return {};
-  return w_.Dialogs().OpenLogFiles(LogFileRequestFor(ini));
+  return dialogs_.OpenLogFiles(LogFileRequestFor(ini));
 }
 
 bool TLogOpener::LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix,
                               bool add) {
   if (loading_) return false;
+  const bool loaded = LoadNow(files, prefix, add);
+  if (state_.HasPendingFiles()) window_.LoadWaitingFilesLater();
+  return loaded;
+}
+
+bool TLogOpener::LoadNow(const std::vector<std::string>& files, const std::string& prefix,
+                         bool add) {
   struct LoadingScope {
     bool& flag;
     explicit LoadingScope(bool& f) : flag(f) { flag = true; }
     ~LoadingScope() { flag = false; }
   } loadingScope(loading_);
-  TMainCommands& commands = w_.Commands();
+  TMainCommands& commands = commands_;
   LoadResult result;
   {
-    WindowLoadHooks hooks(w_);
-    result = w_.Session().LoadLogFiles(files, prefix, add, hooks);
+    WindowLoadHooks hooks(window_, state_, commands_, view_, navigation_, progress_);
+    result = session_.LoadLogFiles(files, prefix, add, hooks);
   }
   // The settings stay reachable after a load that failed on its way, so that the set can be
   // mended; before that nothing was disabled.
@@ -168,19 +197,20 @@ bool TLogOpener::LoadLogFiles(const std::vector<std::string>& files, const std::
   }
   if (!result.Loaded()) return false;
 
-  for (size_t family = 0; family < w_.BBSList().size(); ++family) {
-    if (w_.Process(static_cast<int>(family)) == w_.CurrentAnalyser()) {
-      w_.SetCurrentProcess(static_cast<int>(family));
+  for (size_t family = 0; family < bbsList_.size() && family < session_.ProcessList.size();
+       ++family) {
+    if (session_.ProcessList[family] == session_.CurrentProcess) {
+      state_.SetCurrentProcess(static_cast<int>(family));
     }
   }
   ShowBoardList(result.BoardLines);
   commands.SetMenuEnabled("EditMenu", true);
   commands.SetMenuEnabled("SetupMenu", true);
-  w_.EnableReadCommands(true);
+  window_.EnableReadCommands(true);
   commands.SetEnabled("MenuIDEdit", true);
   commands.SetEnabled("MenuBoardEdit", true);
   ChooseFirstArticle();
-  if (w_.SystemMsgList().Count() > 0) {
+  if (session_.SystemMsgList.Count() > 0) {
     commands.SetEnabled("BTNInfo", true);
     commands.SetEnabled("MenuInfo", true);
     Ui().Information(Cp932("システムメッセージが存在しています"));
@@ -189,37 +219,37 @@ bool TLogOpener::LoadLogFiles(const std::vector<std::string>& files, const std::
 }
 
 void TLogOpener::ShowBoardList(const std::vector<std::string>& lines) {
-  w_.SetBoardListLines(lines);
-  w_.BoardList().setEnabled(true);
-  w_.SelectBoardInList(0);
-  w_.SetReadingControlsEnabled(true);
+  view_.SetBoardListLines(lines);
+  view_.BoardList().setEnabled(true);
+  view_.SelectBoardInList(0);
+  view_.SetReadingControlsEnabled(true);
   for (const char* name :
        {"MenuCreateUpFile", "MenuOpenAdd", "BTNOpenAdd", "MenuLogInfo", "BTNSave"}) {
-    w_.Commands().SetEnabled(name, true);
+    commands_.SetEnabled(name, true);
   }
 }
 
 void TLogOpener::ChooseFirstArticle() {
-  TBoardView& view = w_.BoardView();
-  TBBSProcess& p = *w_.CurrentAnalyser();
-  if (w_.SavedPosition.Board) {
+  TBoardView& view = view_;
+  TBBSProcess& p = *session_.CurrentProcess;
+  if (state_.SavedPosition().Board) {
     view.RestoreArticlePosition();
     return;
   }
   bool noNewArticle = false;
-  if (w_.CommonIni().NewModeFlag) {
-    if (w_.Navigation().FindArticleForward(true, false, false, -1, 0, true)) {
-      w_.SetReadMode(false, true);
+  if (common_.NewModeFlag) {
+    if (navigation_.FindArticleForward(true, false, false, -1, 0, true)) {
+      window_.SetReadMode(false, true);
       return;
     }
-    w_.Commands().SetEnabled("MenuNewReadMode", false);
-    w_.Commands().SetEnabled("BTNNewMode", false);
+    commands_.SetEnabled("MenuNewReadMode", false);
+    commands_.SetEnabled("BTNNewMode", false);
     noNewArticle = true;
   }
   int32_t first = -1;
   for (int32_t b = 0; b < p.Boards.Count() && first < 0; ++b) {
     const TArticleList* list = p.Boards.GetArticles(b);
-    if (list && list->OrderCount(w_.TreeOrder) > 0) first = b;
+    if (list && list->OrderCount(state_.TreeOrder()) > 0) first = b;
   }
   if (first >= 0) {
     view.ShowBoard(first, TArticleGrid::SelectFirst);
@@ -228,19 +258,19 @@ void TLogOpener::ChooseFirstArticle() {
     noNewArticle = false;
     Ui().Warning(Cp932("記事が存在していません"));
   }
-  w_.FocusGrid();
+  view.FocusGrid();
   if (noNewArticle) Ui().Information(Cp932("新規記事はありません"));
 }
 
 void TLogOpener::ShowSystemMessages() {
-  TBBSProcess* p = w_.CurrentAnalyser();
+  TBBSProcess* p = session_.CurrentProcess;
   std::vector<std::string> lines;
-  const TLogList& messages = w_.SystemMsgList();
+  const TLogList& messages = session_.SystemMsgList;
   lines.reserve(size_t(messages.Count()));
   for (int32_t i = 0; i < messages.Count(); ++i)
     lines.push_back(messages.GetLine(i));
-  w_.Dialogs().ShowText(p ? QtText(p->InfoDialogTitle) : QStringLiteral("情報"),
-                        w_.TextDialogLook(), lines);
+  dialogs_.ShowText(p ? QtText(p->InfoDialogTitle) : QStringLiteral("情報"),
+                    window_.TextDialogLook(), lines);
 }
 
 }  // namespace vorn

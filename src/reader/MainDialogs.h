@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/BBSSetCommand.h"
-#include "dialogs/IDEditLogic.h"
-#include "dialogs/NetSelectLogic.h"
+#include "dialoglogic/BBSSetCommand.h"
+#include "dialoglogic/IDEditLogic.h"
+#include "dialoglogic/NetSelectLogic.h"
 #include "reader/SystemMsg.h"
 
 class QWidget;

@@ -5,15 +5,17 @@
 #include <QKeyEvent>
 
 #include "analysis/BBSProcess.h"
-#include "dialogs/QtSupport.h"
+#include "analysis/LogLoader.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"
 #include "reader/SelectList.h"
-#include "reader/VornExplorerMain.h"
+#include "reader/WindowRoles.h"
+#include "readerlogic/ReadingState.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/ArticleNavigation.h"
@@ -34,27 +36,35 @@ void WritingNotYetAvailable(const QString& feature) {
 
 }  // namespace
 
-TNavigation::TNavigation(TVornExplMain& window, TBoardView& view)
-    : QObject(&window), w_(window), view_(view) {
+TNavigation::TNavigation(TBoardView& view, TLogSession& session, TReadingState& state,
+                         const CommonSettings& common, TMainCommands& commands, TStatusLine& status,
+                         QObject* parent)
+    : QObject(parent),
+      view_(view),
+      session_(session),
+      state_(state),
+      common_(common),
+      commands_(commands),
+      status_(status) {
   TArticleGrid& grid = view_.Grid();
   connect(&grid, &TArticleGrid::KeyDown, this, &TNavigation::ArticleGrid1KeyDown);
   connect(&grid, &TArticleGrid::RowUnder, this, &TNavigation::ArticleGrid1RowUnder);
   connect(&grid, &TArticleGrid::RowOver, this, &TNavigation::ArticleGrid1RowOver);
   // Positions of a parent jump belong to the board they were taken in.
   connect(&view_, &TBoardView::BoardChanged, this, &TNavigation::ClearLevelHistory);
-  TSelectList& list = w_.BoardList();
+  TSelectList& list = view_.BoardList();
   connect(&list, &TSelectList::KeyDown, this, &TNavigation::BoardListKeyDown);
   // A selection the list makes while it handles a key itself only moves through the list;
   // the board is opened by Enter (or by choosing it from the open list, or with the mouse).
   connect(&list, &QComboBox::activated, this, [this] {
-    if (!w_.BoardList().HandlingOwnKey()) BoardListClick();
+    if (!view_.BoardList().HandlingOwnKey()) BoardListClick();
   });
   ConnectCommands();
 }
 
 void TNavigation::ConnectCommands() {
   auto on = [this](const char* name, auto handler) {
-    if (QAction* a = w_.Commands().Action(name)) connect(a, &QAction::triggered, this, handler);
+    if (QAction* a = commands_.Action(name)) connect(a, &QAction::triggered, this, handler);
   };
   on("BTNNext", [this] { SendKeyToGrid(Qt::Key_Down); });
   on("BTNBefore", [this] { SendKeyToGrid(Qt::Key_Up); });
@@ -72,11 +82,11 @@ void TNavigation::ConnectCommands() {
 }
 
 TBBSProcess* TNavigation::Analyser() const {
-  return w_.CurrentAnalyser();
+  return session_.CurrentProcess;
 }
 
 int32_t TNavigation::Order() const {
-  return w_.TreeOrder;
+  return state_.TreeOrder();
 }
 
 bool TNavigation::SearchConditionExists() const {
@@ -85,8 +95,8 @@ bool TNavigation::SearchConditionExists() const {
 
 void TNavigation::NothingFound(const char* utf8Text) {
   const QString text = QString::fromUtf8(utf8Text);
-  w_.SetStatusText(0, text);
-  if (w_.CommonIni().NoReadDialog) Ui().Information(CoreText(text));
+  status_.SetStatusText(0, text);
+  if (common_.NoReadDialog) Ui().Information(CoreText(text));
 }
 
 bool TNavigation::FindArticleForward(bool newOnly, bool level, bool message, int32_t position,
@@ -104,7 +114,7 @@ bool TNavigation::FindArticleForward(bool newOnly, bool level, bool message, int
   } else {
     view_.SelectPosition(spot.Position);
   }
-  w_.FocusGrid();
+  view_.FocusGrid();
   return true;
 }
 
@@ -154,7 +164,7 @@ void TNavigation::ArticleGrid1KeyDown(GridKeyDown* key) {
       break;
     case Qt::Key_Escape:
     case Qt::Key_Backspace:
-      w_.BoardList().setFocus(Qt::OtherFocusReason);
+      view_.BoardList().setFocus(Qt::OtherFocusReason);
       break;
     case Qt::Key_Space:
       NextUnread();
@@ -167,8 +177,8 @@ void TNavigation::ArticleGrid1KeyDown(GridKeyDown* key) {
 }
 
 bool TNavigation::UpDownKey(bool down, int modifiers) {
-  const bool newMode = w_.NewReadMode;
-  if (modifiers == kShift || w_.SearchReadMode) {
+  const bool newMode = state_.NewReadMode();
+  if (modifiers == kShift || state_.SearchReadMode()) {
     ClearLevelHistory();
     SearchKey(down);
     return true;
@@ -205,7 +215,7 @@ void TNavigation::SearchKey(bool forward) {
     Ui().Information(Cp932("検索設定がされていません"));
     return;
   }
-  search_->SearchNext(forward, w_.NewReadMode);
+  search_->SearchNext(forward, state_.NewReadMode());
 }
 
 bool TNavigation::WriteKey(int qtKey, int modifiers) {
@@ -292,7 +302,7 @@ void TNavigation::ArticleGrid1RowOverNoRead() {
 void TNavigation::NextUnread() {
   ClearLevelHistory();
   if (view_.CurrentBoard() < 0) return;
-  const TCommonIniFile& c = w_.CommonIni();
+  const CommonSettings& c = common_;
   if (!c.NoReadType && (!c.NoReadTypeNew || view_.Grid().NoReadFlag())) {
     if (!view_.View().PageForwardOrEnd()) return;
   }
@@ -314,7 +324,7 @@ void TNavigation::LevelParent() {
   if (parent < 0) return;
   view_.SelectPosition(parent);
   levelHistory_.push_back(position);
-  w_.Commands().SetEnabled("BTNLevelRestore", true);
+  commands_.SetEnabled("BTNLevelRestore", true);
 }
 
 void TNavigation::LevelRestore() {
@@ -325,27 +335,27 @@ void TNavigation::LevelRestore() {
     const int32_t row = grid.FixedRows() + position;
     if (position >= 0 && row < grid.RowCount()) view_.SelectPosition(position);
   }
-  if (levelHistory_.empty()) w_.Commands().SetEnabled("BTNLevelRestore", false);
+  if (levelHistory_.empty()) commands_.SetEnabled("BTNLevelRestore", false);
 }
 
 void TNavigation::ClearLevelHistory() {
   levelHistory_.clear();
-  w_.Commands().SetEnabled("BTNLevelRestore", false);
+  commands_.SetEnabled("BTNLevelRestore", false);
 }
 
 void TNavigation::BoardListClick() {
   const int32_t board = view_.CurrentBoard();
   if (board < 0) return;
   bool found = false;
-  if (!w_.NewReadMode) found = FindArticleForward(true, false, false, -1, board, false);
+  if (!state_.NewReadMode()) found = FindArticleForward(true, false, false, -1, board, false);
   if (!found) {
     view_.ShowBoard(board, TArticleGrid::SelectFirst);
-    w_.FocusGrid();
+    view_.FocusGrid();
   }
 }
 
 void TNavigation::OpenBoard(int32_t board) {
-  w_.SelectBoardInList(board);
+  view_.SelectBoardInList(board);
   BoardListClick();
 }
 
@@ -358,7 +368,7 @@ void TNavigation::BoardListKeyDown(QKeyEvent* event, bool* handled) {
     case Qt::Key_Backspace:
       ClearLevelHistory();
       BoardListClick();
-      w_.FocusGrid();
+      view_.FocusGrid();
       *handled = true;
       return;
     case Qt::Key_M:
@@ -369,7 +379,7 @@ void TNavigation::BoardListKeyDown(QKeyEvent* event, bool* handled) {
       } else {
         WritingNotYetAvailable(QStringLiteral("書込み"));
       }
-      w_.FocusGrid();
+      view_.FocusGrid();
       *handled = true;
       return;
     default:

@@ -10,7 +10,11 @@ namespace vorn {
 
 class TBBSProcess;
 class TBoardView;
-class TVornExplMain;
+class TLogSession;
+class TMainCommands;
+class TReadingState;
+class TStatusLine;
+struct CommonSettings;
 struct GridKeyDown;
 
 // The search reading keys and commands reach the search through this (set by the owner of the
@@ -45,7 +49,9 @@ class TWriteKeys {
 class TNavigation final : public QObject {
   Q_OBJECT
  public:
-  TNavigation(TVornExplMain& window, TBoardView& view);
+  TNavigation(TBoardView& view, TLogSession& session, TReadingState& state,
+              const CommonSettings& common, TMainCommands& commands, TStatusLine& status,
+              QObject* parent = nullptr);
 
   // The first article after a position (-1: from the start) of a board, then of the later
   // boards when acrossBoards is set, that is new (newOnly) and at the starting article's level
@@ -105,8 +111,12 @@ class TNavigation final : public QObject {
   TBBSProcess* Analyser() const;
   int32_t Order() const;
 
-  TVornExplMain& w_;
   TBoardView& view_;
+  TLogSession& session_;
+  TReadingState& state_;
+  const CommonSettings& common_;
+  TMainCommands& commands_;
+  TStatusLine& status_;
   std::vector<int32_t> levelHistory_;
   TSearchReading* search_ = nullptr;
   TWriteKeys* writeKeys_ = nullptr;

@@ -1,6 +1,6 @@
 #include "reader/ProgressBarREX.h"
 
-#include "reader/DisplayMapping.h"
+#include "qtsupport/DisplayMapping.h"
 #include "settings/IniFilePlus.h"
 
 namespace vorn {

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "dialogs/QtSupport.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/LoadCheck.h"
 
 namespace vorn {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/QtSupport.h"
+#include "qtsupport/QtSupport.h"
 #include "regex/AWKStr.h"
 
 class QComboBox;

@@ -4,9 +4,9 @@
 #include <QCursor>
 
 #include "analysis/BBSProcess.h"
-#include "dialogs/QtSupport.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/Search.h"
 #include "reader/SearchWindowAccess.h"
 #include "regex/REScanner.h"

@@ -1,93 +1,94 @@
 #include "reader/SearchWindowAccess.h"
 
+#include <QWidget>
+
 #include "analysis/LogLoader.h"
 #include "reader/ArticleEdit.h"
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"
-#include "reader/SelectList.h"
-#include "reader/VornExplorerMain.h"
+#include "reader/WindowRoles.h"
+#include "readerlogic/ReadingState.h"
 #include "settings/CommonIniFile.h"
 
 namespace vorn {
 
 TBBSProcess* TMainWindowAccess::Analyser() const {
-  return w_.CurrentAnalyser();
+  return session_.CurrentProcess;
 }
 
 const TLogList& TMainWindowAccess::Log() const {
-  return w_.LogList();
+  return session_.LogList;
 }
 
 CommonSettings& TMainWindowAccess::Common() const {
-  return w_.CommonIni();
+  return common_;
 }
 
 std::string TMainWindowAccess::SetPath(const std::string& path) const {
-  return w_.Session().SetPath(path);
+  return session_.SetPath(path);
 }
 
 int32_t TMainWindowAccess::Order() const {
-  return w_.TreeOrder;
+  return state_.TreeOrder();
 }
 
 int32_t TMainWindowAccess::CurrentBoard() const {
-  return w_.BoardView().CurrentBoard();
+  return view_.CurrentBoard();
 }
 
 int32_t TMainWindowAccess::CurrentPosition() const {
-  return w_.BoardView().CurrentPosition();
+  return view_.CurrentPosition();
 }
 
 void TMainWindowAccess::ShowArticleAt(int32_t board, int32_t position) {
-  TBoardView& view = w_.BoardView();
-  if (view.CurrentBoard() == board) {
-    view.SelectPosition(position);
+  if (view_.CurrentBoard() == board) {
+    view_.SelectPosition(position);
   } else {
-    view.ShowBoard(board, TArticleGrid::SelectIndex, position);
+    view_.ShowBoard(board, TArticleGrid::SelectIndex, position);
   }
 }
 
 void TMainWindowAccess::SetStatusText(int panel, const QString& text) {
-  w_.SetStatusText(panel, text);
+  status_.SetStatusText(panel, text);
 }
 
 bool TMainWindowAccess::NewReadMode() const {
-  return w_.NewReadMode;
+  return state_.NewReadMode();
 }
 
 bool TMainWindowAccess::SearchReadMode() const {
-  return w_.SearchReadMode;
+  return state_.SearchReadMode();
 }
 
 void TMainWindowAccess::SetSearchReadMode(bool on) {
-  w_.SetReadMode(true, on);
+  modes_.SetReadMode(true, on);
 }
 
 void TMainWindowAccess::EnableSearchMode() {
-  w_.Commands().SetEnabled("MenuSearchMode", true);
-  w_.Commands().SetEnabled("BTNSearchMode", true);
+  commands_.SetEnabled("MenuSearchMode", true);
+  commands_.SetEnabled("BTNSearchMode", true);
 }
 
 std::optional<std::string> TMainWindowAccess::ViewSelection() const {
-  const TArticleEdit& view = w_.ArticleEdit();
+  const TArticleEdit& view = view_.View();
   if (!view.HasSelection()) return std::nullopt;
   return view.SelectedText();
 }
 
 void TMainWindowAccess::PrintView(QPagedPaintDevice& printer) {
-  w_.ArticleEdit().Print(&printer);
+  view_.View().Print(&printer);
 }
 
 QWidget* TMainWindowAccess::Window() const {
-  return &w_;
+  return &window_;
 }
 
 QRect TMainWindowAccess::WindowRect() const {
-  return w_.frameGeometry();
+  return window_.frameGeometry();
 }
 
 void TMainWindowAccess::FocusGrid() {
-  w_.FocusGrid();
+  view_.FocusGrid();
 }
 
 }  // namespace vorn

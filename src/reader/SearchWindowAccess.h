@@ -13,8 +13,13 @@ class QWidget;
 namespace vorn {
 
 class TBBSProcess;
+class TBoardView;
 class TLogList;
-class TVornExplMain;
+class TLogSession;
+class TMainCommands;
+class TReadingState;
+class TReadModeSwitch;
+class TStatusLine;
 struct CommonSettings;
 
 // What the search, export, copy and print commands need of the main window's reading state:
@@ -61,10 +66,21 @@ class TWindowAccess {
   virtual void FocusGrid() = 0;
 };
 
-// The access on the main window.
+// The access on the main window's parts: the loaded session, the reading state, the board view,
+// the commands, the status line and the reading modes, and the window as the dialogs' parent.
 class TMainWindowAccess final : public TWindowAccess {
  public:
-  explicit TMainWindowAccess(TVornExplMain& window) : w_(window) {}
+  TMainWindowAccess(TLogSession& session, CommonSettings& common, TReadingState& state,
+                    TBoardView& view, TMainCommands& commands, TStatusLine& status,
+                    TReadModeSwitch& modes, QWidget& window)
+      : session_(session),
+        common_(common),
+        state_(state),
+        view_(view),
+        commands_(commands),
+        status_(status),
+        modes_(modes),
+        window_(window) {}
 
   TBBSProcess* Analyser() const override;
   const TLogList& Log() const override;
@@ -86,7 +102,14 @@ class TMainWindowAccess final : public TWindowAccess {
   void FocusGrid() override;
 
  private:
-  TVornExplMain& w_;
+  TLogSession& session_;
+  CommonSettings& common_;
+  TReadingState& state_;
+  TBoardView& view_;
+  TMainCommands& commands_;
+  TStatusLine& status_;
+  TReadModeSwitch& modes_;
+  QWidget& window_;
 };
 
 }  // namespace vorn

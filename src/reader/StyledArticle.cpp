@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "dialogs/QtSupport.h"
-#include "reader/DisplayMapping.h"
+#include "qtsupport/DisplayMapping.h"
+#include "qtsupport/QtSupport.h"
 #include "text/ShiftJisText.h"
 
 namespace vorn {

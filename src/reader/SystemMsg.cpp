@@ -8,7 +8,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "reader/DisplayMapping.h"
+#include "qtsupport/DisplayMapping.h"
 #include "text/ShiftJisText.h"
 
 namespace vorn {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/QtSupport.h"
+#include "qtsupport/QtSupport.h"
 
 class QTextEdit;
 

@@ -26,17 +26,18 @@
 #include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
-#include "dialogs/BBSSetCommand.h"
+#include "dialoglogic/BBSSetCommand.h"
 #include "dialogs/CommonSet.h"
-#include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
+#include "qtsupport/DisplayMapping.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
-#include "reader/DisplayMapping.h"
+#include "reader/BoardView.h"
 #include "reader/ExportCommands.h"
 #include "reader/LogOpener.h"
 #include "reader/MainCommands.h"
@@ -49,12 +50,12 @@
 #include "reader/SystemMsg.h"
 #include "reader/ToolIcons.h"
 #include "reader/VerticalTextView.h"
+#include "reader/WriteController.h"
 #include "settings/CommonIniFile.h"
 #include "settings/NetVornIniFile.h"
 #include "settings/NiftyIniFile.h"
 #include "store/ArticleList.h"
 #include "store/ArticleNavigation.h"
-#include "writing/WriteController.h"
 
 namespace vorn {
 namespace {
@@ -110,29 +111,8 @@ TLogList& TVornExplMain::SystemMsgList() const {
   return session_->SystemMsgList;
 }
 
-// The list opens a board only when the user chooses one (its activated signal), never on a
-// change made here.
-void TVornExplMain::SelectBoardInList(int index) {
-  boardList_->setCurrentIndex(index);
-}
-
-void TVornExplMain::ClearBoardList() {
-  boardList_->clear();
-}
-
-void TVornExplMain::SetBoardListLines(const std::vector<std::string>& lines) {
-  boardList_->clear();
-  for (const std::string& line : lines)
-    boardList_->addItem(QtText(line));
-}
-
-void TVornExplMain::SetReadingControlsEnabled(bool on) {
-  articleGrid1_->setEnabled(on);
-  articleEdit1_->setEnabled(on);
-}
-
 void TVornExplMain::FocusGrid() {
-  if (!articleGrid1_->hasFocus()) articleGrid1_->setFocus();
+  boardView_->FocusGrid();
 }
 
 TLoadCheckForm* TVornExplMain::LoadCheckForm() const {
@@ -173,18 +153,27 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
     p->ProgressBar = progressBar1_;
   }
   session_ = std::make_unique<TLogSession>(processList_);
-  currentProcess_ = 0;
+  reading_.SetCurrentProcess(0);
   for (size_t i = 0; i < bbsList_.size(); ++i) {
     if (bbsList_[i].IniFile->GetNetCount() > 0) {
-      currentProcess_ = static_cast<int>(i);
+      reading_.SetCurrentProcess(static_cast<int>(i));
       break;
     }
   }
   if (!dialogs_) dialogs_ = std::make_unique<TQtMainDialogs>(this, commonIni_.get());
-  opener_ = std::make_unique<TLogOpener>(*this);
-  writer_ = new TWriteController(*this);
+  // The helpers get the parts they work on and the window's roles, never the window.
+  boardView_ = new TBoardView(*session_, reading_, *commands_, *this, boardList_, articleGrid1_,
+                              articleEdit1_, this);
+  navigation_ =
+      new TNavigation(*boardView_, *session_, reading_, *commonIni_, *commands_, *this, this);
+  writer_ = new TWriteController(*session_, *commonIni_, reading_, *boardView_, *navigation_,
+                                 *commands_, *dialogs_, bbsList_, this);
+  opener_ =
+      std::make_unique<TLogOpener>(*session_, *commonIni_, reading_, bbsList_, *dialogs_,
+                                   *commands_, *boardView_, *navigation_, *progressBar1_, *this);
   navigation_->SetWriteKeys(writer_);
-  searchAccess_ = std::make_unique<TMainWindowAccess>(*this);
+  searchAccess_ = std::make_unique<TMainWindowAccess>(*session_, *commonIni_, reading_, *boardView_,
+                                                      *commands_, *this, *this, *this);
   searchCommands_ = new TSearchCommands(*searchAccess_, this);
   searchCommands_->GridKeyDown = [this](int key, Qt::KeyboardModifiers modifiers) {
     navigation_->GridKeyWithModifiers(key, int(modifiers));
@@ -207,7 +196,7 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   boardList_->setEnabled(false);
   articleGrid1_->setEnabled(false);
   articleEdit1_->setEnabled(false);
-  const bool anySet = bbsList_[size_t(currentProcess_)].IniFile->GetNetCount() > 0;
+  const bool anySet = bbsList_[size_t(reading_.CurrentProcess())].IniFile->GetNetCount() > 0;
   commands_->SetEnabled("MenuOpen", anySet);
   commands_->SetEnabled("BTNOpen", anySet);
   for (const char* name : {"MenuNoSaveOpen", "MenuCreateUpFile", "MenuOpenAdd", "MenuArticleCut",
@@ -228,10 +217,10 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
       if (argument.empty() || !FileExists(argument)) continue;
       const std::string onDisk = DiskFileName(AbsolutePath(argument));
-      if (!onDisk.empty()) PendingFiles.push_back(onDisk);
+      reading_.AddPendingFile(onDisk);
     }
   }
-  Created = true;
+  created_ = true;
 }
 
 void TVornExplMain::CreatePanels() {
@@ -284,8 +273,6 @@ void TVornExplMain::CreatePanels() {
   // A clicked link is opened by the view; reading goes on in the grid.
   connect(articleEdit1_, &TArticleEdit::LinkClicked, this, [this] { articleGrid1_->setFocus(); });
   editLayout->addWidget(articleEdit1_);
-  boardView_ = new TBoardView(*this, articleGrid1_, articleEdit1_);
-  navigation_ = new TNavigation(*this, *boardView_);
   splitter1_->setStretchFactor(0, 0);
   splitter1_->setStretchFactor(1, 1);
   layout->addWidget(splitter1_, 1);
@@ -333,11 +320,11 @@ void TVornExplMain::ConnectCommands() {
   on("MenuHelp", [this] { MenuHelpClick(); });
   on("MenuAbout", [this] { MenuAboutClick(); });
   on("MenuEnd", [this] {
-    SaveData = true;
+    reading_.SetSaveData(true);
     close();
   });
   on("MenuNoSaveEnd", [this] {
-    SaveData = false;
+    reading_.SetSaveData(false);
     close();
   });
   on("MenuNewReadMode", [this] { ToggleReadMode(false, false); });
@@ -371,13 +358,13 @@ void TVornExplMain::ConnectCommands() {
   on("MenuCommonSet", [this] { MenuCommonSetClick(); });
   on("MenuStatusBar", [this] { ToggleStatusBar(); });
   on("MenuSepVertical", [this] {
-    if (!HorizontalLayout) return commands_->SetChecked("MenuSepVertical", true);
+    if (!horizontalLayout_) return commands_->SetChecked("MenuSepVertical", true);
     commands_->SetChecked("MenuSepHorizontal", false);
     commands_->SetChecked("MenuSepVertical", true);
     ArrangeVertical();
   });
   on("MenuSepHorizontal", [this] {
-    if (HorizontalLayout) return commands_->SetChecked("MenuSepHorizontal", true);
+    if (horizontalLayout_) return commands_->SetChecked("MenuSepHorizontal", true);
     commands_->SetChecked("MenuSepVertical", false);
     commands_->SetChecked("MenuSepHorizontal", true);
     ArrangeHorizontal();
@@ -406,9 +393,9 @@ void TVornExplMain::ApplyWindowSettings() {
     ArrangeHorizontal();
     c.WindowSeparateVValue = kept;
   }
-  TreeOrder = c.ArticleGridSortTree ? 1 : 0;
-  commands_->SetChecked("MenuTree", TreeOrder == 1);
-  commands_->SetChecked("MenuNormal", TreeOrder == 0);
+  reading_.SetTreeOrder(c.ArticleGridSortTree);
+  commands_->SetChecked("MenuTree", reading_.TreeOrder() == 1);
+  commands_->SetChecked("MenuNormal", reading_.TreeOrder() == 0);
   commands_->ToolBar()->setVisible(c.WindowDispToolBar);
   commands_->SetChecked("MenuToolBar", c.WindowDispToolBar);
   statusBar()->setVisible(c.WindowDispStatusBar);
@@ -471,22 +458,22 @@ void TVornExplMain::MenuArticleHeaderClick() {
 
 void TVornExplMain::ArrangeVertical() {
   commonIni_->WindowSeparateHValue = articleGridPanel_->width();
-  HorizontalLayout = false;
+  horizontalLayout_ = false;
   splitter1_->setOrientation(Qt::Vertical);
   ApplySplitSize();
 }
 
 void TVornExplMain::ArrangeHorizontal() {
   commonIni_->WindowSeparateVValue = articleGridPanel_->height();
-  HorizontalLayout = true;
+  horizontalLayout_ = true;
   splitter1_->setOrientation(Qt::Horizontal);
   ApplySplitSize();
 }
 
 void TVornExplMain::ApplySplitSize() {
   const int wanted = std::max(
-      20, HorizontalLayout ? commonIni_->WindowSeparateHValue : commonIni_->WindowSeparateVValue);
-  const int total = HorizontalLayout ? splitter1_->width() : splitter1_->height();
+      20, horizontalLayout_ ? commonIni_->WindowSeparateHValue : commonIni_->WindowSeparateVValue);
+  const int total = horizontalLayout_ ? splitter1_->width() : splitter1_->height();
   // Before the window is shown the splitter has no size yet; showEvent comes back here.
   if (total <= wanted) {
     splitter1_->setSizes({wanted, wanted});
@@ -527,14 +514,11 @@ void TVornExplMain::EnableReadCommands(bool on) {
 }
 
 void TVornExplMain::ShowModeIndicator() {
-  QString text;
-  if (NewReadMode) text = QStringLiteral("新規");
-  if (SearchReadMode) text += text.isEmpty() ? QStringLiteral("検索") : QStringLiteral("/検索");
-  SetStatusText(1, text);
+  SetStatusText(1, QtText(reading_.ModeIndicator()));
 }
 
 void TVornExplMain::SetReadMode(bool search, bool on) {
-  if ((search ? SearchReadMode : NewReadMode) != on) ToggleReadMode(search, false);
+  if (reading_.ReadMode(search) != on) ToggleReadMode(search, false);
 }
 
 void TVornExplMain::ToggleReadMode(bool search, bool fromButton) {
@@ -543,7 +527,7 @@ void TVornExplMain::ToggleReadMode(bool search, bool fromButton) {
   // The button toggles itself; the menu toggles the button.
   if (!fromButton) commands_->SetChecked(button, !commands_->IsChecked(button));
   const bool onNow = commands_->IsChecked(button);
-  (search ? SearchReadMode : NewReadMode) = onNow;
+  reading_.SetReadMode(search, onNow);
   commands_->SetChecked(menu, onNow);
   ShowModeIndicator();
 }
@@ -567,14 +551,15 @@ void TVornExplMain::SetOrder(bool tree) {
   commands_->SetChecked("MenuNormal", !tree);
   const TArticleList* list = boardView_->CurrentArticles();
   const int32_t before = articleGrid1_->CurrentPosition();
-  const ArticleRecord* shown = list ? list->GetArticle(TreeOrder, before) : nullptr;
-  TreeOrder = tree ? 1 : 0;
+  const ArticleRecord* shown = list ? list->GetArticle(reading_.TreeOrder(), before) : nullptr;
+  reading_.SetTreeOrder(tree);
   commonIni_->ArticleGridSortTree = tree;
   const int32_t board = boardView_->CurrentBoard();
   if (board < 0) return;
   // The article read stays the one shown, at its place in the other order.
   const int32_t position =
-      shown ? FindArticlePosition(*list, TreeOrder, shown->ArticleKey, shown->PostTime) : -1;
+      shown ? FindArticlePosition(*list, reading_.TreeOrder(), shown->ArticleKey, shown->PostTime)
+            : -1;
   if (position >= 0) {
     boardView_->ShowBoard(board, TArticleGrid::SelectIndex, position);
   } else {
@@ -595,18 +580,15 @@ bool TVornExplMain::Loading() const {
 }
 
 void TVornExplMain::FormActivate() {
-  // Files that arrive while a load runs wait for its end (see LoadLogFiles).
-  if (!Loading()) opener_->FormActivate();
+  opener_->FormActivate();
 }
 
 void TVornExplMain::DropFiles(const std::vector<std::string>& files) {
   // A drop during a load is kept for after it, added to what already waits.
-  if (!Loading()) PendingFiles.clear();
-  for (const std::string& f : files) {
-    const std::string onDisk = DiskFileName(f);
-    if (!onDisk.empty()) PendingFiles.push_back(onDisk);
-  }
-  if (!PendingFiles.empty()) FormActivate();
+  if (!Loading()) reading_.ClearPendingFiles();
+  for (const std::string& f : files)
+    reading_.AddPendingFile(DiskFileName(f));
+  if (reading_.HasPendingFiles()) FormActivate();
 }
 
 void TVornExplMain::OpenLogDialog(bool save) {
@@ -621,26 +603,32 @@ void TVornExplMain::OpenLogDialog(bool save) {
 
 void TVornExplMain::AddLogDialog() {
   if (session_->CurrentPrefix.empty() || Loading()) return;
-  AddingLogs = true;
+  reading_.SetAddingLogs(true);
   std::vector<std::string> files = opener_->ChooseLogsToAdd();
   if (files.empty()) {
     // Nothing is added, so the shown article may go on being remembered.
-    AddingLogs = false;
+    reading_.SetAddingLogs(false);
     return;
   }
   std::sort(files.begin(), files.end());
   SetOpenCommands(false);
   const std::string prefix = session_->CurrentPrefix;
-  if (!LoadLogFiles(std::move(files), prefix, true)) AddingLogs = false;
+  if (!LoadLogFiles(std::move(files), prefix, true)) reading_.SetAddingLogs(false);
   SetOpenCommands(true);
 }
 
 bool TVornExplMain::LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix,
                                  bool add) {
-  if (Loading()) return false;
-  const bool loaded = opener_->LoadLogFiles(files, prefix, add);
-  if (!PendingFiles.empty()) QTimer::singleShot(0, this, &TVornExplMain::FormActivate);
-  return loaded;
+  return opener_->LoadLogFiles(files, prefix, add);
+}
+
+void TVornExplMain::LoadWaitingFilesLater() {
+  QTimer::singleShot(0, this, &TVornExplMain::FormActivate);
+}
+
+void TVornExplMain::ShowLoadedSetName(const std::string& setName) {
+  repaint();
+  setWindowTitle(QStringLiteral("VornExplorer - ") + QtText(setName));
 }
 
 bool TVornExplMain::LeaveLogSet(bool reopen, bool keepData) {
@@ -649,9 +637,9 @@ bool TVornExplMain::LeaveLogSet(bool reopen, bool keepData) {
 
 void TVornExplMain::MenuBBSSetClick() {
   // The dialogs must not move the remembered article.
-  AddingLogs = true;
+  reading_.SetAddingLogs(true);
   const int total = RunBBSSetCommand(bbsList_, *dialogs_);
-  AddingLogs = false;
+  reading_.SetAddingLogs(false);
   // (An editor may be open: the open commands then stay off until it is closed.)
   const bool on = total > 0 && writer_->RunningEditors().Empty();
   for (const char* name : {"MenuOpen", "MenuNoSaveOpen", "MenuNoSaveEnd", "BTNOpen"}) {
@@ -661,10 +649,10 @@ void TVornExplMain::MenuBBSSetClick() {
 
 void TVornExplMain::MenuCommonSetClick() {
   // The dialog must not move the remembered article.
-  AddingLogs = true;
+  reading_.SetAddingLogs(true);
   if (!commonSetForm_) commonSetForm_ = new TCommonSetForm(this);
   commonSetForm_->Execute(commonIni_.get(), bbsList_, frameGeometry());
-  AddingLogs = false;
+  reading_.SetAddingLogs(false);
   ApplyDisplaySettings();
 }
 
@@ -721,7 +709,7 @@ bool TVornExplMain::event(QEvent* event) {
       SetStatusText(0, static_cast<QStatusTipEvent*>(event)->tip());
       return true;
     case QEvent::WindowActivate:
-      if (!PendingFiles.empty()) QTimer::singleShot(0, this, &TVornExplMain::FormActivate);
+      if (reading_.HasPendingFiles()) LoadWaitingFilesLater();
       break;
     default:
       break;
@@ -755,12 +743,12 @@ void TVornExplMain::showEvent(QShowEvent* event) {
     }
     // The window counts as activated when it first appears, also where the platform does not
     // say so.
-    if (!PendingFiles.empty()) FormActivate();
+    if (reading_.HasPendingFiles()) FormActivate();
   });
 }
 
 void TVornExplMain::RecordWindowGeometry() {
-  if (!Created) return;
+  if (!created_) return;
   if (isMaximized()) {
     commonIni_->WindowStyle = true;
   } else if (!isMinimized()) {
@@ -788,7 +776,7 @@ void TVornExplMain::StoreLayoutSettings() {
     c.WindowTop = pos().y();
     c.WindowLeft = pos().x();
   }
-  if (HorizontalLayout) {
+  if (horizontalLayout_) {
     c.WindowSeparateHValue = articleGridPanel_->width();
     c.WindowSeparateVertical = false;
   } else {
@@ -802,12 +790,12 @@ void TVornExplMain::StoreLayoutSettings() {
 void TVornExplMain::closeEvent(QCloseEvent* event) {
   // While a load runs the window pumps its messages between the steps too, where Busy is off;
   // the data it works on must not go away under it.
-  if (Busy || Loading()) {
+  if (reading_.Busy() || Loading()) {
     event->ignore();
     return;
   }
-  if (!LeaveLogSet(false, SaveData)) {
-    SaveData = true;
+  if (!LeaveLogSet(false, reading_.SaveData())) {
+    reading_.SetSaveData(true);
     event->ignore();
     return;
   }

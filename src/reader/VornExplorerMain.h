@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/BBSList.h"
-#include "reader/BoardView.h"
+#include "dialoglogic/BBSList.h"
 #include "reader/MainDialogs.h"
+#include "reader/WindowRoles.h"
+#include "readerlogic/ReadingState.h"
 
 class QAction;
 class QLabel;
@@ -17,6 +18,7 @@ namespace vorn {
 
 class TArticleEdit;
 class TArticleGrid;
+class TBoardView;
 class TBBSIniFile;
 class TBBSProcess;
 class TCommonIniFile;
@@ -38,8 +40,10 @@ class TWriteController;
 
 // The main window: the menu bar, tool bar, board list bar, the grid and view panels around a
 // splitter, and the four-panel status bar with the progress bar inside it. It owns the common
-// settings and the host families, and keeps the reading state that the commands share.
-class TVornExplMain final : public QMainWindow {
+// settings, the host families and the reading state, makes the helpers that carry the commands
+// (board view, navigation, opening logs, writing, search, export) and hands each the parts it
+// works on; the helpers reach the window only through the roles it implements.
+class TVornExplMain final : public QMainWindow, public TLoadWindow {
   Q_OBJECT
  public:
   // arguments: the command line after the program's name, CP932, without the settings-folder
@@ -64,8 +68,7 @@ class TVornExplMain final : public QMainWindow {
   // The analyser of a family, in the order of the BBS list.
   TBBSProcess* Process(int family) const;
   // The family whose sets the open commands start from: the first that holds a set.
-  int CurrentProcess() const { return currentProcess_; }
-  void SetCurrentProcess(int family) { currentProcess_ = family; }
+  int CurrentProcess() const { return reading_.CurrentProcess(); }
   // The loaded data: analysers, the one in use, its prefix, the log lines and their files.
   TLogSession& Session() const { return *session_; }
   TBBSProcess* CurrentAnalyser() const;
@@ -77,30 +80,18 @@ class TVornExplMain final : public QMainWindow {
   TSelectList& BoardList() const { return *boardList_; }
   TArticleGrid& ArticleGrid() const { return *articleGrid1_; }
   TArticleEdit& ArticleEdit() const { return *articleEdit1_; }
-  // Selects a line of the board list without opening its board.
-  void SelectBoardInList(int index);
-  void ClearBoardList();
-  void SetBoardListLines(const std::vector<std::string>& lines);
-  // The article list and the article view.
-  void SetReadingControlsEnabled(bool on);
   void FocusGrid();
 
   // Status bar panels 0 to 3.
   QString StatusText(int panel) const;
-  void SetStatusText(int panel, const QString& text);
+  void SetStatusText(int panel, const QString& text) override;
   TProgressBarREX* ProgressBar() const { return progressBar1_; }
 
   // The reading state shared by the commands.
-  std::vector<std::string> PendingFiles;
-  bool AddingLogs = false;
-  bool NewReadMode = false;
-  bool SearchReadMode = false;
-  uint8_t TreeOrder = 1;
-  bool Busy = false;
-  bool Created = false;
-  bool SaveData = true;
-  bool HorizontalLayout = false;
-  ArticlePosition SavedPosition;
+  TReadingState& Reading() { return reading_; }
+  const TReadingState& Reading() const { return reading_; }
+  // The grid and the view side by side (else the view below the grid).
+  bool HorizontalLayout() const { return horizontalLayout_; }
 
   // Opening logs.
   bool Loading() const;
@@ -121,10 +112,10 @@ class TVornExplMain final : public QMainWindow {
   // The search condition and its walk; export, copy and print.
   TSearchCommands& SearchCommands() const { return *searchCommands_; }
   TExportCommands& ExportCommands() const { return *exportCommands_; }
-  void EnableReadCommands(bool on);
+  void EnableReadCommands(bool on) override;
   void ShowModeIndicator();
   // Switches a reading mode (new articles, or search matches) on or off as its menu item does.
-  void SetReadMode(bool search, bool on);
+  void SetReadMode(bool search, bool on) override;
   void ArrangeVertical();
   void ArrangeHorizontal();
   // The common settings' looks of the board list, grid and view; the board is shown again.
@@ -133,9 +124,11 @@ class TVornExplMain final : public QMainWindow {
   void MenuArticleRotateClick();
   void MenuArticleHeaderClick();
   // The check whether the loaded data may be left for another load or the end.
-  bool LeaveLogSet(bool reopen, bool keepData);
+  bool LeaveLogSet(bool reopen, bool keepData) override;
   // The look of the text dialog: the article view's current settings and the window's place.
-  SystemMsgLook TextDialogLook() const;
+  SystemMsgLook TextDialogLook() const override;
+  void ShowLoadedSetName(const std::string& setName) override;
+  void LoadWaitingFilesLater() override;
 
   // The address of the help page beside the program.
   static std::string HelpAddress();
@@ -171,9 +164,11 @@ class TVornExplMain final : public QMainWindow {
   std::vector<TBBSProcess*> processList_;  // parallel to bbsList_
   TBBSList bbsList_;
   std::unique_ptr<TLogSession> session_;
+  TReadingState reading_;
+  bool created_ = false;
+  bool horizontalLayout_ = false;
   TBoardView* boardView_ = nullptr;
   TNavigation* navigation_ = nullptr;
-  int currentProcess_ = 0;
   std::unique_ptr<TMainDialogHost> dialogs_;
   std::unique_ptr<TLogOpener> opener_;
   TWriteController* writer_ = nullptr;

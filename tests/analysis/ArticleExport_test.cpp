@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "analysis/LogList.h"
-#include "analysis/SampleSession.h"
 #include "platform/FileQuery.h"
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
 #include "store/MemberList.h"
+#include "support/SampleSession.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

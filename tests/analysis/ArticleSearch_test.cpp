@@ -8,12 +8,12 @@
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
-#include "analysis/SampleSession.h"
 #include "regex/AWKStr.h"
 #include "regex/REScanner.h"
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
 #include "store/MemberList.h"
+#include "support/SampleSession.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

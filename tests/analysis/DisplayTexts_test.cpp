@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "analysis/LoaderTestSupport.h"
 #include "analysis/LogList.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
 #include "store/MailSendList.h"
 #include "store/MemberList.h"
+#include "support/LoaderTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

@@ -7,6 +7,7 @@
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "analysis/DisplayTexts.h"
-#include "analysis/LoaderTestSupport.h"
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
 #include "platform/Cp932.h"
@@ -17,6 +16,8 @@
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
+#include "support/LoaderTestSupport.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
 #include "text/Dates.h"
 

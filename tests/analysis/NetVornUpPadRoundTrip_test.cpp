@@ -13,6 +13,7 @@
 #include "analysis/NetVornTestFixture.h"
 #include "analysis/NetVornUpPad.h"
 #include "platform/UiServices.h"
+#include "support/RecordingUiServices.h"
 
 namespace vorn {
 namespace {

@@ -8,7 +8,8 @@
 #include "analysis/NetVornUpPad.h"
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
-#include "store/FileSizeLimit.h"
+#include "support/FileSizeLimit.h"
+#include "support/RecordingUiServices.h"
 #include "text/Dates.h"
 
 namespace vorn {

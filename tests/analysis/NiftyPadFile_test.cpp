@@ -13,8 +13,9 @@
 #include "analysis/NiftyTestFixture.h"
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
-#include "store/FileSizeLimit.h"
 #include "store/MailSendList.h"
+#include "support/FileSizeLimit.h"
+#include "support/RecordingUiServices.h"
 #include "text/Dates.h"
 
 namespace vorn {

@@ -12,6 +12,7 @@
 #include "platform/UiServices.h"
 #include "store/ArticleList.h"
 #include "store/MailSendList.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
 #include "text/Dates.h"
 #include "text/ShiftJisText.h"

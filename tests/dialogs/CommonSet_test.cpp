@@ -14,10 +14,10 @@
 #include <QTabWidget>
 #include <deque>
 
-#include "dialogs/DialogTestSupport.h"
-#include "reader/DisplayMapping.h"
-#include "reader/GuiTestSupport.h"
+#include "qtsupport/DisplayMapping.h"
 #include "settings/CommonIniFile.h"
+#include "support/DialogTestSupport.h"
+#include "support/GuiTestSupport.h"
 
 namespace vorn {
 namespace {

@@ -13,12 +13,13 @@
 #include <QTableWidget>
 
 #include "dialogs/BBSSet.h"
-#include "dialogs/DialogTestSupport.h"
 #include "dialogs/NetSelect.h"
 #include "dialogs/NetSetSelect.h"
-#include "dialogs/QtSupport.h"
 #include "platform/UiServices.h"
-#include "reader/GuiTestSupport.h"
+#include "qtsupport/QtSupport.h"
+#include "support/DialogTestSupport.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
 
 namespace vorn {
 namespace {
@@ -148,15 +149,6 @@ TEST(NetSetSelectAndNetSelectForms, FillFromTheSets) {
   select.Prepare(nullptr, f.list, {});
   EXPECT_EQ(grid->rowCount(), 2);
   EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("ネット局"));
-}
-
-TEST(QtSupport, FiltersAndMessageLines) {
-  EXPECT_EQ(QtFileFilter(LogFileFilter("NET*.log", "log")),
-            QStringLiteral("指定BBSログファイル (NET*.log);;ログファイル (*.log);;"
-                           "すべてのファイル (*)"));
-  EXPECT_EQ(QtMessageText(J("一\r\n二\n\r三\r四")), QStringLiteral("一\n二\n三\n四"));
-  const std::string path = J("/tmp/ログ/NET.log");
-  EXPECT_EQ(CorePath(QtPath(path)), path);
 }
 
 }  // namespace

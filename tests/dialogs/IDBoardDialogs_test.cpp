@@ -12,9 +12,10 @@
 #include <QTest>
 
 #include "dialogs/BoardSet.h"
-#include "dialogs/DialogSamples.h"
 #include "dialogs/IDEdit.h"
-#include "reader/GuiTestSupport.h"
+#include "support/DialogSamples.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
 
 namespace vorn {
 namespace {

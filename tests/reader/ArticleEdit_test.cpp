@@ -12,13 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/QtSupport.h"
 #include "platform/UiServices.h"
-#include "reader/DisplayMapping.h"
+#include "qtsupport/DisplayMapping.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/ReadingTestSupport.h"
 #include "reader/StyledArticle.h"
 #include "reader/VerticalTextView.h"
 #include "settings/CommonIniFile.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "dialogs/QtSupport.h"
-#include "reader/DisplayMapping.h"
+#include "qtsupport/DisplayMapping.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/ReadingTestSupport.h"
 #include "store/ArticleList.h"
 #include "store/MemberList.h"

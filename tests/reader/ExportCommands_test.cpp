@@ -11,9 +11,10 @@
 #include <filesystem>
 
 #include "platform/UiServices.h"
-#include "reader/GuiTestSupport.h"
 #include "reader/SearchPdfText.h"
 #include "reader/SearchTestAccess.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
 
 namespace vorn {
 namespace {

@@ -20,14 +20,15 @@
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
-#include "reader/GuiTestSupport.h"
 #include "reader/MainCommands.h"
-#include "reader/ScriptedDialogs.h"
 #include "reader/SelectList.h"
 #include "reader/SystemMsg.h"
 #include "reader/VornExplorerMain.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 namespace vorn {
@@ -115,12 +116,12 @@ class LogLoadingTest : public ::testing::Test {
 
 TEST_F(LogLoadingTest, TheSampleFromTheCommandLine) {
   TVornExplMain& w = Start({sample});
-  ASSERT_EQ(w.PendingFiles, (std::vector<std::string>{sample}));
+  ASSERT_EQ(w.Reading().PendingFiles(), (std::vector<std::string>{sample}));
   w.show();
   for (int i = 0; i < 100 && w.Session().CurrentPrefix.empty(); ++i)
     QTest::qWait(10);
   ASSERT_EQ(w.Session().CurrentPrefix, "NET");
-  EXPECT_TRUE(w.PendingFiles.empty());
+  EXPECT_TRUE(w.Reading().PendingFiles().empty());
   EXPECT_EQ(w.windowTitle(), QStringLiteral("VornExplorer - サンプルネット"));
   EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample}));
   EXPECT_EQ(w.LogList().Count(), kSampleLines + 1);
@@ -137,9 +138,9 @@ TEST_F(LogLoadingTest, TheSampleFromTheCommandLine) {
   EXPECT_TRUE(ViewText().startsWith(QStringLiteral("mail 99/07/30 14:20 オフ会の件")));
   EXPECT_TRUE(ViewText().endsWith(QStringLiteral("駅前の喫茶店です。\n[EOF]")));
   const TArticleList* mail = w.CurrentAnalyser()->Boards.GetArticles(0);
-  EXPECT_EQ(w.SavedPosition.Board, mail);
-  EXPECT_EQ(mail->GetReadFlag(w.TreeOrder, 0), 1);
-  EXPECT_EQ(mail->GetReadFlag(w.TreeOrder, 1), 0);
+  EXPECT_EQ(w.Reading().SavedPosition().Board, mail);
+  EXPECT_EQ(mail->GetReadFlag(w.Reading().TreeOrder(), 0), 1);
+  EXPECT_EQ(mail->GetReadFlag(w.Reading().TreeOrder(), 1), 0);
   EXPECT_EQ(Cell(0, 0), QStringLiteral("<0>"));
 
   // Messages: only that system messages exist.
@@ -178,8 +179,8 @@ TEST_F(LogLoadingTest, AddingAFileContinuesTheLogAndReturnsToTheArticle) {
   Grid().SetRow(Grid().FixedRows() + 2);
   const QString shown = ViewText();
   const TArticleList* general = w.CurrentAnalyser()->Boards.GetArticles(1);
-  EXPECT_EQ(w.SavedPosition.Board, general);
-  const int32_t key = general->GetKey(w.TreeOrder, 2);
+  EXPECT_EQ(w.Reading().SavedPosition().Board, general);
+  const int32_t key = general->GetKey(w.Reading().TreeOrder(), 2);
   const std::string second = Copy("NET19990731.LOG");
   dialogs->fileAnswers.push_back({second});
   w.Command("MenuOpenAdd")->trigger();
@@ -190,12 +191,12 @@ TEST_F(LogLoadingTest, AddingAFileContinuesTheLogAndReturnsToTheArticle) {
   EXPECT_EQ(w.LogList().Count(), 2 * (kSampleLines + 1));
   EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample, second}));
   EXPECT_EQ(w.Session().CurrentPrefix, "NET");
-  EXPECT_FALSE(w.AddingLogs);
+  EXPECT_FALSE(w.Reading().AddingLogs());
   EXPECT_EQ(w.BoardList().currentIndex(), 1);
   EXPECT_EQ(w.BoardView().CurrentBoard(), 1);
-  EXPECT_EQ(
-      w.CurrentAnalyser()->Boards.GetArticles(1)->GetKey(w.TreeOrder, Grid().CurrentPosition()),
-      key);
+  EXPECT_EQ(w.CurrentAnalyser()->Boards.GetArticles(1)->GetKey(w.Reading().TreeOrder(),
+                                                               Grid().CurrentPosition()),
+            key);
   EXPECT_EQ(ViewText(), shown);
   EXPECT_EQ(Texts(Kind::Warning), std::vector<std::string>{});
 }
@@ -243,7 +244,7 @@ TEST_F(LogLoadingTest, NoFileReadable) {
                                       J("ファイル:") + b + "\r" + J("読込み出来ません"),
                                       J("指定されたログファイルは１個も読込み出来ません")}));
   EXPECT_TRUE(w.Session().CurrentPrefix.empty());
-  EXPECT_FALSE(w.Busy);
+  EXPECT_FALSE(w.Reading().Busy());
   EXPECT_FALSE(Enabled("MenuOpenAdd"));
   EXPECT_FALSE(Enabled("EditMenu"));
   EXPECT_FALSE(w.BoardList().isEnabled());
@@ -309,7 +310,7 @@ TEST_F(LogLoadingTest, NewArticleModeAfterOpening) {
   w.CommonIni().NewModeFlag = true;
   ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
   // Everything is new at first: the first new article, in new-article mode.
-  EXPECT_TRUE(w.NewReadMode);
+  EXPECT_TRUE(w.Reading().NewReadMode());
   EXPECT_TRUE(w.Command("BTNNewMode")->isChecked());
   EXPECT_EQ(w.StatusText(1), QStringLiteral("新規"));
   EXPECT_EQ(w.BoardView().CurrentBoard(), 0);
@@ -328,8 +329,8 @@ TEST_F(LogLoadingTest, NewArticleModeAfterOpening) {
   ui.entries.clear();
   w.SetReadMode(true, true);
   ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
-  EXPECT_FALSE(w.NewReadMode);
-  EXPECT_FALSE(w.SearchReadMode);
+  EXPECT_FALSE(w.Reading().NewReadMode());
+  EXPECT_FALSE(w.Reading().SearchReadMode());
   EXPECT_EQ(w.StatusText(1), QString());
   EXPECT_FALSE(Enabled("MenuNewReadMode"));
   EXPECT_FALSE(Enabled("BTNNewMode"));
@@ -371,7 +372,7 @@ TEST_F(LogLoadingTest, SystemMessagesInTheTextDialog) {
 
 TEST_F(LogLoadingTest, TreeOrderOpensAfterALeadingPlaceholder) {
   TVornExplMain& w = Start();
-  ASSERT_EQ(w.TreeOrder, 1);
+  ASSERT_EQ(w.Reading().TreeOrder(), 1);
   ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
   ChooseBoard(1);
   EXPECT_EQ(GridRows(), 5);
@@ -379,7 +380,7 @@ TEST_F(LogLoadingTest, TreeOrderOpensAfterALeadingPlaceholder) {
   EXPECT_EQ(Cell(2, 0), QStringLiteral("　└<103>"));
   // Posting order has no placeholder.
   w.Command("MenuNormal")->trigger();
-  EXPECT_EQ(w.TreeOrder, 0);
+  EXPECT_EQ(w.Reading().TreeOrder(), 0);
   EXPECT_EQ(GridRows(), 4);
   EXPECT_EQ(Grid().CurrentPosition(), 0);
 }
@@ -443,7 +444,7 @@ TEST_F(LogLoadingTest, WhatComesDuringALoadWaitsForItsEnd) {
   for (int i = 0; i < 100 && w.Session().LogFileNames.size() < 2; ++i)
     QTest::qWait(10);
   EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{bigFile, dropped}));
-  EXPECT_TRUE(w.PendingFiles.empty());
+  EXPECT_TRUE(w.Reading().PendingFiles().empty());
   EXPECT_EQ(pumping.warnings.size(), 1u);
 }
 

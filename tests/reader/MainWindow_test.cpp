@@ -20,15 +20,16 @@
 #include <fstream>
 #include <thread>
 
-#include "dialogs/DialogTestSupport.h"
-#include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
-#include "reader/GuiTestSupport.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/MainCommands.h"
-#include "reader/ScriptedDialogs.h"
 #include "settings/CommonIniFile.h"
+#include "support/DialogTestSupport.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 namespace vorn {
@@ -176,7 +177,7 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndNoKeyHasTwoOwners) {
 TEST_F(MainWindowTest, WithoutSetsWelcomesAndIgnoresTheCommandLine) {
   const std::string log = File("NET1.log");
   TVornExplMain& w = Start({log});
-  EXPECT_TRUE(w.PendingFiles.empty());
+  EXPECT_TRUE(w.Reading().PendingFiles().empty());
   EXPECT_FALSE(Enabled("MenuOpen"));
   EXPECT_FALSE(Enabled("BTNOpen"));
   EXPECT_FALSE(Enabled("MenuOpenAdd"));
@@ -198,7 +199,7 @@ TEST_F(MainWindowTest, CommandLineFilesThatExistArePending) {
   AddNiftySet("NIF", "Forum");
   const std::string log = File("NIF1.log");
   TVornExplMain& w = Start({"-o", log, dir.File("missing.log"), ""});
-  EXPECT_EQ(w.PendingFiles, (std::vector<std::string>{log}));
+  EXPECT_EQ(w.Reading().PendingFiles(), (std::vector<std::string>{log}));
   // The current family is the first that holds a set.
   EXPECT_EQ(w.CurrentProcess(), 1);
   EXPECT_TRUE(Enabled("MenuOpen"));
@@ -223,7 +224,7 @@ TEST_F(MainWindowTest, CtrlAOpensTheAddDialogWithoutAmbiguity) {
             J("指定BBSログファイル(NET*.log)|NET*.log|ログファイル(*.log)|*.log|"
               "すべてのファイル(*.*)|*.*"));
   // Nothing chosen: the shown article is remembered again.
-  EXPECT_FALSE(w.AddingLogs);
+  EXPECT_FALSE(w.Reading().AddingLogs());
   for (const QString& m : QtMessages()) {
     EXPECT_FALSE(m.contains(QStringLiteral("Ambiguous"))) << m.toStdString();
   }
@@ -252,7 +253,7 @@ TEST_F(MainWindowTest, DroppedFilesOfTwoSetsAskWhichToLoad) {
   EXPECT_EQ(ui.entries[0].text, J("複数BBSのログファイルが指定されています\rBBSを指定して下さい"));
   ASSERT_EQ(dialogs->netSelectPrefixLists.size(), 1u);
   EXPECT_EQ(dialogs->netSelectPrefixLists[0], (std::vector<std::string>{"net", "OLD"}));
-  EXPECT_TRUE(w.PendingFiles.empty());
+  EXPECT_TRUE(w.Reading().PendingFiles().empty());
   EXPECT_TRUE(w.Session().CurrentPrefix.empty());
 }
 
@@ -293,7 +294,7 @@ TEST_F(MainWindowTest, DeletingTheLastSetDisablesOpening) {
   dialogs->setChoices.push_back({NetSelectDel, "NET"});
   ui.Script(UiAnswer::Yes);
   w.Command("MenuBBSSet")->trigger();
-  EXPECT_FALSE(w.AddingLogs);
+  EXPECT_FALSE(w.Reading().AddingLogs());
   EXPECT_EQ(TotalNetCount(w.BBSList()), 0);
   for (const char* name : {"MenuOpen", "BTNOpen", "MenuNoSaveOpen", "MenuNoSaveEnd"}) {
     EXPECT_FALSE(Enabled(name)) << name;
@@ -315,8 +316,8 @@ TEST_F(MainWindowTest, LayoutComesFromTheSettingsAndGoesBackOnClose) {
              "SeparateVertical=0\r\nSeparateHValue=250\r\nSeparateVValue=90\r\n"
              "DispToolBar=0\r\n[ArticleGrid]\r\nSortTree=0\r\n");
   TVornExplMain& w = Start();
-  EXPECT_TRUE(w.HorizontalLayout);
-  EXPECT_EQ(w.TreeOrder, 0);
+  EXPECT_TRUE(w.HorizontalLayout());
+  EXPECT_EQ(w.Reading().TreeOrder(), 0);
   EXPECT_TRUE(w.Commands().IsChecked("MenuNormal"));
   EXPECT_FALSE(w.Commands().IsChecked("MenuTree"));
   EXPECT_TRUE(w.Commands().IsChecked("MenuSepHorizontal"));
@@ -335,11 +336,11 @@ TEST_F(MainWindowTest, LayoutComesFromTheSettingsAndGoesBackOnClose) {
 
   // The other arrangement keeps the width for later.
   w.Command("MenuSepVertical")->trigger();
-  EXPECT_FALSE(w.HorizontalLayout);
+  EXPECT_FALSE(w.HorizontalLayout());
   EXPECT_EQ(splitter->orientation(), Qt::Vertical);
   EXPECT_EQ(w.CommonIni().WindowSeparateHValue, 250);
   w.Command("MenuTree")->trigger();
-  EXPECT_EQ(w.TreeOrder, 1);
+  EXPECT_EQ(w.Reading().TreeOrder(), 1);
   ASSERT_TRUE(w.close());
   TCommonIniFile saved(dir.File("vornexpl.ini"));
   EXPECT_TRUE(saved.WindowSeparateVertical);
@@ -354,11 +355,11 @@ TEST_F(MainWindowTest, BusyRefusesToClose) {
   AddNetVornSet("NET", "Net");
   TVornExplMain& w = Start();
   ShowActive(w);
-  w.Busy = true;
+  w.Reading().SetBusy(true);
   EXPECT_FALSE(w.close());
   EXPECT_TRUE(w.isVisible());
   EXPECT_FALSE(FileExists(dir.File("vornexpl.ini")));
-  w.Busy = false;
+  w.Reading().SetBusy(false);
   EXPECT_TRUE(w.close());
   EXPECT_TRUE(FileExists(dir.File("vornexpl.ini")));
 }
@@ -373,14 +374,14 @@ TEST_F(MainWindowTest, HintsAndModesInTheStatusBar) {
   w.Commands().SetMenuEnabled("EditMenu", true);
   w.EnableReadCommands(true);
   w.Command("MenuNewReadMode")->trigger();
-  EXPECT_TRUE(w.NewReadMode);
+  EXPECT_TRUE(w.Reading().NewReadMode());
   EXPECT_TRUE(w.Command("BTNNewMode")->isChecked());
   EXPECT_EQ(w.StatusText(1), QStringLiteral("新規"));
-  w.SearchReadMode = true;
+  w.Reading().SetReadMode(true, true);
   w.ShowModeIndicator();
   EXPECT_EQ(w.StatusText(1), QStringLiteral("新規/検索"));
   w.Command("BTNNewMode")->trigger();
-  EXPECT_FALSE(w.NewReadMode);
+  EXPECT_FALSE(w.Reading().NewReadMode());
   EXPECT_FALSE(w.Command("MenuNewReadMode")->isChecked());
   EXPECT_EQ(w.StatusText(1), QStringLiteral("検索"));
 }

@@ -21,14 +21,15 @@
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
-#include "reader/GuiTestSupport.h"
 #include "reader/MainCommands.h"
-#include "reader/ScriptedDialogs.h"
 #include "reader/SelectList.h"
 #include "reader/VerticalTextView.h"
 #include "reader/VornExplorerMain.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 namespace vorn {
@@ -83,7 +84,7 @@ class NavigationTest : public ::testing::Test {
   }
 
   TArticleGrid& Grid() const { return window->ArticleGrid(); }
-  int32_t Order() const { return window->TreeOrder; }
+  int32_t Order() const { return window->Reading().TreeOrder(); }
   Place Shown() const {
     const TArticleList* list = window->BoardView().CurrentArticles();
     const int32_t position = Grid().CurrentPosition();
@@ -284,7 +285,7 @@ TEST_F(NavigationTest, TheNewArticleModeSkipsOldArticles) {
   EXPECT_EQ(Shown(), Place(1, 101));
 
   Type(Qt::Key_N, Qt::ControlModifier);
-  ASSERT_TRUE(w.NewReadMode);
+  ASSERT_TRUE(w.Reading().NewReadMode());
   EXPECT_EQ(w.StatusText(1), QStringLiteral("新規"));
   Type(Qt::Key_Down);
   EXPECT_EQ(Shown(), Place(2, 56));
@@ -309,7 +310,7 @@ TEST_F(NavigationTest, TheNewArticleModeSkipsOldArticles) {
   EXPECT_EQ(Shown(), Place(2, 55));
   // Out of the mode, Down is the grid's own step again.
   Type(Qt::Key_N, Qt::ControlModifier);
-  EXPECT_FALSE(w.NewReadMode);
+  EXPECT_FALSE(w.Reading().NewReadMode());
   EXPECT_EQ(w.StatusText(1), QString());
   Type(Qt::Key_Down);
   EXPECT_EQ(Shown(), Place(2, 56));
@@ -440,7 +441,7 @@ TEST_F(NavigationTest, SwitchingTreeAndPostingOrderKeepsTheArticle) {
   ASSERT_EQ(Grid().CurrentPosition(), 3);
   const QString shown = ViewText();
   w.Command("MenuNormal")->trigger();
-  EXPECT_EQ(w.TreeOrder, 0);
+  EXPECT_EQ(w.Reading().TreeOrder(), 0);
   EXPECT_EQ(Shown(), Place(2, 86));
   EXPECT_EQ(Grid().CurrentPosition(), 1);
   EXPECT_EQ(ViewText(), shown);
@@ -448,7 +449,7 @@ TEST_F(NavigationTest, SwitchingTreeAndPostingOrderKeepsTheArticle) {
   Type(Qt::Key_Down);
   EXPECT_EQ(Shown(), Place(2, 87));
   w.Command("MenuTree")->trigger();
-  EXPECT_EQ(w.TreeOrder, 1);
+  EXPECT_EQ(w.Reading().TreeOrder(), 1);
   EXPECT_EQ(Shown(), Place(2, 87));
   EXPECT_EQ(Grid().CurrentPosition(), 1);
   EXPECT_TRUE(w.CommonIni().ArticleGridSortTree);

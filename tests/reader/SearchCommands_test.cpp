@@ -10,9 +10,10 @@
 #include <QTimer>
 
 #include "platform/UiServices.h"
-#include "reader/GuiTestSupport.h"
 #include "reader/Search.h"
 #include "reader/SearchTestAccess.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
 
 namespace vorn {
 namespace {

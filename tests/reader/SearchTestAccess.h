@@ -10,11 +10,11 @@
 
 #include "analysis/BBSProcess.h"
 #include "analysis/DisplayTexts.h"
-#include "analysis/SampleSession.h"
-#include "dialogs/QtSupport.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/SearchWindowAccess.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "support/SampleSession.h"
 
 namespace vorn::test {
 

@@ -16,17 +16,15 @@
 
 #include "analysis/BBSProcess.h"
 #include "dialogs/CommonSet.h"
-#include "dialogs/QtSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/ExportCommands.h"
-#include "reader/GuiTestSupport.h"
 #include "reader/MainCommands.h"
-#include "reader/ScriptedDialogs.h"
 #include "reader/Search.h"
 #include "reader/SearchCommands.h"
 #include "reader/SearchPdfText.h"
@@ -34,6 +32,9 @@
 #include "reader/VornExplorerMain.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
 namespace vorn {
@@ -111,7 +112,7 @@ class SearchWindow : public ::testing::Test {
 };
 
 TEST_F(SearchWindow, TheSearchDialogSetsTheModeAndStepsThroughTheBoards) {
-  EXPECT_FALSE(window->SearchReadMode);
+  EXPECT_FALSE(window->Reading().SearchReadMode());
   EXPECT_FALSE(window->Commands().IsEnabled("MenuSearchMode"));
   WithDialog<TSearchForm>("MenuSearch", [this](TSearchForm& form) {
     Child<QComboBox>(form, "CBSearchWord")->setEditText(QStringLiteral("ｵﾌ"));
@@ -123,7 +124,7 @@ TEST_F(SearchWindow, TheSearchDialogSetsTheModeAndStepsThroughTheBoards) {
     EXPECT_EQ(window->StatusText(0), QStringLiteral("検索：該当記事は見つかりませんでした"));
     Child<QPushButton>(form, "BTNOK")->click();
   });
-  EXPECT_TRUE(window->SearchReadMode);
+  EXPECT_TRUE(window->Reading().SearchReadMode());
   EXPECT_TRUE(window->Commands().IsChecked("MenuSearchMode"));
   EXPECT_TRUE(window->Commands().IsChecked("BTNSearchMode"));
   EXPECT_TRUE(window->Commands().IsEnabled("BTNSearchMode"));
@@ -134,20 +135,21 @@ TEST_F(SearchWindow, TheSearchDialogSetsTheModeAndStepsThroughTheBoards) {
               QStringLiteral("ｵﾌ"));
     form.findChild<QPushButton*>(QStringLiteral("BTNCancel"))->click();
   });
-  EXPECT_FALSE(window->SearchReadMode);
+  EXPECT_FALSE(window->Reading().SearchReadMode());
   EXPECT_EQ(window->StatusText(1), QString());
   // The mode can come back: the condition is kept.
   window->Command("MenuSearchMode")->trigger();
-  EXPECT_TRUE(window->SearchReadMode);
+  EXPECT_TRUE(window->Reading().SearchReadMode());
 }
 
 TEST_F(SearchWindow, TheGridsKeysWalkEveryMatchOfAFuzzyKanaSearchBothWays) {
   // Hiragana typed, katakana and half-width forms in the log.
   window->SearchCommands().SetSearchCondition(true, true, J("おふ"), "");
-  ASSERT_TRUE(window->SearchReadMode);
+  ASSERT_TRUE(window->Reading().SearchReadMode());
   auto shownTitle = [this] {
     const TArticleList* list = window->BoardView().CurrentArticles();
-    return Cp932ToUtf8(list->GetTitle(window->TreeOrder, window->ArticleGrid().CurrentPosition()));
+    return Cp932ToUtf8(
+        list->GetTitle(window->Reading().TreeOrder(), window->ArticleGrid().CurrentPosition()));
   };
   auto walk = [&](Qt::Key key) {
     std::vector<std::string> titles;
@@ -185,8 +187,8 @@ TEST_F(SearchWindow, PrintingTheArticleShown) {
   window->Command("MenuPrint")->trigger();
   const QString printed = test::PdfText::Read(QString::fromStdString(exportDialogs->pdf));
   EXPECT_FALSE(printed.isEmpty());
-  const QString firstLine =
-      QtText(window->CurrentAnalyser()->Boards.GetArticles(0)->GetTitle(window->TreeOrder, 0));
+  const QString firstLine = QtText(
+      window->CurrentAnalyser()->Boards.GetArticles(0)->GetTitle(window->Reading().TreeOrder(), 0));
   EXPECT_TRUE(printed.contains(QString(firstLine).remove(QLatin1Char(' '))))
       << printed.toStdString();
 }
@@ -212,7 +214,7 @@ TEST_F(SearchWindow, CommonSettingsOkAppliesFontsAndColoursAndCancelChangesNothi
   EXPECT_TRUE(view->font().bold());
   EXPECT_EQ(view->palette().color(QPalette::Text), QColor(255, 0, 0));
   // The remembered article did not move.
-  EXPECT_FALSE(window->AddingLogs);
+  EXPECT_FALSE(window->Reading().AddingLogs());
 }
 
 }  // namespace

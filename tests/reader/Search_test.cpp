@@ -14,9 +14,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "analysis/SampleSession.h"
 #include "platform/UiServices.h"
-#include "reader/GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
+#include "support/RecordingUiServices.h"
+#include "support/SampleSession.h"
 
 namespace vorn {
 namespace {

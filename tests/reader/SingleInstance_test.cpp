@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QUuid>
 
-#include "reader/GuiTestSupport.h"
+#include "support/GuiTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

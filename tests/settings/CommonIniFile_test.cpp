@@ -6,6 +6,7 @@
 
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

@@ -6,6 +6,7 @@
 
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
 #include "text/Numbers.h"
 

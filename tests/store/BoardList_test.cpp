@@ -5,7 +5,8 @@
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
 #include "store/CommaText.h"
-#include "store/FileSizeLimit.h"
+#include "support/FileSizeLimit.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

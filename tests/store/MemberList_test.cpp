@@ -6,8 +6,9 @@
 
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
-#include "store/FileSizeLimit.h"
 #include "store/MailSendList.h"
+#include "support/FileSizeLimit.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
 
 namespace vorn {

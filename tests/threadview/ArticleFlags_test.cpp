@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "analysis/SampleSession.h"
 #include "store/ArticleList.h"
+#include "support/SampleSession.h"
 
 namespace vorn {
 namespace {

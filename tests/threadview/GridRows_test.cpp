@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/SampleSession.h"
 #include "store/ArticleList.h"
+#include "support/SampleSession.h"
 #include "threadview/ArticleFlags.h"
 #include "threadview/QuickFilter.h"
 #include "threadview/WriterLists.h"

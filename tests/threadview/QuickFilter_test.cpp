@@ -11,10 +11,10 @@
 
 #include "analysis/ArticleSearch.h"
 #include "analysis/LogList.h"
-#include "analysis/SampleSession.h"
 #include "regex/AWKStr.h"
 #include "store/ArticleList.h"
 #include "store/MemberList.h"
+#include "support/SampleSession.h"
 
 namespace vorn {
 namespace {

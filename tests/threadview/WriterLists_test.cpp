@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "analysis/SampleSession.h"
 #include "store/ArticleList.h"
+#include "support/SampleSession.h"
 #include "threadview/SetListFiles.h"
 
 namespace vorn {

@@ -10,9 +10,9 @@
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "support/FakeEditor.h"
 #include "support/TestSupport.h"
 #include "text/Dates.h"
-#include "writing/FakeEditor.h"
 #include "writing/RunningEditors.h"
 
 namespace vorn {

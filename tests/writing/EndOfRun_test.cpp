@@ -6,7 +6,8 @@
 
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
-#include "writing/WritingFixture.h"
+#include "support/RecordingUiServices.h"
+#include "support/WritingFixture.h"
 
 namespace vorn {
 namespace {

@@ -8,7 +8,8 @@
 
 #include "analysis/DisplayTexts.h"
 #include "platform/FileQuery.h"
-#include "writing/WritingFixture.h"
+#include "support/RecordingUiServices.h"
+#include "support/WritingFixture.h"
 
 namespace vorn {
 namespace {

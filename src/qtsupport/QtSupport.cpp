@@ -1,0 +1,67 @@
+#include "qtsupport/QtSupport.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStringList>
+#include <QWidget>
+
+#include "platform/Cp932.h"
+
+namespace vorn {
+
+QString QtText(const std::string& cp932) {
+  return QString::fromStdString(Cp932ToUtf8(cp932));
+}
+
+std::string CoreText(const QString& text) {
+  return Utf8ToCp932(text.toStdString());
+}
+
+QString QtPath(const std::string& cp932Path) {
+  const std::string native = NativePath(cp932Path);
+  return QFile::decodeName(QByteArray(native.data(), qsizetype(native.size())));
+}
+
+std::string CorePath(const QString& path) {
+  const QByteArray native = QFile::encodeName(path);
+  return FromNativePath(std::string(native.constData(), size_t(native.size())));
+}
+
+QString QtMessageText(const std::string& cp932) {
+  QString text = QtText(cp932);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+QString QtFileFilter(const FileFilter& filter) {
+  QStringList parts;
+  for (const auto& [description, mask] : filter) {
+    QString shown = QtText(description);
+    const QString qtMask = mask == "*.*" ? QStringLiteral("*") : QtText(mask);
+    // The classic descriptions carry the mask in parentheses already; Qt takes the masks from
+    // the last parentheses, so they are given once, in Qt's form.
+    const qsizetype open = shown.lastIndexOf(QLatin1Char('('));
+    if (open > 0 && shown.endsWith(QLatin1Char(')'))) shown.truncate(open);
+    parts << QStringLiteral("%1 (%2)").arg(shown.trimmed(), qtMask);
+  }
+  return parts.join(QStringLiteral(";;"));
+}
+
+void TDialogPlacer::PlaceOnce(QWidget* dialog, const QRect& parentRect) {
+  if (placed_ || !dialog) return;
+  placed_ = true;
+  // A dialog that was given its size keeps it; the others take the size their layout wants.
+  if (!dialog->testAttribute(Qt::WA_Resized)) dialog->adjustSize();
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+  const QSize own = dialog->frameGeometry().size().expandedTo(dialog->size());
+  const DialogPosition p = CentredDialogPosition(
+      parentRect.left(), parentRect.top(), parentRect.width(), parentRect.height(), own.width(),
+      own.height(), area.left() + area.width(), area.top() + area.height());
+  dialog->move(p.Left, p.Top);
+}
+
+}  // namespace vorn

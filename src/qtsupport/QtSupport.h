@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <string>
+
+#include "dialoglogic/NetSelectLogic.h"
+
+class QWidget;
+
+namespace vorn {
+
+// Core texts are CP932; Qt's are Unicode. These are the GUI's only crossings.
+QString QtText(const std::string& cp932);
+std::string CoreText(const QString& text);
+// Paths: CP932 in the core, the file system's own encoding on disk.
+QString QtPath(const std::string& cp932Path);
+std::string CorePath(const QString& path);
+// A message text: "\r\n", "\n\r" and a lone "\r" all end a line.
+QString QtMessageText(const std::string& cp932);
+
+// A classic file filter as a Qt name filter list ("description (mask)" joined by ";;"). "*.*"
+// means every file, also those without an extension.
+QString QtFileFilter(const FileFilter& filter);
+
+// Places a modal dialog the first time it is shown, centred on the rectangle of the window that
+// opened it and kept inside the screen; later showings keep the place the dialog had.
+class TDialogPlacer {
+ public:
+  void PlaceOnce(QWidget* dialog, const QRect& parentRect);
+  bool Placed() const { return placed_; }
+
+ private:
+  bool placed_ = false;
+};
+
+}  // namespace vorn
