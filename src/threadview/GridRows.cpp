@@ -9,8 +9,9 @@
 
 namespace vorn {
 
-void TGridRows::ShowAll(int32_t count) {
+void TGridRows::ShowAll(int32_t count, int32_t order) {
   view_.ShowAll(count);
+  order_ = order;
   filtering_ = masked_ = false;
   shown_.clear();
   shownArticles_ = totalArticles_ = count;

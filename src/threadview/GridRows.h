@@ -34,8 +34,9 @@ struct GridRowRules {
 class TGridRows final {
  public:
   void Build(const TArticleList& board, int32_t order, const GridRowRules& rules);
-  // Every position, one row each, nothing filtered (a board shown without the aids).
-  void ShowAll(int32_t count);
+  // Every position of an order of count positions, one row each, nothing filtered (a board
+  // shown without the aids).
+  void ShowAll(int32_t count, int32_t order);
 
   const TArticleRowView& View() const { return view_; }
   // A filter decides the rows.

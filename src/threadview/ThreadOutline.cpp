@@ -5,6 +5,7 @@
 
 #include "platform/Cp932.h"
 #include "store/ArticleList.h"
+#include "store/BoardList.h"
 
 namespace vorn {
 
@@ -123,6 +124,31 @@ BoardCounts CountBoard(const TArticleList* board) {
     if (entry->ReadFlag == 0) ++counts.Unread;
   }
   return counts;
+}
+
+int32_t BoardWithShownUnreadAfter(
+    const TBoardList& boards, int32_t order, int32_t current,
+    const std::function<bool(const TArticleList&, int32_t, int32_t)>& shows) {
+  auto hasUnread = [&](int32_t b) {
+    const TArticleList* board = boards.GetArticles(b);
+    const int32_t n = board ? board->OrderCount(order) : 0;
+    for (int32_t p = 0; p < n; ++p) {
+      const ArticleRecord* entry = board->GetArticle(order, p);
+      if (entry->ReadFlag == 0 && entry->Kind != ArticleKindMissingRoot && shows(*board, order, p))
+        return true;
+    }
+    return false;
+  };
+  const int32_t n = boards.Count();
+  for (int32_t b = current + 1; b < n; ++b) {
+    if (hasUnread(b)) return b;
+  }
+  for (int32_t b = 0; b < current && b < n; ++b) {
+    if (hasUnread(b)) return b;
+  }
+  // Articles above the current one that were skipped are unread all the same.
+  if (current >= 0 && current < n && hasUnread(current)) return current;
+  return -1;
 }
 
 std::string BoardLineWithUnread(std::string_view boardListLine, int32_t unread) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -91,6 +92,12 @@ struct BoardCounts {
   bool operator==(const BoardCounts&) const = default;
 };
 BoardCounts CountBoard(const TArticleList* board);
+
+// The board to go on reading unread articles in, as BoardWithUnreadAfter finds it, counting only
+// the unread articles that shows lets through (what the reading aids hide is passed over).
+int32_t BoardWithShownUnreadAfter(
+    const TBoardList& boards, int32_t order, int32_t current,
+    const std::function<bool(const TArticleList&, int32_t, int32_t)>& shows);
 
 // A line of the board list with the board's unread articles beside its total:
 // "--(   4)[未読   2]   1:general  / ..." for "--(   4)   1:general  / ...". A line without
