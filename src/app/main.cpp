@@ -7,6 +7,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
+#include "platform/TextFile.h"
 #include "qtsupport/QtTranslation.h"
 #include "reader/QtUiServices.h"
 #include "reader/SingleInstance.h"
@@ -57,6 +58,16 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Vorn Explorer"));
   vorn::InstallQtTranslation(app);
 
+  // A settings folder that cannot be made is named with the reason, on the terminal at once and
+  // in a box once the window is up; the program still runs, without saving settings.
+  const std::string folderProblem = vorn::SettingsFolderProblem();
+  if (!folderProblem.empty()) {
+    std::string text = vorn::Cp932ToUtf8(folderProblem);
+    for (char& c : text)
+      if (c == '\r') c = '\n';
+    fprintf(stderr, "vornexpl: %s\n", text.c_str());
+  }
+
   // One window per settings folder: a later start, with the single-instance switch or without,
   // hands its log files to the window that runs on the folder and brings it to the front, so
   // that two never write the same UP file, read pointers and editor files over each other.
@@ -82,10 +93,14 @@ int main(int argc, char** argv) {
 
   vorn::QtUiServices ui;
   vorn::ScopedUiServices installed(&ui);
+  // Scratch files of runs that were killed while writing; those of a running instance stay.
+  vorn::RemoveStaleScratchFiles(vorn::SettingsFolder());
   vorn::TVornExplMain window(arguments);
   ui.SetParent(&window);
   ui.SetLoadCheckForm(window.LoadCheckForm());
   vorn::ReceiveOtherStarts(instance, window);
+  if (!folderProblem.empty())
+    QTimer::singleShot(0, &window, [&ui, folderProblem] { ui.Warning(folderProblem); });
   window.show();
 
   // For looking at the window from scripts: save a picture of it and quit.

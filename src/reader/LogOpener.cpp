@@ -238,6 +238,7 @@ bool TLogOpener::LoadNow(const std::vector<std::string>& files, const std::strin
     return false;
   }
   if (!result.Loaded()) return false;
+  if (Loaded) Loaded(add);
 
   ShowLoaded(result.BoardLines);
   ChooseFirstArticle();
