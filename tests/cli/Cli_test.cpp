@@ -404,8 +404,8 @@ TEST_F(CliOnSamples, TheFilteredRowsAreTheGridsRows) {
             "-95-\t3072:じろう\t夏のオフ会\n"
             "└<104>\t4096:さぶろう\tRe: 夏のオフ会\n");
   EXPECT_EQ(FilesIn(settings),
-            (std::vector<std::string>{"NET.FLG", "NET.WRL", "netvorn.ini", "nifdef.ini",
-                                      "nifty.ini", "vorndef.ini", "vornexpl.ini"}));
+            (std::vector<std::string>{"NET.FLG", "NET.SIG", "NET.WRL", "NIF.SIG", "netvorn.ini",
+                                      "nifdef.ini", "nifty.ini", "vorndef.ini", "vornexpl.ini"}));
 
   // A pattern the engine refuses, and aids given to the wrong command.
   run = Cli({"articles", "--filter", "(Re", "--regex", netLog});
