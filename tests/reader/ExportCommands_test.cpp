@@ -4,17 +4,26 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QPrinter>
+#include <QTest>
+#include <QTimer>
 #include <deque>
 #include <filesystem>
 
+#include "platform/AppPaths.h"
 #include "platform/UiServices.h"
+#include "reader/BoardView.h"
 #include "reader/SearchPdfText.h"
 #include "reader/SearchTestAccess.h"
+#include "reader/VornExplorerMain.h"
 #include "support/GuiTestSupport.h"
 #include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 
 namespace vorn {
 namespace {
@@ -56,7 +65,6 @@ class ExportCommands : public ::testing::Test {
     auto scripted = std::make_unique<ScriptedExportDialogs>();
     dialogs = scripted.get();
     commands = std::make_unique<TExportCommands>(window, std::move(scripted));
-    commands->BoardTitleLine = [](const TBBSProcess&, int32_t) { return J("No.1 ｢GENERAL｣\r\n"); };
     // Board 1 in tree order: 101, 102, 103, the placeholder of 95, 104.
     window.board = 1;
     window.position = 1;
@@ -229,6 +237,57 @@ TEST_F(ExportCommands, PrintingWritesTheArticleIntoOneNamedJob) {
   dialogs->pdf.clear();
   commands->PrintArticle();
   EXPECT_EQ(window.prints, 1);
+}
+
+// The window's own export commands, answered in the platform's file dialog.
+TEST(ExportFromTheWindow, BoardAndArticleFilesBeginWithTheTitleLineOfTheBoard) {
+  namespace fs = std::filesystem;
+  test::GuiApp();
+  test::TempDir dir;
+  const fs::path samples = fs::path(test::SourceDir()) / "samples";
+  fs::copy(samples / "settings", dir.Path() + "/settings", fs::copy_options::recursive);
+  fs::copy_file(samples / "NET19990730.LOG", dir.File("NET19990730.LOG"));
+  SetSettingsFolderOverride(dir.Path() + "/settings/");
+  RecordingUiServices ui;
+  ScopedUiServices installed{&ui};
+  {
+    TVornExplMain w({dir.File("NET19990730.LOG")}, std::make_unique<test::ScriptedDialogs>());
+    w.show();
+    for (int i = 0; i < 200 && w.Session().CurrentPrefix.empty(); ++i)
+      QTest::qWait(10);
+    ASSERT_EQ(w.Session().CurrentPrefix, "NET");
+    // Article 102 of the general board, below its root in tree order.
+    const TArticleList& general = *w.CurrentAnalyser()->Boards.GetArticles(1);
+    const int32_t order = w.Reading().TreeOrder();
+    int32_t position = -1;
+    for (int32_t p = 0; p < general.OrderCount(order) && position < 0; ++p) {
+      if (general.GetNumber(order, p) == 102) position = p;
+    }
+    ASSERT_GE(position, 0);
+    w.BoardView().ShowBoard(1, TArticleGrid::SelectIndex, position);
+
+    // The user gives the file's name in the dialog and accepts it.
+    auto saveAs = [](const std::string& path) {
+      auto answer = std::make_shared<std::function<void()>>();
+      *answer = [path, answer] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+          QTimer::singleShot(10, *answer);
+          return;
+        }
+        dialog->selectFile(QtPath(path));
+        QMetaObject::invokeMethod(dialog, "accept");
+      };
+      QTimer::singleShot(10, *answer);
+    };
+    saveAs(dir.File("board.txt"));
+    w.Command("MenuBoardOut")->trigger();
+    saveAs(dir.File("article.txt"));
+    w.Command("MenuArticleCut")->trigger();
+  }
+  SetSettingsFolderOverride("");
+  EXPECT_EQ(ReadBytes(dir.File("board.txt")), Expected("NET19990730.board1.txt"));
+  EXPECT_EQ(ReadBytes(dir.File("article.txt")), Expected("NET19990730.article102.txt"));
 }
 
 }  // namespace
