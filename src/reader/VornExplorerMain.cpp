@@ -33,6 +33,7 @@
 #include "platform/FileQuery.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
+#include "qtsupport/DialogPlacement.h"
 #include "qtsupport/DisplayMapping.h"
 #include "qtsupport/QtSupport.h"
 #include "reader/ArticleEdit.h"
@@ -136,6 +137,7 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   CreatePanels();
   CreateStatusBar();
   setAcceptDrops(true);
+  InstallDialogPlacement();
   ShowModeIndicator();
 
   // 5: the common settings and the host families; the current one is the first that holds a

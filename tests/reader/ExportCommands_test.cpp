@@ -7,11 +7,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QTest>
-#include <QTimer>
 #include <deque>
 #include <filesystem>
 
@@ -239,7 +237,7 @@ TEST_F(ExportCommands, PrintingWritesTheArticleIntoOneNamedJob) {
   EXPECT_EQ(window.prints, 1);
 }
 
-// The window's own export commands, answered in the platform's file dialog.
+// The window's own export commands.
 TEST(ExportFromTheWindow, BoardAndArticleFilesBeginWithTheTitleLineOfTheBoard) {
   namespace fs = std::filesystem;
   test::GuiApp();
@@ -266,23 +264,11 @@ TEST(ExportFromTheWindow, BoardAndArticleFilesBeginWithTheTitleLineOfTheBoard) {
     ASSERT_GE(position, 0);
     w.BoardView().ShowBoard(1, TArticleGrid::SelectIndex, position);
 
-    // The user gives the file's name in the dialog and accepts it.
-    auto saveAs = [](const std::string& path) {
-      auto answer = std::make_shared<std::function<void()>>();
-      *answer = [path, answer] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-          QTimer::singleShot(10, *answer);
-          return;
-        }
-        dialog->selectFile(QtPath(path));
-        QMetaObject::invokeMethod(dialog, "accept");
-      };
-      QTimer::singleShot(10, *answer);
-    };
-    saveAs(dir.File("board.txt"));
+    // The user names the files in the export dialog.
+    auto scripted = std::make_unique<ScriptedExportDialogs>();
+    scripted->files = {dir.File("board.txt"), dir.File("article.txt")};
+    w.ExportCommands().SetDialogs(std::move(scripted));
     w.Command("MenuBoardOut")->trigger();
-    saveAs(dir.File("article.txt"));
     w.Command("MenuArticleCut")->trigger();
   }
   SetSettingsFolderOverride("");
