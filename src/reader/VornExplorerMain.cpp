@@ -36,6 +36,7 @@
 #include "qtsupport/DialogPlacement.h"
 #include "qtsupport/DisplayMapping.h"
 #include "qtsupport/QtSupport.h"
+#include "reader/ArchiveExportDialog.h"
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
@@ -339,6 +340,7 @@ void TVornExplMain::ConnectCommands() {
   on("MenuBoardOut", [this] { exportCommands_->ExportBoard(); });
   on("MenuArticleCut", [this] { exportCommands_->ExportArticle(); });
   on("MenuPrint", [this] { exportCommands_->PrintArticle(); });
+  on("MenuArchiveExport", [this] { MenuArchiveExportClick(); });
   const std::pair<const char*, std::pair<CopyMode, bool>> copies[] = {
       {"MenuCopy", {CopyMode::Plain, false}},
       {"EMenuCopy", {CopyMode::Plain, false}},
@@ -683,6 +685,15 @@ void TVornExplMain::MenuLogInfoClick() {
   std::vector<std::string> names = session_->LogFileNames;
   std::sort(names.begin(), names.end());
   dialogs_->ShowText(QStringLiteral("使用ログファイル一覧"), TextDialogLook(), names);
+}
+
+void TVornExplMain::MenuArchiveExportClick() {
+  if (reading_.Busy() || session_->CurrentPrefix.empty() || !session_->CurrentProcess) {
+    Ui().Information(Cp932("出力するログが読み込まれていません"));
+    return;
+  }
+  TArchiveExportDialog dialog(*session_, *commonIni_, reading_, this);
+  dialog.exec();
 }
 
 SystemMsgLook TVornExplMain::TextDialogLook() const {
