@@ -27,6 +27,7 @@ namespace {
 
 const char* const kUsage =
     "usage: vornexpl-cli [--settings-dir DIR] [--prefix P] COMMAND [OPTIONS] FILE...\n"
+    "       vornexpl-cli --help | -h | --version\n"
     "  boards                                  the board list\n"
     "  articles [--board INDEX] [--order tree|posting]\n"
     "                                          number, ID:handle and title of every article\n"
@@ -37,6 +38,10 @@ const char* const kUsage =
     "  export --format mbox|html|jsonl --out FOLDER\n"
     "                                          every article in UTF-8 into a new (or empty) "
     "FOLDER\n"
+    "Options:\n"
+    "  --settings-dir DIR   the settings folder (sets, patterns, list and read-pointer files)\n"
+    "  --prefix P           the BBS set to read the files with, instead of their names' prefix\n"
+    "  --help, -h           this text; --version: the version\n"
     "Boards are numbered from 0 in board-list order, positions from 0 in the chosen order.\n"
     "Exit codes: 0 done, 1 nothing loaded, 2 bad command line, 3 done but a file was unreadable,\n"
     "4 the export failed (the message says why; no half-written file is left under its name).\n";
@@ -327,6 +332,18 @@ int ExportCommand(const Options& options, const TLogSession& session, const TCom
 }  // namespace
 
 int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
+  // Asked for anywhere before "--": a launcher or a shell alias may have put options in front.
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, out);
+      return CliOk;
+    }
+    if (arg == "--version") {
+      std::fprintf(out, "vornexpl-cli %s\n", VORN_VERSION);
+      return CliOk;
+    }
+  }
   if (!TakeSettingsDirOption(args)) return Usage(err, "--settings-dir needs a folder");
   Options options;
   std::string error;
@@ -335,6 +352,7 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
   CliUiServices ui(err);
   ScopedUiServices scoped(&ui);
   const TCommonIniFile common(SettingsFilePath("vornexpl.ini"));
+  if (!common.Problems.empty()) ui.Print(common.ProblemsMessage());
   TNetVorn netVorn(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
   TNifty nifty(SettingsFilePath("nifty.ini"), SettingsFilePath("nifdef.ini"));
   TLogSession session({&netVorn, &nifty});
