@@ -40,6 +40,7 @@
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/ExportCommands.h"
+#include "reader/FileDrop.h"
 #include "reader/HelpWindow.h"
 #include "reader/LogOpener.h"
 #include "reader/MainCommands.h"
@@ -833,17 +834,32 @@ void TVornExplMain::closeEvent(QCloseEvent* event) {
 }
 
 void TVornExplMain::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  // A file manager offers its files as a uri-list; taken as a copy, never as a move.
+  const Qt::DropAction action = DropActionFor(event->possibleActions());
+  if (action == Qt::IgnoreAction || DroppedLocalFiles(*event->mimeData()).isEmpty()) return;
+  event->setDropAction(action);
+  event->accept();
+}
+
+void TVornExplMain::dragMoveEvent(QDragMoveEvent* event) {
+  const Qt::DropAction action = DropActionFor(event->possibleActions());
+  if (action == Qt::IgnoreAction) return;
+  event->setDropAction(action);
+  event->accept();
 }
 
 void TVornExplMain::dropEvent(QDropEvent* event) {
-  std::vector<std::string> files;
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) files.push_back(CorePath(url.toLocalFile()));
-  }
-  event->acceptProposedAction();
+  const Qt::DropAction action = DropActionFor(event->possibleActions());
+  if (action == Qt::IgnoreAction) return;
+  const DroppedFiles dropped = SplitDroppedFiles(DroppedLocalFiles(*event->mimeData()));
+  event->setDropAction(action);
+  event->accept();
   // Loading opens message boxes; it runs after the drop has ended.
-  QTimer::singleShot(0, this, [this, files] { DropFiles(files); });
+  QTimer::singleShot(0, this, [this, dropped] {
+    for (const QString& path : dropped.Unusable)
+      Ui().Warning(UnusableFileNameMessage(path));
+    DropFiles(dropped.Files);
+  });
 }
 
 }  // namespace vorn

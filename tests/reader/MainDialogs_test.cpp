@@ -161,10 +161,10 @@ class ModalDialogs : public ::testing::Test {
 
 TEST_F(ModalDialogs, EveryDialogOpensCentredOnTheWindowAndKeepsItsPlace) {
   TVornExplMain& w = Start(QRect(40, 30, 560, 420));
-  // The load asked about the writes left behind and told about the system messages.
-  ASSERT_GE(watching->shown.size(), 2u);
+  // The load asked about the writes left behind (the system messages are told in the status
+  // bar).
+  ASSERT_GE(watching->shown.size(), 1u);
   EXPECT_EQ(watching->shown[0].name, QStringLiteral("LoadCheckForm"));
-  EXPECT_EQ(watching->shown[1].name, QStringLiteral("QMessageBox"));
 
   for (const char* command : {"MenuOpen", "MenuBBSSet", "MenuAbout", "MenuInfo", "MenuSearch",
                               "MenuIDEdit", "MenuBoardEdit", "MenuCommonSet", "MenuBoardOut",
