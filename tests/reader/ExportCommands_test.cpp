@@ -7,9 +7,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QTest>
+#include <QTimer>
 #include <deque>
 #include <filesystem>
 
@@ -264,12 +267,21 @@ TEST(ExportFromTheWindow, BoardAndArticleFilesBeginWithTheTitleLineOfTheBoard) {
     ASSERT_GE(position, 0);
     w.BoardView().ShowBoard(1, TArticleGrid::SelectIndex, position);
 
-    // The user names the files in the export dialog.
-    auto scripted = std::make_unique<ScriptedExportDialogs>();
-    scripted->files = {dir.File("board.txt"), dir.File("article.txt")};
-    w.ExportCommands().SetDialogs(std::move(scripted));
+    // The user types each file's name into the window's own file dialog and presses Enter.
+    std::deque<std::string> names = {dir.File("board.txt"), dir.File("article.txt")};
+    QTimer typist;
+    QObject::connect(&typist, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      auto* name = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+      if (!name || !name->isVisible() || names.empty()) return;
+      name->setText(QString::fromStdString(names.front()));
+      names.pop_front();
+      QTest::keyClick(name, Qt::Key_Return);
+    });
+    typist.start(10);
     w.Command("MenuBoardOut")->trigger();
     w.Command("MenuArticleCut")->trigger();
+    EXPECT_TRUE(names.empty());
   }
   SetSettingsFolderOverride("");
   EXPECT_EQ(ReadBytes(dir.File("board.txt")), Expected("NET19990730.board1.txt"));
