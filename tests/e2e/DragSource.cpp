@@ -5,8 +5,9 @@
 //
 //   vorn_drag_source URL...
 //
-// It prints "ready" once its window is up and "drop-action N" when the drag has ended (N is the
-// Qt::DropAction the target took: 1 copy, 2 move, 4 link, 0 none). Like a file manager it stays
+// It prints "ready" once its window is up, "action N" whenever the target under the pointer
+// answers with the action it would take, and "drop-action N" when the drag has ended (N is a
+// Qt::DropAction: 1 copy, 2 move, 4 link, 0 none). Like a file manager it stays
 // up afterwards, since the target asks for the data while it handles the drop; it ends after
 // 30 seconds or when killed.
 #include <QApplication>
@@ -33,6 +34,12 @@ class DragSource final : public QWidget {
     data->setData(QStringLiteral("text/uri-list"), uriList_);
     auto* drag = new QDrag(this);
     drag->setMimeData(data);
+    // What the target under the pointer would take, as it answers; the drop is let go once the
+    // window has answered, however slowly a loaded machine lets it.
+    connect(drag, &QDrag::actionChanged, this, [](Qt::DropAction action) {
+      std::printf("action %d\n", int(action));
+      std::fflush(stdout);
+    });
     const Qt::DropAction action =
         drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
     std::printf("drop-action %d\n", int(action));

@@ -74,7 +74,15 @@ done
 xdotool mousemove $((mx + mw / 2)) $((my + 56))
 sleep 0.2
 xdotool mousemove $((mx + mw / 2)) $((my + mh / 3))
-sleep 0.3
+# Let go once the window has said it takes the drop as a copy; a small move now and then keeps
+# the position messages coming until it has.
+copy_offered() { [ "$(grep '^action' "$work/drag.out" | tail -n 1)" = "action 1" ]; }
+for nudge in $(seq 100); do
+  copy_offered && break
+  xdotool mousemove $((mx + mw / 2 + nudge % 2)) $((my + mh / 3))
+  sleep 0.1
+done
+copy_offered || fail "the window did not offer to take the drop as a copy: $(cat "$work/drag.out")"
 shot 2-dragging
 xdotool mouseup 1
 wait_until 30 grep -q '^drop-action' "$work/drag.out" || fail "the drag did not end"

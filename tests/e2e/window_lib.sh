@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers of the real-window scenarios (sourced): the program's windows found with xdotool, keys
 # typed to its newest window, and waits on conditions rather than on time, so that a loaded
 # machine only makes a run slower. The caller sets out (picture folder) and pid (the program).
