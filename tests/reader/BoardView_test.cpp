@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QWheelEvent>
 #include <algorithm>
 #include <filesystem>
 
@@ -177,6 +178,20 @@ TEST_F(BoardListAndGrid, TheBoardChosenInTheListIsOpenedByEnterOrByAWriteThere) 
   EXPECT_EQ(w.ArticleGrid().Board(), &Board(kMail));
   EXPECT_EQ(list.currentIndex(), kMail);
   EXPECT_TRUE(w.ArticleGrid().hasFocus());
+}
+
+TEST_F(BoardListAndGrid, AWheelOverTheListOpensTheBoardItTurnsTo) {
+  TVornExplMain& w = Open();
+  TSelectList& list = w.BoardList();
+  // The wheel turned one step down over the list, the pointer resting there.
+  const QPoint at = list.rect().center();
+  QWheelEvent wheel(at, list.mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(&list, &wheel);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(list.currentIndex(), kGeneral);
+  EXPECT_EQ(w.ArticleGrid().Board(), &Board(kGeneral));
+  EXPECT_EQ(w.BoardView().CurrentBoard(), kGeneral);
 }
 
 }  // namespace
