@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The board list moved with the keys while the grid still shows the mail box: Escape, Escape and
-# Down highlight the next board in the list, yet a click on a mail in the grid and F must answer
-# that mail (a mail to its writer quoting it), not the article at the same row of the board the
-# list moved to. The reply is composed in a scripted editor and written to the UP file at the end.
+# The board list moved with the keys while the grid still shows its board: Escape, Escape and
+# Down highlight the next board in the list, yet a click on a row of the grid and F must answer
+# the article of that row (a mail to its writer in the mail box, a reply under it on a board), not
+# the article at the same row of the board the list moved to. The replies are composed in a
+# scripted editor and written to the UP file at the end.
 #
 #   board_list_reply.sh VORNEXPL SOURCE_DIR OUT_DIR
 # Run it under a real X server (xvfb-run); it needs xdotool and scrot.
@@ -44,31 +45,54 @@ close_boxes || fail "a box did not close"
 shot 1-opened
 
 # Escape from the grid drops the board list down, Escape closes it, Down moves its highlight.
+move_list_down() {
+  key Escape
+  wait_until 10 box_up || fail "Escape did not drop the board list down"
+  key Escape
+  wait_until 10 no_box_up || fail "Escape did not close the board list"
+  key Down
+}
+# A click on the grid's second row and F; waits until the editor has saved and the program has
+# read its file back (and removed it).
+reply_to_second_row() {
+  rm -f "$work/edited"
+  read -r _ _ mw _ < <(window_geometry "$main")
+  xdotool mousemove --window "$main" $((mw / 2)) 110 click 1
+  key f
+  wait_until 30 test -s "$work/edited" || fail "F did not start the editor"
+  wait_until 30 test ! -e "$(cat "$work/edited")" || fail "the edited reply was not read back"
+  close_boxes || fail "a box did not close"
+}
+
+# The mail box is shown; the list moves on to the general board. The second row is the mail
+# from じろう (the general board has an article at that row too).
+move_list_down
+shot 2-list-moved
+reply_to_second_row
+shot 3-mail-replied
+
+# The general board opened from the list; the list moves on to the programming board. The
+# second row is article 102 (the programming board's second row is its article 56).
 key Escape
 wait_until 10 box_up || fail "Escape did not drop the board list down"
-key Escape
-wait_until 10 no_box_up || fail "Escape did not close the board list"
 key Down
-shot 2-list-moved
-
-# The grid's second row: the mail from じろう (the list's board has an article at that row too).
-read -r _ _ mw _ < <(window_geometry "$main")
-xdotool mousemove --window "$main" $((mw / 2)) 110 click 1
-shot 3-clicked
-key f
-# The editor has saved, and the program has read its file back (and removed it).
-wait_until 30 test -s "$work/edited" || fail "F did not start the editor"
-wait_until 30 test ! -e "$(cat "$work/edited")" || fail "the edited reply was not read back"
-shot 4-replied
-close_boxes || fail "a box did not close"
-end_program 5-end
+key Return
+wait_until 10 no_box_up || fail "Return did not close the board list"
+shot 4-general-opened
+move_list_down
+reply_to_second_row
+shot 5-board-replied
+end_program 6-end
 
 up=$settings/NET.UP
 [ -s "$up" ] || fail "no UP file was written"
 text=$(iconv -f CP932 -t UTF-8 "$up" | tr -d '\r')
-# A mail to じろう quoting his mail, nothing of the general board's article at that row.
-grep -q '^Board-list reply line\.$' <<<"$text" || fail "the reply is not in the UP file"
-grep -q '^>了解しました。$' <<<"$text" || fail "the reply does not quote the mail clicked: $text"
-grep -q 'はなこです' <<<"$text" && fail "the reply quotes the list's board's article: $text"
-grep -q '^3072$' <<<"$text" || fail "the reply is not a mail to the clicked mail's writer: $text"
+[ "$(grep -c '^Board-list reply line\.$' <<<"$text")" = 2 ] || fail "not both replies are written: $text"
+# A mail to じろう quoting his mail, and a reply under article 102 quoting it; nothing of the
+# programming board.
+grep -q '^3072$' <<<"$text" || fail "no mail to the clicked mail's writer: $text"
+grep -q '^>了解しました。$' <<<"$text" || fail "the mail does not quote the mail clicked: $text"
+grep -q '^102$' <<<"$text" || fail "no reply under article 102: $text"
+grep -q '^>general(102/130) ' <<<"$text" || fail "the reply does not quote article 102: $text"
+grep -q '^>prog(' <<<"$text" && fail "a reply went to the programming board: $text"
 echo "board_list_reply: passed; pictures in $out"
