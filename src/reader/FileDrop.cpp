@@ -1,5 +1,7 @@
 #include "reader/FileDrop.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QSysInfo>
 #include <QUrl>
@@ -42,6 +44,20 @@ QStringList DroppedLocalFiles(const QMimeData& data) {
     if (!IsThisMachine(url.host())) continue;
     const QString path = url.path(QUrl::FullyDecoded);
     if (!path.isEmpty()) files << path;
+  }
+  return files;
+}
+
+QStringList ExpandDroppedFolders(const QStringList& paths) {
+  QStringList files;
+  for (const QString& path : paths) {
+    if (!QFileInfo(path).isDir()) {
+      files << path;
+      continue;
+    }
+    const QDir folder(path);
+    for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
+      files << folder.filePath(name);
   }
   return files;
 }

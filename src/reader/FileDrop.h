@@ -17,6 +17,11 @@ namespace vorn {
 // (file://localhost/...); other URLs are left out.
 QStringList DroppedLocalFiles(const QMimeData& data);
 
+// The dropped paths with each folder replaced by the files it holds (not its subfolders nor its
+// hidden files), in name order: a folder of captures dropped opens them; which of them belong to
+// a BBS set is decided by their names, as for files dropped one by one.
+QStringList ExpandDroppedFolders(const QStringList& paths);
+
 // The action the window takes a drop with: a copy (the source must never delete the files it
 // gave), a link where the source offers no copy, and none where it offers only a move.
 Qt::DropAction DropActionFor(Qt::DropActions possible);

@@ -851,11 +851,12 @@ void TVornExplMain::dragMoveEvent(QDragMoveEvent* event) {
 void TVornExplMain::dropEvent(QDropEvent* event) {
   const Qt::DropAction action = DropActionFor(event->possibleActions());
   if (action == Qt::IgnoreAction) return;
-  const DroppedFiles dropped = SplitDroppedFiles(DroppedLocalFiles(*event->mimeData()));
+  const QStringList paths = DroppedLocalFiles(*event->mimeData());
   event->setDropAction(action);
   event->accept();
-  // Loading opens message boxes; it runs after the drop has ended.
-  QTimer::singleShot(0, this, [this, dropped] {
+  // Loading opens message boxes, and a folder's files are listed: after the drop has ended.
+  QTimer::singleShot(0, this, [this, paths] {
+    const DroppedFiles dropped = SplitDroppedFiles(ExpandDroppedFolders(paths));
     for (const QString& path : dropped.Unusable)
       Ui().Warning(UnusableFileNameMessage(path));
     DropFiles(dropped.Files);

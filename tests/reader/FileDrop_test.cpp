@@ -101,5 +101,25 @@ TEST_F(DropOnTheWindow, AFileWhoseNameShiftJisCannotHoldIsNamedInAWarning) {
   EXPECT_NE(ui.entries[0].text.find("NET1 caf"), std::string::npos);
 }
 
+TEST_F(DropOnTheWindow, AFolderOfCapturesOpensTheLogsOfItsSet) {
+  // Two days of captures beside a note and a folder of older ones, which is not opened.
+  const fs::path folder = fs::path(dir.Path()) / "captures";
+  fs::create_directories(folder / "1998");
+  const fs::path sample = fs::path(test::SourceDir()) / "samples" / "NET19990730.LOG";
+  fs::copy_file(sample, folder / "NET19990731.LOG");
+  fs::copy_file(sample, folder / "NET19990730.LOG");
+  fs::copy_file(sample, folder / "1998" / "NET19980101.LOG");
+  test::WriteBytes((folder / "notes.txt").string(), "not a capture\r\n");
+  const auto [taken, action] = Drop({QUrl::fromLocalFile(QString::fromStdString(folder.string()))},
+                                    Qt::CopyAction | Qt::MoveAction);
+  EXPECT_TRUE(taken);
+  EXPECT_EQ(action, Qt::CopyAction);
+  EXPECT_EQ(window->Session().CurrentPrefix, "NET");
+  EXPECT_EQ(window->Session().LogFileNames,
+            (std::vector<std::string>{(folder / "NET19990730.LOG").string(),
+                                      (folder / "NET19990731.LOG").string()}));
+  EXPECT_TRUE(fs::exists(folder / "notes.txt"));
+}
+
 }  // namespace
 }  // namespace vorn
