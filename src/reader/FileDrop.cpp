@@ -1,16 +1,19 @@
 #include "reader/FileDrop.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QSysInfo>
 #include <QUrl>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/Cp932.h"
 #include "qtsupport/QtSupport.h"
 
 namespace vorn {
 namespace {
+
+namespace fs = std::filesystem;
 
 const QString kUriList = QStringLiteral("text/uri-list");
 
@@ -33,31 +36,40 @@ QList<QUrl> UrlsOfList(const QByteArray& list) {
 
 }  // namespace
 
-QStringList DroppedLocalFiles(const QMimeData& data) {
+std::vector<std::string> DroppedLocalFiles(const QMimeData& data) {
   QList<QUrl> urls = data.urls();
   if (urls.isEmpty() && data.hasFormat(kUriList)) urls = UrlsOfList(data.data(kUriList));
-  QStringList files;
+  std::vector<std::string> files;
   for (const QUrl& url : urls) {
     if (!url.isValid() || url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
       continue;
     // Qt names a file on another host "//host/path"; this machine's own name is not another.
     if (!IsThisMachine(url.host())) continue;
-    const QString path = url.path(QUrl::FullyDecoded);
-    if (!path.isEmpty()) files << path;
+    std::string path = CorePathOfUrl(url);
+    if (!path.empty()) files.push_back(std::move(path));
   }
   return files;
 }
 
-QStringList ExpandDroppedFolders(const QStringList& paths) {
-  QStringList files;
-  for (const QString& path : paths) {
-    if (!QFileInfo(path).isDir()) {
-      files << path;
+std::vector<std::string> ExpandDroppedFolders(const std::vector<std::string>& paths) {
+  std::vector<std::string> files;
+  for (const std::string& path : paths) {
+    std::error_code error;
+    const fs::path native(NativePath(path));
+    if (!fs::is_directory(native, error)) {
+      files.push_back(path);
       continue;
     }
-    const QDir folder(path);
-    for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
-      files << folder.filePath(name);
+    // Listed by the names' own bytes, which keeps names that are no UTF-8.
+    std::vector<std::string> names;
+    for (fs::directory_iterator it(native, error), end; !error && it != end; it.increment(error)) {
+      const std::string name = it->path().filename().string();
+      if (name.empty() || name.front() == '.' || !it->is_regular_file(error)) continue;
+      names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names)
+      files.push_back(FromNativePath((native / name).string()));
   }
   return files;
 }
@@ -66,24 +78,6 @@ Qt::DropAction DropActionFor(Qt::DropActions possible) {
   if (possible & Qt::CopyAction) return Qt::CopyAction;
   if (possible & Qt::LinkAction) return Qt::LinkAction;
   return Qt::IgnoreAction;
-}
-
-DroppedFiles SplitDroppedFiles(const QStringList& paths) {
-  DroppedFiles split;
-  for (const QString& path : paths) {
-    const std::string core = CorePath(path);
-    if (QtPath(core) == path) {
-      split.Files.push_back(core);
-    } else {
-      split.Unusable << path;
-    }
-  }
-  return split;
-}
-
-std::string UnusableFileNameMessage(const QString& path) {
-  return Cp932("ファイル:") + CoreText(path) + "\r" +
-         Cp932("ファイル名にShift-JISで表せない文字が含まれているため読込み出来ません");
 }
 
 }  // namespace vorn

@@ -54,10 +54,15 @@ move_list_down() {
 }
 # A click on the grid's second row and F; waits until the editor has saved and the program has
 # read its file back (and removed it).
+# The row is found below the selected first row on a picture of the screen.
 reply_to_second_row() {
   rm -f "$work/edited"
-  read -r _ _ mw _ < <(window_geometry "$main")
-  xdotool mousemove --window "$main" $((mw / 2)) 110 click 1
+  local mx my mw mh top bottom
+  read -r mx my mw mh < <(window_geometry "$main")
+  scrot -o "$work/screen.png" || fail "no picture of the screen"
+  read -r top bottom < <(python3 "$(dirname "$0")/selected_row.py" "$work/screen.png" \
+    $((mx + mw - 20)) $((my + 40)) $((my + mh / 2))) || fail "no selected row in the grid"
+  xdotool mousemove $((mx + mw / 2)) $((bottom + (bottom - top) / 2 + 1)) click 1
   key f
   wait_until 30 test -s "$work/edited" || fail "F did not start the editor"
   wait_until 30 test ! -e "$(cat "$work/edited")" || fail "the edited reply was not read back"

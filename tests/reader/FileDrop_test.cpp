@@ -11,6 +11,7 @@
 
 #include "analysis/LogLoader.h"
 #include "platform/AppPaths.h"
+#include "platform/Cp932.h"
 #include "platform/UiServices.h"
 #include "reader/VornExplorerMain.h"
 #include "support/GuiTestSupport.h"
@@ -22,7 +23,6 @@ namespace vorn {
 namespace {
 
 namespace fs = std::filesystem;
-using test::J;
 
 TEST(FileDrop, TheLocalFilesOfAUriListInItsOrder) {
   test::GuiApp();
@@ -35,9 +35,15 @@ TEST(FileDrop, TheLocalFilesOfAUriListInItsOrder) {
                "https://example.com/NET3.LOG\r\n"
                "file:///tmp/NET4.LOG");
   EXPECT_EQ(DroppedLocalFiles(data),
-            QStringList({QStringLiteral("/tmp/my logs/ログ#25.LOG"),
-                         QStringLiteral("/var/NET1.LOG"), QStringLiteral("/tmp/NET4.LOG")}));
-  EXPECT_TRUE(DroppedLocalFiles(QMimeData()).isEmpty());
+            (std::vector<std::string>{FromNativePath("/tmp/my logs/ログ#25.LOG"), "/var/NET1.LOG",
+                                      "/tmp/NET4.LOG"}));
+  // A name in another encoding than UTF-8 keeps its bytes.
+  QMimeData latin1;
+  latin1.setData(QStringLiteral("text/uri-list"), "file:///tmp/caf%E9.LOG\r\n");
+  const std::vector<std::string> kept = DroppedLocalFiles(latin1);
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(NativePath(kept[0]), "/tmp/caf\xE9.LOG");
+  EXPECT_TRUE(DroppedLocalFiles(QMimeData()).empty());
 
   EXPECT_EQ(DropActionFor(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction), Qt::CopyAction);
   EXPECT_EQ(DropActionFor(Qt::MoveAction | Qt::LinkAction), Qt::LinkAction);
@@ -88,26 +94,15 @@ TEST_F(DropOnTheWindow, AMoveOnlyDragIsRefusedSoTheSourceKeepsItsFile) {
   EXPECT_TRUE(fs::exists(log));
 }
 
-TEST_F(DropOnTheWindow, AFileWhoseNameShiftJisCannotHoldIsNamedInAWarning) {
-  const QString name = QString::fromStdString(dir.Path()) + QStringLiteral("/NET1 café ü.LOG");
-  test::WriteBytes(name.toStdString(), "line\r\n");
-  const auto [taken, action] =
-      Drop({QUrl::fromLocalFile(name)}, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
-  EXPECT_TRUE(taken);
-  EXPECT_EQ(action, Qt::CopyAction);
-  ASSERT_EQ(ui.entries.size(), 1u);
-  EXPECT_EQ(ui.entries[0].kind, RecordingUiServices::Kind::Warning);
-  EXPECT_NE(ui.entries[0].text.find(J("読込み出来ません")), std::string::npos);
-  EXPECT_NE(ui.entries[0].text.find("NET1 caf"), std::string::npos);
-}
-
 TEST_F(DropOnTheWindow, AFolderOfCapturesOpensTheLogsOfItsSet) {
-  // Two days of captures beside a note and a folder of older ones, which is not opened.
-  const fs::path folder = fs::path(dir.Path()) / "captures";
+  // Two days of captures (one named outside Shift-JIS) beside a note, a hidden file and a folder
+  // of older ones, which are not opened.
+  const fs::path folder = fs::path(dir.Path()) / "captures é";
   fs::create_directories(folder / "1998");
   const fs::path sample = fs::path(test::SourceDir()) / "samples" / "NET19990730.LOG";
-  fs::copy_file(sample, folder / "NET19990731.LOG");
+  fs::copy_file(sample, folder / "NET19990731 \xE9.LOG");
   fs::copy_file(sample, folder / "NET19990730.LOG");
+  fs::copy_file(sample, folder / ".NET19990729.LOG");
   fs::copy_file(sample, folder / "1998" / "NET19980101.LOG");
   test::WriteBytes((folder / "notes.txt").string(), "not a capture\r\n");
   const auto [taken, action] = Drop({QUrl::fromLocalFile(QString::fromStdString(folder.string()))},
@@ -115,9 +110,11 @@ TEST_F(DropOnTheWindow, AFolderOfCapturesOpensTheLogsOfItsSet) {
   EXPECT_TRUE(taken);
   EXPECT_EQ(action, Qt::CopyAction);
   EXPECT_EQ(window->Session().CurrentPrefix, "NET");
-  EXPECT_EQ(window->Session().LogFileNames,
-            (std::vector<std::string>{(folder / "NET19990730.LOG").string(),
-                                      (folder / "NET19990731.LOG").string()}));
+  std::vector<std::string> loaded;
+  for (const std::string& name : window->Session().LogFileNames)
+    loaded.push_back(NativePath(name));
+  EXPECT_EQ(loaded, (std::vector<std::string>{(folder / "NET19990730.LOG").string(),
+                                              (folder / "NET19990731 \xE9.LOG").string()}));
   EXPECT_TRUE(fs::exists(folder / "notes.txt"));
 }
 
