@@ -111,6 +111,7 @@ TBBSProcess::~TBBSProcess() = default;
 void TBBSProcess::ClearData() {
   Boards.Clear();
   Members.Clear();
+  OutputFilesKnown.clear();
 }
 
 bool TBBSProcess::LoadLists(const std::string& BoardListFile, const std::string& MemberListFile) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -66,6 +67,11 @@ class TBBSProcess {
   virtual bool WriteUpFile(const std::string& UpFile) = 0;
   virtual bool ReadPadFile(const std::string& PadFile) = 0;
   virtual bool WritePadFile(const std::string& PadFile) = 0;
+  // The lines WriteUpFile and WritePadFile would write now; none when the file would be
+  // removed. A family without an UP file has no UP lines.
+  virtual bool HasUpFile() const { return true; }
+  virtual std::vector<std::string> UpFileLines() const { return {}; }
+  virtual std::vector<std::string> PadFileLines() const { return {}; }
   // Empty when the member ID is acceptable; otherwise the message to show.
   virtual std::string CheckIdNumber(int32_t Id) const = 0;
   // The same for an ID given as text, which may be normalised in place.
@@ -103,6 +109,10 @@ class TBBSProcess {
 
   TBoardList Boards;
   TMemberList Members;
+  // The bytes of the UP and PAD files as this run last read them back or wrote them, by path
+  // (a missing file as empty). A file the user chose not to read back counts as empty: none
+  // of its writes are among the pending ones. Emptied by ClearData.
+  std::map<std::string, std::string> OutputFilesKnown;
 
  private:
   std::unique_ptr<TBBSIniFile> ownedIniFile_;

@@ -548,16 +548,25 @@ bool TNifty::WriteUpFile(const std::string&) {
   return true;
 }
 
+std::vector<std::string> TNifty::PadFileLines() const {
+  return BuildNiftyPadLines(Boards);
+}
+
 bool TNifty::WritePadFile(const std::string& PadFile) {
   if (!Settings || PadFile.empty()) return false;
   const std::vector<std::string> lines = BuildNiftyPadLines(Boards);
-  if (lines.empty()) return DeleteFileAt(PadFile);
+  if (lines.empty()) {
+    if (!DeleteFileAt(PadFile)) return false;
+    OutputFilesKnown[PadFile].clear();
+    return true;
+  }
   // The old file stays until the new one is complete: a full disk must not cost the user the
   // writes of the last run.
   CrLfTextBuilder out;
   for (const std::string& line : lines)
     out.Line(line);
   bool ok = out.WriteAtomic(PadFile);
+  if (ok) OutputFilesKnown[PadFile] = out.Data();
   if (Settings->PadFileAddDate && !Settings->PadFileAddDateStr.empty()) {
     const std::string dated = DatedFileName(
         PadFile, ExpandDatePlaceholders(Settings->PadFileAddDateStr, CurrentLocalTime()));
@@ -568,12 +577,19 @@ bool TNifty::WritePadFile(const std::string& PadFile) {
 
 bool TNifty::ReadPadFile(const std::string& PadFile) {
   if (!Settings) return false;
+  // What was read is noted as known (a declined file as empty).
+  std::string& known = OutputFilesKnown[PadFile];
+  known.clear();
   std::vector<std::string> lines;
   if (!ReadClassicTextFile(PadFile, lines)) return true;
-  if (lines.empty()) return true;
+  if (lines.empty()) {
+    ReadWholeFile(PadFile, known);
+    return true;
+  }
   static const std::string question = Cp932("PADファイルが存在しています\r\n読込みますか？");
   switch (Ui().AskLoadCheck(question)) {
     case UiAnswer::Yes:
+      ReadWholeFile(PadFile, known);
       break;
     case UiAnswer::Cancel:  // the dialog's delete button
       DeleteFileAt(PadFile);

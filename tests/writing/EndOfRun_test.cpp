@@ -197,7 +197,7 @@ TEST_F(EndOfRun, FilesThatCannotBeWrittenAreNamedAndEndingIsAsked) {
   ui.Script(UiAnswer::No);   // do not end regardless
   EXPECT_FALSE(Leave(false));
   ASSERT_EQ(ui.entries.size(), 2u);
-  EXPECT_EQ(ui.entries[1].kind, Kind::ConfirmYesNo);
+  EXPECT_EQ(ui.entries[1].kind, Kind::ConfirmYesNoDefaultNo);
   EXPECT_EQ(ui.entries[1].text, J("ボードリストファイル:") + File("NET.BRD") + "\r" +
                                     J("UPファイル:") + File("NET.UP") + "\r" +
                                     J("書込み出来ませんでした") + "\r" +
