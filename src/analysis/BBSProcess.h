@@ -84,6 +84,10 @@ class TBBSProcess {
   // not carry it.
   virtual std::string FindWriterHandle(const std::vector<std::string>& Lines) const;
 
+  // A file read back held writes that found no place among the loaded data (unplaced of them):
+  // the user is told, and the file counts as not read, so that it is kept when it is replaced.
+  void NoteUnplacedWrites(const std::string& path, int32_t unplaced, bool upFile);
+
   // True when the board is the mail box: a board keyed by number when its number is
   // MailBoardNo, a board keyed by text (negative number) when its key is MailBoardIndex.
   bool IsMailBox(int32_t BoardIndex) const;

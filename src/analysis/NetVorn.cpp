@@ -627,7 +627,7 @@ bool TNetVorn::ReadUpFile(const std::string& UpFile) {
   static const std::string question = Cp932("UPファイルが存在しています\r\n読込みますか？");
   std::vector<std::string> lines;
   if (!ReadCheckedLines(*this, UpFile, question, lines)) return false;
-  ReadNetVornUpLines(*this, lines);
+  NoteUnplacedWrites(UpFile, ReadNetVornUpLines(*this, lines), true);
   return true;
 }
 
@@ -655,7 +655,7 @@ bool TNetVorn::ReadPadFile(const std::string& PadFile) {
   static const std::string question = Cp932("PADファイルが存在しています\r\n読込みますか？");
   std::vector<std::string> lines;
   if (!ReadCheckedLines(*this, PadFile, question, lines)) return false;
-  ReadNetVornPadLines(*this, lines);
+  NoteUnplacedWrites(PadFile, ReadNetVornPadLines(*this, lines), false);
   return true;
 }
 

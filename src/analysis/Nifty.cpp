@@ -605,10 +605,14 @@ bool TNifty::ReadPadFile(const std::string& PadFile) {
   TStringList lastMailText;
   std::vector<std::string> lastRecipients;
 
-  std::vector<NiftyPadEntry> entries = ParseNiftyPadLines(lines, Boards, MailBoardIndex);
+  int32_t unplaced = 0;
+  std::vector<NiftyPadEntry> entries = ParseNiftyPadLines(lines, Boards, MailBoardIndex, &unplaced);
   for (NiftyPadEntry& e : entries) {
     TArticleList* articles = Boards.GetArticles(e.BoardIndex);
-    if (!articles) continue;
+    if (!articles) {
+      ++unplaced;
+      continue;
+    }
     const bool isMail = e.Kind == ArticleKindMail;
     if (isMail && articles == lastMailList && lastMailText == e.Text &&
         std::find(lastRecipients.begin(), lastRecipients.end(), e.Recipient) ==
@@ -638,6 +642,7 @@ bool TNifty::ReadPadFile(const std::string& PadFile) {
     lastMailText = std::move(e.Text);
     lastRecipients.assign(1, e.Recipient);
   }
+  NoteUnplacedWrites(PadFile, unplaced, false);
   return true;
 }
 

@@ -16,9 +16,12 @@ namespace vorn {
 namespace {
 
 // The analyser whose set is loaded, with that set selected in its settings; null when none.
+// After a fresh load that failed nothing is loaded, although the analyser still names the set
+// it had: its emptied lists must not be saved over that set's files.
 TBBSProcess* LoadedProcess(TLogSession& session) {
   TBBSProcess* bbs = session.CurrentProcess;
-  if (!bbs || bbs->NetNo < 0 || !bbs->IniFile || !bbs->IniFile->SelectNet(bbs->NetNo))
+  if (!bbs || session.CurrentPrefix.empty() || bbs->NetNo < 0 || !bbs->IniFile ||
+      !bbs->IniFile->SelectNet(bbs->NetNo))
     return nullptr;
   return bbs;
 }
@@ -131,7 +134,7 @@ std::string FailureText(const std::vector<std::string>& failures) {
 
 bool QueuedWritesDiffer(TLogSession& session) {
   TBBSProcess* bbs = session.CurrentProcess;
-  if (!bbs) return false;
+  if (!bbs || session.CurrentPrefix.empty()) return false;
   if (TBBSProcess* loaded = LoadedProcess(session)) {
     for (const OutputFile& file : OutputFiles(session, *loaded)) {
       if (file.bytes != BytesOnDisk(file.path)) return true;

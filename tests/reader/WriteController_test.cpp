@@ -123,6 +123,31 @@ TEST_F(WindowWrites, ANiftyPadFileNotReadBackIsKeptToo) {
   EXPECT_EQ(ReadBytes(kept), oldPad);
 }
 
+// Writes read back for a board the loaded log lacks (an UP file from another day's log) find
+// no place in the window: the user is told at once, and the file is kept when it is replaced.
+TEST_F(WindowWrites, WritesReadBackWithoutAPlaceAreKept) {
+  const std::string oldUp = CrLf({"\\77", "WFor a board of another day", "text", ".", "", "\\1",
+                                  "WEarlier root", "composed last time", ".", "", "Q"});
+  WriteBytes(settings + "NET.UP", oldUp);
+  ui.Script(UiAnswer::Yes);
+  TVornExplMain& w = Start("NET19990730.LOG", "NET");
+  ASSERT_EQ(Writes(kGeneral).size(), 1u);
+  const auto warning = std::find_if(startEntries.begin(), startEntries.end(),
+                                    [](const auto& e) { return e.kind == Kind::Warning; });
+  ASSERT_NE(warning, startEntries.end());
+  EXPECT_TRUE(warning->text.starts_with(J("UPファイルの書込みのうち1件は")));
+
+  ui.entries.clear();
+  ui.Script(UiAnswer::Yes);
+  Trigger("MenuEnd");
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(FileLines(settings + "NET.UP"),
+            (Lines{"\\1", "WEarlier root", "composed last time", ".", "", "Q"}));
+  const std::string kept = KeptFile("NET_notread_", ".UP");
+  ASSERT_FALSE(kept.empty());
+  EXPECT_EQ(ReadBytes(kept), oldUp);
+}
+
 // A binary write whose file lines the editor lost or moved keeps them where the PAD file needs
 // them, and the user is told; the write goes into the PAD file.
 TEST_F(WindowWrites, ABinaryWriteKeepsItsFileLines) {

@@ -76,6 +76,7 @@ class WindowWriteFixture : public ::testing::Test {
     if (!keepTempFile) window->CommonIni().TempFile = dir.File("vorntemp.txt");
     window->CommonIni().Editer = editor.Command("quit");
     // (The load tells about the samples' system messages.)
+    startEntries = std::move(ui.entries);
     ui.entries.clear();
     return *window;
   }
@@ -175,6 +176,8 @@ class WindowWriteFixture : public ::testing::Test {
   std::string settings;
   FakeEditor editor;
   RecordingUiServices ui;
+  // What the last Start told or asked while loading.
+  std::vector<RecordingUiServices::Entry> startEntries;
   ScopedUiServices installed{&ui};
   ScriptedDialogs* dialogs = nullptr;
   std::unique_ptr<TVornExplMain> window;

@@ -223,6 +223,25 @@ TEST_F(EndOfRun, FilesThatCannotBeWrittenAreNamedAndEndingIsAsked) {
             J("UPファイル:") + File("NET.UP") + "\r" + J("書込み出来ませんでした"));
 }
 
+// A fresh load that could read no file has emptied the data; the set it left still names its
+// files, which must not be replaced by the empty lists nor asked about.
+TEST_F(EndOfRun, AfterAFailedFreshLoadNothingIsSavedOrAsked) {
+  ui.Script(UiAnswer::Yes);
+  ASSERT_TRUE(Leave(false));
+  const std::string boards = test::ReadBytes(File("NET.BRD"));
+  const std::string up = test::ReadBytes(File("NET.UP"));
+  ASSERT_FALSE(up.empty());
+  {
+    ScopedUiServices quiet(&loadUi);
+    EXPECT_FALSE(session.LoadLogFiles({ws.dir.File("no-such.LOG")}, "NET", false).Loaded());
+  }
+  ui.entries.clear();
+  EXPECT_TRUE(Leave(false));
+  EXPECT_TRUE(ui.entries.empty());
+  EXPECT_EQ(test::ReadBytes(File("NET.BRD")), boards);
+  EXPECT_EQ(test::ReadBytes(File("NET.UP")), up);
+}
+
 TEST_F(EndOfRun, CancelAfterAFailedListSaveStillTells) {
   Block("NET.PTR");
   ui.Script(UiAnswer::Cancel);
