@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Cp932.h"
@@ -31,6 +32,22 @@ class NetVornLogGenerator {
 
   // About `lines` lines (the last article is completed).
   std::string Generate(int64_t lines) {
+    return Capture([&] { return count_ < lines; });
+  }
+
+  // One day's capture of a continuing archive: about `bytes` bytes, every article dated on that
+  // day (two-digit year), article numbers going on from the previous capture of the same
+  // generator.
+  std::string GenerateDay(int64_t bytes, int year, int month, int day) {
+    year_ = year % 100;
+    month_ = month;
+    day_ = day;
+    return Capture([&] { return static_cast<int64_t>(out_.size()) < bytes; });
+  }
+
+ private:
+  template <class More>
+  std::string Capture(More more) {
     out_.clear();
     count_ = 0;
     Line("ATDT0312345678");
@@ -41,18 +58,17 @@ class NetVornLogGenerator {
       Line(std::to_string(1000 + id) + ":" + Handle(id));
     Line("");
     int board = 1;
-    while (count_ < lines) {
+    while (more()) {
       if (board % 10 == 0) {
-        Mails(lines);
+        Mails(more);
       } else {
-        Board(board, lines);
+        Board(board, more);
       }
       board = board % 40 + 1;
     }
-    return out_;
+    return std::move(out_);
   }
 
- private:
   void Line(const std::string& text) {
     out_ += text;
     out_ += "\r\n";
@@ -68,8 +84,13 @@ class NetVornLogGenerator {
   }
   std::string Date() {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "99/%02u/%02u %02u:%02u", 1 + Next(12), 1 + Next(28), Next(24),
-                  Next(60));
+    if (day_ > 0) {
+      std::snprintf(buf, sizeof buf, "%02d/%02d/%02d %02u:%02u", year_, month_, day_, Next(24),
+                    Next(60));
+    } else {
+      std::snprintf(buf, sizeof buf, "99/%02u/%02u %02u:%02u", 1 + Next(12), 1 + Next(28), Next(24),
+                    Next(60));
+    }
     return buf;
   }
   void Body() {
@@ -84,7 +105,8 @@ class NetVornLogGenerator {
     Line("");
   }
 
-  void Board(int board, int64_t lines) {
+  template <class More>
+  void Board(int board, More more) {
     const std::string key = "board" + std::to_string(board);
     Line("Command (?:" + std::to_string(board));
     Line((Next(4) == 0 ? "\x1b[36mNo." : "No.") + std::to_string(board) + " " + boardOpen_ +
@@ -93,7 +115,7 @@ class NetVornLogGenerator {
     const bool binary = board % 7 == 0;
     int32_t& number = numbers_[static_cast<size_t>(board)];
     const uint32_t articles = 20 + Next(60);
-    for (uint32_t a = 0; a < articles && count_ < lines; ++a) {
+    for (uint32_t a = 0; a < articles && more(); ++a) {
       ++number;
       const int writer = static_cast<int>(Next(200));
       Line("-\t");
@@ -117,12 +139,13 @@ class NetVornLogGenerator {
     Line(readEnd_);
   }
 
-  void Mails(int64_t lines) {
+  template <class More>
+  void Mails(More more) {
     Line("Command (?:M");
     Line("No.0 " + boardOpen_ + Cp932("メール") + boardClose_);
     Line("");
     const uint32_t mails = 1 + Next(5);
-    for (uint32_t m = 0; m < mails && count_ < lines; ++m) {
+    for (uint32_t m = 0; m < mails && more(); ++m) {
       const int writer = static_cast<int>(Next(200));
       Line("-\t");
       Line("mail " + Date() + " " + Words(2));
@@ -140,6 +163,7 @@ class NetVornLogGenerator {
   std::vector<int32_t> numbers_ = std::vector<int32_t>(64, 0);
   std::string out_;
   int64_t count_ = 0;
+  int year_ = 0, month_ = 0, day_ = 0;  // the day of GenerateDay; 0 = random dates of 1999
 };
 
 }  // namespace vorn::bench

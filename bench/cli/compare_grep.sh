@@ -6,7 +6,8 @@
 #
 # LINES: lines of the generated capture (default 1000000); RUNS: runs of each (default 9).
 # BUILD_DIR: the build folder holding src/cli/vornexpl-cli and bench/cli/generate_netvorn_log
-# (default: build/ beside bench/).
+# (default: build/ beside bench/). BEFORE_CLI: another vornexpl-cli (an earlier build) timed in
+# the same runs, for a before-and-after comparison on the same machine at the same moment.
 #
 # Prints the median wall time of each program (whole process: start-up, settings, the load and
 # the output), their ratio, and the medians of the tool's own phase times (read, analyse, sort).
@@ -18,7 +19,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${BUILD_DIR:-$here/../../build}
 cli=$build/src/cli/vornexpl-cli
 generator=$build/bench/cli/generate_netvorn_log
-for program in "$cli" "$generator"; do
+before=${BEFORE_CLI:-}
+for program in "$cli" "$generator" ${before:+"$before"}; do
   if [[ ! -x $program ]]; then
     echo "compare_grep.sh: $program is missing; build vornexpl-cli and generate_netvorn_log" >&2
     exit 2
@@ -39,6 +41,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 
 run_cli() { "$cli" --settings-dir "$work/settings" stats "$log"; }
 run_grep() { LC_ALL=C grep -c -F ' lines ' "$log"; }
+run_before() { "$before" --settings-dir "$work/settings" stats "$log"; }
 
 # Once each before measuring: the settings folder gets its defaults file, the file is cached.
 run_cli >"$work/stats.txt"
@@ -46,7 +49,10 @@ run_grep >/dev/null
 
 : >"$work/cli.us"
 : >"$work/grep.us"
+: >"$work/before.us"
 : >"$work/phases.txt"
+: >"$work/before-phases.txt"
+[[ -z $before ]] || run_before >/dev/null
 for ((i = 0; i < runs; i++)); do
   t0=$(now)
   run_cli >"$work/stats.txt"
@@ -57,6 +63,14 @@ for ((i = 0; i < runs; i++)); do
   echo $((t2 - t1)) >>"$work/grep.us"
   awk '/^(read|analyse|sort|total):/ { sub(":", ""); printf "%s %s\n", $1, $2 }' \
     "$work/stats.txt" >>"$work/phases.txt"
+  if [[ -n $before ]]; then
+    t3=$(now)
+    run_before >"$work/before-stats.txt"
+    t4=$(now)
+    echo $((t4 - t3)) >>"$work/before.us"
+    awk '/^(read|analyse|sort|total):/ { sub(":", ""); printf "%s %s\n", $1, $2 }' \
+      "$work/before-stats.txt" >>"$work/before-phases.txt"
+  fi
 done
 
 cli_ms=$(median <"$work/cli.us" | awk '{ printf "%.1f", $1 / 1000 }')
@@ -71,3 +85,12 @@ for phase in read analyse sort total; do
   ms=$(awk -v p="$phase" '$1 == p { print $2 * 1000 }' "$work/phases.txt" | median)
   printf '  %-8s median %.1f ms\n' "$phase" "$ms"
 done
+if [[ -n $before ]]; then
+  before_ms=$(median <"$work/before.us" | awk '{ printf "%.1f", $1 / 1000 }')
+  echo "before ($before): median $before_ms ms"
+  awk -v c="$before_ms" -v g="$grep_ms" 'BEGIN { printf "ratio before/grep:  %.1f\n", (g > 0 ? c / g : 0) }'
+  for phase in read analyse sort total; do
+    ms=$(awk -v p="$phase" '$1 == p { print $2 * 1000 }' "$work/before-phases.txt" | median)
+    printf '  %-8s median %.1f ms\n' "$phase" "$ms"
+  done
+fi

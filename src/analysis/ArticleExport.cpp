@@ -15,8 +15,9 @@ namespace {
 void AppendLogLines(const ArticleRecord& entry, int32_t first, const TLogList& log,
                     std::vector<std::string>& lines) {
   const int32_t last = std::min(entry.LastLine, log.Count() - 1);
+  TLogList::Reader reader(log);
   for (int32_t line = std::max(first, 0); line <= last; ++line)
-    lines.emplace_back(log.LineView(line));
+    lines.emplace_back(reader.Line(line));
 }
 
 bool IsLogArticle(const ArticleRecord& entry) {

@@ -64,8 +64,8 @@ bool TArticleMatcher::TextMatches(const TArticleList& board, int32_t order,
                                   int32_t position) const {
   const ArticleRecord* entry = board.GetArticle(order, position);
   if (!entry || entry->BodyOffset < 0) return false;
-  if (entry->Title.Length > 0 && LineMatches(entry->Title.View())) return true;
-  if (entry->ParentTitle.Length > 0 && LineMatches(entry->ParentTitle.View())) return true;
+  if (!entry->Title.Empty() && LineMatches(entry->Title.View())) return true;
+  if (!entry->ParentTitle.Empty() && LineMatches(entry->ParentTitle.View())) return true;
   if (entry->WriteFlag != 0) {
     if (!entry->Text) return false;
     const TStringList& text = *entry->Text;
@@ -76,8 +76,9 @@ bool TArticleMatcher::TextMatches(const TArticleList& board, int32_t order,
   }
   if (entry->FirstLine < 0) return false;
   const int32_t last = std::min(entry->LastLine, log_.Count() - 1);
+  TLogList::Reader lines(log_);  // an article's lines lie together
   for (int64_t line = int64_t(entry->FirstLine) + entry->BodyOffset; line <= last; ++line) {
-    if (LineMatches(log_.LineView(int32_t(line)))) return true;
+    if (LineMatches(lines.Line(int32_t(line)))) return true;
   }
   return false;
 }

@@ -23,6 +23,9 @@ class AnalysisProgress {
   // Starts a new run of max steps.
   virtual void SetMax(int max) = 0;
   virtual void Step() = 0;
+  // Asked after each step: true ends the analysis early, and its caller gives up what it
+  // stored.
+  virtual bool Cancelled() { return false; }
 };
 
 // First line of every read-pointer file.

@@ -39,20 +39,37 @@ inline uint64_t CarriageReturns64(const char* p) {
 }  // namespace
 
 TLogList::TLogList(int32_t BlockSize, int32_t IndexChunk)
-    : index_(static_cast<int32_t>(sizeof(LineRef)) * (IndexChunk < 1 ? 1 : IndexChunk),
-             static_cast<int32_t>(sizeof(LineRef))),
-      blockSize_(BlockSize < 2 ? 2 : BlockSize) {}
+    : blockSize_(BlockSize < 2           ? 2
+                 : BlockSize > (1 << 30) ? (1 << 30)
+                                         : BlockSize) {
+  indexShift_ = 0;
+  while ((int64_t{1} << indexShift_) < IndexChunk && indexShift_ < 24)
+    ++indexShift_;
+  indexMask_ = (size_t{1} << indexShift_) - 1;
+}
 
 TLogList::~TLogList() {
   Clear();
 }
 
 void TLogList::Clear() {
-  for (const Block& b : blocks_)
+  for (const FillBlock& b : fills_)
     FreeBlock(b.data);
-  blocks_.clear();
-  blocks_.shrink_to_fit();
-  index_.Clear();
+  for (const LongLine& l : longs_)
+    FreeBlock(l.data);
+  for (uint32_t* chunk : index_)
+    FreeBlock(chunk);
+  fills_.clear();
+  fills_.shrink_to_fit();
+  longs_.clear();
+  longs_.shrink_to_fit();
+  index_.clear();
+  index_.shrink_to_fit();
+  groupBlock_.clear();
+  groupBlock_.shrink_to_fit();
+  next_ = nullptr;
+  room_ = 0;
+  count_ = 0;
   fillBlock_ = -1;
   fill_ = 0;
 }
@@ -67,14 +84,93 @@ bool TLogList::Shortage() {
   return false;
 }
 
-bool TLogList::NewBlock(uint64_t size) {
-  if (blocks_.size() >= UINT32_MAX) return false;
-  char* data = static_cast<char*>(AllocateZeroedBlock(size));
+bool TLogList::NewFillBlock() {
+  if (fills_.size() >= INT32_MAX) return false;
+  char* data = static_cast<char*>(AllocateZeroedBlock(static_cast<size_t>(blockSize_)));
   if (!data) return false;
   try {
-    blocks_.push_back({data, size});
+    fills_.push_back({data, static_cast<uint32_t>(count_), 0});
   } catch (const std::bad_alloc&) {
     FreeBlock(data);
+    return false;
+  }
+  if (fillBlock_ >= 0) fills_[static_cast<size_t>(fillBlock_)].used = static_cast<uint32_t>(fill_);
+  fillBlock_ = static_cast<int32_t>(fills_.size() - 1);
+  fill_ = 0;
+  return true;
+}
+
+bool TLogList::AppendEntrySlow(uint32_t entry) {
+  if (count_ == INT32_MAX) return false;
+  if ((count_ & kGroupMask) == 0) {
+    try {
+      groupBlock_.push_back(static_cast<uint32_t>(fillBlock_ < 0 ? 0 : fillBlock_));
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  if (room_ == 0) {
+    const size_t chunkEntries = indexMask_ + 1;
+    auto* chunk = static_cast<uint32_t*>(AllocateZeroedBlock(chunkEntries * sizeof(uint32_t)));
+    bool added = chunk != nullptr;
+    if (added) {
+      try {
+        index_.push_back(chunk);
+      } catch (const std::bad_alloc&) {
+        FreeBlock(chunk);
+        added = false;
+      }
+    }
+    if (!added) {
+      if ((count_ & kGroupMask) == 0) groupBlock_.pop_back();
+      return false;
+    }
+    next_ = chunk;
+    room_ = static_cast<uint32_t>(chunkEntries);
+  }
+  *next_++ = entry;
+  --room_;
+  ++count_;
+  return true;
+}
+
+int32_t TLogList::FillBlockOf(int32_t index) const {
+  // The last fill block opened at or before the line; blocks opened later hold later lines.
+  // A group of lines mostly lies in one block or two.
+  const uint32_t line = static_cast<uint32_t>(index);
+  const size_t group = line / kGroupLines;
+  size_t low = groupBlock_[group];
+  for (int step = 0; step < 4; ++step) {
+    if (low + 1 >= fills_.size() || fills_[low + 1].firstLine > line)
+      return static_cast<int32_t>(low);
+    ++low;
+  }
+  size_t high = group + 1 < groupBlock_.size() ? groupBlock_[group + 1] + 1 : fills_.size();
+  while (high - low > 1) {
+    const size_t middle = low + (high - low) / 2;
+    if (fills_[middle].firstLine <= line) {
+      low = middle;
+    } else {
+      high = middle;
+    }
+  }
+  return static_cast<int32_t>(low);
+}
+
+bool TLogList::NewLongLine(std::string_view text) {
+  if (longs_.size() >= kLongLine) return false;
+  char* data = static_cast<char*>(AllocateZeroedBlock(text.size() + 1));
+  if (!data) return false;
+  std::memcpy(data, text.data(), text.size());
+  try {
+    longs_.push_back({data, text.size()});
+  } catch (const std::bad_alloc&) {
+    FreeBlock(data);
+    return false;
+  }
+  if (!AppendEntry(kLongLine | static_cast<uint32_t>(longs_.size() - 1))) {
+    FreeBlock(data);
+    longs_.pop_back();
     return false;
   }
   return true;
@@ -82,36 +178,20 @@ bool TLogList::NewBlock(uint64_t size) {
 
 bool TLogList::AddLine(std::string_view Text) {
   const uint64_t length = Text.size();
-  if (length >= UINT32_MAX || Count() == INT32_MAX) return Shortage();
-  LineRef ref;
-  ref.length = static_cast<uint32_t>(length);
-  const bool ownBlock = length + 1 > static_cast<uint64_t>(blockSize_);
-  if (ownBlock) {
+  if (length >= UINT32_MAX || count_ == INT32_MAX) return Shortage();
+  if (length + 1 > static_cast<uint64_t>(blockSize_)) {
     // Longer than a block: the line gets a block of its own, and ordinary lines go on filling
     // the current block.
-    if (!NewBlock(length + 1)) return Shortage();
-    ref.block = static_cast<uint32_t>(blocks_.size() - 1);
-    ref.offset = 0;
-  } else {
-    if (fillBlock_ < 0 || fill_ + length + 1 > static_cast<uint64_t>(blockSize_)) {
-      if (!NewBlock(static_cast<uint64_t>(blockSize_))) return Shortage();
-      fillBlock_ = static_cast<int32_t>(blocks_.size() - 1);
-      fill_ = 0;
-    }
-    ref.block = static_cast<uint32_t>(fillBlock_);
-    ref.offset = static_cast<uint32_t>(fill_);
+    return NewLongLine(Text) || Shortage();
   }
-  char* at = blocks_[ref.block].data + ref.offset;
+  if (fillBlock_ < 0 || fill_ + length + 1 > static_cast<uint64_t>(blockSize_)) {
+    if (!NewFillBlock()) return Shortage();
+  }
+  char* at = fills_[static_cast<size_t>(fillBlock_)].data + fill_;
   if (length) std::memcpy(at, Text.data(), length);
   at[length] = '\0';
-  if (!index_.AddRecord(ref)) {
-    if (ownBlock) {
-      FreeBlock(blocks_.back().data);
-      blocks_.pop_back();
-    }
-    return Shortage();
-  }
-  if (!ownBlock) fill_ += length + 1;
+  if (!AppendEntry(static_cast<uint32_t>(fill_))) return Shortage();
+  fill_ += length + 1;
   return true;
 }
 
@@ -124,18 +204,85 @@ std::string TLogList::GetLine(int32_t Index) const {
 }
 
 const char* TLogList::LinePtr(int32_t Index) const {
-  const LineRef* ref = Ref(Index);
-  if (!ref) return nullptr;
-  return blocks_[ref->block].data + ref->offset;
+  if (Index < 0 || Index >= count_) return nullptr;
+  const uint32_t entry = Entry(Index);
+  if (entry & kLongLine) return longs_[entry & ~kLongLine].data;
+  return fills_[static_cast<size_t>(FillBlockOf(Index))].data + entry;
 }
 
 std::string_view TLogList::LineView(int32_t Index) const {
-  const LineRef* ref = Ref(Index);
-  if (!ref) return {};
-  return std::string_view(blocks_[ref->block].data + ref->offset, ref->length);
+  if (static_cast<uint32_t>(Index) >= static_cast<uint32_t>(count_)) return {};
+  const size_t block = static_cast<size_t>(FillBlockOf(Index));
+  return LineIn(Index, block, block + 1 < fills_.size() ? fills_[block + 1].firstLine : UINT32_MAX);
 }
 
-int32_t TLogList::LoadFromFile(const std::string& FileName) {
+std::string_view TLogList::LineIn(int32_t index, size_t block, uint32_t nextBlockFirst) const {
+  const uint32_t entry = Entry(index);
+  if (entry & kLongLine) {
+    const LongLine& line = longs_[entry & ~kLongLine];
+    return std::string_view(line.data, line.length);
+  }
+  const char* data = fills_[block].data;
+  // The line ends where the next ordinary line of its block starts, or where the block's lines
+  // end. Long lines in between live elsewhere.
+  uint64_t end = UsedOf(static_cast<int32_t>(block));
+  for (int32_t next = index + 1; next < count_ && static_cast<uint32_t>(next) < nextBlockFirst;
+       ++next) {
+    const uint32_t following = Entry(next);
+    if (!(following & kLongLine)) {
+      end = following;
+      break;
+    }
+  }
+  // The closing zero byte, and an LF kept after it.
+  const uint64_t length = end - entry - (data[end - 1] == '\n' ? 2 : 1);
+  return std::string_view(data + entry, length);
+}
+
+void TLogList::TruncateTo(const Mark& mark) {
+  if (mark.count > count_ || mark.fills > fills_.size() || mark.longs > longs_.size()) return;
+  for (size_t b = mark.fills; b < fills_.size(); ++b)
+    FreeBlock(fills_[b].data);
+  fills_.resize(mark.fills);
+  for (size_t l = mark.longs; l < longs_.size(); ++l)
+    FreeBlock(longs_[l].data);
+  longs_.resize(mark.longs);
+  fillBlock_ = mark.fillBlock;
+  fill_ = mark.fill;
+  count_ = mark.count;
+  // The index keeps the chunks that hold its entries; the next entry goes where the cut one was.
+  const size_t chunkEntries = indexMask_ + 1;
+  const size_t chunks = (static_cast<size_t>(count_) + indexMask_) >> indexShift_;
+  for (size_t c = chunks; c < index_.size(); ++c)
+    FreeBlock(index_[c]);
+  index_.resize(chunks);
+  const size_t inChunk = static_cast<size_t>(count_) & indexMask_;
+  if (inChunk == 0) {
+    next_ = nullptr;
+    room_ = 0;
+  } else {
+    next_ = index_.back() + inChunk;
+    room_ = static_cast<uint32_t>(chunkEntries - inChunk);
+  }
+  groupBlock_.resize((static_cast<size_t>(count_) + kGroupMask) / kGroupLines);
+}
+
+void TLogList::Swap(TLogList& other) {
+  fills_.swap(other.fills_);
+  longs_.swap(other.longs_);
+  index_.swap(other.index_);
+  groupBlock_.swap(other.groupBlock_);
+  std::swap(next_, other.next_);
+  std::swap(room_, other.room_);
+  std::swap(count_, other.count_);
+  std::swap(indexShift_, other.indexShift_);
+  std::swap(indexMask_, other.indexMask_);
+  std::swap(blockSize_, other.blockSize_);
+  std::swap(fillBlock_, other.fillBlock_);
+  std::swap(fill_, other.fill_);
+}
+
+int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher) {
   std::FILE* file = std::fopen(NativePath(FileName).c_str(), "rb");
   if (!file) return LoadOpenFailed;
   struct stat info;
@@ -145,28 +292,26 @@ int32_t TLogList::LoadFromFile(const std::string& FileName) {
   }
   // The blocks are the only buffer: the file is read straight into them.
   std::setvbuf(file, nullptr, _IONBF, 0);
-  const int32_t result = ReadLines(file);
+  const int32_t result = ReadLines(file, watcher);
   std::fclose(file);
   return result;
 }
 
-bool TLogList::IndexLine(uint32_t block, uint64_t offset, uint64_t length) {
-  LineRef ref{block, static_cast<uint32_t>(offset), static_cast<uint32_t>(length)};
-  if (Count() == INT32_MAX || !index_.AddRecord(ref)) return Shortage();
-  if (Count() % kPumpLines == 0) Ui().ProcessMessages();
+bool TLogList::IndexLine(uint64_t offset) {
+  if (!AppendEntry(static_cast<uint32_t>(offset))) return Shortage();
+  if (count_ % kPumpLines == 0) Ui().ProcessMessages();
   return true;
 }
 
 // Reads the file straight into the block being filled and cuts the lines out where they lie:
-// each line end (CR, and an LF right after it) becomes the line's closing zero byte. A line
-// that runs past the end of the block moves to a new block; one longer than a whole block is
-// gathered aside and stored in a block of its own.
-int32_t TLogList::ReadLines(std::FILE* file) {
+// each line's CR becomes its closing zero byte, and an LF right after it stays where it is
+// (the index tells the line's length from it). A line that runs past the end of the block moves
+// to a new block; one longer than a whole block is gathered aside and stored in a block of its
+// own.
+int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
   const uint64_t blockBytes = static_cast<uint64_t>(blockSize_);
   if (fillBlock_ < 0 || fill_ >= blockBytes) {
-    if (!NewBlock(blockBytes)) return Shortage(), LoadOutOfMemory;
-    fillBlock_ = static_cast<int32_t>(blocks_.size() - 1);
-    fill_ = 0;
+    if (!NewFillBlock()) return Shortage(), LoadOutOfMemory;
   }
   uint64_t end = fill_;  // bytes read into the block; fill_ .. end is not yet cut into lines
   bool skipLf = false;   // the last byte read was a CR: an LF coming next belongs to it
@@ -175,12 +320,22 @@ int32_t TLogList::ReadLines(std::FILE* file) {
   bool longLine = false;  // gathering a line longer than a block in `gathered`
   std::string gathered;
   int32_t pumpCountdown = kPumpLines;
+  uint64_t fileBytes = 0;  // read from the file so far
+  bool stopped = false;    // the watcher asked to stop
+  // After the window was kept alive and after every piece read: the watcher is told how far
+  // the file is read and may stop the reading.
+  auto goOn = [&]() {
+    if (!watcher) return true;
+    watcher->FileBytesRead(fileBytes);
+    stopped = watcher->StopReading();
+    return !stopped;
+  };
 
   for (;;) {
-    char* data = blocks_[static_cast<size_t>(fillBlock_)].data;
+    char* data = fills_[static_cast<size_t>(fillBlock_)].data;
     if (skipLf && fill_ < end) {
       skipLf = false;
-      if (data[fill_] == '\n') data[fill_++] = '\0';
+      if (data[fill_] == '\n') ++fill_;
     }
     uint64_t lineStart = fill_;
     // The line end at the CR at `at` has been dealt with: the next line starts after it and
@@ -190,22 +345,24 @@ int32_t TLogList::ReadLines(std::FILE* file) {
       if (lineStart == end) {
         skipLf = true;
       } else if (data[lineStart] == '\n') {
-        data[lineStart++] = '\0';
+        ++lineStart;
       }
     };
     // Cuts the line that ends at the CR at `at` where it lies; false when it could not be
-    // stored.
-    const uint32_t block = static_cast<uint32_t>(fillBlock_);
+    // stored. The lines cut so far end at fill_ whenever the window may look at them.
     auto cut = [&](uint64_t at) __attribute__((always_inline)) {
       data[at] = '\0';
-      const LineRef ref{block, static_cast<uint32_t>(lineStart),
-                        static_cast<uint32_t>(at - lineStart)};
-      if (index_.Count() == INT32_MAX || !index_.AddRecord(ref)) return Shortage();
-      if (--pumpCountdown == 0) {
-        pumpCountdown = kPumpLines;
-        Ui().ProcessMessages();
+      if (!AppendEntry(static_cast<uint32_t>(lineStart))) {
+        fill_ = lineStart;
+        return Shortage();
       }
       nextLine(at);
+      if (--pumpCountdown == 0) {
+        pumpCountdown = kPumpLines;
+        fill_ = lineStart;
+        Ui().ProcessMessages();
+        return goOn();
+      }
       return true;
     };
     uint64_t scan = lineStart;
@@ -218,9 +375,9 @@ int32_t TLogList::ReadLines(std::FILE* file) {
         longLine = false;
         if (!AddLine(gathered)) return LoadOutOfMemory;
         gathered = std::string();
-        if (Count() % kPumpLines == 0) Ui().ProcessMessages();
+        if (count_ % kPumpLines == 0) Ui().ProcessMessages();
         nextLine(at);
-        scan = lineStart;
+        fill_ = scan = lineStart;
       } else {
         scan = end;
       }
@@ -230,14 +387,16 @@ int32_t TLogList::ReadLines(std::FILE* file) {
     // every line.
     for (; scan + 64 <= end; scan += 64) {
       for (uint64_t mask = CarriageReturns64(data + scan); mask; mask &= mask - 1) {
-        if (!cut(scan + static_cast<uint64_t>(__builtin_ctzll(mask)))) return LoadOutOfMemory;
+        if (!cut(scan + static_cast<uint64_t>(__builtin_ctzll(mask)))) {
+          return stopped ? LoadCancelled : LoadOutOfMemory;
+        }
       }
     }
 #endif
     while (scan < end) {
       char* cr = static_cast<char*>(std::memchr(data + scan, '\r', end - scan));
       if (!cr) break;
-      if (!cut(static_cast<uint64_t>(cr - data))) return LoadOutOfMemory;
+      if (!cut(static_cast<uint64_t>(cr - data))) return stopped ? LoadCancelled : LoadOutOfMemory;
       scan = static_cast<uint64_t>(cr - data) + 1;
     }
     fill_ = lineStart;
@@ -250,13 +409,18 @@ int32_t TLogList::ReadLines(std::FILE* file) {
         if (!AddLine(gathered)) return LoadOutOfMemory;
       } else if (rest > 0 && end < blockBytes) {
         data[end] = '\0';
-        if (!IndexLine(static_cast<uint32_t>(fillBlock_), fill_, rest)) return LoadOutOfMemory;
+        const uint64_t start = fill_;
         fill_ = end + 1;
+        if (!IndexLine(start)) {
+          fill_ = start;
+          return LoadOutOfMemory;
+        }
       } else if (rest > 0) {
         const std::string last(data + fill_, rest);
         std::memset(data + fill_, 0, rest);
         if (!AddLine(last)) return LoadOutOfMemory;
       }
+      goOn();
       return failed ? LoadReadFailed : LoadOk;
     }
 
@@ -268,12 +432,11 @@ int32_t TLogList::ReadLines(std::FILE* file) {
         gathered.append(data + fill_, rest);
         fill_ = end = 0;  // the block serves as the read buffer until the line ends
       } else {
-        if (!NewBlock(blockBytes)) return Shortage(), LoadOutOfMemory;
-        char* fresh = blocks_.back().data;
-        std::memcpy(fresh, data + fill_, rest);
-        std::memset(data + fill_, 0, rest);
-        fillBlock_ = static_cast<int32_t>(blocks_.size() - 1);
-        fill_ = 0;
+        const uint64_t from = fill_;
+        if (!NewFillBlock()) return Shortage(), LoadOutOfMemory;
+        char* fresh = fills_.back().data;
+        std::memcpy(fresh, data + from, rest);
+        std::memset(data + from, 0, rest);
         end = rest;
         data = fresh;
       }
@@ -291,6 +454,8 @@ int32_t TLogList::ReadLines(std::FILE* file) {
       atEnd = true;
     }
     end += got;
+    fileBytes += got;
+    if (!goOn()) return LoadCancelled;
   }
 }
 

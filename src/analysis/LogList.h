@@ -6,8 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "store/MiniList.h"
-
 namespace vorn {
 
 // The lines the program works on: every line of the opened logs, or the system messages set
@@ -22,9 +20,32 @@ class TLogList final {
     LoadOpenFailed = 1,
     LoadReadFailed = 2,
     LoadOutOfMemory = 3,
+    // The watcher asked to stop; the lines read so far stay.
+    LoadCancelled = 4,
   };
 
-  // blockSize: bytes per block; indexChunk: lines per growth step of the index.
+  // Follows a LoadFromFile: how far the file has been read, and whether to go on. Asked after
+  // every piece read and whenever the window is kept alive (every 1000 lines).
+  class LoadWatcher {
+   public:
+    virtual ~LoadWatcher() = default;
+    // Bytes of the file read so far.
+    virtual void FileBytesRead(uint64_t bytes) = 0;
+    // True stops the reading.
+    virtual bool StopReading() = 0;
+  };
+
+  // Where the list ends: TruncateTo cuts it back there.
+  struct Mark {
+    int32_t count = 0;
+    size_t fills = 0;
+    size_t longs = 0;
+    int32_t fillBlock = -1;
+    uint64_t fill = 0;
+  };
+
+  // blockSize: bytes per block (at most 1 GiB); indexChunk: lines per growth step of the
+  // index (rounded up to a power of two).
   TLogList(int32_t BlockSize, int32_t IndexChunk);
   ~TLogList();
   TLogList(const TLogList&) = delete;
@@ -48,39 +69,106 @@ class TLogList final {
   // The whole stored line (a log may hold zero bytes, which LinePtr readers cannot see past).
   std::string_view LineView(int32_t Index) const;
 
+  // Reads lines in order faster than LineView, which finds each line's block anew; the
+  // analysers walk the whole log with one.
+  class Reader {
+   public:
+    explicit Reader(const TLogList& list) : list_(list) {}
+    // As LineView.
+    std::string_view Line(int32_t index) {
+      if (static_cast<uint32_t>(index) >= static_cast<uint32_t>(list_.count_)) return {};
+      if (static_cast<uint32_t>(index) < first_ || static_cast<uint32_t>(index) >= next_) {
+        block_ = static_cast<size_t>(list_.FillBlockOf(index));
+        first_ = list_.fills_[block_].firstLine;
+        next_ = block_ + 1 < list_.fills_.size() ? list_.fills_[block_ + 1].firstLine : UINT32_MAX;
+      }
+      return list_.LineIn(index, block_, next_);
+    }
+
+   private:
+    const TLogList& list_;
+    size_t block_ = 0;
+    uint32_t first_ = 1;  // the lines first_ .. next_-1 lie in block_ (none at first)
+    uint32_t next_ = 0;
+  };
+
   // Appends the lines of a text file read by the classic convention (CR ends a line, an LF
   // right after it belongs to the line end, 0x1A ends the file). Lines added before a failure
   // stay.
-  int32_t LoadFromFile(const std::string& FileName);
+  int32_t LoadFromFile(const std::string& FileName, LoadWatcher* watcher = nullptr);
 
-  int32_t Count() const { return index_.Count(); }
+  Mark End() const { return {count_, fills_.size(), longs_.size(), fillBlock_, fill_}; }
+  // Forgets the lines added after the mark was taken (the list must not have been cleared or
+  // cut back before the mark since); the lines before it stay where they are.
+  void TruncateTo(const Mark& mark);
+  // Exchanges all lines with another list (ReportedShortage stays with each list).
+  void Swap(TLogList& other);
+
+  int32_t Count() const { return count_; }
   int32_t BlockSize() const { return blockSize_; }
-  int32_t BlockCount() const { return static_cast<int32_t>(blocks_.size()); }
+  int32_t BlockCount() const { return static_cast<int32_t>(fills_.size() + longs_.size()); }
 
   // The out-of-memory message has been shown for this list; never reset.
   bool ReportedShortage = false;
 
  private:
-  struct Block {
+  // Ordinary lines are packed into fill blocks, in line order; a line longer than a block gets
+  // a block of its own. The index holds 4 bytes a line: for an ordinary line its offset in its
+  // fill block (the block is found from the line number), for a long line kLongLine and its
+  // number among the long lines. A line's length is where the next line of its block starts (or
+  // where the block's lines end), less its line end: the zero byte that closes it and, when the
+  // file had CR LF, the LF kept after it. Nothing else is stored per line.
+  static constexpr uint32_t kLongLine = 0x80000000u;
+  struct FillBlock {
     char* data;
-    uint64_t size;
+    uint32_t firstLine;  // the line count when the block was opened
+    uint32_t used;       // bytes of its lines, once the block is no longer filled
   };
-  struct LineRef {
-    uint32_t block;
-    uint32_t offset;
-    uint32_t length;
+  struct LongLine {
+    char* data;
+    uint64_t length;
   };
 
-  const LineRef* Ref(int32_t index) const {
-    return static_cast<const LineRef*>(index_.GetItem(index));
+  uint32_t Entry(int32_t index) const {
+    return index_[static_cast<size_t>(index) >> indexShift_]
+                 [static_cast<size_t>(index) & indexMask_];
   }
-  bool NewBlock(uint64_t size);
+  int32_t FillBlockOf(int32_t index) const;
+  // The line at index, which lies in the fill block `block` or is a long line; nextBlockFirst is
+  // the first line of the next fill block.
+  std::string_view LineIn(int32_t index, size_t block, uint32_t nextBlockFirst) const;
+  uint64_t UsedOf(int32_t block) const {
+    return block == fillBlock_ ? fill_ : fills_[static_cast<size_t>(block)].used;
+  }
+  bool NewFillBlock();
+  bool NewLongLine(std::string_view text);
   bool Shortage();
-  bool IndexLine(uint32_t block, uint64_t offset, uint64_t length);
-  int32_t ReadLines(std::FILE* file);
+  // Appends an index entry; false when memory ran out (nothing was added).
+  bool AppendEntry(uint32_t entry) {
+    if (room_ == 0 || (count_ & kGroupMask) == 0) return AppendEntrySlow(entry);
+    *next_++ = entry;
+    --room_;
+    ++count_;
+    return true;
+  }
+  bool AppendEntrySlow(uint32_t entry);
+  bool IndexLine(uint64_t offset);
+  int32_t ReadLines(std::FILE* file, LoadWatcher* watcher);
 
-  std::vector<Block> blocks_;
-  TMiniList index_;
+  // Lines per group of the group table, which names for each group the fill block holding the
+  // group's first line or one before it, so that a line's block is found among a few.
+  static constexpr uint32_t kGroupLines = 1024;
+  static constexpr uint32_t kGroupMask = kGroupLines - 1;
+
+  std::vector<FillBlock> fills_;
+  std::vector<LongLine> longs_;
+  std::vector<uint32_t*> index_;  // chunks of 1 << indexShift_ entries
+  std::vector<uint32_t> groupBlock_;
+  uint32_t* next_ = nullptr;  // where the next entry goes while room_ > 0
+  uint32_t room_ = 0;
+  int32_t count_ = 0;
+  unsigned indexShift_;
+  size_t indexMask_;
   int32_t blockSize_;
   int32_t fillBlock_ = -1;  // the block that takes the next ordinary line; -1 = none yet
   uint64_t fill_ = 0;       // bytes used in it

@@ -1,6 +1,11 @@
 #include "analysis/LogLoader.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <chrono>
+#include <memory>
+#include <new>
 #include <utility>
 
 #include "analysis/BBSProcess.h"
@@ -40,6 +45,266 @@ class IdleOnUnwind {
  private:
   LoadHooks& hooks_;
   bool armed_ = true;
+};
+
+// What a load gives up to when it is cancelled: everything it may change, as it was.
+//
+// A fresh load replaces the loaded data: the data is moved aside whole (nothing is copied) and
+// the load fills empty lists; giving up moves it back. An add changes the loaded data in place
+// (the window keeps pointing at its boards): the records are copied first and written back.
+class LoadUndo {
+ public:
+  // Neither given up nor let go (an exception left the load): what was loaded comes back.
+  ~LoadUndo() { Restore(); }
+  LoadUndo(const LoadUndo&) = delete;
+  LoadUndo& operator=(const LoadUndo&) = delete;
+
+  // loaded: the analyser whose set was loaded before this load (the session's CurrentProcess).
+  LoadUndo(TLogSession& session, TBBSProcess& process, TBBSProcess* loaded)
+      : session_(session),
+        process_(process),
+        previousProcess_(loaded),
+        heldLog_(session.LogList.BlockSize(), 51200),
+        heldMessages_(session.SystemMsgList.BlockSize(), 1024),
+        heldMembers_(process.Members.TextIds != 0) {}
+
+  // Before a fresh load: the loaded data goes aside and the lists are left empty.
+  void MoveAside() {
+    fresh_ = true;
+    SaveScalars();
+    previousPrefix_ = session_.CurrentPrefix;
+    heldBoards_.Swap(process_.Boards);
+    heldMembers_.Swap(process_.Members);
+    heldLog_.Swap(session_.LogList);
+    heldMessages_.Swap(session_.SystemMsgList);
+    heldFileNames_.swap(session_.LogFileNames);
+    armed_ = true;
+  }
+
+  // Before an add: a copy of every record the analysis may change or add to. False when there
+  // is no memory for it; the add then cannot be cancelled.
+  bool Copy() {
+    fresh_ = false;
+    SaveScalars();
+    previousPrefix_ = session_.CurrentPrefix;
+    logMark_ = session_.LogList.End();
+    messagesMark_ = session_.SystemMsgList.End();
+    fileNames_ = session_.LogFileNames.size();
+    try {
+      boards_ = process_.Boards.CopyRecords();
+      members_ = process_.Members.CopyRecords();
+      membersDeleted_ = process_.Members.DeletedCount;
+      membersModified_ = process_.Members.Modified;
+      membersReported_ = process_.Members.MemoryReported;
+      boardsReported_ = process_.Boards.MemoryReported;
+      articles_.reserve(static_cast<size_t>(process_.Boards.Count()));
+      for (int32_t b = 0; b < process_.Boards.Count(); ++b) {
+        const TArticleList* list = process_.Boards.GetArticles(b);
+        articles_.push_back(list ? list->SaveState() : TArticleList::SavedState());
+      }
+    } catch (const std::bad_alloc&) {
+      boards_ = {};
+      members_ = {};
+      articles_ = {};
+      return false;
+    }
+    armed_ = true;
+    return true;
+  }
+
+  bool Armed() const { return armed_; }
+
+  // The load went through: what was held goes.
+  void Drop() { armed_ = false; }
+
+  // The load is given up: the data is back as it was before it.
+  void Restore() {
+    if (!armed_) return;
+    armed_ = false;
+    if (fresh_) {
+      process_.Boards.Swap(heldBoards_);
+      process_.Members.Swap(heldMembers_);
+      session_.LogList.Swap(heldLog_);
+      session_.SystemMsgList.Swap(heldMessages_);
+      session_.LogFileNames.swap(heldFileNames_);
+    } else {
+      for (int32_t b = 0; b < process_.Boards.Count() && static_cast<size_t>(b) < articles_.size();
+           ++b) {
+        if (TArticleList* list = process_.Boards.GetArticles(b)) list->RestoreState(articles_[b]);
+      }
+      process_.Boards.RestoreBoards(boards_);
+      process_.Boards.MemoryReported = boardsReported_;
+      process_.Members.RestoreRecords(members_);
+      process_.Members.DeletedCount = membersDeleted_;
+      process_.Members.Modified = membersModified_;
+      process_.Members.MemoryReported = membersReported_;
+      session_.LogList.TruncateTo(logMark_);
+      session_.SystemMsgList.TruncateTo(messagesMark_);
+      session_.LogFileNames.resize(fileNames_);
+    }
+    process_.NetNo = netNo_;
+    process_.MailBoardNo = mailBoardNo_;
+    process_.MailBoardIndex = mailBoardIndex_;
+    process_.WriteArticleNo = writeArticleNo_;
+    process_.GenerateBoardTitle = generateBoardTitle_;
+    process_.HeaderOffset = headerOffset_;
+    session_.CurrentProcess = previousProcess_;
+    session_.CurrentPrefix = previousPrefix_;
+    // The load selected its own set in the settings; the loaded one is selected again, so
+    // that what the window reads of the set (its files, its patterns) is the loaded set's.
+    TBBSProcess* loaded = session_.CurrentProcess;
+    if (loaded && loaded->IniFile && !session_.CurrentPrefix.empty()) {
+      const int32_t index = loaded->IniFile->FindPrefix(session_.CurrentPrefix);
+      if (index >= 0) loaded->IniFile->SelectNet(loaded->IniFile->NetNoAt(index));
+    }
+  }
+
+ private:
+  void SaveScalars() {
+    netNo_ = process_.NetNo;
+    mailBoardNo_ = process_.MailBoardNo;
+    mailBoardIndex_ = process_.MailBoardIndex;
+    writeArticleNo_ = process_.WriteArticleNo;
+    generateBoardTitle_ = process_.GenerateBoardTitle;
+    headerOffset_ = process_.HeaderOffset;
+  }
+
+  TLogSession& session_;
+  TBBSProcess& process_;
+  TBBSProcess* previousProcess_;
+  bool armed_ = false;
+  bool fresh_ = false;
+  std::string previousPrefix_;
+  int32_t netNo_ = -1, mailBoardNo_ = -1, writeArticleNo_ = 0, headerOffset_ = 0;
+  std::string mailBoardIndex_, generateBoardTitle_;
+  // A fresh load's: the data moved aside.
+  TBoardList heldBoards_;
+  TLogList heldLog_;
+  TLogList heldMessages_;
+  TMemberList heldMembers_;
+  std::vector<std::string> heldFileNames_;
+  // An add's: copies and marks.
+  std::vector<char> boards_, members_;
+  int32_t membersDeleted_ = 0;
+  uint8_t membersModified_ = 0, membersReported_ = 0, boardsReported_ = 0;
+  std::vector<TArticleList::SavedState> articles_;
+  TLogList::Mark logMark_, messagesMark_;
+  size_t fileNames_ = 0;
+};
+
+// Counts a load's progress in bytes of its files and asks the window whether to go on. A byte
+// counts once as it is read and four times as it is analysed, which is about what each costs,
+// so that the bar moves at an even pace.
+class LoadProgressCounter final : public TLogList::LoadWatcher, public AnalysisProgress {
+ public:
+  static constexpr int64_t kReadWeight = 1;
+  static constexpr int64_t kAnalyseWeight = 4;
+
+  LoadProgressCounter(LoadHooks& hooks, const std::vector<std::string>& files) : hooks_(hooks) {
+    for (const std::string& file : files) {
+      struct stat info;
+      const int64_t size =
+          ::stat(NativePath(file).c_str(), &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;
+      sizes_.push_back(size);
+      totalBytes_ += size;
+    }
+    total_ = totalBytes_ * (kReadWeight + kAnalyseWeight);
+  }
+
+  int64_t TotalBytes() const { return totalBytes_; }
+
+  // Reading: file number `file` starts.
+  void StartFile(size_t file) {
+    file_ = file;
+    fileRead_ = 0;
+  }
+  // The file was read (or given up) from line `first` to before line `end`.
+  void FileDone(int32_t first, int32_t end) {
+    readBefore_ += sizes_[file_];
+    fileRead_ = 0;
+    files_.push_back({first, end, sizes_[file_]});
+    Report();
+  }
+  void FileBytesRead(uint64_t bytes) override {
+    fileRead_ = std::min<int64_t>(static_cast<int64_t>(bytes), sizes_[file_]);
+    Report();
+  }
+  bool StopReading() override { return Cancel(); }
+
+  // Analysis: steps of 1000 lines from the first line analysed, passed on to the window's own
+  // bar.
+  void StartAnalysis(int32_t startLine, AnalysisProgress* forward) {
+    startLine_ = startLine;
+    forward_ = forward;
+    steps_ = 0;
+  }
+  void SetMax(int max) override {
+    if (forward_) forward_->SetMax(max);
+  }
+  void Step() override {
+    if (forward_) forward_->Step();
+    ++steps_;
+    analysed_ = BytesBefore(startLine_ + steps_ * 1000);
+    Report();
+  }
+  bool Cancelled() override { return Cancel(); }
+  void AnalysisDone() {
+    analysed_ = readBefore_;
+    Report();
+  }
+
+  // The window asked to stop, now or before.
+  bool Cancel() {
+    if (!cancelled_) cancelled_ = hooks_.CancelRequested();
+    return cancelled_;
+  }
+  bool WasCancelled() const { return cancelled_; }
+
+ private:
+  struct FileLines {
+    int32_t first;
+    int32_t end;
+    int64_t bytes;
+  };
+
+  // Bytes of the files read before a line, the file it lies in counted by its share of lines.
+  int64_t BytesBefore(int64_t line) const {
+    int64_t bytes = 0;
+    for (const FileLines& f : files_) {
+      if (line >= f.end) {
+        bytes += f.bytes;
+      } else if (line > f.first) {
+        bytes += f.bytes * (line - f.first) / (f.end - f.first);
+        break;
+      } else {
+        break;
+      }
+    }
+    return bytes;
+  }
+
+  void Report() {
+    const int64_t done =
+        (readBefore_ + fileRead_) * kReadWeight + std::min(analysed_, readBefore_) * kAnalyseWeight;
+    if (done == reported_) return;
+    reported_ = done;
+    hooks_.LoadProgress(done, total_);
+  }
+
+  LoadHooks& hooks_;
+  std::vector<int64_t> sizes_;
+  std::vector<FileLines> files_;
+  int64_t totalBytes_ = 0;
+  int64_t total_ = 0;
+  size_t file_ = 0;
+  int64_t fileRead_ = 0;
+  int64_t readBefore_ = 0;
+  int64_t analysed_ = 0;
+  int64_t reported_ = -1;
+  int32_t startLine_ = 0;
+  int64_t steps_ = 0;
+  AnalysisProgress* forward_ = nullptr;
+  bool cancelled_ = false;
 };
 
 LoadResult Failed(LoadResult result, LoadFailure failure) {
@@ -135,6 +400,7 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
 
   // The set. A fresh load takes the first analyser that knows the prefix; an add looks the
   // loaded set up again on the analyser that holds it.
+  TBBSProcess* const loadedProcess = CurrentProcess;
   TBBSProcess* process = nullptr;
   if (add) {
     if (!CurrentProcess || CurrentPrefix.empty() || !CurrentProcess->IniFile ||
@@ -156,18 +422,35 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
   }
 
   IdleOnUnwind idle(hooks);
+  LoadProgressCounter progress(hooks, files);
+  // Held until the load has gone through, so that cancelling it gives back what was loaded.
+  auto undo = std::make_unique<LoadUndo>(*this, *process, loadedProcess);
   if (add) {
     result.StartLine = LogList.Count();
+    undo->Copy();
   } else {
+    undo->MoveAside();
     CurrentPrefix.clear();
     hooks.FreshLoadStarting(ini.Name);
     process->WriteArticleNo = 0;
     process->ClearData();
-    LogList.Clear();
-    SystemMsgList.Clear();
     result.StartLine = 0;
   }
   hooks.LoadStarting();
+  // A cancelled load ends here: the data it replaced or changed is as it was.
+  auto cancelled = [&]() {
+    hooks.SetBusy(false);
+    hooks.SetWaitCursor(false);
+    hooks.ProgressReset();
+    hooks.ShowStatus(std::string());
+    idle.Disarm();
+    undo->Restore();
+    undo.reset();
+    if (CurrentProcess && !CurrentPrefix.empty())
+      result.BoardLines = FillBoardList(*CurrentProcess);
+    return Failed(std::move(result), LoadFailure::Cancelled);
+  };
+  auto cancelRequested = [&]() { return undo->Armed() && progress.Cancel(); };
 
   // Reading. What the set keeps is named by the selected set; the analysis below selects it
   // again, so the paths are taken now.
@@ -183,14 +466,18 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
   static const std::string kUnreadable = Cp932("読込み出来ません");
   hooks.ProgressStart(static_cast<int32_t>(files.size()));
   hooks.ShowStatus(kReading);
-  if (!add) LogFileNames.clear();
   hooks.SetWaitCursor(true);
   auto phase = std::chrono::steady_clock::now();
-  for (const std::string& file : files) {
+  for (size_t f = 0; f < files.size(); ++f) {
+    const std::string& file = files[f];
+    if (cancelRequested()) return cancelled();
     const int32_t linesBefore = LogList.Count();
+    progress.StartFile(f);
     hooks.SetBusy(true);
-    const int32_t read = LogList.LoadFromFile(file);
+    const int32_t read = LogList.LoadFromFile(
+        file, undo->Armed() ? static_cast<TLogList::LoadWatcher*>(&progress) : nullptr);
     hooks.SetBusy(false);
+    if (read == TLogList::LoadCancelled) return cancelled();
     if (read == TLogList::LoadOk) {
       LogFileNames.push_back(file);
       LogList.AddLine(logEndLine);
@@ -203,16 +490,19 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
       Ui().Warning(kFile + file + "\r" + kUnreadable);
       hooks.SetWaitCursor(true);
     }
+    progress.FileDone(linesBefore, LogList.Count());
     hooks.ProgressStep();
   }
   result.ReadSeconds = SecondsSince(phase);
   hooks.SetWaitCursor(false);
   hooks.ProgressReset();
   hooks.ShowStatus(std::string());
+  if (cancelRequested()) return cancelled();
 
   if (result.FilesLoaded == 0) {
     if (files.size() > 1) Ui().Warning(Cp932("指定されたログファイルは１個も読込み出来ません"));
     idle.Disarm();
+    undo->Drop();  // a fresh load that read nothing leaves nothing loaded
     return Failed(std::move(result), LoadFailure::NoFileRead);
   }
   hooks.ReadingModesOff();
@@ -221,13 +511,33 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
     process->LoadLists(boardListFile, memberListFile);
   }
 
-  // Analysis and sorting.
+  // Analysis and sorting. The analyser steps the counter, which passes the steps on to the
+  // window's bar and stops the analysis when the window asks.
   hooks.ShowStatus(Cp932("ログ解析中..."));
   hooks.SetWaitCursor(true);
   hooks.SetBusy(true);
   phase = std::chrono::steady_clock::now();
-  const bool analysed = process->AnalyzeLog(result.NetNo, LogList, SystemMsgList, result.StartLine);
+  bool analysed = false;
+  {
+    // The window's own bar comes back however the analysis ends.
+    struct BarBack {
+      TBBSProcess& process;
+      AnalysisProgress* bar;
+      ~BarBack() { process.ProgressBar = bar; }
+    } barBack{*process, process->ProgressBar};
+    if (undo->Armed()) {
+      progress.StartAnalysis(result.StartLine, barBack.bar);
+      process->ProgressBar = &progress;
+    }
+    analysed = process->AnalyzeLog(result.NetNo, LogList, SystemMsgList, result.StartLine);
+  }
   result.AnalyseSeconds = SecondsSince(phase);
+  // Sorting is not cancelled: once it has begun the load goes through.
+  if (progress.WasCancelled() || cancelRequested()) return cancelled();
+  progress.AnalysisDone();
+  // What the load replaced or changed is no longer needed.
+  undo->Drop();
+  undo.reset();
   if (analysed) {
     hooks.ShowStatus(Cp932("データソート中..."));
     phase = std::chrono::steady_clock::now();

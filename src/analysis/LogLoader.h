@@ -41,6 +41,20 @@ class LoadHooks {
   // A fresh load, before the lists are read: the article position saved for an add is
   // forgotten.
   virtual void ForgetSavedPosition() {}
+
+  // The progress of the whole load, across all its files: done out of total, both in the
+  // same units, which count each byte of the files once as it is read and four times as it is
+  // analysed (reading a byte costs about a quarter of analysing it), so that the bar moves at
+  // an even pace from the first file read to the last line analysed. Sorting comes after
+  // done reaches total. Called often (every few hundred microseconds of work): a window
+  // should redraw its bar only when the shown value changes.
+  virtual void LoadProgress(int64_t /*done*/, int64_t /*total*/) {}
+  // Asked as often, right after the window's messages were processed (Ui().ProcessMessages):
+  // true cancels the load. A load is cancelled while it reads and analyses; once the sorting
+  // has begun it goes through. A cancelled load returns LoadFailure::Cancelled with what was
+  // loaded before it back in place (lines, boards, articles with their read marks and queued
+  // writes, members, the set selected); it shows no message.
+  virtual bool CancelRequested() { return false; }
 };
 
 // Why a load did not reach the reading state.
@@ -57,6 +71,9 @@ enum class LoadFailure : int32_t {
   AnalysisFailed,
   // The analysis left no board. The user was told.
   NoBoards,
+  // The window asked to stop (LoadHooks::CancelRequested). What was loaded before is back,
+  // BoardLines are its board list lines, and nothing was shown.
+  Cancelled,
 };
 
 struct LoadResult {

@@ -8,6 +8,7 @@
 
 #include "analysis/LogList.h"
 #include "analysis/NetVornUpPad.h"
+#include "analysis/PatternLine.h"
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
@@ -57,20 +58,6 @@ constexpr size_t kMergeThreshold = 499;
 
 enum class Stage { WaitHeader, WaitSubject, WaitRess, WaitFooter };
 
-// A compiled pattern with what it needs of the first byte of a text. Most lines are body lines
-// that every header and terminal pattern refuses at their first literal byte; knowing that byte
-// spares the call and gives the matcher's own answer (no match).
-struct LinePattern {
-  LinePattern() = default;
-  explicit LinePattern(std::string_view compiled) : text(compiled) {
-    // "%C" and a literal that does not start with '%': the text's first byte must equal it.
-    if (compiled.size() > 2 && compiled[0] == '%' && compiled[1] == 'C' && compiled[2] != '%')
-      first = static_cast<unsigned char>(compiled[2]);
-  }
-  std::string_view text;
-  int first = -1;
-};
-
 // What a step of the line tests decided: the line is done, or the board and list tests are
 // still to be tried on it.
 enum class Next { Line, BoardTests };
@@ -102,6 +89,13 @@ class NetVornRun final {
     for (int k = 1; k <= NetVornTerminalCount; ++k) {
       if (!s_.TerminalPattern(k).empty()) terminals_.emplace_back(s_.TerminalPattern(k));
     }
+    endOfBody_.Add(header_);
+    if (s_.SerialHeader) {
+      endOfBody_.Add(headerSerialRoot_);
+      endOfBody_.Add(headerSerialRess_);
+    }
+    for (const LinePattern& terminal : terminals_)
+      endOfBody_.Add(terminal);
     for (int k = 1; k <= NetVornCommandCount; ++k) {
       if (!s_.CommandText(k).empty()) commands_.push_back(s_.CommandText(k));
     }
@@ -111,16 +105,14 @@ class NetVornRun final {
   void Run(int32_t startLine);
 
  private:
-  uint8_t Match(const LinePattern& pattern) {
-    if (pattern.first >= 0 && static_cast<unsigned char>(text_[0]) != pattern.first)
-      return PatternNoMatch;
-    return MatchPattern(text_, pattern.text, texts_, numbers_);
-  }
+  uint8_t Match(const LinePattern& pattern) { return line_.Match(pattern, texts_, numbers_); }
   uint8_t MatchHeaders();
   Next HeaderGroup(int32_t i);
   Next Footer(int32_t i);
   bool DecideFooter(int32_t i);
   bool StoreArticle(int32_t i);
+  // The board an article is stored in, added or given its key first.
+  TArticleList* ArticleBoard();
   void EndOfBody(int32_t i);
   void EndOfFile(int32_t i);
   void BoardTests();
@@ -147,13 +139,14 @@ class NetVornRun final {
 
   PatternTexts texts_;
   PatternNumbers numbers_;
-  std::string text_;      // the current line, escapes removed, CR appended
+  PatternLine line_;      // the current line
   std::string nextText_;  // the line after a KTC footer
   const LinePattern boardTitle_, boardList_, idListHeader_, idList_, header_, headerSerialRoot_,
       headerSerialRess_, subjectHeader_, subjectHeaderMail_, subjectRess_, subjectFotter_,
       subjectFotterBinary_, info_;
   const std::string_view commandRead_;
   std::vector<LinePattern> terminals_;
+  FirstBytes endOfBody_;  // of the header and terminal patterns
   std::vector<std::string_view> commands_;
 
   int32_t currentBoard_ = -1;
@@ -168,10 +161,17 @@ class NetVornRun final {
   int32_t serialParentKey_ = -1;
   int32_t mailCount_ = 0;
 
+  // The board the last article went to, its number and the key it was given; reset whenever
+  // a board line may have changed a board.
+  TArticleList* articleBoard_ = nullptr;
+  int32_t articleBoardNo_ = -1;
+  std::string articleBoardKey_;
+
   // The article whose body is being read, found again by its key and time to set its last line.
   TArticleList* open_ = nullptr;
   int32_t openKey_ = 0;
   int32_t openTime_ = 0;
+  int32_t openIndex_ = -1;  // its storage index, -1 when it was not stored
 
   PendingMembers pending_;
   std::unordered_map<int32_t, int32_t> memberIndex_;  // ID -> first live entry of Members
@@ -183,18 +183,22 @@ void NetVornRun::Run(int32_t startLine) {
   if (startLine < 0) startLine = 0;
   if (p_.ProgressBar) p_.ProgressBar->SetMax(count > startLine ? (count - startLine) / 1000 : 0);
   const std::string& endLine = s_.LogEndLine;
+  TLogList::Reader reader(log_);
 
   for (int32_t i = startLine; i < count; ++i) {
     if (i % 100 == 0) Ui().ProcessMessages();
-    if (i != 0 && i % 1000 == 0 && p_.ProgressBar) p_.ProgressBar->Step();
+    if (i != 0 && i % 1000 == 0 && p_.ProgressBar) {
+      p_.ProgressBar->Step();
+      if (p_.ProgressBar->Cancelled()) break;  // the caller gives up what was stored
+    }
 
-    const std::string_view line = log_.LineView(i);
+    const std::string_view line = reader.Line(i);
     // The line the loader appends after every log file: whatever is open ends with the file.
     if (!endLine.empty() && line == endLine) {
       EndOfFile(i);
       continue;
     }
-    PrepareLineText(line, text_);
+    line_.Reset(line);
 
     if (inIdList_) {
       const uint8_t r = Match(idList_);
@@ -345,31 +349,45 @@ bool NetVornRun::DecideFooter(int32_t i) {
     return true;
   }
 
-  if (!FindCommand(text_, command, at)) {
+  const std::string& text = line_.Text();
+  if (!FindCommand(text, command, at)) {
     // The footer's handle ends in the blank the host prints after it.
     if (!handle.empty()) handle.pop_back();
     return true;
   }
 
   if (s_.MPN) {
-    std::string_view after = std::string_view(text_).substr(at + commands_[command].size());
+    std::string_view after = std::string_view(text).substr(at + commands_[command].size());
     if (!after.empty() && after.back() == '\r') after.remove_suffix(1);
     const bool read = after.empty() ? DefaultIsRead() : IsReadCommand(after.back());
     return read && CutHandleBeforeCommand();
   }
 
   // The echoed command is the byte before the line's CR.
-  if (text_.size() < 3) return false;
-  if (!IsReadCommand(text_[text_.size() - 2])) return false;
+  if (text.size() < 3) return false;
+  if (!IsReadCommand(text[text.size() - 2])) return false;
   CutHandleBeforeCommand();
   return true;
 }
 
-bool NetVornRun::StoreArticle(int32_t i) {
+TArticleList* NetVornRun::ArticleBoard() {
+  const std::string& key = texts_[TF::BINDEX];
+  // Article after article goes to the same board under the same key, and adding that board
+  // again would change nothing.
+  if (articleBoard_ && currentBoard_ == articleBoardNo_ && key == articleBoardKey_)
+    return articleBoard_;
   TBoardList& boards = p_.Boards;
-  boards.AddBoard(currentBoard_, texts_[TF::BINDEX], "");
+  const bool added = boards.AddBoard(currentBoard_, key, "");
   const int32_t boardIndex = boards.FindBoardNo(currentBoard_);
   TArticleList* articles = boardIndex >= 0 ? boards.GetArticles(boardIndex) : nullptr;
+  articleBoard_ = added ? articles : nullptr;
+  articleBoardNo_ = currentBoard_;
+  articleBoardKey_ = key;
+  return articles;
+}
+
+bool NetVornRun::StoreArticle(int32_t i) {
+  TArticleList* articles = ArticleBoard();
   if (!articles) return false;
 
   int32_t key = numbers_[NF::WNO];
@@ -420,9 +438,9 @@ bool NetVornRun::StoreArticle(int32_t i) {
   }
   if (skipCommandLine_) ++bodyOffset;
 
-  articles->AddArticle(kind, 0, key, number, postTime, parentKey, parentNumber, writerId,
-                       parentWriterId, {}, {}, texts_[TF::WTITLE], parentTitle, firstLine,
-                       bodyOffset);
+  const bool stored = articles->AddArticle(kind, 0, key, number, postTime, parentKey, parentNumber,
+                                           writerId, parentWriterId, {}, {}, texts_[TF::WTITLE],
+                                           parentTitle, firstLine, bodyOffset);
   if (isMail_) ++mailCount_;
   pending_.Add(writerId, texts_[TF::WHANDLE]);
   if (hasRess_) pending_.Add(parentWriterId, texts_[TF::RHANDLE]);
@@ -430,16 +448,26 @@ bool NetVornRun::StoreArticle(int32_t i) {
   open_ = articles;
   openKey_ = key;
   openTime_ = postTime;
+  openIndex_ = stored ? articles->LastAdded() : -1;
   inBody_ = true;
   return true;
 }
 
 void NetVornRun::SetOpenLastLine(int32_t line) {
-  if (open_) open_->SetArticleLastLine(openKey_, openTime_, line);
+  if (!open_) return;
+  // Nothing has been added to the board since the article was stored: it is still the entry
+  // its key and time would find.
+  if (ArticleRecord* r = openIndex_ >= 0 ? open_->Entry(openIndex_) : nullptr) {
+    r->LastLine = line;
+  } else {
+    open_->SetArticleLastLine(openKey_, openTime_, line);
+  }
 }
 
 void NetVornRun::EndOfBody(int32_t i) {
   serialKey_ = serialParentKey_ = -1;
+  // Most lines of a body can begin neither a header nor a terminal line.
+  if (!line_.MayMatchAny(endOfBody_)) return;
   const uint8_t r = MatchHeaders();
   if (r == PatternMatch) {
     // This line is the next article's header.
@@ -478,6 +506,7 @@ void NetVornRun::BoardTests() {
   uint8_t r = Match(boardTitle_);
   if (r == PatternMatch) {
     currentBoard_ = numbers_[NF::BNO];
+    articleBoard_ = nullptr;
     p_.Boards.AddBoard(currentBoard_, "", texts_[TF::BTITLE]);
     MergeWhenFull();
     return;
@@ -486,6 +515,7 @@ void NetVornRun::BoardTests() {
   r = Match(boardList_);
   if (r == PatternMatch) {
     currentBoard_ = numbers_[NF::BNO];
+    articleBoard_ = nullptr;  // the board may take another key
     p_.Boards.AddBoard(currentBoard_, texts_[TF::BINDEX], texts_[TF::BTITLE]);
     MergeWhenFull();
     return;
@@ -497,7 +527,7 @@ void NetVornRun::BoardTests() {
     return;
   }
   if (r == PatternError) return;
-  if (Match(info_) == PatternMatch) systemLog_.AddLine(text_);
+  if (Match(info_) == PatternMatch) systemLog_.AddLine(line_.Text());
 }
 
 void NetVornRun::MergeMembers() {

@@ -12,6 +12,7 @@
 #include "analysis/LogList.h"
 #include "analysis/NiftyBoardId.h"
 #include "analysis/NiftyPadFile.h"
+#include "analysis/PatternProgram.h"
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
@@ -77,12 +78,13 @@ class PendingMembers {
 // lines are body lines, so the call is spared with the matcher's own answer.
 struct LinePattern {
   LinePattern() = default;
-  explicit LinePattern(std::string_view compiled) : text(compiled) {
+  explicit LinePattern(std::string_view compiled) : text(compiled), program(compiled) {
     if (compiled.size() > 2 && compiled[0] == '%' && compiled[1] == 'C' && compiled[2] != '%')
       first = static_cast<unsigned char>(compiled[2]);
   }
   std::string_view text;
   int first = -1;
+  PatternProgram program;  // the pattern read once, run on every line
 };
 
 // A notice pattern with the lines it copies: from offset lines after the matching one, count
@@ -126,7 +128,7 @@ class NiftyRun final {
   uint8_t Match(const LinePattern& pattern) {
     if (pattern.first >= 0 && static_cast<unsigned char>(text_[0]) != pattern.first)
       return PatternNoMatch;
-    return MatchPattern(text_, pattern.text, texts_, numbers_);
+    return pattern.program.Match(text_, texts_, numbers_);
   }
   // The first of the patterns that matches, or nullptr.
   const LinePattern* MatchAny(const std::vector<LinePattern>& patterns) {
@@ -230,7 +232,10 @@ void NiftyRun::Run(int32_t startLine) {
 
   for (int32_t l = startLine; l < count; ++l) {
     if (l % 100 == 0) Ui().ProcessMessages();
-    if (l != 0 && l % 1000 == 0 && p_.ProgressBar) p_.ProgressBar->Step();
+    if (l != 0 && l % 1000 == 0 && p_.ProgressBar) {
+      p_.ProgressBar->Step();
+      if (p_.ProgressBar->Cancelled()) break;  // the caller gives up what was stored
+    }
 
     const std::string_view line = log_.LineView(l);
     if (!endLine_.empty() && line == endLine_) {

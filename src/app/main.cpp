@@ -7,12 +7,43 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
+#include "qtsupport/QtTranslation.h"
 #include "reader/QtUiServices.h"
 #include "reader/SingleInstance.h"
 #include "reader/VornExplorerMain.h"
 
+namespace {
+
+const char* const kUsage =
+    "usage: vornexpl [-o] [--settings-dir DIR] [FILE...]\n"
+    "       vornexpl --help | -h | --version\n"
+    "Opens the log files in the reader window, grouped by the BBS set their names begin with.\n"
+    "  -o                   bring a window already running on the settings folder to the front\n"
+    "  --settings-dir DIR   the settings folder\n"
+    "The help page: the window's menu ヘルプ, or F1.\n";
+
+// Help and version are answered before any window is made, so that they work without a
+// display too. Only the first argument can be the single-instance switch, and "--version"
+// would read as one.
+bool AnswerHelpOrVersion(const std::vector<std::string>& args) {
+  for (size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+    if (args[i] == "--help" || args[i] == "-h") {
+      std::fputs(kUsage, stdout);
+      return true;
+    }
+    if (args[i] == "--version") {
+      std::printf("vornexpl %s\n", VORN_VERSION);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
+  if (AnswerHelpOrVersion(args)) return 0;
   if (!vorn::TakeSettingsDirOption(args)) {
     fprintf(stderr, "vornexpl: --settings-dir needs a folder\n");
     return 2;
@@ -24,6 +55,7 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vorn Explorer"));
+  vorn::InstallQtTranslation(app);
 
   // One instance per settings folder holds the lock; a later one started with the switch only
   // brings that one to the front. The files of its command line are not passed on.

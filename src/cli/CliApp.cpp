@@ -4,14 +4,18 @@
 #include <cinttypes>
 #include <memory>
 
+#include <unistd.h>
+
 #include "analysis/BBSProcess.h"
 #include "analysis/DisplayTexts.h"
 #include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
+#include "archive/ArchiveExport.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "settings/BBSIniFile.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
@@ -23,6 +27,7 @@ namespace {
 
 const char* const kUsage =
     "usage: vornexpl-cli [--settings-dir DIR] [--prefix P] COMMAND [OPTIONS] FILE...\n"
+    "       vornexpl-cli --help | -h | --version\n"
     "  boards                                  the board list\n"
     "  articles [--board INDEX] [--order tree|posting]\n"
     "                                          number, ID:handle and title of every article\n"
@@ -30,8 +35,16 @@ const char* const kUsage =
     "                                          the lines of one article\n"
     "  stats                                   counts (new: articles after the read pointers) and\n"
     "                                          the time of reading, analysing, sorting\n"
+    "  export --format mbox|html|jsonl --out FOLDER\n"
+    "                                          every article in UTF-8 into a new (or empty) "
+    "FOLDER\n"
+    "Options:\n"
+    "  --settings-dir DIR   the settings folder (sets, patterns, list and read-pointer files)\n"
+    "  --prefix P           the BBS set to read the files with, instead of their names' prefix\n"
+    "  --help, -h           this text; --version: the version\n"
     "Boards are numbered from 0 in board-list order, positions from 0 in the chosen order.\n"
-    "Exit codes: 0 done, 1 nothing loaded, 2 bad command line, 3 done but a file was unreadable.\n";
+    "Exit codes: 0 done, 1 nothing loaded, 2 bad command line, 3 done but a file was unreadable,\n"
+    "4 the export failed (the message says why; no half-written file is left under its name).\n";
 
 // Messages and questions of the core on the terminal. Questions get No: the tool never lets
 // a question delete or overwrite anything.
@@ -115,6 +128,9 @@ struct Options {
   int32_t board = -1;
   int32_t position = -1;
   int32_t order = ArticleSortTree;
+  ArchiveFormat format = ArchiveFormat::Jsonl;
+  bool formatGiven = false;
+  std::string out;
   std::vector<std::string> files;
 };
 
@@ -137,8 +153,8 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
         value = arg.substr(eq + 1);
         hasValue = true;
       }
-      const bool takesValue =
-          name == "--prefix" || name == "--board" || name == "--order" || name == "--position";
+      const bool takesValue = name == "--prefix" || name == "--board" || name == "--order" ||
+                              name == "--position" || name == "--format" || name == "--out";
       if (!takesValue) {
         error = "unknown option " + arg;
         return false;
@@ -158,6 +174,14 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
           error = "--board needs a board index (0 or more)";
           return false;
         }
+      } else if (name == "--format") {
+        if (!ParseArchiveFormat(value, options.format)) {
+          error = "--format is mbox, html or jsonl";
+          return false;
+        }
+        options.formatGiven = true;
+      } else if (name == "--out") {
+        options.out = FromNativePath(value);
       } else if (name == "--position") {
         if (!ParseIndex(value, options.position)) {
           error = "--position needs a position (0 or more)";
@@ -184,12 +208,16 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
     }
   }
   if (options.command != "boards" && options.command != "articles" && options.command != "show" &&
-      options.command != "stats") {
+      options.command != "stats" && options.command != "export") {
     error = options.command.empty() ? "no command" : "unknown command " + options.command;
     return false;
   }
   if (options.command == "show" && (options.board < 0 || options.position < 0)) {
     error = "show needs --board and --position";
+    return false;
+  }
+  if (options.command == "export" && (!options.formatGiven || options.out.empty())) {
+    error = "export needs --format and --out";
     return false;
   }
   if (options.files.empty()) {
@@ -257,9 +285,65 @@ void PrintStats(Output& out, const TLogSession& session, const TBBSProcess& proc
   out.Ascii(buf);
 }
 
+// Progress on the terminal only when someone watches it.
+class CliArchiveProgress final : public ArchiveProgress {
+ public:
+  explicit CliArchiveProgress(std::FILE* err) : err_(err), shown_(::isatty(::fileno(err)) != 0) {}
+  ~CliArchiveProgress() override {
+    if (shown_ && total_ > 0) std::fputs("\n", err_);
+  }
+  void Start(int64_t total) override { total_ = total; }
+  bool Step(int64_t done) override {
+    const int percent = total_ > 0 ? static_cast<int>(done * 100 / total_) : 100;
+    if (shown_ && percent != percent_) {
+      percent_ = percent;
+      std::fprintf(err_, "\rexport: %3d%%", percent);
+      std::fflush(err_);
+    }
+    return true;
+  }
+
+ private:
+  std::FILE* err_;
+  const bool shown_;
+  int64_t total_ = 0;
+  int percent_ = -1;
+};
+
+int ExportCommand(const Options& options, const TLogSession& session, const TCommonIniFile& common,
+                  CliUiServices& ui, std::FILE* err) {
+  const TBBSProcess& process = *session.CurrentProcess;
+  CliArchiveProgress progress(err);
+  ArchiveRequest request;
+  request.Process = &process;
+  request.Log = &session.LogList;
+  request.Prefix = session.CurrentPrefix;
+  request.SetName = process.IniFile ? process.IniFile->Name : std::string();
+  request.Format = options.format;
+  request.Folder = options.out;
+  request.Options = ArchiveOptionsFrom(common);
+  request.Progress = &progress;
+  const ArchiveResult result = ExportArchive(request);
+  ui.Print(ArchiveSummary(request, result));
+  if (result.Result != ArchiveResult::Done) return CliExportFailed;
+  return ui.warnings > 0 ? CliPartial : CliOk;
+}
+
 }  // namespace
 
 int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
+  // Asked for anywhere before "--": a launcher or a shell alias may have put options in front.
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, out);
+      return CliOk;
+    }
+    if (arg == "--version") {
+      std::fprintf(out, "vornexpl-cli %s\n", VORN_VERSION);
+      return CliOk;
+    }
+  }
   if (!TakeSettingsDirOption(args)) return Usage(err, "--settings-dir needs a folder");
   Options options;
   std::string error;
@@ -268,6 +352,7 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
   CliUiServices ui(err);
   ScopedUiServices scoped(&ui);
   const TCommonIniFile common(SettingsFilePath("vornexpl.ini"));
+  if (!common.Problems.empty()) ui.Print(common.ProblemsMessage());
   TNetVorn netVorn(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
   TNifty nifty(SettingsFilePath("nifty.ini"), SettingsFilePath("nifdef.ini"));
   TLogSession session({&netVorn, &nifty});
@@ -339,6 +424,9 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
         ArticleViewLines(articles, options.order, options.position, session.LogList);
     for (const std::string& line : view.Lines)
       output.Line(line);
+  } else if (options.command == "export") {
+    output.Flush();
+    return ExportCommand(options, session, common, ui, err);
   } else {
     PrintStats(output, session, process, result);
   }

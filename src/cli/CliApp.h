@@ -16,6 +16,8 @@ enum CliExit : int {
   CliUsage = 2,
   // The output was written, but at least one file could not be read.
   CliPartial = 3,
+  // The export folder could not be made or a file of the export could not be written.
+  CliExportFailed = 4,
 };
 
 // The headless front end: reads the logs with the settings folder's sets and prints what the
@@ -26,6 +28,7 @@ enum CliExit : int {
 //   [--settings-dir DIR] [--prefix P] articles [--board INDEX] [--order tree|posting] FILE...
 //   [--settings-dir DIR] [--prefix P] show --board INDEX --position P [--order ...] FILE...
 //   [--settings-dir DIR] [--prefix P] stats FILE...
+//   [--settings-dir DIR] [--prefix P] export --format mbox|html|jsonl --out FOLDER FILE...
 //
 // args: the arguments after the program name, as the system passes them.
 int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err);

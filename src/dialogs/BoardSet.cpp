@@ -10,9 +10,13 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vorn {
 namespace {
+
+// The Index column's width when its labels are short.
+constexpr int kIndexWidth = 110;
 
 QGroupBox* RadioGroup(const QString& caption, const char* name,
                       std::initializer_list<QString> items, QButtonGroup*& group, QWidget* parent) {
@@ -47,7 +51,7 @@ TBoardSetForm::TBoardSetForm(QWidget* parent) : QDialog(parent) {
   sgdBoard_->setSelectionMode(QAbstractItemView::SingleSelection);
   sgdBoard_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   sgdBoard_->setWordWrap(false);
-  sgdBoard_->setColumnWidth(0, 110);
+  sgdBoard_->setColumnWidth(0, kIndexWidth);
   sgdBoard_->horizontalHeader()->setStretchLastSection(true);
   sgdBoard_->installEventFilter(this);
   layout->addWidget(sgdBoard_, 1);
@@ -104,6 +108,13 @@ bool TBoardSetForm::Prepare(const QString& caption) {
     sgdBoard_->setItem(r, 0, index);
     sgdBoard_->setItem(r, 1, new QTableWidgetItem(QtText(row.Title)));
   }
+  // The labels are told apart by their ends (a Nifty-Serve forum's boards differ only in
+  // their last letters): the column fits the longest, and the dialog grows to keep the titles.
+  const int before = sgdBoard_->columnWidth(0);
+  sgdBoard_->resizeColumnToContents(0);
+  const int indexWidth = std::max(kIndexWidth, sgdBoard_->columnWidth(0) + 8);
+  sgdBoard_->setColumnWidth(0, indexWidth);
+  if (indexWidth > before) resize(width() + indexWidth - before, height());
   sgdBoard_->setCurrentCell(logic_.SelectedBoard - 1, 0);
   filling_ = false;
   rgbSts_->setEnabled(logic_.TypeGroupEnabled);

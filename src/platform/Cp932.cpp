@@ -1,6 +1,7 @@
 #include "platform/Cp932.h"
 
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 
 #include <memory>
@@ -34,6 +35,96 @@ bool IsAscii(std::string_view s) {
     if (ch >= 0x80) return false;
   }
   return true;
+}
+
+// The converter of AppendCp932AsUtf8: the same table, but every byte that does not decode is
+// counted and becomes U+FFFD (the plain converter gives U+001A for some of them).
+struct UndecodedCounter {
+  size_t bytes = 0;
+};
+
+// A pair without a character whose second byte is ASCII is one undecoded byte followed by that
+// ASCII character, as web browsers read Shift_JIS: a broken lead byte never takes a letter of
+// the text with it.
+void CountUndecoded(const void* context, UConverterToUnicodeArgs* args, const char* codeUnits,
+                    int32_t length, UConverterCallbackReason reason, UErrorCode* err) {
+  if (reason != UCNV_UNASSIGNED && reason != UCNV_ILLEGAL && reason != UCNV_IRREGULAR) return;
+  auto* counter = static_cast<UndecodedCounter*>(const_cast<void*>(context));
+  UChar replacement[2] = {0xFFFD, 0};
+  int32_t units = 1;
+  if (length == 2 && static_cast<unsigned char>(codeUnits[1]) < 0x80) {
+    replacement[1] = static_cast<unsigned char>(codeUnits[1]);
+    units = 2;
+    counter->bytes += 1;
+  } else {
+    counter->bytes += size_t(length);
+  }
+  *err = U_ZERO_ERROR;
+  ucnv_cbToUWriteUChars(args, replacement, units, 0, err);
+}
+
+struct CountingConverter {
+  ConverterPtr converter;
+  UndecodedCounter counter;
+};
+
+CountingConverter& CountingCp932Converter() {
+  thread_local CountingConverter c = [] {
+    CountingConverter made;
+    UErrorCode status = U_ZERO_ERROR;
+    made.converter.reset(ucnv_open("windows-31j", &status));
+    return made;
+  }();
+  thread_local bool callbackSet = false;
+  if (c.converter && !callbackSet) {
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_setToUCallBack(c.converter.get(), CountUndecoded, &c.counter, nullptr, nullptr, &status);
+    callbackSet = true;
+  }
+  return c;
+}
+
+constexpr bool IsTrailByte(unsigned char b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+constexpr bool IsCp932LeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+void AppendUtf16AsUtf8(const UChar* utf16, int32_t n, std::string& out) {
+  // Three bytes a unit at most (a surrogate pair makes four of two units): room first, then
+  // the bytes through a pointer.
+  const size_t start = out.size();
+  out.resize(start + size_t(n) * 3);
+  char* p = out.data() + start;
+  for (int32_t i = 0; i < n; ++i) {
+    uint32_t cp = utf16[i];
+    if (cp < 0x80) {
+      *p++ = char(cp);
+      continue;
+    }
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && utf16[i + 1] >= 0xDC00 &&
+        utf16[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x800) {
+      *p++ = char(0xC0 | (cp >> 6));
+      *p++ = char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      *p++ = char(0xE0 | (cp >> 12));
+      *p++ = char(0x80 | ((cp >> 6) & 0x3F));
+      *p++ = char(0x80 | (cp & 0x3F));
+    } else {
+      *p++ = char(0xF0 | (cp >> 18));
+      *p++ = char(0x80 | ((cp >> 12) & 0x3F));
+      *p++ = char(0x80 | ((cp >> 6) & 0x3F));
+      *p++ = char(0x80 | (cp & 0x3F));
+    }
+  }
+  out.resize(size_t(p - out.data()));
 }
 
 }  // namespace
@@ -142,6 +233,67 @@ std::string Utf8ToCp932(std::string_view utf8) {
   if (U_FAILURE(status)) return std::string();
   out.resize(size_t(n));
   return out;
+}
+
+size_t AppendCp932AsUtf8(std::string_view cp932, std::string& out) {
+  // ASCII is copied as it is: the table behind "windows-31j" swaps the control bytes 0x1A,
+  // 0x1C and 0x7F, and copying is faster. Runs of double-byte and half-width characters go to
+  // ICU whole; a lead byte whose next byte cannot be a trail byte is one undecoded byte, so
+  // the byte after it is read on its own.
+  CountingConverter& c = CountingCp932Converter();
+  thread_local std::vector<UChar> utf16;
+  size_t undecoded = 0;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(cp932.data());
+  const size_t n = cp932.size();
+  size_t i = 0;
+  while (i < n) {
+    if (bytes[i] < 0x80) {
+      size_t j = i + 1;
+      while (j < n && bytes[j] < 0x80)
+        ++j;
+      out.append(cp932.data() + i, j - i);
+      i = j;
+      continue;
+    }
+    size_t j = i;
+    while (j < n && bytes[j] >= 0x80) {
+      if (IsCp932LeadByte(bytes[j])) {
+        if (j + 1 >= n || !IsTrailByte(bytes[j + 1])) break;
+        j += 2;
+      } else {
+        ++j;
+      }
+    }
+    if (j == i) {
+      out += "\xEF\xBF\xBD";
+      ++undecoded;
+      ++i;
+      continue;
+    }
+    if (!c.converter) {
+      for (size_t k = i; k < j; ++k)
+        out += "\xEF\xBF\xBD";
+      undecoded += j - i;
+      i = j;
+      continue;
+    }
+    utf16.resize((j - i) * 2 + 4);
+    c.counter.bytes = 0;
+    ucnv_reset(c.converter.get());
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t units = ucnv_toUChars(c.converter.get(), utf16.data(), int32_t(utf16.size()),
+                                        cp932.data() + i, int32_t(j - i), &status);
+    if (U_FAILURE(status)) {
+      for (size_t k = i; k < j; ++k)
+        out += "\xEF\xBF\xBD";
+      undecoded += j - i;
+    } else {
+      AppendUtf16AsUtf8(utf16.data(), units, out);
+      undecoded += c.counter.bytes;
+    }
+    i = j;
+  }
+  return undecoded;
 }
 
 std::string NativePath(std::string_view cp932Path) {

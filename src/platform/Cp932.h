@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,12 @@ namespace vorn {
 // Decodes CP932 to UTF-8. A malformed or truncated double-byte sequence becomes U+FFFD and the
 // bytes after it are decoded normally.
 std::string Cp932ToUtf8(std::string_view cp932);
+
+// Appends the UTF-8 form of CP932 text to out, for files written in UTF-8 (the archive export).
+// Every byte that does not decode (a lead byte without a valid trail byte, a byte or pair with
+// no character in the table) becomes U+FFFD; the result is how many bytes did so. ASCII bytes,
+// control characters included, stay exactly what they are.
+size_t AppendCp932AsUtf8(std::string_view cp932, std::string& out);
 
 // Encodes UTF-8 to CP932. A character CP932 cannot hold becomes '?'; malformed UTF-8 likewise.
 std::string Utf8ToCp932(std::string_view utf8);

@@ -14,21 +14,43 @@
 #include "qtsupport/DisplayMapping.h"
 #include "qtsupport/QtSupport.h"
 #include "reader/ArticleGridModel.h"
+#include "readerlogic/ColumnFit.h"
 #include "store/ArticleList.h"
 
 namespace vorn {
 namespace {
+
+// The room the style leaves on each side of a cell's text.
+int TextMargin(const QWidget& widget) {
+  return widget.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &widget) + 1;
+}
 
 // Draws a row's text in its state colour. The current row keeps the selection colours.
 class TArticleGridDelegate final : public QStyledItemDelegate {
  public:
   explicit TArticleGridDelegate(TArticleGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
 
+  // The text a cell of the given width is drawn with.
+  QString DrawnText(const QModelIndex& index, int width) const {
+    QStyleOptionViewItem option;
+    option.initFrom(&grid_);
+    option.rect = QRect(0, 0, width, 20);
+    initStyleOption(&option, index);
+    return option.text;
+  }
+
  protected:
   void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
     QStyledItemDelegate::initStyleOption(option, index);
     // The whole row is the cursor; a focus frame around one cell of it would only mislead.
     option->state &= ~QStyle::State_HasFocus;
+    if (index.column() == TArticleGridModel::ColumnNumber) {
+      const int depth = index.data(TArticleGridModel::TreeDepthRole).toInt();
+      if (depth > 0) {
+        option->text = FitTreeNumberText(option->text, depth, option->fontMetrics,
+                                         option->rect.width() - 2 * TextMargin(grid_));
+      }
+    }
     const QColor color = grid_.StateColor(index.row());
     if (color.isValid()) {
       option->palette.setColor(QPalette::Text, color);
@@ -45,6 +67,19 @@ bool IsBinaryArticle(uint8_t kind) {
 }
 
 }  // namespace
+
+QString FitTreeNumberText(const QString& text, int depth, const QFontMetrics& metrics, int room) {
+  depth = std::clamp(depth, 0, int(text.size()));
+  if (depth == 0 || metrics.horizontalAdvance(text) <= room) return text;
+  const QString number = text.mid(depth);
+  const QString depthMark = QString::number(depth) + QChar(0x2026);  // "…"
+  const int left = room - metrics.horizontalAdvance(depthMark) - metrics.horizontalAdvance(number);
+  // The branches nearest the number, as many as fit; at least the one that leads to it.
+  int kept = 1;
+  while (kept < depth && metrics.horizontalAdvance(text.mid(depth - kept - 1, kept + 1)) <= left)
+    ++kept;
+  return depthMark + text.mid(depth - kept, kept) + number;
+}
 
 uint16_t ClassicKeyCode(int qtKey) {
   switch (qtKey) {
@@ -104,12 +139,12 @@ TArticleGrid::TArticleGrid(QWidget* parent)
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  // The title column always reaches past the right edge; a horizontal bar would only scroll
-  // into its empty end.
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // The title column takes what the others leave; only a grid too narrow for the columns'
+  // least widths scrolls sideways.
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setShowGrid(false);
   setWordWrap(false);
-  setTextElideMode(Qt::ElideNone);
+  setTextElideMode(Qt::ElideRight);
   setTabKeyNavigation(false);
   setCornerButtonEnabled(false);
   // Every key must reach the grid as a key press: an input method would swallow the command
@@ -123,6 +158,8 @@ TArticleGrid::TArticleGrid(QWidget* parent)
   horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   horizontalHeader()->setStretchLastSection(false);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+          [this](int column, int, int width) { ColumnResizedByUser(column, width); });
   ResetGrid(true);
 }
 
@@ -147,11 +184,9 @@ void TArticleGrid::ResetGrid(bool header) {
   model_->SetTitles(Title1, Title2, Title3);
   model_->Clear();
   horizontalHeader()->setVisible(header);
-  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  const int screenWidth = screen ? screen->geometry().width() : 1024;
-  setColumnWidth(TArticleGridModel::ColumnNumber, std::clamp(title1Size_, 8, 4000));
-  setColumnWidth(TArticleGridModel::ColumnWriter, std::clamp(title2Size_, 8, 4000));
-  setColumnWidth(TArticleGridModel::ColumnTitle, screenWidth + 10);
+  // The title column follows the others; its right edge is the grid's.
+  horizontalHeader()->setSectionResizeMode(TArticleGridModel::ColumnTitle, QHeaderView::Fixed);
+  FitColumnWidths();
   const int height = RowHeight();
   verticalHeader()->setDefaultSectionSize(height);
   horizontalHeader()->setFixedHeight(height + 4);
@@ -286,12 +321,85 @@ int32_t TArticleGrid::VisibleRowCount() const {
   return std::max(0, viewport()->height() / RowHeight());
 }
 
-int32_t TArticleGrid::Title1Size() const {
-  return columnWidth(TArticleGridModel::ColumnNumber);
+std::vector<ColumnWant> TArticleGrid::ColumnWants() const {
+  const QFontMetrics metrics(font());
+  const int padding = 2 * TextMargin(*this) + 2;
+  auto least = [&](const QString& sample) { return metrics.horizontalAdvance(sample) + padding; };
+  std::vector<ColumnWant> wants(size_t(model_->columnCount()));
+  for (int c = 0; c < int(wants.size()); ++c) {
+    ColumnWant& want = wants[size_t(c)];
+    switch (c) {
+      case TArticleGridModel::ColumnNumber:
+        // A five-digit number with its marks under a compressed tree prefix.
+        want = {std::clamp(title1Size_, 8, 4000), least(QStringLiteral("00…├<00000>"))};
+        break;
+      case TArticleGridModel::ColumnWriter:
+        // A Nifty-Serve ID.
+        want = {std::clamp(title2Size_, 8, 4000), least(QStringLiteral("ABC12345:"))};
+        break;
+      case TArticleGridModel::ColumnTitle:
+        // Ten characters at least, and in a narrow grid nearly half of it: the title is what
+        // a reader scans.
+        want = {0, std::max(least(QString(10, QChar(0x3042))), viewport()->width() * 9 / 20)};
+        break;
+      default: {
+        // Columns of other kinds keep the width they were given.
+        const auto given = otherSizes_.find(c);
+        const int width = given != otherSizes_.end() ? given->second : columnWidth(c);
+        want = {width, width};
+        break;
+      }
+    }
+  }
+  return wants;
 }
 
-int32_t TArticleGrid::Title2Size() const {
-  return columnWidth(TArticleGridModel::ColumnWriter);
+void TArticleGrid::SetColumnWidthsQuietly(const std::vector<int32_t>& widths) {
+  fittingColumns_ = true;
+  for (int c = 0; c < int(widths.size()); ++c) {
+    if (columnWidth(c) != widths[size_t(c)]) setColumnWidth(c, widths[size_t(c)]);
+  }
+  fittingColumns_ = false;
+}
+
+void TArticleGrid::FitColumnWidths() {
+  SetColumnWidthsQuietly(
+      FitColumns(ColumnWants(), TArticleGridModel::ColumnTitle, viewport()->width()));
+}
+
+void TArticleGrid::ColumnResizedByUser(int column, int width) {
+  if (fittingColumns_ || column == TArticleGridModel::ColumnTitle) return;
+  if (column == TArticleGridModel::ColumnNumber) {
+    title1Size_ = width;
+  } else if (column == TArticleGridModel::ColumnWriter) {
+    title2Size_ = width;
+  } else {
+    otherSizes_[column] = width;
+  }
+  // The column being dragged keeps the width it is given; the title column takes the rest.
+  const std::vector<ColumnWant> wants = ColumnWants();
+  std::vector<int32_t> widths(wants.size());
+  int64_t others = 0;
+  for (int c = 0; c < int(wants.size()); ++c) {
+    widths[size_t(c)] = columnWidth(c);
+    if (c != TArticleGridModel::ColumnTitle) others += widths[size_t(c)];
+  }
+  widths[TArticleGridModel::ColumnTitle] = static_cast<int32_t>(std::max<int64_t>(
+      wants[TArticleGridModel::ColumnTitle].Minimum, viewport()->width() - others));
+  SetColumnWidthsQuietly(widths);
+}
+
+QString TArticleGrid::ShownNumberText(int modelRow) const {
+  const QModelIndex index = model_->index(modelRow, TArticleGridModel::ColumnNumber);
+  return static_cast<const TArticleGridDelegate*>(itemDelegate())
+      ->DrawnText(index, columnWidth(TArticleGridModel::ColumnNumber));
+}
+
+bool TArticleGrid::viewportEvent(QEvent* event) {
+  const bool result = QTableView::viewportEvent(event);
+  // The grid's width changes with the window, the splitter and the vertical scroll bar.
+  if (event->type() == QEvent::Resize && !fittingColumns_) FitColumnWidths();
+  return result;
 }
 
 QColor TArticleGrid::StateColor(int modelRow) const {

@@ -3,13 +3,18 @@
 #include <QColor>
 #include <QTableView>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "settings/CommonIniFile.h"
+
+class QFontMetrics;
 
 namespace vorn {
 
 class TArticleGridModel;
+struct ColumnWant;
 class TArticleList;
 class TMemberList;
 struct CommonSettings;
@@ -23,6 +28,11 @@ struct GridKeyDown {
   uint16_t VirtualKey = 0;
   bool Handled = false;
 };
+
+// The number cell's text as it fits a width: a tree prefix too deep for the cell gives way to
+// the depth in digits and the branches nearest the number, so that the number and its marks
+// always show. depth is the number of tree characters the text begins with.
+QString FitTreeNumberText(const QString& text, int depth, const QFontMetrics& metrics, int room);
 
 // The classic key code of a Qt key (Space 32, PageUp 33 .. Down 40, Escape 27, Enter 13,
 // Backspace 8, Shift 16, Control 17, Alt 18, digits and letters their ASCII upper-case codes,
@@ -49,8 +59,8 @@ class TArticleGrid final : public QTableView {
   ~TArticleGrid() override;
 
   // Forgets the board and the members, shows the header row or not, sets the columns (the
-  // title column reaching past the right edge of the screen), the row height and the tree
-  // characters, and leaves one empty row.
+  // title column taking the width the others leave), the row height and the tree characters,
+  // and leaves one empty row.
   void ResetGrid(bool header);
   // One empty row. The board is forgotten too, so nothing the grid does afterwards can reach
   // a board its owner is about to free.
@@ -85,11 +95,18 @@ class TArticleGrid final : public QTableView {
   int32_t Order() const { return order_; }
   TMemberList* Members() const { return members_; }
   bool HeaderRow() const { return headerRow_; }
-  // The width of column 0 / 1 now; the value set is used by the next ResetGrid.
-  int32_t Title1Size() const;
-  int32_t Title2Size() const;
+  // The width of column 0 / 1 as the settings or the user last gave it; the columns are
+  // narrower while the grid is too narrow for them and a readable title. The value set is
+  // used by the next ResetGrid.
+  int32_t Title1Size() const { return title1Size_; }
+  int32_t Title2Size() const { return title2Size_; }
   void SetTitle1Size(int32_t width) { title1Size_ = width; }
   void SetTitle2Size(int32_t width) { title2Size_ = width; }
+  // The columns' widths for the grid's width now (see FitColumns): the title column takes
+  // what the others leave, and they give way to it down to their least readable width.
+  void FitColumnWidths();
+  // The number cell of a row as it is drawn at the column's width now.
+  QString ShownNumberText(int modelRow) const;
   // Set by the last accepted row selection when its article had been unread.
   bool NoReadFlag() const { return noReadFlag_; }
   // The colour a row's text is drawn in, or an invalid colour for the normal one.
@@ -128,6 +145,7 @@ class TArticleGrid final : public QTableView {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   // The selection rules: refuses the current row again and placeholder rows, marks an unread
@@ -143,6 +161,10 @@ class TArticleGrid final : public QTableView {
   int RowHeight() const;
   // Lays out the rows now, so that the scroll range is right before the grid is shown again.
   void SettleLayout();
+  std::vector<ColumnWant> ColumnWants() const;
+  // A column the user resized keeps that width; the title column takes the rest.
+  void ColumnResizedByUser(int column, int width);
+  void SetColumnWidthsQuietly(const std::vector<int32_t>& widths);
 
   TArticleGridModel* model_;
   TArticleList* board_ = nullptr;
@@ -154,6 +176,9 @@ class TArticleGrid final : public QTableView {
   int32_t lastRow_ = -1;
   int32_t title1Size_ = 64;
   int32_t title2Size_ = 64;
+  // Widths the user gave columns other than the first two and the title.
+  std::map<int, int32_t> otherSizes_;
+  bool fittingColumns_ = false;
 };
 
 }  // namespace vorn

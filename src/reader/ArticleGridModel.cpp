@@ -1,5 +1,7 @@
 #include "reader/ArticleGridModel.h"
 
+#include <algorithm>
+
 #include "analysis/DisplayTexts.h"
 #include "qtsupport/DisplayMapping.h"
 #include "qtsupport/QtSupport.h"
@@ -73,7 +75,17 @@ QVariant TArticleGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.column() < 0 || index.column() >= ColumnCount) return {};
   if (role == Qt::DisplayRole) return Cells(index.row())[static_cast<size_t>(index.column())];
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+  if (index.column() == ColumnNumber && (role == TreeDepthRole || role == Qt::ToolTipRole)) {
+    const int32_t depth = TreeDepth(index.row());
+    if (role == TreeDepthRole) return depth;
+    if (depth > 0) return QStringLiteral("ツリーの深さ %1").arg(depth);
+  }
   return {};
+}
+
+int32_t TArticleGridModel::TreeDepth(int row) const {
+  if (!board_ || order_ != ArticleSortTree || row < 0 || row >= PositionCount()) return 0;
+  return std::max<int32_t>(0, board_->GetLevel(order_, row));
 }
 
 QVariant TArticleGridModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -24,6 +24,9 @@ class TArticleGridModel final : public QAbstractTableModel {
   Q_OBJECT
  public:
   enum Column : int { ColumnNumber, ColumnWriter, ColumnTitle, ColumnCount };
+  // The depth of a row in the reply tree (0 in posting order), asked of the number column:
+  // its text begins with that many tree characters.
+  static constexpr int TreeDepthRole = Qt::UserRole + 1;
 
   explicit TArticleGridModel(QObject* parent = nullptr);
   ~TArticleGridModel() override;
@@ -43,6 +46,8 @@ class TArticleGridModel final : public QAbstractTableModel {
   int32_t Order() const { return order_; }
   // Positions of the order shown; 0 without a board.
   int32_t PositionCount() const;
+  // The reply-tree depth of a row (see TreeDepthRole).
+  int32_t TreeDepth(int row) const;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

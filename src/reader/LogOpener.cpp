@@ -1,6 +1,7 @@
 #include "reader/LogOpener.h"
 
 #include <QApplication>
+#include <iterator>
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
@@ -177,6 +178,35 @@ bool TLogOpener::LoadLogFiles(const std::vector<std::string>& files, const std::
   return loaded;
 }
 
+namespace {
+
+// The commands that do nothing while a load runs (opening, ending) look disabled meanwhile,
+// however the load was started (a dialog, a drop, the command line); afterwards they are as
+// they were. The settings menu and adding follow the load's own steps.
+class OpenCommandsOffWhileLoading {
+ public:
+  explicit OpenCommandsOffWhileLoading(TMainCommands& commands) : commands_(commands) {
+    for (size_t i = 0; i < std::size(kNames); ++i) {
+      wasEnabled_[i] = commands_.IsEnabled(kNames[i]);
+      commands_.SetEnabled(kNames[i], false);
+    }
+  }
+  ~OpenCommandsOffWhileLoading() {
+    for (size_t i = 0; i < std::size(kNames); ++i)
+      commands_.SetEnabled(kNames[i], wasEnabled_[i]);
+  }
+  OpenCommandsOffWhileLoading(const OpenCommandsOffWhileLoading&) = delete;
+  OpenCommandsOffWhileLoading& operator=(const OpenCommandsOffWhileLoading&) = delete;
+
+ private:
+  static constexpr const char* kNames[] = {"MenuOpen", "MenuNoSaveOpen", "BTNOpen", "MenuNoSaveEnd",
+                                           "MenuEnd"};
+  TMainCommands& commands_;
+  bool wasEnabled_[std::size(kNames)] = {};
+};
+
+}  // namespace
+
 bool TLogOpener::LoadNow(const std::vector<std::string>& files, const std::string& prefix,
                          bool add) {
   struct LoadingScope {
@@ -184,6 +214,7 @@ bool TLogOpener::LoadNow(const std::vector<std::string>& files, const std::strin
     explicit LoadingScope(bool& f) : flag(f) { flag = true; }
     ~LoadingScope() { flag = false; }
   } loadingScope(loading_);
+  const OpenCommandsOffWhileLoading openCommandsOff(commands_);
   TMainCommands& commands = commands_;
   LoadResult result;
   {
@@ -213,7 +244,9 @@ bool TLogOpener::LoadNow(const std::vector<std::string>& files, const std::strin
   if (session_.SystemMsgList.Count() > 0) {
     commands.SetEnabled("BTNInfo", true);
     commands.SetEnabled("MenuInfo", true);
-    Ui().Information(Cp932("システムメッセージが存在しています"));
+    // Told in the status bar, not in a box: the first article is there to be read, and the
+    // messages are one command away.
+    window_.SetStatusText(0, QStringLiteral("システムメッセージが存在しています"));
   }
   return true;
 }

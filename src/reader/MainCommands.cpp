@@ -131,6 +131,7 @@ void TMainCommands::CreateMenus(QMainWindow& window) {
   Add(m, "MenuBoardOut", QStringLiteral("ボード内全記事のファイル出力(&B)"), Keys("Ctrl+B"));
   Add(m, "MenuArticleCut", QStringLiteral("記事のファイル出力(&E)"));
   Add(m, "MenuPrint", QStringLiteral("印刷(&P)"));
+  Add(m, "MenuArchiveExport", QStringLiteral("アーカイブ出力(&R)..."));
   m->addSeparator();
   Add(m, "MenuNoSaveEnd", QStringLiteral("データを更新しないで終了"));
   Add(m, "MenuEnd", QStringLiteral("終了(&X)"));

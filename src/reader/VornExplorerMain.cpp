@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -35,10 +34,12 @@
 #include "platform/UiServices.h"
 #include "qtsupport/DisplayMapping.h"
 #include "qtsupport/QtSupport.h"
+#include "reader/ArchiveExportDialog.h"
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/ExportCommands.h"
+#include "reader/HelpWindow.h"
 #include "reader/LogOpener.h"
 #include "reader/MainCommands.h"
 #include "reader/MainDialogs.h"
@@ -50,6 +51,8 @@
 #include "reader/SystemMsg.h"
 #include "reader/ToolIcons.h"
 #include "reader/VerticalTextView.h"
+#include "reader/ViewReadingKeys.h"
+#include "reader/WindowGeometry.h"
 #include "reader/WriteController.h"
 #include "settings/CommonIniFile.h"
 #include "settings/NetVornIniFile.h"
@@ -166,6 +169,7 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
                               articleEdit1_, this);
   navigation_ =
       new TNavigation(*boardView_, *session_, reading_, *commonIni_, *commands_, *this, this);
+  new TViewReadingKeys(*articleEdit1_, *navigation_, this);
   writer_ = new TWriteController(*session_, *commonIni_, reading_, *boardView_, *navigation_,
                                  *commands_, *dialogs_, bbsList_, this);
   opener_ =
@@ -337,6 +341,7 @@ void TVornExplMain::ConnectCommands() {
   on("MenuBoardOut", [this] { exportCommands_->ExportBoard(); });
   on("MenuArticleCut", [this] { exportCommands_->ExportArticle(); });
   on("MenuPrint", [this] { exportCommands_->PrintArticle(); });
+  on("MenuArchiveExport", [this] { MenuArchiveExportClick(); });
   const std::pair<const char*, std::pair<CopyMode, bool>> copies[] = {
       {"MenuCopy", {CopyMode::Plain, false}},
       {"EMenuCopy", {CopyMode::Plain, false}},
@@ -377,8 +382,7 @@ void TVornExplMain::ConnectCommands() {
 
 void TVornExplMain::ApplyWindowSettings() {
   TCommonIniFile& c = *commonIni_;
-  move(c.WindowLeft, c.WindowTop);
-  resize(std::max(200, c.WindowWidth), std::max(150, c.WindowHeight));
+  PlaceMainWindow(*this, c, !c.SectionExists("Window"));
   if (c.WindowStyle) setWindowState(windowState() | Qt::WindowMaximized);
   if (c.WindowSeparateVertical) {
     commands_->SetChecked("MenuSepVertical", true);
@@ -670,7 +674,10 @@ void TVornExplMain::MenuHelpClick() {
     if (!RunProgram(command)) Ui().Warning(Cp932("WWWブラウザの起動に失敗しました"));
     return;
   }
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QtPath(ProgramFolder() + "doc/vornexpl.html")));
+  // Where the page is stays in sight, should the desktop's launcher fail without a word.
+  const QString page = QtPath(ProgramFolder() + "doc/vornexpl.html");
+  SetStatusText(0, QStringLiteral("ヘルプページ: ") + page);
+  OpenHelpPage(*this, page);
 }
 
 void TVornExplMain::MenuAboutClick() {
@@ -681,6 +688,15 @@ void TVornExplMain::MenuLogInfoClick() {
   std::vector<std::string> names = session_->LogFileNames;
   std::sort(names.begin(), names.end());
   dialogs_->ShowText(QStringLiteral("使用ログファイル一覧"), TextDialogLook(), names);
+}
+
+void TVornExplMain::MenuArchiveExportClick() {
+  if (reading_.Busy() || session_->CurrentPrefix.empty() || !session_->CurrentProcess) {
+    Ui().Information(Cp932("出力するログが読み込まれていません"));
+    return;
+  }
+  TArchiveExportDialog dialog(*session_, *commonIni_, reading_, this);
+  dialog.exec();
 }
 
 SystemMsgLook TVornExplMain::TextDialogLook() const {
@@ -734,7 +750,14 @@ void TVornExplMain::showEvent(QShowEvent* event) {
   if (shownOnce_) return;
   shownOnce_ = true;
   QTimer::singleShot(0, this, [this] {
+    KeepFrameOnScreens(*this);
     ApplySplitSize();
+    // Hand-edited values that could not be used, told once; the end of the run stores what
+    // was used instead.
+    const std::string problems = commonIni_->ProblemsMessage();
+    if (!problems.empty()) {
+      Ui().Warning(problems + "\r\n\r\n" + Cp932("終了時に代わりの値が保存されます。"));
+    }
     if (welcomePending_) {
       welcomePending_ = false;
       Ui().Information(

@@ -107,6 +107,8 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   void MenuHelpClick();
   void MenuAboutClick();
   void MenuLogInfoClick();
+  // ファイル → アーカイブ出力: the loaded logs exported through TArchiveExportDialog.
+  void MenuArchiveExportClick();
   // The common settings dialog; its changes are shown at once.
   void MenuCommonSetClick();
   // The search condition and its walk; export, copy and print.

@@ -157,7 +157,12 @@ void TWriteController::MenuBoardEditClick() {
   if (!CanEditBoards(bbs) || session_.CurrentPrefix.empty()) return;
   const int selected = view_.CurrentBoard();
   dialogs_.EditBoards(*bbs, false, 1, QStringLiteral("ボード編集"));
-  view_.SetBoardListLines(FillBoardList(*bbs));
+  // Only the boards' letters change. FillBoardList would also mark every board as saved, and
+  // a write still waiting for the UP file would then be dropped at the end without a question.
+  std::vector<std::string> lines;
+  for (int32_t b = 0; b < bbs->Boards.Count(); ++b)
+    lines.push_back(BoardListLine(*bbs, b));
+  view_.SetBoardListLines(lines);
   view_.SelectBoardInList(selected);
 }
 

@@ -1,11 +1,14 @@
 #include "settings/CommonIniFile.h"
 
+#include <charconv>
+#include <climits>
 #include <cmath>
 #include <variant>
 #include <vector>
 
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
+#include "text/Numbers.h"
 
 namespace vorn {
 namespace {
@@ -36,7 +39,14 @@ struct KeySpec {
   const char* section;
   const char* key;
   Field field;
+  // The integers a key can use; others give its default.
+  int32_t least = INT32_MIN;
+  int32_t most = INT32_MAX;
 };
+
+// Font sizes in points.
+constexpr int32_t kLeastFontSize = 1;
+constexpr int32_t kMostFontSize = 200;
 
 template <class... Ts>
 struct Overloaded : Ts... {
@@ -72,13 +82,13 @@ const std::vector<KeySpec>& Keys() {
       {"Window", "DispStatusBar", BoolField{&S::WindowDispStatusBar}},
       {"BoardList", "BGColor", ColorField{&S::BoardListBGColor}},
       {"BoardList", "FontName", StringField{&S::BoardListFontName}},
-      {"BoardList", "FontSize", IntField{&S::BoardListFontSize}},
+      {"BoardList", "FontSize", IntField{&S::BoardListFontSize}, kLeastFontSize, kMostFontSize},
       {"BoardList", "FontStyle", StyleField{&S::BoardListFontStyle}},
       {"BoardList", "FontColor", ColorField{&S::BoardListFontColor}},
-      {"BoardList", "DropCount", IntField{&S::BoardListDropCount}},
+      {"BoardList", "DropCount", IntField{&S::BoardListDropCount}, 1},
       {"ArticleGrid", "BGColor", ColorField{&S::ArticleGridBGColor}},
       {"ArticleGrid", "FontName", StringField{&S::ArticleGridFontName}},
-      {"ArticleGrid", "FontSize", IntField{&S::ArticleGridFontSize}},
+      {"ArticleGrid", "FontSize", IntField{&S::ArticleGridFontSize}, kLeastFontSize, kMostFontSize},
       {"ArticleGrid", "FontStyle", StyleField{&S::ArticleGridFontStyle}},
       {"ArticleGrid", "FontColor", ColorField{&S::ArticleGridFontColor}},
       {"ArticleGrid", "ColorVirtual", ColorField{&S::ArticleGridColorVirtual}},
@@ -95,7 +105,7 @@ const std::vector<KeySpec>& Keys() {
       {"ArticleGrid", "Color", BoolField{&S::ArticleGridColor}},
       {"ArticleEdit", "BGColor", ColorField{&S::ArticleEditBGColor}},
       {"ArticleEdit", "FontName", StringField{&S::ArticleEditFontName}},
-      {"ArticleEdit", "FontSize", IntField{&S::ArticleEditFontSize}},
+      {"ArticleEdit", "FontSize", IntField{&S::ArticleEditFontSize}, kLeastFontSize, kMostFontSize},
       {"ArticleEdit", "FontStyle", StyleField{&S::ArticleEditFontStyle}},
       {"ArticleEdit", "FontColor", ColorField{&S::ArticleEditFontColor}},
       {"ArticleEdit", "BouteColor", ColorField{&S::ArticleEditBouteColor}},
@@ -105,7 +115,8 @@ const std::vector<KeySpec>& Keys() {
       {"ArticleEdit", "BigFontPrefix", StringField{&S::ArticleEditBigFontPrefix}},
       {"ArticleEdit", "BigFontSize", FloatField{&S::ArticleEditBigFontSize}},
       {"ArticleEdit", "FontBigName", StringField{&S::ArticleEditFontBigName}},
-      {"ArticleEdit", "FontBigSize", IntField{&S::ArticleEditFontBigSize}},
+      {"ArticleEdit", "FontBigSize", IntField{&S::ArticleEditFontBigSize}, kLeastFontSize,
+       kMostFontSize},
       {"ArticleEdit", "FontBigStyle", StyleField{&S::ArticleEditFontBigStyle}},
       {"ArticleEdit", "FontBigColor", ColorField{&S::ArticleEditFontBigColor}},
       {"ArticleEdit", "ESCCut", BoolField{&S::ArticleEditESCCut}},
@@ -138,6 +149,70 @@ const std::vector<KeySpec>& Keys() {
       {kInternet, "WWW", StringField{&S::WWW}},
   };
   return keys;
+}
+
+std::string FloatText(double value) {
+  char buf[64];
+  auto result = std::to_chars(buf, buf + sizeof buf, value);
+  return result.ec == std::errc() ? std::string(buf, result.ptr) : std::string();
+}
+
+// Reads one key into its field. A value that is there but cannot be used leaves the default
+// in the field and is told in problems.
+void ReadKey(TIniFilePlus& ini, CommonSettings& s, const KeySpec& k, const std::string& section,
+             std::vector<SettingsProblem>& problems) {
+  const std::string text = ini.ReadString(section, k.key, "");
+  std::string usedInstead;  // set when the value is refused
+  std::visit(Overloaded{
+                 [&](StringField f) { s.*f.field = ini.ReadString(section, k.key, s.*f.field); },
+                 [&](IntField f) {
+                   int32_t value;
+                   if (text.empty()) return;
+                   if (ParseIniInteger(text, value) && value >= k.least && value <= k.most) {
+                     s.*f.field = value;
+                   } else {
+                     usedInstead = std::to_string(s.*f.field);
+                   }
+                 },
+                 [&](BoolField f) {
+                   int32_t value;
+                   if (text.empty()) return;
+                   if (ParseIniInteger(text, value)) {
+                     s.*f.field = value != 0;
+                   } else {
+                     usedInstead = s.*f.field ? "1" : "0";
+                   }
+                 },
+                 [&](FloatField f) {
+                   if (text.empty()) return;
+                   const double value = TextToFloat(text);
+                   if (value > 0) {
+                     s.*f.field = value;
+                   } else {
+                     usedInstead = FloatText(s.*f.field);
+                   }
+                 },
+                 [&](ColorField f) {
+                   TColor value;
+                   if (text.empty()) return;
+                   if (ColorFromText(text, value)) {
+                     s.*f.field = value;
+                   } else {
+                     usedInstead = ColorToText(s.*f.field);
+                   }
+                 },
+                 [&](StyleField f) {
+                   int32_t value;
+                   if (text.empty()) return;
+                   if (ParseIniInteger(text, value)) {
+                     s.*f.field = static_cast<TFontStyles>(value & 0xFF);
+                   } else {
+                     usedInstead = std::to_string(s.*f.field);
+                   }
+                 },
+             },
+             k.field);
+  if (!usedInstead.empty()) problems.push_back({section, k.key, text, usedInstead});
 }
 
 std::string UpdateQuestion(const char* target, const char* what) {
@@ -181,18 +256,10 @@ void TCommonIniFile::LoadSettings() {
   NoVersion = v <= 1;
   // Before 1.00 the Article keys lived in the KeyEdit section.
   const char* articleSection = v < 100 ? "KeyEdit" : kArticle;
-  CommonSettings& s = *this;
+  Problems.clear();
   for (const KeySpec& k : Keys()) {
     const std::string section = k.section == kArticle ? articleSection : k.section;
-    std::visit(Overloaded{
-                   [&](StringField f) { s.*f.field = ReadString(section, k.key, s.*f.field); },
-                   [&](IntField f) { s.*f.field = ReadInteger(section, k.key, s.*f.field); },
-                   [&](BoolField f) { s.*f.field = ReadBool(section, k.key, s.*f.field); },
-                   [&](FloatField f) { s.*f.field = ReadFloatValue(section, k.key, s.*f.field); },
-                   [&](ColorField f) { s.*f.field = ReadColorValue(section, k.key, s.*f.field); },
-                   [&](StyleField f) { s.*f.field = ReadStyleValue(section, k.key, s.*f.field); },
-               },
-               k.field);
+    ReadKey(*this, *this, k, section, Problems);
   }
 
   // Files of versions before 1.10 that were written by a program at all (they hold an editor)
@@ -211,6 +278,16 @@ void TCommonIniFile::LoadSettings() {
     ArticleEditURLChr = UpgradedURLChr();
   if (Ui().ConfirmYesNo(UpdateQuestion("1.20", "Nifty-Serve:ログ解析設定")))
     DeleteFileAt(folder + "nifdef.ini");
+}
+
+std::string TCommonIniFile::ProblemsMessage() const {
+  if (Problems.empty()) return {};
+  std::string text = Cp932("設定ファイルの次の値は使えないため、代わりの値を使います。") + "\r\n" +
+                     Cp932("ファイル: ") + FileName() + "\r\n";
+  for (const SettingsProblem& p : Problems) {
+    text += "\r\n[" + p.Section + "] " + p.Key + "=" + p.Value + Cp932(" → ") + p.UsedInstead;
+  }
+  return text;
 }
 
 bool TCommonIniFile::SaveSettings() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
@@ -136,6 +137,15 @@ struct CommonSettings {
   bool operator==(const CommonSettings&) const = default;
 };
 
+// A value of the settings file that could not be used (not a number, not a colour, a size out
+// of range): the default was taken instead.
+struct SettingsProblem {
+  std::string Section;
+  std::string Key;
+  std::string Value;        // as the file holds it
+  std::string UsedInstead;  // the default, written as the file would hold it
+};
+
 // The application-wide settings file. The main window makes it first thing at start-up and
 // every part of the program reads and changes its fields in memory; SaveSettings writes them
 // back when the main window closes (nothing is written when the object goes, so that a
@@ -158,6 +168,11 @@ class TCommonIniFile final : public TIniFilePlus, public CommonSettings {
   double Version = 0;
   // No usable version was recorded: keys of older versions are swept out when saving.
   bool NoVersion = false;
+  // The values the last LoadSettings could not use, in file order.
+  std::vector<SettingsProblem> Problems;
+  // The message that tells the user of them (CP932, lines separated by CR LF); empty when
+  // there are none.
+  std::string ProblemsMessage() const;
 };
 
 }  // namespace vorn

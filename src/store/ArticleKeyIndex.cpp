@@ -1,8 +1,7 @@
 #include "store/ArticleKeyIndex.h"
 
-#include <new>
-
 #include "store/ArticleRecord.h"
+#include "store/BlockMemory.h"
 #include "store/MiniList.h"
 
 namespace vorn {
@@ -33,6 +32,14 @@ const ArticleRecord& RecordAt(const TMiniList& storage, int32_t index) {
 
 }  // namespace
 
+void ArticleKeyIndex::Release() {
+  FreeBlock(slots_);
+  slots_ = nullptr;
+  slotCount_ = 0;
+  indexed_ = 0;
+  valid_ = false;
+}
+
 int32_t ArticleKeyIndex::Find(const TMiniList& storage, int32_t key, int32_t time) {
   const RawView wanted{key, time};
   if (!CatchUp(storage)) {
@@ -43,73 +50,67 @@ int32_t ArticleKeyIndex::Find(const TMiniList& storage, int32_t key, int32_t tim
     }
     return -1;
   }
-  if (slots_.empty()) return -1;
+  if (slotCount_ == 0) return -1;
   const uint32_t hash = HashOf(wanted);
-  const size_t mask = slots_.size() - 1;
-  for (size_t pos = hash & mask; slots_[pos].head >= 0; pos = (pos + 1) & mask) {
-    if (slots_[pos].hash != hash || !(RawOf(RecordAt(storage, slots_[pos].head)) == wanted)) {
-      continue;
-    }
-    for (int32_t i = slots_[pos].head; i >= 0; i = older_[static_cast<size_t>(i)]) {
-      if (RecordAt(storage, i).Used == 1) return i;
-    }
-    return -1;
+  const size_t mask = slotCount_ - 1;
+  int32_t newest = -1;
+  for (size_t pos = hash & mask; slots_[pos].entry != 0; pos = (pos + 1) & mask) {
+    const int32_t index = slots_[pos].entry - 1;
+    if (slots_[pos].hash != hash || index <= newest) continue;
+    const ArticleRecord& r = RecordAt(storage, index);
+    if (r.Used == 1 && RawOf(r) == wanted) newest = index;
   }
-  return -1;
+  return newest;
 }
 
 bool ArticleKeyIndex::CatchUp(const TMiniList& storage) {
-  try {
-    if (!valid_ || indexed_ > storage.Count()) {
-      slots_.clear();
-      older_.clear();
-      indexed_ = 0;
-      valid_ = true;
+  if (!valid_ || indexed_ > storage.Count()) {
+    if (slots_) {
+      for (size_t s = 0; s < slotCount_; ++s)
+        slots_[s] = Slot{0, 0};
     }
-    if (indexed_ == storage.Count()) return true;
-    older_.resize(static_cast<size_t>(storage.Count()));
-    size_t wanted = 16;
+    indexed_ = 0;
+    valid_ = true;
+  }
+  if (indexed_ == storage.Count()) return true;
+  if (slotCount_ < 2 * static_cast<size_t>(storage.Count())) {
+    size_t wanted = slotCount_ == 0 ? 16 : slotCount_;
     while (wanted < 2 * static_cast<size_t>(storage.Count()))
       wanted *= 2;
-    if (slots_.size() < wanted) Rehash(wanted);
-    for (; indexed_ < storage.Count(); ++indexed_)
-      Insert(storage, indexed_);
-    return true;
-  } catch (const std::bad_alloc&) {
-    valid_ = false;
-    slots_ = {};
-    older_ = {};
-    return false;
+    if (!Rehash(wanted)) {
+      Release();
+      return false;
+    }
   }
+  for (; indexed_ < storage.Count(); ++indexed_)
+    Insert(storage, indexed_);
+  return true;
 }
 
 void ArticleKeyIndex::Insert(const TMiniList& storage, int32_t index) {
-  const RawView view = RawOf(RecordAt(storage, index));
-  const uint32_t hash = HashOf(view);
-  const size_t mask = slots_.size() - 1;
+  const uint32_t hash = HashOf(RawOf(RecordAt(storage, index)));
+  const size_t mask = slotCount_ - 1;
   size_t pos = hash & mask;
-  for (; slots_[pos].head >= 0; pos = (pos + 1) & mask) {
-    if (slots_[pos].hash == hash && RawOf(RecordAt(storage, slots_[pos].head)) == view) {
-      older_[static_cast<size_t>(index)] = slots_[pos].head;
-      slots_[pos].head = index;
-      return;
-    }
-  }
-  slots_[pos] = {index, hash};
-  older_[static_cast<size_t>(index)] = -1;
+  while (slots_[pos].entry != 0)
+    pos = (pos + 1) & mask;
+  slots_[pos] = {index + 1, hash};
 }
 
-void ArticleKeyIndex::Rehash(size_t slotCount) {
-  std::vector<Slot> old(slotCount, Slot{-1, 0});
-  old.swap(slots_);
-  const size_t mask = slots_.size() - 1;
-  for (const Slot& s : old) {
-    if (s.head < 0) continue;
-    size_t pos = s.hash & mask;
-    while (slots_[pos].head >= 0)
+bool ArticleKeyIndex::Rehash(size_t slotCount) {
+  auto* fresh = static_cast<Slot*>(AllocateZeroedBlock(slotCount * sizeof(Slot)));
+  if (!fresh) return false;
+  const size_t mask = slotCount - 1;
+  for (size_t s = 0; s < slotCount_; ++s) {
+    if (slots_[s].entry == 0) continue;
+    size_t pos = slots_[s].hash & mask;
+    while (fresh[pos].entry != 0)
       pos = (pos + 1) & mask;
-    slots_[pos] = s;
+    fresh[pos] = slots_[s];
   }
+  FreeBlock(slots_);
+  slots_ = fresh;
+  slotCount_ = slotCount;
+  return true;
 }
 
 }  // namespace vorn

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace vorn {
 
@@ -15,7 +14,15 @@ struct ArticleRecord;
 // anything that moves records or changes keys or times in place must call Invalidate.
 class ArticleKeyIndex final {
  public:
+  ArticleKeyIndex() = default;
+  ~ArticleKeyIndex() { Release(); }
+  ArticleKeyIndex(const ArticleKeyIndex&) = delete;
+  ArticleKeyIndex& operator=(const ArticleKeyIndex&) = delete;
+
   void Invalidate() { valid_ = false; }
+  // Invalidates the index and gives its memory back until the next lookup: a sorted board is
+  // seldom looked up by key again, and a big archive holds millions of entries.
+  void Release();
 
   // The highest storage index of an entry with Used 1 whose raw key and time (stored values
   // with the rebasing offset added back when the entry is rebased) equal the arguments; -1 when
@@ -23,17 +30,20 @@ class ArticleKeyIndex final {
   int32_t Find(const TMiniList& storage, int32_t key, int32_t time);
 
  private:
+  // One slot per entry, entries with the same key and time in slots of their own (that is
+  // rare: an article captured twice). At most half the slots are taken.
   struct Slot {
-    int32_t head;   // newest storage index with this raw key and time; -1 = empty slot
+    int32_t entry;  // storage index + 1; 0 = empty slot
     uint32_t hash;  // of the key and time: places the slot and skips most foreign entries
   };
 
   bool CatchUp(const TMiniList& storage);
   void Insert(const TMiniList& storage, int32_t index);
-  void Rehash(size_t slotCount);
+  bool Rehash(size_t slotCount);
 
-  std::vector<Slot> slots_;
-  std::vector<int32_t> older_;  // per storage index: the next older entry with the same key
+  // In blocks of the stores' memory, which a big table gives back to the system when freed.
+  Slot* slots_ = nullptr;
+  size_t slotCount_ = 0;  // a power of two, or 0
   int32_t indexed_ = 0;
   bool valid_ = false;
 };

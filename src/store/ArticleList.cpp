@@ -42,6 +42,8 @@ void TArticleList::Clear() {
   TreeList.Clear();
   Modified = 0;
   TMiniList::Clear();
+  texts_.Clear();
+  lastAdded_ = -1;
   MemoryReported = 0;
   keyIndex_.Invalidate();
 }
@@ -54,6 +56,15 @@ void TArticleList::ReportOutOfMemory() {
   Ui().Warning("Board  " + std::to_string(BoardNo) + ":" + BoardId + "\r" + message);
 }
 
+template <std::size_t N>
+bool TArticleList::KeepText(ArenaString<N>& field, std::string_view value) {
+  // An update leaves a field alone when its value is empty or unchanged: reading the same logs
+  // again stores nothing new.
+  value = CutToCapacity<N>(value);
+  if (value.empty() || field.View() == value) return true;
+  return texts_.Store(value, field.Handle);
+}
+
 bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKey, int32_t Number,
                               int32_t PostTime, int32_t ParentKey, int32_t ParentNumber,
                               int32_t WriterId, int32_t ParentWriterId,
@@ -62,6 +73,7 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
                               int32_t FirstLine, int32_t BodyOffset,
                               std::unique_ptr<TStringList> Text,
                               std::unique_ptr<TMailSendList> MailTo) {
+  lastAdded_ = -1;
   WriteFlag = Flag(WriteFlag);
   if (Kind == ArticleKindMissingRoot && WriteFlag == 1) return false;
   if (WriteFlag == 1) Modified = 1;
@@ -72,6 +84,14 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     // The log or the user gave this entry again: refresh it, but keep what the user did with
     // it (read, batch) and what the analyser learnt later (its last line).
     ArticleRecord& r = *Entry(found);
+    // The texts first: when one cannot be kept the entry stays as it was.
+    Texts texts{r.WriterIdText, r.ParentWriterIdText, r.Title, r.ParentTitle};
+    if (!KeepText(texts.writerIdText, WriterIdText) ||
+        !KeepText(texts.parentWriterIdText, ParentWriterIdText) || !KeepText(texts.title, Title) ||
+        !KeepText(texts.parentTitle, ParentTitle)) {
+      ReportOutOfMemory();
+      return false;
+    }
     r.Used = 1;
     r.Kind = Kind;
     r.WriteFlag = WriteFlag;
@@ -82,10 +102,10 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     r.ParentNumber = ParentNumber;
     r.WriterId = WriterId;
     r.ParentWriterId = ParentWriterId;
-    if (!WriterIdText.empty()) r.WriterIdText.Assign(WriterIdText);
-    if (!ParentWriterIdText.empty()) r.ParentWriterIdText.Assign(ParentWriterIdText);
-    if (!Title.empty()) r.Title.Assign(Title);
-    if (!ParentTitle.empty()) r.ParentTitle.Assign(ParentTitle);
+    r.WriterIdText = texts.writerIdText;
+    r.ParentWriterIdText = texts.parentWriterIdText;
+    r.Title = texts.title;
+    r.ParentTitle = texts.parentTitle;
     r.FirstLine = FirstLine;
     r.BodyOffset = BodyOffset;
     if (Kind == ArticleKindRoot || Kind == ArticleKindBinaryRoot || Kind == ArticleKindMail ||
@@ -102,6 +122,7 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     }
     r.Rebased = 0;
     r.NewFlag = 1;
+    lastAdded_ = found;
     return true;
   }
 
@@ -116,10 +137,12 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
   r.PostTime = PostTime;
   r.WriterId = WriterId;
   r.ParentWriterId = ParentWriterId;
-  r.WriterIdText.Assign(WriterIdText);
-  r.ParentWriterIdText.Assign(ParentWriterIdText);
-  r.Title.Assign(Title);
-  r.ParentTitle.Assign(ParentTitle);
+  if (!KeepText(r.WriterIdText, WriterIdText) ||
+      !KeepText(r.ParentWriterIdText, ParentWriterIdText) || !KeepText(r.Title, Title) ||
+      !KeepText(r.ParentTitle, ParentTitle)) {
+    ReportOutOfMemory();
+    return false;
+  }
   r.FirstLine = FirstLine;
   r.BodyOffset = BodyOffset;
   r.LastLine = 0;
@@ -133,6 +156,7 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
   }
   Text.release();
   MailTo.release();
+  lastAdded_ = Count() - 1;
   return true;
 }
 
@@ -228,7 +252,38 @@ void TArticleList::DropPlaceholders() {
   }
 }
 
+TArticleList::SavedState TArticleList::SaveState() const {
+  SavedState saved;
+  saved.records = CopyRecords();
+  saved.normal = NormalList.CopyRecords();
+  saved.tree = TreeList.CopyRecords();
+  saved.memoryReported = MemoryReported;
+  saved.modified = Modified;
+  saved.boardNo = BoardNo;
+  saved.boardId = BoardId;
+  return saved;
+}
+
+void TArticleList::RestoreState(const SavedState& saved) {
+  const int32_t keep = static_cast<int32_t>(saved.records.size() / sizeof(ArticleRecord));
+  for (int32_t i = keep; i < Count(); ++i) {
+    ArticleRecord& r = *Entry(i);
+    delete r.Text;
+    delete r.MailTo;
+  }
+  RestoreRecords(saved.records);
+  NormalList.RestoreRecords(saved.normal);
+  TreeList.RestoreRecords(saved.tree);
+  MemoryReported = saved.memoryReported;
+  Modified = saved.modified;
+  BoardNo = saved.boardNo;
+  BoardId = saved.boardId;
+  keyIndex_.Invalidate();
+  lastAdded_ = -1;
+}
+
 bool TArticleList::SortArticles() {
+  lastAdded_ = -1;
   return ArticleSorter(*this).Run();
 }
 

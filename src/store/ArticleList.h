@@ -4,11 +4,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/ArticleKeyIndex.h"
 #include "store/ArticleRecord.h"
 #include "store/MailSendList.h"
 #include "store/MiniList.h"
+#include "store/TextArena.h"
 
 namespace vorn {
 
@@ -42,6 +44,10 @@ class TArticleList final : public TMiniList {
 
   // Storage index of the newest live entry with this raw key and time, or -1.
   int32_t FindArticle(int32_t ArticleKey, int32_t PostTime);
+  // The storage index of the entry the last AddArticle stored or refreshed (what FindArticle
+  // finds by its key and time until the list changes again), or -1 when it stored nothing.
+  // The analysers set an article's last line through it without looking the article up again.
+  int32_t LastAdded() const { return lastAdded_; }
   bool SetArticleLastLine(int32_t ArticleKey, int32_t PostTime, int32_t line);
   // Also marks the board's writes as changed.
   bool SetArticleUsed(int32_t ArticleKey, int32_t PostTime, uint8_t value);
@@ -69,6 +75,23 @@ class TArticleList final : public TMiniList {
   // Removes the placeholders of the tree and resets every Level, so that the next sort builds
   // the trees from scratch.
   void DropPlaceholders();
+
+  // What RestoreState needs to put the list back as it was: the records, both orders and the
+  // list's own fields. Texts stay where they are (the arena only grows until Clear), so the
+  // saved records' texts read back as they were.
+  struct SavedState {
+    std::vector<char> records;
+    std::vector<char> normal, tree;
+    uint8_t memoryReported = 0;
+    uint8_t modified = 0;
+    int32_t boardNo = 0;
+    std::string boardId;
+  };
+  // Throws std::bad_alloc when there is no memory for the copy.
+  SavedState SaveState() const;
+  // Only for a list that has grown since SaveState and was neither cleared nor sorted: the
+  // entries added since go (with what they own), the others get their saved bytes back.
+  void RestoreState(const SavedState& saved);
 
   // Field accessors by order and position; outside the order each gives its default.
   uint8_t GetKind(int32_t order, int32_t position) const;
@@ -111,6 +134,13 @@ class TArticleList final : public TMiniList {
   friend class ArticleSorter;
 
   void ReportOutOfMemory();
+  // Sets a text field to the value cut to the field's capacity, kept in this list's arena.
+  template <std::size_t N>
+  bool KeepText(ArenaString<N>& field, std::string_view value);
+  struct Texts {
+    ArenaString<31> writerIdText, parentWriterIdText;
+    ArenaString<127> title, parentTitle;
+  };
   bool AppendEntry(const ArticleRecord& record) { return AddItem(&record); }
   const TIndexList& OrderList(int32_t order) const {
     return order == ArticleSortTree ? TreeList : NormalList;
@@ -119,6 +149,8 @@ class TArticleList final : public TMiniList {
   TIndexList NormalList;
   TIndexList TreeList;
   ArticleKeyIndex keyIndex_;
+  TTextArena texts_;
+  int32_t lastAdded_ = -1;
 };
 
 }  // namespace vorn

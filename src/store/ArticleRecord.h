@@ -5,7 +5,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "store/ShortString.h"
+#include "store/TextArena.h"
 
 namespace vorn {
 
@@ -36,13 +36,22 @@ constexpr bool IsReplyKind(uint8_t kind) {
   return kind == ArticleKindRess || kind == ArticleKindBinaryRess;
 }
 
-// One article, reply, mail, placeholder or queued write of a board. Flags hold 0 or 1. Lives in
+// One article, reply, mail, placeholder or queued write of a board. Flags hold 0 or 1 (set
+// them from Flag-style 0/1 values: a flag keeps only the lowest bit of what it is given). Lives in
 // the blocks of a TArticleList and is copied byte for byte by sorting; Text and MailTo are owned
-// by the record and freed only by the article list.
+// by the record and freed only by the article list. The four texts are kept in the list's text
+// arena (cut to 31 and 127 bytes) and read through View() and Str(), so a board of a million
+// articles costs tens of megabytes, not hundreds.
 struct ArticleRecord {
-  uint8_t Used;
+  // The flags share one byte: a record is paid for millions of times over in an archive.
+  uint8_t Used : 1;
+  uint8_t WriteFlag : 1;
+  uint8_t BatchFlag : 1;
+  uint8_t Maintained : 1;
+  uint8_t ReadFlag : 1;
+  uint8_t NewFlag : 1;
+  uint8_t Rebased : 1;
   uint8_t Kind;
-  uint8_t WriteFlag;
   int32_t ArticleKey;
   int32_t ParentKey;
   int32_t Number;
@@ -50,24 +59,21 @@ struct ArticleRecord {
   int32_t PostTime;
   int32_t WriterId;
   int32_t ParentWriterId;
-  ShortString<31> WriterIdText;
-  ShortString<31> ParentWriterIdText;
-  ShortString<127> Title;
-  ShortString<127> ParentTitle;
+  ArenaString<31> WriterIdText;
+  ArenaString<31> ParentWriterIdText;
+  ArenaString<127> Title;
+  ArenaString<127> ParentTitle;
   int32_t FirstLine;
   int32_t BodyOffset;
   int32_t LastLine;
   int32_t Level;
   TStringList* Text;
   TMailSendList* MailTo;
-  uint8_t BatchFlag;
-  uint8_t Maintained;
-  uint8_t ReadFlag;
-  uint8_t NewFlag;
-  uint8_t Rebased;
 };
 
 static_assert(std::is_trivially_copyable_v<ArticleRecord>);
 static_assert(std::is_standard_layout_v<ArticleRecord>);
+// Every byte of a record is paid for millions of times over in an archive.
+static_assert(sizeof(ArticleRecord) <= 80);
 
 }  // namespace vorn

@@ -81,7 +81,7 @@ bool ArticleSorter::Run() {
     RebaseAndCollect();
     // Rebasing changed the raw view of entries with a missing key or time, and sorting moves
     // entries: the key index starts again on the next lookup.
-    list_.keyIndex_.Invalidate();
+    list_.keyIndex_.Release();
     if (!OrderByTimeAndKey()) {
       list_.ReportOutOfMemory();
       return false;

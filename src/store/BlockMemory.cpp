@@ -32,13 +32,41 @@ struct Region {
 
 std::mutex regionMutex;
 std::unordered_map<std::uintptr_t, Region> regions;  // by base address
-std::uintptr_t carving = 0;                          // region handing out blocks; 0 = none
-std::size_t carved = 0;                              // bytes handed out from it
+
+// Blocks of one size are carved from regions of their own: a region whose tail is too small for
+// the next block would otherwise be left with a hole, and a huge page is resident whole.
+struct Carving {
+  std::size_t blockBytes = 0;
+  std::uintptr_t region = 0;  // handing out blocks; 0 = none
+  std::size_t carved = 0;     // bytes handed out from it
+};
+constexpr int kCarvings = 4;
+Carving carvings[kCarvings];
+int nextCarving = 0;
+
+Carving& CarvingFor(std::size_t bytes) {
+  for (Carving& c : carvings) {
+    if (c.blockBytes == bytes) return c;
+  }
+  // A size not seen yet takes over the least recent slot; its region is left to its blocks.
+  Carving& c = carvings[nextCarving];
+  nextCarving = (nextCarving + 1) % kCarvings;
+  if (c.region != 0) {
+    auto old = regions.find(c.region);
+    if (old != regions.end() && old->second.liveBlocks == 0) {
+      ::munmap(reinterpret_cast<void*>(c.region), kRegionBytes);
+      regions.erase(old);
+    }
+  }
+  c = Carving{bytes, 0, 0};
+  return c;
+}
 
 void* AllocateFromRegion(std::size_t bytes) {
   std::lock_guard<std::mutex> lock(regionMutex);
   bytes = (bytes + 63) & ~std::size_t{63};
-  if (carving == 0 || carved + bytes > kRegionBytes) {
+  Carving& carving = CarvingFor(bytes);
+  if (carving.region == 0 || carving.carved + bytes > kRegionBytes) {
     // Map twice the size to find an aligned region inside, then give back the rest.
     void* raw = ::mmap(nullptr, 2 * kRegionBytes, PROT_READ | PROT_WRITE,
                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -57,18 +85,48 @@ void* AllocateFromRegion(std::size_t bytes) {
       return nullptr;
     }
     // The region given up keeps living until its blocks are freed.
-    auto old = regions.find(carving);
+    auto old = regions.find(carving.region);
     if (old != regions.end() && old->second.liveBlocks == 0) {
-      ::munmap(reinterpret_cast<void*>(carving), kRegionBytes);
+      ::munmap(reinterpret_cast<void*>(carving.region), kRegionBytes);
       regions.erase(old);
     }
-    carving = base;
-    carved = 0;
+    carving.region = base;
+    carving.carved = 0;
   }
-  ++regions[carving].liveBlocks;
-  void* block = reinterpret_cast<void*>(carving + carved);
-  carved += bytes;
+  ++regions[carving.region].liveBlocks;
+  void* block = reinterpret_cast<void*>(carving.region + carving.carved);
+  carving.carved += bytes;
   return block;
+}
+
+// Blocks larger than a region are mapped one by one, so that freeing one gives its memory back
+// at once (the C library keeps freed memory of that size for later instead).
+std::unordered_map<std::uintptr_t, std::size_t> largeBlocks;  // by address: mapped bytes
+
+void* AllocateLarge(std::size_t bytes) {
+  void* block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (block == MAP_FAILED) return nullptr;
+  std::lock_guard<std::mutex> lock(regionMutex);
+  try {
+    largeBlocks.emplace(reinterpret_cast<std::uintptr_t>(block), bytes);
+  } catch (const std::bad_alloc&) {
+    ::munmap(block, bytes);
+    return nullptr;
+  }
+  return block;
+}
+
+bool FreeLarge(void* block) {
+  std::size_t bytes = 0;
+  {
+    std::lock_guard<std::mutex> lock(regionMutex);
+    auto it = largeBlocks.find(reinterpret_cast<std::uintptr_t>(block));
+    if (it == largeBlocks.end()) return false;
+    bytes = it->second;
+    largeBlocks.erase(it);
+  }
+  ::munmap(block, bytes);
+  return true;
 }
 
 // True when the block came from a region (and has been given back).
@@ -80,7 +138,9 @@ bool FreeToRegion(void* block) {
   if (--it->second.liveBlocks == 0) {
     ::munmap(reinterpret_cast<void*>(base), kRegionBytes);
     regions.erase(it);
-    if (carving == base) carving = 0;
+    for (Carving& c : carvings) {
+      if (c.region == base) c.region = 0;
+    }
   }
   return true;
 }
@@ -95,6 +155,7 @@ void* AllocateZeroedBlock(std::size_t bytes) {
   if (bytes >= kSmallestRegionBlock && bytes <= kLargestRegionBlock) {
     return AllocateFromRegion(bytes);
   }
+  if (bytes > kLargestRegionBlock) return AllocateLarge(bytes);
 #endif
   return std::calloc(1, bytes == 0 ? 1 : bytes);
 }
@@ -102,7 +163,7 @@ void* AllocateZeroedBlock(std::size_t bytes) {
 void FreeBlock(void* block) {
   if (!block) return;
 #ifdef __linux__
-  if (FreeToRegion(block)) return;
+  if (FreeToRegion(block) || FreeLarge(block)) return;
 #endif
   std::free(block);
 }

@@ -1,6 +1,7 @@
 #include "store/BoardList.h"
 
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/Cp932.h"
@@ -42,6 +43,19 @@ void TBoardList::Clear() {
   FreeArticles();
   TMiniList::Clear();
   MemoryReported = 0;
+}
+
+void TBoardList::Swap(TBoardList& other) {
+  SwapRecords(other);
+  std::swap(MemoryReported, other.MemoryReported);
+}
+
+void TBoardList::RestoreBoards(const std::vector<char>& copy) {
+  for (int32_t i = static_cast<int32_t>(copy.size() / sizeof(BoardRecord)); i < Count(); ++i) {
+    delete Board(i)->Articles;
+    Board(i)->Articles = nullptr;
+  }
+  RestoreRecords(copy);
 }
 
 int32_t TBoardList::FindBoardNo(int32_t number) const {

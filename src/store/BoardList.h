@@ -53,6 +53,13 @@ class TBoardList final : public TMiniList {
   bool LoadFromFile(const std::string& path);
   bool SaveToFile(const std::string& path) const;
 
+  // Exchanges every board (with its articles) with another list.
+  void Swap(TBoardList& other);
+  // Puts the boards back as a copy of their records (CopyRecords) had them, for a load that is
+  // given up: boards added since go with their articles; the boards of the copy must still own
+  // the same article lists.
+  void RestoreBoards(const std::vector<char>& copy);
+
   // Getters safe for any index.
   int32_t GetBoardNo(int32_t index) const;
   std::string GetBoardId(int32_t index) const;

@@ -1,5 +1,6 @@
 #include "store/MemberList.h"
 
+#include <utility>
 #include <vector>
 
 #include "platform/Cp932.h"
@@ -28,6 +29,14 @@ void TMemberList::Clear() {
   if (Count() > 0) Modified = 1;
   DeletedCount = 0;
   TMiniList::Clear();
+}
+
+void TMemberList::Swap(TMemberList& other) {
+  if (TextIds != other.TextIds) return;
+  SwapRecords(other);
+  std::swap(MemoryReported, other.MemoryReported);
+  std::swap(DeletedCount, other.DeletedCount);
+  std::swap(Modified, other.Modified);
 }
 
 const MemberRecord* TMemberList::Live(int32_t index) const {

@@ -58,6 +58,9 @@ class TMemberList final : public TMiniList {
   std::string GetCurrentHandle(int32_t index) const;
   std::string GetShortHandle(int32_t index) const;
 
+  // Exchanges every member with another list of the same mode.
+  void Swap(TMemberList& other);
+
   // Ascending by ID (text as unsigned bytes, a prefix first); deleted members take part.
   void SortMembers();
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "store/BlockMemory.h"
 
@@ -12,7 +13,8 @@ namespace vorn {
 TMiniList::TMiniList(int32_t chunkBytes, int32_t itemSize)
     : itemSize_(itemSize < 1 ? 1 : itemSize),
       chunkBytes_(chunkBytes < itemSize_ ? itemSize_ : chunkBytes),
-      itemsPerChunk_(chunkBytes_ / itemSize_) {}
+      itemsPerChunk_(chunkBytes_ / itemSize_),
+      reciprocal_(UINT64_MAX / static_cast<uint64_t>(itemsPerChunk_) + 1) {}
 
 TMiniList::~TMiniList() {
   TMiniList::Clear();
@@ -48,16 +50,6 @@ bool TMiniList::AddItemToNewBlock(const void* record) {
   return true;
 }
 
-void* TMiniList::GetItem(int32_t index) {
-  if (index < 0 || index >= count_) return nullptr;
-  return ItemAt(index);
-}
-
-const void* TMiniList::GetItem(int32_t index) const {
-  if (index < 0 || index >= count_) return nullptr;
-  return ItemAt(index);
-}
-
 void TMiniList::SwapItems(int32_t a, int32_t b) {
   if (a == b || a < 0 || b < 0 || a >= count_ || b >= count_) return;
   char* pa = ItemAt(a);
@@ -79,6 +71,37 @@ void TMiniList::Clear() {
   blocks_.shrink_to_fit();
   count_ = 0;
   SetNextSlot();
+}
+
+bool TMiniList::SwapRecords(TMiniList& other) {
+  if (itemSize_ != other.itemSize_ || chunkBytes_ != other.chunkBytes_) return false;
+  blocks_.swap(other.blocks_);
+  std::swap(next_, other.next_);
+  std::swap(room_, other.room_);
+  std::swap(count_, other.count_);
+  return true;
+}
+
+std::vector<char> TMiniList::CopyRecords() const {
+  const size_t size = static_cast<size_t>(itemSize_);
+  std::vector<char> copy(static_cast<size_t>(count_) * size);
+  for (int32_t i = 0; i < count_; ++i)
+    std::memcpy(copy.data() + static_cast<size_t>(i) * size, ItemAt(i), size);
+  return copy;
+}
+
+bool TMiniList::RestoreRecords(const std::vector<char>& copy) {
+  const size_t size = static_cast<size_t>(itemSize_);
+  const int32_t count = static_cast<int32_t>(copy.size() / size);
+  const int32_t inPlace = count < count_ ? count : count_;
+  for (int32_t i = 0; i < inPlace; ++i)
+    std::memcpy(ItemAt(i), copy.data() + static_cast<size_t>(i) * size, size);
+  count_ = inPlace;
+  SetNextSlot();
+  for (int32_t i = inPlace; i < count; ++i) {
+    if (!AddItem(copy.data() + static_cast<size_t>(i) * size)) return false;
+  }
+  return true;
 }
 
 void TMiniList::Permute(std::vector<int32_t>& order) {

@@ -41,8 +41,12 @@ class TMiniList {
     return true;
   }
   // The record's address, or nullptr outside 0 .. Count-1. Valid until Clear.
-  void* GetItem(int32_t index);
-  const void* GetItem(int32_t index) const;
+  void* GetItem(int32_t index) {
+    return static_cast<uint32_t>(index) < static_cast<uint32_t>(count_) ? ItemAt(index) : nullptr;
+  }
+  const void* GetItem(int32_t index) const {
+    return static_cast<uint32_t>(index) < static_cast<uint32_t>(count_) ? ItemAt(index) : nullptr;
+  }
   // Exchanges the contents of two records; their addresses stay where they are.
   void SwapItems(int32_t a, int32_t b);
 
@@ -54,6 +58,18 @@ class TMiniList {
 
   // Frees every block and forgets every record.
   virtual void Clear();
+
+  // Exchanges all records with another list of the same record and block size (false, and
+  // nothing exchanged, otherwise). Record addresses move with their blocks.
+  bool SwapRecords(TMiniList& other);
+
+  // A byte copy of every record, for RestoreRecords. Throws std::bad_alloc when there is no
+  // memory for it.
+  std::vector<char> CopyRecords() const;
+  // Puts back the records of a copy: records added since are forgotten (their blocks kept for
+  // new ones), the others get their bytes back. What the records own is the caller's to free
+  // first. False when records missing since had to be added again and memory ran out.
+  bool RestoreRecords(const std::vector<char>& copy);
 
  protected:
   // Forgets every record but keeps the blocks for the records added next: for lists that are
@@ -96,6 +112,7 @@ class TMiniList {
   int32_t itemSize_;
   int32_t chunkBytes_;
   int32_t itemsPerChunk_;
+  uint64_t reciprocal_;  // 2^64 / itemsPerChunk_, rounded up; 0 for one record a block
   int32_t count_ = 0;
 };
 

@@ -146,6 +146,146 @@ TEST(LogList, LoadingGivesTheLinesOfThePlainReaderForAnyBlockSize) {
   }
 }
 
+// The window may show lines while a file is being read (it pumps messages): every line read so
+// far, the last one too, must read back whole at that moment.
+class CheckingUiServices final : public UiServices {
+ public:
+  CheckingUiServices(const TLogList& list, const std::vector<std::string>& expected)
+      : list_(list), expected_(expected) {}
+  void Warning(const std::string&) override {}
+  void Information(const std::string&) override {}
+  bool ConfirmYesNo(const std::string&) override { return false; }
+  UiAnswer ConfirmYesNoCancel(const std::string&) override { return UiAnswer::No; }
+  UiAnswer AskLoadCheck(const std::string&) override { return UiAnswer::No; }
+  void ProcessMessages() override {
+    ++pumps;
+    const int32_t last = list_.Count() - 1;
+    ASSERT_GE(last, 0);
+    ASSERT_LT(size_t(last), expected_.size());
+    ASSERT_EQ(list_.GetLine(last), expected_[size_t(last)]) << "line " << last;
+  }
+  int pumps = 0;
+
+ private:
+  const TLogList& list_;
+  const std::vector<std::string>& expected_;
+};
+
+// Thousands of lines of every length around the block size, zero bytes at their ends, both line
+// ends, long lines in between and lines added between files, read back through the index.
+TEST(LogList, ManyLinesInSmallBlocksReadBackWholeDuringAndAfterLoading) {
+  std::mt19937 rng(11);
+  TempDir dir;
+  for (int32_t blockSize : {7, 40, 4096}) {
+    TLogList list(blockSize, 100);
+    std::vector<std::string> expected;
+    CheckingUiServices ui(list, expected);
+    ScopedUiServices scope(&ui);
+    for (int file = 0; file < 3; ++file) {
+      std::string bytes;
+      for (int i = 0; i < 3000; ++i) {
+        const uint32_t kind = rng() % 20;
+        const size_t length =
+            kind == 0 ? size_t(blockSize) + rng() % 50 : rng() % size_t(blockSize);
+        for (size_t k = 0; k < length; ++k)
+          bytes += char('a' + rng() % 26);
+        if (kind == 1) bytes += '\0';
+        if (kind == 2) bytes += '\n';
+        bytes += rng() % 2 ? "\r\n" : "\r";
+      }
+      WriteBytes(dir.File("m.log"), bytes);
+      std::vector<std::string> lines;
+      ASSERT_TRUE(ReadClassicTextFile(dir.File("m.log"), lines));
+      expected.insert(expected.end(), lines.begin(), lines.end());
+      ASSERT_EQ(list.LoadFromFile(dir.File("m.log")), TLogList::LoadOk);
+      ASSERT_TRUE(list.AddLine("end of file " + std::to_string(file)));
+      expected.push_back("end of file " + std::to_string(file));
+    }
+    EXPECT_GT(ui.pumps, 5);
+    ASSERT_EQ(list.Count(), int32_t(expected.size()));
+    for (int32_t i = 0; i < list.Count(); ++i) {
+      ASSERT_EQ(list.GetLine(i), expected[size_t(i)])
+          << "block size " << blockSize << " line " << i;
+      ASSERT_EQ(std::string(list.LinePtr(i)), expected[size_t(i)].c_str());
+    }
+  }
+}
+
+// A load given up cuts the list back to where it ended before: the lines before stay where
+// they are, and the list takes new lines as if the cut ones had never been read.
+TEST(LogList, CutBackToAMarkTheListGoesOnAsBeforeIt) {
+  std::mt19937 rng(5);
+  TempDir dir;
+  for (int round = 0; round < 100; ++round) {
+    const int32_t blockSize = int32_t(4 + rng() % 40);
+    TLogList list(blockSize, 4);
+    std::vector<std::string> expected;
+    auto addSome = [&](int n) {
+      for (int i = 0; i < n; ++i) {
+        std::string line(rng() % size_t(blockSize + 10), char('a' + rng() % 26));
+        ASSERT_TRUE(list.AddLine(line));
+        expected.push_back(line);
+      }
+    };
+    addSome(int(rng() % 30));
+    const TLogList::Mark mark = list.End();
+    const std::vector<std::string> kept = expected;
+    const char* firstLine = list.Count() ? list.LinePtr(0) : nullptr;
+    addSome(int(rng() % 30));
+    WriteBytes(dir.File("c.log"), "read\r\nfrom a file\r\n");
+    ASSERT_EQ(list.LoadFromFile(dir.File("c.log")), TLogList::LoadOk);
+    list.TruncateTo(mark);
+    expected = kept;
+    ASSERT_EQ(Lines(list), expected) << "round " << round;
+    if (firstLine) {
+      EXPECT_EQ(list.LinePtr(0), firstLine);
+    }
+    addSome(int(rng() % 30));
+    ASSERT_EQ(list.LoadFromFile(dir.File("c.log")), TLogList::LoadOk);
+    expected.push_back("read");
+    expected.push_back("from a file");
+    ASSERT_EQ(Lines(list), expected) << "round " << round;
+
+    TLogList other(blockSize, 4);
+    ASSERT_TRUE(other.AddLine("other"));
+    other.Swap(list);
+    EXPECT_EQ(Lines(other), expected);
+    EXPECT_EQ(Lines(list), L{"other"});
+  }
+}
+
+// Reading stops when its watcher asks; what was read stays, and the watcher saw the bytes.
+TEST(LogList, AWatcherFollowsTheReadingAndCanStopIt) {
+  class Watcher final : public TLogList::LoadWatcher {
+   public:
+    void FileBytesRead(uint64_t bytes) override {
+      EXPECT_GE(bytes, last);
+      last = bytes;
+    }
+    bool StopReading() override { return ++asked == stopAt; }
+    uint64_t last = 0;
+    int asked = 0, stopAt = -1;
+  };
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 30000; ++i)
+    bytes += "line " + std::to_string(i) + "\r\n";
+  WriteBytes(dir.File("w.log"), bytes);
+  Watcher whole;
+  TLogList list(524288, 51200);
+  ASSERT_EQ(list.LoadFromFile(dir.File("w.log"), &whole), TLogList::LoadOk);
+  EXPECT_EQ(whole.last, bytes.size());
+  EXPECT_GE(whole.asked, 30);
+  Watcher stopping;
+  stopping.stopAt = 3;
+  TLogList cut(524288, 51200);
+  EXPECT_EQ(cut.LoadFromFile(dir.File("w.log"), &stopping), TLogList::LoadCancelled);
+  EXPECT_GT(cut.Count(), 0);
+  EXPECT_LT(cut.Count(), 30000);
+  for (int32_t i = 0; i < cut.Count(); ++i)
+    ASSERT_EQ(cut.GetLine(i), "line " + std::to_string(i));
+}
+
 TEST(LogList, FilesAppendAndTheWindowIsKeptAlive) {
   RecordingUiServices ui;
   ScopedUiServices scope(&ui);

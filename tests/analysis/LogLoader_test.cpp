@@ -2,17 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "analysis/ArticleSearch.h"
 #include "analysis/DisplayTexts.h"
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
+#include "regex/AWKStr.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/BoardList.h"
@@ -302,6 +305,255 @@ TEST_F(LoadSample, APrefixWithoutSetChangesNothingAndSaysNothing) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Progress by bytes and cancelling a load.
+
+// A capture of board 1 of the sample set with `count` articles from number `first` on, every
+// third one a reply, big enough for many progress reports.
+std::string BigCapture(int first, int count) {
+  std::string log = J("No.1 ｢雑談ボード｣\r\n");
+  for (int n = first; n < first + count; ++n) {
+    char date[40];
+    std::snprintf(date, sizeof date, "99/08/%02d %02d:%02d", 1 + n % 28, n % 24, n % 60);
+    log += "-\t\r\ngeneral(" + std::to_string(n) + "/99999) " + date + " title " +
+           std::to_string(n) + "\r\n";
+    if (n % 3 == 0) log += " <" + std::to_string(n - 2) + J(":元の題/3072:じろう>\r\n");
+    log += J("  3 lines 4096:さぶろう \r\n本文の一行目\r\n二行目です\r\n三行目\r\n\r\n");
+  }
+  return log + J("読み終わりました\r\n");
+}
+
+// What the window can see of a loaded set: every line, every board with every article of both
+// orders with its marks, the members, the set.
+std::vector<std::string> Observable(TLogSession& session) {
+  std::vector<std::string> seen;
+  seen.push_back("prefix " + session.CurrentPrefix);
+  for (int32_t i = 0; i < session.LogList.Count(); ++i)
+    seen.push_back("line " + session.LogList.GetLine(i));
+  for (int32_t i = 0; i < session.SystemMsgList.Count(); ++i)
+    seen.push_back("message " + session.SystemMsgList.GetLine(i));
+  for (const std::string& name : session.LogFileNames)
+    seen.push_back("file " + name);
+  TBBSProcess* process = session.CurrentProcess;
+  if (!process) return seen;
+  seen.push_back("net " + std::to_string(process->NetNo) + " selected " +
+                 std::to_string(process->IniFile->NetNo));
+  for (const std::string& line : FillBoardList(*process))
+    seen.push_back("board " + line);
+  for (int32_t b = 0; b < process->Boards.Count(); ++b) {
+    const TArticleList* list = process->Boards.GetArticles(b);
+    for (int32_t order : {ArticleSortNormal, ArticleSortTree}) {
+      for (int32_t p = 0; p < list->OrderCount(order); ++p) {
+        const ArticleRecord& r = *list->GetArticle(order, p);
+        seen.push_back(std::to_string(b) + "/" + std::to_string(order) + " key " +
+                       std::to_string(r.ArticleKey) + " time " + std::to_string(r.PostTime) +
+                       " kind " + std::to_string(r.Kind) + " level " + std::to_string(r.Level) +
+                       " lines " + std::to_string(r.FirstLine) + "-" + std::to_string(r.LastLine) +
+                       " read " + std::to_string(r.ReadFlag) + " new " + std::to_string(r.NewFlag) +
+                       " write " + std::to_string(r.WriteFlag) + " " + r.Title.Str() + " / " +
+                       r.ParentTitle.Str());
+      }
+    }
+  }
+  for (int32_t m = 0; m < process->Members.Count(); ++m) {
+    seen.push_back("member " + std::to_string(process->Members.GetIdNo(m)) +
+                   process->Members.GetIdText(m) + " " + process->Members.GetCurrentHandle(m));
+  }
+  return seen;
+}
+
+// The window's side of progress and cancelling: it records what it is told and asks to stop
+// once the progress has passed a point.
+class CancellingHooks final : public LoadHooks {
+ public:
+  explicit CancellingHooks(double stopAt) : stopAt_(stopAt) {}
+  void LoadProgress(int64_t done, int64_t total) override {
+    EXPECT_GE(done, last_);
+    EXPECT_LE(done, total);
+    last_ = done;
+    total_ = total;
+  }
+  bool CancelRequested() override {
+    ++asked;
+    if (total_ > 0 && double(last_) > stopAt_ * double(total_)) stopped = true;
+    if (asked == stopAtAsk) stopped = true;
+    return stopped;
+  }
+  int stopAtAsk = -1;  // or at this question
+  void SetBusy(bool on) override { busy = on; }
+  void SetWaitCursor(bool on) override { wait = on; }
+
+  int64_t last_ = 0, total_ = 0;
+  int asked = 0;
+  bool stopped = false, busy = false, wait = false;
+
+ private:
+  double stopAt_;
+};
+
+TEST_F(LoadSample, ProgressCountsTheBytesOfAllFilesReadAndAnalysed) {
+  const std::string a = ws.dir.File("NET19990801.LOG"), b = ws.dir.File("NET19990802.LOG");
+  test::WriteBytes(a, BigCapture(200, 3000));
+  test::WriteBytes(b, BigCapture(3200, 1000));
+  const int64_t bytes = int64_t(std::filesystem::file_size(a) + std::filesystem::file_size(b));
+  CancellingHooks hooks(2.0);  // never stops
+  ASSERT_TRUE(session->LoadLogFiles({a, b}, "NET", false, hooks).Loaded());
+  EXPECT_EQ(hooks.total_, bytes * 5);
+  EXPECT_EQ(hooks.last_, hooks.total_);
+  EXPECT_GT(hooks.asked, 20);
+}
+
+TEST_F(LoadSample, ACancelledFreshLoadLeavesTheLoadedSetAsItWas) {
+  ASSERT_TRUE(session->LoadLogFiles({ws.sampleLog}, "NET", false).Loaded());
+  TArticleList& general = *process->Boards.GetArticles(1);
+  ASSERT_TRUE(general.SetReadFlag(ArticleSortNormal, 1, 1, false));
+  const std::vector<std::string> before = Observable(*session);
+  const std::string big = ws.dir.File("NET19990801.LOG");
+  test::WriteBytes(big, BigCapture(200, 4000));
+
+  // Stopped while reading, and while analysing.
+  for (double stopAt : {0.05, 0.5}) {
+    SCOPED_TRACE(stopAt);
+    CancellingHooks hooks(stopAt);
+    const LoadResult result = session->LoadLogFiles({big}, "NET", false, hooks);
+    EXPECT_EQ(result.Failure, LoadFailure::Cancelled);
+    EXPECT_TRUE(hooks.stopped);
+    EXPECT_LT(hooks.last_, hooks.total_);
+    EXPECT_EQ(result.BoardLines, FillBoardList(*process));
+    EXPECT_EQ(Observable(*session), before);
+    EXPECT_FALSE(hooks.busy || hooks.wait);
+  }
+  EXPECT_TRUE(ui.entries.empty());
+  // The set stays usable: the same load, not cancelled, goes through.
+  ASSERT_TRUE(session->LoadLogFiles({big}, "NET", false).Loaded());
+  EXPECT_EQ(process->Boards.GetArticles(1)->OrderCount(ArticleSortNormal), 4000);
+}
+
+// An add changes the loaded boards in place; cancelled, it gives them back as they were: the
+// articles it had updated, their read marks, the members and lines it had added.
+TEST_F(LoadSample, ACancelledAddLeavesTheLoadedArticlesAndTheirReadMarksAsTheyWere) {
+  const std::string first = ws.dir.File("NET19990801.LOG");
+  test::WriteBytes(first, BigCapture(200, 300));
+  ASSERT_TRUE(session->LoadLogFiles({ws.sampleLog, first}, "NET", false).Loaded());
+  TArticleList* general = process->Boards.GetArticles(1);
+  for (int32_t p = 0; p < 40; p += 3)
+    ASSERT_TRUE(general->SetReadFlag(ArticleSortNormal, p, 1, true));
+  const std::vector<std::string> before = Observable(*session);
+  // The added capture repeats the loaded articles (which it updates) before new ones, and
+  // brings a board of its own.
+  const std::string added = ws.dir.File("NET19990802.LOG");
+  test::WriteBytes(
+      added, BigCapture(200, 4000) + J("No.9 ｢新しいボード｣\r\n-\t\r\nnewboard(1/1) 99/08/01 10:00 "
+                                       "new\r\n  1 lines 7777:ななこ \r\nbody\r\n\r\n"));
+
+  for (double stopAt : {0.1, 0.6, 0.95}) {
+    SCOPED_TRACE(stopAt);
+    CancellingHooks hooks(stopAt);
+    const LoadResult result = session->LoadLogFiles({added}, "NET", true, hooks);
+    EXPECT_EQ(result.Failure, LoadFailure::Cancelled);
+    EXPECT_EQ(Observable(*session), before);
+    EXPECT_EQ(process->Boards.GetArticles(1), general);
+  }
+  // Gone through after all, the add gives what it gives in a session where nothing was
+  // cancelled.
+  ASSERT_TRUE(session->LoadLogFiles({added}, "NET", true).Loaded());
+  auto other = ws.MakeNetVorn();
+  TLogSession plain({other.get()});
+  plain.SettingsFolder = ws.settingsDir;
+  ASSERT_TRUE(plain.LoadLogFiles({ws.sampleLog, first}, "NET", false).Loaded());
+  TArticleList* plainGeneral = other->Boards.GetArticles(1);
+  for (int32_t p = 0; p < 40; p += 3)
+    ASSERT_TRUE(plainGeneral->SetReadFlag(ArticleSortNormal, p, 1, true));
+  ASSERT_TRUE(plain.LoadLogFiles({added}, "NET", true).Loaded());
+  EXPECT_EQ(Observable(*session), Observable(plain));
+}
+
+// Titles around the capacity of the record, a double-byte character across the cut among
+// them, loaded from a capture: the grid shows the first 127 bytes, a search finds what is
+// kept and not what was cut, and read marks go through the read-pointer file to the next run.
+TEST_F(LoadSample, TitlesAroundTheCapacityShowSearchAndReadBackAsCut) {
+  std::string log = J("No.1 ｢雑談ボード｣\r\n");
+  std::vector<std::string> titles;
+  for (int length = 120; length <= 135; ++length) {
+    const int n = 200 + length;
+    // A character of two bytes from byte 126 on when the length is odd: the cut at 127 keeps
+    // its first byte only.
+    std::string title(size_t(length % 2 ? 126 : 125), char('a' + length % 26));
+    while (title.size() < size_t(length))
+      title += "\x93\xfa";  // a double-byte character
+    title.resize(size_t(length));
+    titles.push_back(title);
+    log += "-\t\r\ngeneral(" + std::to_string(n) +
+           "/999) 99/08/01 10:" + std::to_string(10 + length - 120) + " " + title + "\r\n" +
+           J("  1 lines 4096:さぶろう \r\nbody\r\n\r\n");
+  }
+  const std::string capture = ws.dir.File("NET19990801.LOG");
+  test::WriteBytes(capture, log + J("読み終わりました\r\n"));
+  ASSERT_TRUE(session->LoadLogFiles({ws.sampleLog, capture}, "NET", false).Loaded());
+  const TArticleList& general = *process->Boards.GetArticles(1);
+  TArticleRows rows(general, ArticleSortNormal, process->Members, TreeLineChr2);
+  TAWKStr awk;
+  for (size_t k = 0; k < titles.size(); ++k) {
+    const std::string& title = titles[k];
+    const int32_t p = general.FindByKey(ArticleSortNormal, int32_t(320 + k) - RebaseOffset);
+    ASSERT_GE(p, 0) << k;
+    EXPECT_EQ(rows.ArticleCellTexts(p).Title, title.substr(0, 127)) << title.size();
+    // Found: the bytes before the cut. Not found: bytes that run over it (the body does not
+    // hold them), found again once the title is short enough to keep them.
+    SearchCondition kept, over;
+    kept.WordCheckType = over.WordCheckType = false;
+    kept.SearchWord = title.substr(100, 20);
+    over.SearchWord = title.substr(0, 129);
+    const TArticleMatcher keptMatcher(kept, process->Members, session->LogList, awk);
+    const TArticleMatcher overMatcher(over, process->Members, session->LogList, awk);
+    EXPECT_TRUE(keptMatcher.Matches(general, ArticleSortNormal, p)) << title.size();
+    EXPECT_EQ(overMatcher.Matches(general, ArticleSortNormal, p), title.size() <= 127)
+        << title.size();
+    if (k % 2) process->Boards.GetArticles(1)->SetReadFlag(ArticleSortNormal, p, 1, true);
+  }
+  const std::string pointers = ws.settingsDir + "NET.PTR";
+  ASSERT_TRUE(process->SaveReadPointers(pointers));
+  auto next = ws.MakeNetVorn();
+  TLogSession nextRun({next.get()});
+  nextRun.SettingsFolder = ws.settingsDir;
+  ASSERT_TRUE(nextRun.LoadLogFiles({ws.sampleLog, capture}, "NET", false).Loaded());
+  EXPECT_EQ(Observable(nextRun), Observable(*session));
+}
+
+// Every point where a load asks whether to go on, for an add to a Nifty-Serve set (whose
+// analysis first takes the placeholders off every board).
+TEST(LoadCancel, AnAddToANiftySetCancelledAtAnyPointChangesNothing) {
+  test::SampleWorkspace ws;
+  RecordingUiServices ui;
+  ScopedUiServices scoped(&ui);
+  const std::string log = ws.dir.File("NIF19990730.LOG");
+  std::filesystem::copy_file(test::SourceDir() + "/samples/NIF19990730.LOG", log);
+  TNifty nifty(ws.settingsDir + "nifty.ini", ws.settingsDir + "nifdef.ini");
+  TLogSession session({&nifty});
+  session.SettingsFolder = ws.settingsDir;
+  ASSERT_TRUE(session.LoadLogFiles({log}, "NIF", false).Loaded());
+  nifty.Boards.GetArticles(1)->SetReadFlag(ArticleSortNormal, 0, 1, true);
+  const std::vector<std::string> before = Observable(session);
+  CancellingHooks counting(2.0);
+  {
+    // How often a whole add asks, seen in a session of its own.
+    TNifty other(ws.settingsDir + "nifty.ini", ws.settingsDir + "nifdef.ini");
+    TLogSession plain({&other});
+    plain.SettingsFolder = ws.settingsDir;
+    ASSERT_TRUE(plain.LoadLogFiles({log}, "NIF", false).Loaded());
+    ASSERT_TRUE(plain.LoadLogFiles({log}, "NIF", true, counting).Loaded());
+  }
+  ASSERT_GE(counting.asked, 3);
+  for (int ask = 1; ask <= counting.asked; ++ask) {
+    CancellingHooks hooks(2.0);
+    hooks.stopAtAsk = ask;
+    EXPECT_EQ(session.LoadLogFiles({log}, "NIF", true, hooks).Failure, LoadFailure::Cancelled)
+        << "question " << ask;
+    ASSERT_EQ(Observable(session), before) << "question " << ask;
+  }
+  EXPECT_TRUE(ui.entries.empty());
+}
+
+// ---------------------------------------------------------------------------------------------
 // The loading sequence seen from an analyser that records it.
 
 class LoadWithFake : public ::testing::Test {
@@ -389,11 +641,18 @@ TEST_F(LoadWithFake, AnAnalysisThatLeavesNoBoardIsReported) {
   EXPECT_EQ(session->CurrentPrefix, "");
 }
 
-TEST_F(LoadWithFake, MemoryRunningOutLeavesTheWindowIdle) {
+TEST_F(LoadWithFake, MemoryRunningOutLeavesTheWindowIdleWithWhatWasLoadedBefore) {
+  ASSERT_TRUE(session->LoadLogFiles({In("FAK1.LOG")}, "FAK", false).Loaded());
   process->throwInAnalysis = true;
   StateHooks hooks;
-  EXPECT_THROW(session->LoadLogFiles({In("FAK1.LOG")}, "FAK", false, hooks), std::bad_alloc);
+  EXPECT_THROW(session->LoadLogFiles({In("FAK2.LOG")}, "FAK", false, hooks), std::bad_alloc);
   EXPECT_TRUE(hooks.Idle());
+  // The analysis stepped the loader's counter; the analyser is left without it.
+  EXPECT_EQ(process->ProgressBar, nullptr);
+  EXPECT_EQ(session->CurrentPrefix, "FAK");
+  ASSERT_EQ(session->LogList.Count(), 3);
+  EXPECT_EQ(session->LogList.GetLine(0), "one");
+  EXPECT_EQ(process->Boards.Count(), 1);
 }
 
 // ---------------------------------------------------------------------------------------------

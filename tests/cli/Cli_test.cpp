@@ -116,7 +116,8 @@ TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNetVornSample) {
 
   // Only what the settings layer completes; nothing of a run's end is written.
   EXPECT_EQ(FilesIn(settings),
-            (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
+            (std::vector<std::string>{"NET.SIG", "NIF.SIG", "netvorn.ini", "nifdef.ini",
+                                      "nifty.ini", "vorndef.ini"}));
 }
 
 TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNiftyServeSample) {
@@ -138,7 +139,8 @@ TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNiftyServeSample) {
             "lines: 81\nboards: 3\narticles: 9\nreplies: 4\nplaceholders: 1\nwrites: 0\nnew: 9\n"
             "members: 5\nsystem messages: 5\n");
   EXPECT_EQ(FilesIn(settings),
-            (std::vector<std::string>{"netvorn.ini", "nifdef.ini", "nifty.ini", "vorndef.ini"}));
+            (std::vector<std::string>{"NET.SIG", "NIF.SIG", "netvorn.ini", "nifdef.ini",
+                                      "nifty.ini", "vorndef.ini"}));
 }
 
 // Questions get No: a pending UP file is neither read nor deleted.
@@ -233,6 +235,45 @@ TEST_F(CliOnSamples, CommandLineMistakesAreUsageErrors) {
   EXPECT_NE(run.err.find("no position 1"), std::string::npos);
   run = RunCli(dir, {"boards", "--settings-dir"});
   EXPECT_EQ(run.exitCode, 2);
+}
+
+// Help and version are answered wherever they stand, also behind the options a launcher puts
+// first, on stdout with exit code 0.
+TEST_F(CliOnSamples, HelpAndVersionWhereverTheyStand) {
+  const std::string settingsOption = "--settings-dir=" + settings;
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--help"},
+                                             {"-h"},
+                                             {settingsOption, "--help"},
+                                             {"boards", netLog, "-h"},
+                                             {"articles", "--colour", "--help"}}) {
+    const CliRun run = RunCli(dir, args);
+    EXPECT_EQ(run.exitCode, 0) << args.back();
+    EXPECT_EQ(run.out.rfind("usage: vornexpl-cli", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("--version"), std::string::npos);
+    EXPECT_EQ(run.err, "");
+  }
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--version"}, {settingsOption, "--version"}, {"stats", "--version", netLog}}) {
+    const CliRun run = RunCli(dir, args);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "vornexpl-cli 1.20\n");
+    EXPECT_EQ(run.err, "");
+  }
+  // After "--" they are file names like any other.
+  const CliRun run = RunCli(dir, {settingsOption, "boards", "--", "--help"});
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_EQ(run.out.find("usage:"), std::string::npos);
+}
+
+// A settings value that cannot be used is named on stderr; the output is what it always is.
+TEST_F(CliOnSamples, UnusableSettingsValuesAreNamed) {
+  test::WriteBytes(settings + "/vornexpl.ini",
+                   "[Common]\r\nVersion=1.2\r\n[ArticleGrid]\r\nTreeLineType=abc\r\n");
+  const CliRun run = Cli({"boards", netLog});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, Expected("NET19990730.boards.txt"));
+  EXPECT_NE(run.err.find("[ArticleGrid] TreeLineType=abc → 2"), std::string::npos) << run.err;
 }
 
 // A capture of several files, written as CP932 with CR LF from UTF-8 lines.

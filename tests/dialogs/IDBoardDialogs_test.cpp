@@ -3,6 +3,7 @@
 // VORN_SCREENSHOT_DIR is set.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -143,6 +144,33 @@ TEST_F(IDBoardDialogs, BoardEditorStoresKindAndAttributeAtOnce) {
   EXPECT_TRUE(test::SaveScreenshot(form, QStringLiteral("BoardSetForm.png")));
   Child<QPushButton>(form, "BTNOK")->click();
   EXPECT_FALSE(form.isVisible());
+}
+
+// A Nifty-Serve forum's boards differ only at the end of their labels ("FCOMP   :MES:03"):
+// the Index column shows each whole, in the editor and in the destination picker alike.
+TEST_F(IDBoardDialogs, BoardEditorShowsWholeNiftyLabels) {
+  ASSERT_TRUE(niftyLoaded);
+  for (bool edit : {true, false}) {
+    TBoardSetForm form;
+    form.Logic().BBS = nifty.get();
+    form.Logic().EditFlag = edit;
+    form.Logic().SetBoardIndex = 1;
+    ASSERT_TRUE(
+        form.Prepare(edit ? QStringLiteral("ボード編集") : QStringLiteral("移動先ボード指定")));
+    form.show();
+    auto* grid = Child<QTableWidget>(form, "SGDBoard");
+    ASSERT_GT(grid->rowCount(), 1);
+    // Wide enough for the text and the margins the style keeps on both sides.
+    for (int r = 0; r < grid->rowCount(); ++r) {
+      const QTableWidgetItem* item = grid->item(r, 0);
+      const int width = QFontMetrics(item->font()).horizontalAdvance(item->text());
+      EXPECT_LE(width + 6, grid->columnWidth(0)) << item->text().toStdString();
+    }
+    // The titles keep their room beside the wider column.
+    EXPECT_GE(grid->columnWidth(1), 200);
+    EXPECT_TRUE(test::SaveScreenshot(form, edit ? QStringLiteral("BoardSetForm-nifty.png")
+                                                : QStringLiteral("BoardSetForm-nifty-select.png")));
+  }
 }
 
 TEST_F(IDBoardDialogs, BoardEditorPicksTheDestinationOrNothing) {

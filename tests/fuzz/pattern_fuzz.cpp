@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/PatternProgram.h"
 #include "fuzz/FuzzSupport.h"
 #include "text/Dates.h"
 #include "text/FieldNames.h"
@@ -49,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view templ = pieces.front();
 
   const std::string compiled = CompilePattern(templ);
+  const PatternProgram program(compiled);
   ExpandEscapes(templ);
   std::tm when{};
   when.tm_year = 99;
@@ -71,6 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A capture is a piece of the text (or a number read from it): never longer than it.
     for (const std::string& captured : texts)
       FUZZ_CHECK(captured.size() <= line.size());
+    // The analysers run the pattern as a program read once: the same answer, the same captures.
+    PatternTexts programTexts;
+    PatternNumbers programNumbers;
+    programTexts.fill(std::string());
+    programNumbers.fill(NoNumber);
+    FUZZ_CHECK(program.Match(line, programTexts, programNumbers) == result);
+    FUZZ_CHECK(programTexts == texts && programNumbers == numbers);
     MatchPattern(text, compiled, texts, numbers);
 
     const std::string stripped = StripEscapeSequences(text);

@@ -23,10 +23,12 @@ prefix=$work/prefix
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
 lib=$prefix/lib/vornexplorer
 expected=(bin/vornexpl-cli lib/vornexplorer/vornexpl-cli lib/vornexplorer/doc/vornexpl.html
-  share/vornexplorer/defaults/vorndef.ini share/vornexplorer/defaults/nifdef.ini)
+  share/vornexplorer/defaults/vorndef.ini share/vornexplorer/defaults/nifdef.ini
+  share/man/man1/vornexpl-cli.1)
 if [ "$with_gui" = ON ]; then
   expected+=(bin/vornexpl lib/vornexplorer/vornexpl share/applications/vornexplorer.desktop
-    share/icons/hicolor/scalable/apps/vornexplorer.svg share/icons/hicolor/64x64/apps/vornexplorer.png)
+    share/icons/hicolor/scalable/apps/vornexplorer.svg share/icons/hicolor/64x64/apps/vornexplorer.png
+    share/man/man1/vornexpl.1)
 fi
 for file in "${expected[@]}"; do
   [ -f "$prefix/$file" ] || fail "$file was not installed"
@@ -36,6 +38,26 @@ if [ "$with_gui" = ON ] && command -v desktop-file-validate >/dev/null; then
     fail "the desktop entry does not validate"
 fi
 installed_files=$(cd "$prefix" && find . | sort)
+
+# The manual pages format without a warning, where a formatter is at hand.
+if command -v man >/dev/null; then
+  for page in "$prefix"/share/man/man1/*.1; do
+    warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man cannot format $page"
+    [ -z "$warnings" ] || fail "$page: $warnings"
+  done
+fi
+
+# Help and version through the launcher, which puts the settings folder in front of them.
+for program in vornexpl-cli $([ "$with_gui" = ON ] && echo vornexpl); do
+  version=$(env -u XDG_CONFIG_HOME HOME="$work/help-home" "$prefix/bin/$program" --version) ||
+    fail "$program --version failed: $version"
+  [ "$version" = "$program 1.20" ] || fail "$program --version printed: $version"
+  for option in --help -h; do
+    usage=$(env -u XDG_CONFIG_HOME HOME="$work/help-home" "$prefix/bin/$program" "$option") ||
+      fail "$program $option failed"
+    grep -q "^usage: $program" <<<"$usage" || fail "$program $option printed: $usage"
+  done
+done
 
 log=$work/NET19990730.LOG
 cp "$source/samples/NET19990730.LOG" "$log"

@@ -41,5 +41,43 @@ TEST(Cp932, UnmappableAndMalformedUtf8BecomeQuestionMarks) {
             "?z");
 }
 
+TEST(Cp932, AppendAsUtf8CountsEveryByteThatDoesNotDecode) {
+  struct Case {
+    std::string cp932;
+    std::string utf8;
+    size_t undecoded;
+  };
+  const std::string fffd = "\xEF\xBF\xBD";
+  const Case cases[] = {
+      // Control bytes stay themselves (the ICU table would swap 0x1A, 0x1C and 0x7F).
+      {std::string("a\x1A\x1C\x7F\tb", 6), std::string("a\x1A\x1C\x7F\tb", 6), 0},
+      // NEC and IBM extensions, half-width kana, the user-defined area.
+      {"\x87\x40\xED\x40\xFA\x40\xB1\xF0\x40", "①纊ⅰｱ\xEE\x80\x80", 0},
+      // A lead byte at the end, and one before a byte that cannot be a trail byte.
+      {"ab\x82", "ab" + fffd, 1},
+      {"\x81\x7F"
+       "c",
+       fffd + "\x7F"
+              "c",
+       1},
+      // A pair with no character: an ASCII second byte is kept as the letter it is.
+      {"\x82"
+       "Axyz",
+       fffd + "Axyz", 1},
+      {"\x85\x40", fffd + "@", 1},
+      // ... a second byte above ASCII goes with the lead byte.
+      {"\xEB\x9F"
+       "z",
+       fffd + "z", 2},
+      // Single bytes without a character.
+      {"\x80\xA0\xFD\xFE\xFF", fffd + fffd + fffd + fffd + fffd, 5},
+  };
+  for (const Case& c : cases) {
+    std::string out = "kept:";
+    EXPECT_EQ(AppendCp932AsUtf8(c.cp932, out), c.undecoded) << c.utf8;
+    EXPECT_EQ(out, "kept:" + c.utf8);
+  }
+}
+
 }  // namespace
 }  // namespace vorn

@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "qtsupport/DisplayMapping.h"
 #include "qtsupport/QtSupport.h"
+#include "reader/ArticleGridModel.h"
 #include "reader/ReadingTestSupport.h"
 #include "store/ArticleList.h"
 #include "store/MemberList.h"
@@ -359,6 +361,84 @@ TEST_F(ArticleGridTest, DisplaySettingsSetColumnsFontAndColours) {
   EXPECT_FALSE(grid.HeaderRow());
   EXPECT_EQ(grid.font().family(), MapFontFamily(QtText(s.ArticleGridFontName)));
   EXPECT_EQ(grid.verticalHeader()->defaultSectionSize(), QFontMetrics(grid.font()).height() + 3);
+}
+
+// The grid's columns with the settings' default widths (150 and 150) in a grid of a width.
+class GridColumnsTest : public ArticleGridTest {
+ protected:
+  void SetWidth(int width) {
+    grid.ApplyDisplaySettings(CommonSettings(), true);
+    grid.resize(width, 300);
+    QCoreApplication::processEvents();
+  }
+  int Width(int column) const { return grid.columnWidth(column); }
+  int TitleRoom() const {
+    return grid.viewport()->width() - grid.columnViewportPosition(TArticleGridModel::ColumnTitle);
+  }
+  int FullWidth(int characters) const {
+    return QFontMetrics(grid.font()).horizontalAdvance(QString(characters, QChar(0x3042)));
+  }
+};
+
+TEST_F(GridColumnsTest, BesideTheViewTheTitleColumnKeepsReadableRoom) {
+  SetWidth(300);
+  EXPECT_FALSE(grid.horizontalScrollBar()->isVisible());
+  EXPECT_GE(TitleRoom(), FullWidth(10));
+  EXPECT_EQ(grid.columnViewportPosition(TArticleGridModel::ColumnTitle) +
+                Width(TArticleGridModel::ColumnTitle),
+            grid.viewport()->width());
+  EXPECT_LT(Width(0), 150);
+  EXPECT_LT(Width(1), 150);
+  // The widths of the settings are what is kept, and what comes back in a wider grid.
+  EXPECT_EQ(grid.Title1Size(), 150);
+  EXPECT_EQ(grid.Title2Size(), 150);
+  grid.resize(1000, 300);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Width(0), 150);
+  EXPECT_EQ(Width(1), 150);
+  EXPECT_EQ(Width(2), grid.viewport()->width() - 300);
+}
+
+TEST_F(GridColumnsTest, AColumnTheUserWidensKeepsItsWidthAndTheTitleTakesTheRest) {
+  SetWidth(800);
+  grid.horizontalHeader()->resizeSection(TArticleGridModel::ColumnWriter, 260);
+  EXPECT_EQ(grid.Title2Size(), 260);
+  EXPECT_EQ(Width(TArticleGridModel::ColumnTitle), grid.viewport()->width() - 150 - 260);
+  // Too narrow for every column's least width: the grid scrolls sideways instead.
+  grid.resize(120, 300);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(grid.horizontalScrollBar()->isVisible());
+  EXPECT_GE(Width(TArticleGridModel::ColumnTitle), FullWidth(10));
+}
+
+// A chain of replies 40 deep: every row shows its whole number with its marks, the deep ones
+// with the depth in front of the branches that fit.
+TEST_F(GridColumnsTest, DeepThreadsKeepTheirNumbersVisible) {
+  TArticleList board;
+  AddEntry(board, ArticleKindRoot, 1, -1, "root");
+  for (int32_t key = 2; key <= 41; ++key)
+    AddEntry(board, ArticleKindRess, key, key - 1, "reply");
+  ASSERT_TRUE(board.SortArticles());
+  for (int width : {800, 300}) {
+    SetWidth(width);
+    grid.TreeLineType = TreeLineChr2;
+    Show(board, ArticleSortTree);
+    const QFontMetrics metrics(grid.font());
+    for (int32_t p = 0; p <= 40; ++p) {
+      const QString number = QStringLiteral("<%1>").arg(p + 1);
+      const QString shown = grid.ShownNumberText(p);
+      EXPECT_TRUE(shown.endsWith(number)) << width << ": " << shown.toStdString();
+      EXPECT_LE(metrics.horizontalAdvance(shown), Width(0)) << width << ": " << shown.toStdString();
+      // Rows that fit are shown as they are.
+      if (metrics.horizontalAdvance(Cell(p, 0)) + 6 < Width(0)) {
+        EXPECT_EQ(shown, Cell(p, 0));
+      }
+    }
+    EXPECT_TRUE(grid.ShownNumberText(40).startsWith(QStringLiteral("40…"))) << width;
+    EXPECT_TRUE(grid.ShownNumberText(40).contains(QStringLiteral("└<41>")));
+    EXPECT_EQ(grid.model()->index(40, 0).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("ツリーの深さ 40"));
+  }
 }
 
 }  // namespace

@@ -143,10 +143,10 @@ TEST_F(LogLoadingTest, TheSampleFromTheCommandLine) {
   EXPECT_EQ(mail->GetReadFlag(w.Reading().TreeOrder(), 1), 0);
   EXPECT_EQ(Cell(0, 0), QStringLiteral("<0>"));
 
-  // Messages: only that system messages exist.
-  ASSERT_EQ(ui.entries.size(), 1u);
-  EXPECT_EQ(ui.entries[0].kind, Kind::Information);
-  EXPECT_EQ(ui.entries[0].text, J("システムメッセージが存在しています"));
+  // No message box between the start and the first article; that system messages exist is
+  // told in the status bar.
+  EXPECT_TRUE(ui.entries.empty());
+  EXPECT_EQ(w.StatusText(0), QStringLiteral("システムメッセージが存在しています"));
   for (const char* name :
        {"BTNInfo", "MenuInfo", "MenuOpenAdd", "BTNOpenAdd", "MenuLogInfo", "MenuCreateUpFile",
         "BTNSave", "MenuCopy", "MenuWRoot", "BTNNext", "MenuIDEdit", "MenuBBSSet", "MenuBoardOut",
@@ -314,8 +314,7 @@ TEST_F(LogLoadingTest, NewArticleModeAfterOpening) {
   EXPECT_TRUE(w.Command("BTNNewMode")->isChecked());
   EXPECT_EQ(w.StatusText(1), QStringLiteral("新規"));
   EXPECT_EQ(w.BoardView().CurrentBoard(), 0);
-  EXPECT_EQ(Texts(Kind::Information),
-            std::vector<std::string>{J("システムメッセージが存在しています")});
+  EXPECT_EQ(Texts(Kind::Information), std::vector<std::string>{});
 
   // Every article read and the pointers saved: nothing is new at the next opening.
   TBBSProcess& p = *w.CurrentAnalyser();
@@ -335,9 +334,7 @@ TEST_F(LogLoadingTest, NewArticleModeAfterOpening) {
   EXPECT_FALSE(Enabled("MenuNewReadMode"));
   EXPECT_FALSE(Enabled("BTNNewMode"));
   EXPECT_EQ(w.BoardView().CurrentBoard(), 0);
-  EXPECT_EQ(Texts(Kind::Information),
-            (std::vector<std::string>{J("新規記事はありません"),
-                                      J("システムメッセージが存在しています")}));
+  EXPECT_EQ(Texts(Kind::Information), (std::vector<std::string>{J("新規記事はありません")}));
   // The numbers have lost their new marks.
   EXPECT_EQ(Cell(0, 0), QStringLiteral("[0]"));
 }
@@ -446,6 +443,36 @@ TEST_F(LogLoadingTest, WhatComesDuringALoadWaitsForItsEnd) {
   EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{bigFile, dropped}));
   EXPECT_TRUE(w.Reading().PendingFiles().empty());
   EXPECT_EQ(pumping.warnings.size(), 1u);
+}
+
+// Commands that could do nothing while a load runs look disabled meanwhile, also for a load
+// that a drop started, and are back afterwards.
+TEST_F(LogLoadingTest, OpeningEndingAndSettingsLookDisabledDuringALoad) {
+  PumpingUi pumping;
+  ScopedUiServices pump(&pumping);
+  TVornExplMain& w = Start();
+  w.show();
+  const char* const commands[] = {"MenuOpen",      "BTNOpen",       "MenuNoSaveOpen",
+                                  "MenuOpenAdd",   "BTNOpenAdd",    "MenuEnd",
+                                  "MenuNoSaveEnd", "MenuCommonSet", "MenuBBSSet"};
+  std::vector<std::string> enabledMeanwhile;
+  int loads = 0;
+  pumping.meanwhile = [&] {
+    ++loads;
+    for (const char* name : commands) {
+      if (Enabled(name)) enabledMeanwhile.push_back(name);
+    }
+  };
+  ASSERT_TRUE(Enabled("MenuOpen"));
+  ASSERT_TRUE(Enabled("MenuEnd"));
+  w.DropFiles({sample});
+  for (int i = 0; i < 100 && w.Session().CurrentPrefix.empty(); ++i)
+    QTest::qWait(10);
+  ASSERT_EQ(w.Session().CurrentPrefix, "NET");
+  EXPECT_EQ(loads, 1);
+  EXPECT_EQ(enabledMeanwhile, std::vector<std::string>{});
+  for (const char* name : {"MenuOpen", "BTNOpen", "MenuOpenAdd", "MenuEnd", "MenuCommonSet"})
+    EXPECT_TRUE(Enabled(name)) << name;
 }
 
 // Every (board, key, time) of the loaded set that is marked read, raw as the logs give them.

@@ -462,6 +462,23 @@ TEST_F(MainWindowWrites, AnUpFileThatCannotBeWrittenIsNamedAndTheUserDecidesOnEn
   EXPECT_EQ(Messages().size(), 1u);
 }
 
+// The board editor refills the board list with the boards' new letters; a write made before
+// it still waits for the UP file, and ending still asks about it.
+TEST_F(MainWindowWrites, AWriteMadeBeforeTheBoardEditorIsStillAskedAboutAtTheEnd) {
+  TVornExplMain& w = Start("NET19990730.LOG", "NET");
+  w.CommonIni().Editer = editor.Command("replace", CrLf({"Before the board editor", "text"}));
+  BoardListKey(kGeneral, Qt::Key_W);
+  ASSERT_EQ(WritesShown(kGeneral), std::vector<QString>{QStringLiteral("Before the board editor")});
+  Trigger("MenuBoardEdit");
+  ASSERT_EQ(dialogs->boardRequests.size(), 1u);
+  ui.entries.clear();
+  ui.Script(UiAnswer::Yes);
+  EXPECT_TRUE(w.close());
+  EXPECT_EQ(Messages(), Lines{J("UP/PADファイルが編集されている可能性があります\r書込みますか？")});
+  const Lines up = FileLines(settings + "NET.UP");
+  EXPECT_NE(std::find(up.begin(), up.end(), "WBefore the board editor"), up.end());
+}
+
 // The real dialogs, as the user meets them: the board made binary in the board editor, the file
 // of a binary upload picked in the open dialog, the destination of a jump reply and the
 // recipient of a new mail (and the search's ID) picked in the board and ID editors.

@@ -25,6 +25,7 @@
 #include "platform/UiServices.h"
 #include "qtsupport/QtSupport.h"
 #include "reader/MainCommands.h"
+#include "reader/SelectList.h"
 #include "settings/CommonIniFile.h"
 #include "support/DialogTestSupport.h"
 #include "support/GuiTestSupport.h"
@@ -193,6 +194,35 @@ TEST_F(MainWindowTest, WithoutSetsWelcomesAndIgnoresTheCommandLine) {
   EXPECT_EQ(ui.entries[0].kind, Kind::Information);
   EXPECT_EQ(ui.entries[0].text, J("Vorn Explorerへようこそ！\r\nBBS設定がなされていません\r\n"
                                   "メニューの「設定」→「BBS設定」によりBBS設定を行って下さい"));
+}
+
+// Hand-edited values the program cannot use are told once the window is up; not again at the
+// next start, since the values used instead are what the end of the run stores.
+TEST_F(MainWindowTest, UnusableSettingsAreToldOnceAfterTheStart) {
+  AddNetVornSet("NET", "Net");
+  WriteBytes(dir.File("vornexpl.ini"),
+             "[Common]\r\nVersion=\"1.200000\"\r\n[BoardList]\r\nFontSize=abc\r\n"
+             "DropCount=-3\r\n[ArticleEdit]\r\nFontColor=clNotAColour\r\n");
+  TVornExplMain& w = Start();
+  EXPECT_TRUE(ui.entries.empty());
+  ShowActive(w);
+  QTest::qWait(20);
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(ui.entries[0].kind, Kind::Warning);
+  const std::string& text = ui.entries[0].text;
+  for (const std::string& part :
+       {dir.File("vornexpl.ini"), std::string("[BoardList] FontSize=abc") + J(" → ") + "9",
+        std::string("[BoardList] DropCount=-3") + J(" → ") + "25",
+        std::string("[ArticleEdit] FontColor=clNotAColour") + J(" → ") + "clBlack"}) {
+    EXPECT_NE(text.find(part), std::string::npos) << part;
+  }
+  EXPECT_EQ(w.BoardList().maxVisibleItems(), 25);
+  ASSERT_TRUE(w.close());
+  window.reset();
+  ui.entries.clear();
+  ShowActive(Start());
+  QTest::qWait(20);
+  EXPECT_TRUE(ui.entries.empty());
 }
 
 TEST_F(MainWindowTest, CommandLineFilesThatExistArePending) {

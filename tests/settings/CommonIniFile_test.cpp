@@ -302,6 +302,56 @@ TEST_F(CommonIniFileTest, HandEditedNonsenseGivesDefaults) {
   EXPECT_EQ(s.ArticleEditEOFColor, clRed);
 }
 
+// Each value that could not be used is named with its section, its text and the value used
+// instead; sizes out of range count too. Once saved, the file holds what was used.
+TEST_F(CommonIniFileTest, ValuesThatCannotBeUsedAreListedWithWhatIsUsedInstead) {
+  WriteBytes(file,
+             "[Common]\r\nVersion=1.2\r\nEndCheck=yes\r\n[BoardList]\r\nFontSize=abc\r\n"
+             "DropCount=-3\r\nFontColor=$000000FF\r\n[ArticleGrid]\r\nBGColor=clNotAColour\r\n"
+             "FontSize=0\r\nTitleNoSize=-5\r\n[ArticleEdit]\r\nBigFontSize=\"abc\"\r\n"
+             "FontBigSize=500\r\nFontStyle=\"\"\r\n");
+  TCommonIniFile s(file);
+  struct Expected {
+    const char* section;
+    const char* key;
+    const char* value;
+    const char* usedInstead;
+  };
+  const Expected expected[] = {
+      {"Common", "EndCheck", "yes", "0"},
+      {"BoardList", "FontSize", "abc", "9"},
+      {"BoardList", "DropCount", "-3", "25"},
+      {"ArticleGrid", "BGColor", "clNotAColour", "clWindow"},
+      {"ArticleGrid", "FontSize", "0", "9"},
+      {"ArticleEdit", "BigFontSize", "abc", "1.5"},
+      {"ArticleEdit", "FontBigSize", "500", "9"},
+  };
+  ASSERT_EQ(s.Problems.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_EQ(s.Problems[i].Section, expected[i].section) << i;
+    EXPECT_EQ(s.Problems[i].Key, expected[i].key) << i;
+    EXPECT_EQ(s.Problems[i].Value, expected[i].value) << i;
+    EXPECT_EQ(s.Problems[i].UsedInstead, expected[i].usedInstead) << i;
+  }
+  // Good neighbours are read, and the defaults stand for the rest.
+  EXPECT_EQ(s.BoardListFontColor, clRed);
+  EXPECT_EQ(s.ArticleGridTitleNoSize, -5);  // the grid keeps its columns readable
+  EXPECT_EQ(s.BoardListDropCount, 25);
+  EXPECT_EQ(s.ArticleGridBGColor, clWindow);
+  EXPECT_EQ(s.ArticleEditFontBigSize, 9);
+  const std::string message = s.ProblemsMessage();
+  EXPECT_NE(message.find(file), std::string::npos);
+  EXPECT_NE(message.find("[BoardList] DropCount=-3" + J(" → ") + "25"), std::string::npos);
+  EXPECT_NE(message.find("[ArticleGrid] BGColor=clNotAColour" + J(" → ") + "clWindow"),
+            std::string::npos);
+
+  ASSERT_TRUE(s.SaveSettings());
+  TCommonIniFile again(file);
+  EXPECT_TRUE(again.Problems.empty());
+  EXPECT_EQ(again.ProblemsMessage(), "");
+  EXPECT_TRUE(ui.entries.empty());
+}
+
 TEST_F(CommonIniFileTest, VeryOldFilesKeepTheArticleKeysUnderKeyEdit) {
   WriteBytes(file,
              "[Common]\r\nVersion=0.9\r\nEditer=\"vi\"\r\nOldKey=1\r\n"

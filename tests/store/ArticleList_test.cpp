@@ -61,6 +61,103 @@ TEST(ArticleList, NewEntryStartsNewUnreadAndCutsLongTexts) {
   EXPECT_EQ(list.GetFirstLine(ArticleSortNormal, 0), 3);
 }
 
+// A text of `length` bytes whose double-byte characters start at odd offsets when `odd` is set
+// and at even ones otherwise, so that at either capacity one of the two runs cuts a character
+// in half: its lead byte stays, its trail byte goes.
+std::string TextOfLength(size_t length, bool odd) {
+  std::string text = odd ? "x" : "";
+  while (text.size() < length)
+    text += "\x93\xfa";  // a double-byte character
+  return text.substr(0, length);
+}
+
+TEST(ArticleList, TextsAreCutAtTheirCapacityAtEveryLengthAroundIt) {
+  for (bool odd : {false, true}) {
+    TArticleList list;
+    int32_t key = 1;
+    std::vector<std::pair<int32_t, size_t>> added;  // key, length
+    for (size_t length = 0; length <= 140; ++length) {
+      const std::string text = TextOfLength(length, odd);
+      // A reply whose parent is absent: its placeholder takes the parent's title and ID.
+      ASSERT_TRUE(list.AddArticle(ArticleKindRess, 0, key, key, 1000 - key, 100000 + key, 7, 1, 2,
+                                  text.substr(0, std::min<size_t>(length, 40)),
+                                  text.substr(0, std::min<size_t>(length, 40)), text, text, key,
+                                  2));
+      added.push_back({key, length});
+      ++key;
+    }
+    ASSERT_TRUE(list.SortArticles());  // moves every record
+    for (const auto& [k, length] : added) {
+      const std::string text = TextOfLength(length, odd);
+      const std::string id = text.substr(0, std::min<size_t>(length, 40));
+      SCOPED_TRACE("length " + std::to_string(length) + (odd ? " odd" : " even"));
+      const int32_t p = list.FindByKey(ArticleSortNormal, k - kOffset);
+      ASSERT_GE(p, 0);
+      EXPECT_EQ(list.GetTitle(ArticleSortNormal, p), text.substr(0, 127));
+      EXPECT_EQ(list.GetParentTitle(ArticleSortNormal, p), text.substr(0, 127));
+      EXPECT_EQ(list.GetWriterIdText(ArticleSortNormal, p), id.substr(0, 31));
+      EXPECT_EQ(list.GetParentWriterIdText(ArticleSortNormal, p), id.substr(0, 31));
+      const ArticleRecord* r = list.GetArticle(ArticleSortNormal, p);
+      EXPECT_EQ(r->Title.View(), text.substr(0, 127));
+      EXPECT_EQ(r->Title.Empty(), length == 0);
+      const int32_t holder = list.FindByKey(ArticleSortTree, 100000 + k - kOffset);
+      ASSERT_GE(holder, 0);
+      EXPECT_EQ(list.GetKind(ArticleSortTree, holder), ArticleKindMissingRoot);
+      EXPECT_EQ(list.GetTitle(ArticleSortTree, holder), text.substr(0, 127));
+      EXPECT_EQ(list.GetWriterIdText(ArticleSortTree, holder), id.substr(0, 31));
+    }
+    // The log gives the articles again with other texts: a longer one replaces the stored one,
+    // an empty one keeps it.
+    for (const auto& [k, length] : added) {
+      const std::string longer = TextOfLength(length + 1, !odd);
+      ASSERT_TRUE(list.AddArticle(ArticleKindRess, 0, k, k, 1000 - k, 100000 + k, 7, 1, 2, longer,
+                                  "", longer, "", k, 2));
+    }
+    ASSERT_TRUE(list.SortArticles());
+    for (const auto& [k, length] : added) {
+      const std::string longer = TextOfLength(length + 1, !odd);
+      SCOPED_TRACE("again, length " + std::to_string(length));
+      const int32_t p = list.FindByKey(ArticleSortNormal, k - kOffset);
+      ASSERT_GE(p, 0);
+      EXPECT_EQ(list.GetTitle(ArticleSortNormal, p), longer.substr(0, 127));
+      EXPECT_EQ(list.GetWriterIdText(ArticleSortNormal, p), longer.substr(0, 31));
+      const std::string text = TextOfLength(length, odd);
+      EXPECT_EQ(list.GetParentTitle(ArticleSortNormal, p), text.substr(0, 127));
+      EXPECT_EQ(list.GetParentWriterIdText(ArticleSortNormal, p),
+                text.substr(0, std::min<size_t>(length, 31)));
+    }
+  }
+}
+
+TEST(ArticleList, TextsOfABigBoardOutliveSortsAndOtherListsBeingCleared) {
+  // Enough distinct titles for many segments of the text arena; the times run backwards so
+  // that sorting moves every record.
+  constexpr int32_t kArticles = 40000;
+  auto titleOf = [](int32_t k) {
+    return std::to_string(k) + std::string(static_cast<size_t>(k % 120), 'a' + k % 26);
+  };
+  TArticleList board;
+  auto other = std::make_unique<TArticleList>();
+  for (int32_t k = 0; k < kArticles; ++k) {
+    ASSERT_TRUE(board.AddArticle(ArticleKindRoot, 0, k, k, kArticles - k, -1, -1, 1, -1, "ID", "",
+                                 titleOf(k), "", k, 2));
+    // Another board takes and gives back arena segments in between.
+    ASSERT_TRUE(other->AddArticle(ArticleKindRoot, 0, k, k, k, -1, -1, 1, -1, "", "",
+                                  titleOf(k + 1), "", k, 2));
+    if (k % 5000 == 4999) other->Clear();
+  }
+  const ArticleRecord copy = *board.Entry(123);
+  other.reset();
+  ASSERT_TRUE(board.SortArticles());
+  EXPECT_EQ(copy.Title.View(), titleOf(123));
+  ASSERT_EQ(board.OrderCount(ArticleSortNormal), kArticles);
+  for (int32_t p = 0; p < kArticles; ++p) {
+    const int32_t k = kArticles - 1 - p;
+    ASSERT_EQ(board.GetTitle(ArticleSortNormal, p), titleOf(k)) << "position " << p;
+    ASSERT_EQ(board.GetWriterIdText(ArticleSortNormal, p), "ID");
+  }
+}
+
 TEST(ArticleList, SameKeyAndTimeRefreshesTheEntryButKeepsWhatTheUserDid) {
   TArticleList list;
   ASSERT_TRUE(AddLog(list, ArticleKindRess, 5, 50, 4));
@@ -85,6 +182,24 @@ TEST(ArticleList, SameKeyAndTimeRefreshesTheEntryButKeepsWhatTheUserDid) {
   EXPECT_EQ(list.GetFirstLine(ArticleSortNormal, 0), 9);
   EXPECT_EQ(list.GetLevel(ArticleSortNormal, 0), levelBefore);
   EXPECT_EQ(list.GetKey(ArticleSortNormal, 0), 5 - kOffset);
+}
+
+// The analysers set the last line of the article they stored through LastAdded; it must name
+// the entry FindArticle finds, and nothing once the records may have moved.
+TEST(ArticleList, LastAddedNamesTheEntryFindArticleFinds) {
+  TArticleList list;
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 1, 10));
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 2, 20));
+  EXPECT_EQ(list.LastAdded(), list.FindArticle(2, 20));
+  ASSERT_TRUE(AddLog(list, ArticleKindRess, 1, 10, 0));  // refreshes the first entry
+  EXPECT_EQ(list.LastAdded(), 0);
+  EXPECT_EQ(list.LastAdded(), list.FindArticle(1, 10));
+  EXPECT_FALSE(
+      list.AddArticle(ArticleKindMissingRoot, 1, 9, -1, 0, -1, -1, -1, -1, "", "", "x", "", -1, 0));
+  EXPECT_EQ(list.LastAdded(), -1);
+  ASSERT_TRUE(AddLog(list, ArticleKindRoot, 3, 5));
+  ASSERT_TRUE(list.SortArticles());
+  EXPECT_EQ(list.LastAdded(), -1);
 }
 
 TEST(ArticleList, PlaceholdersAreNeverWritesAndNeverReplaceAnEntry) {

@@ -109,6 +109,16 @@ class RandomBoard {
 
  private:
   int Below(int n) { return int(rng_() % uint64_t(n)); }
+  // Now and then a tail that takes a text to around its capacity (31 or 127 bytes), with
+  // double-byte characters that the cut may split.
+  std::string Long(int upTo) {
+    if (Below(4) != 0) return {};
+    std::string tail;
+    const int length = upTo - 8 + Below(9);
+    while (int(tail.size()) < length)
+      tail += Below(2) ? "\x93\xfa" : "a";
+    return tail;
+  }
   int Pick(std::initializer_list<int> values) { return values.begin()[Below(int(values.size()))]; }
 
   template <class F>
@@ -120,10 +130,10 @@ class RandomBoard {
   void Add(uint8_t kind, uint8_t write, int32_t key, int32_t number, int32_t time,
            int32_t parentKey, int32_t parentNumber) {
     const int32_t line = nextLine_++;
-    const std::string title = "t" + std::to_string(line);
-    const std::string parentTitle = Below(3) ? "p" + std::to_string(parentKey) : "";
-    const std::string writer = Below(2) ? "W" + std::to_string(Below(5)) : "";
-    const std::string parentWriter = Below(2) ? "P" + std::to_string(Below(5)) : "";
+    const std::string title = "t" + std::to_string(line) + Long(131);
+    const std::string parentTitle = Below(3) ? "p" + std::to_string(parentKey) + Long(131) : "";
+    const std::string writer = Below(2) ? "W" + std::to_string(Below(5)) + Long(35) : "";
+    const std::string parentWriter = Below(2) ? "P" + std::to_string(Below(5)) + Long(35) : "";
     const int32_t writerId = Below(10) - 1, parentWriterId = Below(10) - 1;
     bool a = mine_.AddArticle(kind, write, key, number, time, parentKey, parentNumber, writerId,
                               parentWriterId, writer, parentWriter, title, parentTitle, line, 2);

@@ -59,6 +59,24 @@ TEST(MiniList, GrowsBlockByBlockWithoutMovingRecords) {
   EXPECT_EQ(ValueAt(list, 0), 1);
 }
 
+// Records are found by block and slot without dividing; every block size must give back every
+// record, the last of a block and the first of the next too.
+TEST(MiniList, EveryRecordIsFoundWhateverTheRecordsPerBlock) {
+  for (int32_t perBlock : {1, 2, 3, 7, 64, 372, 1000}) {
+    TMiniList list(perBlock * int32_t(sizeof(int32_t)), sizeof(int32_t));
+    ASSERT_EQ(list.ItemsPerChunk(), perBlock);
+    for (int32_t v = 0; v < 5000; ++v)
+      ASSERT_TRUE(list.AddItem(&v));
+    for (int32_t v = 0; v < 5000; ++v) {
+      ASSERT_EQ(*static_cast<const int32_t*>(list.GetItem(v)), v) << perBlock << " per block";
+      if (v % perBlock != 0) {
+        ASSERT_EQ(static_cast<char*>(list.GetItem(v)) - static_cast<char*>(list.GetItem(v - 1)),
+                  std::ptrdiff_t(sizeof(int32_t)));
+      }
+    }
+  }
+}
+
 TEST(MiniList, BlockSmallerThanARecordHoldsOne) {
   TMiniList list(10, sizeof(Record));
   EXPECT_EQ(list.ChunkBytes(), int32_t(sizeof(Record)));

@@ -290,7 +290,7 @@ TEST_F(WriteCommands, EditAndDeleteAWrite) {
   const Lines before = TextOf(Write(kGeneral, made.ArticleKey));
   EXPECT_EQ(before.front(), "first title");
   EXPECT_EQ(before.back(), "added line");
-  EXPECT_EQ(before.size(), 4u);  // title, body, the signature's error line, the added line
+  EXPECT_EQ(before.size(), 5u);  // title, body, the sample signature's two lines, the added line
   EXPECT_TRUE(Board(kGeneral).Modified);
   EXPECT_EQ(netVorn->WriteArticleNo, 1);
 

@@ -1,0 +1,223 @@
+#include "archive/ArchiveExport.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "analysis/BBSProcess.h"
+#include "archive/ArchiveFile.h"
+#include "archive/ArchiveWriters.h"
+#include "platform/Cp932.h"
+#include "settings/BBSIniFile.h"
+#include "settings/CommonIniFile.h"
+#include "store/ArticleList.h"
+#include "store/BoardList.h"
+
+namespace vorn {
+namespace {
+
+enum class FolderState { Missing, Empty, HoldsFiles, NotAFolder, Unreadable };
+
+FolderState StateOf(const std::string& native, int& error) {
+  struct stat st;
+  if (::stat(native.c_str(), &st) != 0) {
+    error = errno;
+    return error == ENOENT ? FolderState::Missing : FolderState::Unreadable;
+  }
+  if (!S_ISDIR(st.st_mode)) return FolderState::NotAFolder;
+  DIR* dir = ::opendir(native.c_str());
+  if (!dir) {
+    error = errno;
+    return FolderState::Unreadable;
+  }
+  FolderState state = FolderState::Empty;
+  while (const dirent* e = ::readdir(dir)) {
+    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+      state = FolderState::HoldsFiles;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return state;
+}
+
+// Creates the folder, or accepts an empty one. The message names the folder and the reason.
+bool PrepareFolder(const std::string& native, std::string& error) {
+  const std::string shown = FromNativePath(native);
+  if (native.empty()) {
+    error = Cp932("出力先のフォルダが指定されていません");
+    return false;
+  }
+  if (::mkdir(native.c_str(), 0777) == 0) return true;
+  int reason = errno;
+  switch (reason == EEXIST ? StateOf(native, reason) : FolderState::Unreadable) {
+    case FolderState::Empty:
+      return true;
+    case FolderState::NotAFolder:
+      error = Cp932("出力先はフォルダではありません: ") + shown;
+      return false;
+    case FolderState::HoldsFiles:
+      error = Cp932("出力先のフォルダが空ではありません: ") + shown +
+              Cp932("\r新しいフォルダか空のフォルダを指定して下さい");
+      return false;
+    default:
+      error = Cp932("出力先のフォルダを作成できませんでした: ") + shown + " (" +
+              std::strerror(reason) + ")";
+      return false;
+  }
+}
+
+}  // namespace
+
+bool ParseArchiveFormat(std::string_view name, ArchiveFormat& format) {
+  if (name == "jsonl") {
+    format = ArchiveFormat::Jsonl;
+  } else if (name == "mbox") {
+    format = ArchiveFormat::Mbox;
+  } else if (name == "html") {
+    format = ArchiveFormat::Html;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::string_view ArchiveFormatName(ArchiveFormat format) {
+  switch (format) {
+    case ArchiveFormat::Mbox:
+      return "mbox";
+    case ArchiveFormat::Html:
+      return "html";
+    default:
+      return "jsonl";
+  }
+}
+
+ArchiveOptions ArchiveOptionsFrom(const TCommonIniFile& s) {
+  ArchiveOptions options;
+  options.TreeLineType = s.ArticleGridTreeLineType;
+  ArticleTextSettings& t = options.Text;
+  t.BigLinePrefixes = ParseMarkList(s.ArticleEditBigFontPrefix);
+  t.QuoteMarks = ParseMarkList(s.ArticleEditBouteChr);
+  t.UrlPatterns = ParseUrlPatterns(s.ArticleEditURLChr);
+  t.TabWidth = 8;
+  t.EscCut = true;  // the pages are UTF-8 text: terminal sequences have no place in them
+  // A browser wraps lines itself, and the page has no end marker.
+  t.FoldLines = false;
+  t.EofMarker.clear();
+  t.ColorRuns = s.ArticleEditColor;
+  t.UrlEnabled = s.ArticleEditURL;
+  return options;
+}
+
+ArchiveContext::ArchiveContext(const ArchiveRequest& request, std::string nativeFolder)
+    : Request(request),
+      Folder(std::move(nativeFolder)),
+      Boards(ArchiveBoards(*request.Process)),
+      Members(request.Process->Members),
+      SerialTimes(request.Process->IniFile && request.Process->IniFile->SerialHeader) {}
+
+std::unique_ptr<ArchiveBoardReader> ArchiveContext::Reader(const ArchiveBoardInfo& board) {
+  const TArticleList* list = Request.Process->Boards.GetArticles(board.Index);
+  if (!list) return nullptr;
+  return std::make_unique<ArchiveBoardReader>(*list, Members, SerialTimes);
+}
+
+bool ArchiveContext::Step() {
+  ++done_;
+  if (Request.Progress && (done_ & 255) == 0 && !Request.Progress->Step(done_)) {
+    Result.Result = ArchiveResult::Cancelled;
+    return false;
+  }
+  return true;
+}
+
+bool ArchiveContext::Fail(const std::string& error) {
+  Result.Result = ArchiveResult::Failed;
+  if (Result.Error.empty()) Result.Error = error;
+  return false;
+}
+
+bool ArchiveContext::Finish(ArchiveFile& file) {
+  if (!file.Commit()) return Fail(file.Error());
+  ++Result.Files;
+  return true;
+}
+
+ArchiveResult ExportArchive(const ArchiveRequest& request) {
+  ArchiveResult result;
+  if (!request.Process || !request.Log) {
+    result.Error = Cp932("出力するログが読み込まれていません");
+    return result;
+  }
+  const std::string folder = NativePath(request.Folder);
+  if (!PrepareFolder(folder, result.Error)) return result;
+
+  ArchiveContext context(request, folder);
+  int64_t total = 0;
+  for (const ArchiveBoardInfo& board : context.Boards) {
+    if (const TArticleList* list = request.Process->Boards.GetArticles(board.Index))
+      total += list->OrderCount(ArticleSortTree);
+  }
+  if (request.Progress) request.Progress->Start(total);
+  context.Result.Result = ArchiveResult::Done;
+  bool ok = false;
+  switch (request.Format) {
+    case ArchiveFormat::Jsonl:
+      ok = WriteJsonLines(context);
+      break;
+    case ArchiveFormat::Mbox:
+      ok = WriteMbox(context);
+      break;
+    case ArchiveFormat::Html:
+      ok = WriteHtml(context);
+      break;
+  }
+  result = context.Result;
+  if (ok) result.Result = ArchiveResult::Done;
+  result.UndecodedBytes = context.Text.UndecodedBytes();
+  if (request.Progress && ok) request.Progress->Step(total);
+  return result;
+}
+
+std::string SuggestArchiveFolder(const std::string& parent, const std::string& prefix) {
+  std::string base = parent;
+  while (base.size() > 1 && base.back() == '/')
+    base.pop_back();
+  base += "/" + (prefix.empty() ? std::string("log") : prefix) + "-archive";
+  for (int n = 1;; ++n) {
+    const std::string candidate = n == 1 ? base : base + "-" + std::to_string(n);
+    int error = 0;
+    const FolderState state = StateOf(NativePath(candidate), error);
+    if (state == FolderState::Missing || state == FolderState::Empty || n >= 999) return candidate;
+  }
+}
+
+std::string ArchiveSummary(const ArchiveRequest& request, const ArchiveResult& result) {
+  std::string text;
+  switch (result.Result) {
+    case ArchiveResult::Done:
+      text = Cp932("アーカイブ出力が終わりました");
+      break;
+    case ArchiveResult::Cancelled:
+      text = Cp932("アーカイブ出力を中止しました（書き終えたファイルだけが残っています）");
+      break;
+    case ArchiveResult::Failed:
+      text = Cp932("アーカイブ出力に失敗しました");
+      if (!result.Error.empty()) text += "\r" + result.Error;
+      if (result.Files > 0) text += Cp932("\r（書き終えたファイルだけが残っています）");
+      break;
+  }
+  text += "\r" + Cp932("形式: ") + std::string(ArchiveFormatName(request.Format)) + "  " +
+          Cp932("出力先: ") + request.Folder;
+  text += "\r" + Cp932("ボード: ") + std::to_string(result.Boards) + "  " + Cp932("記事: ") +
+          std::to_string(result.Articles) + "  " + Cp932("ファイル: ") +
+          std::to_string(result.Files);
+  text += "\r" + Cp932("変換できなかったバイト: ") + std::to_string(result.UndecodedBytes) +
+          Cp932("（U+FFFD で表示）");
+  return text;
+}
+
+}  // namespace vorn
