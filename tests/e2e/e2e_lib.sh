@@ -64,12 +64,23 @@ start_program() {
   pid=$!
   wait_for 'window_up "^VornExplorer"' || fail "the main window did not appear"
 }
-# The load tells about the sample's system messages in a box titled 情報: its coming is the
-# end of the load; Return closes it.
-close_info_box() {
-  wait_for 'window_up "^情報$"' || fail "no information box after the load ($1)"
-  key_in "^情報$" Return
-  wait_for '! window_up "^情報$"' || fail "the information box stayed"
+# The end of the load: the system messages of the sample can be shown (Ctrl+I) only once it is
+# done. Their window is closed again with its default button.
+wait_loaded() {
+  wait_for 'key_in "^VornExplorer" ctrl+i; sleep 0.2; [ "$(window_count)" -gt 1 ]' ||
+    fail "the load did not finish ($1)"
+  wait_for '[ "$(window_count)" -gt 1 ] && key Return; [ "$(window_count)" -eq 1 ]' ||
+    fail "the system messages stayed ($1)"
+}
+# Answers No (Alt+N) to the question titled 確認 that comes next, and waits until it is gone.
+answer_no() {
+  local id
+  wait_for '[ -n "$(windows_titled "^確認$")" ]' || fail "no question came ($1)"
+  id=$(windows_titled "^確認$" | tail -n 1)
+  shot "$1"
+  xdotool windowfocus --sync "$id" 2>/dev/null || true
+  xdotool key --clearmodifiers alt+n
+  wait_for "! windows_titled '^確認$' | grep -qx '$id'" || fail "the question stayed ($1)"
 }
 # The program ends; its exit status must be 0.
 wait_exit() {

@@ -38,27 +38,24 @@ case $scenario in
     cp "$settings/NET.UP" "$work/old.UP"
     cp "$settings/NET.PAD" "$work/old.PAD"
     start_program "$settings" "$log"
-    # The two questions whether to read the files back, each answered No (Alt+N). Pressed
-    # while a question is up, whichever it is.
-    wait_for 'window_up "^確認$"' || fail "the UP file was not offered for reading back"
-    shot 1-read-back-question
-    wait_for 'key_if_up "^確認$" alt+n; window_up "^情報$"' ||
-      fail "the load did not finish after the questions"
-    close_info_box "declined"
+    # The two questions whether to read the files back (UP, then PAD), each answered No.
+    answer_no 1-read-back-up
+    answer_no 2-read-back-pad
+    wait_loaded "declined"
     # The second board ("general") opened from the board list, a root article written there.
     key_in "^VornExplorer" Escape
     key_in "^VornExplorer" Down
     key_in "^VornExplorer" Return
     compose w "Written after declining" "$settings"
-    shot 2-new-root
+    shot 3-new-root
     key_in "^VornExplorer" alt+f
     key x
     wait_for 'window_up "^確認$"' || fail "ending did not ask about the UP/PAD files"
-    shot 3-end-question
+    shot 4-end-question
     key_in "^確認$" Return
     # The names the earlier files were kept under.
     wait_for 'window_up "^情報$"' || fail "the user was not told where the earlier files went"
-    shot 4-kept-files
+    shot 5-kept-files
     key_in "^情報$" Return
     wait_exit
     grep -a -q 'Written after declining' "$settings/NET.UP" || fail "the new root is not in NET.UP"
@@ -73,7 +70,7 @@ case $scenario in
   refill)
     printf 'junk line one\r\njunk line two\r\n' >"$work/NET19990731.LOG"
     start_program "$settings" "$log"
-    close_info_box "refill"
+    wait_loaded "refill"
     compose f "Reply that must not vanish" "$settings"
     shot 1-reply-pending
     # The board editor, cancelled (Escape) and confirmed (Return in its list).
