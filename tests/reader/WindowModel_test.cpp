@@ -108,24 +108,34 @@ std::vector<std::string> Pending(const TBBSProcess& p, bool batchCommand = true)
   return out;
 }
 
+// The markers the editors wrote ("MK<seed>x<n>" after a blank), not the letters of a scratch
+// folder's random name in a binary write's file line.
 std::set<std::string> MarkersIn(const std::vector<std::string>& pending) {
   std::set<std::string> markers;
   for (const std::string& text : pending) {
-    for (size_t at = text.find("MK"); at != std::string::npos; at = text.find("MK", at + 2)) {
-      size_t end = at + 2;
-      while (end < text.size() &&
-             (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == 'x'))
-        ++end;
-      markers.insert(text.substr(at, end - at));
+    for (size_t at = text.find(" MK"); at != std::string::npos; at = text.find(" MK", at + 3)) {
+      size_t end = at + 3;
+      const auto digits = [&] {
+        const size_t from = end;
+        while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])))
+          ++end;
+        return end > from;
+      };
+      if (!digits() || end >= text.size() || text[end] != 'x') continue;
+      ++end;
+      if (digits()) markers.insert(text.substr(at + 1, end - at - 1));
     }
   }
   return markers;
 }
 
+const std::string kUnplacedWarning = "UP/PAD writes without a place in the loaded logs";
+
 // Questions asked while the files are read back for checking: none reaches the window.
 class ReadBackUi final : public UiServices {
  public:
-  void Warning(const std::string&) override {}
+  // The only warning of a read-back: writes for a board or member the logs lack.
+  void Warning(const std::string&) override { unplaced = true; }
   void Information(const std::string&) override {}
   bool ConfirmYesNo(const std::string&) override { return false; }
   UiAnswer ConfirmYesNoCancel(const std::string&) override { return UiAnswer::Cancel; }
@@ -134,6 +144,7 @@ class ReadBackUi final : public UiServices {
   }
   void ProcessMessages() override {}
   bool readFiles = false;
+  bool unplaced = false;
 };
 
 // What the read-back needs of the loaded data, taken before a command that may leave it.
@@ -192,6 +203,8 @@ std::vector<std::string> PendingInFiles(const LoadedData& d, const std::string& 
   fresh->ReadPadFile(pad);
   // The batch-download command is not read back: whether the file has it is what counts.
   std::vector<std::string> pending = Pending(*fresh, false);
+  // Writes the loaded data has no place for are in the files, never among the pending ones.
+  if (quiet.unplaced) pending.push_back(kUnplacedWarning);
   if (("\r\n" + test::ReadBytes(pad)).find("\r\n*DB\r\n") != std::string::npos) {
     pending.push_back(kBatchCommand);
     std::sort(pending.begin(), pending.end());
@@ -206,7 +219,13 @@ class ModelUi final : public UiServices {
  public:
   ModelUi(std::mt19937_64& random, std::vector<std::string>& log) : random_(random), log_(log) {}
 
-  void Warning(const std::string& text) override { Note("warning", text, ""); }
+  void Warning(const std::string& text) override {
+    Note("warning", text, "");
+    // The file just read back holds writes without a place: it counts as not read.
+    if (!loadChecks.empty() && (text.starts_with(J("UPファイルの書込みのうち")) ||
+                                text.starts_with(J("PADファイルの書込みのうち"))))
+      unplacedChecks.insert(loadChecks.size() - 1);
+  }
   void Information(const std::string& text) override { Note("information", text, ""); }
   bool ConfirmYesNo(const std::string& text) override {
     const bool yes = allYes || random_() % 2 == 0;
@@ -238,6 +257,7 @@ class ModelUi final : public UiServices {
   UiAnswer lastUpPad = UiAnswer::Cancel;
   int deletesConfirmed = 0;
   std::vector<std::pair<std::string, UiAnswer>> loadChecks;
+  std::set<size_t> unplacedChecks;  // the read-backs that left writes without a place
   std::function<void()> beforeLoadCheck;
 
  private:
@@ -398,7 +418,7 @@ class Sequence {
       const auto& [question, answer] = ui_.loadChecks[i];
       const std::string path = OutputPath(W().Session().CurrentPrefix, question.starts_with("UP"));
       const std::string before = bytesAtLoadCheck_ ? (*bytesAtLoadCheck_)[path] : std::string();
-      if (answer == UiAnswer::No && !before.empty()) {
+      if ((answer == UiAnswer::No || ui_.unplacedChecks.count(i)) && !before.empty()) {
         unread_[path] = before;
       } else {
         unread_.erase(path);
