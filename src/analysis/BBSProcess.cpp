@@ -9,6 +9,7 @@
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
+#include "platform/UiServices.h"
 #include "store/ArticleList.h"
 #include "text/Numbers.h"
 #include "text/ShiftJisText.h"
@@ -108,9 +109,19 @@ TBBSProcess::TBBSProcess(std::unique_ptr<TBBSIniFile> iniFile, bool textIds)
 
 TBBSProcess::~TBBSProcess() = default;
 
+void TBBSProcess::NoteUnplacedWrites(const std::string& path, int32_t unplaced, bool upFile) {
+  if (unplaced <= 0) return;
+  OutputFilesKnown[path].clear();
+  Ui().Warning(Cp932(upFile ? "UPファイル" : "PADファイル") + Cp932("の書込みのうち") +
+               std::to_string(unplaced) +
+               Cp932("件は、読込んだログにないボードかIDにあてたものなので読込めませんでした\r"
+                     "このファイルは次に書込むとき別の名前で残します"));
+}
+
 void TBBSProcess::ClearData() {
   Boards.Clear();
   Members.Clear();
+  OutputFilesKnown.clear();
 }
 
 bool TBBSProcess::LoadLists(const std::string& BoardListFile, const std::string& MemberListFile) {

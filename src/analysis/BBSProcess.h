@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -69,6 +70,11 @@ class TBBSProcess {
   virtual bool WriteUpFile(const std::string& UpFile) = 0;
   virtual bool ReadPadFile(const std::string& PadFile) = 0;
   virtual bool WritePadFile(const std::string& PadFile) = 0;
+  // The lines WriteUpFile and WritePadFile would write now; none when the file would be
+  // removed. A family without an UP file has no UP lines.
+  virtual bool HasUpFile() const { return true; }
+  virtual std::vector<std::string> UpFileLines() const { return {}; }
+  virtual std::vector<std::string> PadFileLines() const { return {}; }
   // Empty when the member ID is acceptable; otherwise the message to show.
   virtual std::string CheckIdNumber(int32_t Id) const = 0;
   // The same for an ID given as text, which may be normalised in place.
@@ -80,6 +86,10 @@ class TBBSProcess {
   // The writer's handle found in an article's text lines; empty for families whose articles do
   // not carry it.
   virtual std::string FindWriterHandle(const std::vector<std::string>& Lines) const;
+
+  // A file read back held writes that found no place among the loaded data (unplaced of them):
+  // the user is told, and the file counts as not read, so that it is kept when it is replaced.
+  void NoteUnplacedWrites(const std::string& path, int32_t unplaced, bool upFile);
 
   // True when the board is the mail box: a board keyed by number when its number is
   // MailBoardNo, a board keyed by text (negative number) when its key is MailBoardIndex.
@@ -106,6 +116,10 @@ class TBBSProcess {
 
   TBoardList Boards;
   TMemberList Members;
+  // The bytes of the UP and PAD files as this run last read them back or wrote them, by path
+  // (a missing file as empty). A file the user chose not to read back counts as empty: none
+  // of its writes are among the pending ones. Emptied by ClearData.
+  std::map<std::string, std::string> OutputFilesKnown;
 
  private:
   std::unique_ptr<TBBSIniFile> ownedIniFile_;

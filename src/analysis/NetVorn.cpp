@@ -609,14 +609,23 @@ namespace {
 // Reads an UP or PAD file for reading back, asking the user first when it holds anything. False
 // when the user declines, or chooses to delete it (which is then done). A file that cannot be
 // read counts as empty, a damaged one as far as it could be read.
-bool ReadCheckedLines(const std::string& path, const std::string& question,
+// What was read is noted as known (a declined file as empty).
+bool ReadCheckedLines(TBBSProcess& process, const std::string& path, const std::string& question,
                       std::vector<std::string>& lines) {
   lines.clear();
   if (path.empty()) return true;
+  std::string& known = process.OutputFilesKnown[path];
+  known.clear();
   ReadClassicTextFile(path, lines);
-  if (lines.empty()) return true;
+  if (lines.empty()) {
+    ReadWholeFile(path, known);
+    return true;
+  }
   const UiAnswer answer = Ui().AskLoadCheck(question);
-  if (answer == UiAnswer::Yes) return true;
+  if (answer == UiAnswer::Yes) {
+    ReadWholeFile(path, known);
+    return true;
+  }
   lines.clear();
   if (answer == UiAnswer::Cancel) DeleteFileAt(path);
   return false;
@@ -624,8 +633,14 @@ bool ReadCheckedLines(const std::string& path, const std::string& question,
 
 // Replaces the file with the lines, or removes it when there are none so that nothing is sent
 // twice. False when it could not be written or removed; the old file then stays as it was.
-bool ReplaceOutputFile(const std::string& path, const std::vector<std::string>& lines) {
-  return lines.empty() ? DeleteFileAt(path) : WriteTextLinesAtomic(path, lines);
+bool ReplaceOutputFile(TBBSProcess& process, const std::string& path,
+                       const std::vector<std::string>& lines) {
+  CrLfTextBuilder text;
+  for (const std::string& line : lines)
+    text.Line(line);
+  if (!(lines.empty() ? DeleteFileAt(path) : text.WriteAtomic(path))) return false;
+  process.OutputFilesKnown[path] = text.Data();
+  return true;
 }
 
 // The dated copy the BBS entry may ask for, beside the file.
@@ -641,8 +656,8 @@ bool WriteDatedCopy(const std::string& path, const std::vector<std::string>& lin
 bool TNetVorn::ReadUpFile(const std::string& UpFile) {
   static const std::string question = Cp932("UPファイルが存在しています\r\n読込みますか？");
   std::vector<std::string> lines;
-  if (!ReadCheckedLines(UpFile, question, lines)) return false;
-  ReadNetVornUpLines(*this, lines);
+  if (!ReadCheckedLines(*this, UpFile, question, lines)) return false;
+  NoteUnplacedWrites(UpFile, ReadNetVornUpLines(*this, lines), true);
   return true;
 }
 
@@ -651,25 +666,33 @@ bool TNetVorn::WriteUpFile(const std::string& UpFile) {
   const std::vector<std::string> lines = NetVornUpLines(*this);
   // The writes stay marked as changed until they are safely in the file, so that the end of a
   // run asks again.
-  if (!ReplaceOutputFile(UpFile, lines)) return false;
+  if (!ReplaceOutputFile(*this, UpFile, lines)) return false;
   for (int32_t b = 0; b < Boards.Count(); ++b) {
     if (TArticleList* articles = Boards.GetArticles(b)) articles->Modified = 0;
   }
   return WriteDatedCopy(UpFile, lines, Settings->UpFileAddDate, Settings->UpFileAddDateStr);
 }
 
+std::vector<std::string> TNetVorn::UpFileLines() const {
+  return NetVornUpLines(*this);
+}
+
+std::vector<std::string> TNetVorn::PadFileLines() const {
+  return NetVornPadLines(*this);
+}
+
 bool TNetVorn::ReadPadFile(const std::string& PadFile) {
   static const std::string question = Cp932("PADファイルが存在しています\r\n読込みますか？");
   std::vector<std::string> lines;
-  if (!ReadCheckedLines(PadFile, question, lines)) return false;
-  ReadNetVornPadLines(*this, lines);
+  if (!ReadCheckedLines(*this, PadFile, question, lines)) return false;
+  NoteUnplacedWrites(PadFile, ReadNetVornPadLines(*this, lines), false);
   return true;
 }
 
 bool TNetVorn::WritePadFile(const std::string& PadFile) {
   if (PadFile.empty()) return false;
   const std::vector<std::string> lines = NetVornPadLines(*this);
-  if (!ReplaceOutputFile(PadFile, lines)) return false;
+  if (!ReplaceOutputFile(*this, PadFile, lines)) return false;
   return WriteDatedCopy(PadFile, lines, Settings->PadFileAddDate, Settings->PadFileAddDateStr);
 }
 

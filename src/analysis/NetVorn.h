@@ -33,6 +33,8 @@ class TNetVorn final : public TBBSProcess {
   // clears the boards' Modified flags.
   bool WriteUpFile(const std::string& UpFile) override;
   bool WritePadFile(const std::string& PadFile) override;
+  std::vector<std::string> UpFileLines() const override;
+  std::vector<std::string> PadFileLines() const override;
   // IDs run from 0 to 99999.
   std::string CheckIdNumber(int32_t Id) const override;
   std::string CheckIdText(std::string& Id) const override;

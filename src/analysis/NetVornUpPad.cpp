@@ -178,7 +178,9 @@ class UpReader {
  public:
   explicit UpReader(TNetVorn& process) : p_(process), serial_(process.Settings->SerialHeader) {}
 
-  void Run(const std::vector<std::string>& lines) {
+  // The writes and batch marks that found no place (their board or recipient is not among the
+  // loaded data).
+  int32_t Run(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
       switch (mode_) {
         case Mode::Commands:
@@ -198,6 +200,7 @@ class UpReader {
     }
     // A text still open at the end was cut off: it is not taken.
     SortBoards(p_, touched_);
+    return unplaced_;
   }
 
  private:
@@ -207,7 +210,9 @@ class UpReader {
 
   void Command(std::string_view line) {
     if (line.empty()) return;
-    if (board_ >= 0 && BoardCommand(line)) return;
+    // In a board the loaded data lacks the commands are followed all the same, so that its
+    // texts are passed over as texts, not taken for commands.
+    if ((board_ >= 0 || unknownBoard_) && BoardCommand(line)) return;
     ListCommand(line);
   }
 
@@ -248,6 +253,7 @@ class UpReader {
     if (line.size() >= 2 && (line[0] == 'M' || line[0] == 'm') &&
         (line[1] == 'W' || line[1] == 'w')) {
       board_ = p_.Boards.FindBoardNo(p_.MailBoardNo);
+      unknownBoard_ = false;
       selected_ = false;
       recipients_ = std::make_unique<TMailSendList>(false);
       mode_ = Mode::Recipient;
@@ -255,6 +261,7 @@ class UpReader {
     }
     if (line[0] == 'Q') {
       board_ = -1;
+      unknownBoard_ = false;
       selected_ = false;
       if (line.size() >= 3) ListCommand(line.substr(1));
       return;
@@ -263,6 +270,7 @@ class UpReader {
       const int32_t number = TextToNumber(line.substr(1));
       if (number < 0 || number == p_.MailBoardNo) return;
       board_ = p_.Boards.FindBoardNo(number);
+      unknownBoard_ = board_ < 0;
       selected_ = false;
     }
   }
@@ -298,6 +306,7 @@ class UpReader {
   // The mail's text lines are passed over up to its end, so that none of them is taken for a
   // command.
   void AbandonMail() {
+    ++unplaced_;
     recipients_.reset();
     board_ = -1;
     mode_ = Mode::SkipMail;
@@ -342,6 +351,8 @@ class UpReader {
                            title_, {}, -1, 1, std::move(text), std::move(mailTo));
       touched_.insert(board_);
       ++p_.WriteArticleNo;
+    } else {
+      ++unplaced_;
     }
     if (mail_) board_ = -1;
     mail_ = titlePending_ = selected_ = false;
@@ -356,7 +367,10 @@ class UpReader {
   // are sorted only at the end, so placeholders added here are found in storage.
   void MarkBatch(int32_t storedKey) {
     TArticleList* articles = Articles();
-    if (!articles) return;
+    if (!articles) {
+      ++unplaced_;
+      return;
+    }
     const int32_t position = articles->FindByKey(ArticleSortNormal, storedKey);
     if (position >= 0) {
       articles->SetBatchFlag(ArticleSortNormal, position, 1);
@@ -379,7 +393,9 @@ class UpReader {
   TNetVorn& p_;
   const bool serial_;
   Mode mode_ = Mode::Commands;
-  int32_t board_ = -1;  // index of the current board
+  int32_t board_ = -1;         // index of the current board
+  bool unknownBoard_ = false;  // a board the loaded data lacks is current
+  int32_t unplaced_ = 0;
   bool selected_ = false;
   int32_t selectedKey_ = 0;  // stored form
   bool mail_ = false;
@@ -445,14 +461,15 @@ std::vector<std::string> NetVornPadLines(const TNetVorn& process) {
   return lines;
 }
 
-void ReadNetVornUpLines(TNetVorn& process, const std::vector<std::string>& lines) {
-  UpReader(process).Run(lines);
+int32_t ReadNetVornUpLines(TNetVorn& process, const std::vector<std::string>& lines) {
+  return UpReader(process).Run(lines);
 }
 
-void ReadNetVornPadLines(TNetVorn& process, const std::vector<std::string>& lines) {
+int32_t ReadNetVornPadLines(TNetVorn& process, const std::vector<std::string>& lines) {
   const bool serial = process.Settings->SerialHeader;
   TBoardList& boards = process.Boards;
   std::set<int32_t> touched;
+  int32_t unplaced = 0;
   const size_t n = lines.size();
   size_t i = 0;
   while (i < n) {
@@ -498,7 +515,10 @@ void ReadNetVornPadLines(TNetVorn& process, const std::vector<std::string>& line
     if (end == n) break;  // cut off before its end: the file is damaged from here on
     i = end + 1;
     TArticleList* articles = boards.GetArticles(board);
-    if (!articles) continue;  // an invalid target: the whole record is passed over
+    if (!articles) {  // an invalid target: the whole record is passed over
+      ++unplaced;
+      continue;
+    }
     auto text = std::make_unique<TStringList>();
     text->reserve(end - fields);
     text->push_back(lines[fields + 2]);
@@ -512,6 +532,7 @@ void ReadNetVornPadLines(TNetVorn& process, const std::vector<std::string>& line
     ++process.WriteArticleNo;
   }
   SortBoards(process, touched);
+  return unplaced;
 }
 
 std::string DatedCopyPath(std::string_view path, std::string_view dateText) {

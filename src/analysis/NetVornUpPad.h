@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,12 +29,14 @@ std::vector<std::string> NetVornPadLines(const TNetVorn& process);
 // marks. A batch mark on an article missing from the log gets a placeholder binary root of its
 // own. Writes and placeholders take their keys from the process's WriteArticleNo, which grows by
 // one for each (a number a placeholder's article answers to is passed over). The boards that
-// changed are sorted afterwards.
-void ReadNetVornUpLines(TNetVorn& process, const std::vector<std::string>& lines);
+// changed are sorted afterwards. Gives the number of writes and batch marks that found no
+// place: their board, or a mail's recipient, is not among the loaded data.
+int32_t ReadNetVornUpLines(TNetVorn& process, const std::vector<std::string>& lines);
 
 // The same for the binary writes of PAD file lines. Reading stops at a record that is cut off
-// before its closing "."; the records before it stay.
-void ReadNetVornPadLines(TNetVorn& process, const std::vector<std::string>& lines);
+// before its closing "."; the records before it stay. Gives the number of records whose board or
+// recipient is not among the loaded data (or not a board of binary writes).
+int32_t ReadNetVornPadLines(TNetVorn& process, const std::vector<std::string>& lines);
 
 // The path of a dated copy: dateText put between the file name and its extension
 // ("NET.UP" and "_0730" give "NET_0730.UP").

@@ -553,16 +553,25 @@ bool TNifty::WriteUpFile(const std::string&) {
   return true;
 }
 
+std::vector<std::string> TNifty::PadFileLines() const {
+  return BuildNiftyPadLines(Boards);
+}
+
 bool TNifty::WritePadFile(const std::string& PadFile) {
   if (!Settings || PadFile.empty()) return false;
   const std::vector<std::string> lines = BuildNiftyPadLines(Boards);
-  if (lines.empty()) return DeleteFileAt(PadFile);
+  if (lines.empty()) {
+    if (!DeleteFileAt(PadFile)) return false;
+    OutputFilesKnown[PadFile].clear();
+    return true;
+  }
   // The old file stays until the new one is complete: a full disk must not cost the user the
   // writes of the last run.
   CrLfTextBuilder out;
   for (const std::string& line : lines)
     out.Line(line);
   bool ok = out.WriteAtomic(PadFile);
+  if (ok) OutputFilesKnown[PadFile] = out.Data();
   if (Settings->PadFileAddDate && !Settings->PadFileAddDateStr.empty()) {
     const std::string dated = DatedFileName(
         PadFile, ExpandDatePlaceholders(Settings->PadFileAddDateStr, CurrentLocalTime()));
@@ -573,12 +582,19 @@ bool TNifty::WritePadFile(const std::string& PadFile) {
 
 bool TNifty::ReadPadFile(const std::string& PadFile) {
   if (!Settings) return false;
+  // What was read is noted as known (a declined file as empty).
+  std::string& known = OutputFilesKnown[PadFile];
+  known.clear();
   std::vector<std::string> lines;
   if (!ReadClassicTextFile(PadFile, lines)) return true;
-  if (lines.empty()) return true;
+  if (lines.empty()) {
+    ReadWholeFile(PadFile, known);
+    return true;
+  }
   static const std::string question = Cp932("PADファイルが存在しています\r\n読込みますか？");
   switch (Ui().AskLoadCheck(question)) {
     case UiAnswer::Yes:
+      ReadWholeFile(PadFile, known);
       break;
     case UiAnswer::Cancel:  // the dialog's delete button
       DeleteFileAt(PadFile);
@@ -594,10 +610,14 @@ bool TNifty::ReadPadFile(const std::string& PadFile) {
   TStringList lastMailText;
   std::vector<std::string> lastRecipients;
 
-  std::vector<NiftyPadEntry> entries = ParseNiftyPadLines(lines, Boards, MailBoardIndex);
+  int32_t unplaced = 0;
+  std::vector<NiftyPadEntry> entries = ParseNiftyPadLines(lines, Boards, MailBoardIndex, &unplaced);
   for (NiftyPadEntry& e : entries) {
     TArticleList* articles = Boards.GetArticles(e.BoardIndex);
-    if (!articles) continue;
+    if (!articles) {
+      ++unplaced;
+      continue;
+    }
     const bool isMail = e.Kind == ArticleKindMail;
     if (isMail && articles == lastMailList && lastMailText == e.Text &&
         std::find(lastRecipients.begin(), lastRecipients.end(), e.Recipient) ==
@@ -627,6 +647,7 @@ bool TNifty::ReadPadFile(const std::string& PadFile) {
     lastMailText = std::move(e.Text);
     lastRecipients.assign(1, e.Recipient);
   }
+  NoteUnplacedWrites(PadFile, unplaced, false);
   return true;
 }
 

@@ -39,6 +39,8 @@ class TNifty final : public TBBSProcess {
   // set asks for one; with no queued writes removes the file. False when a file could not be
   // written or the old one removed: the old file is then still there.
   bool WritePadFile(const std::string& PadFile) override;
+  bool HasUpFile() const override { return false; }
+  std::vector<std::string> PadFileLines() const override;
   // Every number is accepted.
   std::string CheckIdNumber(int32_t Id) const override;
   // Three letters and five digits; upper-cases the letters.

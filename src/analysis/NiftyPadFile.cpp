@@ -70,8 +70,8 @@ std::vector<std::string> BuildNiftyPadLines(const TBoardList& boards) {
 }
 
 std::vector<NiftyPadEntry> ParseNiftyPadLines(const std::vector<std::string>& lines,
-                                              const TBoardList& boards,
-                                              std::string_view mailBoxId) {
+                                              const TBoardList& boards, std::string_view mailBoxId,
+                                              int32_t* unplaced) {
   std::vector<NiftyPadEntry> entries;
   const size_t n = lines.size();
   std::string boardId;
@@ -114,14 +114,18 @@ std::vector<NiftyPadEntry> ParseNiftyPadLines(const std::vector<std::string>& li
       }
       e.BoardIndex = boards.FindBoardId(boardId);
     }
-    if (e.BoardIndex < 0) continue;
-
     // The title, then the text up to the "." line; an entry without its "." is incomplete.
     if (i >= n) break;
     size_t end = i + 1;
     while (end < n && lines[end] != kEndMark)
       ++end;
     if (end >= n) break;
+    if (e.BoardIndex < 0) {
+      // A whole entry for a board the list lacks: its text is passed over as a text.
+      if (unplaced) ++*unplaced;
+      i = end + 1;
+      continue;
+    }
     e.Text.assign(lines.begin() + static_cast<std::ptrdiff_t>(i),
                   lines.begin() + static_cast<std::ptrdiff_t>(end));
     i = end + 1;

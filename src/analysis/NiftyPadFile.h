@@ -35,9 +35,11 @@ struct NiftyPadEntry {
 // Reads the entries of a PAD file's lines. Entries whose board is not in the list, with a
 // board number outside 0-99, a negative parent number or an empty recipient are skipped, and
 // the walk goes on with the line after what they consumed. An entry cut off by the end of the
-// lines (no "." after its title) ends the reading; the entries before it are kept.
+// lines (no "." after its title) ends the reading; the entries before it are kept. unplaced,
+// when given, counts the whole entries whose board is not in the list.
 std::vector<NiftyPadEntry> ParseNiftyPadLines(const std::vector<std::string>& lines,
-                                              const TBoardList& boards, std::string_view mailBoxId);
+                                              const TBoardList& boards, std::string_view mailBoxId,
+                                              int32_t* unplaced = nullptr);
 
 // The name of the dated copy of a PAD file: the stem of the file name, then dateText, then the
 // extension the file had ("NIFTY.PAD" and "_0730" give "NIFTY_0730.PAD").

@@ -114,6 +114,24 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   return args;
 }
 
+std::string QuoteCommandLineArgument(const std::string& argument) {
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (const char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes count only before a quote; there each stands for one once doubled.
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  quoted += '"';
+  return quoted;
+}
+
 std::unique_ptr<StartedProcess> StartedProcess::Start(const std::string& commandLine) {
   pid_t pid = Spawn(commandLine);
   if (pid < 0) return nullptr;

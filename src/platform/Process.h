@@ -15,6 +15,11 @@ namespace vorn {
 // and "" inside quotes is a literal quote.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
+// One argument written for a command line so that SplitCommandLine gives it back byte for byte
+// whatever it holds (blanks, double quotes, backslashes): in double quotes, a quote written as
+// \" and the backslashes before a quote or the closing quote doubled.
+std::string QuoteCommandLineArgument(const std::string& argument);
+
 // A program started without a shell and without waiting for it.
 class StartedProcess {
  public:

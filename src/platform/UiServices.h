@@ -17,6 +17,8 @@ class UiServices {
   virtual void Information(const std::string& text) = 0;
   virtual bool ConfirmYesNo(const std::string& text) = 0;
   virtual UiAnswer ConfirmYesNoCancel(const std::string& text) = 0;
+  // A Yes/No question whose default (Enter) is No: for questions where Yes gives data up.
+  virtual bool ConfirmYesNoDefaultNo(const std::string& text) { return ConfirmYesNo(text); }
   // The question asked before an existing UP or PAD file is read again: Yes reads it, No skips
   // it, Cancel stands for "delete" (the dialog's third button). Escape must give No.
   virtual UiAnswer AskLoadCheck(const std::string& text) = 0;

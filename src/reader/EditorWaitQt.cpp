@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QTimer>
+#include <algorithm>
 
 #include "writing/RunningEditors.h"
 
@@ -12,9 +13,18 @@ void TQtEditorWait::WaitUntilDone(TEditIF& editor) {
   if (editor.EditingEnded()) return;
   QEventLoop loop;
   QTimer poll;
-  poll.setInterval(intervalMs_);
+  // The first looks come soon, so that an editor that is done at once (a script, a program
+  // that hands the file to a running instance) is noticed at once; a long edit is looked at
+  // every intervalMs_.
+  int interval = 1;
+  poll.setInterval(interval);
   QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    if (editor.EditingEnded()) loop.quit();
+    if (editor.EditingEnded()) {
+      loop.quit();
+    } else if (interval < intervalMs_) {
+      interval = std::min(interval * 2, intervalMs_);
+      poll.setInterval(interval);
+    }
   });
   poll.start();
   loop.exec();

@@ -11,6 +11,8 @@
 #include "dialogs/NetSetSelect.h"
 #include "dialogs/PrefixInp.h"
 #include "platform/Cp932.h"
+#include "platform/UiServices.h"
+#include "qtsupport/QtSupport.h"
 #include "reader/About.h"
 #include "reader/LoadCheck.h"
 #include "settings/NetVornIniFile.h"
@@ -105,7 +107,16 @@ std::string TQtMainDialogs::ChooseBinaryFile() {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilter(QtFileFilter({{Cp932("すべてのファイル(*.*)"), "*.*"}}));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return CorePath(dialog.selectedFiles().front());
+  const QString path = dialog.selectedFiles().front();
+  // The path is written into the editor's text and the PAD file, both CP932: a character that
+  // does not come back from CP932 unchanged would name another file, or none.
+  if (QtText(CoreText(path)) != path) {
+    Ui().Warning(Cp932("指定されたファイル名にはシフトJIS(CP932)で書けない文字があります\r") +
+                 CoreText(path) +
+                 Cp932("\rUP/PADファイルに書けないため、バイナリ送信ファイルにはできません"));
+    return {};
+  }
+  return CorePath(path);
 }
 
 TBBSSetDialogs::SetChoice TQtMainDialogs::ChooseSet(const TBBSList& list) {

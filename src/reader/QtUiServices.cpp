@@ -62,6 +62,11 @@ bool QtUiServices::ConfirmYesNo(const std::string& text) {
              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
+bool QtUiServices::ConfirmYesNoDefaultNo(const std::string& text) {
+  return Ask(parent_, QMessageBox::Question, QStringLiteral("確認"), text,
+             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 UiAnswer QtUiServices::ConfirmYesNoCancel(const std::string& text) {
   switch (Ask(parent_, QMessageBox::Question, QStringLiteral("確認"), text,
               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {

@@ -25,6 +25,7 @@ class QtUiServices final : public UiServices {
   void Information(const std::string& text) override;
   bool ConfirmYesNo(const std::string& text) override;
   UiAnswer ConfirmYesNoCancel(const std::string& text) override;
+  bool ConfirmYesNoDefaultNo(const std::string& text) override;
   UiAnswer AskLoadCheck(const std::string& text) override;
   void ProcessMessages() override;
 

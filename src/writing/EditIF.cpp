@@ -1,5 +1,6 @@
 #include "writing/EditIF.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -44,6 +45,27 @@ std::string JoinCrLf(const TStringList& lines) {
   for (const std::string& line : lines)
     text.Line(line);
   return text.Data();
+}
+
+// The lines of the edited file. Editors of this platform save with LF, others with CR LF, old
+// ones with CR alone: each of the three ends a line, so that no line end is ever kept inside a
+// line (it would reach the host as part of a command line). Byte 0x1A ends the text, as the
+// classic text files have it.
+TStringList EditedLines(std::string_view bytes) {
+  bytes = bytes.substr(0, std::min(bytes.find('\x1a'), bytes.size()));
+  TStringList lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    const size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(bytes.substr(start));
+      break;
+    }
+    lines.emplace_back(bytes.substr(start, end - start));
+    start = end + 1;
+    if (bytes[end] == '\r' && start < bytes.size() && bytes[start] == '\n') ++start;
+  }
+  return lines;
 }
 
 }  // namespace
@@ -104,6 +126,10 @@ void TEditIF::AppendFooter(TStringList& Target) const {
   }
 }
 
+std::pair<std::string, std::string> TEditIF::BinaryLines(const std::string& BinaryFile) const {
+  return {UpFileLabel + BinaryFile, WriteFileLabel + ShortFileNameUpper(BinaryFile)};
+}
+
 TStringList TEditIF::LayOut(const TStringList& Lines, const std::string& BinaryFile,
                             bool AsIs) const {
   if (AsIs) return Lines;
@@ -111,8 +137,7 @@ TStringList TEditIF::LayOut(const TStringList& Lines, const std::string& BinaryF
   AppendTitleLines(Lines.empty() ? std::string_view(DefaultTitle) : std::string_view(Lines[0]),
                    work);
   if (!BinaryFile.empty()) {
-    std::string fileLine = UpFileLabel + BinaryFile;
-    std::string nameLine = WriteFileLabel + ShortFileNameUpper(BinaryFile);
+    auto [fileLine, nameLine] = BinaryLines(BinaryFile);
     if (work.size() > 1) {
       work.insert(work.begin() + 1, {std::move(fileLine), std::move(nameLine)});
     } else {
@@ -146,13 +171,31 @@ TEditResult TEditIF::BeginEdit(const TStringList& Lines, const std::string& Bina
   startTime_ = FileModTimeNs(TempFileName);
   if (startTime_ < 0 || !ReadWholeFile(TempFileName, startBytes_)) return EditTempFileError;
   Activated = false;
-  process_ = StartedProcess::Start(EditorPath + " \"" + TempFileName + "\"");
-  return process_ ? EditDone : EditLaunchError;
+  // The file's name is quoted so that the editor receives it unchanged whatever it holds (a
+  // blank, a double quote or a backslash in the settings folder's name).
+  process_ = StartedProcess::Start(EditorPath + " " + QuoteCommandLineArgument(TempFileName));
+  if (process_) return EditDone;
+  // No editor will ever save it.
+  DeleteFileAt(TempFileName);
+  return EditLaunchError;
+}
+
+bool TEditIF::FileChanged() const {
+  std::string bytes;
+  return FileModTimeNs(TempFileName) != startTime_ || !ReadWholeFile(TempFileName, bytes) ||
+         bytes != startBytes_;
 }
 
 bool TEditIF::EditingEnded() {
   if (!process_) return true;
-  return WaitForActivation ? Activated : process_->HasEnded();
+  if (!WaitForActivation) return process_->HasEnded();
+  if (!Activated) return false;
+  // The user came back to the program, maybe only to look something up while the editor is
+  // still open: as long as it runs and the file is as it was, the wait goes on until the next
+  // time the user comes back.
+  if (process_->HasEnded() || FileChanged()) return true;
+  Activated = false;
+  return false;
 }
 
 TEditResult TEditIF::FinishEdit(TStringList& Lines, bool AsIs) {
@@ -163,8 +206,7 @@ TEditResult TEditIF::FinishEdit(TStringList& Lines, bool AsIs) {
 
   TEditResult result = EditUnchanged;
   if (endTime > startTime_ || endBytes != startBytes_) {
-    std::vector<std::string> read;
-    if (!ReadClassicTextFile(TempFileName, read)) return EditTempFileError;
+    const std::vector<std::string> read = EditedLines(endBytes);
     result = EditDone;
     Lines.clear();
     int64_t last = static_cast<int64_t>(read.size()) - 1;

@@ -75,10 +75,14 @@ class TEditIF final {
   // and starts the editor (EditDone when it runs); FinishEdit reads the result back.
   TEditResult BeginEdit(const TStringList& Lines, const std::string& BinaryFile, bool AsIs);
   TEditResult FinishEdit(TStringList& Lines, bool AsIs);
-  // Whether the wait may end: with WaitForActivation once Activated is set, otherwise once the
-  // editor's process has ended. True when no editor was started.
+  // Whether the wait may end: without WaitForActivation once the editor's process has ended;
+  // with it once Activated is set and the editor has ended or the file has changed (an
+  // activation that finds neither is forgotten). True when no editor was started.
   bool EditingEnded();
 
+  // The two lines a binary write starts its body with: the file to upload and the name it is
+  // written under (the file's short name, upper-cased).
+  std::pair<std::string, std::string> BinaryLines(const std::string& BinaryFile) const;
   // The file as the editor will see it (without saving it).
   TStringList LayOut(const TStringList& Lines, const std::string& BinaryFile, bool AsIs) const;
   // The name of the editor's backup file that is removed with the temporary file.
@@ -104,6 +108,9 @@ class TEditIF final {
   std::string Delimiter;
 
  private:
+  // The temporary file is no longer what the editor was started on.
+  bool FileChanged() const;
+
   std::unique_ptr<StartedProcess> process_;
   // The file as it stood when the editor started: its modification time in nanoseconds and
   // its bytes. A change is noticed by a later time, or by other bytes under the same time

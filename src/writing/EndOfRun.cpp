@@ -1,20 +1,27 @@
 #include "writing/EndOfRun.h"
 
+#include <cstdio>
+
 #include "analysis/BBSProcess.h"
 #include "analysis/LogLoader.h"
 #include "platform/Cp932.h"
+#include "platform/FileQuery.h"
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "settings/CommonIniFile.h"
-#include "store/ArticleList.h"
+#include "text/Dates.h"
 #include "writing/RunningEditors.h"
 
 namespace vorn {
 namespace {
 
 // The analyser whose set is loaded, with that set selected in its settings; null when none.
+// After a fresh load that failed nothing is loaded, although the analyser still names the set
+// it had: its emptied lists must not be saved over that set's files.
 TBBSProcess* LoadedProcess(TLogSession& session) {
   TBBSProcess* bbs = session.CurrentProcess;
-  if (!bbs || bbs->NetNo < 0 || !bbs->IniFile || !bbs->IniFile->SelectNet(bbs->NetNo))
+  if (!bbs || session.CurrentPrefix.empty() || bbs->NetNo < 0 || !bbs->IniFile ||
+      !bbs->IniFile->SelectNet(bbs->NetNo))
     return nullptr;
   return bbs;
 }
@@ -23,11 +30,83 @@ void Failed(std::vector<std::string>& failures, const char* label, const std::st
   failures.push_back(Cp932(label) + path);
 }
 
+std::string JoinedLines(const std::vector<std::string>& lines) {
+  CrLfTextBuilder text;
+  for (const std::string& line : lines)
+    text.Line(line);
+  return text.Data();
+}
+
+// A missing file holds nothing.
+std::string BytesOnDisk(const std::string& path) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) bytes.clear();
+  return bytes;
+}
+
+// One of the set's output files: its path and what writing it now would put there.
+struct OutputFile {
+  bool up;
+  const char* label;
+  std::string path;
+  std::string bytes;
+};
+
+std::vector<OutputFile> OutputFiles(TLogSession& session, const TBBSProcess& bbs) {
+  std::vector<OutputFile> files;
+  if (bbs.HasUpFile())
+    files.push_back({true, "UPファイル:", session.SetPath(bbs.IniFile->UpFile),
+                     JoinedLines(bbs.UpFileLines())});
+  files.push_back({false, "PADファイル:", session.SetPath(bbs.IniFile->PadFile),
+                   JoinedLines(bbs.PadFileLines())});
+  return files;
+}
+
+// path with "_notread_" and the moment put before its extension, numbered on when taken.
+std::string KeptFilePath(const std::string& path) {
+  const std::string name = ExtractFileName(path);
+  const size_t dot = name.rfind('.');
+  const size_t stemEnd = path.size() - name.size() + (dot == std::string::npos ? name.size() : dot);
+  const std::tm now = CurrentLocalTime();
+  char stamp[96];
+  std::snprintf(stamp, sizeof stamp, "_notread_%04d%02d%02d_%02d%02d%02d", now.tm_year + 1900,
+                now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
+  std::string kept = path.substr(0, stemEnd) + stamp + path.substr(stemEnd);
+  for (int n = 2; FileExists(kept); ++n)
+    kept = path.substr(0, stemEnd) + stamp + "_" + std::to_string(n) + path.substr(stemEnd);
+  return kept;
+}
+
+// A file whose bytes are not what this run read back or wrote (the user declined to read it
+// back, or another program changed it since) holds writes that are not among the pending
+// ones: before it is replaced it is copied under a name of its own. False when the copy could
+// not be made; the file must then stay as it is.
+bool KeepUnreadFile(const TBBSProcess& bbs, const OutputFile& file,
+                    std::vector<std::string>& kept) {
+  const std::string disk = BytesOnDisk(file.path);
+  const auto known = bbs.OutputFilesKnown.find(file.path);
+  if (disk.empty() || disk == file.bytes ||
+      (known != bbs.OutputFilesKnown.end() && known->second == disk))
+    return true;
+  const std::string keptPath = KeptFilePath(file.path);
+  if (!WriteFileAtomic(keptPath, disk)) return false;
+  kept.push_back(keptPath);
+  return true;
+}
+
 void WriteUpPad(TLogSession& session, TBBSProcess& bbs, std::vector<std::string>& failures) {
-  const std::string up = session.SetPath(bbs.IniFile->UpFile);
-  const std::string pad = session.SetPath(bbs.IniFile->PadFile);
-  if (!bbs.WriteUpFile(up)) Failed(failures, "UPファイル:", up);
-  if (!bbs.WritePadFile(pad)) Failed(failures, "PADファイル:", pad);
+  std::vector<std::string> kept;
+  for (const OutputFile& file : OutputFiles(session, bbs)) {
+    const bool written = KeepUnreadFile(bbs, file, kept) &&
+                         (file.up ? bbs.WriteUpFile(file.path) : bbs.WritePadFile(file.path));
+    if (!written) Failed(failures, file.label, file.path);
+  }
+  if (!kept.empty()) {
+    std::string text = Cp932("読込まなかった以前のUP/PADファイルは次の名前で残しました");
+    for (const std::string& path : kept)
+      text += "\r" + path;
+    Ui().Information(text);
+  }
 }
 
 // The board list and member list are one call; when it fails, each is tried once more on its
@@ -51,15 +130,21 @@ std::string FailureText(const std::vector<std::string>& failures) {
   return text + Cp932("書込み出来ませんでした");
 }
 
-bool AnyWriteChanged(const TBBSProcess& bbs) {
-  for (int32_t b = 0; b < bbs.Boards.Count(); ++b) {
-    if (const TArticleList* articles = bbs.Boards.GetArticles(b); articles && articles->Modified)
-      return true;
-  }
-  return false;
-}
-
 }  // namespace
+
+bool QueuedWritesDiffer(TLogSession& session) {
+  TBBSProcess* bbs = session.CurrentProcess;
+  if (!bbs || session.CurrentPrefix.empty()) return false;
+  if (TBBSProcess* loaded = LoadedProcess(session)) {
+    for (const OutputFile& file : OutputFiles(session, *loaded)) {
+      if (file.bytes != BytesOnDisk(file.path)) return true;
+    }
+    return false;
+  }
+  // The set is gone from the settings (deleted while loaded): its files are not known, so any
+  // pending write counts.
+  return !bbs->UpFileLines().empty() || !bbs->PadFileLines().empty();
+}
 
 bool WriteUpPadFiles(TLogSession& session) {
   TBBSProcess* bbs = LoadedProcess(session);
@@ -82,8 +167,9 @@ bool LeaveLogSet(TLogSession& session, const TRunningEditors& editors, const Com
   TBBSProcess* loaded = LoadedProcess(session);
   if (loaded && KeepData && !ShiftHeld) SaveListsAndPointers(session, *loaded, failures);
 
-  TBBSProcess* bbs = session.CurrentProcess;
-  const bool changed = bbs && AnyWriteChanged(*bbs);
+  // Asked whenever the files would not hold what is pending, however that came about (writes,
+  // edits, deletions, batch marks, a refill of the board list, files read back or not).
+  const bool changed = QueuedWritesDiffer(session);
   if (changed) {
     switch (Ui().ConfirmYesNoCancel(
         Cp932("UP/PADファイルが編集されている可能性があります\r書込みますか？"))) {
@@ -93,7 +179,8 @@ bool LeaveLogSet(TLogSession& session, const TRunningEditors& editors, const Com
         } else {
           // The set is gone from the settings (deleted while loaded): its file names are not
           // known, and another set's files must not be overwritten.
-          failures.push_back(Cp932("指定されたNetNo:") + std::to_string(bbs->NetNo) +
+          failures.push_back(Cp932("指定されたNetNo:") +
+                             std::to_string(session.CurrentProcess->NetNo) +
                              Cp932("の設定が見つかりません"));
         }
         break;
@@ -105,7 +192,8 @@ bool LeaveLogSet(TLogSession& session, const TRunningEditors& editors, const Com
     }
   }
   if (!failures.empty()) {
-    return Ui().ConfirmYesNo(
+    // Enter keeps the program as it is, with the pending writes.
+    return Ui().ConfirmYesNoDefaultNo(
         FailureText(failures) + "\r" +
         Cp932(Reopen ? "このまま別のログを開きますか？" : "このまま終了しますか？"));
   }

@@ -9,6 +9,11 @@ class TLogSession;
 class TRunningEditors;
 struct CommonSettings;
 
+// Whether the pending writes and batch marks of the loaded set differ from what its UP and PAD
+// files hold on disk (a missing file holding nothing): what ending asks about. With the set
+// gone from the settings, whether anything is pending at all.
+bool QueuedWritesDiffer(TLogSession& session);
+
 // The UP and PAD files of the loaded set written now (the save command). A file that could not
 // be written is named to the user; true when both were written. Nothing happens while no set
 // is loaded.
@@ -16,8 +21,10 @@ bool WriteUpPadFiles(TLogSession& session);
 
 // Whether the loaded data may be left, for loading other logs (reopen) or for the end of the
 // program. Refused while an editor is open. Otherwise the board list, member list and read
-// pointers are saved first (unless keepData is off or Shift is held), then, when queued writes
-// changed, the user is asked whether to write the UP and PAD files (Yes, No, Cancel); else,
+// pointers are saved first (unless keepData is off or Shift is held), then, when the queued
+// writes differ from the files, the user is asked whether to write the UP and PAD files (Yes,
+// No, Cancel); a file that holds writes this run did not read back is kept under a name of its
+// own before it is replaced, and the user is told the name. Else,
 // when ending with EndCheck on, whether to end. A file that could not be written is named, and
 // the user decides whether to go on regardless.
 bool LeaveLogSet(TLogSession& session, const TRunningEditors& editors, const CommonSettings& common,

@@ -1,6 +1,7 @@
 #include "writing/WriteCommands.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "analysis/BBSProcess.h"
@@ -100,6 +101,35 @@ bool AddWrite(TArticleList& articles, uint8_t kind, int32_t key, int32_t parentK
   const std::string title = text.empty() ? std::string() : text[0];
   return articles.AddArticle(kind, 1, key, -1, 0, parentKey, -1, -1, -1, {}, {}, title, {}, -1, 1,
                              std::make_unique<TStringList>(std::move(text)), std::move(mailTo));
+}
+
+// A binary write names the file to upload on its second line and the name it is written under
+// on its third; without them it cannot be sent, and the upload file leaves it out. When the
+// edited text has them elsewhere they are moved back; when it lost them they are put back as
+// they were (fileLine, nameLine). The user is told, and can correct the write with the edit
+// command.
+void KeepBinaryLines(const TBBSProcess& bbs, TStringList& text, const std::string& fileLine,
+                     const std::string& nameLine) {
+  const std::string& fileHeader = bbs.BinaryFileHeader;
+  const std::string& nameHeader = bbs.WriteFileHeader;
+  if (text.size() >= 3 && text[1].starts_with(fileHeader) && text[2].starts_with(nameHeader))
+    return;
+  auto take = [&](const std::string& header, const std::string& original) {
+    for (size_t i = 1; i < text.size(); ++i) {
+      if (text[i].starts_with(header)) {
+        std::string line = std::move(text[i]);
+        text.erase(text.begin() + static_cast<std::ptrdiff_t>(i));
+        return line;
+      }
+    }
+    return original;
+  };
+  std::string file = take(fileHeader, fileLine);
+  std::string name = take(nameHeader, nameLine);
+  text.insert(text.begin() + 1, {std::move(file), std::move(name)});
+  Ui().Warning(fileHeader + Cp932("と") + nameHeader +
+               Cp932("の行はバイナリ書込みの2行目と3行目に必要です\r"
+                     "この2行を戻して書込みました。内容は書込編集で確かめて下さい"));
 }
 
 int32_t BoardOfArticles(const TBoardList& boards, const TArticleList* articles) {
@@ -360,9 +390,11 @@ WriteResult TWriteCommands::StartWrite(int32_t SourceBoard, int32_t DestBoard, i
     }
     if (title.empty()) title = common_.DefaultTitle;
     material.push_back(std::move(title));
+    // Quoted as the view shows the article: the log's terminal sequences (colours, cursor
+    // moves) must not go back to the host inside the reply.
     if (source.FirstLine >= 0) {
       for (int32_t line = source.FirstLine; line <= source.LastLine; ++line)
-        material.push_back(session_.LogList.GetLine(line));
+        material.push_back(StripEscapeSequences(session_.LogList.GetLine(line)));
     }
 
     if (maintained && replyInBoard) {
@@ -391,6 +423,10 @@ WriteResult TWriteCommands::StartWrite(int32_t SourceBoard, int32_t DestBoard, i
   const TEditResult edited = editor.EditText(material, binaryFile, false, wait_);
   if (!EditSucceeded(edited, material)) return {};
   if (material[0].empty()) material[0] = common_.DefaultTitle;
+  if (!binaryFile.empty()) {
+    const auto [fileLine, nameLine] = editor.BinaryLines(binaryFile);
+    KeepBinaryLines(*bbs, material, fileLine, nameLine);
+  }
   SourceBoard = BoardOfArticles(boards, sourceList);
   if (jump) DestBoard = BoardOfArticles(boards, destList);
   if (mailList) mailBox = BoardOfArticles(boards, mailList);
@@ -474,6 +510,19 @@ WriteResult TWriteCommands::EditWrite(int32_t Board, int32_t Position) {
   const int32_t key = write->ArticleKey;
   const int32_t parentKey = write->ParentKey;
   TStringList text = write->Text ? *write->Text : TStringList();
+  // The file lines a binary write had, to be put back should the edit lose them.
+  std::optional<std::pair<std::string, std::string>> binaryLines;
+  if (kind == ArticleKindBinaryRoot || kind == ArticleKindBinaryRess ||
+      kind == ArticleKindBinaryMail) {
+    auto lineWith = [&text](const std::string& header) {
+      for (const std::string& line : text) {
+        if (line.starts_with(header)) return line;
+      }
+      return header;
+    };
+    const TBBSProcess& bbs = *Process();
+    binaryLines.emplace(lineWith(bbs.BinaryFileHeader), lineWith(bbs.WriteFileHeader));
+  }
   // Kept in case the write is deleted while the editor is open: the edit then brings it back
   // whole.
   std::unique_ptr<TMailSendList> recipients =
@@ -485,6 +534,7 @@ WriteResult TWriteCommands::EditWrite(int32_t Board, int32_t Position) {
   const TEditResult edited = editor.EditText(text, std::string(), true, wait_);
   if (!EditSucceeded(edited, text)) return {};
   if (text[0].empty()) text[0] = common_.DefaultTitle;
+  if (binaryLines) KeepBinaryLines(*Process(), text, binaryLines->first, binaryLines->second);
   // Found again by its key: the list may have been sorted while the editor was open. A live
   // entry keeps its recipients.
   if (articles->FindArticle(key, 0) >= 0) recipients.reset();

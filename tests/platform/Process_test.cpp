@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <random>
 #include <thread>
 
 #include "support/TestSupport.h"
@@ -14,6 +15,30 @@ namespace vorn {
 namespace {
 
 using Args = std::vector<std::string>;
+
+// Any argument, written with QuoteCommandLineArgument after a program, comes back whole: random
+// strings over the bytes the rules treat specially, and a double-byte character whose second
+// byte is a backslash ("表") right before a quote and at the end.
+TEST(SplitCommandLine, AQuotedArgumentComesBackByteForByte) {
+  const std::string kanji = "\x95\x5c";
+  const std::vector<std::string> fixed = {"",           "plain",        "a b",  "\"",
+                                          "\\",         "a\\\"b",       "x\\",  "\"\"",
+                                          kanji + "\"", "dir/" + kanji, "tab\t"};
+  std::vector<std::string> cases = fixed;
+  std::mt19937 random(18);
+  const std::string alphabet = std::string("ab \t\"\\") + kanji;
+  for (int n = 0; n < 2000; ++n) {
+    std::string arg;
+    const int length = static_cast<int>(random() % 12);
+    for (int i = 0; i < length; ++i)
+      arg += alphabet[random() % alphabet.size()];
+    cases.push_back(arg);
+  }
+  for (const std::string& arg : cases) {
+    EXPECT_EQ(SplitCommandLine("editor " + QuoteCommandLineArgument(arg)), (Args{"editor", arg}))
+        << arg;
+  }
+}
 
 TEST(SplitCommandLine, WindowsQuotingAndBackslashRules) {
   EXPECT_EQ(SplitCommandLine("  prog  a  b "), (Args{"prog", "a", "b"}));

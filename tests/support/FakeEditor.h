@@ -19,7 +19,8 @@ namespace vorn::test {
 //             system whose time grain hides quick saves
 //   waitfor   waits until the file <data>.go exists, then replaces with the data
 //   keepopen  replaces with the data, then stays open until the file <data>.go exists
-// The waiting ones also end when their data file is gone, so none outlives its test.
+// The waiting ones also end when their data file is gone, so none outlives its test. Every run
+// leaves the file <data>.ran, so a test can tell that the editor was started.
 class FakeEditor {
  public:
   explicit FakeEditor(const TempDir& dir) : dir_(dir), script_(dir.File("fake-editor.sh")) {
@@ -27,6 +28,7 @@ class FakeEditor {
 action=$1
 data=$2
 eval "file=\${$#}"
+: > "$data.ran"
 case $action in
   replace) cat "$data" > "$file" ;;
   append) cat "$data" >> "$file" ;;

@@ -15,6 +15,11 @@ bool RecordingUiServices::ConfirmYesNo(const std::string& text) {
   return Next() == UiAnswer::Yes;
 }
 
+bool RecordingUiServices::ConfirmYesNoDefaultNo(const std::string& text) {
+  entries.push_back({Kind::ConfirmYesNoDefaultNo, text});
+  return Next() == UiAnswer::Yes;
+}
+
 UiAnswer RecordingUiServices::ConfirmYesNoCancel(const std::string& text) {
   entries.push_back({Kind::ConfirmYesNoCancel, text});
   return Next();

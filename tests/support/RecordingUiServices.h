@@ -12,7 +12,14 @@ namespace vorn {
 // the script used up gets the default answer.
 class RecordingUiServices final : public UiServices {
  public:
-  enum class Kind { Warning, Information, ConfirmYesNo, ConfirmYesNoCancel, LoadCheck };
+  enum class Kind {
+    Warning,
+    Information,
+    ConfirmYesNo,
+    ConfirmYesNoDefaultNo,
+    ConfirmYesNoCancel,
+    LoadCheck
+  };
   struct Entry {
     Kind kind;
     std::string text;
@@ -21,6 +28,7 @@ class RecordingUiServices final : public UiServices {
   void Warning(const std::string& text) override;
   void Information(const std::string& text) override;
   bool ConfirmYesNo(const std::string& text) override;
+  bool ConfirmYesNoDefaultNo(const std::string& text) override;
   UiAnswer ConfirmYesNoCancel(const std::string& text) override;
   UiAnswer AskLoadCheck(const std::string& text) override;
   void ProcessMessages() override { ++pumps; }

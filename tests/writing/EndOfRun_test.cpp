@@ -197,7 +197,7 @@ TEST_F(EndOfRun, FilesThatCannotBeWrittenAreNamedAndEndingIsAsked) {
   ui.Script(UiAnswer::No);   // do not end regardless
   EXPECT_FALSE(Leave(false));
   ASSERT_EQ(ui.entries.size(), 2u);
-  EXPECT_EQ(ui.entries[1].kind, Kind::ConfirmYesNo);
+  EXPECT_EQ(ui.entries[1].kind, Kind::ConfirmYesNoDefaultNo);
   EXPECT_EQ(ui.entries[1].text, J("ボードリストファイル:") + File("NET.BRD") + "\r" +
                                     J("UPファイル:") + File("NET.UP") + "\r" +
                                     J("書込み出来ませんでした") + "\r" +
@@ -221,6 +221,25 @@ TEST_F(EndOfRun, FilesThatCannotBeWrittenAreNamedAndEndingIsAsked) {
   EXPECT_EQ(ui.entries[0].kind, Kind::Warning);
   EXPECT_EQ(ui.entries[0].text,
             J("UPファイル:") + File("NET.UP") + "\r" + J("書込み出来ませんでした"));
+}
+
+// A fresh load that could read no file has emptied the data; the set it left still names its
+// files, which must not be replaced by the empty lists nor asked about.
+TEST_F(EndOfRun, AfterAFailedFreshLoadNothingIsSavedOrAsked) {
+  ui.Script(UiAnswer::Yes);
+  ASSERT_TRUE(Leave(false));
+  const std::string boards = test::ReadBytes(File("NET.BRD"));
+  const std::string up = test::ReadBytes(File("NET.UP"));
+  ASSERT_FALSE(up.empty());
+  {
+    ScopedUiServices quiet(&loadUi);
+    EXPECT_FALSE(session.LoadLogFiles({ws.dir.File("no-such.LOG")}, "NET", false).Loaded());
+  }
+  ui.entries.clear();
+  EXPECT_TRUE(Leave(false));
+  EXPECT_TRUE(ui.entries.empty());
+  EXPECT_EQ(test::ReadBytes(File("NET.BRD")), boards);
+  EXPECT_EQ(test::ReadBytes(File("NET.UP")), up);
 }
 
 TEST_F(EndOfRun, CancelAfterAFailedListSaveStillTells) {
