@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class QKeyEvent;
@@ -81,6 +82,8 @@ class TNavigation final : public QObject {
   void LevelRestore();
   void ClearLevelHistory();
   const std::vector<int32_t>& LevelHistory() const { return levelHistory_; }
+  // The history as it was before a load that was stopped.
+  void RestoreLevelHistory(std::vector<int32_t> history) { levelHistory_ = std::move(history); }
 
   // A board chosen in the board list: its first new article unless the new-article mode is on,
   // else its first row; the grid gets the focus.
