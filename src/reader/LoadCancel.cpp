@@ -65,6 +65,12 @@ void TLoadCancel::CloseAfterLoad() {
   Request();
 }
 
+void TLoadCancel::PastStopping() {
+  if (!running_) return;
+  qApp->removeEventFilter(this);
+  button_->hide();
+}
+
 bool TLoadCancel::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return false;
   auto* key = static_cast<QKeyEvent*>(event);

@@ -35,6 +35,9 @@ class TLoadCancel final : public QObject {
   void Request();
   // The window is to close: the load is stopped and the close comes after it.
   void CloseAfterLoad();
+  // The load has gone past the point where it can stop (its sorting): the button goes, and
+  // Escape is the window's again.
+  void PastStopping();
 
   QToolButton* Button() const { return button_; }
 

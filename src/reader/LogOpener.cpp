@@ -36,7 +36,7 @@ class WindowLoadHooks final : public LoadHooks {
  public:
   WindowLoadHooks(TLogSession& session, TLoadWindow& window, TReadingState& state,
                   TMainCommands& commands, TBoardView& view, TNavigation& navigation,
-                  TProgressBarREX& progress, const TLoadCancel& cancel)
+                  TProgressBarREX& progress, TLoadCancel& cancel)
       : session_(session),
         window_(window),
         state_(state),
@@ -101,6 +101,8 @@ class WindowLoadHooks final : public LoadHooks {
   void ProgressReset() override {}
   void LoadProgress(int64_t done, int64_t total) override {
     if (total <= 0) return;
+    // The analysis is done; the sorting that follows goes through.
+    if (done >= total) cancel_.PastStopping();
     const int shown = static_cast<int>(std::clamp<int64_t>(done, 0, total) * kBarSteps / total);
     if (shown == shown_) return;
     shown_ = shown;
@@ -123,7 +125,7 @@ class WindowLoadHooks final : public LoadHooks {
   TBoardView& view_;
   TNavigation& navigation_;
   TProgressBarREX& progress_;
-  const TLoadCancel& cancel_;
+  TLoadCancel& cancel_;
   std::vector<AnalysisProgress*> analyserBars_;
   int shown_ = 0;
   bool waiting_ = false;

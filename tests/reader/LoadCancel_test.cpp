@@ -240,10 +240,22 @@ TEST_F(LoadCancelTest, EscapeDuringAnAddLeavesTheLogsAsTheyWere) {
   ExpectStoppedAndAsBefore(before);
   EXPECT_FALSE(w.Reading().AddingLogs());
 
-  // Not stopped, the same add goes through.
+  // Not stopped, the same add goes through; its sorting cannot be stopped, and the stop button
+  // is gone by then.
+  int sortingSeen = 0, buttonWhileSorting = 0;
+  QTimer watch;
+  watch.setInterval(0);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (w.StatusText(0) != QStringLiteral("データソート中...")) return;
+    ++sortingSeen;
+    if (StopButton().isVisible()) ++buttonWhileSorting;
+  });
+  watch.start();
   dialogs->fileAnswers.push_back({big});
   QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample, big}));
+  EXPECT_GT(sortingSeen, 0);
+  EXPECT_EQ(buttonWhileSorting, 0);
 }
 
 TEST_F(LoadCancelTest, EscapeDuringAFreshOpenGivesBackTheLoadedSet) {
