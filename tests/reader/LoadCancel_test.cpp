@@ -268,6 +268,35 @@ TEST_F(LoadCancelTest, EscapeDuringAFreshOpenGivesBackTheLoadedSet) {
   ExpectStoppedAndAsBefore(before);
 }
 
+TEST_F(LoadCancelTest, EscapeDuringTheFirstOpenLeavesTheEmptyWindow) {
+  auto scripted = std::make_unique<test::ScriptedDialogs>();
+  dialogs = scripted.get();
+  window = std::make_unique<TVornExplMain>(std::vector<std::string>{}, std::move(scripted));
+  TVornExplMain& w = *window;
+  w.show();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  const Shown before = Now();
+  dialogs->netAnswers.push_back({"NET", {big}});
+  PressEscape();
+  QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+  EXPECT_GT(pressedAt, 0.3);
+  EXPECT_TRUE(w.Session().CurrentPrefix.empty());
+  EXPECT_TRUE(w.Session().LogFileNames.empty());
+  EXPECT_EQ(w.LogList().Count(), 0);
+  EXPECT_FALSE(w.BoardList().isEnabled());
+  // The open command switches on the commands that open and end without saving after every
+  // open, also one that failed; before the first one they are off.
+  Shown after = Now();
+  for (const char* name : {"MenuNoSaveOpen", "MenuNoSaveEnd"})
+    after.commands.items[name] = before.commands.items.at(name);
+  after.ExpectSameAs(before);
+  // Opened again without a stop, it loads.
+  dialogs->netAnswers.push_back({"NET", {big}});
+  QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(w.Session().LogFileNames, std::vector<std::string>{big});
+}
+
 TEST_F(LoadCancelTest, TheStopButtonAndClosingTheWindow) {
   TVornExplMain& w = StartReading();
   const Shown before = Now();
