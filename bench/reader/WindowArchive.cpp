@@ -272,7 +272,8 @@ int main(int argc, char** argv) {
   std::printf("  from the key to the window as before:  median %8.1f ms of %zu\n", Median(stops),
               stops.size());
   std::printf(
-      "peak RSS: %.0f MB after the loads, searches and board openings (after generating the "
+      "peak RSS: %.0f MB after the first load, its searches and board openings (after generating "
+      "the "
       "archive: %.0f MB; with the stopped loads: %.0f MB); 1.5 x bytes + 64 MB = %.0f MB\n",
       loadRss, generatedRss, PeakRssMb(), 1.5 * static_cast<double>(bytes) / 1048576.0 + 64);
   return 0;
