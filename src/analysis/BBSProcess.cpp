@@ -227,7 +227,11 @@ bool TBBSProcess::LoadReadPointers(const std::string& ReadPtrFile) {
   if (ReadPtrFile.empty()) return false;
   std::vector<PointerSection> sections;
   const PointerFile read = ReadPointerFile(ReadPtrFile, sections);
-  if (read == PointerFile::Foreign) return false;
+  if (read == PointerFile::Foreign) {
+    // The end of the run would write a fresh file over it: the user's file is kept first.
+    KeepListFileNotUnderstood(ReadPtrFile);
+    return false;
+  }
 
   // Mail keys are counted afresh in every run, so a mail is known by its time alone. Mails of
   // the same minute share a time: each line of that time marks the latest mail of it that is

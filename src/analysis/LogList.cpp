@@ -1,7 +1,5 @@
 #include "analysis/LogList.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -11,6 +9,7 @@
 #endif
 
 #include "platform/Cp932.h"
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
 
@@ -24,13 +23,14 @@ constexpr char kEndOfFile = 0x1A;
 constexpr uint64_t kReadBytes = 128 * 1024;
 
 #ifdef __SSE2__
-// One bit for each CR among the 64 bytes at p.
-inline uint64_t CarriageReturns64(const char* p) {
+// One bit for each line end (CR or LF) among the 64 bytes at p.
+inline uint64_t LineEnds64(const char* p) {
   const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
   auto bits = [&](int part) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
-    return static_cast<uint64_t>(
-        static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, cr))));
+    return static_cast<uint64_t>(static_cast<uint32_t>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)))));
   };
   return bits(0) | bits(1) << 16 | bits(2) << 32 | bits(3) << 48;
 }
@@ -283,13 +283,9 @@ void TLogList::Swap(TLogList& other) {
 }
 
 int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher) {
-  std::FILE* file = std::fopen(NativePath(FileName).c_str(), "rb");
+  // A FIFO or a device is refused: it could block the program or never end.
+  std::FILE* file = OpenRegularFile(FileName);
   if (!file) return LoadOpenFailed;
-  struct stat info;
-  if (::fstat(::fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-    std::fclose(file);
-    return LoadOpenFailed;
-  }
   // The blocks are the only buffer: the file is read straight into them.
   std::setvbuf(file, nullptr, _IONBF, 0);
   const int32_t result = ReadLines(file, watcher);
@@ -304,10 +300,10 @@ bool TLogList::IndexLine(uint64_t offset) {
 }
 
 // Reads the file straight into the block being filled and cuts the lines out where they lie:
-// each line's CR becomes its closing zero byte, and an LF right after it stays where it is
-// (the index tells the line's length from it). A line that runs past the end of the block moves
-// to a new block; one longer than a whole block is gathered aside and stored in a block of its
-// own.
+// each line end (CR LF, CR alone or LF alone) becomes the line's closing zero byte, and the LF
+// of a CR LF stays where it is (the index tells the line's length from it). A line that runs
+// past the end of the block moves to a new block; one longer than a whole block is gathered
+// aside and stored in a block of its own.
 int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
   const uint64_t blockBytes = static_cast<uint64_t>(blockSize_);
   if (fillBlock_ < 0 || fill_ >= blockBytes) {
@@ -338,25 +334,28 @@ int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
       if (data[fill_] == '\n') ++fill_;
     }
     uint64_t lineStart = fill_;
-    // The line end at the CR at `at` has been dealt with: the next line starts after it and
-    // after an LF that directly follows it.
-    auto nextLine = [&](uint64_t at) __attribute__((always_inline)) {
+    // The line end at `at` has been dealt with: the next line starts after it, and after an LF
+    // that directly follows it when it is a CR.
+    auto nextLine = [&](uint64_t at, bool cr) __attribute__((always_inline)) {
       lineStart = at + 1;
+      if (!cr) return;
       if (lineStart == end) {
         skipLf = true;
       } else if (data[lineStart] == '\n') {
         ++lineStart;
       }
     };
-    // Cuts the line that ends at the CR at `at` where it lies; false when it could not be
-    // stored. The lines cut so far end at fill_ whenever the window may look at them.
+    // Cuts the line that ends at `at` where it lies; false when it could not be stored. The
+    // lines cut so far end at fill_ whenever the window may look at them.
     auto cut = [&](uint64_t at) __attribute__((always_inline)) {
+      if (at < lineStart) return true;  // the LF of a CR LF, taken with its CR
+      const bool cr = data[at] == '\r';
       data[at] = '\0';
       if (!AppendEntry(static_cast<uint32_t>(lineStart))) {
         fill_ = lineStart;
         return Shortage();
       }
-      nextLine(at);
+      nextLine(at, cr);
       if (--pumpCountdown == 0) {
         pumpCountdown = kPumpLines;
         fill_ = lineStart;
@@ -367,26 +366,26 @@ int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
     };
     uint64_t scan = lineStart;
     if (longLine) {
-      // A line longer than a block ends at the first CR, if it is in what was read.
-      const char* cr = static_cast<const char*>(std::memchr(data + scan, '\r', end - scan));
-      if (cr) {
-        const uint64_t at = static_cast<uint64_t>(cr - data);
+      // A line longer than a block ends at the first line end, if it is in what was read.
+      const char* lineEnd = FindLineEnd(data + scan, data + end);
+      if (lineEnd) {
+        const uint64_t at = static_cast<uint64_t>(lineEnd - data);
         gathered.append(data + lineStart, at - lineStart);
         longLine = false;
         if (!AddLine(gathered)) return LoadOutOfMemory;
         gathered = std::string();
         if (count_ % kPumpLines == 0) Ui().ProcessMessages();
-        nextLine(at);
+        nextLine(at, *lineEnd == '\r');
         fill_ = scan = lineStart;
       } else {
         scan = end;
       }
     }
 #ifdef __SSE2__
-    // Most lines are short: find the CRs of 64 bytes at a time instead of calling memchr for
+    // Most lines are short: find the line ends of 64 bytes at a time instead of searching for
     // every line.
     for (; scan + 64 <= end; scan += 64) {
-      for (uint64_t mask = CarriageReturns64(data + scan); mask; mask &= mask - 1) {
+      for (uint64_t mask = LineEnds64(data + scan); mask; mask &= mask - 1) {
         if (!cut(scan + static_cast<uint64_t>(__builtin_ctzll(mask)))) {
           return stopped ? LoadCancelled : LoadOutOfMemory;
         }
@@ -394,10 +393,12 @@ int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
     }
 #endif
     while (scan < end) {
-      char* cr = static_cast<char*>(std::memchr(data + scan, '\r', end - scan));
-      if (!cr) break;
-      if (!cut(static_cast<uint64_t>(cr - data))) return stopped ? LoadCancelled : LoadOutOfMemory;
-      scan = static_cast<uint64_t>(cr - data) + 1;
+      const char* lineEnd = FindLineEnd(data + scan, data + end);
+      if (!lineEnd) break;
+      if (!cut(static_cast<uint64_t>(lineEnd - data))) {
+        return stopped ? LoadCancelled : LoadOutOfMemory;
+      }
+      scan = static_cast<uint64_t>(lineEnd - data) + 1;
     }
     fill_ = lineStart;
 

@@ -92,9 +92,9 @@ class TLogList final {
     uint32_t next_ = 0;
   };
 
-  // Appends the lines of a text file read by the classic convention (CR ends a line, an LF
-  // right after it belongs to the line end, 0x1A ends the file). Lines added before a failure
-  // stay.
+  // Appends the lines of a text file (CR LF, CR alone and LF alone end a line, 0x1A ends the
+  // file). Something that is not a regular file is refused (LoadOpenFailed). Lines added before
+  // a failure stay.
   int32_t LoadFromFile(const std::string& FileName, LoadWatcher* watcher = nullptr);
 
   Mark End() const { return {count_, fills_.size(), longs_.size(), fillBlock_, fill_}; }

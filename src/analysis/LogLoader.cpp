@@ -11,7 +11,9 @@
 #include "analysis/BBSProcess.h"
 #include "analysis/DisplayTexts.h"
 #include "platform/Cp932.h"
+#include "platform/FileQuery.h"
 #include "platform/SetPath.h"
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "text/ShiftJisText.h"
 
@@ -487,7 +489,8 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
       // into the next file's lines.
       if (LogList.Count() > linesBefore) LogList.AddLine(logEndLine);
       hooks.SetWaitCursor(false);
-      Ui().Warning(kFile + file + "\r" + kUnreadable);
+      Ui().Warning(kFile + file + "\r" + kUnreadable +
+                   (IsSpecialFile(file) ? "\r" + SpecialFileText() : std::string()));
       hooks.SetWaitCursor(true);
     }
     progress.FileDone(linesBefore, LogList.Count());

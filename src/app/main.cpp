@@ -7,6 +7,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
+#include "platform/TextFile.h"
 #include "qtsupport/QtTranslation.h"
 #include "reader/QtUiServices.h"
 #include "reader/SingleInstance.h"
@@ -57,6 +58,16 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Vorn Explorer"));
   vorn::InstallQtTranslation(app);
 
+  // A settings folder that cannot be made is named with the reason, on the terminal at once and
+  // in a box once the window is up; the program still runs, without saving settings.
+  const std::string folderProblem = vorn::SettingsFolderProblem();
+  if (!folderProblem.empty()) {
+    std::string text = vorn::Cp932ToUtf8(folderProblem);
+    for (char& c : text)
+      if (c == '\r') c = '\n';
+    fprintf(stderr, "vornexpl: %s\n", text.c_str());
+  }
+
   // One instance per settings folder holds the lock; a later one started with the switch only
   // brings that one to the front. The files of its command line are not passed on.
   vorn::TSingleInstance instance(vorn::TSingleInstance::KeyForFolder(vorn::SettingsFolder()));
@@ -64,6 +75,8 @@ int main(int argc, char** argv) {
 
   vorn::QtUiServices ui;
   vorn::ScopedUiServices installed(&ui);
+  // Scratch files of runs that were killed while writing; those of a running instance stay.
+  vorn::RemoveStaleScratchFiles(vorn::SettingsFolder());
   vorn::TVornExplMain window(arguments);
   ui.SetParent(&window);
   ui.SetLoadCheckForm(window.LoadCheckForm());
@@ -72,6 +85,8 @@ int main(int argc, char** argv) {
     window.raise();
     window.activateWindow();
   });
+  if (!folderProblem.empty())
+    QTimer::singleShot(0, &window, [&ui, folderProblem] { ui.Warning(folderProblem); });
   window.show();
 
   // For looking at the window from scripts: save a picture of it and quit.

@@ -21,6 +21,11 @@
 #include "store/BoardList.h"
 #include "store/MemberList.h"
 #include "text/ShiftJisText.h"
+#include "threadview/GridRows.h"
+#include "threadview/QuickFilter.h"
+#include "threadview/SetReadingAids.h"
+#include "threadview/ThreadOutline.h"
+#include "threadview/ThreadViewSettings.h"
 
 namespace vorn {
 namespace {
@@ -28,9 +33,13 @@ namespace {
 const char* const kUsage =
     "usage: vornexpl-cli [--settings-dir DIR] [--prefix P] COMMAND [OPTIONS] FILE...\n"
     "       vornexpl-cli --help | -h | --version\n"
-    "  boards                                  the board list\n"
+    "  boards [--unread]                       the board list (with unread counts)\n"
     "  articles [--board INDEX] [--order tree|posting]\n"
-    "                                          number, ID:handle and title of every article\n"
+    "           [--filter TEXT [--regex] [--fuzzy]] [--flagged]\n"
+    "                                          number, ID:handle and title of every article the\n"
+    "                                          grid shows: those the quick filter lets through,\n"
+    "                                          flagged ones only; ignored writers' ones hidden\n"
+    "                                          when the settings hide them\n"
     "  show --board INDEX --position P [--order tree|posting]\n"
     "                                          the lines of one article\n"
     "  stats                                   counts (new: articles after the read pointers) and\n"
@@ -45,6 +54,39 @@ const char* const kUsage =
     "Boards are numbered from 0 in board-list order, positions from 0 in the chosen order.\n"
     "Exit codes: 0 done, 1 nothing loaded, 2 bad command line, 3 done but a file was unreadable,\n"
     "4 the export failed (the message says why; no half-written file is left under its name).\n";
+
+// Text for a terminal: nothing in it may steer the terminal. Control characters other than tab
+// (and the line feeds the tool puts between lines) show as their pictures (ESC as U+241B, BEL
+// as U+2407, DEL as U+2421), C1 controls and bytes that are no UTF-8 as U+FFFD.
+std::string TerminalSafe(std::string_view utf8, bool keepLineFeeds = false) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x20 || c == 0x7F) {
+      if (c == '\t' || (c == '\n' && keepLineFeeds)) {
+        out += static_cast<char>(c);
+      } else {
+        const uint32_t picture = c == 0x7F ? 0x2421 : 0x2400 + c;
+        out += static_cast<char>(0xE0 | (picture >> 12));
+        out += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (picture & 0x3F));
+      }
+      ++i;
+      continue;
+    }
+    const size_t len = Utf8SequenceLength(utf8.substr(i));
+    // U+0080-U+009F, the C1 controls, are C2 80-C2 9F in UTF-8.
+    if (len == 0 || (len == 2 && c == 0xC2 && static_cast<unsigned char>(utf8[i + 1]) < 0xA0)) {
+      out += "\xEF\xBF\xBD";
+      i += len == 0 ? 1 : len;
+      continue;
+    }
+    out.append(utf8.substr(i, len));
+    i += len;
+  }
+  return out;
+}
 
 // Messages and questions of the core on the terminal. Questions get No: the tool never lets
 // a question delete or overwrite anything.
@@ -83,7 +125,7 @@ class CliUiServices final : public UiServices {
         lines += text[i];
       }
     }
-    std::fprintf(err_, "%s\n", lines.c_str());
+    std::fprintf(err_, "%s\n", TerminalSafe(lines, true).c_str());
   }
 
   int warnings = 0;
@@ -106,7 +148,7 @@ class Output {
   Output& operator=(const Output&) = delete;
 
   void Line(std::string_view cp932) {
-    buffer_ += Cp932ToUtf8(cp932);
+    buffer_ += TerminalSafe(Cp932ToUtf8(cp932));
     buffer_ += '\n';
     if (buffer_.size() >= (1u << 20)) Flush();
   }
@@ -132,6 +174,11 @@ struct Options {
   bool formatGiven = false;
   std::string out;
   std::vector<std::string> files;
+  // The quick filter (CP932) and the other reading aids of the grid.
+  QuickFilterCondition filter;
+  bool filterGiven = false;
+  bool flagged = false;
+  bool unread = false;
 };
 
 bool ParseIndex(const std::string& text, int32_t& value) {
@@ -153,8 +200,17 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
         value = arg.substr(eq + 1);
         hasValue = true;
       }
+      if (!hasValue &&
+          (name == "--regex" || name == "--fuzzy" || name == "--flagged" || name == "--unread")) {
+        if (name == "--regex") options.filter.RegExp = true;
+        if (name == "--fuzzy") options.filter.Fuzzy = true;
+        if (name == "--flagged") options.flagged = true;
+        if (name == "--unread") options.unread = true;
+        continue;
+      }
       const bool takesValue = name == "--prefix" || name == "--board" || name == "--order" ||
-                              name == "--position" || name == "--format" || name == "--out";
+                              name == "--position" || name == "--filter" ||
+                              name == "--format" || name == "--out";
       if (!takesValue) {
         error = "unknown option " + arg;
         return false;
@@ -169,6 +225,9 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
       if (name == "--prefix") {
         options.prefix = FromNativePath(value);
         options.prefixGiven = true;
+      } else if (name == "--filter") {
+        options.filter.Text = Utf8ToCp932(value);
+        options.filterGiven = true;
       } else if (name == "--board") {
         if (!ParseIndex(value, options.board)) {
           error = "--board needs a board index (0 or more)";
@@ -220,6 +279,19 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
     error = "export needs --format and --out";
     return false;
   }
+  if ((options.filterGiven || options.filter.RegExp || options.filter.Fuzzy || options.flagged) &&
+      options.command != "articles") {
+    error = "--filter, --regex, --fuzzy and --flagged go with articles";
+    return false;
+  }
+  if ((options.filter.RegExp || options.filter.Fuzzy) && !options.filterGiven) {
+    error = "--regex and --fuzzy need --filter";
+    return false;
+  }
+  if (options.unread && options.command != "boards") {
+    error = "--unread goes with boards";
+    return false;
+  }
   if (options.files.empty()) {
     error = "no log file given";
     return false;
@@ -228,19 +300,22 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
 }
 
 int Usage(std::FILE* err, const std::string& error) {
-  std::fprintf(err, "vornexpl-cli: %s\n%s", error.c_str(), kUsage);
+  std::fprintf(err, "vornexpl-cli: %s\n%s", TerminalSafe(error).c_str(), kUsage);
   return CliUsage;
 }
 
+// The rows the window's grid shows of a board under the same reading aids.
 void PrintArticles(Output& out, const TBBSProcess& process, int32_t board, int32_t order,
-                   int32_t treeLineType) {
+                   int32_t treeLineType, const GridRowRules& rules) {
   const TArticleList* articles = process.Boards.GetArticles(board);
   if (!articles) return;
   TArticleRows rows(*articles, order, process.Members, treeLineType);
+  TGridRows shown;
+  shown.Build(*articles, order, rules);
   ArticleCells cells;
   std::string line;
-  for (int32_t p = 0; p < rows.Count(); ++p) {
-    rows.ArticleCellTexts(p, cells);
+  for (int32_t r = 0; r < shown.View().RowCount(); ++r) {
+    rows.ArticleCellTexts(shown.View().PositionAt(r), cells);
     line.assign(cells.Number);
     line += '\t';
     line += cells.Writer;
@@ -351,6 +426,7 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
 
   CliUiServices ui(err);
   ScopedUiServices scoped(&ui);
+  if (const std::string problem = SettingsFolderProblem(); !problem.empty()) ui.Print(problem);
   const TCommonIniFile common(SettingsFilePath("vornexpl.ini"));
   if (!common.Problems.empty()) ui.Print(common.ProblemsMessage());
   TNetVorn netVorn(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
@@ -381,7 +457,8 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
     for (const std::string& file : options.files) {
       if (!SameLogPrefix(LogNamePrefix(file), prefix))
         std::fprintf(err, "vornexpl-cli: %s is not a log of set %s; skipped\n",
-                     Cp932ToUtf8(file).c_str(), Cp932ToUtf8(prefix).c_str());
+                     TerminalSafe(Cp932ToUtf8(file)).c_str(),
+                     TerminalSafe(Cp932ToUtf8(prefix)).c_str());
     }
   }
 
@@ -401,15 +478,34 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
     return CliUsage;
   }
   if (options.command == "boards") {
-    for (const std::string& line : result.BoardLines)
-      output.Line(line);
+    for (size_t b = 0; b < result.BoardLines.size(); ++b) {
+      const std::string& line = result.BoardLines[b];
+      output.Line(
+          options.unread
+              ? BoardLineWithUnread(line, CountBoard(process.Boards.GetArticles(int32_t(b))).Unread)
+              : line);
+    }
   } else if (options.command == "articles") {
+    // The reading aids of the set, read only: the tool never writes their files.
+    TSetReadingAids aids;
+    aids.Open(session);
+    TQuickFilter filter(process.Members, session.LogList);
+    std::string warning;
+    if (!filter.SetCondition(options.filter, warning)) {
+      output.Flush();
+      ui.Print(warning);
+      return CliUsage;
+    }
+    const GridRowRules rules{
+        &filter,       options.flagged,
+        &aids.Flags,   ReadThreadViewSettings(SettingsFilePath("vornexpl.ini")).HideIgnored,
+        &aids.Writers, nullptr};
     if (options.board >= 0) {
-      PrintArticles(output, process, options.board, options.order, treeLineType);
+      PrintArticles(output, process, options.board, options.order, treeLineType, rules);
     } else {
       for (int32_t b = 0; b < static_cast<int32_t>(result.BoardLines.size()); ++b) {
         output.Line(result.BoardLines[static_cast<size_t>(b)]);
-        PrintArticles(output, process, b, options.order, treeLineType);
+        PrintArticles(output, process, b, options.order, treeLineType, rules);
       }
     }
   } else if (options.command == "show") {

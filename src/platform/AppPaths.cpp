@@ -1,8 +1,11 @@
 #include "platform/AppPaths.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -33,9 +36,38 @@ bool IsWritableFolder(const std::string& folder) {
   return DirectoryExists(folder) && ::access(NativePath(folder).c_str(), W_OK | X_OK) == 0;
 }
 
-void MakeFolder(const std::string& folder) {
-  std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(NativePath(folder)), ec);
+std::string& FolderProblem() {
+  static std::string problem;
+  return problem;
+}
+
+// The reason of a failed mkdir as the user reads it, with the system's own words after it.
+std::string FolderErrorText(int error) {
+  const char* reason = nullptr;
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      reason = "書込みが許可されていません";
+      break;
+    case EROFS:
+      reason = "読出し専用のファイルシステムです";
+      break;
+    case EEXIST:
+    case ENOTDIR:
+      reason = "同じ名前のファイルがあります";
+      break;
+    case ENOSPC:
+    case EDQUOT:
+      reason = "ディスクに空きがありません";
+      break;
+    case ENAMETOOLONG:
+      reason = "名前が長すぎます";
+      break;
+    default:
+      break;
+  }
+  std::string text = reason ? Cp932(reason) + " (" : std::string("(");
+  return text + std::strerror(error) + ")";
 }
 
 std::string EnvFolder(const char* name) {
@@ -112,13 +144,44 @@ bool TakeSettingsDirOption(std::vector<std::string>& args) {
   return true;
 }
 
+std::string MakeFolderPath(const std::string& folder) {
+  const std::string native = NativePath(folder);
+  // Each folder on the way, from the top: the first one that cannot be made is the one named.
+  for (size_t end = native.find('/', 1);; end = native.find('/', end + 1)) {
+    const std::string part = native.substr(0, end);
+    struct stat st;
+    if (!part.empty() && ::stat(part.c_str(), &st) == 0) {
+      if (!S_ISDIR(st.st_mode)) return FromNativePath(part) + ": " + FolderErrorText(ENOTDIR);
+    } else if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0) {
+      const int error = errno;
+      // Made by someone else in the meantime: as good as made here.
+      if (!(error == EEXIST && ::stat(part.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
+        return FromNativePath(part) + ": " + FolderErrorText(error);
+    }
+    if (end == std::string::npos) break;
+  }
+  return std::string();
+}
+
 std::string SettingsFolder() {
   std::optional<std::string>& decided = DecidedFolder();
   if (!decided) {
     decided = ChooseSettingsFolder(OverrideFolder(), ProgramFolder(), UserSettingsFolder());
-    if (!DirectoryExists(*decided)) MakeFolder(*decided);
+    FolderProblem().clear();
+    if (!DirectoryExists(*decided)) {
+      const std::string why = MakeFolderPath(*decided);
+      if (!why.empty()) {
+        FolderProblem() = Cp932("設定フォルダを作成出来ません:") + "\r" + *decided + "\r" + why +
+                          "\r" + Cp932("設定は保存されません");
+      }
+    }
   }
   return *decided;
+}
+
+std::string SettingsFolderProblem() {
+  SettingsFolder();
+  return FolderProblem();
 }
 
 std::string SettingsFilePath(std::string_view fileName) {

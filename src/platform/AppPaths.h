@@ -38,6 +38,14 @@ bool TakeSettingsDirOption(std::vector<std::string>& args);
 // The folder decided by the rule, created when it does not exist yet. Decided once and kept.
 std::string SettingsFolder();
 
+// Empty when the settings folder exists; otherwise the message that tells the user which folder
+// could not be created and why (CP932, lines separated by "\r").
+std::string SettingsFolderProblem();
+
+// Creates a folder and the folders above it that are missing. Empty when the folder exists
+// afterwards; otherwise which folder could not be made and why, in the user's words (CP932).
+std::string MakeFolderPath(const std::string& folder);
+
 // A file of the settings folder, such as SettingsFilePath("vornexpl.ini").
 std::string SettingsFilePath(std::string_view fileName);
 

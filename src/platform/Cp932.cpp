@@ -127,26 +127,169 @@ void AppendUtf16AsUtf8(const UChar* utf16, int32_t n, std::string& out) {
   out.resize(size_t(p - out.data()));
 }
 
+// The escape of a file-name byte that CP932 text cannot carry: a marker (0xFE for the bytes
+// 0x80-0xBF, 0xFF for 0xC0-0xFF) and 0xA0 plus the byte's low six bits.
+constexpr unsigned char kEscapeLow = 0xFE;
+constexpr unsigned char kEscapeHigh = 0xFF;
+
+bool HasEscapeMarker(std::string_view s) {
+  for (unsigned char ch : s) {
+    if (ch >= kEscapeLow) return true;
+  }
+  return false;
+}
+
+bool IsEscapeAt(std::string_view s, size_t i) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  if (c != kEscapeLow && c != kEscapeHigh) return false;
+  if (i + 1 >= s.size()) return false;
+  const unsigned char d = static_cast<unsigned char>(s[i + 1]);
+  return d >= 0xA0 && d <= 0xDF;
+}
+
+char EscapedByte(std::string_view s, size_t i) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  const unsigned char d = static_cast<unsigned char>(s[i + 1]);
+  return static_cast<char>((c == kEscapeLow ? 0x80 : 0xC0) + (d - 0xA0));
+}
+
+void AppendEscape(std::string& out, unsigned char b) {
+  out += static_cast<char>(b < 0xC0 ? kEscapeLow : kEscapeHigh);
+  out += static_cast<char>(0xA0 + (b & 0x3F));
+}
+
+// Where the character at i ends: a lead byte takes the byte after it only when that byte can
+// be its second, so that a broken character never swallows an escape.
+size_t NextCharacter(std::string_view s, size_t i) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+  if (lead && i + 1 < s.size()) {
+    const unsigned char t = static_cast<unsigned char>(s[i + 1]);
+    if ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) return i + 2;
+  }
+  return i + 1;
+}
+
+// Plain CP932 to UTF-8, escapes not considered.
+std::string DecodeCp932(std::string_view cp932);
+
+// Walks a core string: runs of CP932 text go to `text`, each run of escaped bytes to `bytes`.
+template <class Text, class Bytes>
+void WalkEscapes(std::string_view s, Text text, Bytes bytes) {
+  size_t run = 0;
+  size_t i = 0;
+  std::string raw;
+  while (i < s.size()) {
+    if (!IsEscapeAt(s, i)) {
+      i = NextCharacter(s, i);
+      continue;
+    }
+    if (i > run) text(s.substr(run, i - run));
+    raw.clear();
+    while (i < s.size() && IsEscapeAt(s, i)) {
+      raw += EscapedByte(s, i);
+      i += 2;
+    }
+    bytes(std::string_view(raw));
+    run = i;
+  }
+  if (i > run) text(s.substr(run, i - run));
+}
+
 }  // namespace
+
+size_t Utf8SequenceLength(std::string_view text) {
+  if (text.empty()) return 0;
+  const unsigned char c = static_cast<unsigned char>(text[0]);
+  if (c < 0x80) return 1;
+  size_t len;
+  uint32_t value;
+  if (c >= 0xC2 && c <= 0xDF) {
+    len = 2;
+    value = c & 0x1F;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    len = 3;
+    value = c & 0x0F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    len = 4;
+    value = c & 0x07;
+  } else {
+    return 0;
+  }
+  if (text.size() < len) return 0;
+  for (size_t k = 1; k < len; ++k) {
+    const unsigned char t = static_cast<unsigned char>(text[k]);
+    if ((t & 0xC0) != 0x80) return 0;
+    value = (value << 6) | (t & 0x3F);
+  }
+  if ((len == 3 && value < 0x800) || (len == 4 && (value < 0x10000 || value > 0x10FFFF)) ||
+      (value >= 0xD800 && value <= 0xDFFF))
+    return 0;
+  return len;
+}
 
 std::string Cp932ToUtf8(std::string_view cp932) {
   if (IsAscii(cp932)) return std::string(cp932);
-  UConverter* conv = Cp932Converter();
+  if (!HasEscapeMarker(cp932)) return DecodeCp932(cp932);
   std::string out;
+  WalkEscapes(
+      cp932, [&](std::string_view text) { out += DecodeCp932(text); },
+      [&](std::string_view bytes) {
+        // The name's own characters where they are UTF-8; a replacement for each byte that is not.
+        for (size_t i = 0; i < bytes.size();) {
+          const size_t len = Utf8SequenceLength(bytes.substr(i));
+          if (len == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+          } else {
+            out.append(bytes.substr(i, len));
+            i += len;
+          }
+        }
+      });
+  return out;
+}
+
+namespace {
+
+// Runs of double-byte and other non-ASCII characters through the converter; ASCII bytes stand
+// for themselves (the converter's table maps a few control bytes elsewhere, 0x1C to U+007F, and
+// a file name must not change on its way to the system).
+void DecodeNonAscii(std::string_view cp932, std::string& out);
+
+std::string DecodeCp932(std::string_view cp932) {
+  std::string out;
+  out.reserve(cp932.size() * 3 / 2);
+  size_t i = 0;
+  while (i < cp932.size()) {
+    size_t start = i;
+    while (i < cp932.size() && static_cast<unsigned char>(cp932[i]) < 0x80)
+      ++i;
+    out.append(cp932.substr(start, i - start));
+    start = i;
+    while (i < cp932.size() && static_cast<unsigned char>(cp932[i]) >= 0x80)
+      i = NextCharacter(cp932, i);
+    if (i > start) DecodeNonAscii(cp932.substr(start, i - start), out);
+  }
+  return out;
+}
+
+void DecodeNonAscii(std::string_view cp932, std::string& out) {
+  UConverter* conv = Cp932Converter();
   if (!conv) {
     // Without ICU data there is nothing sensible to decode to: keep ASCII, mark the rest.
     for (unsigned char ch : cp932)
       out += ch < 0x80 ? std::string(1, char(ch)) : "\xEF\xBF\xBD";
-    return out;
+    return;
   }
   ucnv_reset(conv);
-  std::vector<UChar> utf16(cp932.size() * 2 + 4);
+  thread_local std::vector<UChar> utf16;
+  if (utf16.size() < cp932.size() * 2 + 4) utf16.resize(cp932.size() * 2 + 4);
   UErrorCode status = U_ZERO_ERROR;
   int32_t n = ucnv_toUChars(conv, utf16.data(), int32_t(utf16.size()), cp932.data(),
                             int32_t(cp932.size()), &status);
-  if (U_FAILURE(status)) return out;
+  if (U_FAILURE(status)) return;
   // UTF-16 to UTF-8 by hand: three bytes per unit at most, surrogate pairs four per pair.
-  out.reserve(size_t(n) * 3);
   for (int32_t i = 0; i < n; ++i) {
     uint32_t cp = utf16[size_t(i)];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && utf16[size_t(i) + 1] >= 0xDC00 &&
@@ -172,8 +315,9 @@ std::string Cp932ToUtf8(std::string_view cp932) {
       out += char(0x80 | (cp & 0x3F));
     }
   }
-  return out;
 }
+
+}  // namespace
 
 std::string Utf8ToCp932(std::string_view utf8) {
   if (IsAscii(utf8)) return std::string(utf8);
@@ -297,11 +441,45 @@ size_t AppendCp932AsUtf8(std::string_view cp932, std::string& out) {
 }
 
 std::string NativePath(std::string_view cp932Path) {
-  return Cp932ToUtf8(cp932Path);
+  if (IsAscii(cp932Path)) return std::string(cp932Path);
+  std::string out;
+  WalkEscapes(
+      cp932Path, [&](std::string_view text) { out += DecodeCp932(text); },
+      [&](std::string_view bytes) { out.append(bytes); });
+  return out;
 }
 
 std::string FromNativePath(std::string_view nativePath) {
-  return Utf8ToCp932(nativePath);
+  if (IsAscii(nativePath)) return std::string(nativePath);
+  std::string out;
+  out.reserve(nativePath.size() * 2);
+  for (size_t i = 0; i < nativePath.size();) {
+    const unsigned char c = static_cast<unsigned char>(nativePath[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    const size_t len = Utf8SequenceLength(nativePath.substr(i));
+    if (len == 0) {
+      AppendEscape(out, c);
+      ++i;
+      continue;
+    }
+    // A character goes into CP932 only when it comes back from there as itself: fallbacks
+    // (U+00A5 to the backslash, say) and the '?' of characters CP932 lacks would name another
+    // file.
+    const std::string_view character = nativePath.substr(i, len);
+    const std::string encoded = Utf8ToCp932(character);
+    if (!encoded.empty() && !HasEscapeMarker(encoded) && DecodeCp932(encoded) == character) {
+      out += encoded;
+    } else {
+      for (size_t k = 0; k < len; ++k)
+        AppendEscape(out, static_cast<unsigned char>(character[k]));
+    }
+    i += len;
+  }
+  return out;
 }
 
 }  // namespace vorn

@@ -11,7 +11,8 @@ namespace vorn {
 // names handed to the operating system.
 
 // Decodes CP932 to UTF-8. A malformed or truncated double-byte sequence becomes U+FFFD and the
-// bytes after it are decoded normally.
+// bytes after it are decoded normally. A file name's characters that CP932 cannot hold (see
+// FromNativePath) show as themselves, its bytes that are no UTF-8 as U+FFFD.
 std::string Cp932ToUtf8(std::string_view cp932);
 
 // Appends the UTF-8 form of CP932 text to out, for files written in UTF-8 (the archive export).
@@ -31,8 +32,19 @@ inline std::string Cp932(std::string_view utf8Literal) {
 }
 
 // File names: the core keeps them in CP932 like every other text (they come from ini files and
-// are shown to the user); the file system on this platform names files in UTF-8.
+// are shown to the user); the file system on this platform names files in UTF-8, or in any
+// bytes at all. A name must reach the system exactly as the system gave it, so the mapping
+// round-trips every byte: FromNativePath turns each character CP932 holds into CP932 and
+// carries every other byte (an é, an emoji, a byte that is no UTF-8) as a two-byte escape that
+// no CP932 text contains (0xFE or 0xFF, then a half-width katakana byte 0xA0-0xDF); NativePath
+// turns the escapes back into those bytes. Neither escape byte is a lead byte, an ASCII letter,
+// a digit, a dot or a separator, so byte-wise scans of a path step over them unharmed.
+// NativePath(FromNativePath(n)) == n for every n.
 std::string NativePath(std::string_view cp932Path);
 std::string FromNativePath(std::string_view nativePath);
+
+// The length of the well-formed UTF-8 sequence at the start of text (1 to 4; an overlong form,
+// a surrogate or a value past U+10FFFF is not one), 0 when there is none.
+size_t Utf8SequenceLength(std::string_view text);
 
 }  // namespace vorn

@@ -117,8 +117,34 @@ std::string ShortFileNameUpper(const std::string& path) {
 
 bool DeleteFileAt(const std::string& path) {
   if (path.empty()) return true;
-  if (::unlink(NativePath(path).c_str()) == 0) return true;
+  if (::unlink(NativePath(FinalLinkTarget(path)).c_str()) == 0) return true;
   return errno == ENOENT;
+}
+
+std::string FinalLinkTarget(const std::string& path) {
+  std::string native = NativePath(path);
+  bool followed = false;
+  // As many links as the system itself follows before it gives up on a loop.
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st;
+    if (::lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    std::string target(size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
+    const ssize_t n = ::readlink(native.c_str(), target.data(), target.size());
+    if (n <= 0 || size_t(n) >= target.size()) break;
+    target.resize(size_t(n));
+    if (target.front() != '/') {
+      const size_t slash = native.rfind('/');
+      if (slash != std::string::npos) target = native.substr(0, slash + 1) + target;
+    }
+    native = std::move(target);
+    followed = true;
+  }
+  return followed ? FromNativePath(native) : path;
+}
+
+bool IsSpecialFile(const std::string& path) {
+  struct stat st;
+  return !path.empty() && StatPath(path, st) && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
 std::string ExtractFileName(const std::string& path) {

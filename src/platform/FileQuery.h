@@ -29,8 +29,18 @@ std::string DiskFileName(const std::string& path);
 // This platform keeps no 8.3 aliases: the name part of path, upper-cased (ASCII letters only).
 std::string ShortFileNameUpper(const std::string& path);
 
-// Deletes a file. True when it is gone afterwards (also when it never existed).
+// Deletes a file. True when it is gone afterwards (also when it never existed). A symbolic link
+// is not removed but the file it points to, so that the link names the file again when it is
+// written next.
 bool DeleteFileAt(const std::string& path);
+
+// The file a path finally names: symbolic links, and links to links, are followed to their end,
+// which need not exist yet. A path that is no link is returned as it is.
+std::string FinalLinkTarget(const std::string& path);
+
+// True when something that is neither a regular file nor a folder stands at the path (a FIFO, a
+// device, a socket): reading it could block for ever or never end.
+bool IsSpecialFile(const std::string& path);
 
 // The name part (after the last '/' or '\') and the folder part including its separator.
 std::string ExtractFileName(const std::string& path);

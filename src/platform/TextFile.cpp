@@ -1,19 +1,32 @@
 #include "platform/TextFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <set>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "platform/Cp932.h"
+#include "platform/FileQuery.h"
+#include "platform/UiServices.h"
 
 namespace vorn {
 namespace {
 
 constexpr size_t kChunk = 1 << 20;
 constexpr char kCtrlZ = 0x1A;
+constexpr std::string_view kScratchPrefix = ".vorn-";
+// mkstemp's six characters after the prefix.
+constexpr size_t kScratchNameLength = kScratchPrefix.size() + 6;
 
 std::string FolderOf(const std::string& nativePath) {
   size_t slash = nativePath.rfind('/');
@@ -37,7 +50,69 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 }  // namespace
+
+std::FILE* OpenRegularFile(const std::string& path, bool* special) {
+  if (special) *special = false;
+  // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+  const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    if (special) *special = IsSpecialFile(path);
+    return nullptr;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    if (special) *special = !S_ISDIR(st.st_mode);
+    ::close(fd);
+    return nullptr;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (!file) ::close(fd);
+  return file;
+}
+
+const char* FindLineEnd(const char* p, const char* end) {
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; end - p >= 16; p += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int mask =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+    if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
+  }
+#endif
+  for (; p < end; ++p) {
+    if (*p == '\r' || *p == '\n') return p;
+  }
+  return nullptr;
+}
+
+std::string SpecialFileText() {
+  static const std::string text = Cp932("通常のファイルではありません(FIFO・デバイス等)");
+  return text;
+}
+
+void ReportSpecialFile(const std::string& path) {
+  static std::mutex mutex;
+  static std::set<std::string> reported;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!reported.insert(path).second) return;
+  }
+  Ui().Warning(Cp932("ファイル:") + path + "\r" + Cp932("読込み出来ません") + "\r" +
+               SpecialFileText());
+}
 
 ClassicTextReader::~ClassicTextReader() {
   Close();
@@ -45,11 +120,10 @@ ClassicTextReader::~ClassicTextReader() {
 
 bool ClassicTextReader::Open(const std::string& path) {
   Close();
-  file_ = std::fopen(NativePath(path).c_str(), "rb");
-  if (!file_) return false;
-  struct stat st;
-  if (::fstat(::fileno(file_), &st) == 0 && S_ISDIR(st.st_mode)) {
-    Close();
+  bool special = false;
+  file_ = OpenRegularFile(path, &special);
+  if (!file_) {
+    if (special) ReportSpecialFile(path);
     return false;
   }
   buffer_.resize(kChunk);
@@ -94,27 +168,27 @@ bool ClassicTextReader::ReadLine(std::string_view& line) {
       }
     }
     const char* start = buffer_.data() + begin_;
-    size_t avail = end_ - begin_;
-    const char* cr = static_cast<const char*>(std::memchr(start, '\r', avail));
-    size_t len = cr ? size_t(cr - start) : avail;
-    const char* z = static_cast<const char*>(std::memchr(start, kCtrlZ, len));
-    if (z) {
+    const char* const stop = buffer_.data() + end_;
+    const char* lineEnd = FindLineEnd(start, stop);
+    const char* p = lineEnd ? lineEnd : stop;
+    if (const void* z = std::memchr(start, kCtrlZ, size_t(p - start)))
+      p = static_cast<const char*>(z);
+    const size_t len = size_t(p - start);
+    if (p < stop && *p == kCtrlZ) {
       // The end-of-file byte: what stands before it is the last line, if anything.
-      size_t zlen = size_t(z - start);
+      joined_.append(start, len);
       eof_ = true;
       begin_ = end_ = 0;
       Close();
-      if (!spans && zlen == 0) return false;
-      if (spans || zlen > 0) {
-        joined_.append(start, zlen);
-        // The view refers to joined_, which stays valid after Close().
-        line = joined_;
-        return true;
-      }
+      if (!spans && len == 0) return false;
+      // The view refers to joined_, which stays valid after Close().
+      line = joined_;
+      return true;
     }
-    if (cr) {
+    if (p < stop) {
+      // CR LF, CR alone and LF alone each end a line.
       begin_ += len + 1;
-      skipLf_ = true;
+      skipLf_ = *p == '\r';
       if (spans) {
         joined_.append(start, len);
         line = joined_;
@@ -145,19 +219,70 @@ bool ReadClassicTextFile(const std::string& path, std::vector<std::string>& line
   return !reader.Failed();
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view data) {
-  const std::string native = NativePath(path);
-  if (native.empty()) return false;
-  std::string tmpl = FolderOf(native) + "/.vorn-XXXXXX";
-  int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return false;
-  struct stat old;
-  if (::stat(native.c_str(), &old) == 0) {
-    if (S_ISDIR(old.st_mode)) {
+int CreateScratchFile(const std::string& nativeFolder, std::string& scratchPath) {
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    std::string name = nativeFolder + "/" + std::string(kScratchPrefix) + "XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return -1;
+    // A file system without locks still gets its file written; the cleaner then never takes
+    // it for stale, because it cannot lock it either.
+    if (::flock(fd, LOCK_EX) != 0 && errno != ENOLCK && errno != EINVAL && errno != ENOTSUP) {
       ::close(fd);
-      ::unlink(tmpl.c_str());
-      return false;
+      ::unlink(name.c_str());
+      return -1;
     }
+    // A cleaner may have taken the file for a stale one in the moment between its creation and
+    // the lock: then it is gone from the folder and another is made.
+    struct stat mine, named;
+    if (::fstat(fd, &mine) == 0 && ::stat(name.c_str(), &named) == 0 && SameFile(mine, named)) {
+      scratchPath = std::move(name);
+      return fd;
+    }
+    ::close(fd);
+  }
+  return -1;
+}
+
+int RemoveStaleScratchFiles(const std::string& folder) {
+  std::string nativeFolder = NativePath(folder);
+  while (nativeFolder.size() > 1 && nativeFolder.back() == '/')
+    nativeFolder.pop_back();
+  if (nativeFolder.empty()) nativeFolder = ".";
+  DIR* dir = ::opendir(nativeFolder.c_str());
+  if (!dir) return 0;
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() != kScratchNameLength || !name.starts_with(kScratchPrefix)) continue;
+    const std::string path = nativeFolder + "/" + std::string(name);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) continue;
+    struct stat held, named;
+    // The lock is free only when no writer holds the file any more: its process has ended.
+    if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        ::lstat(path.c_str(), &named) == 0 && SameFile(held, named) &&
+        ::unlink(path.c_str()) == 0) {
+      ++removed;
+    }
+    ::close(fd);
+  }
+  ::closedir(dir);
+  return removed;
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view data) {
+  if (path.empty()) return false;
+  // The file a link points to is replaced in its own folder, and the link keeps pointing at it.
+  const std::string native = NativePath(FinalLinkTarget(path));
+  if (native.empty()) return false;
+  struct stat old;
+  const bool exists = ::stat(native.c_str(), &old) == 0;
+  // A folder, a FIFO or a device is not replaced by a plain file.
+  if (exists && !S_ISREG(old.st_mode)) return false;
+  std::string scratch;
+  const int fd = CreateScratchFile(FolderOf(native), scratch);
+  if (fd < 0) return false;
+  if (exists) {
     ::fchmod(fd, old.st_mode & 07777);
   } else {
     // A new file gets the usual permissions under the user's umask, not mkstemp's 0600.
@@ -165,11 +290,12 @@ bool WriteFileAtomic(const std::string& path, std::string_view data) {
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
   }
-  bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && ::rename(tmpl.c_str(), native.c_str()) == 0) return true;
-  ::unlink(tmpl.c_str());
-  return false;
+  // The scratch file stays open, and so locked, until it has its final name.
+  const bool ok =
+      WriteAll(fd, data) && ::fsync(fd) == 0 && ::rename(scratch.c_str(), native.c_str()) == 0;
+  if (!ok) ::unlink(scratch.c_str());
+  ::close(fd);
+  return ok;
 }
 
 bool WriteTextLinesAtomic(const std::string& path, const std::vector<std::string>& lines) {
@@ -181,8 +307,12 @@ bool WriteTextLinesAtomic(const std::string& path, const std::vector<std::string
 
 bool ReadWholeFile(const std::string& path, std::string& data) {
   data.clear();
-  std::FILE* f = std::fopen(NativePath(path).c_str(), "rb");
-  if (!f) return false;
+  bool special = false;
+  std::FILE* f = OpenRegularFile(path, &special);
+  if (!f) {
+    if (special) ReportSpecialFile(path);
+    return false;
+  }
   char buf[65536];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
@@ -190,6 +320,34 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
   bool ok = !std::ferror(f);
   std::fclose(f);
   return ok;
+}
+
+std::string KeepListFileNotUnderstood(const std::string& path) {
+  std::string data;
+  const bool readable = ReadWholeFile(path, data);
+  std::string backup;
+  // A copy, not a second link: an editor that writes in place would change both names at once.
+  for (int n = 1; readable && n < 100 && backup.empty(); ++n) {
+    const std::string candidate = path + ".bak" + (n == 1 ? std::string() : std::to_string(n));
+    struct stat st;
+    if (::lstat(NativePath(candidate).c_str(), &st) == 0) {
+      std::string existing;
+      if (S_ISREG(st.st_mode) && ReadWholeFile(candidate, existing) && existing == data)
+        backup = candidate;
+      continue;
+    }
+    if (!WriteFileAtomic(candidate, data)) break;
+    backup = candidate;
+  }
+  std::string message =
+      Cp932("ファイル:") + path + "\r" + Cp932("読み取れない形式のため読み込みません") + "\r";
+  if (backup.empty()) {
+    message += Cp932("元のファイルを別名で残すことが出来ませんでした");
+  } else {
+    message += Cp932("元のファイルは次の名前で残しました:") + "\r" + backup;
+  }
+  Ui().Warning(message);
+  return backup;
 }
 
 }  // namespace vorn

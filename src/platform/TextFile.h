@@ -7,9 +7,25 @@
 
 namespace vorn {
 
-// Reads a file by the classic text-file convention: a line ends at CR and an LF right after the
-// CR is consumed with it; an LF anywhere else is an ordinary byte of the line; byte 0x1A ends
-// the file. Lines have no length limit. The path is CP932 like every core text.
+// Opens a file for reading without ever waiting: something that is not a regular file (a FIFO,
+// a device, a socket, a folder) is refused, so that a wrong name can neither block the program
+// nor feed it without end. nullptr when the file cannot be opened or is refused; notRegular
+// (when given) tells which.
+std::FILE* OpenRegularFile(const std::string& path, bool* notRegular = nullptr);
+
+// Tells the user, once per path and run, that a file is refused because it is no regular file.
+void ReportSpecialFile(const std::string& path);
+
+// The text of that refusal, for a caller that builds its own message: a line to append.
+std::string SpecialFileText();
+
+// The first line end (CR or LF) in [p, end), nullptr when there is none. A CR with an LF right
+// after it is one line end; the reader of the file takes that LF with it.
+const char* FindLineEnd(const char* p, const char* end);
+
+// Reads a file by the classic text-file convention, widened to the line ends files get
+// elsewhere: a line ends at CR LF, at CR alone and at LF alone; byte 0x1A ends the file. Lines
+// have no length limit. The path is CP932 like every core text.
 class ClassicTextReader {
  public:
   ClassicTextReader() = default;
@@ -17,7 +33,8 @@ class ClassicTextReader {
   ClassicTextReader(const ClassicTextReader&) = delete;
   ClassicTextReader& operator=(const ClassicTextReader&) = delete;
 
-  // False when the file cannot be opened for reading.
+  // False when the file cannot be opened for reading. A file that is not a regular file is
+  // refused, and the user told so.
   bool Open(const std::string& path);
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
@@ -47,10 +64,23 @@ class ClassicTextReader {
 // reading fails; the lines read until then are kept.
 bool ReadClassicTextFile(const std::string& path, std::vector<std::string>& lines);
 
-// Writes data to a temporary file in the same folder and renames it over path, so that a crash
+// Writes data to a scratch file in the same folder and renames it over path, so that a crash
 // or a full disk never leaves a half-written file and never loses the old one. An existing
-// file's permissions are kept. False when anything failed; the old file is then unchanged.
+// file's permissions are kept. A symbolic link at path stays: the file it points to is the one
+// replaced, in its own folder. False when anything failed, and when something that is not a
+// regular file stands at path; the old file is then unchanged.
 bool WriteFileAtomic(const std::string& path, std::string_view data);
+
+// The scratch files WriteFileAtomic writes are named ".vorn-" and six characters. The writer
+// holds a lock on its scratch file until it is renamed or removed; the lock ends with the
+// process, however it ends.
+// Creates and locks a scratch file in folder (native encoding, no separator at the end) and
+// returns its descriptor (-1 when it cannot), its native path in scratchPath.
+int CreateScratchFile(const std::string& nativeFolder, std::string& scratchPath);
+
+// Removes the scratch files that runs killed while writing left in folder; one that a running
+// writer still holds is kept. The number removed.
+int RemoveStaleScratchFiles(const std::string& folder);
 
 // Lines joined with CR LF (each line, the last included, followed by CR LF), written atomically.
 bool WriteTextLinesAtomic(const std::string& path, const std::vector<std::string>& lines);
@@ -69,7 +99,15 @@ class CrLfTextBuilder {
   std::string data_;
 };
 
-// Reads the whole file into data. False when it cannot be opened or read.
+// Reads the whole file into data. False when it cannot be opened or read; a file that is not a
+// regular file is refused, and the user told so.
 bool ReadWholeFile(const std::string& path, std::string& data);
+
+// A list file (board list, member list, read pointers) whose first line is not its header
+// cannot be understood, and the next save would write a fresh file over it. This tells the user
+// and keeps the file beside itself under a backup name (name.bak, or name.bak2, name.bak3, ...
+// when that is taken; a backup that holds the same bytes already is used again). Returns the
+// backup's path, empty when none could be made (the user is told that too).
+std::string KeepListFileNotUnderstood(const std::string& path);
 
 }  // namespace vorn

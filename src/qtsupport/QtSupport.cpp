@@ -1,6 +1,5 @@
 #include "qtsupport/QtSupport.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
@@ -20,11 +19,43 @@ std::string CoreText(const QString& text) {
 
 QString QtPath(const std::string& cp932Path) {
   const std::string native = NativePath(cp932Path);
-  return QFile::decodeName(QByteArray(native.data(), qsizetype(native.size())));
+  QString path;
+  path.reserve(qsizetype(native.size()));
+  const std::string_view bytes(native);
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t len = Utf8SequenceLength(bytes.substr(i));
+    if (len == 0) {
+      path += QChar(char16_t(0xDC00 + static_cast<unsigned char>(bytes[i])));
+      ++i;
+    } else {
+      path += QString::fromUtf8(bytes.data() + i, qsizetype(len));
+      i += len;
+    }
+  }
+  return path;
 }
 
 std::string CorePath(const QString& path) {
-  const QByteArray native = QFile::encodeName(path);
+  std::string native;
+  for (qsizetype i = 0; i < path.size(); ++i) {
+    const char16_t unit = path[i].unicode();
+    const bool pair = QChar::isHighSurrogate(unit) && i + 1 < path.size() &&
+                      QChar::isLowSurrogate(path[i + 1].unicode());
+    if (!pair && unit >= 0xDC80 && unit <= 0xDCFF) {
+      native += static_cast<char>(unit - 0xDC00);
+      continue;
+    }
+    const QByteArray utf8 = path.mid(i, pair ? 2 : 1).toUtf8();
+    native.append(utf8.constData(), size_t(utf8.size()));
+    if (pair) ++i;
+  }
+  return FromNativePath(native);
+}
+
+std::string CorePathOfUrl(const QUrl& url) {
+  // The encoded form keeps every byte of the name; toLocalFile() would decode it as UTF-8.
+  const QByteArray native =
+      QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
   return FromNativePath(std::string(native.constData(), size_t(native.size())));
 }
 

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QUrl>
 #include <string>
 
 #include "dialoglogic/NetSelectLogic.h"
@@ -13,9 +14,13 @@ namespace vorn {
 // Core texts are CP932; Qt's are Unicode. These are the GUI's only crossings.
 QString QtText(const std::string& cp932);
 std::string CoreText(const QString& text);
-// Paths: CP932 in the core, the file system's own encoding on disk.
+// Paths: CP932 in the core, the file system's own encoding on disk. A name's bytes that are no
+// UTF-8 cross as the lone surrogates U+DC80-U+DCFF, so that CorePath(QtPath(p)) == p for every
+// path; Qt's own file functions would turn them into other bytes.
 QString QtPath(const std::string& cp932Path);
 std::string CorePath(const QString& path);
+// The path of a file: URL (as dropped on a window) with the bytes it names.
+std::string CorePathOfUrl(const QUrl& url);
 // A message text: "\r\n", "\n\r" and a lone "\r" all end a line.
 QString QtMessageText(const std::string& cp932);
 

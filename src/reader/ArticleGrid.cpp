@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -183,6 +184,8 @@ void TArticleGrid::ResetGrid(bool header) {
   noReadFlag_ = false;
   model_->SetTitles(Title1, Title2, Title3);
   model_->Clear();
+  rows_.ShowAll(0, order_);
+  FlagColumnFirst();
   horizontalHeader()->setVisible(header);
   // The title column follows the others; its right edge is the grid's.
   horizontalHeader()->setSectionResizeMode(TArticleGridModel::ColumnTitle, QHeaderView::Fixed);
@@ -200,6 +203,7 @@ void TArticleGrid::ClearRows() {
   members_ = nullptr;
   filling_ = false;
   model_->Clear();
+  rows_.ShowAll(0, order_);
   SetCurrentModelRow(0);
   lastRow_ = -1;
   SettleLayout();
@@ -214,8 +218,51 @@ bool TArticleGrid::IsPlaceholder(int32_t position) const {
          board_->GetKind(order_, position) == ArticleKindMissingRoot;
 }
 
+bool TArticleGrid::IsPlaceholderRow(int modelRow) const {
+  return IsPlaceholder(rows_.View().PositionAt(modelRow));
+}
+
 int32_t TArticleGrid::FirstRowOfBoard() const {
-  return IsPlaceholder(0) && PositionCount() > 1 ? 1 : 0;
+  return IsPlaceholderRow(0) && rows_.View().RowCount() > 1 ? 1 : 0;
+}
+
+int TArticleGrid::CurrentModelRow() const {
+  const QModelIndex current = currentIndex();
+  return current.isValid() ? current.row() : 0;
+}
+
+int32_t TArticleGrid::CurrentPosition() const {
+  if (!board_ || PositionCount() == 0) return Row() - FixedRows();
+  return rows_.View().PositionAt(CurrentModelRow());
+}
+
+void TArticleGrid::BuildRows() {
+  if (board_ && aids_) {
+    aids_->BuildRows(*board_, order_, rows_);
+  } else {
+    rows_.ShowAll(PositionCount(), order_);
+  }
+  model_->ShowBoard(board_, order_, members_, TreeLineType, &rows_, aids_);
+  FlagColumnFirst();
+}
+
+void TArticleGrid::FlagColumnFirst() {
+  // The model keeps the three classic columns first; on the screen the flag comes first. A
+  // reset of the model may put the columns back in model order.
+  QHeaderView* header = horizontalHeader();
+  if (header->visualIndex(TArticleGridModel::ColumnFlag) != 0)
+    header->moveSection(header->visualIndex(TArticleGridModel::ColumnFlag), 0);
+}
+
+int TArticleGrid::ModelRowForPosition(int32_t position) {
+  int row = rows_.View().RowOf(position);
+  if (row < 0 && board_ && aids_ && position >= 0 && position < PositionCount() &&
+      aids_->RevealPosition(*board_, order_, position)) {
+    BuildRows();
+    emit RowsChanged();
+    row = rows_.View().RowOf(position);
+  }
+  return row >= 0 ? row : std::max(0, rows_.View().RowAtOrBefore(position));
 }
 
 void TArticleGrid::ShowArticles(int32_t order, TArticleList* board, int32_t index, TSelectMode mode,
@@ -226,10 +273,9 @@ void TArticleGrid::ShowArticles(int32_t order, TArticleList* board, int32_t inde
   filling_ = true;
   lastRow_ = -1;
   setUpdatesEnabled(false);
-  model_->ShowBoard(board_, order_, members_, TreeLineType);
+  BuildRows();
+  emit RowsChanged();
 
-  const int32_t lastModelRow = model_->rowCount() - 1;
-  const int32_t count = PositionCount();
   if (mode == SelectFirstUnread && NoReadProcessDisable) mode = SelectFirst;
   int32_t target = 0;
   switch (mode) {
@@ -237,19 +283,19 @@ void TArticleGrid::ShowArticles(int32_t order, TArticleList* board, int32_t inde
       target = FirstRowOfBoard();
       break;
     case SelectLast:
-      target = lastModelRow;
+      target = model_->rowCount() - 1;
       break;
     case SelectFirstUnread: {
-      target = -1;
-      for (int32_t p = 0; p < count && target < 0; ++p) {
-        if (board_->GetReadFlag(order_, p) == 0 && !IsPlaceholder(p)) target = p;
-      }
-      if (target < 0) target = FirstRowOfBoard();
+      // An unread article in a collapsed thread opens it.
+      const int32_t unread = board_ ? rows_.NextUnread(*board_, -1) : -1;
+      target = unread >= 0 ? ModelRowForPosition(unread) : FirstRowOfBoard();
       break;
     }
     case SelectIndex:
-      target = std::clamp(index, 0, lastModelRow);
-      if (IsPlaceholder(target) && target < lastModelRow) ++target;
+      target = board_ && index >= 0 && index < PositionCount()
+                   ? ModelRowForPosition(index)
+                   : std::clamp(index, 0, model_->rowCount() - 1);
+      if (IsPlaceholderRow(target) && target < model_->rowCount() - 1) ++target;
       break;
   }
   SetCurrentModelRow(target);
@@ -342,6 +388,11 @@ std::vector<ColumnWant> TArticleGrid::ColumnWants() const {
         // a reader scans.
         want = {0, std::max(least(QString(10, QChar(0x3042))), viewport()->width() * 9 / 20)};
         break;
+      case TArticleGridModel::ColumnFlag: {
+        const int width = metrics.horizontalAdvance(QStringLiteral("★")) + 8;
+        want = {width, width};
+        break;
+      }
       default: {
         // Columns of other kinds keep the width they were given.
         const auto given = otherSizes_.find(c);
@@ -405,11 +456,14 @@ bool TArticleGrid::viewportEvent(QEvent* event) {
 QColor TArticleGrid::StateColor(int modelRow) const {
   if (!ColorEnabled || !board_ || filling_) return {};
   if (modelRow == currentIndex().row()) return {};
-  const ArticleRecord* entry = board_->GetArticle(order_, modelRow);
+  const int32_t position = rows_.View().PositionAt(modelRow);
+  const ArticleRecord* entry = board_->GetArticle(order_, position);
   if (!entry) return {};
   if (entry->Kind == ArticleKindMissingRoot) return VirtualArticleColor;
   if (entry->WriteFlag != 0) return WriteArticleColor;
   if (IsBinaryArticle(entry->Kind) && entry->BatchFlag == 1) return WriteArticleColor;
+  if (aids_ && aids_->Writer(*board_, order_, position) == WriterMark::Ignored)
+    return IgnoredArticleColor;
   if (entry->ReadFlag == 0) return NoReadArticleColor;
   return {};
 }
@@ -418,15 +472,20 @@ void TArticleGrid::SetCurrentModelRow(int modelRow) {
   const QModelIndex index = model_->index(modelRow, 0);
   selectionModel()->setCurrentIndex(
       index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  scrollTo(index, QAbstractItemView::EnsureVisible);
+  // The row's first column on the screen (the flag), so that the grid never scrolls sideways.
+  scrollTo(model_->index(modelRow, TArticleGridModel::ColumnFlag),
+           QAbstractItemView::EnsureVisible);
 }
 
 bool TArticleGrid::SelectCell(int32_t row) {
   noReadFlag_ = false;
   if (row == lastRow_) return false;
   if (row < FixedRows() || row >= RowCount()) return false;
-  const int32_t position = row - FixedRows();
-  if (!filling_ && board_ && position < PositionCount()) {
+  const int modelRow = row - FixedRows();
+  // The empty row of a board without entries stands for position 0; that of a board whose
+  // entries are all filtered out for none.
+  const int32_t position = PositionCount() == 0 ? modelRow : rows_.View().PositionAt(modelRow);
+  if (!filling_ && board_ && position >= 0 && position < PositionCount()) {
     if (IsPlaceholder(position)) return false;
     if (board_->GetReadFlag(order_, position) == 0) {
       noReadFlag_ = true;
@@ -434,7 +493,7 @@ bool TArticleGrid::SelectCell(int32_t row) {
       model_->PositionChanged(position);
     }
   }
-  SetCurrentModelRow(position);
+  SetCurrentModelRow(modelRow);
   // Taken before the owner hears of it: the owner may move the row again from its handler.
   lastRow_ = row;
   if (board_ && !filling_) emit ArticleDisp(order_, position);
@@ -496,8 +555,8 @@ void TArticleGrid::HandleKey(int qtKey, Qt::KeyboardModifiers modifiers) {
       SelectCell(h + FirstRowOfBoard());
       SetTopRow(h);
     } else if (pressed == KeyCodeUp && plain) {
-      const int32_t above = CurrentPosition() - 1;
-      if (above > 0 && IsPlaceholder(above)) {
+      const int above = CurrentModelRow() - 1;
+      if (above > 0 && IsPlaceholderRow(above)) {
         SelectCell(Row() - 2);
       } else if (above <= 0) {
         emit RowUnder();
@@ -506,7 +565,7 @@ void TArticleGrid::HandleKey(int qtKey, Qt::KeyboardModifiers modifiers) {
                (pressed == KeyCodeNoRead && plain && NoReadProcessDisable)) {
       if (Row() >= RowCount() - 1) {
         emit RowOver();
-      } else if (IsPlaceholder(CurrentPosition() + 1)) {
+      } else if (IsPlaceholderRow(CurrentModelRow() + 1)) {
         SelectCell(Row() + 2);
       }
     }
@@ -538,8 +597,28 @@ void TArticleGrid::inputMethodEvent(QInputMethodEvent* event) {
   QTableView::inputMethodEvent(event);
 }
 
+bool TArticleGrid::OnTreeLine(const QPoint& point, int32_t& position) const {
+  const QModelIndex index = indexAt(point);
+  if (!board_ || !index.isValid() || index.column() != TArticleGridModel::ColumnNumber)
+    return false;
+  const QString prefix = model_->NumberPrefix(index.row());
+  if (prefix.isEmpty()) return false;
+  // The text starts after the cell's margin; a click up to the end of the lines hits them.
+  const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+  const int x = point.x() - visualRect(index).left();
+  if (x > margin + QFontMetrics(font()).horizontalAdvance(prefix)) return false;
+  position = model_->PositionOfRow(index.row());
+  return position >= 0;
+}
+
 void TArticleGrid::mousePressEvent(QMouseEvent* event) {
   setFocus(Qt::MouseFocusReason);
+  int32_t treeLine = -1;
+  if (event->button() == Qt::LeftButton && OnTreeLine(event->position().toPoint(), treeLine)) {
+    emit TreeLineClicked(treeLine);
+    event->accept();
+    return;
+  }
   if (event->button() == Qt::LeftButton) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid()) SelectCell(FixedRows() + index.row());
@@ -564,6 +643,47 @@ void TArticleGrid::mouseDoubleClickEvent(QMouseEvent* event) {
   const QModelIndex index = indexAt(event->position().toPoint());
   if (event->button() == Qt::LeftButton && index.isValid()) emit doubleClicked(index);
   event->accept();
+}
+
+bool TArticleGrid::SelectPosition(int32_t position) {
+  if (!board_ || position < 0 || position >= PositionCount()) return SetRow(FixedRows() + position);
+  return SetRow(FixedRows() + ModelRowForPosition(position));
+}
+
+void TArticleGrid::RefreshRows(bool selectNearest) {
+  if (!board_) return;
+  const int32_t position = CurrentPosition();
+  const int32_t top = TopRow();
+  setUpdatesEnabled(false);
+  filling_ = true;
+  BuildRows();
+  filling_ = false;
+  int row = rows_.View().RowOf(position);
+  const bool kept = row >= 0;
+  if (!kept) row = std::max(0, rows_.View().RowAtOrBefore(position));
+  if (IsPlaceholderRow(row) && row + 1 < model_->rowCount()) ++row;
+  SetCurrentModelRow(row);
+  if (kept) SetTopRow(top);
+  SettleLayout();
+  CenterCurrentRow(FixedRows());
+  setUpdatesEnabled(true);
+  viewport()->update();
+  emit RowsChanged();
+  if (kept) {
+    lastRow_ = FixedRows() + row;
+  } else if (selectNearest) {
+    lastRow_ = -1;
+    SelectCell(FixedRows() + row);
+  } else {
+    // Only the cursor stands there: choosing the row reads it.
+    lastRow_ = -1;
+    emit ArticleDisp(order_, -1);
+  }
+}
+
+void TArticleGrid::RepaintRows() {
+  model_->AllChanged();
+  viewport()->update();
 }
 
 }  // namespace vorn

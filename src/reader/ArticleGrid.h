@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "reader/ArticleGridModel.h"
 #include "settings/CommonIniFile.h"
+#include "threadview/GridRows.h"
 
 class QFontMetrics;
 
@@ -39,12 +41,24 @@ QString FitTreeNumberText(const QString& text, int depth, const QFontMetrics& me
 // F1.. 112..); 0 for the others.
 uint16_t ClassicKeyCode(int qtKey);
 
+// The reading aids of the grid's owner: which rows a board shows (filters, hidden writers,
+// collapsed threads), how a row looks, and opening a collapsed thread to show an article in it.
+class TGridAids : public TGridRowLooks {
+ public:
+  virtual void BuildRows(const TArticleList& board, int32_t order, TGridRows& rows) = 0;
+  // The article at the position lies in a collapsed thread: open it. True when a thread was
+  // opened (the rows must be built again).
+  virtual bool RevealPosition(const TArticleList& board, int32_t order, int32_t position) = 0;
+};
+
 // The list of a board's articles: one row per position of the order in use, the reply tree
 // drawn in front of the numbers, rows coloured by state, placeholder rows never selectable,
-// an article marked read when its row is selected.
+// an article marked read when its row is selected. With reading aids (SetAids) a row stands
+// for the position the aids' row list names: filters leave rows out and collapsed threads
+// fold; without them, and while they hide nothing, row and position are the same.
 //
 // Rows are counted as the owner counts them: when the header row is shown it is row 0 and
-// the article at position p is row p + 1 (FixedRows() is the offset), otherwise row p.
+// the article at row r of the list is row r + 1 (FixedRows() is the offset), otherwise row r.
 class TArticleGrid final : public QTableView {
   Q_OBJECT
  public:
@@ -88,8 +102,24 @@ class TArticleGrid final : public QTableView {
   int32_t FixedRows() const { return headerRow_ ? 1 : 0; }
   // Rows that fit the view completely.
   int32_t VisibleRowCount() const;
-  // Row() - FixedRows().
-  int32_t CurrentPosition() const { return Row() - FixedRows(); }
+  // The position of the current row; for the empty row of a board without entries 0, of a
+  // board whose entries are all filtered out -1.
+  int32_t CurrentPosition() const;
+  // Makes the row of a position current through the selection rules, opening the collapsed
+  // thread it lies in; a position the filters hide gives the nearest row above it.
+  bool SelectPosition(int32_t position);
+
+  // The reading aids (null: none). The owner shows the board again afterwards.
+  void SetAids(TGridAids* aids) { aids_ = aids; }
+  // The rows of the board shown.
+  const TGridRows& Rows() const { return rows_; }
+  // The rows built again after the aids changed, the current article kept where it still shows.
+  // Where it does not, the nearest row above becomes current: through the selection rules
+  // when selectNearest is set (a thread folded away under the cursor), otherwise only as the
+  // cursor, without reading it (a filter typed), and the article is no longer displayed.
+  void RefreshRows(bool selectNearest);
+  // Every row is painted again (marks of many articles changed).
+  void RepaintRows();
 
   TArticleList* Board() const { return board_; }
   int32_t Order() const { return order_; }
@@ -119,6 +149,8 @@ class TArticleGrid final : public QTableView {
   QColor VirtualArticleColor = Qt::blue;
   QColor WriteArticleColor = Qt::red;
   QColor NoReadArticleColor = Qt::gray;
+  // The text of ignored writers' rows, while they are greyed rather than hidden.
+  QColor IgnoredArticleColor = Qt::lightGray;
   bool ColorEnabled = true;
   // The unread key moves down like the down key, and SelectFirstUnread acts as SelectFirst.
   bool NoReadProcessDisable = false;
@@ -137,6 +169,10 @@ class TArticleGrid final : public QTableView {
   void ArticleDisp(int32_t order, int32_t index);
   // Every key press, before the grid moves; set Handled to consume it.
   void KeyDown(vorn::GridKeyDown* key);
+  // The tree's lines (or a collapsed thread's mark) in front of a number were clicked.
+  void TreeLineClicked(int32_t position);
+  // The rows were built again (a board shown, the aids changed).
+  void RowsChanged();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -156,8 +192,16 @@ class TArticleGrid final : public QTableView {
   void HandleKey(int qtKey, Qt::KeyboardModifiers modifiers);
   bool NormalMovement(int qtKey, Qt::KeyboardModifiers modifiers);
   bool IsPlaceholder(int32_t position) const;
+  bool IsPlaceholderRow(int modelRow) const;
   int32_t PositionCount() const;
   int32_t FirstRowOfBoard() const;
+  void BuildRows();
+  void FlagColumnFirst();
+  // The model row showing a position, opening its collapsed thread; the nearest row above for a
+  // position the filters hide.
+  int ModelRowForPosition(int32_t position);
+  int CurrentModelRow() const;
+  bool OnTreeLine(const QPoint& point, int32_t& position) const;
   int RowHeight() const;
   // Lays out the rows now, so that the scroll range is right before the grid is shown again.
   void SettleLayout();
@@ -167,6 +211,8 @@ class TArticleGrid final : public QTableView {
   void SetColumnWidthsQuietly(const std::vector<int32_t>& widths);
 
   TArticleGridModel* model_;
+  TGridAids* aids_ = nullptr;
+  TGridRows rows_;
   TArticleList* board_ = nullptr;
   TMemberList* members_ = nullptr;
   int32_t order_ = 0;

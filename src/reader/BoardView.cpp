@@ -67,10 +67,11 @@ void TBoardView::ShowBoard(int32_t board, TArticleGrid::TSelectMode mode, int32_
 void TBoardView::Redraw() {
   const int32_t board = CurrentBoard();
   if (board >= 0) ShowBoard(board, TArticleGrid::SelectIndex, CurrentPosition());
+  RefreshBoardLines();
 }
 
 void TBoardView::SelectPosition(int32_t position) {
-  grid_->SetRow(grid_->FixedRows() + position);
+  grid_->SelectPosition(position);
   grid_->CenterCurrentRow(grid_->FixedRows());
 }
 
@@ -85,6 +86,13 @@ void TBoardView::ArticleDisp(int32_t order, int32_t position) {
     return;
   }
   commands.SetEnabled("MenuBoardOut", true);
+  // No article: the filters show nothing of the board, or only the cursor stands on a row.
+  if (position < 0) {
+    view_->Clear();
+    commands.SetEnabled("MenuArticleCut", false);
+    commands.SetEnabled("MenuPrint", false);
+    return;
+  }
   const ArticleViewText article = ArticleViewLines(list, order, position, session_.LogList);
   const bool shown = article.Result == ArticleViewText::Text;
   if (shown) {
@@ -96,6 +104,8 @@ void TBoardView::ArticleDisp(int32_t order, int32_t position) {
   commands.SetEnabled("MenuPrint", shown);
   state_.RememberArticle({list, list->GetKind(order, position), list->GetKey(order, position),
                           list->GetPostTime(order, position)});
+  // Displaying it may have read it.
+  RefreshBoardLine(CurrentBoard());
 }
 
 void TBoardView::RestoreArticlePosition() {
@@ -115,12 +125,32 @@ void TBoardView::RestoreArticlePosition() {
 }
 
 void TBoardView::SetBoardListLines(const std::vector<std::string>& lines) {
+  lines_ = lines;
   boardList_->clear();
-  for (const std::string& line : lines)
-    boardList_->addItem(QtText(line));
+  for (size_t b = 0; b < lines.size(); ++b)
+    boardList_->addItem(QtText(decorator_ ? decorator_(int32_t(b), lines[b]) : lines[b]));
+}
+
+void TBoardView::SetLineDecorator(
+    std::function<std::string(int32_t, const std::string&)> decorator) {
+  decorator_ = std::move(decorator);
+}
+
+void TBoardView::RefreshBoardLine(int32_t board) {
+  if (!decorator_ || board < 0 || size_t(board) >= lines_.size() || board >= boardList_->count()) {
+    return;
+  }
+  const QString line = QtText(decorator_(board, lines_[size_t(board)]));
+  if (boardList_->itemText(board) != line) boardList_->setItemText(board, line);
+}
+
+void TBoardView::RefreshBoardLines() {
+  for (size_t b = 0; b < lines_.size(); ++b)
+    RefreshBoardLine(int32_t(b));
 }
 
 void TBoardView::ClearBoardList() {
+  lines_.clear();
   boardList_->clear();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,12 @@ class TBoardView final : public QObject {
   // The board list: its lines (CP932), and a line selected without opening its board (the list
   // opens a board only when the user chooses one, never on a change made here).
   void SetBoardListLines(const std::vector<std::string>& lines);
+  // Gives every board list line a form of its own (the unread count beside the total); null
+  // shows the lines as they are.
+  void SetLineDecorator(std::function<std::string(int32_t, const std::string&)> decorator);
+  // A board's line, or every line, made again after its articles' marks changed.
+  void RefreshBoardLine(int32_t board);
+  void RefreshBoardLines();
   void ClearBoardList();
   void SelectBoardInList(int index);
   // The grid and the view take input, or not.
@@ -80,6 +87,8 @@ class TBoardView final : public QObject {
   TArticleGrid* grid_;
   TArticleEdit* view_;
   int32_t shownBoard_ = -1;
+  std::vector<std::string> lines_;
+  std::function<std::string(int32_t, const std::string&)> decorator_;
 };
 
 }  // namespace vorn

@@ -273,6 +273,7 @@ bool TLogOpener::LoadNow(const std::vector<std::string>& files, const std::strin
     commands.SetMenuEnabled("SetupMenu", true);
   }
   if (!result.Loaded()) return false;
+  if (Loaded) Loaded(add);
 
   for (size_t family = 0; family < bbsList_.size() && family < session_.ProcessList.size();
        ++family) {

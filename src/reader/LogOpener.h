@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ class TLogOpener {
   // A load is under way (also between its steps, while message boxes are open).
   bool Loading() const { return loading_; }
   void ShowSystemMessages();
+
+  // Told of every load that succeeded (add: logs added to the loaded set), before its board
+  // list and first board are shown.
+  std::function<void(bool add)> Loaded;
 
  private:
   void Load(const std::vector<std::string>& files, const std::string& prefix);

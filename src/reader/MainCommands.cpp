@@ -202,6 +202,24 @@ void TMainCommands::CreateMenus(QMainWindow& window) {
   Add(m, "MenuArticleRotate", QStringLiteral("記事内容縦書き"), Keys("Ctrl+R"))->setCheckable(true);
   bar->addMenu(m);
 
+  // What readers of threads expect besides the two orders. The single letters work in the
+  // grid only (the filter bar takes letters as text), so the items show them without owning
+  // them.
+  m = AddMenu("ThreadMenu", QStringLiteral("スレッド(&T)"));
+  Add(m, "MenuThreadToggle", QStringLiteral("スレッドを閉じる／開く(&C)\tC"));
+  Add(m, "MenuCollapseAll", QStringLiteral("全スレッドを閉じる\t\\"));
+  Add(m, "MenuExpandAll", QStringLiteral("全スレッドを開く\t*"));
+  m->addSeparator();
+  Add(m, "MenuQuickFilter", QStringLiteral("クイックフィルタ(&Q)"), Keys("Ctrl+Shift+F"));
+  Add(m, "MenuFlaggedOnly", QStringLiteral("フラグ付き記事のみ表示\tShift+T"))->setCheckable(true);
+  m->addSeparator();
+  Add(m, "MenuThreadRead", QStringLiteral("スレッドを既読にする(&R)\tR"));
+  Add(m, "MenuBoardRead", QStringLiteral("ボードを既読にする\tShift+R"));
+  m->addSeparator();
+  Add(m, "MenuFlag", QStringLiteral("フラグを付ける／外す(&F)\tT"));
+  Add(m, "MenuWriterList", QStringLiteral("注目・無視する発言者(&W)..."));
+  bar->addMenu(m);
+
   m = AddMenu("WriteMenu", QStringLiteral("書込(&W)"));
   Add(m, "MenuWRoot", QStringLiteral("ルート書き(&W)"));
   Add(m, "MenuWRess", QStringLiteral("レス書き(&R)"));
@@ -302,6 +320,16 @@ void TMainCommands::CreatePopups(QMainWindow& window) {
   g->addSeparator();
   Add(g, "GMenuNoRead", QStringLiteral("未読サーチ(&N)"));
   Add(g, "GMenuIDEdit", QStringLiteral("ID編集(&I)"));
+  g->addSeparator();
+  Add(g, "GMenuThreadToggle", QStringLiteral("スレッドを閉じる／開く(&C)\tC"));
+  Add(g, "GMenuCollapseAll", QStringLiteral("全スレッドを閉じる\t\\"));
+  Add(g, "GMenuExpandAll", QStringLiteral("全スレッドを開く\t*"));
+  Add(g, "GMenuThreadRead", QStringLiteral("スレッドを既読にする\tR"));
+  Add(g, "GMenuBoardRead", QStringLiteral("ボードを既読にする\tShift+R"));
+  Add(g, "GMenuFlag", QStringLiteral("フラグを付ける／外す(&F)\tT"));
+  g->addSeparator();
+  Add(g, "GMenuWatchWriter", QStringLiteral("この発言者に注目する"))->setCheckable(true);
+  Add(g, "GMenuIgnoreWriter", QStringLiteral("この発言者を無視する"))->setCheckable(true);
 
   viewPopup_ = new QMenu(&window);
   viewPopup_->setObjectName(QStringLiteral("ArticleEditPopupMenu"));

@@ -19,6 +19,7 @@
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "store/ArticleNavigation.h"
+#include "threadview/ThreadOutline.h"
 
 namespace vorn {
 namespace {
@@ -252,6 +253,8 @@ bool TNavigation::WriteKey(int qtKey, int modifiers) {
   if (letter != 'I') ClearLevelHistory();
   const TArticleList* board = view_.CurrentArticles();
   if (needsEntry && (!board || board->OrderCount(ArticleSortNormal) == 0)) return true;
+  // A filter that shows nothing of the board leaves no article to act on.
+  if (needsEntry && view_.CurrentPosition() < 0) return true;
   const bool shift = (modifiers & kShift) != 0;
   if (writeKeys_) {
     writeKeys_->GridWriteKey(letter, shift);
@@ -291,7 +294,12 @@ void TNavigation::ArticleGrid1RowOver() {
 
 void TNavigation::ArticleGrid1RowOverNoRead() {
   TBBSProcess* p = Analyser();
-  const int32_t board = p ? BoardWithUnreadAfter(p->Boards, Order(), view_.CurrentBoard()) : -1;
+  int32_t board = -1;
+  if (p && ShowsArticle) {
+    board = BoardWithShownUnreadAfter(p->Boards, Order(), view_.CurrentBoard(), ShowsArticle);
+  } else if (p) {
+    board = BoardWithUnreadAfter(p->Boards, Order(), view_.CurrentBoard());
+  }
   if (board < 0) {
     NothingFound("未読記事は存在しません");
     return;
@@ -307,7 +315,8 @@ void TNavigation::NextUnread() {
     if (!view_.View().PageForwardOrEnd()) return;
   }
   if (const TArticleList* board = view_.CurrentArticles()) {
-    const int32_t next = NextUnreadPosition(*board, Order(), view_.CurrentPosition());
+    // The grid's rows know what the reading aids hide; a collapsed thread is opened.
+    const int32_t next = view_.Grid().Rows().NextUnread(*board, view_.CurrentPosition());
     if (next >= 0) {
       view_.SelectPosition(next);
       return;
@@ -331,9 +340,9 @@ void TNavigation::LevelRestore() {
   if (!levelHistory_.empty()) {
     const int32_t position = levelHistory_.back();
     levelHistory_.pop_back();
-    TArticleGrid& grid = view_.Grid();
-    const int32_t row = grid.FixedRows() + position;
-    if (position >= 0 && row < grid.RowCount()) view_.SelectPosition(position);
+    const TArticleList* board = view_.CurrentArticles();
+    if (board && position >= 0 && position < board->OrderCount(Order()))
+      view_.SelectPosition(position);
   }
   if (levelHistory_.empty()) commands_.SetEnabled("BTNLevelRestore", false);
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -9,6 +10,7 @@ class QKeyEvent;
 
 namespace vorn {
 
+class TArticleList;
 class TBBSProcess;
 class TBoardView;
 class TLogSession;
@@ -102,6 +104,9 @@ class TNavigation final : public QObject {
   void SetSearchReading(TSearchReading* search) { search_ = search; }
   bool SearchConditionExists() const;
   void SetWriteKeys(TWriteKeys* keys) { writeKeys_ = keys; }
+  // Whether the reading aids let an article show (null: every article shows). The unread key
+  // passes over the articles they hide, in the board shown and in the boards it goes on to.
+  std::function<bool(const TArticleList&, int32_t order, int32_t position)> ShowsArticle;
 
  private:
   void ConnectCommands();

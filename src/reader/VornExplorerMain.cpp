@@ -46,10 +46,12 @@
 #include "reader/MainDialogs.h"
 #include "reader/Navigation.h"
 #include "reader/ProgressBarREX.h"
+#include "reader/QuickFilterBar.h"
 #include "reader/SearchCommands.h"
 #include "reader/SearchWindowAccess.h"
 #include "reader/SelectList.h"
 #include "reader/SystemMsg.h"
+#include "reader/ThreadCommands.h"
 #include "reader/ToolIcons.h"
 #include "reader/VerticalTextView.h"
 #include "reader/ViewReadingKeys.h"
@@ -185,6 +187,13 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   };
   navigation_->SetSearchReading(searchCommands_);
   exportCommands_ = new TExportCommands(*searchAccess_, nullptr, this);
+  // The reading aids come after the navigation: the grid's keys reach them when it is done.
+  threads_ = new TThreadCommands(*session_, reading_, *commands_, *boardView_, *this,
+                                 *quickFilterBar_, *statusBar(), this, this);
+  navigation_->ShowsArticle = [this](const TArticleList& board, int32_t order, int32_t position) {
+    return threads_->Shows(board, order, position);
+  };
+  opener_->Loaded = [this](bool add) { threads_->LoadFinished(add); };
   // The search dialog picks the ID to look for in the ID editor.
   searchCommands_->ChooseId = [this](TBBSProcess* bbs, const QRect&) -> std::optional<std::string> {
     std::string id = bbs ? dialogs_->ChooseId(*bbs, QStringLiteral("検索ID指定")) : std::string();
@@ -251,6 +260,9 @@ void TVornExplMain::CreatePanels() {
   articleGridPanel_->setObjectName(QStringLiteral("ArticleGridPanel"));
   auto* gridLayout = new QVBoxLayout(articleGridPanel_);
   gridLayout->setContentsMargins(0, 0, 0, 0);
+  gridLayout->setSpacing(0);
+  quickFilterBar_ = new TQuickFilterBar(articleGridPanel_);
+  gridLayout->addWidget(quickFilterBar_);
   articleGrid1_ = new TArticleGrid(articleGridPanel_);
   articleGrid1_->setObjectName(QStringLiteral("ArticleGrid1"));
   articleGrid1_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -490,6 +502,7 @@ void TVornExplMain::ApplySplitSize() {
 }
 
 void TVornExplMain::EnableReadCommands(bool on) {
+  if (threads_) threads_->EnableCommands(on);
   for (const char* name :
        {"WriteMenu", "BTNRoot", "BTNRess", "BTNMail", "BTNJumpRess", "BTNEdit", "BTNDel",
         "BTNBefore", "BTNNext", "BTNNoRead", "BTNPageUp", "BTNPageDown", "BTNSearch",
@@ -846,7 +859,7 @@ void TVornExplMain::dragEnterEvent(QDragEnterEvent* event) {
 void TVornExplMain::dropEvent(QDropEvent* event) {
   std::vector<std::string> files;
   for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) files.push_back(CorePath(url.toLocalFile()));
+    if (url.isLocalFile()) files.push_back(CorePathOfUrl(url));
   }
   event->acceptProposedAction();
   // Loading opens message boxes; it runs after the drop has ended.

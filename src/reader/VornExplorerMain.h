@@ -32,6 +32,8 @@ class TLogOpener;
 class TMainCommands;
 class TNavigation;
 class TProgressBarREX;
+class TQuickFilterBar;
+class TThreadCommands;
 class TSelectList;
 class TCommonSetForm;
 class TExportCommands;
@@ -115,6 +117,9 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   // The search condition and its walk; export, copy and print.
   TSearchCommands& SearchCommands() const { return *searchCommands_; }
   TExportCommands& ExportCommands() const { return *exportCommands_; }
+  // Collapsed threads, the quick filter, catch-up, flags, watched and ignored writers.
+  TThreadCommands& ThreadCommands() const { return *threads_; }
+  TQuickFilterBar& QuickFilterBar() const { return *quickFilterBar_; }
   void EnableReadCommands(bool on) override;
   void ShowModeIndicator();
   // Switches a reading mode (new articles, or search matches) on or off as its menu item does.
@@ -192,6 +197,8 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   std::unique_ptr<TMainWindowAccess> searchAccess_;
   TSearchCommands* searchCommands_ = nullptr;
   TExportCommands* exportCommands_ = nullptr;
+  TThreadCommands* threads_ = nullptr;
+  TQuickFilterBar* quickFilterBar_ = nullptr;
   TCommonSetForm* commonSetForm_ = nullptr;
 };
 

@@ -101,6 +101,8 @@ void TWriteController::BoardListWriteKey(char key, bool shift) {
 void TWriteController::WriteKey(char key, bool shift) {
   const int32_t board = view_.CurrentBoard();
   if (board < 0 || session_.CurrentPrefix.empty()) return;
+  // Only a root write goes without an article: a filter may show none of the board's.
+  if (key != 'W' && view_.CurrentPosition() < 0) return;
   WriteResult result;
   commands_->GridKey(key, shift, board, view_.CurrentPosition(), result);
   Show(result);

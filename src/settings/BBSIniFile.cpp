@@ -1,6 +1,8 @@
 #include "settings/BBSIniFile.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include "platform/AppPaths.h"
 #include "text/ShiftJisText.h"
@@ -27,6 +29,24 @@ bool SamePrefix(const std::string& a, const std::string& b) {
   return true;
 }
 
+// The number of a section named "Net" and a number in its plain decimal form, the name as
+// NetSection writes it (the letters in any case, as sections are found).
+bool NetSectionNumber(const std::string& name, int32_t& number) {
+  if (name.size() < 4 || name.size() > 13) return false;
+  for (size_t i = 0; i < 3; ++i) {
+    if ((name[i] | 0x20) != "net"[i]) return false;
+  }
+  const std::string digits = name.substr(3);
+  int64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value > INT32_MAX || std::to_string(value) != digits) return false;
+  number = static_cast<int32_t>(value);
+  return true;
+}
+
 }  // namespace
 
 TBBSIniFile::TBBSIniFile(const std::string& fileName) : TIniFilePlus(fileName) {
@@ -37,7 +57,16 @@ void TBBSIniFile::LoadNets() {
   nets_.clear();
   NetCount = ReadInteger(kCommon, "NetCount", 0);
   if (NetCount < 0) return;
-  for (int32_t n = 0; n <= NetCount; ++n) {
+  // The entries are the sections the file holds, Net0 up to Net<NetCount>, in number order: the
+  // work is bounded by the file, not by a NetCount edited to 2147483647.
+  std::vector<int32_t> numbers;
+  for (const std::string& name : ReadSectionNames()) {
+    int32_t n;
+    if (NetSectionNumber(name, n) && n <= NetCount) numbers.push_back(n);
+  }
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  for (const int32_t n : numbers) {
     std::string section = NetSection(n);
     NetRecord r;
     r.Prefix = ReadString(section, "Prefix", "");
@@ -152,7 +181,7 @@ bool TBBSIniFile::SaveNet() {
     }
     if (number < 0) {
       number = nets_.empty() ? 0 : nets_.back().NetNo + 1;
-      ++NetCount;
+      if (NetCount < INT32_MAX) ++NetCount;
     }
     nets_.push_back(CurrentRecord(number));
     std::stable_sort(nets_.begin(), nets_.end(),

@@ -76,7 +76,7 @@ class TBBSIniFile : public TIniFilePlus {
   // The entries, sorted by number.
   const std::vector<NetRecord>& Nets() const { return nets_; }
 
-  // Sections are visited from Net0 up to and including Net<NetCount>.
+  // The entries are the sections Net0 up to and including Net<NetCount> that the file holds.
   int32_t NetCount = 0;
 
   // The current entry.

@@ -131,6 +131,8 @@ class TIniFilePlus {
   std::vector<std::string> ReadSection(const std::string& section) const {
     return file_.ReadSection(section);
   }
+  // The names of the sections in the file, in file order.
+  std::vector<std::string> ReadSectionNames() const { return file_.ReadSectionNames(); }
   bool EraseSection(const std::string& section) { return file_.EraseSection(section); }
   bool DeleteKey(const std::string& section, const std::string& key) {
     return file_.DeleteKey(section, key);

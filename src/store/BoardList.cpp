@@ -42,6 +42,7 @@ void TBoardList::FreeArticles() {
 void TBoardList::Clear() {
   FreeArticles();
   TMiniList::Clear();
+  ForgetIndex();
   MemoryReported = 0;
 }
 
@@ -58,7 +59,55 @@ void TBoardList::RestoreBoards(const std::vector<char>& copy) {
   RestoreRecords(copy);
 }
 
+void TBoardList::ForgetIndex() const {
+  if (numbersIndexed_ > 0) byNumber_.clear();
+  if (idsIndexed_ > 0 || !staleIds_.empty()) {
+    byId_.clear();
+    staleIds_.clear();
+  }
+  numbersIndexed_ = 0;
+  idsIndexed_ = 0;
+}
+
+void TBoardList::CatchUpNumbers() const {
+  if (numbersIndexed_ == 0) byNumber_.reserve(static_cast<size_t>(Count()));
+  for (; numbersIndexed_ < Count(); ++numbersIndexed_)
+    byNumber_.try_emplace(Board(numbersIndexed_)->BoardNo, numbersIndexed_);
+}
+
+void TBoardList::CatchUpIds() const {
+  if (idsIndexed_ == 0) byId_.reserve(static_cast<size_t>(Count()));
+  for (; idsIndexed_ < Count(); ++idsIndexed_) {
+    std::string id = Board(idsIndexed_)->BoardId.Str();
+    if (!staleIds_.empty() && staleIds_.count(id)) continue;
+    byId_.try_emplace(std::move(id), idsIndexed_);
+  }
+}
+
+void TBoardList::IdReplaced(int32_t index, const std::string& old) const {
+  // Boards the index has not reached yet are taken as they are when it does.
+  if (index >= idsIndexed_) return;
+  const auto was = byId_.find(old);
+  if (was != byId_.end() && was->second == index) {
+    byId_.erase(was);
+    staleIds_.insert(old);
+  }
+  const std::string now = Board(index)->BoardId.Str();
+  if (staleIds_.count(now)) return;
+  const auto [at, added] = byId_.try_emplace(now, index);
+  if (!added && at->second > index) at->second = index;
+}
+
 int32_t TBoardList::FindBoardNo(int32_t number) const {
+  try {
+    CatchUpNumbers();
+    const auto found = byNumber_.find(number);
+    if (found == byNumber_.end()) return -1;
+    // A record changed behind the list's back is found by walking the list.
+    if (Board(found->second)->BoardNo == number) return found->second;
+  } catch (const std::bad_alloc&) {
+  }
+  ForgetIndex();
   for (int32_t i = 0; i < Count(); ++i) {
     if (Board(i)->BoardNo == number) return i;
   }
@@ -68,6 +117,30 @@ int32_t TBoardList::FindBoardNo(int32_t number) const {
 int32_t TBoardList::FindBoardId(std::string_view identifier) const {
   // Compared as stored: an identifier longer than the record holds finds the board it made.
   identifier = Stored31(identifier);
+  try {
+    CatchUpIds();
+    const std::string key(identifier);
+    const bool stale = staleIds_.count(key) != 0;
+    if (!stale) {
+      const auto found = byId_.find(key);
+      if (found == byId_.end()) return -1;
+      if (Board(found->second)->BoardId.View() == identifier) return found->second;
+      ForgetIndex();
+    }
+    for (int32_t i = 0; i < Count(); ++i) {
+      if (Board(i)->BoardId.View() == identifier) {
+        if (stale) {
+          staleIds_.erase(key);
+          byId_[key] = i;
+        }
+        return i;
+      }
+    }
+    if (stale) staleIds_.erase(key);
+    return -1;
+  } catch (const std::bad_alloc&) {
+  }
+  ForgetIndex();
   for (int32_t i = 0; i < Count(); ++i) {
     if (Board(i)->BoardId.View() == identifier) return i;
   }
@@ -78,9 +151,15 @@ bool TBoardList::AddBoard(int32_t number, std::string_view identifier, std::stri
   const int32_t found = number < 0 ? FindBoardId(identifier) : FindBoardNo(number);
   if (found >= 0) {
     BoardRecord& b = *Board(found);
-    if (!identifier.empty()) {
+    if (!identifier.empty() && b.BoardId.View() != Stored31(identifier)) {
+      const std::string old = b.BoardId.Str();
       b.BoardId.Assign(identifier);
       b.Articles->BoardId = b.BoardId.Str();
+      try {
+        IdReplaced(found, old);
+      } catch (const std::bad_alloc&) {
+        ForgetIndex();
+      }
     }
     if (!title.empty()) b.BoardTitle.Assign(title);
     return true;
@@ -121,12 +200,14 @@ bool TBoardList::SetBoardAttr(int32_t index, uint8_t IsArticleBoard, uint8_t Boa
 
 void TBoardList::SortBoards() {
   SortRecords([](const char* a, const char* b) { return AsBoard(a).BoardNo < AsBoard(b).BoardNo; });
+  ForgetIndex();
 }
 
 void TBoardList::SortBoardsById() {
   SortRecords([](const char* a, const char* b) {
     return AsBoard(a).BoardId.View() < AsBoard(b).BoardId.View();
   });
+  ForgetIndex();
 }
 
 bool TBoardList::SaveToFile(const std::string& path) const {
@@ -148,7 +229,11 @@ bool TBoardList::LoadFromFile(const std::string& path) {
     SortBoards();
     return true;
   }
-  if (!lines.empty() && lines[0] != kHeader) return false;
+  if (!lines.empty() && lines[0] != kHeader) {
+    // The end of the run would write a fresh file over it: the user's file is kept first.
+    KeepListFileNotUnderstood(path);
+    return false;
+  }
   for (size_t l = 1; l < lines.size(); ++l) {
     const std::vector<std::string> f = SplitCommaText(lines[l]);
     if (f.size() < 3) continue;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "store/ArticleList.h"
 #include "store/MiniList.h"
@@ -78,6 +80,24 @@ class TBoardList final : public TMiniList {
 
  private:
   void FreeArticles();
+  // The lookups below find the first board with a number or identifier without walking the
+  // list: a capture of 100,000 boards looks a board up for every article it reads. Each index is
+  // made when it is first needed and follows appended boards on the next lookup; sorting makes
+  // both start again.
+  void CatchUpNumbers() const;
+  void CatchUpIds() const;
+  void ForgetIndex() const;
+  // The board at index gave up the identifier old for the one it holds now.
+  void IdReplaced(int32_t index, const std::string& old) const;
+
+  // Where each number / identifier first occurs among records 0 .. numbersIndexed_ - 1 /
+  // idsIndexed_ - 1. An identifier that a board gave up may still be another board's: where it
+  // first occurs is looked for when it is next asked for (staleIds_).
+  mutable std::unordered_map<int32_t, int32_t> byNumber_;
+  mutable std::unordered_map<std::string, int32_t> byId_;
+  mutable std::unordered_set<std::string> staleIds_;
+  mutable int32_t numbersIndexed_ = 0;
+  mutable int32_t idsIndexed_ = 0;
 };
 
 }  // namespace vorn

@@ -210,7 +210,11 @@ bool TMemberList::SaveToFile(const std::string& path) {
 bool TMemberList::LoadFromFile(const std::string& path) {
   std::vector<std::string> lines;
   if (!ReadClassicTextFile(path, lines)) return true;
-  if (!lines.empty() && lines[0] != kHeader) return false;
+  if (!lines.empty() && lines[0] != kHeader) {
+    // The end of the run would write a fresh file over it: the user's file is kept first.
+    KeepListFileNotUnderstood(path);
+    return false;
+  }
   for (size_t l = 1; l < lines.size(); ++l) {
     const std::vector<std::string> f = SplitCommaText(lines[l]);
     if (f.size() < 4) continue;

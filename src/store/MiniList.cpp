@@ -10,32 +10,52 @@
 
 namespace vorn {
 
+namespace {
+
+// Lists of blocks from this size on start with small blocks, the first of about this many bytes.
+constexpr int32_t kSmallStartChunkBytes = 512;
+constexpr int32_t kSmallestBlockBytes = 64;
+
+}  // namespace
+
 TMiniList::TMiniList(int32_t chunkBytes, int32_t itemSize)
     : itemSize_(itemSize < 1 ? 1 : itemSize),
       chunkBytes_(chunkBytes < itemSize_ ? itemSize_ : chunkBytes),
-      itemsPerChunk_(chunkBytes_ / itemSize_),
-      reciprocal_(UINT64_MAX / static_cast<uint64_t>(itemsPerChunk_) + 1) {}
+      itemsPerChunk_(chunkBytes_ / itemSize_) {
+  if (chunkBytes_ < kSmallStartChunkBytes) return;
+  const int32_t smallest = std::max(1, kSmallestBlockBytes / itemSize_);
+  int doublings = 0;
+  while ((itemsPerChunk_ >> (doublings + 1)) >= smallest)
+    ++doublings;
+  if (doublings == 0) return;
+  smallItems_ = itemsPerChunk_ >> doublings;
+  firstFullBlock_ = doublings + 1;
+  smallTotal_ = smallItems_ << doublings;
+}
 
 TMiniList::~TMiniList() {
   TMiniList::Clear();
 }
 
 void TMiniList::SetNextSlot() {
-  const std::size_t block = static_cast<std::size_t>(count_ / itemsPerChunk_);
-  if (block >= blocks_.size()) {
+  int32_t block, slot;
+  Locate(count_, block, slot);
+  if (static_cast<std::size_t>(block) >= blocks_.size()) {
     next_ = nullptr;
     room_ = 0;
     return;
   }
-  const int32_t slot = count_ % itemsPerChunk_;
-  next_ = blocks_[block] + static_cast<std::size_t>(slot) * static_cast<std::size_t>(itemSize_);
-  room_ = itemsPerChunk_ - slot;
+  next_ = blocks_[static_cast<std::size_t>(block)] +
+          static_cast<std::size_t>(slot) * static_cast<std::size_t>(itemSize_);
+  room_ = BlockItems(block) - slot;
 }
 
 bool TMiniList::AddItemToNewBlock(const void* record) {
-  if (static_cast<int64_t>(blocks_.size()) * itemsPerChunk_ < int64_t{count_} + 1) {
+  if (capacity_ < int64_t{count_} + 1) {
     if (count_ == INT32_MAX) return false;
-    char* block = static_cast<char*>(AllocateZeroedBlock(static_cast<size_t>(chunkBytes_)));
+    const int32_t items = BlockItems(static_cast<int32_t>(blocks_.size()));
+    char* block = static_cast<char*>(
+        AllocateZeroedBlock(static_cast<size_t>(items) * static_cast<size_t>(itemSize_)));
     if (!block) return false;
     try {
       blocks_.push_back(block);
@@ -43,6 +63,7 @@ bool TMiniList::AddItemToNewBlock(const void* record) {
       FreeBlock(block);
       return false;
     }
+    capacity_ += items;
   }
   std::memcpy(ItemAt(count_), record, static_cast<size_t>(itemSize_));
   ++count_;
@@ -69,6 +90,7 @@ void TMiniList::Clear() {
     FreeBlock(block);
   blocks_.clear();
   blocks_.shrink_to_fit();
+  capacity_ = 0;
   count_ = 0;
   SetNextSlot();
 }
@@ -79,6 +101,7 @@ bool TMiniList::SwapRecords(TMiniList& other) {
   std::swap(next_, other.next_);
   std::swap(room_, other.room_);
   std::swap(count_, other.count_);
+  std::swap(capacity_, other.capacity_);
   return true;
 }
 

@@ -8,10 +8,14 @@
 
 namespace vorn {
 
-// A growable array of fixed-size records kept in equally sized blocks. A block never moves once
-// allocated, so the address of a record stays valid while the list grows and growing never
-// copies records. Records are plain bytes: whatever a record owns is freed by the store that
-// put it there, never here.
+// A growable array of fixed-size records kept in blocks. A block never moves once allocated,
+// so the address of a record stays valid while the list grows and growing never copies
+// records. Records are plain bytes: whatever a record owns is freed by the store that put it
+// there, never here.
+//
+// Blocks hold chunkBytes each, except that a list of large blocks starts small: its first
+// blocks grow by doubling from a few records up to the full size. A store made of many small
+// lists (a board per list, 100,000 boards) then costs what it holds, not a full block each.
 class TMiniList {
  public:
   // chunkBytes is raised to itemSize when smaller.
@@ -55,6 +59,11 @@ class TMiniList {
   int32_t ChunkBytes() const { return chunkBytes_; }
   int32_t ItemsPerChunk() const { return itemsPerChunk_; }
   int32_t BlockCount() const { return static_cast<int32_t>(blocks_.size()); }
+  // Records the block holds (the first blocks of a list of large blocks hold fewer).
+  int32_t BlockItems(int32_t block) const {
+    if (block >= firstFullBlock_) return itemsPerChunk_;
+    return block == 0 ? smallItems_ : smallItems_ << (block - 1);
+  }
 
   // Frees every block and forgets every record.
   virtual void Clear();
@@ -97,11 +106,29 @@ class TMiniList {
 
   // Unchecked access for loops that already know the index is inside the list.
   char* ItemAt(int32_t index) const {
-    return blocks_[static_cast<std::size_t>(index / itemsPerChunk_)] +
-           static_cast<std::size_t>(index % itemsPerChunk_) * static_cast<std::size_t>(itemSize_);
+    int32_t block, slot;
+    Locate(index, block, slot);
+    return blocks_[static_cast<std::size_t>(block)] +
+           static_cast<std::size_t>(slot) * static_cast<std::size_t>(itemSize_);
   }
 
  private:
+  // The block and the slot in it of a record number.
+  void Locate(int32_t index, int32_t& block, int32_t& slot) const {
+    if (index >= smallTotal_) {
+      const int32_t k = index - smallTotal_;
+      block = firstFullBlock_ + k / itemsPerChunk_;
+      slot = k % itemsPerChunk_;
+    } else if (index < smallItems_) {
+      block = 0;
+      slot = index;
+    } else {
+      // Block j + 1 holds the records from smallItems_ << j on.
+      const int j = 31 - __builtin_clz(static_cast<uint32_t>(index / smallItems_));
+      block = j + 1;
+      slot = index - (smallItems_ << j);
+    }
+  }
   bool AddItemToNewBlock(const void* record);
   // Points next_ and room_ at the slot of record number count_.
   void SetNextSlot();
@@ -112,8 +139,14 @@ class TMiniList {
   int32_t itemSize_;
   int32_t chunkBytes_;
   int32_t itemsPerChunk_;
-  uint64_t reciprocal_;  // 2^64 / itemsPerChunk_, rounded up; 0 for one record a block
   int32_t count_ = 0;
+  int64_t capacity_ = 0;  // records the allocated blocks hold
+  // The small first blocks: block 0 holds smallItems_ records, block j (1 .. firstFullBlock_-1)
+  // smallItems_ << (j - 1), smallTotal_ in all; full blocks follow. Without small blocks
+  // firstFullBlock_ and smallTotal_ are 0.
+  int32_t smallItems_ = 0;
+  int32_t firstFullBlock_ = 0;
+  int32_t smallTotal_ = 0;
 };
 
 // A mini list of storage indices: the posting and tree orders of the article list.

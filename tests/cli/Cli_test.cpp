@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/TestSupport.h"
+#include "text/Dates.h"
 
 namespace vorn {
 namespace {
@@ -345,6 +346,94 @@ TEST_F(CliOnSamples, OnARenumberedNetVornBoardTheNewReplyShowsUnderTheNewArticle
             "└(11)\t2048:はなこ\tRe: Old ten\n"
             "<10>\t3072:じろう\tNew ten\n"
             "└<11>\t1024:たろう\tRe: New ten\n");
+}
+
+// The read-pointer or flag file line of a NetVorn sample article: key and time as the log gives
+// them.
+std::string ArticleLine(int32_t number, int day, int hour, int minute) {
+  return std::to_string(number) + "/" + std::to_string(DateKey(1999, 7, day, hour, minute, 0));
+}
+
+// The quick filter, flagged articles only and hidden ignored writers print the rows the grid
+// shows with the same aids; the tool reads the set's lists and writes none of them.
+TEST_F(CliOnSamples, TheFilteredRowsAreTheGridsRows) {
+  CliRun run = Cli({"articles", "--filter", "はなこ", netLog});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "--(   2)   0:mail     / メール\n<0>\t2048:はなこ\tオフ会の件\n"
+            "--(   4)   1:general  / 雑談ボード\n└<102>\t2048:はなこ\tRe: はじめまして\n"
+            "--(   2)   2:prog     / プログラミング\n--(   1)   3:binary   / バイナリボード\n");
+  run = Cli({"articles", "--board", "1", "--order", "posting", "--filter", "^Re: [^R]", "--regex",
+             netLog});
+  // <103> by its parent's title.
+  EXPECT_EQ(run.out,
+            "<102>\t2048:はなこ\tRe: はじめまして\n<103>\t1024:たろう\tRe: Re: はじめまして\n"
+            "<104>\t4096:さぶろう\tRe: 夏のオフ会\n");
+  run =
+      Cli({"articles", "--board", "1", "--filter", "cpu", "--fuzzy", dir.File("NIF19990730.LOG")});
+  EXPECT_EQ(run.out, "<231>\tGHI56789:じろう\tＣＰＵの交換\n");
+  run = Cli({"articles", "--board", "1", "--filter", "cpu", dir.File("NIF19990730.LOG")});
+  EXPECT_EQ(run.out, "");
+
+  // Flags beside the read pointers (NET.PTR gives NET.FLG), a damaged line among them.
+  test::WriteBytes(settings + "/NET.FLG", "VornExplorer FlagFile Ver.0.01\r\n\\1\r\n" +
+                                              ArticleLine(103, 30, 13, 2) + "\r\n12/\r\n" +
+                                              ArticleLine(101, 30, 12, 34) + "\r\n");
+  run = Cli({"articles", "--board", "1", "--flagged", netLog});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "<101>\t1024:たろう\tはじめまして\n　└<103>\t1024:たろう\tRe: Re: はじめまして\n");
+  run = Cli({"articles", "--board", "1", "--flagged", "--filter", "Re:", netLog});
+  EXPECT_EQ(run.out, "　└<103>\t1024:たろう\tRe: Re: はじめまして\n");
+
+  // Ignored writers are hidden only when the settings say so.
+  test::WriteBytes(settings + "/NET.WRL",
+                   "VornExplorer WriterListFile Ver.0.01\r\nIgnore,\"2048\"\r\n");
+  const std::string all =
+      "<101>\t1024:たろう\tはじめまして\n"
+      "└<102>\t2048:はなこ\tRe: はじめまして\n"
+      "　└<103>\t1024:たろう\tRe: Re: はじめまして\n"
+      "-95-\t3072:じろう\t夏のオフ会\n"
+      "└<104>\t4096:さぶろう\tRe: 夏のオフ会\n";
+  EXPECT_EQ(Cli({"articles", "--board", "1", netLog}).out, all);
+  test::WriteBytes(settings + "/vornexpl.ini", "[ThreadView]\r\nHideIgnored=1\r\n");
+  run = Cli({"articles", "--board", "1", netLog});
+  EXPECT_EQ(run.out,
+            "<101>\t1024:たろう\tはじめまして\n"
+            "　└<103>\t1024:たろう\tRe: Re: はじめまして\n"
+            "-95-\t3072:じろう\t夏のオフ会\n"
+            "└<104>\t4096:さぶろう\tRe: 夏のオフ会\n");
+  EXPECT_EQ(FilesIn(settings),
+            (std::vector<std::string>{"NET.FLG", "NET.SIG", "NET.WRL", "NIF.SIG", "netvorn.ini",
+                                      "nifdef.ini", "nifty.ini", "vorndef.ini", "vornexpl.ini"}));
+
+  // A pattern the engine refuses, and aids given to the wrong command.
+  run = Cli({"articles", "--filter", "(Re", "--regex", netLog});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("(Re"), std::string::npos);
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"articles", "--regex", netLog},
+                                             {"boards", "--filter", "x", netLog},
+                                             {"articles", "--unread", netLog},
+                                             {"articles", "--filter", netLog}}) {
+    run = Cli(args);
+    EXPECT_EQ(run.exitCode, 2) << args[1];
+    EXPECT_NE(run.err.find("usage:"), std::string::npos) << args[1];
+  }
+}
+
+TEST_F(CliOnSamples, TheBoardListShowsUnreadCountsBesideTheTotals) {
+  test::WriteBytes(settings + "/NET.PTR", "VornExplorer ReadPtrFile Ver.0.01\r\n\\1\r\n" +
+                                              ArticleLine(101, 30, 12, 34) + "\r\n" +
+                                              ArticleLine(102, 30, 12, 40) + "\r\n");
+  const CliRun run = Cli({"boards", "--unread", netLog});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(
+      run.out,
+      "--(   2)[未読   2]   0:mail     / メール\n--(   4)[未読   2]   1:general  / 雑談ボード\n"
+      "--(   2)[未読   2]   2:prog     / プログラミング\n"
+      "--(   1)[未読   1]   3:binary   / バイナリボード\n");
 }
 
 }  // namespace

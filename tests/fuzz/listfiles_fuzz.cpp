@@ -13,6 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int kind = data[0] % 3;
   static const std::string path = fuzz::ScratchFile("input.lst");
   fuzz::WriteScratch(path, fuzz::AsText(data + 1, size - 1));
+  // A file that is not understood is kept aside as input.lst.bak; one input's copy is enough.
+  fuzz::RemoveScratch(path + ".bak");
 
   TBoardList boards;
   TMemberList members(kind == 2);

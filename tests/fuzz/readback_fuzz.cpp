@@ -74,8 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const char* const kFiles[] = {"NET.PTR", "NET.UP", "NET.PAD", "NIF.PAD", "NIF.PTR"};
   const int kind = data[0] % 5;
   const std::string prefix = kind < 3 ? "NET" : "NIF";
-  for (const char* name : kFiles)
+  for (const char* name : kFiles) {
     fuzz::RemoveScratch(harness.SetFile(name));
+    // A read-pointer file that is not understood is kept aside; one input's copy is enough.
+    fuzz::RemoveScratch(harness.SetFile(name) + ".bak");
+  }
   fuzz::WriteScratch(harness.SetFile(kFiles[kind]), fuzz::AsText(data + 1, size - 1));
 
   const std::string& log = prefix == "NET" ? netLog : nifLog;

@@ -2,8 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
 namespace vorn {
 namespace {
+
+using test::J;
 
 TEST(Cp932, RoundTripsJapaneseAndHalfWidthKana) {
   // 表 has 0x5C as its second byte; ｢ and ｣ are the single bytes 0xA2 and 0xA3.
@@ -77,6 +85,65 @@ TEST(Cp932, AppendAsUtf8CountsEveryByteThatDoesNotDecode) {
     EXPECT_EQ(AppendCp932AsUtf8(c.cp932, out), c.undecoded) << c.utf8;
     EXPECT_EQ(out, "kept:" + c.utf8);
   }
+}
+
+TEST(Cp932, EveryFileNameTheSystemGivesGoesBackUnchanged) {
+  const std::vector<std::string> names = {
+      "/home/sé/NET19990730é.LOG",  // é
+      "/home/Müller/logs",          // ü
+      "NET😀.LOG",                   // outside the basic plane
+      "NET\xFF\xFE.LOG",            // not UTF-8 at all
+      "NET\xE9.LOG",                // a Latin-1 é
+      "\xE3\x81",                   // a cut UTF-8 character
+      "/ログ/表示/NET.LOG",         // characters CP932 holds, one ending in 0x5C
+      "¥~\\",                       // U+00A5 would fall back to the backslash
+  };
+  for (const std::string& native : names) {
+    const std::string core = FromNativePath(native);
+    EXPECT_EQ(NativePath(core), native) << native;
+    // Byte-wise scans see the same separators, dots and digits as the system does.
+    size_t slashes = 0, dots = 0, digits = 0;
+    for (unsigned char c : native) {
+      slashes += c == '/';
+      dots += c == '.';
+      digits += c >= '0' && c <= '9';
+    }
+    size_t coreSlashes = 0, coreDots = 0, coreDigits = 0;
+    for (size_t i = 0; i < core.size(); ++i) {
+      const unsigned char c = core[i];
+      if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+        ++i;
+        continue;
+      }
+      coreSlashes += c == '/';
+      coreDots += c == '.';
+      coreDigits += c >= '0' && c <= '9';
+    }
+    EXPECT_EQ(coreSlashes, slashes) << native;
+    EXPECT_EQ(coreDots, dots) << native;
+    EXPECT_EQ(coreDigits, digits) << native;
+  }
+  // Any bytes at all.
+  std::mt19937 random(19);
+  for (int round = 0; round < 3000; ++round) {
+    std::string native(random() % 12, '\0');
+    for (char& c : native)
+      c = static_cast<char>(random() % 2 ? 0x80 + random() % 128 : 1 + random() % 255);
+    ASSERT_EQ(NativePath(FromNativePath(native)), native) << round;
+  }
+  // What CP932 holds stays CP932 in the core, and paths of the ini files keep working.
+  EXPECT_EQ(FromNativePath("/ログ/表示"), Utf8ToCp932("/ログ/表示"));
+  EXPECT_EQ(NativePath(Utf8ToCp932("/ログ/表示")), "/ログ/表示");
+  // Two names that differ only in a character CP932 lacks are two names, never "?".
+  EXPECT_NE(FromNativePath("NET19990730é.LOG"), FromNativePath("NET19990730?.LOG"));
+  EXPECT_NE(FromNativePath("NET19990730é.LOG"), FromNativePath("NET19990730ü.LOG"));
+}
+
+TEST(Cp932, FileNamesShowAsTheirOwnCharacters) {
+  EXPECT_EQ(Cp932ToUtf8(FromNativePath("/home/sé/NET😀ü.LOG")), "/home/sé/NET😀ü.LOG");
+  EXPECT_EQ(Cp932ToUtf8(J("ファイル:") + FromNativePath("表é") + "\r"), "ファイル:表é\r");
+  // A byte that is no UTF-8 shows as a replacement character, the rest as it is.
+  EXPECT_EQ(Cp932ToUtf8(FromNativePath("NET\xFF.LOG")), "NET\xEF\xBF\xBD.LOG");
 }
 
 }  // namespace

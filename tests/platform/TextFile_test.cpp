@@ -1,12 +1,21 @@
 #include "platform/TextFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <future>
 
+#include "platform/FileQuery.h"
+#include "platform/UiServices.h"
+#include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
 
 namespace vorn {
@@ -22,13 +31,22 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
-TEST(ClassicTextReader, LineEndsFollowTheClassicConvention) {
+TEST(ClassicTextReader, CrLfCrAndLfEndLinesAlike) {
   TempDir dir;
   std::string f = dir.File("a.log");
-  // CR LF, CR alone, LF alone inside a line, an empty line, no end on the last line.
-  WriteBytes(f, "one\r\ntwo\rthree\nstill three\r\n\r\nlast");
+  // CR LF, CR alone, LF alone, an empty line, no end on the last line.
+  WriteBytes(f, "one\r\ntwo\rthree\nfour\r\n\r\nlast");
+  EXPECT_EQ(ReadLines(f), (std::vector<std::string>{"one", "two", "three", "four", "", "last"}));
+  // A file that went through dos2unix or a git checkout: the same lines as before.
+  WriteBytes(f, "VornExplorer ReadPtrFile Ver.0.01\n\\12\n\n");
   EXPECT_EQ(ReadLines(f),
-            (std::vector<std::string>{"one", "two", "three\nstill three", "", "last"}));
+            (std::vector<std::string>{"VornExplorer ReadPtrFile Ver.0.01", "\\12", ""}));
+  // LF CR is two line ends; an LF that starts the next buffer after a CR belongs to the CR.
+  WriteBytes(f, "a\n\rb");
+  EXPECT_EQ(ReadLines(f), (std::vector<std::string>{"a", "", "b"}));
+  const std::string first((1 << 20) - 1, 'y');
+  WriteBytes(f, first + "\n\nz\n");
+  EXPECT_EQ(ReadLines(f), (std::vector<std::string>{first, "", "z"}));
 }
 
 TEST(ClassicTextReader, CtrlZEndsTheFile) {
@@ -118,6 +136,143 @@ TEST(WriteFileAtomic, AWriteThatCannotCompleteLeavesTheOldFileIntact) {
     ++entries;
   }
   EXPECT_EQ(entries, 1);
+}
+
+// Runs a read that must not wait; when it does wait (on a FIFO without a writer), the FIFO is
+// given a writer for a moment so that the test ends, and the read counts as failed.
+template <class Read>
+bool ReturnsAtOnce(const std::string& fifo, Read read) {
+  auto done = std::async(std::launch::async, read);
+  if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return true;
+  const int unblock = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+  if (unblock >= 0) ::close(unblock);
+  done.wait();
+  return false;
+}
+
+TEST(SpecialFiles, AFifoOrADeviceIsRefusedWithAMessageAndNeverWaitedFor) {
+  RecordingUiServices ui;
+  ScopedUiServices scope(&ui);
+  TempDir dir;
+  const std::string fifo = dir.File("NET.BRD");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::vector<std::string> lines;
+  bool read = true;
+  EXPECT_TRUE(ReturnsAtOnce(fifo, [&] { read = ReadClassicTextFile(fifo, lines); }));
+  EXPECT_FALSE(read);
+  std::string data;
+  EXPECT_TRUE(ReturnsAtOnce(fifo, [&] { read = ReadWholeFile(fifo, data); }));
+  EXPECT_FALSE(read);
+  EXPECT_TRUE(IsSpecialFile(fifo));
+  // Told once, naming the file and why.
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(ui.entries[0].text, test::J("ファイル:") + fifo + "\r" + test::J("読込み出来ません") +
+                                    "\r" + SpecialFileText());
+  // Writing does not put a plain file in its place.
+  EXPECT_FALSE(WriteFileAtomic(fifo, "x"));
+  EXPECT_TRUE(IsSpecialFile(fifo));
+  // An endless device is refused the same way, also through a link.
+  ASSERT_EQ(::symlink("/dev/zero", dir.File("zero.log").c_str()), 0);
+  EXPECT_FALSE(ReadWholeFile(dir.File("zero.log"), data));
+  EXPECT_FALSE(IsSpecialFile(dir.Path()));
+}
+
+TEST(WriteFileAtomic, ALinkStaysALinkAndItsTargetIsReplacedInItsOwnFolder) {
+  TempDir dir;
+  ASSERT_EQ(::mkdir(dir.File("shared").c_str(), 0700), 0);
+  ASSERT_EQ(::mkdir(dir.File("settings").c_str(), 0700), 0);
+  const std::string target = dir.File("shared/NET.PTR");
+  WriteBytes(target, "old");
+  ::chmod(target.c_str(), 0640);
+  // A relative link, and a link to that link.
+  const std::string link = dir.File("settings/NET.PTR");
+  ASSERT_EQ(::symlink("../shared/NET.PTR", link.c_str()), 0);
+  const std::string second = dir.File("settings/again.PTR");
+  ASSERT_EQ(::symlink("NET.PTR", second.c_str()), 0);
+  ASSERT_TRUE(WriteFileAtomic(second, "new"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_TRUE(std::filesystem::is_symlink(second));
+  EXPECT_EQ(ReadBytes(target), "new");
+  struct stat st;
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(FinalLinkTarget(second), dir.File("settings/../shared/NET.PTR"));
+  // Nothing is left in either folder but the files and links.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("shared")), {}), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("settings")), {}), 2);
+  // Deleting removes the file the link names; the next write puts it there again.
+  EXPECT_TRUE(DeleteFileAt(link));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_FALSE(FileExists(target));
+  ASSERT_TRUE(WriteFileAtomic(link, "again"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadBytes(target), "again");
+}
+
+TEST(ScratchFiles, StaleOnesGoAndOnesAWriterHoldsStay) {
+  TempDir dir;
+  // What a run killed while writing leaves.
+  WriteBytes(dir.File(".vorn-AbC123"), "half a board list");
+  // Names that only look alike are none of ours.
+  WriteBytes(dir.File(".vorn-AbC12"), "x");
+  WriteBytes(dir.File("vorn-AbC123"), "x");
+  // A writer in another process, still writing.
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t writer = ::fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    std::string path;
+    const int fd = CreateScratchFile(dir.Path(), path);
+    const char ok = fd >= 0 ? 'y' : 'n';
+    if (::write(ready[1], &ok, 1) != 1) ::_exit(1);
+    ::pause();
+    ::_exit(0);
+  }
+  char ok = 0;
+  ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+  ASSERT_EQ(ok, 'y');
+  auto scratchNames = [&] {
+    std::vector<std::string> names;
+    for (auto& e : std::filesystem::directory_iterator(dir.Path())) {
+      const std::string name = e.path().filename().string();
+      if (name.size() == 12 && name.starts_with(".vorn-")) names.push_back(name);
+    }
+    return names;
+  };
+  ASSERT_EQ(scratchNames().size(), 2u);
+  EXPECT_EQ(RemoveStaleScratchFiles(dir.Path()), 1);
+  const std::vector<std::string> left = scratchNames();
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_NE(left[0], ".vorn-AbC123");
+  // The writer is killed: its file is stale now.
+  ::kill(writer, SIGKILL);
+  ::waitpid(writer, nullptr, 0);
+  EXPECT_EQ(RemoveStaleScratchFiles(dir.Path() + "/"), 1);
+  EXPECT_TRUE(scratchNames().empty());
+  EXPECT_TRUE(FileExists(dir.File(".vorn-AbC12")));
+  EXPECT_TRUE(FileExists(dir.File("vorn-AbC123")));
+  ::close(ready[0]);
+  ::close(ready[1]);
+}
+
+TEST(ListFileNotUnderstood, IsKeptUnderABackupNameAndTheUserTold) {
+  RecordingUiServices ui;
+  ScopedUiServices scope(&ui);
+  TempDir dir;
+  const std::string f = dir.File("NET.BRD");
+  WriteBytes(f, "VornExplorer BoardListFile Ver.9.99\r\n12,\"x\",\"y\",1,0,0\r\n");
+  EXPECT_EQ(KeepListFileNotUnderstood(f), f + ".bak");
+  EXPECT_EQ(ReadBytes(f + ".bak"), ReadBytes(f));
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_NE(ui.entries[0].text.find(f + "\r"), std::string::npos);
+  EXPECT_NE(ui.entries[0].text.find(f + ".bak"), std::string::npos);
+  // The same file again is not kept twice; another one does not replace the first backup.
+  EXPECT_EQ(KeepListFileNotUnderstood(f), f + ".bak");
+  WriteBytes(f, "garbage");
+  EXPECT_EQ(KeepListFileNotUnderstood(f), f + ".bak2");
+  EXPECT_EQ(ReadBytes(f + ".bak2"), "garbage");
+  EXPECT_NE(ReadBytes(f + ".bak"), "garbage");
 }
 
 }  // namespace

@@ -381,7 +381,8 @@ class GridColumnsTest : public ArticleGridTest {
 };
 
 TEST_F(GridColumnsTest, BesideTheViewTheTitleColumnKeepsReadableRoom) {
-  SetWidth(300);
+  // About the grid's width beside the view in a window of 800 pixels.
+  SetWidth(320);
   EXPECT_FALSE(grid.horizontalScrollBar()->isVisible());
   EXPECT_GE(TitleRoom(), FullWidth(10));
   EXPECT_EQ(grid.columnViewportPosition(TArticleGridModel::ColumnTitle) +
@@ -396,14 +397,15 @@ TEST_F(GridColumnsTest, BesideTheViewTheTitleColumnKeepsReadableRoom) {
   QCoreApplication::processEvents();
   EXPECT_EQ(Width(0), 150);
   EXPECT_EQ(Width(1), 150);
-  EXPECT_EQ(Width(2), grid.viewport()->width() - 300);
+  EXPECT_EQ(Width(2), grid.viewport()->width() - 300 - Width(TArticleGridModel::ColumnFlag));
 }
 
 TEST_F(GridColumnsTest, AColumnTheUserWidensKeepsItsWidthAndTheTitleTakesTheRest) {
   SetWidth(800);
   grid.horizontalHeader()->resizeSection(TArticleGridModel::ColumnWriter, 260);
   EXPECT_EQ(grid.Title2Size(), 260);
-  EXPECT_EQ(Width(TArticleGridModel::ColumnTitle), grid.viewport()->width() - 150 - 260);
+  EXPECT_EQ(Width(TArticleGridModel::ColumnTitle),
+            grid.viewport()->width() - 150 - 260 - Width(TArticleGridModel::ColumnFlag));
   // Too narrow for every column's least width: the grid scrolls sideways instead.
   grid.resize(120, 300);
   QCoreApplication::processEvents();

@@ -58,6 +58,26 @@ TEST(BBSIniFile, LoadsSectionsUpToAndIncludingNetCount) {
   EXPECT_EQ(ini.GetNetCount(), 0);
 }
 
+TEST(BBSIniFile, AHugeNetCountReadsOnlyTheSectionsPresent) {
+  TempDir dir;
+  const std::string f = dir.File("n.ini");
+  // Sections in any order and letter case, a number written with a leading zero (a name the
+  // entry would never have), and the highest number there is.
+  WriteBytes(f, "[Common]\r\nNetCount=2147483647\r\n" + Section(7, "G") + Section(0, "A") +
+                    "[NET3]\r\nPrefix=\"D\"\r\n[Net05]\r\nPrefix=\"E\"\r\n" +
+                    Section(2147483647, "Z") + "[Net2147483648]\r\nPrefix=\"Y\"\r\n");
+  PlainBBSIniFile ini(f);
+  EXPECT_EQ(Numbers(ini), (std::vector<int32_t>{0, 3, 7, 2147483647}));
+  EXPECT_EQ(ini.NetCount, 2147483647);
+  // A new entry takes the first gap, and NetCount does not run over.
+  ini.Prefix = "NEW";
+  ASSERT_TRUE(ini.SaveNet());
+  EXPECT_EQ(ini.NetNo, 1);
+  EXPECT_EQ(ini.NetCount, 2147483647);
+  ini.LoadNets();
+  EXPECT_EQ(Numbers(ini), (std::vector<int32_t>{0, 1, 3, 7, 2147483647}));
+}
+
 TEST(BBSIniFile, SelectNetCopiesTheEntryAndClearsFamilyFields) {
   TempDir dir;
   const std::string f = dir.File("n.ini");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
 #include "store/CommaText.h"
@@ -181,6 +183,81 @@ TEST(BoardList, OnlyABoardListFileIsRead) {
   EXPECT_TRUE(boards.LoadFromFile(dir.File("missing.lst")));
   EXPECT_EQ(boards.Count(), 2);
   EXPECT_EQ(boards.GetBoardNo(0), 1);
+}
+
+TEST(BoardList, AFileWithLfLineEndsLoadsWithItsAttributes) {
+  TempDir dir;
+  const std::string path = dir.File("board.lst");
+  WriteBytes(path,
+             "VornExplorer BoardListFile Ver.0.01\n7,\"seven\",\"Seven\",0,2,1\n"
+             "3,\"three\",\"Three\",1,1,2\n");
+  TBoardList boards;
+  ASSERT_TRUE(boards.LoadFromFile(path));
+  ASSERT_EQ(boards.Count(), 2);
+  EXPECT_EQ(boards.GetBoardId(0), "three");
+  EXPECT_EQ(boards.GetBoardType(0), 1);
+  EXPECT_EQ(boards.GetBoardAttr(0), 2);
+  EXPECT_EQ(boards.IsArticleBoard(1), 0);
+  EXPECT_EQ(boards.GetBoardTitle(1), "Seven");
+}
+
+TEST(BoardList, AFileThatIsNotUnderstoodIsKeptBeforeTheNextSave) {
+  RecordingUiServices ui;
+  ScopedUiServices scope(&ui);
+  TempDir dir;
+  const std::string path = dir.File("board.lst");
+  const std::string theirs = "VornExplorer BoardListFile Ver.0.02\r\n5,\"e\",\"E\",0,1,1\r\n";
+  WriteBytes(path, theirs);
+  TBoardList boards;
+  EXPECT_FALSE(boards.LoadFromFile(path));
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(ui.entries[0].kind, RecordingUiServices::Kind::Warning);
+  ASSERT_TRUE(boards.AddBoard(1, "a", "A"));
+  ASSERT_TRUE(boards.SaveToFile(path));
+  EXPECT_EQ(ReadBytes(path), kHeader + "1,\"a\",\"A\",1,0,0\r\n");
+  EXPECT_EQ(ReadBytes(path + ".bak"), theirs);
+}
+
+// The indexed lookups against a walk of the list, through adds, identifiers replaced in place,
+// both sorts and clearing.
+TEST(BoardList, LookupsFindTheFirstBoardAsAWalkWould) {
+  std::mt19937 random(12);
+  TBoardList boards;
+  auto walkNo = [&](int32_t number) {
+    for (int32_t i = 0; i < boards.Count(); ++i) {
+      if (boards.GetBoardNo(i) == number) return i;
+    }
+    return -1;
+  };
+  auto walkId = [&](const std::string& id) {
+    for (int32_t i = 0; i < boards.Count(); ++i) {
+      if (boards.GetBoardId(i) == id.substr(0, 31)) return i;
+    }
+    return -1;
+  };
+  auto someId = [&] {
+    const uint32_t k = random() % 12;
+    return k == 0 ? std::string() : k == 1 ? std::string(40, 'x') : "id" + std::to_string(k);
+  };
+  for (int round = 0; round < 4000; ++round) {
+    const uint32_t action = random() % 100;
+    if (action < 70) {
+      const int32_t number = static_cast<int32_t>(random() % 30) - 5;
+      ASSERT_TRUE(boards.AddBoard(number, someId(), random() % 2 ? "t" : ""));
+    } else if (action < 80) {
+      boards.SortBoards();
+    } else if (action < 90) {
+      boards.SortBoardsById();
+    } else if (action == 90) {
+      boards.Clear();
+    }
+    for (int k = 0; k < 3; ++k) {
+      const int32_t number = static_cast<int32_t>(random() % 30) - 5;
+      ASSERT_EQ(boards.FindBoardNo(number), walkNo(number)) << round;
+      const std::string id = someId();
+      ASSERT_EQ(boards.FindBoardId(id), walkId(id)) << round << " " << id;
+    }
+  }
 }
 
 TEST(BoardList, AFailedSaveIsReportedAndLeavesTheOldFile) {

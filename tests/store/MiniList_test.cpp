@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "store/BlockMemory.h"
 
@@ -67,13 +68,20 @@ TEST(MiniList, EveryRecordIsFoundWhateverTheRecordsPerBlock) {
     ASSERT_EQ(list.ItemsPerChunk(), perBlock);
     for (int32_t v = 0; v < 5000; ++v)
       ASSERT_TRUE(list.AddItem(&v));
+    // Records of one block lie side by side; a list of large blocks starts with smaller ones.
+    int32_t block = 0;
+    int32_t blockStart = 0;
     for (int32_t v = 0; v < 5000; ++v) {
       ASSERT_EQ(*static_cast<const int32_t*>(list.GetItem(v)), v) << perBlock << " per block";
-      if (v % perBlock != 0) {
+      if (v == blockStart + list.BlockItems(block)) {
+        blockStart = v;
+        ++block;
+      } else if (v != 0) {
         ASSERT_EQ(static_cast<char*>(list.GetItem(v)) - static_cast<char*>(list.GetItem(v - 1)),
                   std::ptrdiff_t(sizeof(int32_t)));
       }
     }
+    EXPECT_EQ(block + 1, list.BlockCount()) << perBlock << " per block";
   }
 }
 
@@ -97,6 +105,49 @@ TEST(MiniList, FailedBlockAllocationAddsNothing) {
   EXPECT_EQ(list.Count(), 2);
   EXPECT_EQ(list.BlockCount(), 1);
   EXPECT_EQ(list.GetItem(2), nullptr);
+}
+
+TEST(MiniList, AListOfLargeBlocksStartsSmallAndGrowsToFullBlocks) {
+  TMiniList list(32768, sizeof(Record));
+  const int32_t full = list.ItemsPerChunk();
+  ASSERT_GT(full, 100);
+  Record r = Make(0);
+  ASSERT_TRUE(list.AddItem(&r));
+  // One record costs a small block, not 32 KB.
+  EXPECT_EQ(list.BlockCount(), 1);
+  EXPECT_LE(int64_t{list.BlockItems(0)} * list.ItemSize(), 512);
+  std::vector<void*> addresses{list.GetItem(0)};
+  for (int32_t v = 1; v < 20 * full; ++v) {
+    Record next = Make(v);
+    ASSERT_TRUE(list.AddItem(&next));
+    addresses.push_back(list.GetItem(v));
+  }
+  // The blocks double up to the full size and stay there; every record is where it was put.
+  int64_t held = 0;
+  for (int32_t b = 0; b < list.BlockCount(); ++b) {
+    if (b > 1) {
+      EXPECT_GE(list.BlockItems(b), list.BlockItems(b - 1));
+    }
+    EXPECT_LE(list.BlockItems(b), full);
+    held += list.BlockItems(b);
+  }
+  EXPECT_EQ(list.BlockItems(list.BlockCount() - 1), full);
+  EXPECT_GE(held, list.Count());
+  EXPECT_LT(held - list.Count(), full);
+  for (int32_t v = 0; v < list.Count(); ++v) {
+    ASSERT_EQ(list.GetItem(v), addresses[size_t(v)]);
+    ASSERT_EQ(ValueAt(list, v), v);
+  }
+  // Records in blocks of different sizes exchange whole.
+  list.SwapItems(0, list.Count() - 1);
+  EXPECT_EQ(ValueAt(list, 0), list.Count() - 1);
+  EXPECT_EQ(ValueAt(list, list.Count() - 1), 0);
+  Record last = Make(list.Count() - 1);
+  EXPECT_EQ(std::memcmp(list.GetItem(0), &last, sizeof last), 0);
+  list.Clear();
+  ASSERT_TRUE(list.AddItem(&r));
+  EXPECT_EQ(list.BlockCount(), 1);
+  EXPECT_EQ(ValueAt(list, 0), 0);
 }
 
 }  // namespace

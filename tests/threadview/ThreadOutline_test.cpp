@@ -1,0 +1,104 @@
+// Threads of tree order, their counts, collapse state across sorts, catch-up and board counts.
+#include "threadview/ThreadOutline.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "threadview/ThreadBoard.h"
+
+namespace vorn {
+namespace {
+
+class ThreadOutlineTest : public test::ThreadBoard {};
+
+TEST_F(ThreadOutlineTest, EveryPositionBelongsToTheThreadOfTheLevelZeroEntryAboveIt) {
+  const ThreadExtent expected[] = {{0, 4}, {0, 4}, {0, 4}, {0, 4},  {4, 7},
+                                   {4, 7}, {4, 7}, {7, 8}, {8, 10}, {8, 10}};
+  for (int32_t p = 0; p < 10; ++p)
+    EXPECT_EQ(ThreadAt(board, p), expected[p]) << "position " << p;
+  EXPECT_FALSE(ThreadAt(board, -1).Valid());
+  EXPECT_FALSE(ThreadAt(board, 10).Valid());
+
+  // Posting order reaches the same thread through the entry's tree position.
+  for (int32_t p = 0; p < board.OrderCount(N); ++p) {
+    const int32_t tree = TreePositionOf(board, N, p);
+    EXPECT_EQ(board.GetNumber(T, tree), board.GetNumber(N, p));
+  }
+  EXPECT_EQ(TreePositionOf(board, N, 9), -1);
+}
+
+TEST_F(ThreadOutlineTest, CountsLeaveOutThePlaceholderAndHiddenEntries) {
+  board.SetReadFlag(T, 1, 1, false);  // <2> read
+  EXPECT_EQ(CountThread(board, {0, 4}), (ThreadCounts{3, 3}));
+  // Under a placeholder the first reply stands for the thread.
+  EXPECT_EQ(CountThread(board, {4, 7}), (ThreadCounts{1, 2}));
+  EXPECT_EQ(CountThread(board, {7, 8}), (ThreadCounts{0, 1}));
+  std::vector<uint8_t> shown(10, 1);
+  shown[0] = 0;  // <1> hidden: <2> stands for the thread
+  shown[3] = 0;
+  EXPECT_EQ(CountThread(board, {0, 4}, &shown), (ThreadCounts{1, 1}));
+}
+
+TEST_F(ThreadOutlineTest, CollapsedThreadsStayCollapsedWhenTheBoardIsSortedAgain) {
+  TThreadCollapse collapse;
+  EXPECT_FALSE(collapse.SetCollapsed(board, 1, true)) << "a reply is not a thread";
+  EXPECT_FALSE(collapse.AnyCollapsed());
+  ASSERT_TRUE(collapse.SetCollapsed(board, 4, true));
+  ASSERT_TRUE(collapse.SetCollapsed(board, 7, true));
+  EXPECT_TRUE(collapse.IsCollapsed(board, 4));
+  EXPECT_FALSE(collapse.IsCollapsed(board, 0));
+
+  // A queued reply to <1> goes into the first thread and moves every later thread down.
+  auto text = std::make_unique<TStringList>(TStringList{"Re: 1", "body"});
+  ASSERT_TRUE(board.AddArticle(ArticleKindRess, 1, 1, -1, 0, board.GetKey(T, 0), 1, -1, -1, "", "",
+                               "Re: 1", "", -1, 1, std::move(text)));
+  ASSERT_TRUE(board.SortArticles());
+  ASSERT_EQ(board.GetKind(T, 5), ArticleKindMissingRoot);
+  EXPECT_TRUE(collapse.IsCollapsed(board, 5));
+  EXPECT_TRUE(collapse.IsCollapsed(board, 8));
+  EXPECT_FALSE(collapse.IsCollapsed(board, 0));
+  EXPECT_FALSE(collapse.IsCollapsed(board, 9));
+
+  collapse.CollapseAll();
+  ASSERT_TRUE(collapse.SetCollapsed(board, 8, false));
+  EXPECT_TRUE(collapse.IsCollapsed(board, 0));
+  EXPECT_TRUE(collapse.IsCollapsed(board, 5));
+  EXPECT_FALSE(collapse.IsCollapsed(board, 8));
+  collapse.ExpandAll();
+  EXPECT_FALSE(collapse.AnyCollapsed());
+  EXPECT_FALSE(collapse.IsCollapsed(board, 0));
+}
+
+TEST_F(ThreadOutlineTest, CatchUpMarksAThreadOrTheBoardAndKeepsTheNewMarks) {
+  // <3> in posting order: its thread is <1> .. <4>.
+  EXPECT_EQ(MarkThreadRead(board, N, 2), 4);
+  for (int32_t number = 1; number <= 9; ++number) {
+    const int32_t p = TreePositionOfNumber(number);
+    EXPECT_EQ(board.GetReadFlag(T, p), number <= 4 ? 1 : 0) << number;
+    EXPECT_EQ(board.GetNewFlag(T, p), 1) << number;
+  }
+  EXPECT_EQ(MarkThreadRead(board, N, 2), 0) << "nothing left unread there";
+  // From a reply under a placeholder, in tree order.
+  EXPECT_EQ(MarkThreadRead(board, T, 6), 2);
+  EXPECT_EQ(board.GetReadFlag(T, 4), 0) << "the placeholder is no article";
+  EXPECT_EQ(MarkThreadRead(board, T, 10), 0);
+
+  EXPECT_EQ(CountBoard(&board), (BoardCounts{9, 3}));
+  EXPECT_EQ(MarkBoardRead(board), 3);
+  EXPECT_EQ(CountBoard(&board), (BoardCounts{9, 0}));
+  for (int32_t p = 0; p < board.OrderCount(N); ++p)
+    EXPECT_EQ(board.GetNewFlag(N, p), 1);
+}
+
+TEST_F(ThreadOutlineTest, BoardCountsLeaveOutQueuedWrites) {
+  ASSERT_TRUE(board.AddArticle(ArticleKindRoot, 1, 1, -1, 0, -1, -1, -1, -1, "", "", "mine", "", -1,
+                               1, std::make_unique<TStringList>(TStringList{"mine"})));
+  ASSERT_TRUE(board.SortArticles());
+  board.SetReadFlag(N, 0, 1, false);
+  EXPECT_EQ(CountBoard(&board), (BoardCounts{9, 8}));
+  EXPECT_EQ(CountBoard(nullptr), (BoardCounts{0, 0}));
+}
+
+}  // namespace
+}  // namespace vorn
