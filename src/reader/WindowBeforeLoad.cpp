@@ -24,9 +24,11 @@ TWindowBeforeLoad::TWindowBeforeLoad(TReadingState& state, TMainCommands& comman
   TArticleGrid& grid = view_.Grid();
   gridShown_ = grid.Board() != nullptr && board_ >= 0;
   if (gridShown_) {
+    // -1 while the filters show nothing of the board.
     position_ = grid.CurrentPosition();
     topRow_ = grid.TopRow();
-    readFlag_ = grid.Board()->GetReadFlag(grid.Order(), position_);
+    if (position_ >= 0 && position_ < grid.Board()->OrderCount(grid.Order()))
+      readFlag_ = grid.Board()->GetReadFlag(grid.Order(), position_);
   }
   QAbstractScrollArea* text = view_.View().ActiveView();
   viewScrollV_ = text->verticalScrollBar()->value();
@@ -49,7 +51,7 @@ void TWindowBeforeLoad::PutBack(const std::vector<std::string>& boardLines) {
     // unless the user had marked it unread again.
     view_.ShowBoard(board_, TArticleGrid::SelectIndex, position_);
     TArticleGrid& grid = view_.Grid();
-    if (readFlag_ == 0 && grid.Board()) {
+    if (readFlag_ == 0 && grid.Board() && position_ >= 0) {
       grid.Board()->SetReadFlag(grid.Order(), position_, 0, false);
       grid.viewport()->update();
     }

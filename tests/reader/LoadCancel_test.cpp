@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
@@ -23,6 +24,7 @@
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"
 #include "reader/ProgressBarREX.h"
+#include "reader/QuickFilterBar.h"
 #include "reader/SelectList.h"
 #include "reader/VornExplorerMain.h"
 #include "store/ArticleList.h"
@@ -266,6 +268,24 @@ TEST_F(LoadCancelTest, EscapeDuringAFreshOpenGivesBackTheLoadedSet) {
   QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
   ASSERT_EQ(dialogs->netSelectPrefixLists.size(), 2u);
   ExpectStoppedAndAsBefore(before);
+}
+
+TEST_F(LoadCancelTest, AFilteredBoardComesBackFilteredWithTheFilterKept) {
+  TVornExplMain& w = StartReading();
+  const int allRows = Grid().model()->rowCount();
+  w.QuickFilterBar().TextEdit()->setText(QStringLiteral("はじめまして"));
+  QCoreApplication::processEvents();
+  Grid().setFocus();
+  const Shown before = Now();
+  ASSERT_LT(Grid().model()->rowCount(), allRows);
+  ASSERT_EQ(before.position, 2);
+  dialogs->fileAnswers.push_back({big});
+  PressEscape();
+  QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_GT(pressedAt, 0.3);
+  EXPECT_EQ(w.Session().LogFileNames, std::vector<std::string>{sample});
+  EXPECT_EQ(w.QuickFilterBar().TextEdit()->text(), QStringLiteral("はじめまして"));
+  Now().ExpectSameAs(before);
 }
 
 TEST_F(LoadCancelTest, EscapeDuringTheFirstOpenLeavesTheEmptyWindow) {
