@@ -12,6 +12,7 @@
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {
@@ -21,6 +22,22 @@ constexpr int32_t kPumpLines = 1000;
 // Ctrl-Z: nothing after it belongs to the file.
 constexpr char kEndOfFile = 0x1A;
 constexpr uint64_t kReadBytes = 128 * 1024;
+// A line longer than this is stored as several lines of at most this length, each cut between
+// two characters: a file without line ends (a dump, a binary capture) is read whole in pieces
+// instead of being gathered into one line of gigabytes.
+constexpr size_t kLongestLine = size_t{4} << 20;
+
+// The length of the longest start of text, at most limit bytes, that ends between two Shift-JIS
+// characters (text starts at a character).
+size_t PieceLength(std::string_view text, size_t limit) {
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t step = IsLeadByte(text[at]) && at + 1 < text.size() ? 2 : 1;
+    if (at + step > limit) break;
+    at += step;
+  }
+  return at == 0 ? std::min(limit, text.size()) : at;
+}
 
 #ifdef __SSE2__
 // One bit for each line end (CR or LF) among the 64 bytes at p.
@@ -75,7 +92,7 @@ void TLogList::Clear() {
 }
 
 bool TLogList::Shortage() {
-  if (!ReportedShortage) {
+  if (!ReportedShortage && !quietShortage_) {
     ReportedShortage = true;
     static const std::string message =
         Cp932("ログ読込み中にメモリ不足が発生しました\rログ読込みを中断します");
@@ -288,7 +305,17 @@ int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher
   if (!file) return LoadOpenFailed;
   // The blocks are the only buffer: the file is read straight into them.
   std::setvbuf(file, nullptr, _IONBF, 0);
-  const int32_t result = ReadLines(file, watcher);
+  // A shortage while reading a file is told by the caller, which knows what the load does
+  // about it.
+  quietShortage_ = true;
+  int32_t result = LoadOutOfMemory;
+  try {
+    result = ReadLines(file, watcher);
+  } catch (const std::bad_alloc&) {
+    // Only the gathering of a long line allocates outside the blocks; the lines stored so far
+    // stay whole.
+  }
+  quietShortage_ = false;
   std::fclose(file);
   return result;
 }
@@ -315,6 +342,20 @@ int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
   bool failed = false;
   bool longLine = false;  // gathering a line longer than a block in `gathered`
   std::string gathered;
+  // Stores the gathered line's leading pieces while it is longer than the longest line, and
+  // with `whole` the rest as well. Each goes into a block of its own, even a short rest: the
+  // block being filled serves as the read buffer meanwhile.
+  auto storeGathered = [&](bool whole) {
+    while (gathered.size() > kLongestLine) {
+      const size_t piece = PieceLength(gathered, kLongestLine);
+      if (!NewLongLine(std::string_view(gathered).substr(0, piece))) return Shortage();
+      gathered.erase(0, piece);
+    }
+    if (!whole) return true;
+    if (!NewLongLine(gathered)) return Shortage();
+    gathered = std::string();
+    return true;
+  };
   int32_t pumpCountdown = kPumpLines;
   uint64_t fileBytes = 0;  // read from the file so far
   bool stopped = false;    // the watcher asked to stop
@@ -372,8 +413,7 @@ int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
         const uint64_t at = static_cast<uint64_t>(lineEnd - data);
         gathered.append(data + lineStart, at - lineStart);
         longLine = false;
-        if (!AddLine(gathered)) return LoadOutOfMemory;
-        gathered = std::string();
+        if (!storeGathered(true)) return LoadOutOfMemory;
         if (count_ % kPumpLines == 0) Ui().ProcessMessages();
         nextLine(at, *lineEnd == '\r');
         fill_ = scan = lineStart;
@@ -407,7 +447,7 @@ int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
       const uint64_t rest = end - fill_;
       if (longLine) {
         gathered.append(data + fill_, rest);
-        if (!AddLine(gathered)) return LoadOutOfMemory;
+        if (!storeGathered(true)) return LoadOutOfMemory;
       } else if (rest > 0 && end < blockBytes) {
         data[end] = '\0';
         const uint64_t start = fill_;
@@ -432,6 +472,7 @@ int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
         longLine = true;
         gathered.append(data + fill_, rest);
         fill_ = end = 0;  // the block serves as the read buffer until the line ends
+        if (!storeGathered(false)) return LoadOutOfMemory;
       } else {
         const uint64_t from = fill_;
         if (!NewFillBlock()) return Shortage(), LoadOutOfMemory;

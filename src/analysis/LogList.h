@@ -93,8 +93,10 @@ class TLogList final {
   };
 
   // Appends the lines of a text file (CR LF, CR alone and LF alone end a line, 0x1A ends the
-  // file). Something that is not a regular file is refused (LoadOpenFailed). Lines added before
-  // a failure stay.
+  // file). Something that is not a regular file is refused (LoadOpenFailed). A line of more than
+  // a few megabytes is stored as several lines, cut between characters. Lines added before a
+  // failure stay. Running out of memory gives LoadOutOfMemory without a message: the caller
+  // tells it.
   int32_t LoadFromFile(const std::string& FileName, LoadWatcher* watcher = nullptr);
 
   Mark End() const { return {count_, fills_.size(), longs_.size(), fillBlock_, fill_}; }
@@ -143,6 +145,7 @@ class TLogList final {
   bool NewFillBlock();
   bool NewLongLine(std::string_view text);
   bool Shortage();
+  bool quietShortage_ = false;  // while a file is read: the loader tells of a shortage
   // Appends an index entry; false when memory ran out (nothing was added).
   bool AppendEntry(uint32_t entry) {
     if (room_ == 0 || (count_ & kGroupMask) == 0) return AppendEntrySlow(entry);

@@ -28,6 +28,17 @@ char AsciiLower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The board list lines of what was loaded before a load that was given up. Unlike FillBoardList
+// the boards stay marked as changed where they were: a write not yet in the UP file is then
+// still offered for it at the end of the run.
+std::vector<std::string> BoardLinesKeepingMarks(const TBBSProcess& process) {
+  std::vector<std::string> lines;
+  lines.reserve(static_cast<size_t>(process.Boards.Count()));
+  for (int32_t b = 0; b < process.Boards.Count(); ++b)
+    lines.push_back(BoardListLine(process, b));
+  return lines;
+}
+
 // Puts the window back into its idle look when an exception (memory exhausted) leaves the load
 // half-way: normal cursor, progress bar 0, status text empty, not busy.
 class IdleOnUnwind {
@@ -398,6 +409,28 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
 
 LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
                                      const std::string& prefix, bool add, LoadHooks& hooks) {
+  try {
+    return LoadLogFilesOrThrow(files, prefix, add, hooks);
+  } catch (const std::bad_alloc&) {
+    // The load's undo has put back what was loaded before, unless the load had gone through
+    // already; the window is idle again.
+  }
+  LoadResult result;
+  std::string message = Cp932("ログ読込み中にメモリ不足が発生しました\rログ読込みを中止しました");
+  if (CurrentProcess && !CurrentPrefix.empty()) {
+    message += Cp932("\r読込み前のログと書込みはそのまま残っています");
+    try {
+      result.BoardLines = BoardLinesKeepingMarks(*CurrentProcess);
+    } catch (const std::bad_alloc&) {
+      result.BoardLines.clear();
+    }
+  }
+  Ui().Warning(message);
+  return Failed(std::move(result), LoadFailure::OutOfMemory);
+}
+
+LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& files,
+                                            const std::string& prefix, bool add, LoadHooks& hooks) {
   LoadResult result;
 
   // The set. A fresh load takes the first analyser that knows the prefix; an add looks the
@@ -449,7 +482,7 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
     undo->Restore();
     undo.reset();
     if (CurrentProcess && !CurrentPrefix.empty())
-      result.BoardLines = FillBoardList(*CurrentProcess);
+      result.BoardLines = BoardLinesKeepingMarks(*CurrentProcess);
     return Failed(std::move(result), LoadFailure::Cancelled);
   };
   auto cancelRequested = [&]() { return undo->Armed() && progress.Cancel(); };
@@ -470,6 +503,8 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
   hooks.ShowStatus(kReading);
   hooks.SetWaitCursor(true);
   auto phase = std::chrono::steady_clock::now();
+  const TLogList::Mark readMark = LogList.End();
+  const size_t namesBefore = LogFileNames.size();
   for (size_t f = 0; f < files.size(); ++f) {
     const std::string& file = files[f];
     if (cancelRequested()) return cancelled();
@@ -480,6 +515,15 @@ LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
         file, undo->Armed() ? static_cast<TLogList::LoadWatcher*>(&progress) : nullptr);
     hooks.SetBusy(false);
     if (read == TLogList::LoadCancelled) return cancelled();
+    if (read == TLogList::LoadOutOfMemory) {
+      // The load ends the way a failed allocation ends it. An add whose records could not be
+      // copied has changed nothing but the lines read so far.
+      if (!undo->Armed()) {
+        LogList.TruncateTo(readMark);
+        LogFileNames.resize(namesBefore);
+      }
+      throw std::bad_alloc();
+    }
     if (read == TLogList::LoadOk) {
       LogFileNames.push_back(file);
       LogList.AddLine(logEndLine);

@@ -74,6 +74,9 @@ enum class LoadFailure : int32_t {
   // The window asked to stop (LoadHooks::CancelRequested). What was loaded before is back,
   // BoardLines are its board list lines, and nothing was shown.
   Cancelled,
+  // Memory ran out. What was loaded before is back where the load had not yet gone through
+  // (BoardLines are its board list lines); the user was told once.
+  OutOfMemory,
 };
 
 struct LoadResult {
@@ -114,7 +117,8 @@ class TLogSession final {
   // Loads the files into the set with the prefix. add false replaces the loaded data; add true
   // appends the files to the set loaded now (CurrentProcess, CurrentPrefix) and analyses from
   // the first new line. Failures are told through Ui() and returned. On success CurrentPrefix
-  // is the prefix and every board's Modified flag is cleared.
+  // is the prefix and every board's Modified flag is cleared. Running out of memory ends the
+  // load (LoadFailure::OutOfMemory), never the program.
   LoadResult LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix,
                           bool add, LoadHooks& hooks);
   LoadResult LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix,
@@ -138,6 +142,10 @@ class TLogSession final {
   std::vector<std::string> LogFileNames;
   // The folder relative paths of a set are taken from; empty for the program's settings folder.
   std::string SettingsFolder;
+
+ private:
+  LoadResult LoadLogFilesOrThrow(const std::vector<std::string>& files, const std::string& prefix,
+                                 bool add, LoadHooks& hooks);
 };
 
 // The files named on the command line or dropped on the window, and what is to be done with

@@ -19,7 +19,8 @@ const char* const kUsage =
     "usage: vornexpl [-o] [--settings-dir DIR] [FILE...]\n"
     "       vornexpl --help | -h | --version\n"
     "Opens the log files in the reader window, grouped by the BBS set their names begin with.\n"
-    "  -o                   bring a window already running on the settings folder to the front\n"
+    "  -o                   kept for old shortcuts: a window already running on the settings\n"
+    "                       folder always takes the files and comes to the front\n"
     "  --settings-dir DIR   the settings folder\n"
     "The help page: the window's menu ヘルプ, or F1.\n";
 
@@ -52,7 +53,6 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments;
   for (size_t i = 1; i < args.size(); ++i)
     arguments.push_back(vorn::FromNativePath(args[i]));
-  const bool singleInstance = !arguments.empty() && vorn::IsSingleInstanceSwitch(arguments.front());
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vorn Explorer"));
@@ -68,10 +68,28 @@ int main(int argc, char** argv) {
     fprintf(stderr, "vornexpl: %s\n", text.c_str());
   }
 
-  // One instance per settings folder holds the lock; a later one started with the switch only
-  // brings that one to the front. The files of its command line are not passed on.
-  vorn::TSingleInstance instance(vorn::TSingleInstance::KeyForFolder(vorn::SettingsFolder()));
-  if (!instance.Acquire() && singleInstance && instance.ActivateRunning()) return 0;
+  // One window per settings folder: a later start, with the single-instance switch or without,
+  // hands its log files to the window that runs on the folder and brings it to the front, so
+  // that two never write the same UP file, read pointers and editor files over each other.
+  vorn::TSingleInstance instance(vorn::SettingsFolder());
+  switch (instance.Start(vorn::CommandLineLogFiles(arguments))) {
+    case vorn::TSingleInstance::Outcome::Owner:
+      break;
+    case vorn::TSingleInstance::Outcome::HandedOver:
+      return 0;
+    case vorn::TSingleInstance::Outcome::Refused: {
+      std::string text = vorn::Cp932ToUtf8(instance.Refusal());
+      for (char& c : text)
+        if (c == '\r') c = '\n';
+      std::fprintf(stderr, "vornexpl: %s\n", text.c_str());
+      vorn::QtUiServices refusal;
+      refusal.Warning(instance.Refusal());
+      return 1;
+    }
+  }
+  // The switch is no file name for the window.
+  if (!arguments.empty() && vorn::IsSingleInstanceSwitch(arguments.front()))
+    arguments.erase(arguments.begin());
 
   vorn::QtUiServices ui;
   vorn::ScopedUiServices installed(&ui);
@@ -80,11 +98,7 @@ int main(int argc, char** argv) {
   vorn::TVornExplMain window(arguments);
   ui.SetParent(&window);
   ui.SetLoadCheckForm(window.LoadCheckForm());
-  QObject::connect(&instance, &vorn::TSingleInstance::ActivationRequested, &window, [&window] {
-    if (window.isMinimized()) window.showNormal();
-    window.raise();
-    window.activateWindow();
-  });
+  vorn::ReceiveOtherStarts(instance, window);
   if (!folderProblem.empty())
     QTimer::singleShot(0, &window, [&ui, folderProblem] { ui.Warning(folderProblem); });
   window.show();

@@ -1,6 +1,8 @@
 #include "dialoglogic/NetSelectLogic.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
@@ -10,6 +12,22 @@
 
 namespace vorn {
 namespace {
+
+// A folder as the user would write it: "settings/../" steps taken, links followed as the file
+// system follows them, the closing separator kept. A name the file system cannot hold, or one
+// of another platform ("C:\logs\"), is left as it is.
+std::string NormalisedFolder(const std::string& folder) {
+  const std::string native = NativePath(folder);
+  const bool otherPlatform =
+      native.find('\\') != std::string::npos || (native.size() > 1 && native[1] == ':');
+  if (native.empty() || otherPlatform || FromNativePath(native) != folder) return folder;
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::weakly_canonical(native, error);
+  if (error) path = std::filesystem::path(native).lexically_normal();
+  std::string normal = path.string();
+  if (native.back() == '/' && (normal.empty() || normal.back() != '/')) normal += '/';
+  return FromNativePath(normal);
+}
 
 bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -58,7 +76,7 @@ void TNetSelectLogic::Show(const TBBSList& list, const std::vector<std::string>&
         continue;
       }
       Rows.push_back({static_cast<int>(f), r.NetNo, r.Prefix, r.Name,
-                      ResolveSetPath(r.LogPath, base), r.LogMask});
+                      NormalisedFolder(ResolveSetPath(r.LogPath, base)), r.LogMask});
     }
   }
 }

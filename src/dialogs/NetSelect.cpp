@@ -53,11 +53,21 @@ void TNetSelectForm::Prepare(const CommonSettings* common, const TBBSList& list,
     sgdNetSelect_->setItem(r, 1, new QTableWidgetItem(QtText(row.Name)));
     sgdNetSelect_->setItem(r, 2, new QTableWidgetItem(QtPath(row.LogPath)));
   }
+  SetColumnWidths();
+  if (rows > 0) sgdNetSelect_->setCurrentCell(0, 0);
+  sgdNetSelect_->setFocus();
+}
+
+void TNetSelectForm::SetColumnWidths() {
+  // The rest is known only once the dialog is laid out; before, the grid has a default width.
   const int rest = std::max(100, sgdNetSelect_->viewport()->width() - 50);
   sgdNetSelect_->setColumnWidth(0, 50);
   sgdNetSelect_->setColumnWidth(1, rest / 2);
-  if (rows > 0) sgdNetSelect_->setCurrentCell(0, 0);
-  sgdNetSelect_->setFocus();
+}
+
+void TNetSelectForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  SetColumnWidths();
 }
 
 void TNetSelectForm::Execute(const CommonSettings* common, const TBBSList& list,

@@ -30,8 +30,12 @@ class TNetSelectForm final : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  // The prefix 50 pixels wide, the name half of the rest, the folder what is left.
+  void SetColumnWidths();
+
   TNetSelectLogic logic_;
   TDialogPlacer placer_;
   QTableWidget* sgdNetSelect_;

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "platform/Cp932.h"
+#include "qtsupport/DialogPlacement.h"
 
 namespace vorn {
 
@@ -84,15 +85,17 @@ QString QtFileFilter(const FileFilter& filter) {
 void TDialogPlacer::PlaceOnce(QWidget* dialog, const QRect& parentRect) {
   if (placed_ || !dialog) return;
   placed_ = true;
+  // Placed here at once, and again by the dialog placement when the dialog appears with its
+  // final size and frame.
+  dialog->setProperty(DialogParentRectProperty, parentRect);
   // A dialog that was given its size keeps it; the others take the size their layout wants.
   if (!dialog->testAttribute(Qt::WA_Resized)) dialog->adjustSize();
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+  const QWidget* anchor = DialogAnchorWindow(dialog);
+  const QScreen* screen = anchor && anchor->screen() ? anchor->screen() : nullptr;
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
   const QSize own = dialog->frameGeometry().size().expandedTo(dialog->size());
-  const DialogPosition p = CentredDialogPosition(
-      parentRect.left(), parentRect.top(), parentRect.width(), parentRect.height(), own.width(),
-      own.height(), area.left() + area.width(), area.top() + area.height());
-  dialog->move(p.Left, p.Top);
+  dialog->move(CentredDialogPoint(parentRect, own, area));
 }
 
 }  // namespace vorn

@@ -26,6 +26,7 @@ TBoardView::TBoardView(TLogSession& session, TReadingState& state, TMainCommands
       grid_(grid),
       view_(view) {
   connect(grid_, &TArticleGrid::ArticleDisp, this, &TBoardView::ArticleDisp);
+  connect(boardList_, &TSelectList::Left, this, &TBoardView::ListBackToShownBoard);
 }
 
 TArticleList* TBoardView::Articles(int32_t board) const {
@@ -34,7 +35,24 @@ TArticleList* TBoardView::Articles(int32_t board) const {
 }
 
 int32_t TBoardView::CurrentBoard() const {
+  const TArticleList* shown = grid_->Board();
+  if (!shown) return -1;
+  if (Articles(shownBoard_) == shown) return shownBoard_;
+  // The grid was given its board past ShowBoard; the board is found by its list.
+  TBBSProcess* p = session_.CurrentProcess;
+  for (int32_t b = 0; p && b < p->Boards.Count(); ++b) {
+    if (p->Boards.GetArticles(b) == shown) return b;
+  }
+  return -1;
+}
+
+int32_t TBoardView::ListBoard() const {
   return boardList_->currentIndex();
+}
+
+void TBoardView::ListBackToShownBoard() {
+  const int32_t shown = CurrentBoard();
+  if (shown >= 0 && shown < boardList_->count() && shown != ListBoard()) SelectBoardInList(shown);
 }
 
 TArticleList* TBoardView::CurrentArticles() const {
@@ -53,7 +71,8 @@ void TBoardView::Clear() {
 
 void TBoardView::ShowBoard(int32_t board, TArticleGrid::TSelectMode mode, int32_t index) {
   TArticleList* list = Articles(board);
-  SelectBoardInList(list ? board : -1);
+  if (!list) board = -1;
+  SelectBoardInList(board);
   if (board != shownBoard_) {
     shownBoard_ = board;
     emit BoardChanged(board);

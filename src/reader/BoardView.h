@@ -19,10 +19,13 @@ class TSelectList;
 class TStatusLine;
 
 // The board shown in the article grid and the article shown in the view: the selection
-// controller that joins the board list, the grid and the view. The board is always the one
-// selected in the board list: showing a board selects it there (without the list's own click
-// handling), and the grid's article display puts the entry at the current row into the view,
-// updating the commands that need an article and the remembered article.
+// controller that joins the board list, the grid and the view. Every command acts on the board
+// the grid shows. Showing a board selects it in the board list (without the list's own click
+// handling); the user may move the list's selection to another board with the keys, which only
+// chooses it: the grid keeps its board until the chosen one is opened, and a list left without
+// opening it goes back to the board shown. The grid's article display puts the entry at the
+// current row into the view, updating the commands that need an article and the remembered
+// article.
 class TBoardView final : public QObject {
   Q_OBJECT
  public:
@@ -42,9 +45,12 @@ class TBoardView final : public QObject {
   // display) and centres it.
   void SelectPosition(int32_t position);
 
-  // The board selected in the board list, -1 when none.
+  // The board the grid shows, -1 when none.
   int32_t CurrentBoard() const;
   TArticleList* CurrentArticles() const;
+  // The board selected in the board list, which the list opens when the user chooses it; it
+  // differs from the board shown while the user moves through the list.
+  int32_t ListBoard() const;
   // The position of the current row in the order in use.
   int32_t CurrentPosition() const;
 
@@ -78,6 +84,8 @@ class TBoardView final : public QObject {
 
  private:
   TArticleList* Articles(int32_t board) const;
+  // The list shows the board the grid shows again.
+  void ListBackToShownBoard();
 
   TLogSession& session_;
   TReadingState& state_;

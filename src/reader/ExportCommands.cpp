@@ -17,6 +17,7 @@
 #include "reader/SearchWindowAccess.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "writing/WriteCommands.h"
 
 namespace vorn {
 
@@ -70,7 +71,8 @@ std::optional<std::string> TExportCommands::ChooseFile(const TBBSProcess& bbs, b
 
 void TExportCommands::Write(const std::string& path, const TBBSProcess& bbs, int32_t board,
                             const std::vector<std::string>& lines) {
-  const std::string title = BoardTitleLine ? BoardTitleLine(bbs, board) : std::string();
+  const std::string title =
+      ExpandTitleTemplate(bbs, bbs.GenerateBoardTitle, board, -1, -1, w_.Order());
   if (!WriteExportFile(path, title, lines)) Ui().Warning(Cp932("記事保存でエラーが発生しました"));
 }
 

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,16 +66,13 @@ class TExportCommands final : public QObject {
   // MenuPrintClick: the article view as one print job.
   void PrintArticle();
 
-  // The title line at the top of an export, from the analyser's GenerateBoardTitle for the
-  // shown board.
-  std::function<std::string(const TBBSProcess& bbs, int32_t board)> BoardTitleLine;
-
   TExportDialogs& Dialogs() { return *dialogs_; }
   void SetDialogs(std::unique_ptr<TExportDialogs> dialogs) { dialogs_ = std::move(dialogs); }
 
  private:
   // The file dialog with the overwrite question; nullopt when the user went no further.
   std::optional<std::string> ChooseFile(const TBBSProcess& bbs, bool boardExport);
+  // The title line at the top of an export is the family's GenerateBoardTitle for the board.
   void Write(const std::string& path, const TBBSProcess& bbs, int32_t board,
              const std::vector<std::string>& lines);
 

@@ -1,10 +1,8 @@
 #include "reader/LoadCheck.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -54,11 +52,8 @@ void TLoadCheckForm::Prepare(const std::string& question) {
 }
 
 int TLoadCheckForm::Execute(const std::string& question) {
+  // Placed on the main window, as every dialog is, when it is first shown.
   Prepare(question);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.center() - rect().center());
-  }
   exec();
   return result_;
 }

@@ -18,7 +18,7 @@ class TLoadCheckForm final : public QDialog {
 
   explicit TLoadCheckForm(QWidget* parent = nullptr);
 
-  // Shows the question (CP932) modally, centred on the screen.
+  // Shows the question (CP932) modally over the main window.
   int Execute(const std::string& question);
   // Fills the dialog without showing it.
   void Prepare(const std::string& question);

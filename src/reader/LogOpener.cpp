@@ -257,6 +257,8 @@ bool TLogOpener::LoadNow(const std::vector<std::string>& files, const std::strin
   TWindowBeforeLoad before(state_, commands_, view_, navigation_, window_);
   const OpenCommandsOffWhileLoading openCommandsOff(commands_);
   TMainCommands& commands = commands_;
+  // The article shown, for a load that gives back what was loaded before it.
+  const ArticlePosition shownBefore = state_.SavedPosition();
   LoadResult result;
   {
     WindowLoadHooks hooks(session_, window_, state_, commands_, view_, navigation_, progress_,
@@ -272,30 +274,46 @@ bool TLogOpener::LoadNow(const std::vector<std::string>& files, const std::strin
   if (result.Failure != LoadFailure::NoSet && result.Failure != LoadFailure::SetNotFound) {
     commands.SetMenuEnabled("SetupMenu", true);
   }
+  // (A stopped load was put back whole above.)
+  if (result.Failure == LoadFailure::OutOfMemory && !result.BoardLines.empty()) {
+    // What was loaded before is back: it is shown and read as before the load.
+    ShowLoaded(result.BoardLines);
+    state_.RememberArticle(shownBefore);
+    view_.RestoreArticlePosition();
+    if (view_.CurrentBoard() < 0) view_.ShowBoard(0, TArticleGrid::SelectFirst);
+    return false;
+  }
   if (!result.Loaded()) return false;
   if (Loaded) Loaded(add);
 
+  ShowLoaded(result.BoardLines);
+  ChooseFirstArticle();
+  if (session_.SystemMsgList.Count() > 0) {
+    // Told in the status bar, not in a box: the first article is there to be read, and the
+    // messages are one command away.
+    window_.SetStatusText(0, QStringLiteral("システムメッセージが存在しています"));
+  }
+  return true;
+}
+
+void TLogOpener::ShowLoaded(const std::vector<std::string>& boardLines) {
+  TMainCommands& commands = commands_;
   for (size_t family = 0; family < bbsList_.size() && family < session_.ProcessList.size();
        ++family) {
     if (session_.ProcessList[family] == session_.CurrentProcess) {
       state_.SetCurrentProcess(static_cast<int>(family));
     }
   }
-  ShowBoardList(result.BoardLines);
+  ShowBoardList(boardLines);
   commands.SetMenuEnabled("EditMenu", true);
   commands.SetMenuEnabled("SetupMenu", true);
   window_.EnableReadCommands(true);
   commands.SetEnabled("MenuIDEdit", true);
   commands.SetEnabled("MenuBoardEdit", true);
-  ChooseFirstArticle();
   if (session_.SystemMsgList.Count() > 0) {
     commands.SetEnabled("BTNInfo", true);
     commands.SetEnabled("MenuInfo", true);
-    // Told in the status bar, not in a box: the first article is there to be read, and the
-    // messages are one command away.
-    window_.SetStatusText(0, QStringLiteral("システムメッセージが存在しています"));
   }
-  return true;
 }
 
 void TLogOpener::ShowBoardList(const std::vector<std::string>& lines) {

@@ -55,6 +55,9 @@ class TLogOpener {
   bool LoadNow(const std::vector<std::string>& files, const std::string& prefix, bool add);
   TMainDialogHost::LogFileRequest LogFileRequestFor(const TBBSIniFile& ini) const;
   void ShowBoardList(const std::vector<std::string>& lines);
+  // The loaded set's boards in the list and its commands enabled, after a load or after one
+  // that gave back what was loaded before it.
+  void ShowLoaded(const std::vector<std::string>& boardLines);
   void ChooseFirstArticle();
 
   TLogSession& session_;

@@ -353,7 +353,7 @@ void TNavigation::ClearLevelHistory() {
 }
 
 void TNavigation::BoardListClick() {
-  const int32_t board = view_.CurrentBoard();
+  const int32_t board = view_.ListBoard();
   if (board < 0) return;
   bool found = false;
   if (!state_.NewReadMode()) found = FindArticleForward(true, false, false, -1, board, false);

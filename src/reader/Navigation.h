@@ -87,8 +87,8 @@ class TNavigation final : public QObject {
   // The history as it was before a load that was stopped.
   void RestoreLevelHistory(std::vector<int32_t> history) { levelHistory_ = std::move(history); }
 
-  // A board chosen in the board list: its first new article unless the new-article mode is on,
-  // else its first row; the grid gets the focus.
+  // The board chosen in the board list is opened: its first new article unless the new-article
+  // mode is on, else its first row; the grid gets the focus.
   void BoardListClick();
   // Selects a board in the board list and opens it as a click on it does.
   void OpenBoard(int32_t board);

@@ -36,10 +36,13 @@ void TSelectList::focusInEvent(QFocusEvent* event) {
 void TSelectList::focusOutEvent(QFocusEvent* event) {
   // The list's own popup, or another window, takes the keyboard for a while; the control has
   // not been left for another one.
-  if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) {
+  const Qt::FocusReason reason = event->reason();
+  if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
     mouseEntered_ = false;
   }
   QComboBox::focusOutEvent(event);
+  const bool ownPopup = reason == Qt::PopupFocusReason && view()->isVisible();
+  if (reason != Qt::ActiveWindowFocusReason && !ownPopup) emit Left();
 }
 
 void TSelectList::mousePressEvent(QMouseEvent* event) {

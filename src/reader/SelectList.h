@@ -6,7 +6,7 @@ namespace vorn {
 
 // The board list: a drop-down list that opens by itself when it gets the focus from the
 // keyboard or from the program (not from a click), lets Tab move on even while it is open, and
-// reports a right click.
+// reports a right click and the focus leaving it for another control.
 class TSelectList final : public QComboBox {
   Q_OBJECT
  public:
@@ -23,6 +23,9 @@ class TSelectList final : public QComboBox {
   // A key pressed on the list (its list closed), before the list's own handling; set *handled
   // to consume it.
   void KeyDown(QKeyEvent* event, bool* handled);
+  // The focus went to another control, a menu or another popup of the window (not to the
+  // list's own popup, nor away with the whole window).
+  void Left();
 
  protected:
   void focusInEvent(QFocusEvent* event) override;

@@ -1,23 +1,107 @@
 #include "reader/SingleInstance.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
+#include <QPointer>
 #include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/Cp932.h"
+#include "platform/FileQuery.h"
+#include "qtsupport/QtSupport.h"
+#include "reader/VornExplorerMain.h"
 
 namespace vorn {
 namespace {
 
-const QByteArray kActivate = QByteArrayLiteral("activate\n");
+const char kLockFileName[] = ".vornexpl.lock";
+// A request: this line, then each file's native path followed by a zero byte, then one more
+// zero byte. Paths may hold any byte but zero, line ends included.
+const QByteArray kOpenRequest = QByteArrayLiteral("vornexpl open\n");
+const QByteArray kAnswer = QByteArrayLiteral("ok\n");
+// A request larger than this is no request of ours.
+constexpr qsizetype kLargestRequest = 64 << 20;
 
 QString RuntimeFolder() {
   QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (folder.isEmpty()) folder = QDir::tempPath();
   return folder;
+}
+
+std::string HostName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return std::string();
+  return name;
+}
+
+// The folder as the system resolves it, so that every spelling of one folder (a link, "..",
+// a doubled separator) gives one key.
+std::string CanonicalFolder(const std::string& nativeFolder) {
+  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(nativeFolder.c_str(), nullptr),
+                                                       &std::free);
+  return resolved ? std::string(resolved.get()) : nativeFolder;
+}
+
+QString KeyFor(const std::string& nativeFolder) {
+  QByteArray id = QByteArray::number(qulonglong(::getuid()));
+  id += ':';
+  const std::string canonical = CanonicalFolder(nativeFolder);
+  id += QByteArray(canonical.data(), qsizetype(canonical.size()));
+  return QStringLiteral("vornexpl-") +
+         QString::fromLatin1(
+             QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+// Opens a lock file for writing without ever waiting on something that is not a regular file.
+// -1 when it cannot be opened so: the holder writes where it listens into it, and a lock whose
+// holder could not say so would leave every later start waiting for an answer.
+int OpenLockFile(const std::string& nativePath) {
+  const int fd =
+      ::open(nativePath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void BringToFront(QWidget& window) {
+  if (window.isMinimized()) window.showNormal();
+  window.show();
+  window.raise();
+  window.activateWindow();
+}
+
+// A modal dialog or a menu runs an event loop of its own over the window's data (the board
+// editor over a board list, a question at the end of a run); the files wait until it has closed,
+// since a drop could not reach the window meanwhile either.
+void OpenWhenNothingModal(QPointer<TVornExplMain> window, std::vector<std::string> files) {
+  if (!window) return;
+  if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+    TVornExplMain* context = window.data();
+    QTimer::singleShot(200, context, [window, files = std::move(files)]() mutable {
+      OpenWhenNothingModal(window, std::move(files));
+    });
+    return;
+  }
+  window->DropFiles(files);
 }
 
 }  // namespace
@@ -27,66 +111,230 @@ bool IsSingleInstanceSwitch(const std::string& firstArgument) {
     return false;
   }
   for (size_t i = 1; i < firstArgument.size(); ++i) {
-    if (firstArgument[i] == 'o' || firstArgument[i] == 'O') return true;
+    if (firstArgument[i] == 'o' || firstArgument[i] == 'O')
+      return firstArgument[0] == '-' || !FileExists(firstArgument);
   }
   return false;
 }
 
-TSingleInstance::TSingleInstance(const QString& key, QObject* parent)
-    : QObject(parent), key_(key) {}
+std::vector<std::string> CommandLineLogFiles(const std::vector<std::string>& arguments) {
+  std::vector<std::string> files;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (i == 0 && IsSingleInstanceSwitch(argument)) continue;
+    if (argument.empty() || !FileExists(argument)) continue;
+    files.push_back(CorePath(QFileInfo(QtPath(argument)).absoluteFilePath()));
+  }
+  return files;
+}
+
+TSingleInstance::TSingleInstance(std::string settingsFolder, QObject* parent)
+    : QObject(parent), folder_(std::move(settingsFolder)) {}
 
 TSingleInstance::~TSingleInstance() {
   if (server_) server_->close();
+  // Closing the descriptor ends the lock. The file stays: removing it would let a start that
+  // has it open already lock a file no longer in the folder, beside one that locks a new one.
+  if (lockFd_ >= 0) ::close(lockFd_);
 }
 
-QString TSingleInstance::KeyForFolder(const std::string& settingsFolder) {
-  QByteArray id = QByteArray::number(qulonglong(::getuid()));
-  id += ':';
-  id += QByteArray(settingsFolder.data(), qsizetype(settingsFolder.size()));
-  const QByteArray hash = QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(16);
-  return QStringLiteral("hVornExplorer-") + QString::fromLatin1(hash);
+std::string TSingleInstance::LockFilePath(const std::string& settingsFolder) {
+  return settingsFolder + kLockFileName;
 }
 
-bool TSingleInstance::Acquire() {
-  lock_ = std::make_unique<QLockFile>(RuntimeFolder() + QLatin1Char('/') + key_ +
-                                      QStringLiteral(".lock"));
-  // A lock left by an instance that crashed is taken over because its process is gone; the age
-  // of the lock must not count, since the first instance may run for days.
-  lock_->setStaleLockTime(0);
-  if (!lock_->tryLock(0)) {
-    lock_.reset();
-    return false;
+bool TSingleInstance::TryLock() {
+  // A folder that does not let us make the file (read-only, another user's) or that cannot lock
+  // (some network shares): the same lock kept where this user's running programs keep theirs,
+  // named after the folder.
+  const std::string runtimeLock =
+      QFile::encodeName(RuntimeFolder() + QLatin1Char('/') + KeyFor(NativePath(folder_)) +
+                        QStringLiteral(".lock"))
+          .toStdString();
+  if (lockFd_ < 0) {
+    lockFd_ = OpenLockFile(NativePath(LockFilePath(folder_)));
+    if (lockFd_ < 0) {
+      lockFd_ = OpenLockFile(runtimeLock);
+      inRuntimeFolder_ = true;
+    }
+    // Nothing to lock: the program runs as it always could.
+    if (lockFd_ < 0) return true;
   }
-  // The lock is ours, so a socket of the same name is a leftover.
-  QLocalServer::removeServer(key_);
+  if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) return true;
+  if (errno == EWOULDBLOCK || errno == EINTR) return false;
+  if (!inRuntimeFolder_) {
+    ::close(lockFd_);
+    lockFd_ = OpenLockFile(runtimeLock);
+    inRuntimeFolder_ = true;
+    if (lockFd_ < 0) return true;
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno == EWOULDBLOCK || errno == EINTR) return false;
+  }
+  // No lock anywhere cannot tell; the program runs as it always could.
+  return true;
+}
+
+void TSingleInstance::Listen() {
+  const QString path =
+      RuntimeFolder() + QLatin1Char('/') + KeyFor(NativePath(folder_)) + QStringLiteral(".sock");
+  // The lock is ours, so a socket of that name is one a killed instance left.
+  QLocalServer::removeServer(path);
   server_ = new QLocalServer(this);
   server_->setSocketOptions(QLocalServer::UserAccessOption);
-  connect(server_, &QLocalServer::newConnection, this, &TSingleInstance::OnConnection);
-  server_->listen(key_);
-  return true;
+  if (!server_->listen(path)) return;
+  if (lockFd_ < 0) return;
+  // Written only now that the socket listens, so that a later start never finds a path nobody
+  // answers on while this instance runs.
+  const QByteArray holder = QByteArray::number(qlonglong(::getpid())) + '\n' +
+                            QByteArray::fromStdString(HostName()) + '\n' +
+                            QFile::encodeName(server_->fullServerName()) + '\n';
+  if (::ftruncate(lockFd_, 0) == 0) {
+    [[maybe_unused]] const ssize_t written = ::pwrite(lockFd_, holder.data(), holder.size(), 0);
+  }
 }
 
-bool TSingleInstance::ActivateRunning(int timeoutMs) {
+TSingleInstance::Holder TSingleInstance::ReadHolder() const {
+  Holder holder;
+  if (lockFd_ < 0) return holder;
+  char buffer[8192];
+  const ssize_t n = ::pread(lockFd_, buffer, sizeof buffer, 0);
+  if (n <= 0) return holder;
+  const QList<QByteArray> lines = QByteArray(buffer, n).split('\n');
+  // Three lines, each ended: anything less is a holder still writing them.
+  if (lines.size() < 4 || lines[0].isEmpty() || lines[2].isEmpty()) return holder;
+  holder.Pid = lines[0].toStdString();
+  holder.Host = lines[1].toStdString();
+  holder.Socket = lines[2].toStdString();
+  return holder;
+}
+
+TSingleInstance::Outcome TSingleInstance::Start(const std::vector<std::string>& files, int waitMs) {
+  refusal_.clear();
+  const QDeadlineTimer deadline(waitMs);
+  std::string lastPid;
+  for (;;) {
+    if (TryLock()) {
+      Listen();
+      return Outcome::Owner;
+    }
+    const Holder holder = ReadHolder();
+    if (!holder.Socket.empty()) {
+      lastPid = holder.Pid;
+      if (holder.Host != HostName()) {
+        refusal_ = Cp932("設定フォルダ:") + folder_ + "\r" + Cp932("は別のコンピュータ(") +
+                   FromNativePath(holder.Host) +
+                   Cp932(
+                       ")で動いているVorn Explorerが使用中です\r"
+                       "同じ設定フォルダで二つ目は起動出来ません");
+        return Outcome::Refused;
+      }
+      const int left = int(std::max<qint64>(deadline.remainingTime(), 0));
+      switch (HandTo(QFile::decodeName(QByteArray::fromStdString(holder.Socket)), files, left)) {
+        case Handing::Done:
+          return Outcome::HandedOver;
+        case Handing::NoAnswer:
+          break;
+        case Handing::NoConnection:
+          // The holder may just have ended: the lock is tried again.
+          if (!deadline.hasExpired()) {
+            QThread::msleep(100);
+            continue;
+          }
+          break;
+      }
+      break;
+    }
+    if (deadline.hasExpired()) break;
+    // The holder has the lock but has not written where it listens yet: it is still starting.
+    QThread::msleep(100);
+  }
+  refusal_ = Cp932("設定フォルダ:") + folder_ + "\r" + Cp932("は動いているVorn Explorer") +
+             (lastPid.empty() ? std::string() : Cp932("(プロセス ") + lastPid + ")") +
+             Cp932("が使用中ですが、応答がありません\r同じ設定フォルダで二つ目は起動出来ません");
+  return Outcome::Refused;
+}
+
+TSingleInstance::Handing TSingleInstance::HandTo(const QString& socketPath,
+                                                 const std::vector<std::string>& files,
+                                                 int waitMs) {
+  const QDeadlineTimer deadline(waitMs);
   QLocalSocket socket;
-  socket.connectToServer(key_);
-  if (!socket.waitForConnected(timeoutMs)) return false;
-  socket.write(kActivate);
-  if (!socket.waitForBytesWritten(timeoutMs)) return false;
-  // Wait until the running instance has read the request and hung up.
-  socket.waitForDisconnected(timeoutMs);
-  return true;
+  socket.connectToServer(socketPath);
+  if (!socket.waitForConnected(int(deadline.remainingTime()))) return Handing::NoConnection;
+  QByteArray request = kOpenRequest;
+  for (const std::string& file : files) {
+    request += QByteArray::fromStdString(NativePath(file));
+    request += '\0';
+  }
+  request += '\0';
+  socket.write(request);
+  QByteArray answer;
+  while (!answer.endsWith('\n')) {
+    if (socket.bytesToWrite() > 0) {
+      socket.waitForBytesWritten(int(std::max<qint64>(deadline.remainingTime(), 0)));
+    }
+    if (socket.bytesAvailable() == 0 &&
+        !socket.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 0)))) {
+      // Hung up without an answer: the holder ended meanwhile, so the lock is free again.
+      if (socket.state() != QLocalSocket::ConnectedState) return Handing::NoConnection;
+      return Handing::NoAnswer;
+    }
+    answer += socket.readAll();
+  }
+  return answer == kAnswer ? Handing::Done : Handing::NoAnswer;
+}
+
+void TSingleInstance::Serve() {
+  if (!server_ || serving_) return;
+  serving_ = true;
+  connect(server_, &QLocalServer::newConnection, this, &TSingleInstance::OnConnection);
+  // Starts made while the window was being built have waited in the queue.
+  OnConnection();
 }
 
 void TSingleInstance::OnConnection() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-      if (socket->canReadLine() && socket->readLine() == kActivate) {
-        emit ActivationRequested();
-        socket->disconnectFromServer();
-      }
-    });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnRequestData(socket); });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    if (socket->bytesAvailable() > 0) OnRequestData(socket);
   }
+}
+
+void TSingleInstance::OnRequestData(QLocalSocket* socket) {
+  // The request gathers in the socket's own buffer until it is whole.
+  const QByteArray data = socket->peek(socket->bytesAvailable());
+  if (data.size() > kLargestRequest ||
+      !(data.startsWith(kOpenRequest) || kOpenRequest.startsWith(data))) {
+    socket->abort();
+    return;
+  }
+  std::vector<std::string> files;
+  qsizetype at = kOpenRequest.size();
+  for (;;) {
+    const qsizetype end = data.indexOf('\0', at);
+    if (end < 0) return;
+    if (end == at) break;
+    files.push_back(FromNativePath(std::string_view(data.constData() + at, size_t(end - at))));
+    at = end + 1;
+  }
+  socket->readAll();
+  socket->write(kAnswer);
+  socket->flush();
+  socket->disconnectFromServer();
+  emit OtherStart(files);
+}
+
+void ReceiveOtherStarts(TSingleInstance& instance, TVornExplMain& window) {
+  QPointer<TVornExplMain> guarded(&window);
+  QObject::connect(&instance, &TSingleInstance::OtherStart, &window,
+                   [guarded](const std::vector<std::string>& files) {
+                     if (!guarded) return;
+                     BringToFront(*guarded);
+                     if (files.empty()) return;
+                     // Loading runs its own message boxes: not inside the socket's handler.
+                     QTimer::singleShot(0, guarded.data(),
+                                        [guarded, files] { OpenWhenNothingModal(guarded, files); });
+                   });
+  instance.Serve();
 }
 
 }  // namespace vorn

@@ -2,45 +2,89 @@
 
 #include <QObject>
 #include <QString>
-#include <memory>
 #include <string>
+#include <vector>
 
 class QLocalServer;
-class QLockFile;
+class QLocalSocket;
 
 namespace vorn {
 
+class TVornExplMain;
+
 // The single-instance switch: a first argument that begins with "-" or "/" and holds the letter
-// o (any case) after its first character ("-o", "/O", "-xo").
+// o (any case) after its first character ("-o", "/O", "-xo"). One that begins with "/" and names
+// an existing file is that file (an absolute path such as "/home/me/NET1.LOG").
 bool IsSingleInstanceSwitch(const std::string& firstArgument);
 
-// One running instance per settings folder. The first instance holds a lock and listens on a
-// local socket; a later one started with the switch asks it to come to the front and ends.
+// The log files of a command line (CP932, without the program's name and the settings-folder
+// option): the names of existing files as absolute paths, in their order. A first argument that
+// is the single-instance switch is no file.
+std::vector<std::string> CommandLineLogFiles(const std::vector<std::string>& arguments);
+
+// One writer per settings folder. Two windows on one folder would write the UP file, the read
+// pointers and the editor's temporary file over each other, so the instance that starts first
+// on a folder holds an exclusive lock on a file in it (the kernel drops the lock when the
+// process ends, however it ends: a killed window never blocks the next start) and listens on a
+// local socket whose path it writes into that file. A later start on the folder hands its log
+// files to that instance, which comes to the front, and ends; where that cannot be done it is
+// told why and ends as well.
 class TSingleInstance final : public QObject {
   Q_OBJECT
  public:
-  // key names the instance (see KeyForFolder).
-  explicit TSingleInstance(const QString& key, QObject* parent = nullptr);
+  enum class Outcome {
+    Owner,       // this process holds the folder and runs the window
+    HandedOver,  // the running instance took the files; this process ends
+    Refused,     // another instance holds the folder and could not be reached (Refusal says why)
+  };
+
+  // settingsFolder: CP932 with its separator at the end, as SettingsFolder gives it.
+  explicit TSingleInstance(std::string settingsFolder, QObject* parent = nullptr);
   ~TSingleInstance() override;
+  TSingleInstance(const TSingleInstance&) = delete;
+  TSingleInstance& operator=(const TSingleInstance&) = delete;
 
-  // The key of the instances that use one settings folder.
-  static QString KeyForFolder(const std::string& settingsFolder);
+  // Takes the folder when no running instance holds it; otherwise hands files (CP932, absolute)
+  // to the one that does. waitMs bounds the wait for that instance to answer; an instance that
+  // is just starting answers once its window is made.
+  Outcome Start(const std::vector<std::string>& files, int waitMs = 15000);
+  // After Refused, what the user is told (CP932, lines separated by "\r").
+  const std::string& Refusal() const { return refusal_; }
 
-  // Takes the lock and starts listening. False when another instance holds it.
-  bool Acquire();
-  // Asks the instance that holds the lock to come to the front. False when none answered.
-  bool ActivateRunning(int timeoutMs = 2000);
+  // Starts answering later starts, with OtherStart; those made before wait until now.
+  void Serve();
+
+  // The file whose lock marks the folder as taken.
+  static std::string LockFilePath(const std::string& settingsFolder);
 
  signals:
-  // Another instance asked this one to come to the front.
-  void ActivationRequested();
+  // Another start on the folder handed these files (CP932, absolute; maybe none) and asks the
+  // window to come to the front.
+  void OtherStart(const std::vector<std::string>& files);
 
  private:
-  void OnConnection();
+  enum class Handing { Done, NoConnection, NoAnswer };
+  struct Holder {
+    std::string Pid, Host, Socket;  // empty while the holder has not written them yet
+  };
 
-  QString key_;
-  std::unique_ptr<QLockFile> lock_;
+  bool TryLock();
+  void Listen();
+  Holder ReadHolder() const;
+  Handing HandTo(const QString& socketPath, const std::vector<std::string>& files, int waitMs);
+  void OnConnection();
+  void OnRequestData(QLocalSocket* socket);
+
+  std::string folder_;
+  int lockFd_ = -1;
+  bool inRuntimeFolder_ = false;  // the lock file is kept in the runtime folder, not the folder
   QLocalServer* server_ = nullptr;
+  bool serving_ = false;
+  std::string refusal_;
 };
+
+// Another start on the window's settings folder brings the window to the front and opens its
+// files as dropped ones; while a modal dialog or a menu is open, after it closes.
+void ReceiveOtherStarts(TSingleInstance& instance, TVornExplMain& window);
 
 }  // namespace vorn

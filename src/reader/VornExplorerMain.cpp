@@ -32,6 +32,7 @@
 #include "platform/FileQuery.h"
 #include "platform/Process.h"
 #include "platform/UiServices.h"
+#include "qtsupport/DialogPlacement.h"
 #include "qtsupport/DisplayMapping.h"
 #include "qtsupport/QtSupport.h"
 #include "reader/ArchiveExportDialog.h"
@@ -39,6 +40,7 @@
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
 #include "reader/ExportCommands.h"
+#include "reader/FileDrop.h"
 #include "reader/HelpWindow.h"
 #include "reader/LoadCancel.h"
 #include "reader/LogOpener.h"
@@ -142,6 +144,7 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   CreatePanels();
   CreateStatusBar();
   setAcceptDrops(true);
+  InstallDialogPlacement();
   ShowModeIndicator();
 
   // 5: the common settings and the host families; the current one is the first that holds a
@@ -853,17 +856,28 @@ void TVornExplMain::closeEvent(QCloseEvent* event) {
 }
 
 void TVornExplMain::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  // A file manager offers its files as a uri-list; taken as a copy, never as a move.
+  const Qt::DropAction action = DropActionFor(event->possibleActions());
+  if (action == Qt::IgnoreAction || DroppedLocalFiles(*event->mimeData()).empty()) return;
+  event->setDropAction(action);
+  event->accept();
+}
+
+void TVornExplMain::dragMoveEvent(QDragMoveEvent* event) {
+  const Qt::DropAction action = DropActionFor(event->possibleActions());
+  if (action == Qt::IgnoreAction) return;
+  event->setDropAction(action);
+  event->accept();
 }
 
 void TVornExplMain::dropEvent(QDropEvent* event) {
-  std::vector<std::string> files;
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) files.push_back(CorePathOfUrl(url));
-  }
-  event->acceptProposedAction();
-  // Loading opens message boxes; it runs after the drop has ended.
-  QTimer::singleShot(0, this, [this, files] { DropFiles(files); });
+  const Qt::DropAction action = DropActionFor(event->possibleActions());
+  if (action == Qt::IgnoreAction) return;
+  const std::vector<std::string> paths = DroppedLocalFiles(*event->mimeData());
+  event->setDropAction(action);
+  event->accept();
+  // Loading opens message boxes, and a folder's files are listed: after the drop has ended.
+  QTimer::singleShot(0, this, [this, paths] { DropFiles(ExpandDroppedFolders(paths)); });
 }
 
 }  // namespace vorn

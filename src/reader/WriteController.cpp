@@ -95,7 +95,8 @@ void TWriteController::GridWriteKey(char key, bool shift) {
 void TWriteController::BoardListWriteKey(char key, bool shift) {
   if (!session_.CurrentProcess || session_.CurrentPrefix.empty()) return;
   WriteResult result;
-  if (commands_->BoardListKey(key, shift, view_.CurrentBoard(), result)) Show(result);
+  // W writes into the board chosen in the list, which it opens first.
+  if (commands_->BoardListKey(key, shift, view_.ListBoard(), result)) Show(result);
 }
 
 void TWriteController::WriteKey(char key, bool shift) {

@@ -333,15 +333,55 @@ TEST(LogList, FailuresGiveTheirResultCodesAndKeepWhatWasRead) {
   EXPECT_GT(list.Count(), 0);
   EXPECT_LT(list.Count(), 40);
   EXPECT_EQ(list.GetLine(0), "0123456789");
-  ASSERT_EQ(ui.entries.size(), 1u);
-  EXPECT_EQ(ui.entries[0].text, test::J("ログ読込み中にメモリ不足が発生しました\r"
-                                        "ログ読込みを中断します"));
-  // Told once for the life of the list, even across Clear.
+  // The reading of a file tells nothing: its caller ends the load and tells it once.
+  EXPECT_TRUE(ui.entries.empty());
+  // A line added otherwise tells it, once for the life of the list, even across Clear.
   list.Clear();
   ScopedBlockAllocationLimit none(0);
   EXPECT_FALSE(list.AddLine("x"));
+  EXPECT_FALSE(list.AddLine("y"));
   EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(ui.entries.size(), 1u);
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(ui.entries[0].text, test::J("ログ読込み中にメモリ不足が発生しました\r"
+                                        "ログ読込みを中断します"));
+}
+
+// A line of many megabytes (a file without line ends) is stored as lines of at most 4 MB, each
+// cut between two characters, and nothing is lost.
+TEST(LogList, AHugeLineIsStoredInPiecesCutBetweenCharacters) {
+  TempDir dir;
+  constexpr size_t kLongest = size_t{4} << 20;
+  // An odd start puts the 4 MB mark in the middle of a double-byte character.
+  std::string huge = "x";
+  while (huge.size() < 2 * kLongest + 1000)
+    huge += "\x82\xa0";
+  WriteBytes(dir.File("h.log"), "ab\r\n" + huge + "\r\ncd\r\n");
+  // Without any line end, the last line of the file; a zero byte is a character like any other.
+  const std::string zeros(2 * kLongest + 17, '\0');
+  WriteBytes(dir.File("z.log"), zeros);
+  for (const int32_t blockSize : {65536, 524288}) {
+    TLogList list(blockSize, 1024);
+    ASSERT_EQ(list.LoadFromFile(dir.File("h.log")), TLogList::LoadOk);
+    ASSERT_EQ(list.Count(), 5) << blockSize;
+    EXPECT_EQ(list.GetLine(0), "ab");
+    EXPECT_EQ(list.GetLine(4), "cd");
+    std::string joined;
+    for (int32_t i = 1; i <= 3; ++i) {
+      const std::string piece = list.GetLine(i);
+      EXPECT_LE(piece.size(), kLongest);
+      if (i > 1) {
+        EXPECT_EQ(piece.substr(0, 2), "\x82\xa0") << "piece " << i;
+      }
+      joined += piece;
+    }
+    EXPECT_TRUE(joined == huge);
+
+    ASSERT_EQ(list.LoadFromFile(dir.File("z.log")), TLogList::LoadOk);
+    ASSERT_EQ(list.Count(), 8);
+    EXPECT_EQ(list.LineView(5).size() + list.LineView(6).size() + list.LineView(7).size(),
+              zeros.size());
+    EXPECT_TRUE(list.LineView(7) == std::string_view(zeros).substr(0, 17));
+  }
 }
 
 }  // namespace

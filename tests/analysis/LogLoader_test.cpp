@@ -18,6 +18,7 @@
 #include "regex/AWKStr.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "store/BlockMemory.h"
 #include "store/BoardList.h"
 #include "support/LoaderTestSupport.h"
 #include "support/RecordingUiServices.h"
@@ -644,8 +645,10 @@ TEST_F(LoadWithFake, AnAnalysisThatLeavesNoBoardIsReported) {
 TEST_F(LoadWithFake, MemoryRunningOutLeavesTheWindowIdleWithWhatWasLoadedBefore) {
   ASSERT_TRUE(session->LoadLogFiles({In("FAK1.LOG")}, "FAK", false).Loaded());
   process->throwInAnalysis = true;
+  ui.entries.clear();
   StateHooks hooks;
-  EXPECT_THROW(session->LoadLogFiles({In("FAK2.LOG")}, "FAK", false, hooks), std::bad_alloc);
+  const LoadResult result = session->LoadLogFiles({In("FAK2.LOG")}, "FAK", false, hooks);
+  EXPECT_EQ(result.Failure, LoadFailure::OutOfMemory);
   EXPECT_TRUE(hooks.Idle());
   // The analysis stepped the loader's counter; the analyser is left without it.
   EXPECT_EQ(process->ProgressBar, nullptr);
@@ -653,6 +656,25 @@ TEST_F(LoadWithFake, MemoryRunningOutLeavesTheWindowIdleWithWhatWasLoadedBefore)
   ASSERT_EQ(session->LogList.Count(), 3);
   EXPECT_EQ(session->LogList.GetLine(0), "one");
   EXPECT_EQ(process->Boards.Count(), 1);
+  EXPECT_EQ(result.BoardLines.size(), 1u);
+  EXPECT_EQ(WarningTexts(ui),
+            (std::vector<std::string>{test::J("ログ読込み中にメモリ不足が発生しました\r"
+                                              "ログ読込みを中止しました\r"
+                                              "読込み前のログと書込みはそのまま残っています")}));
+
+  // Memory running out while a file is read ends the load the same way, with one message.
+  process->throwInAnalysis = false;
+  ui.entries.clear();
+  {
+    ScopedBlockAllocationLimit none(0);
+    EXPECT_EQ(session->LoadLogFiles({In("FAK2.LOG")}, "FAK", false).Failure,
+              LoadFailure::OutOfMemory);
+  }
+  EXPECT_EQ(session->LogFileNames, (std::vector<std::string>{In("FAK1.LOG")}));
+  ASSERT_EQ(session->LogList.Count(), 3);
+  EXPECT_EQ(session->LogList.GetLine(0), "one");
+  EXPECT_EQ(session->CurrentPrefix, "FAK");
+  EXPECT_EQ(WarningTexts(ui).size(), 1u);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -4,17 +4,27 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPrinter>
+#include <QTest>
+#include <QTimer>
 #include <deque>
 #include <filesystem>
 
+#include "platform/AppPaths.h"
 #include "platform/UiServices.h"
+#include "reader/BoardView.h"
 #include "reader/SearchPdfText.h"
 #include "reader/SearchTestAccess.h"
+#include "reader/VornExplorerMain.h"
 #include "support/GuiTestSupport.h"
 #include "support/RecordingUiServices.h"
+#include "support/ScriptedDialogs.h"
 
 namespace vorn {
 namespace {
@@ -56,7 +66,6 @@ class ExportCommands : public ::testing::Test {
     auto scripted = std::make_unique<ScriptedExportDialogs>();
     dialogs = scripted.get();
     commands = std::make_unique<TExportCommands>(window, std::move(scripted));
-    commands->BoardTitleLine = [](const TBBSProcess&, int32_t) { return J("No.1 ｢GENERAL｣\r\n"); };
     // Board 1 in tree order: 101, 102, 103, the placeholder of 95, 104.
     window.board = 1;
     window.position = 1;
@@ -229,6 +238,54 @@ TEST_F(ExportCommands, PrintingWritesTheArticleIntoOneNamedJob) {
   dialogs->pdf.clear();
   commands->PrintArticle();
   EXPECT_EQ(window.prints, 1);
+}
+
+// The window's own export commands.
+TEST(ExportFromTheWindow, BoardAndArticleFilesBeginWithTheTitleLineOfTheBoard) {
+  namespace fs = std::filesystem;
+  test::GuiApp();
+  test::TempDir dir;
+  const fs::path samples = fs::path(test::SourceDir()) / "samples";
+  fs::copy(samples / "settings", dir.Path() + "/settings", fs::copy_options::recursive);
+  fs::copy_file(samples / "NET19990730.LOG", dir.File("NET19990730.LOG"));
+  SetSettingsFolderOverride(dir.Path() + "/settings/");
+  RecordingUiServices ui;
+  ScopedUiServices installed{&ui};
+  {
+    TVornExplMain w({dir.File("NET19990730.LOG")}, std::make_unique<test::ScriptedDialogs>());
+    w.show();
+    for (int i = 0; i < 200 && w.Session().CurrentPrefix.empty(); ++i)
+      QTest::qWait(10);
+    ASSERT_EQ(w.Session().CurrentPrefix, "NET");
+    // Article 102 of the general board, below its root in tree order.
+    const TArticleList& general = *w.CurrentAnalyser()->Boards.GetArticles(1);
+    const int32_t order = w.Reading().TreeOrder();
+    int32_t position = -1;
+    for (int32_t p = 0; p < general.OrderCount(order) && position < 0; ++p) {
+      if (general.GetNumber(order, p) == 102) position = p;
+    }
+    ASSERT_GE(position, 0);
+    w.BoardView().ShowBoard(1, TArticleGrid::SelectIndex, position);
+
+    // The user types each file's name into the window's own file dialog and presses Enter.
+    std::deque<std::string> names = {dir.File("board.txt"), dir.File("article.txt")};
+    QTimer typist;
+    QObject::connect(&typist, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      auto* name = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+      if (!name || !name->isVisible() || names.empty()) return;
+      name->setText(QString::fromStdString(names.front()));
+      names.pop_front();
+      QTest::keyClick(name, Qt::Key_Return);
+    });
+    typist.start(10);
+    w.Command("MenuBoardOut")->trigger();
+    w.Command("MenuArticleCut")->trigger();
+    EXPECT_TRUE(names.empty());
+  }
+  SetSettingsFolderOverride("");
+  EXPECT_EQ(ReadBytes(dir.File("board.txt")), Expected("NET19990730.board1.txt"));
+  EXPECT_EQ(ReadBytes(dir.File("article.txt")), Expected("NET19990730.article102.txt"));
 }
 
 }  // namespace

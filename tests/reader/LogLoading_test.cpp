@@ -2,11 +2,16 @@
 // files, unreadable files, files without a set, and what is shown first.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iostream>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -16,6 +21,7 @@
 #include "analysis/LogLoader.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
+#include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
@@ -26,6 +32,8 @@
 #include "reader/VornExplorerMain.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "store/BoardList.h"
+#include "support/FakeEditor.h"
 #include "support/GuiTestSupport.h"
 #include "support/RecordingUiServices.h"
 #include "support/ScriptedDialogs.h"
@@ -524,6 +532,99 @@ TEST_F(LogLoadingTest, ReadMarksOfALogNotLoadedOutliveTheRun) {
   // Showing the first board reads its first article, which was read already.
   EXPECT_EQ(ReadArticles(*w.CurrentAnalyser()), readFirstDay);
 }
+
+// Memory running out while a log is added (the address space of the process is limited, as a
+// user's session limit does it): the window lives on with one message, and what was loaded
+// before is shown and kept, with the write read back from the UP file and the one made in this
+// run, which the end of the run still writes. Run in a child process of its own, since the limit
+// holds for the whole process.
+#if !defined(__SANITIZE_ADDRESS__)
+uint64_t AddressSpaceInUse() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmSize:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
+  }
+  return 0;
+}
+
+TEST_F(LogLoadingTest, MemoryRunningOutInAnAddKeepsWhatWasLoadedAndThePendingWrite) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto addUnderALimit = [this] {
+    std::vector<std::string> failed;
+    auto check = [&failed](bool ok, const char* what) {
+      if (!ok) failed.push_back(what);
+    };
+    // A reply the last run left in the UP file, read back by the fresh load.
+    test::WriteBytes(settings + "NET.UP", "\\1\r\nWPending reply\r\nStill here\r\n.\r\n");
+    TVornExplMain& w = Start();
+    w.show();
+    ui.Script(UiAnswer::Yes);  // read the UP file back
+    w.DropFiles({sample});
+    auto pendingWrites = [&w] {
+      int count = 0;
+      const TBoardList& boards = w.CurrentAnalyser()->Boards;
+      for (int32_t b = 0; b < boards.Count(); ++b) {
+        const TArticleList* list = boards.GetArticles(b);
+        for (int32_t p = 0; list && p < list->OrderCount(0); ++p)
+          count += list->GetTitle(0, p) == "Pending reply";
+      }
+      return count;
+    };
+    check(w.Session().CurrentPrefix == "NET", "the sample was loaded");
+    check(pendingWrites() == 1, "the pending write was read back");
+    // And one written in this run, which only the end of the run puts into the UP file.
+    test::FakeEditor editor(dir);
+    w.CommonIni().TempFile = dir.File("vorntemp.txt");
+    w.CommonIni().Editer = editor.Command("append", test::CrLf({"Written today"}));
+    w.BoardView().SelectBoardInList(1);
+    w.BoardList().setFocus();
+    QTest::keyClick(&w.BoardList(), Qt::Key_W);
+    const int32_t lines = w.LogList().Count();
+    const std::vector<std::string> boardLines = BoardLines();
+
+    // A capture of a gigabyte without a line end; sparse, so it costs no disk.
+    const std::string huge = dir.File("NET19990731.LOG");
+    { std::ofstream create(huge); }
+    check(::truncate(huge.c_str(), off_t{1} << 30) == 0, "the big file was made");
+    ui.entries.clear();
+    rlimit before{};
+    ::getrlimit(RLIMIT_AS, &before);
+    rlimit limited = before;
+    limited.rlim_cur = AddressSpaceInUse() + (rlim_t{96} << 20);
+    check(::setrlimit(RLIMIT_AS, &limited) == 0, "the limit was set");
+    dialogs->fileAnswers.push_back({huge});
+    w.Command("MenuOpenAdd")->trigger();
+    ::setrlimit(RLIMIT_AS, &before);
+
+    check(ui.entries.size() == 1 && ui.entries[0].kind == Kind::Warning &&
+              ui.entries[0].text.rfind(J("ログ読込み中にメモリ不足が発生しました\r"), 0) == 0,
+          "one message tells of the memory");
+    check(w.Session().LogFileNames == std::vector<std::string>{sample}, "the files are as before");
+    check(w.LogList().Count() == lines, "the lines are as before");
+    check(w.Session().CurrentPrefix == "NET", "the set is still loaded");
+    check(BoardLines() == boardLines, "the board list is shown again");
+    check(w.BoardView().CurrentBoard() >= 0, "a board is shown");
+    check(pendingWrites() == 1, "the pending write is kept");
+    check(!w.Loading(), "the load has ended");
+    // Ending the run asks about the UP file and writes both writes into it.
+    ui.entries.clear();
+    ui.Script(UiAnswer::Yes);
+    w.close();
+    std::vector<std::string> up;
+    ReadClassicTextFile(settings + "NET.UP", up);
+    check(std::count(up.begin(), up.end(), "Still here") == 1, "the UP file keeps the old write");
+    check(std::count(up.begin(), up.end(), "Written today") == 1,
+          "the UP file holds the new write");
+    for (const std::string& f : failed)
+      std::cerr << "not so: " << f << "\n";
+    std::cerr << (failed.empty() ? "all held\n" : "");
+    std::cerr.flush();
+    std::_Exit(failed.empty() ? 0 : 1);
+  };
+  EXPECT_EXIT(addUnderALimit(), ::testing::ExitedWithCode(0), "all held");
+}
+#endif
 
 }  // namespace
 }  // namespace vorn
