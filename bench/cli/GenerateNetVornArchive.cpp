@@ -9,20 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "analysis/NetVornLogGenerator.h"
-
-namespace {
-
-bool IsLeap(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysIn(int year, int month) {
-  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeap(year) ? 29 : days[month - 1];
-}
-
-}  // namespace
+#include "cli/NetVornArchive.h"
 
 int main(int argc, char** argv) {
   if (argc < 4) {
@@ -37,26 +24,10 @@ int main(int argc, char** argv) {
     std::fputs("generate_netvorn_archive: FILES and BYTES must be positive numbers\n", stderr);
     return 2;
   }
-  vorn::bench::NetVornLogGenerator generator(seed);
-  int year = 1998, month = 1, day = 1;
-  for (long long f = 0; f < files; ++f) {
-    char name[64];
-    std::snprintf(name, sizeof name, "/NET%04d%02d%02d.LOG", year, month, day);
-    const std::string path = folder + name;
-    const std::string log = generator.GenerateDay(bytes / files, year, month, day);
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out || std::fwrite(log.data(), 1, log.size(), out) != log.size() ||
-        std::fclose(out) != 0) {
-      std::fprintf(stderr, "generate_netvorn_archive: cannot write %s\n", path.c_str());
-      return 1;
-    }
-    if (++day > DaysIn(year, month)) {
-      day = 1;
-      if (++month > 12) {
-        month = 1;
-        ++year;
-      }
-    }
+  std::string failed;
+  if (vorn::bench::WriteNetVornArchive(folder, files, bytes, seed, &failed).empty()) {
+    std::fprintf(stderr, "generate_netvorn_archive: cannot write %s\n", failed.c_str());
+    return 1;
   }
   return 0;
 }

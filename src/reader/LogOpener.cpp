@@ -1,6 +1,7 @@
 #include "reader/LogOpener.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <iterator>
 
 #include "analysis/BBSProcess.h"
@@ -12,10 +13,12 @@
 #include "qtsupport/QtSupport.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
+#include "reader/LoadCancel.h"
 #include "reader/MainCommands.h"
 #include "reader/Navigation.h"
 #include "reader/ProgressBarREX.h"
 #include "reader/SelectList.h"
+#include "reader/WindowBeforeLoad.h"
 #include "reader/WindowRoles.h"
 #include "readerlogic/ReadingState.h"
 #include "settings/BBSIniFile.h"
@@ -26,17 +29,34 @@ namespace vorn {
 namespace {
 
 // The window's steps of a load, called by the session's loading routine where they belong.
+// The progress bar follows the load's bytes across all its files, from the first file read to
+// the last line analysed; the analysers' own steps are not shown meanwhile, or the bar would
+// jump between the two counts.
 class WindowLoadHooks final : public LoadHooks {
  public:
-  WindowLoadHooks(TLoadWindow& window, TReadingState& state, TMainCommands& commands,
-                  TBoardView& view, TNavigation& navigation, TProgressBarREX& progress)
-      : window_(window),
+  WindowLoadHooks(TLogSession& session, TLoadWindow& window, TReadingState& state,
+                  TMainCommands& commands, TBoardView& view, TNavigation& navigation,
+                  TProgressBarREX& progress, TLoadCancel& cancel)
+      : session_(session),
+        window_(window),
         state_(state),
         commands_(commands),
         view_(view),
         navigation_(navigation),
-        progress_(progress) {}
-  ~WindowLoadHooks() override { SetWaitCursor(false); }
+        progress_(progress),
+        cancel_(cancel) {
+    for (TBBSProcess* p : session_.ProcessList) {
+      analyserBars_.push_back(p ? p->ProgressBar : nullptr);
+      if (p) p->ProgressBar = nullptr;
+    }
+  }
+  ~WindowLoadHooks() override {
+    SetWaitCursor(false);
+    progress_.setValue(0);
+    for (size_t i = 0; i < session_.ProcessList.size() && i < analyserBars_.size(); ++i) {
+      if (TBBSProcess* p = session_.ProcessList[i]) p->ProgressBar = analyserBars_[i];
+    }
+  }
   WindowLoadHooks(const WindowLoadHooks&) = delete;
   WindowLoadHooks& operator=(const WindowLoadHooks&) = delete;
 
@@ -70,13 +90,25 @@ class WindowLoadHooks final : public LoadHooks {
     }
   }
   void SetBusy(bool busy) override { state_.SetBusy(busy); }
-  void ProgressStart(int32_t max) override {
-    progress_.setRange(0, max > 0 ? max : 1);
-    progress_.SetStep(1);
+  // The bar runs once for the whole load; the steps and resets of its phases would move it
+  // back and forth.
+  void ProgressStart(int32_t) override {
+    progress_.setRange(0, kBarSteps);
     progress_.setValue(0);
+    shown_ = 0;
   }
-  void ProgressStep() override { progress_.StepIt(); }
-  void ProgressReset() override { progress_.setValue(0); }
+  void ProgressStep() override {}
+  void ProgressReset() override {}
+  void LoadProgress(int64_t done, int64_t total) override {
+    if (total <= 0) return;
+    // The analysis is done; the sorting that follows goes through.
+    if (done >= total) cancel_.PastStopping();
+    const int shown = static_cast<int>(std::clamp<int64_t>(done, 0, total) * kBarSteps / total);
+    if (shown == shown_) return;
+    shown_ = shown;
+    progress_.setValue(shown);
+  }
+  bool CancelRequested() override { return cancel_.Requested(); }
   void ReadingModesOff() override {
     window_.SetReadMode(false, false);
     window_.SetReadMode(true, false);
@@ -84,12 +116,18 @@ class WindowLoadHooks final : public LoadHooks {
   void ForgetSavedPosition() override { state_.ForgetSavedPosition(); }
 
  private:
+  static constexpr int kBarSteps = 1000;
+
+  TLogSession& session_;
   TLoadWindow& window_;
   TReadingState& state_;
   TMainCommands& commands_;
   TBoardView& view_;
   TNavigation& navigation_;
   TProgressBarREX& progress_;
+  TLoadCancel& cancel_;
+  std::vector<AnalysisProgress*> analyserBars_;
+  int shown_ = 0;
   bool waiting_ = false;
 };
 
@@ -98,7 +136,7 @@ class WindowLoadHooks final : public LoadHooks {
 TLogOpener::TLogOpener(TLogSession& session, const CommonSettings& common, TReadingState& state,
                        const TBBSList& bbsList, TMainDialogHost& dialogs, TMainCommands& commands,
                        TBoardView& view, TNavigation& navigation, TProgressBarREX& progress,
-                       TLoadWindow& window)
+                       TLoadCancel& cancel, TLoadWindow& window)
     : session_(session),
       common_(common),
       state_(state),
@@ -108,6 +146,7 @@ TLogOpener::TLogOpener(TLogSession& session, const CommonSettings& common, TRead
       view_(view),
       navigation_(navigation),
       progress_(progress),
+      cancel_(cancel),
       window_(window) {}
 TLogOpener::~TLogOpener() = default;
 
@@ -214,22 +253,29 @@ bool TLogOpener::LoadNow(const std::vector<std::string>& files, const std::strin
     explicit LoadingScope(bool& f) : flag(f) { flag = true; }
     ~LoadingScope() { flag = false; }
   } loadingScope(loading_);
+  const TLoadCancel::Scope cancelScope(cancel_);
+  TWindowBeforeLoad before(state_, commands_, view_, navigation_, window_);
   const OpenCommandsOffWhileLoading openCommandsOff(commands_);
   TMainCommands& commands = commands_;
   // The article shown, for a load that gives back what was loaded before it.
   const ArticlePosition shownBefore = state_.SavedPosition();
   LoadResult result;
   {
-    WindowLoadHooks hooks(window_, state_, commands_, view_, navigation_, progress_);
+    WindowLoadHooks hooks(session_, window_, state_, commands_, view_, navigation_, progress_,
+                          cancel_);
     result = session_.LoadLogFiles(files, prefix, add, hooks);
+  }
+  if (result.Failure == LoadFailure::Cancelled) {
+    before.PutBack(result.BoardLines);
+    return false;
   }
   // The settings stay reachable after a load that failed on its way, so that the set can be
   // mended; before that nothing was disabled.
   if (result.Failure != LoadFailure::NoSet && result.Failure != LoadFailure::SetNotFound) {
     commands.SetMenuEnabled("SetupMenu", true);
   }
-  if ((result.Failure == LoadFailure::OutOfMemory || result.Failure == LoadFailure::Cancelled) &&
-      !result.BoardLines.empty()) {
+  // (A stopped load was put back whole above.)
+  if (result.Failure == LoadFailure::OutOfMemory && !result.BoardLines.empty()) {
     // What was loaded before is back: it is shown and read as before the load.
     ShowLoaded(result.BoardLines);
     state_.RememberArticle(shownBefore);

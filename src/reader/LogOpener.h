@@ -10,6 +10,7 @@
 namespace vorn {
 
 class TBoardView;
+class TLoadCancel;
 class TLoadWindow;
 class TLogSession;
 class TMainCommands;
@@ -27,7 +28,7 @@ class TLogOpener {
   TLogOpener(TLogSession& session, const CommonSettings& common, TReadingState& state,
              const TBBSList& bbsList, TMainDialogHost& dialogs, TMainCommands& commands,
              TBoardView& view, TNavigation& navigation, TProgressBarREX& progress,
-             TLoadWindow& window);
+             TLoadCancel& cancel, TLoadWindow& window);
   ~TLogOpener();
 
   // Loads the pending files, grouped by the sets their names begin with; not while a load is
@@ -68,6 +69,7 @@ class TLogOpener {
   TBoardView& view_;
   TNavigation& navigation_;
   TProgressBarREX& progress_;
+  TLoadCancel& cancel_;
   TLoadWindow& window_;
   bool loading_ = false;
 };

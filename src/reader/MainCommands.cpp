@@ -110,6 +110,29 @@ void TMainCommands::SetMenuEnabled(const char* menuName, bool on) {
   }
 }
 
+TMainCommands::EnabledStates TMainCommands::SaveEnabled() const {
+  EnabledStates states;
+  for (const auto& [name, item] : items_)
+    states.items[name] = item.enabled;
+  states.menus = menuEnabled_;
+  return states;
+}
+
+void TMainCommands::RestoreEnabled(const EnabledStates& states) {
+  for (const auto& [name, on] : states.items) {
+    auto it = items_.find(name);
+    if (it != items_.end()) it->second.enabled = on;
+  }
+  for (const auto& [name, on] : states.menus) {
+    if (QMenu* menu = Menu(name.c_str())) {
+      menuEnabled_[name] = on;
+      menu->menuAction()->setEnabled(on);
+    }
+  }
+  for (const auto& [name, item] : items_)
+    Apply(item.action);
+}
+
 void TMainCommands::SetChecked(const char* name, bool on) {
   if (QAction* a = Action(name)) a->setChecked(on);
 }

@@ -35,6 +35,15 @@ class TMainCommands final : public QObject {
   void SetChecked(const char* name, bool on);
   bool IsChecked(const char* name) const;
 
+  // Whether every item and menu is enabled, taken to be put back as a whole (a load that was
+  // stopped leaves the commands as they were before it).
+  struct EnabledStates {
+    std::map<std::string, bool> items;
+    std::map<std::string, bool> menus;
+  };
+  EnabledStates SaveEnabled() const;
+  void RestoreEnabled(const EnabledStates& states);
+
  private:
   QMenu* AddMenu(const char* name, const QString& caption);
   QAction* Add(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut);

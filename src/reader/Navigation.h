@@ -3,6 +3,7 @@
 #include <QObject>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class QKeyEvent;
@@ -83,6 +84,8 @@ class TNavigation final : public QObject {
   void LevelRestore();
   void ClearLevelHistory();
   const std::vector<int32_t>& LevelHistory() const { return levelHistory_; }
+  // The history as it was before a load that was stopped.
+  void RestoreLevelHistory(std::vector<int32_t> history) { levelHistory_ = std::move(history); }
 
   // The board chosen in the board list is opened: its first new article unless the new-article
   // mode is on, else its first row; the grid gets the focus.

@@ -42,6 +42,7 @@
 #include "reader/ExportCommands.h"
 #include "reader/FileDrop.h"
 #include "reader/HelpWindow.h"
+#include "reader/LoadCancel.h"
 #include "reader/LogOpener.h"
 #include "reader/MainCommands.h"
 #include "reader/MainDialogs.h"
@@ -177,9 +178,9 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   new TViewReadingKeys(*articleEdit1_, *navigation_, this);
   writer_ = new TWriteController(*session_, *commonIni_, reading_, *boardView_, *navigation_,
                                  *commands_, *dialogs_, bbsList_, this);
-  opener_ =
-      std::make_unique<TLogOpener>(*session_, *commonIni_, reading_, bbsList_, *dialogs_,
-                                   *commands_, *boardView_, *navigation_, *progressBar1_, *this);
+  opener_ = std::make_unique<TLogOpener>(*session_, *commonIni_, reading_, bbsList_, *dialogs_,
+                                         *commands_, *boardView_, *navigation_, *progressBar1_,
+                                         *loadCancel_, *this);
   navigation_->SetWriteKeys(writer_);
   searchAccess_ = std::make_unique<TMainWindowAccess>(*session_, *commonIni_, reading_, *boardView_,
                                                       *commands_, *this, *this, *this);
@@ -321,6 +322,8 @@ void TVornExplMain::CreateStatusBar() {
   auto* inPanel = new QVBoxLayout(statusPanels_[2]);
   inPanel->setContentsMargins(1, 2, 1, 0);
   inPanel->addWidget(progressBar1_);
+  // The stop button of a load, beside the progress bar.
+  loadCancel_ = new TLoadCancel(*this, *bar, 3);
 }
 
 void TVornExplMain::ConnectCommands() {
@@ -828,8 +831,14 @@ void TVornExplMain::StoreLayoutSettings() {
 
 void TVornExplMain::closeEvent(QCloseEvent* event) {
   // While a load runs the window pumps its messages between the steps too, where Busy is off;
-  // the data it works on must not go away under it.
-  if (reading_.Busy() || Loading()) {
+  // the data it works on must not go away under it. Closing stops the load, and the window
+  // closes once the load has put back what it replaced.
+  if (Loading()) {
+    loadCancel_->CloseAfterLoad();
+    event->ignore();
+    return;
+  }
+  if (reading_.Busy()) {
     event->ignore();
     return;
   }

@@ -26,6 +26,7 @@ class TLogList;
 class TLogSession;
 class TNetVorn;
 class TNifty;
+class TLoadCancel;
 class TLoadCheckForm;
 class TLogOpener;
 class TMainCommands;
@@ -193,6 +194,7 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   TArticleEdit* articleEdit1_ = nullptr;
   QLabel* statusPanels_[4] = {};
   TProgressBarREX* progressBar1_ = nullptr;
+  TLoadCancel* loadCancel_ = nullptr;
   std::unique_ptr<TMainWindowAccess> searchAccess_;
   TSearchCommands* searchCommands_ = nullptr;
   TExportCommands* exportCommands_ = nullptr;

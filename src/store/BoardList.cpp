@@ -49,6 +49,9 @@ void TBoardList::Clear() {
 void TBoardList::Swap(TBoardList& other) {
   SwapRecords(other);
   std::swap(MemoryReported, other.MemoryReported);
+  // Each index described the other list's records now.
+  ForgetIndex();
+  other.ForgetIndex();
 }
 
 void TBoardList::RestoreBoards(const std::vector<char>& copy) {
@@ -57,6 +60,8 @@ void TBoardList::RestoreBoards(const std::vector<char>& copy) {
     Board(i)->Articles = nullptr;
   }
   RestoreRecords(copy);
+  // The index may name boards that are gone, or miss ones that came back.
+  ForgetIndex();
 }
 
 void TBoardList::ForgetIndex() const {

@@ -435,15 +435,13 @@ TEST_F(LogLoadingTest, WhatComesDuringALoadWaitsForItsEnd) {
   ScopedUiServices pump(&pumping);
   TVornExplMain& w = Start();
   w.show();
-  bool closed = true;
+  // (Closing meanwhile stops the load and closes afterwards: LoadCancel_test.)
   bool openedAgain = true;
   pumping.meanwhile = [&] {
     w.DropFiles({dropped});
-    closed = w.close();
     openedAgain = w.LoadLogFiles({dropped}, "NET", true);
   };
   ASSERT_TRUE(w.LoadLogFiles({unreadable, bigFile}, "NET", false));
-  EXPECT_FALSE(closed);
   EXPECT_FALSE(openedAgain);
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{bigFile}));

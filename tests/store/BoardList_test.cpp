@@ -239,17 +239,33 @@ TEST(BoardList, LookupsFindTheFirstBoardAsAWalkWould) {
     const uint32_t k = random() % 12;
     return k == 0 ? std::string() : k == 1 ? std::string(40, 'x') : "id" + std::to_string(k);
   };
+  // A stopped load puts the records back as they were when it started (only additions and
+  // changes lie between), and a fresh load swaps the whole list aside and back.
+  TBoardList aside;
+  std::vector<char> copy;
+  bool restorable = false;
   for (int round = 0; round < 4000; ++round) {
     const uint32_t action = random() % 100;
     if (action < 70) {
       const int32_t number = static_cast<int32_t>(random() % 30) - 5;
       ASSERT_TRUE(boards.AddBoard(number, someId(), random() % 2 ? "t" : ""));
-    } else if (action < 80) {
+    } else if (action < 78) {
       boards.SortBoards();
-    } else if (action < 90) {
+      restorable = false;
+    } else if (action < 86) {
       boards.SortBoardsById();
-    } else if (action == 90) {
+      restorable = false;
+    } else if (action == 86) {
       boards.Clear();
+      restorable = false;
+    } else if (action < 91) {
+      copy = boards.CopyRecords();
+      restorable = true;
+    } else if (action < 96) {
+      if (restorable) boards.RestoreBoards(copy);
+    } else {
+      boards.Swap(aside);
+      restorable = false;
     }
     for (int k = 0; k < 3; ++k) {
       const int32_t number = static_cast<int32_t>(random() % 30) - 5;
