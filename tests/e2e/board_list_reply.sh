@@ -15,6 +15,7 @@ out=$3
 scenario=board_list_reply
 mkdir -p "$out"
 rm -f "$out"/*.png
+# shellcheck source=window_lib.sh
 . "$(dirname "$0")/window_lib.sh"
 work=$(mktemp -d)
 clean_up() {
@@ -27,19 +28,9 @@ settings=$work/settings
 mkdir -p "$settings"
 cp "$source"/samples/settings/* "$settings"/
 cp "$source"/samples/NET19990730.LOG "$work"/
-editor=$work/editor.sh
-cat >"$editor" <<'SH'
-#!/bin/sh
-eval "file=\${$#}"
-printf 'Board-list reply line.\r\n' >>"$file"
-printf '%s' "$file" >"$(dirname "$0")/edited"
-SH
-chmod +x "$editor"
-printf '[Common]\r\nVersion=1.20\r\nEditer="%s"\r\nEditerEndActivate=0\r\n' "$editor" \
-  >"$settings/vornexpl.ini"
+make_editor "$settings"
 
-"$program" --settings-dir "$settings" "$work/NET19990730.LOG" &
-pid=$!
+start_program "$settings" "$work/NET19990730.LOG"
 main=$(wait_window "^VornExplorer - ") || fail "the sample was not opened"
 close_boxes || fail "a box did not close"
 shot 1-opened
@@ -56,7 +47,7 @@ move_list_down() {
 # read its file back (and removed it).
 # The row is found below the selected first row on a picture of the screen.
 reply_to_second_row() {
-  rm -f "$work/edited"
+  editor_line "Board-list reply line."
   local mx my mw mh top bottom
   read -r mx my mw mh < <(window_geometry "$main")
   scrot -o "$work/screen.png" || fail "no picture of the screen"
@@ -64,8 +55,7 @@ reply_to_second_row() {
     $((mx + mw - 20)) $((my + 40)) $((my + mh / 2))) || fail "no selected row in the grid"
   xdotool mousemove $((mx + mw / 2)) $((bottom + (bottom - top) / 2 + 1)) click 1
   key f
-  wait_until 30 test -s "$work/edited" || fail "F did not start the editor"
-  wait_until 30 test ! -e "$(cat "$work/edited")" || fail "the edited reply was not read back"
+  wait_edited "the reply to the second row"
   close_boxes || fail "a box did not close"
 }
 

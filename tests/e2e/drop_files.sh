@@ -18,6 +18,7 @@ out=$5
 scenario=drop_files
 mkdir -p "$out"
 rm -f "$out"/*.png
+# shellcheck source=window_lib.sh
 . "$(dirname "$0")/window_lib.sh"
 work=$(mktemp -d)
 # Whatever is still running is stopped at the end; a process already gone is no failure.
@@ -48,13 +49,12 @@ new_articles() {
 # The URLs as a file manager writes them: UTF-8, percent-encoded.
 encoded=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1]))' "$first")
 
-"$program" --settings-dir "$settings" &
-pid=$!
+start_program "$settings"
 main=$(wait_window "^Vorn Explorer$") || fail "the main window did not appear"
 "$drag_source" "file://$encoded" "file://localhost$second" "file://$work/NET19990799.LOG" \
   >"$work/drag.out" 2>"$work/drag.err" &
 dragpid=$!
-wait_until 30 grep -q '^ready' "$work/drag.out" || fail "the drag source did not start"
+wait_until 30 grep -qs '^ready' "$work/drag.out" || fail "the drag source did not start"
 drag_window() { xdotool search --onlyvisible --pid "$dragpid" 2>/dev/null | head -n 1 | grep .; }
 wait_until 30 drag_window >/dev/null || fail "the drag source's window did not appear"
 drag=$(drag_window)
@@ -85,7 +85,7 @@ done
 copy_offered || fail "the window did not offer to take the drop as a copy: $(cat "$work/drag.out")"
 shot 2-dragging
 xdotool mouseup 1
-wait_until 30 grep -q '^drop-action' "$work/drag.out" || fail "the drag did not end"
+wait_until 30 grep -qs '^drop-action' "$work/drag.out" || fail "the drag did not end"
 grep -q '^drop-action 1$' "$work/drag.out" ||
   fail "the drop was not taken as a copy: $(cat "$work/drag.out")"
 

@@ -16,11 +16,11 @@ program=$2
 source=$3
 out=$4
 mkdir -p "$out"
-rm -f "$out/$scenario"-*.png
+rm -f "$out"/*.png
+# shellcheck source=window_lib.sh
+. "$(dirname "$0")/window_lib.sh"
 work=$(mktemp -d)
 trap '[ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; [ -n "${VORN_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
-# shellcheck source=e2e_lib.sh
-. "$(dirname "$0")/e2e_lib.sh"
 
 settings=$work/settings
 mkdir -p "$settings"
@@ -38,6 +38,7 @@ case $scenario in
     cp "$settings/NET.UP" "$work/old.UP"
     cp "$settings/NET.PAD" "$work/old.PAD"
     start_program "$settings" "$log"
+    wait_window "^VornExplorer" >/dev/null || fail "the main window did not appear"
     # The two questions whether to read the files back (UP, then PAD), each answered No.
     answer_no 1-read-back-up
     answer_no 2-read-back-pad
@@ -46,18 +47,17 @@ case $scenario in
     key_in "^VornExplorer" Escape
     key_in "^VornExplorer" Down
     key_in "^VornExplorer" Return
-    compose w "Written after declining" "$settings"
+    compose w "Written after declining"
     shot 3-new-root
-    key_in "^VornExplorer" alt+f
-    key x
-    wait_for 'window_up "^確認$"' || fail "ending did not ask about the UP/PAD files"
+    ask_to_end
+    window_up "^確認$" || fail "ending did not ask about the UP/PAD files"
     shot 4-end-question
     key_in "^確認$" Return
     # The names the earlier files were kept under.
-    wait_for 'window_up "^情報$"' || fail "the user was not told where the earlier files went"
+    wait_window "^情報$" >/dev/null || fail "the user was not told where the earlier files went"
     shot 5-kept-files
     key_in "^情報$" Return
-    wait_exit
+    wait_ended
     grep -a -q 'Written after declining' "$settings/NET.UP" || fail "the new root is not in NET.UP"
     grep -a -q 'Earlier root' "$settings/NET.UP" && fail "NET.UP still holds the earlier root"
     [ -e "$settings/NET.PAD" ] && fail "NET.PAD was not replaced (nothing binary is pending)"
@@ -70,36 +70,35 @@ case $scenario in
   refill)
     printf 'junk line one\r\njunk line two\r\n' >"$work/NET19990731.LOG"
     start_program "$settings" "$log"
+    wait_window "^VornExplorer" >/dev/null || fail "the main window did not appear"
     wait_loaded "refill"
-    compose f "Reply that must not vanish" "$settings"
+    compose f "Reply that must not vanish"
     shot 1-reply-pending
     # The board editor, cancelled (Escape) and confirmed (Return in its list).
     for answer in Escape Return; do
       key_in "^VornExplorer" alt+e
       key b
-      wait_for 'window_up "^ボード編集$"' || fail "the board editor did not open"
+      wait_window "^ボード編集$" >/dev/null || fail "the board editor did not open"
       key_in "^ボード編集$" "$answer"
-      wait_for '! window_up "^ボード編集$"' || fail "the board editor did not close ($answer)"
+      wait_until 30 window_gone "^ボード編集$" || fail "the board editor did not close ($answer)"
     done
     shot 2-after-board-editor
     # A log added through File > Add (the file's name typed into the file dialog).
     key_in "^VornExplorer" alt+f
     key a
-    wait_for 'window_up "^ログファイル指定$"' || fail "the add dialog did not open"
+    wait_window "^ログファイル指定$" >/dev/null || fail "the add dialog did not open"
     key_in "^ログファイル指定$" ctrl+a
     xdotool type --delay 5 "$work/NET19990731.LOG"
     key_in "^ログファイル指定$" Return
-    wait_for '! window_up "^ログファイル指定$"' || fail "the add dialog did not close"
+    wait_until 30 window_gone "^ログファイル指定$" || fail "the add dialog did not close"
     # Whatever the add has to say is closed; then only the main window is left.
-    wait_for '[ "$(window_count)" -gt 1 ] && key Return; [ "$(window_count)" -eq 1 ]' ||
-      fail "boxes stayed after the add"
+    close_boxes || fail "boxes stayed after the add"
     shot 3-after-add
-    key_in "^VornExplorer" alt+f
-    key x
-    wait_for 'window_up "^確認$"' || fail "ending did not ask about the UP/PAD files"
+    ask_to_end
+    window_up "^確認$" || fail "ending did not ask about the UP/PAD files"
     shot 4-end-question
     key_in "^確認$" Return
-    wait_exit
+    wait_ended
     grep -a -q 'Reply that must not vanish' "$settings/NET.UP" ||
       fail "the reply is not in the UP file"
     ;;
