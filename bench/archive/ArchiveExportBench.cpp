@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
 #include "analysis/NetVornLogGenerator.h"
@@ -100,40 +101,14 @@ struct Run {
 Run RunChild(const std::string& self, const std::string& folder, const std::string& file,
              const char* format, const std::string& out) {
   Run run;
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return run;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(pipeFds[1], 1);
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
-    ::execl(self.c_str(), self.c_str(), "--export", folder.c_str(), file.c_str(), format,
-            out.c_str(), static_cast<char*>(nullptr));
-    std::_Exit(127);
-  }
-  ::close(pipeFds[1]);
-  std::string output;
-  char buf[256];
-  for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
-    output.append(buf, static_cast<size_t>(n));
-  ::close(pipeFds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s: the export ended with status %d\n", format,
-                 WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-    return run;
-  }
-  run.ok = std::sscanf(output.c_str(), "%lf %lf %lf %ld %ld %lld %lld %lld %lld", &run.loadSeconds,
-                       &run.exportSeconds, &run.exportCpu, &run.afterLoadKb, &run.afterExportKb,
-                       &run.articles, &run.files, &run.bytes, &run.undecoded) == 9;
+  const vorn::bench::ChildResult child =
+      vorn::bench::RunChild({self, "--export", folder, file, format, out}, format);
+  if (!child.ok) return run;
+  run.ok =
+      std::sscanf(child.output.c_str(), "%lf %lf %lf %ld %ld %lld %lld %lld %lld", &run.loadSeconds,
+                  &run.exportSeconds, &run.exportCpu, &run.afterLoadKb, &run.afterExportKb,
+                  &run.articles, &run.files, &run.bytes, &run.undecoded) == 9;
   return run;
-}
-
-template <class T>
-T Median(std::vector<T> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace
@@ -210,8 +185,9 @@ int main(int argc, char** argv) {
       difference.push_back(run.afterExportKb - run.afterLoadKb);
     }
     std::printf("%-6s %9.3f %9.3f %9.3f %9.1f MB %9.1f MB %7.1f MB %9lld %6lld %7.1f MB\n", format,
-                Median(exportSeconds), Median(exportCpu), Median(loadSeconds),
-                Median(afterLoad) / 1024.0, Median(afterExport) / 1024.0,
+                vorn::bench::Median(exportSeconds), vorn::bench::Median(exportCpu),
+                vorn::bench::Median(loadSeconds), vorn::bench::Median(afterLoad) / 1024.0,
+                vorn::bench::Median(afterExport) / 1024.0,
                 *std::max_element(difference.begin(), difference.end()) / 1024.0, done[0].articles,
                 done[0].files, done[0].bytes / 1048576.0);
   }

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
 #include "analysis/NetVornLogGenerator.h"
@@ -152,44 +153,13 @@ struct Run {
 
 Run RunChild(const std::string& self, const std::string& folder, const std::string& file) {
   Run run;
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return run;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(pipeFds[1], 1);
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
-    ::execl(self.c_str(), self.c_str(), "--load", folder.c_str(), file.c_str(),
-            static_cast<char*>(nullptr));
-    std::_Exit(127);
-  }
-  ::close(pipeFds[1]);
-  std::string output;
-  char buf[256];
-  for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
-    output.append(buf, static_cast<size_t>(n));
-  ::close(pipeFds[0]);
-  int status = 0;
-  rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
-  run.maxRssKb = usage.ru_maxrss;
-  if (WIFSIGNALED(status)) {
-    std::fprintf(stderr, "%s: the load died of signal %d\n", file.c_str(), WTERMSIG(status));
-    return run;
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s: the load ended with status %d\n", file.c_str(), WEXITSTATUS(status));
-    return run;
-  }
-  run.ok = std::sscanf(output.c_str(), "%lf %lld %lld %lld", &run.seconds, &run.lines, &run.boards,
-                       &run.articles) == 4;
+  const vorn::bench::ChildResult child =
+      vorn::bench::RunChild({self, "--load", folder, file}, file);
+  run.maxRssKb = child.maxRssKb;
+  if (!child.ok) return run;
+  run.ok = std::sscanf(child.output.c_str(), "%lf %lld %lld %lld", &run.seconds, &run.lines,
+                       &run.boards, &run.articles) == 4;
   return run;
-}
-
-template <class T>
-T Median(std::vector<T> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace
@@ -285,7 +255,8 @@ int main(int argc, char** argv) {
     }
     const Run& last = results[v].back();
     std::printf("%-16s %5zu %12.3f %12.1f %10lld %8lld %10lld\n", variants[v].name, seconds.size(),
-                Median(seconds), Median(rss) / 1024.0, last.lines, last.boards, last.articles);
+                vorn::bench::Median(seconds), vorn::bench::Median(rss) / 1024.0, last.lines,
+                last.boards, last.articles);
   }
   if (keep.empty()) std::filesystem::remove_all(folder);
   return allOk ? 0 : 1;

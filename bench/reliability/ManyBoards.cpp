@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
@@ -92,40 +93,13 @@ struct Run {
 
 Run RunChild(const std::string& self, const std::string& folder, const std::string& file) {
   Run run;
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return run;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(pipeFds[1], 1);
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
-    ::execl(self.c_str(), self.c_str(), "--load", folder.c_str(), file.c_str(),
-            static_cast<char*>(nullptr));
-    std::_Exit(127);
-  }
-  ::close(pipeFds[1]);
-  std::string output;
-  char buf[256];
-  for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
-    output.append(buf, static_cast<size_t>(n));
-  ::close(pipeFds[0]);
-  int status = 0;
-  rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
-  run.maxRssKb = usage.ru_maxrss;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s: the load failed (status %d)\n", file.c_str(), status);
-    return run;
-  }
-  run.ok =
-      std::sscanf(output.c_str(), "%lf %lld %lld", &run.seconds, &run.boards, &run.articles) == 3;
+  const vorn::bench::ChildResult child =
+      vorn::bench::RunChild({self, "--load", folder, file}, file);
+  run.maxRssKb = child.maxRssKb;
+  if (!child.ok) return run;
+  run.ok = std::sscanf(child.output.c_str(), "%lf %lld %lld", &run.seconds, &run.boards,
+                       &run.articles) == 3;
   return run;
-}
-
-template <class T>
-T Median(std::vector<T> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace
@@ -199,9 +173,9 @@ int main(int argc, char** argv) {
         rss.push_back(last.maxRssKb);
       }
       if (seconds.empty()) continue;
-      const double median = Median(seconds);
+      const double median = vorn::bench::Median(seconds);
       std::printf("%-26s %5zu %9.3f %13.1f %8lld %9lld %16.2f\n", v.name.c_str(), seconds.size(),
-                  median, Median(rss) / 1024.0, last.boards, last.articles,
+                  median, vorn::bench::Median(rss) / 1024.0, last.boards, last.articles,
                   1000.0 * median / (size / 1000.0));
       std::fflush(stdout);
     }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "text/LogPattern.h"
 #include "text/Numbers.h"
 #include "text/ShiftJisText.h"
 
@@ -49,26 +50,6 @@ std::string ReadLiteral(std::string_view pattern, size_t& q, bool trackPairs) {
   }
   q = i;
   return literal;
-}
-
-// Blanks, then decimal digits; false when there are none or the value does not fit 32 bits.
-bool ReadCount(std::string_view pattern, size_t& q, int64_t& count) {
-  const size_t n = pattern.size();
-  while (q < n && pattern[q] == ' ')
-    ++q;
-  if (q >= n || !IsDigit(static_cast<unsigned char>(pattern[q]))) return false;
-  int64_t value = 0;
-  bool tooLarge = false;
-  while (q < n && IsDigit(static_cast<unsigned char>(pattern[q]))) {
-    if (!tooLarge) {
-      value = value * 10 + (pattern[q] - '0');
-      if (value > INT32_MAX) tooLarge = true;
-    }
-    ++q;
-  }
-  if (tooLarge) return false;
-  count = value;
-  return true;
 }
 
 // text.find(literal, from), with one byte found by memchr.
@@ -134,7 +115,7 @@ void PatternProgram::Compile(std::string_view pattern) {
       case 'm':
       case 'A':
       case 'N': {
-        if (!ReadCount(pattern, q, count)) return Add(Op::Error);
+        if (!ReadPatternCount(pattern, q, count)) return Add(Op::Error);
         const Op op = letter == 'M'   ? Op::Forward
                       : letter == 'm' ? Op::Back
                       : letter == 'A' ? Op::Letters
@@ -167,7 +148,7 @@ void PatternProgram::Compile(std::string_view pattern) {
         ++q;
         if (q >= plen || pattern[q] != ',') return Add(Op::Error);
         ++q;
-        if (!ReadCount(pattern, q, count)) return Add(Op::Error);
+        if (!ReadPatternCount(pattern, q, count)) return Add(Op::Error);
         Add(Op::TakeBytes, slot, count);
         break;
       }

@@ -152,9 +152,16 @@ template <bool TrackPairs>
   return FoldDoubledPercents(pattern, start, i, TrackPairs, scratch);
 }
 
-// A count in the pattern: blanks, then decimal digits. False when there are no digits or the
-// value does not fit 32 bits.
-bool ReadCount(std::string_view pattern, size_t& q, ptrdiff_t& count) {
+constexpr bool IsUpperLetter(char c) {
+  return c >= 'A' && c <= 'Z';
+}
+constexpr bool IsLowerLetter(char c) {
+  return c >= 'a' && c <= 'z';
+}
+
+}  // namespace
+
+bool ReadPatternCount(std::string_view pattern, size_t& q, int64_t& count) {
   const size_t n = pattern.size();
   while (q < n && pattern[q] == ' ')
     ++q;
@@ -169,18 +176,9 @@ bool ReadCount(std::string_view pattern, size_t& q, ptrdiff_t& count) {
     ++q;
   }
   if (tooLarge) return false;
-  count = static_cast<ptrdiff_t>(value);
+  count = value;
   return true;
 }
-
-constexpr bool IsUpperLetter(char c) {
-  return c >= 'A' && c <= 'Z';
-}
-constexpr bool IsLowerLetter(char c) {
-  return c >= 'a' && c <= 'z';
-}
-
-}  // namespace
 
 uint8_t MatchPattern(std::string_view text, std::string_view pattern, PatternTexts& texts,
                      PatternNumbers& numbers) {
@@ -269,23 +267,23 @@ uint8_t MatchPattern(std::string_view text, std::string_view pattern, PatternTex
         if (!inText(p)) return PatternNoMatch;
         break;
       case 'M': {
-        ptrdiff_t count = 0;
-        if (!ReadCount(pattern, q, count)) return PatternError;
+        int64_t count = 0;
+        if (!ReadPatternCount(pattern, q, count)) return PatternError;
         if (count > 0 && p + count > n) return PatternNoMatch;
         p += count;
         break;
       }
       case 'm': {
-        ptrdiff_t count = 0;
-        if (!ReadCount(pattern, q, count)) return PatternError;
+        int64_t count = 0;
+        if (!ReadPatternCount(pattern, q, count)) return PatternError;
         if (p - count < -1) return PatternNoMatch;
         p -= count;
         break;
       }
       case 'A':
       case 'N': {
-        ptrdiff_t count = 0;
-        if (!ReadCount(pattern, q, count)) return PatternError;
+        int64_t count = 0;
+        if (!ReadPatternCount(pattern, q, count)) return PatternError;
         for (ptrdiff_t k = 0; k < count; ++k, ++p) {
           if (!inText(p)) return PatternNoMatch;
           unsigned char c = static_cast<unsigned char>(t[p]);
@@ -336,8 +334,8 @@ uint8_t MatchPattern(std::string_view text, std::string_view pattern, PatternTex
         ++q;
         if (q >= plen || pattern[q] != ',') return PatternError;
         ++q;
-        ptrdiff_t count = 0;
-        if (!ReadCount(pattern, q, count)) return PatternError;
+        int64_t count = 0;
+        if (!ReadPatternCount(pattern, q, count)) return PatternError;
         // Takes what there is of the next count bytes and moves past what it took.
         ptrdiff_t end = p + count;
         if (end > n) end = p > n ? p : n;

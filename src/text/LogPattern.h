@@ -26,5 +26,8 @@ std::string ExpandEscapes(std::string_view text);
 // outgrows its slot's capacity.
 uint8_t MatchPattern(std::string_view text, std::string_view pattern, PatternTexts& texts,
                      PatternNumbers& numbers);
+// A count in a compiled pattern from q on: blanks, then decimal digits; q ends after them. False
+// when there are no digits or the value does not fit 32 bits.
+bool ReadPatternCount(std::string_view pattern, size_t& q, int64_t& count);
 
 }  // namespace vorn

@@ -102,8 +102,12 @@ class ModalDialogs : public ::testing::Test {
     const fs::path samples = fs::path(test::SourceDir()) / "samples";
     fs::copy(samples / "settings", dir.Path() + "/settings", fs::copy_options::recursive);
     fs::copy_file(samples / "NET19990730.LOG", dir.File("NET19990730.LOG"));
-    // Writes left by an earlier run: the program asks whether to read them back.
+    // Writes left by an earlier run: the program asks whether to read them back. Deleting them
+    // leaves no file that a later open would first ask about.
     test::WriteBytes(dir.Path() + "/settings/NET.UP", "pending\r\n");
+    watching->answers[QStringLiteral("LoadCheckForm")] = [](QDialog& d) {
+      d.findChild<QPushButton*>(QStringLiteral("BTNDel"))->click();
+    };
     SetSettingsFolderOverride(dir.Path() + "/settings/");
   }
   void TearDown() override {
