@@ -15,7 +15,7 @@ namespace vorn {
 // a character, each header line within 76 characters.
 void AppendTextHeader(std::string_view name, std::string_view utf8, std::string& out);
 
-// "Name: display <addr-spec>", the display name quoted or encoded as needed; only the address
+// "Name: display <address>", the display name quoted or encoded as needed; only the address
 // when the name is empty. An encoded name goes on lines of its own, in words of up to 45 bytes,
 // so that the handles of the logs (31 bytes of CP932) stay one word: some readers put a blank
 // between the words of a name.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliSampleCopy.h"
 #include "support/TestSupport.h"
 #include "text/Dates.h"
 
@@ -20,48 +21,12 @@ namespace vorn {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CliRun;
+using test::CliSampleCopy;
 using test::J;
 using test::ReadBytes;
+using test::RunCli;
 using test::WriteBytes;
-
-struct CliRun {
-  int exitCode = -1;  // -1 also when it had to be stopped
-  std::string out;
-  std::string err;
-};
-
-// Runs the tool with its output caught in files of dir. A run that does not end within
-// `seconds` is stopped: a tool that waits on a FIFO fails the test instead of hanging it.
-CliRun RunCli(const test::TempDir& dir, const std::vector<std::string>& args,
-              unsigned seconds = 20) {
-  const std::string outFile = dir.File("stdout.txt"), errFile = dir.File("stderr.txt");
-  std::vector<std::string> argv{VORNEXPL_CLI};
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<char*> pointers;
-  for (std::string& arg : argv)
-    pointers.push_back(arg.data());
-  pointers.push_back(nullptr);
-
-  CliRun run;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
-    ::alarm(seconds);
-    ::execv(pointers[0], pointers.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  if (pid < 0 || ::waitpid(pid, &status, 0) != pid) {
-    ADD_FAILURE() << "cannot run " << VORNEXPL_CLI;
-    return run;
-  }
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = ReadBytes(outFile);
-  run.err = ReadBytes(errFile);
-  return run;
-}
 
 std::string ToLf(const std::string& bytes) {
   std::string out;
@@ -85,27 +50,7 @@ bool SteersATerminal(const std::string& text) {
 }
 
 // A copy of the sample settings folder and the sample logs.
-class CliReliability : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const fs::path samples = fs::path(test::SourceDir()) / "samples";
-    settings = dir.Path() + "/settings";
-    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
-    for (const auto& entry : fs::directory_iterator(samples)) {
-      if (entry.is_regular_file())
-        fs::copy_file(entry.path(), dir.File(entry.path().filename().string()));
-    }
-    netLog = dir.File("NET19990730.LOG");
-  }
-  CliRun Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--settings-dir", settings});
-    return RunCli(dir, args);
-  }
-
-  test::TempDir dir;
-  std::string settings;
-  std::string netLog;
-};
+class CliReliability : public CliSampleCopy {};
 
 TEST_F(CliReliability, FilesWithLfLineEndsReadAsWithCrLf) {
   // The set's lists as the end of a run writes them: board 1 binary and closed to replies, a

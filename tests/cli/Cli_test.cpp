@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliSampleCopy.h"
 #include "support/TestSupport.h"
 #include "text/Dates.h"
 
@@ -19,42 +20,9 @@ namespace vorn {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs the tool with the arguments, its output and error output caught in files of dir.
-CliRun RunCli(const test::TempDir& dir, const std::vector<std::string>& args) {
-  const std::string outFile = dir.File("stdout.txt"), errFile = dir.File("stderr.txt");
-  std::vector<std::string> argv{VORNEXPL_CLI};
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<char*> pointers;
-  for (std::string& arg : argv)
-    pointers.push_back(arg.data());
-  pointers.push_back(nullptr);
-
-  CliRun run;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
-    ::execv(pointers[0], pointers.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  if (pid < 0 || ::waitpid(pid, &status, 0) != pid) {
-    ADD_FAILURE() << "cannot run " << VORNEXPL_CLI;
-    return run;
-  }
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = test::ReadBytes(outFile);
-  run.err = test::ReadBytes(errFile);
-  return run;
-}
+using test::CliRun;
+using test::CliSampleCopy;
+using test::RunCli;
 
 std::string Expected(const std::string& name) {
   return test::ReadBytes(test::SourceDir() + "/tests/cli/expected/" + name);
@@ -68,24 +36,8 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   return names;
 }
 
-// A copy of the sample settings folder and the sample logs: the tool may complete the
-// defaults files of the settings folder, and the repository is never written.
-class CliOnSamples : public ::testing::Test {
+class CliOnSamples : public CliSampleCopy {
  protected:
-  void SetUp() override {
-    const fs::path samples = fs::path(test::SourceDir()) / "samples";
-    settings = dir.Path() + "/settings";
-    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
-    for (const auto& entry : fs::directory_iterator(samples)) {
-      if (entry.is_regular_file())
-        fs::copy_file(entry.path(), dir.File(entry.path().filename().string()));
-    }
-    netLog = dir.File("NET19990730.LOG");
-  }
-  CliRun Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--settings-dir", settings});
-    return RunCli(dir, args);
-  }
   void ExpectOutput(const std::vector<std::string>& args, const std::string& expected) {
     SCOPED_TRACE(expected);
     const CliRun run = Cli(args);
@@ -93,10 +45,6 @@ class CliOnSamples : public ::testing::Test {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, Expected(expected));
   }
-
-  test::TempDir dir;
-  std::string settings;
-  std::string netLog;
 };
 
 TEST_F(CliOnSamples, BoardsArticlesAndArticleLinesOfTheNetVornSample) {

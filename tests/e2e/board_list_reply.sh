@@ -13,20 +13,9 @@ program=$1
 source=$2
 out=$3
 scenario=board_list_reply
-mkdir -p "$out"
-rm -f "$out"/*.png
 # shellcheck source=window_lib.sh
 . "$(dirname "$0")/window_lib.sh"
-work=$(mktemp -d)
-clean_up() {
-  [ -z "${pid:-}" ] || kill "$pid" 2>/dev/null || true
-  [ -n "${VORN_KEEP_WORK:-}" ] || rm -rf "$work"
-}
-trap clean_up EXIT
-
-settings=$work/settings
-mkdir -p "$settings"
-cp "$source"/samples/settings/* "$settings"/
+make_work
 cp "$source"/samples/NET19990730.LOG "$work"/
 make_editor "$settings"
 

@@ -16,22 +16,9 @@ drag_source=$3
 source=$4
 out=$5
 scenario=drop_files
-mkdir -p "$out"
-rm -f "$out"/*.png
 # shellcheck source=window_lib.sh
 . "$(dirname "$0")/window_lib.sh"
-work=$(mktemp -d)
-# Whatever is still running is stopped at the end; a process already gone is no failure.
-clean_up() {
-  [ -z "${pid:-}" ] || kill "$pid" 2>/dev/null || true
-  [ -z "${dragpid:-}" ] || kill "$dragpid" 2>/dev/null || true
-  [ -n "${VORN_KEEP_WORK:-}" ] || rm -rf "$work"
-}
-trap clean_up EXIT
-
-settings=$work/settings
-mkdir -p "$settings"
-cp "$source"/samples/settings/* "$settings"/
+make_work
 printf '[Common]\r\nVersion=1.20\r\nNoReadDialog=1\r\n' >"$settings/vornexpl.ini"
 folder="$work/ログ置き場 #1 100%"
 mkdir -p "$folder"
@@ -54,6 +41,7 @@ main=$(wait_window "^Vorn Explorer$") || fail "the main window did not appear"
 "$drag_source" "file://$encoded" "file://localhost$second" "file://$work/NET19990799.LOG" \
   >"$work/drag.out" 2>"$work/drag.err" &
 dragpid=$!
+helper_pids+=("$dragpid")
 wait_until 30 grep -qs '^ready' "$work/drag.out" || fail "the drag source did not start"
 drag_window() { xdotool search --onlyvisible --pid "$dragpid" 2>/dev/null | head -n 1 | grep .; }
 wait_until 30 drag_window >/dev/null || fail "the drag source's window did not appear"

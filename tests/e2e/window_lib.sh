@@ -2,10 +2,32 @@
 # Helpers of the real-window scenarios (sourced): the program started in a real X server
 # (xvfb-run), its windows found with xdotool, keys typed as a user types them, and waits on
 # conditions (a window's title, a file, the process's end) rather than on time, so that a loaded
-# machine only makes a run slower. The caller sets scenario, out (picture folder) and work
-# (scratch folder); start_program sets pid.
+# machine only makes a run slower. The caller sets scenario, out (picture folder) and source
+# (the source tree) and calls make_work; start_program sets pid.
 
 pid=
+# Processes besides the program that the scenario started; stopped at the end as well.
+helper_pids=()
+
+# The picture folder emptied, a scratch folder made ($work) with a copy of the sample settings
+# ($settings), and whatever still runs stopped at the end (a process already gone is no failure).
+make_work() {
+  mkdir -p "$out"
+  rm -f "$out"/*.png
+  work=$(mktemp -d)
+  trap clean_up EXIT
+  settings=$work/settings
+  mkdir -p "$settings"
+  cp "$source"/samples/settings/* "$settings"/
+}
+clean_up() {
+  local p
+  for p in "${pid:-}" "${helper_pids[@]}"; do
+    [ -z "$p" ] || kill "$p" 2>/dev/null || true
+  done
+  [ -n "${VORN_KEEP_WORK:-}" ] || rm -rf "$work"
+}
+
 fail() {
   echo "${scenario:-real window}: $*" >&2
   shot failure || true

@@ -15,16 +15,9 @@ scenario=$1
 program=$2
 source=$3
 out=$4
-mkdir -p "$out"
-rm -f "$out"/*.png
 # shellcheck source=window_lib.sh
 . "$(dirname "$0")/window_lib.sh"
-work=$(mktemp -d)
-trap '[ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; [ -n "${VORN_KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
-
-settings=$work/settings
-mkdir -p "$settings"
-cp "$source"/samples/settings/* "$settings"/
+make_work
 cp "$source"/samples/NET19990730.LOG "$work"/
 log=$work/NET19990730.LOG
 printf -- "-- taro\r\n" >"$settings/NET.SIG"
