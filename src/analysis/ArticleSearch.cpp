@@ -1,5 +1,7 @@
 #include "analysis/ArticleSearch.h"
 
+#include <string.h>
+
 #include <algorithm>
 
 #include "analysis/LogList.h"
@@ -76,8 +78,19 @@ bool TArticleMatcher::TextMatches(const TArticleList& board, int32_t order,
   }
   if (entry->FirstLine < 0) return false;
   const int32_t last = std::min(entry->LastLine, log_.Count() - 1);
+  const int64_t first = int64_t(entry->FirstLine) + entry->BodyOffset;
+  if (!regExp_ && first <= last) {
+    // A word found in no line is not found in the lines' stored bytes either: one search over
+    // them rules out most articles. A word found there may still lie across a line's end or
+    // begin inside a character, which the line by line search below decides.
+    const std::string_view stored = log_.StoredSpan(int32_t(first), last);
+    const std::string& word = condition_.SearchWord;
+    if (stored.data() && !::memmem(stored.data(), stored.size(), word.data(), word.size())) {
+      return false;
+    }
+  }
   TLogList::Reader lines(log_);  // an article's lines lie together
-  for (int64_t line = int64_t(entry->FirstLine) + entry->BodyOffset; line <= last; ++line) {
+  for (int64_t line = first; line <= last; ++line) {
     if (LineMatches(lines.Line(int32_t(line)))) return true;
   }
   return false;
@@ -101,7 +114,49 @@ bool TArticleMatcher::Matches(const TArticleList& board, int32_t order, int32_t 
   return false;
 }
 
+void TArticleMatcher::PrefetchRecord(const TArticleList& board, int32_t order,
+                                     int32_t position) const {
+  if (const ArticleRecord* entry = board.GetArticle(order, position)) __builtin_prefetch(entry);
+}
+
 namespace {
+
+// The body lines of a record read from the log, or nullptr when Matches reads none there.
+const ArticleRecord* BodyInLog(const TArticleList& board, int32_t order, int32_t position,
+                               int32_t logCount) {
+  const ArticleRecord* entry = board.GetArticle(order, position);
+  if (!entry || entry->BodyOffset < 0 || entry->WriteFlag != 0 || entry->FirstLine < 0) {
+    return nullptr;
+  }
+  if (entry->LastLine >= logCount) return nullptr;
+  return entry;
+}
+
+}  // namespace
+
+void TArticleMatcher::PrefetchIndex(const TArticleList& board, int32_t order,
+                                    int32_t position) const {
+  if (!byText_) return;
+  const ArticleRecord* entry = BodyInLog(board, order, position, log_.Count());
+  if (!entry) return;
+  __builtin_prefetch(entry->Title.View().data());
+  log_.PrefetchIndex(entry->FirstLine + entry->BodyOffset, entry->LastLine);
+}
+
+void TArticleMatcher::PrefetchText(const TArticleList& board, int32_t order,
+                                   int32_t position) const {
+  if (!byText_) return;
+  if (const ArticleRecord* entry = BodyInLog(board, order, position, log_.Count())) {
+    log_.PrefetchSpan(entry->FirstLine + entry->BodyOffset, entry->LastLine);
+  }
+}
+
+namespace {
+
+// How far ahead of the position tested the search fetches records, and their texts.
+constexpr int32_t kRecordsAhead = 24;
+constexpr int32_t kIndexAhead = 16;
+constexpr int32_t kTextsAhead = 8;
 
 bool Hit(const TArticleList& list, int32_t order, int32_t position, bool newOnly,
          const TArticleMatcher& matcher) {
@@ -125,6 +180,9 @@ SearchHit FindSearchMatch(const TBoardList& boards, int32_t order, int32_t board
       if (!list) continue;
       const int32_t count = list->OrderCount(order);
       for (int32_t j = std::max(from, 0); j < count; ++j) {
+        if (j + kRecordsAhead < count) matcher.PrefetchRecord(*list, order, j + kRecordsAhead);
+        if (j + kIndexAhead < count) matcher.PrefetchIndex(*list, order, j + kIndexAhead);
+        if (j + kTextsAhead < count) matcher.PrefetchText(*list, order, j + kTextsAhead);
         if (Hit(*list, order, j, newOnly, matcher)) return {b, j};
       }
     }
@@ -141,6 +199,9 @@ SearchHit FindSearchMatch(const TBoardList& boards, int32_t order, int32_t board
     const int32_t count = list->OrderCount(order);
     const int32_t from = first ? std::min(position - 1, count - 1) : count - 1;
     for (int32_t j = from; j >= 0; --j) {
+      if (j >= kRecordsAhead) matcher.PrefetchRecord(*list, order, j - kRecordsAhead);
+      if (j >= kIndexAhead) matcher.PrefetchIndex(*list, order, j - kIndexAhead);
+      if (j >= kTextsAhead) matcher.PrefetchText(*list, order, j - kTextsAhead);
       if (Hit(*list, order, j, newOnly, matcher)) return {b, j};
     }
   }

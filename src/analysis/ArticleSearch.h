@@ -43,6 +43,14 @@ class TArticleMatcher final {
   // ID matches the writer or the member a reply or mail is addressed to.
   bool Matches(const TArticleList& board, int32_t order, int32_t position) const;
 
+  // Ask the processor to fetch what Matches will read for a position further on, in three
+  // steps, each when what it needs is near: the record, then the title and the index of the
+  // body's lines, then the lines. A walk in thread order visits records and lines scattered
+  // through memory, and would wait for each in turn otherwise.
+  void PrefetchRecord(const TArticleList& board, int32_t order, int32_t position) const;
+  void PrefetchIndex(const TArticleList& board, int32_t order, int32_t position) const;
+  void PrefetchText(const TArticleList& board, int32_t order, int32_t position) const;
+
  private:
   bool TextMatches(const TArticleList& board, int32_t order, int32_t position) const;
   bool IdMatches(const TArticleList& board, int32_t order, int32_t position) const;

@@ -256,6 +256,46 @@ std::string_view TLogList::LineIn(int32_t index, size_t block, uint32_t nextBloc
   return std::string_view(data + entry, length);
 }
 
+std::string_view TLogList::StoredSpan(int32_t first, int32_t last) const {
+  if (first < 0 || last < first || last >= count_) return {};
+  const size_t block = static_cast<size_t>(FillBlockOf(first));
+  const uint32_t nextBlockFirst =
+      block + 1 < fills_.size() ? fills_[block + 1].firstLine : UINT32_MAX;
+  if (static_cast<uint32_t>(last) >= nextBlockFirst) return {};
+  for (int32_t i = first; i <= last; ++i) {
+    if (Entry(i) & kLongLine) return {};
+  }
+  const char* data = fills_[block].data;
+  const std::string_view lastLine = LineIn(last, block, nextBlockFirst);
+  const char* begin = data + Entry(first);
+  const char* end = lastLine.data() + lastLine.size() + 1;
+  if (end < data + UsedOf(static_cast<int32_t>(block)) && *end == '\n') ++end;
+  return std::string_view(begin, static_cast<size_t>(end - begin));
+}
+
+void TLogList::PrefetchIndex(int32_t first, int32_t last) const {
+  if (first < 0 || last < first || last >= count_) return;
+  __builtin_prefetch(
+      &index_[static_cast<size_t>(first) >> indexShift_][static_cast<size_t>(first) & indexMask_]);
+  const size_t after = static_cast<size_t>(last) + 1;
+  if (after < static_cast<size_t>(count_)) {
+    __builtin_prefetch(&index_[after >> indexShift_][after & indexMask_]);
+  }
+}
+
+void TLogList::PrefetchSpan(int32_t first, int32_t last) const {
+  if (first < 0 || last < first || last >= count_) return;
+  const uint32_t entry = Entry(first);
+  if (entry & kLongLine) return;
+  const char* data = fills_[static_cast<size_t>(FillBlockOf(first))].data;
+  const uint32_t following = last + 1 < count_ ? Entry(last + 1) : kLongLine;
+  // An article's lines take a few cache lines; a longer run is left to the processor, which
+  // follows a read running through memory by itself.
+  const uint32_t end = following & kLongLine ? entry + 1 : std::min(following, entry + 1024);
+  for (uint32_t at = entry; at < end; at += 64)
+    __builtin_prefetch(data + at);
+}
+
 void TLogList::TruncateTo(const Mark& mark) {
   if (mark.count > count_ || mark.fills > fills_.size() || mark.longs > longs_.size()) return;
   for (size_t b = mark.fills; b < fills_.size(); ++b)

@@ -69,6 +69,17 @@ class TLogList final {
   // The whole stored line (a log may hold zero bytes, which LinePtr readers cannot see past).
   std::string_view LineView(int32_t Index) const;
 
+  // The stored bytes of the lines first .. last as they lie together in one block, each closed
+  // by its zero byte (and by the LF kept after a CR LF line end); empty when they do not (the
+  // lines cross into the next block or a line longer than a block is among them). Whatever
+  // occurs in one of the lines occurs in it, so a search can rule out a run of lines at once.
+  std::string_view StoredSpan(int32_t first, int32_t last) const;
+  // Ask the processor to fetch what StoredSpan will read for the lines first .. last: their
+  // index entries (first) and, once those are near, the lines' bytes (later). A search walking
+  // articles in thread order meets their lines scattered through the store.
+  void PrefetchIndex(int32_t first, int32_t last) const;
+  void PrefetchSpan(int32_t first, int32_t last) const;
+
   // Reads lines in order faster than LineView, which finds each line's block anew; the
   // analysers walk the whole log with one.
   class Reader {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -123,6 +124,69 @@ TEST_F(SearchBoards, PlainTextNeverStartsInsideADoubleByteCharacter) {
   EXPECT_TRUE(ContainsText(J("アイス"), J("イス")));
   // A regular expression scans by characters in the engine.
   EXPECT_EQ(Walk(Text("J", true), ArticleSortNormal), Hits{});
+}
+
+// The plain search rules articles out by searching their lines' stored bytes at once; an
+// article whose lines lie in two blocks or around a line longer than a block is searched line by
+// line, and a word found in the stored bytes only inside a character is no match.
+TEST(SearchStoredLines, ArticlesAcrossBlocksAndLongLinesAreSearchedWhole) {
+  TLogList log{48, 4};
+  const std::string longLine = std::string(60, 'x') + "LONGNEEDLE";
+  std::vector<std::string> lines = {"head a",  "a body one", "a body two BLOCKEDGE",
+                                    "head b",  "b one",      longLine,
+                                    "b three", "head c",     J("cアc"),
+                                    "head d",  "ne",         "edle"};
+  for (int pad = 0; pad < 3; ++pad)
+    lines.insert(lines.begin() + 1, "padding line " + std::to_string(pad));
+  for (const std::string& line : lines)
+    ASSERT_TRUE(log.AddLine(line));
+  auto lineOf = [&](const std::string& text) {
+    return int32_t(std::find(lines.begin(), lines.end(), text) - lines.begin());
+  };
+  TBoardList boards;
+  boards.AddBoard(1, "b", J("板"));
+  TArticleList& list = *boards.GetArticles(0);
+  int32_t key = 1;
+  for (const char* head : {"head a", "head b", "head c", "head d"}) {
+    const int32_t first = lineOf(head);
+    int32_t last = first + 1;
+    while (last + 1 < int32_t(lines.size()) && lines[size_t(last) + 1].rfind("head", 0) != 0)
+      ++last;
+    ASSERT_TRUE(list.AddArticle(ArticleKindRoot, 0, key, key, 1000 + key, -1, -1, 100, -1, "", "",
+                                "t", "", first, 1));
+    ASSERT_TRUE(list.SetArticleLastLine(key, 1000 + key, last));
+    ++key;
+  }
+  ASSERT_TRUE(list.SortArticles());
+  // Article a's lines cross into a second block, article b holds a line longer than a block.
+  EXPECT_TRUE(log.StoredSpan(lineOf("head a") + 1, lineOf("a body two BLOCKEDGE")).empty());
+  EXPECT_TRUE(log.StoredSpan(lineOf("b one"), lineOf("b three")).empty());
+  ASSERT_FALSE(log.StoredSpan(lineOf(J("cアc")), lineOf(J("cアc"))).empty());
+
+  TMemberList members{false};
+  TAWKStr awk;
+  auto find = [&](const std::string& word) {
+    SearchCondition c;
+    c.WordCheckType = false;
+    c.SearchWord = word;
+    const TArticleMatcher matcher(c, members, log, awk);
+    std::vector<int32_t> found;
+    for (SearchHit at{-1, -1};;) {
+      at = FindSearchMatch(boards, ArticleSortNormal, at.Board, at.Position, true, false, matcher);
+      if (!at.Found()) break;
+      found.push_back(list.GetNumber(ArticleSortNormal, at.Position));
+    }
+    return found;
+  };
+  EXPECT_EQ(find("BLOCKEDGE"), std::vector<int32_t>{1});
+  EXPECT_EQ(find("LONGNEEDLE"), std::vector<int32_t>{2});
+  EXPECT_EQ(find("three"), std::vector<int32_t>{2});
+  // "ア" is 0x83 0x41: the stored bytes hold "A", no character does.
+  EXPECT_EQ(find("A"), std::vector<int32_t>{});
+  EXPECT_EQ(find(J("ア")), std::vector<int32_t>{3});
+  // Lines "ne" and "edle" are not one word.
+  EXPECT_EQ(find("needle"), std::vector<int32_t>{});
+  EXPECT_EQ(find("edle"), std::vector<int32_t>{4});
 }
 
 TEST_F(SearchBoards, PlainComparisonTakesPatternCharactersLiterally) {

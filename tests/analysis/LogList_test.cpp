@@ -145,7 +145,31 @@ TEST(LogList, LoadingGivesTheLinesOfThePlainReaderForAnyBlockSize) {
     ASSERT_TRUE(list.AddLine("after"));
     expected.push_back("after");
     ASSERT_EQ(Lines(list), expected) << "round " << round << " block size " << blockSize;
+    // The stored span of a run of lines holds each of them where it lies, so a search of the
+    // span misses no line's text.
+    for (int run = 0; run < 10; ++run) {
+      const int32_t first = int32_t(rng() % uint32_t(list.Count()));
+      const int32_t last = first + int32_t(rng() % 4);
+      const std::string_view span = list.StoredSpan(first, last);
+      if (last >= list.Count()) {
+        EXPECT_TRUE(span.empty());
+        continue;
+      }
+      if (span.empty()) continue;
+      EXPECT_EQ(span.data(), list.LineView(first).data());
+      for (int32_t i = first; i <= last; ++i) {
+        const std::string_view line = list.LineView(i);
+        EXPECT_TRUE(line.data() >= span.data() &&
+                    line.data() + line.size() < span.data() + span.size())
+            << "round " << round << " line " << i;
+      }
+    }
   }
+  // With blocks larger than any line, the lines of a run always lie together.
+  TLogList big(524288, 16);
+  ASSERT_EQ(big.LoadFromFile(path), TLogList::LoadOk);
+  for (int32_t i = 0; i + 1 < big.Count(); ++i)
+    EXPECT_FALSE(big.StoredSpan(i, i + 1).empty()) << i;
 }
 
 // The window may show lines while a file is being read (it pumps messages): every line read so
