@@ -36,7 +36,7 @@ std::mutex regionMutex;
 std::unordered_map<std::uintptr_t, Region> regions;  // by base address
 
 // Blocks of one size are carved from regions of their own: a region whose tail is too small for
-// the next block would otherwise be left with a hole, and a huge page is resident whole.
+// the next block would otherwise be left with a hole.
 struct Carving {
   std::size_t blockBytes = 0;
   std::uintptr_t region = 0;  // handing out blocks; 0 = none
