@@ -42,6 +42,7 @@
 #include "support/GuiTestSupport.h"
 #include "support/RecordingUiServices.h"
 #include "support/ScriptedDialogs.h"
+#include "support/WindowWriteFixture.h"
 
 namespace vorn {
 namespace {
@@ -52,76 +53,12 @@ using test::J;
 using Kind = RecordingUiServices::Kind;
 using Lines = std::vector<std::string>;
 
-// Boards of the NetVorn sample, and of the Nifty-Serve one (the mail box sorts first there too).
-constexpr int32_t kMail = 0, kGeneral = 1, kProg = 2, kBinary = 3;
-constexpr int32_t kFcomp = 1;
-
-class MainWindowWrites : public ::testing::Test {
+// The shared write fixture, with the dialogs scripted unless a test asks for the real ones, and
+// what the grid shows of the pending writes.
+class MainWindowWrites : public test::WindowWriteFixture {
  protected:
-  MainWindowWrites() : editor(dir) {
-    test::GuiApp();
-    const fs::path samples = fs::path(test::SourceDir()) / "samples";
-    settings = dir.Path() + "/settings/";
-    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
-    for (const char* log : {"NET19990730.LOG", "NIF19990730.LOG"})
-      fs::copy_file(samples / log, dir.File(log));
-    test::WriteBytes(settings + "NET.SIG", CrLf({"-- taro"}));
-    test::WriteBytes(settings + "NIF.SIG", CrLf({"-- taro"}));
-    SetSettingsFolderOverride(settings);
-  }
-  ~MainWindowWrites() override {
-    window.reset();
-    SetSettingsFolderOverride("");
-  }
-
-  // A window that has loaded a sample from its command line, with scripted dialogs, or with the
-  // real ones (realDialogs), the editor's temporary file in the test's folder.
   TVornExplMain& Start(const char* log, const std::string& prefix, bool realDialogs = false) {
-    std::unique_ptr<test::ScriptedDialogs> scripted;
-    if (!realDialogs) scripted = std::make_unique<test::ScriptedDialogs>();
-    dialogs = scripted.get();
-    window = std::make_unique<TVornExplMain>(std::vector<std::string>{dir.File(log)},
-                                             std::move(scripted));
-    window->show();
-    for (int i = 0; i < 200 && window->Session().CurrentPrefix.empty(); ++i)
-      QTest::qWait(10);
-    EXPECT_EQ(window->Session().CurrentPrefix, prefix);
-    window->CommonIni().TempFile = dir.File("vorntemp.txt");
-    window->CommonIni().Editer = editor.Command("quit");
-    // (The load tells about the sample's system messages.)
-    ui.entries.clear();
-    return *window;
-  }
-  QAbstractItemView& Grid() const { return window->ArticleGrid(); }
-  // The article with the number shown, as the user picked it.
-  void Pick(int32_t board, int32_t number) {
-    const TArticleList& list = *window->CurrentAnalyser()->Boards.GetArticles(board);
-    for (int32_t p = 0; p < list.OrderCount(window->Reading().TreeOrder()); ++p) {
-      if (list.GetNumber(window->Reading().TreeOrder(), p) == number &&
-          list.GetKind(window->Reading().TreeOrder(), p) != ArticleKindMissingRoot &&
-          !list.GetWriteFlag(window->Reading().TreeOrder(), p)) {
-        window->BoardView().ShowBoard(board, TArticleGrid::SelectIndex, p);
-        window->FocusGrid();
-        return;
-      }
-    }
-    ADD_FAILURE() << "no article " << number << " in board " << board;
-  }
-  // The write with the key shown, found as the user finds it in the grid.
-  void PickWrite(int32_t board, int32_t key) {
-    const TArticleList& list = *window->CurrentAnalyser()->Boards.GetArticles(board);
-    const int32_t p = list.FindByKeyAndTime(window->Reading().TreeOrder(), key, 0);
-    ASSERT_GE(p, 0) << "no write " << key << " in board " << board;
-    window->BoardView().ShowBoard(board, TArticleGrid::SelectIndex, p);
-    window->FocusGrid();
-  }
-  void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(&Grid(), Qt::Key(key), modifiers);
-  }
-  void BoardListKey(int board, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    window->BoardView().SelectBoardInList(board);
-    window->BoardList().setFocus();
-    QTest::keyClick(&window->BoardList(), Qt::Key(key), modifiers);
+    return WindowWriteFixture::Start(log, prefix, realDialogs);
   }
   QString Cell(int row, int column) const {
     return Grid().model()->index(row, column).data().toString();
@@ -156,7 +93,7 @@ class MainWindowWrites : public ::testing::Test {
   }
   // The log lines of an article as a reply quotes them.
   Lines Quoted(int32_t board, int32_t number) const {
-    const TArticleList& list = *window->CurrentAnalyser()->Boards.GetArticles(board);
+    const TArticleList& list = Board(board);
     Lines lines;
     for (int32_t p = 0; p < list.OrderCount(ArticleSortNormal); ++p) {
       if (list.GetNumber(ArticleSortNormal, p) != number || list.GetWriteFlag(ArticleSortNormal, p))
@@ -167,26 +104,6 @@ class MainWindowWrites : public ::testing::Test {
     }
     return lines;
   }
-  void Trigger(const char* name) { window->Command(name)->trigger(); }
-  Lines FileLines(const std::string& path) const {
-    Lines lines;
-    ReadClassicTextFile(path, lines);
-    return lines;
-  }
-  std::vector<std::string> Messages() const {
-    std::vector<std::string> texts;
-    for (const auto& e : ui.entries)
-      texts.push_back(e.text);
-    return texts;
-  }
-
-  test::TempDir dir;
-  std::string settings;
-  test::FakeEditor editor;
-  RecordingUiServices ui;
-  ScopedUiServices installed{&ui};
-  test::ScriptedDialogs* dialogs = nullptr;
-  std::unique_ptr<TVornExplMain> window;
 };
 
 Lines Join(std::initializer_list<Lines> parts) {
