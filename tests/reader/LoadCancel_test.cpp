@@ -90,10 +90,7 @@ class LoadCancelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::GuiApp();
-    const fs::path samples = fs::path(test::SourceDir()) / "samples";
-    settings = dir.Path() + "/settings/";
-    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
-    fs::copy_file(samples / kSample, dir.File(kSample));
+    settings = test::CopySamples(dir, {kSample});
     sample = dir.File(kSample);
     SetSettingsFolderOverride(settings);
     // About 3 MB: long enough that the bar passes many values before the key is pressed.

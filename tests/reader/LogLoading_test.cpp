@@ -56,10 +56,7 @@ class LogLoadingTest : public ::testing::Test {
   void SetUp() override {
     test::GuiApp();
     // The sample settings name the log folder as the settings folder's parent.
-    const fs::path samples = fs::path(test::SourceDir()) / "samples";
-    settings = dir.Path() + "/settings/";
-    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
-    fs::copy_file(samples / kSample, dir.File(kSample));
+    settings = test::CopySamples(dir, {kSample});
     sample = dir.File(kSample);
     SetSettingsFolderOverride(settings);
   }

@@ -41,10 +41,8 @@ class OddPathsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::GuiApp();
-    const fs::path samples = fs::path(test::SourceDir()) / "samples";
-    settings = dir.Path() + "/settings/";
-    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
-    sample = (samples / "NET19990730.LOG").string();
+    settings = test::CopySamples(dir, {});
+    sample = (fs::path(test::SourceDir()) / "samples" / "NET19990730.LOG").string();
     SetSettingsFolderOverride(settings);
   }
   void TearDown() override {

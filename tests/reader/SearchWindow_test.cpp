@@ -64,10 +64,7 @@ class SearchWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     test::GuiApp();
-    const fs::path samples = fs::path(test::SourceDir()) / "samples";
-    settings = dir.Path() + "/settings/";
-    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
-    fs::copy_file(samples / "NET19990730.LOG", dir.File("NET19990730.LOG"));
+    settings = test::CopySamples(dir, {"NET19990730.LOG"});
     SetSettingsFolderOverride(settings);
     window = std::make_unique<TVornExplMain>(std::vector<std::string>{},
                                              std::make_unique<test::ScriptedDialogs>());

@@ -99,10 +99,7 @@ class HandOverTest : public ::testing::Test {
   void SetUp() override {
     test::GuiApp();
     if (!QFileInfo::exists(kProgram)) GTEST_SKIP() << "vornexpl is not built";
-    const fs::path samples = fs::path(test::SourceDir()) / "samples";
-    settings = dir.Path() + "/settings/";
-    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
-    fs::copy_file(samples / "NET19990730.LOG", dir.File("NET19990730.LOG"));
+    settings = test::CopySamples(dir, {"NET19990730.LOG"});
     SetSettingsFolderOverride(settings);
     instance = std::make_unique<TSingleInstance>(SettingsFolder());
     ASSERT_EQ(instance->Start({}), TSingleInstance::Outcome::Owner);

@@ -106,12 +106,8 @@ class FakeProcess final : public TBBSProcess {
 class SampleWorkspace {
  public:
   SampleWorkspace() {
-    namespace fs = std::filesystem;
-    const fs::path samples = fs::path(SourceDir()) / "samples";
-    settingsDir = dir.Path() + "/settings/";
-    fs::copy(samples / "settings", settingsDir, fs::copy_options::recursive);
+    settingsDir = CopySamples(dir, {"NET19990730.LOG"});
     sampleLog = dir.File("NET19990730.LOG");
-    fs::copy_file(samples / "NET19990730.LOG", sampleLog);
   }
   std::unique_ptr<TNetVorn> MakeNetVorn() const {
     return std::make_unique<TNetVorn>(settingsDir + "netvorn.ini", settingsDir + "vorndef.ini");

@@ -43,4 +43,15 @@ std::string SourceDir() {
   return VORN_SOURCE_DIR;
 }
 
+std::string CopySamples(const TempDir& dir, std::initializer_list<std::string_view> logs,
+                        std::string_view name) {
+  namespace fs = std::filesystem;
+  const fs::path samples = fs::path(SourceDir()) / "samples";
+  const std::string settings = dir.Path() + "/" + std::string(name) + "/";
+  fs::copy(samples / "settings", settings, fs::copy_options::recursive);
+  for (std::string_view log : logs)
+    fs::copy_file(samples / log, dir.File(log));
+  return settings;
+}
+
 }  // namespace vorn::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -36,5 +37,11 @@ inline std::string J(std::string_view utf8) {
 
 // The source tree (for samples/ and expected files).
 std::string SourceDir();
+
+// Copies the sample settings folder into the folder as `name`, and the named sample logs beside
+// it, so that a test may let the program write its settings and the repository stays untouched.
+// The copied settings folder, with a closing slash.
+std::string CopySamples(const TempDir& dir, std::initializer_list<std::string_view> logs,
+                        std::string_view name = "settings");
 
 }  // namespace vorn::test

@@ -46,11 +46,7 @@ class WindowWriteFixture : public ::testing::Test {
 
   explicit WindowWriteFixture(const std::string& settingsName = "settings") : editor(dir) {
     GuiApp();
-    const std::filesystem::path samples = std::filesystem::path(SourceDir()) / "samples";
-    settings = dir.Path() + "/" + settingsName + "/";
-    std::filesystem::copy(samples / "settings", settings, std::filesystem::copy_options::recursive);
-    for (const char* log : {"NET19990730.LOG", "NIF19990730.LOG"})
-      std::filesystem::copy_file(samples / log, dir.File(log));
+    settings = CopySamples(dir, {"NET19990730.LOG", "NIF19990730.LOG"}, settingsName);
     WriteBytes(settings + "NET.SIG", CrLf({"-- taro"}));
     WriteBytes(settings + "NIF.SIG", CrLf({"-- taro"}));
     SetSettingsFolderOverride(settings);
