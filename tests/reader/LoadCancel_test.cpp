@@ -102,16 +102,21 @@ class LoadCancelTest : public ::testing::Test {
     SetSettingsFolderOverride("");
   }
 
-  // The window reading the sample: the chat board open at its third article, the first article
-  // of the mail board read before.
-  TVornExplMain& StartReading() {
+  // An empty window, shown and active, with scripted dialogs.
+  TVornExplMain& StartEmpty() {
     auto scripted = std::make_unique<test::ScriptedDialogs>();
     dialogs = scripted.get();
     window = std::make_unique<TVornExplMain>(std::vector<std::string>{}, std::move(scripted));
-    TVornExplMain& w = *window;
-    w.show();
-    w.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+    window->show();
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    return *window;
+  }
+
+  // The window reading the sample: the chat board open at its third article, the first article
+  // of the mail board read before.
+  TVornExplMain& StartReading() {
+    TVornExplMain& w = StartEmpty();
     // Opened as the user opens it, so that the commands are as the open command leaves them.
     dialogs->netAnswers.push_back({"NET", {sample}});
     QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
@@ -286,12 +291,7 @@ TEST_F(LoadCancelTest, AFilteredBoardComesBackFilteredWithTheFilterKept) {
 }
 
 TEST_F(LoadCancelTest, EscapeDuringTheFirstOpenLeavesTheEmptyWindow) {
-  auto scripted = std::make_unique<test::ScriptedDialogs>();
-  dialogs = scripted.get();
-  window = std::make_unique<TVornExplMain>(std::vector<std::string>{}, std::move(scripted));
-  TVornExplMain& w = *window;
-  w.show();
-  w.activateWindow();
+  TVornExplMain& w = StartEmpty();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   const Shown before = Now();
   dialogs->netAnswers.push_back({"NET", {big}});
