@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "LoadInChild.h"
 #include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
 #include "analysis/NetVornLogGenerator.h"
@@ -117,55 +118,11 @@ std::string Damage(const std::string& clean, uint32_t seed, bool ctrlZ, DamageCo
   return out;
 }
 
-// The child: one load of one file, as vornexpl-cli loads it. Prints "seconds lines boards
-// articles" on stdout.
-int LoadOnce(const std::string& folder, const std::string& file) {
-  using namespace vorn;
-  TNetVorn netVorn(folder + "netvorn.ini", folder + "vorndef.ini");
-  TNifty nifty(folder + "nifty.ini", folder + "nifdef.ini");
-  TLogSession session({&netVorn, &nifty});
-  session.SettingsFolder = folder;
-  const auto start = std::chrono::steady_clock::now();
-  const LoadResult result = session.LoadLogFiles({file}, "NET", false);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (!result.Loaded()) {
-    std::fprintf(stderr, "load failed: %d\n", static_cast<int>(result.Failure));
-    return 3;
-  }
-  int64_t articles = 0;
-  const TBBSProcess& process = *session.CurrentProcess;
-  for (int32_t b = 0; b < process.Boards.Count(); ++b) {
-    if (const TArticleList* list = process.Boards.GetArticles(b))
-      articles += list->OrderCount(ArticleSortNormal);
-  }
-  std::printf("%.6f %d %d %lld\n", seconds, session.LogList.Count(), process.Boards.Count(),
-              static_cast<long long>(articles));
-  return 0;
-}
-
-struct Run {
-  bool ok = false;
-  double seconds = 0;
-  long maxRssKb = 0;
-  long long lines = 0, boards = 0, articles = 0;
-};
-
-Run RunChild(const std::string& self, const std::string& folder, const std::string& file) {
-  Run run;
-  const vorn::bench::ChildResult child =
-      vorn::bench::RunChild({self, "--load", folder, file}, file);
-  run.maxRssKb = child.maxRssKb;
-  if (!child.ok) return run;
-  run.ok = std::sscanf(child.output.c_str(), "%lf %lld %lld %lld", &run.seconds, &run.lines,
-                       &run.boards, &run.articles) == 4;
-  return run;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::strcmp(argv[1], "--load") == 0) return LoadOnce(argv[2], argv[3]);
+  if (argc == 4 && std::strcmp(argv[1], "--load") == 0)
+    return vorn::bench::LoadOnce(argv[2], argv[3]);
 
   int64_t lineCount = 1000000;
   int runs = 5;
@@ -230,11 +187,11 @@ int main(int argc, char** argv) {
   }
 
   // Interleaved, so that a change in the machine's load hits every variant alike.
-  std::vector<std::vector<Run>> results(variants.size());
+  std::vector<std::vector<vorn::bench::LoadRun>> results(variants.size());
   bool allOk = true;
   for (int r = 0; r < runs; ++r) {
     for (size_t v = 0; v < variants.size(); ++v) {
-      const Run run = RunChild(self, folder, variants[v].file);
+      const vorn::bench::LoadRun run = vorn::bench::RunLoad(self, folder, variants[v].file);
       allOk = allOk && run.ok;
       results[v].push_back(run);
     }
@@ -244,7 +201,7 @@ int main(int argc, char** argv) {
   for (size_t v = 0; v < variants.size(); ++v) {
     std::vector<double> seconds;
     std::vector<long> rss;
-    for (const Run& run : results[v]) {
+    for (const vorn::bench::LoadRun& run : results[v]) {
       if (!run.ok) continue;
       seconds.push_back(run.seconds);
       rss.push_back(run.maxRssKb);
@@ -253,7 +210,7 @@ int main(int argc, char** argv) {
       std::printf("%-16s every load failed\n", variants[v].name);
       continue;
     }
-    const Run& last = results[v].back();
+    const vorn::bench::LoadRun& last = results[v].back();
     std::printf("%-16s %5zu %12.3f %12.1f %10lld %8lld %10lld\n", variants[v].name, seconds.size(),
                 vorn::bench::Median(seconds), vorn::bench::Median(rss) / 1024.0, last.lines,
                 last.boards, last.articles);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "LoadInChild.h"
 #include "analysis/LogLoader.h"
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
@@ -59,53 +60,11 @@ std::string BoardList(int count) {
   return out;
 }
 
-// The child: one load, as vornexpl-cli loads it. Prints "seconds boards articles".
-int LoadOnce(const std::string& folder, const std::string& file) {
-  using namespace vorn;
-  TNetVorn netVorn(folder + "netvorn.ini", folder + "vorndef.ini");
-  TNifty nifty(folder + "nifty.ini", folder + "nifdef.ini");
-  TLogSession session({&netVorn, &nifty});
-  session.SettingsFolder = folder;
-  const auto start = std::chrono::steady_clock::now();
-  const LoadResult result = session.LoadLogFiles({file}, "NET", false);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (!result.Loaded()) {
-    std::fprintf(stderr, "load failed: %d\n", static_cast<int>(result.Failure));
-    return 3;
-  }
-  long long articles = 0;
-  const TBBSProcess& process = *session.CurrentProcess;
-  for (int32_t b = 0; b < process.Boards.Count(); ++b) {
-    if (const TArticleList* list = process.Boards.GetArticles(b))
-      articles += list->OrderCount(ArticleSortNormal);
-  }
-  std::printf("%.6f %d %lld\n", seconds, process.Boards.Count(), articles);
-  return 0;
-}
-
-struct Run {
-  bool ok = false;
-  double seconds = 0;
-  long maxRssKb = 0;
-  long long boards = 0, articles = 0;
-};
-
-Run RunChild(const std::string& self, const std::string& folder, const std::string& file) {
-  Run run;
-  const vorn::bench::ChildResult child =
-      vorn::bench::RunChild({self, "--load", folder, file}, file);
-  run.maxRssKb = child.maxRssKb;
-  if (!child.ok) return run;
-  run.ok = std::sscanf(child.output.c_str(), "%lf %lld %lld", &run.seconds, &run.boards,
-                       &run.articles) == 3;
-  return run;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::strcmp(argv[1], "--load") == 0) return LoadOnce(argv[2], argv[3]);
+  if (argc == 4 && std::strcmp(argv[1], "--load") == 0)
+    return vorn::bench::LoadOnce(argv[2], argv[3]);
 
   int runs = 5;
   std::vector<int> sizes{10000, 20000, 40000, 100000};
@@ -162,9 +121,9 @@ int main(int argc, char** argv) {
       }
       std::vector<double> seconds;
       std::vector<long> rss;
-      Run last;
+      vorn::bench::LoadRun last;
       for (int r = 0; r < runs; ++r) {
-        last = RunChild(self, v.folder, v.folder + v.log);
+        last = vorn::bench::RunLoad(self, v.folder, v.folder + v.log);
         if (!last.ok) {
           failed = true;
           break;
