@@ -19,9 +19,9 @@
 
 #include "platform/Cp932.h"
 #include "store/ArticleList.h"
-#include "threadview/ThreadBoardGenerator.h"
 #include "threadview/GridRows.h"
 #include "threadview/QuickFilter.h"
+#include "threadview/ThreadBoardGenerator.h"
 
 namespace vorn {
 namespace {

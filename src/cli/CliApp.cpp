@@ -209,8 +209,8 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
         continue;
       }
       const bool takesValue = name == "--prefix" || name == "--board" || name == "--order" ||
-                              name == "--position" || name == "--filter" ||
-                              name == "--format" || name == "--out";
+                              name == "--position" || name == "--filter" || name == "--format" ||
+                              name == "--out";
       if (!takesValue) {
         error = "unknown option " + arg;
         return false;
