@@ -35,6 +35,7 @@ TArticleMatcher::TArticleMatcher(const SearchCondition& condition, const TMember
       awk_.SetRegExp(condition_.SearchWord);
     }
   }
+  bySpan_ = byText_ && (!regExp_ || awk_.FindsEveryLineMatchInJoinedLines());
   if (!byText_ && !textIds_) {
     // The dialog accepted the ID only as a number; comparing numbers finds the member also when
     // it was typed with leading zeros or blanks.
@@ -79,14 +80,18 @@ bool TArticleMatcher::TextMatches(const TArticleList& board, int32_t order,
   if (entry->FirstLine < 0) return false;
   const int32_t last = std::min(entry->LastLine, log_.Count() - 1);
   const int64_t first = int64_t(entry->FirstLine) + entry->BodyOffset;
-  if (!regExp_ && first <= last) {
-    // A word found in no line is not found in the lines' stored bytes either: one search over
-    // them rules out most articles. A word found there may still lie across a line's end or
-    // begin inside a character, which the line by line search below decides.
+  if (bySpan_ && first <= last) {
+    // A word or pattern found in no line is not found in the lines' stored bytes either: one
+    // search over them rules out most articles. What is found there may still lie across a
+    // line's end, or a word begin inside a character, which the line by line search below
+    // decides.
     const std::string_view stored = log_.StoredSpan(int32_t(first), last);
-    const std::string& word = condition_.SearchWord;
-    if (stored.data() && !::memmem(stored.data(), stored.size(), word.data(), word.size())) {
-      return false;
+    if (stored.data()) {
+      const std::string& word = condition_.SearchWord;
+      const bool found =
+          regExp_ ? awk_.Match(stored) > 0
+                  : ::memmem(stored.data(), stored.size(), word.data(), word.size()) != nullptr;
+      if (!found) return false;
     }
   }
   TLogList::Reader lines(log_);  // an article's lines lie together

@@ -62,6 +62,8 @@ class TArticleMatcher final {
   const bool textIds_;
   const bool byText_;
   const bool regExp_;
+  // Whether an article's stored lines may be ruled out in one search over them.
+  bool bySpan_ = false;
   // The searched ID as a number, on hosts whose IDs are numbers.
   int32_t idNumber_ = -1;
 };

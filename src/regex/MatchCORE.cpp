@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace vorn {
 
 namespace {
@@ -57,9 +61,17 @@ const std::array<BlockTrails, 512>& TrailTable() {
 // The first character start at or after `at` (itself a character start) whose byte may start a
 // match, or `size`. Eight bytes at a time: their kinds are gathered into a lead mask and a
 // may-start mask, and the table says which of them are trail bytes, so no load waits on the one
-// before.
-int NextMayStart(const uint8_t* kinds, const unsigned char* text, int at, const int size) {
+// before. A lead byte whose characters start a match only with some trail bytes (the full-width
+// forms of a folded letter begin like every hiragana) is decided on its trail without leaving the
+// loop.
+int NextMayStart(const TRE_DFA& dfa, const uint8_t* kinds, const unsigned char* text, int at,
+                 const int size) {
   const std::array<BlockTrails, 512>& trailTable = TrailTable();
+  const auto starts = [&](const int pos) {
+    const unsigned char b = text[pos];
+    return !(kinds[b] & TRE_DFA::ByteStartsByTrail) || pos + 1 >= size ||
+           dfa.TrailMayStart(b, text[pos + 1]);
+  };
   unsigned trail = 0;  // whether the byte at `at` is a trail byte
   for (; at + 8 <= size; at += 8) {
     const unsigned char* p = text + at;
@@ -67,18 +79,57 @@ int NextMayStart(const uint8_t* kinds, const unsigned char* text, int at, const 
     for (int i = 0; i < 8; ++i)
       k |= uint64_t{kinds[p[i]]} << (8 * i);
     const BlockTrails& t = trailTable[GatherBits(k, 0) << 1 | trail];
-    if (const unsigned candidates = GatherBits(k, 1) & ~unsigned(t.trails)) {
-      return at + __builtin_ctz(candidates);
+    for (unsigned candidates = GatherBits(k, 1) & ~unsigned(t.trails); candidates;
+         candidates &= candidates - 1) {
+      const int pos = at + __builtin_ctz(candidates);
+      if (starts(pos)) return pos;
     }
     trail = t.nextIsTrail;
   }
   for (; at < size; ++at) {
     const unsigned kind = kinds[text[at]];
-    if ((kind & TRE_DFA::ByteMayStart) && !trail) return at;
+    if ((kind & TRE_DFA::ByteMayStart) && !trail && starts(at)) return at;
     trail = trail ? 0 : kind & TRE_DFA::ByteIsLead;
   }
   return size;
 }
+
+#ifdef __SSE2__
+// The first character start at or after `pos` (itself a character start) that begins with one of
+// the few bytes or byte pairs that may start a match, found sixteen bytes at a time; or, when
+// there is none before the last seventeen bytes, a character start from which the rest is to be
+// searched byte by byte, as the negative of one more than it.
+int NextFewStart(const TRE_DFA::StartSet& few, const unsigned char* text, const int pos,
+                 const int size) {
+  __m128i single[TRE_DFA::StartSet::kMost], lead[TRE_DFA::StartSet::kMost],
+      trail[TRE_DFA::StartSet::kMost];
+  for (int i = 0; i < few.singles; ++i)
+    single[i] = _mm_set1_epi8(char(few.single[size_t(i)]));
+  for (int i = 0; i < few.pairs; ++i) {
+    lead[i] = _mm_set1_epi8(char(few.lead[size_t(i)]));
+    trail[i] = _mm_set1_epi8(char(few.trail[size_t(i)]));
+  }
+  int at = pos;
+  for (; at + 17 <= size; at += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + 1));
+    __m128i hits = _mm_setzero_si128();
+    for (int i = 0; i < few.singles; ++i)
+      hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, single[i]));
+    for (int i = 0; i < few.pairs; ++i) {
+      hits = _mm_or_si128(
+          hits, _mm_and_si128(_mm_cmpeq_epi8(bytes, lead[i]), _mm_cmpeq_epi8(next, trail[i])));
+    }
+    for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask; mask &= mask - 1) {
+      const int hit = at + __builtin_ctz(mask);
+      // A byte found may be the trail of a character.
+      if (IsCharStart(text, pos, hit)) return hit;
+    }
+  }
+  // A byte after a lead byte is its trail, so the one after it starts a character.
+  return -(IsCharStart(text, pos, at) ? at : at + 1) - 1;
+}
+#endif
 
 // The first character start at or after `pos` (itself a character start) where a match may
 // start; `size` when there is none.
@@ -87,8 +138,28 @@ int NextCandidate(const TRE_DFA& dfa, const unsigned char* text, int pos, const 
   const int sole = dfa.SoleStartByte(separator);
   const uint8_t* kinds = dfa.ByteKinds(separator);
   const bool startsEverywhere = dfa.Accepting(0);
+#ifdef __SSE2__
+  // One byte alone is found fastest by memchr. When it is the lead byte of many characters (of
+  // katakana, say) and memchr keeps stopping at them, comparing the pairs of it and the trail
+  // bytes that may start is faster.
+  const TRE_DFA::StartSet& few = dfa.FewStarts(separator);
+  bool bySets = few.few && sole < 0;
+  int misses = 0;
+  const auto missed = [&] {
+    if (++misses == 4 && few.few) bySets = true;
+  };
+#else
+  const auto missed = [] {};
+#endif
   while (pos < size) {
     int at = pos;
+#ifdef __SSE2__
+    if (bySets) {
+      at = NextFewStart(few, text, pos, size);
+      if (at >= 0) return at;
+      return NextMayStart(dfa, kinds, text, -at - 1, size);
+    }
+#endif
     if (sole >= 0) {
       const void* hit = std::memchr(text + pos, sole, size_t(size - pos));
       if (!hit) return size;
@@ -96,10 +167,11 @@ int NextCandidate(const TRE_DFA& dfa, const unsigned char* text, int pos, const 
       // A byte after a lead byte is its trail, whatever its value (even a line feed).
       if (!IsCharStart(text, pos, at)) {
         pos = at + 1;
+        missed();
         continue;
       }
     } else {
-      at = NextMayStart(kinds, text, pos, size);
+      at = NextMayStart(dfa, kinds, text, pos, size);
       if (at >= size) return size;
     }
     // A lead byte only says that some character beginning with it may start a match; in
@@ -107,6 +179,7 @@ int NextCandidate(const TRE_DFA& dfa, const unsigned char* text, int pos, const 
     if (IsLeadByte(text[at]) && at + 1 < size && !startsEverywhere &&
         dfa.Step(0, RECharCode(text[at] << 8 | text[at + 1])) < 0) {
       pos = at + 2;
+      missed();
       continue;
     }
     return at;
@@ -115,6 +188,15 @@ int NextCandidate(const TRE_DFA& dfa, const unsigned char* text, int pos, const 
 }
 
 }  // namespace
+
+bool TMatchCORE::FindsEveryLineMatchInJoinedLines() const {
+  // A match within a line is found at the same bytes of the joined text: characters start there
+  // as in the line (a lone lead byte at a line's end takes the NUL after it as its trail, and
+  // reads the same), and no transition depends on where the text ends, unless the pattern is
+  // anchored at a line's start or end.
+  const TRE_DFA& dfa = CurrentDFA();
+  return !dfa.UsesLineStart() && !dfa.UsesLineEnd() && dfa.LoneLeadReadsAsLeadAndNul();
+}
 
 int TMatchCORE::Match(std::string_view text) const {
   int position = 0;

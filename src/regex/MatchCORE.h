@@ -23,6 +23,10 @@ class TMatchCORE : public TRegularExpression {
   int Match(std::string_view text, int& position, int& length) const;
   int Match(std::string_view text) const;
 
+  // Whether a text of lines, each followed by a NUL byte (and maybe a line feed), has a match
+  // wherever one of its lines has one: so when the joined text has none, no line has.
+  bool FindsEveryLineMatchInJoinedLines() const;
+
  private:
   struct Found {
     int start = -1;

@@ -115,16 +115,33 @@ void TRE_DFA::BuildTables(const int errorPosition) {
     lineEnd_[s] = FindTransition(int(s), RE_LineEndCode) >= 0;
     lineStartTarget_[s] = FindTransition(int(s), RE_LineStartCode);
   }
+  loneLeadAsNul_ = true;
+  for (uint32_t b = 0; b < 256 && loneLeadAsNul_; ++b) {
+    if (!IsLeadByte(static_cast<unsigned char>(b))) continue;
+    for (size_t s = 0; s < n && loneLeadAsNul_; ++s)
+      loneLeadAsNul_ = Step(int(s), RECharCode(b)) == Step(int(s), RECharCode(b << 8));
+  }
 }
 
 void TRE_DFA::BuildStartTables() {
-  // Whether a character beginning with byte b can leave the initial state.
+  // Whether a character beginning with byte b can leave the initial state; for a lead byte,
+  // whether every character it begins can (a lone lead byte at the end of a text, a character of
+  // its own, is not counted there).
   std::array<bool, 256> leaves{};
+  std::array<bool, 256> allLeave{};
+  trailStarts_.fill(0);
   for (uint32_t b = 0; b < 256; ++b) {
     leaves[b] = next_[byteClass_[b]] >= 0;
     if (!IsLeadByte(static_cast<unsigned char>(b))) continue;
-    for (uint32_t trail = 0; trail < 256 && !leaves[b]; ++trail) {
-      leaves[b] = Step(0, RECharCode(b << 8 | trail)) >= 0;
+    allLeave[b] = true;
+    for (uint32_t trail = 0; trail < 256; ++trail) {
+      const uint32_t code = b << 8 | trail;
+      if (Step(0, RECharCode(code)) >= 0) {
+        leaves[b] = true;
+        trailStarts_[code >> 6] |= uint64_t{1} << (code & 63);
+      } else {
+        allLeave[b] = false;
+      }
     }
   }
   const bool everywhere = accepting_[0] != 0;
@@ -134,14 +151,37 @@ void TRE_DFA::BuildStartTables() {
     for (uint32_t b = 0; b < 256; ++b) {
       const bool mayStart = everywhere || leaves[b] || (b == separators[k] && lineEnd_[0]) ||
                             (b == '\n' && usesLineStart_);
-      byteKinds_[k][b] = uint8_t((mayStart ? ByteMayStart : 0) |
-                                 (IsLeadByte(static_cast<unsigned char>(b)) ? ByteIsLead : 0));
+      const bool lead = IsLeadByte(static_cast<unsigned char>(b));
+      const bool byTrail = mayStart && lead && !everywhere && !allLeave[b];
+      byteKinds_[k][b] = uint8_t((mayStart ? ByteMayStart : 0) | (lead ? ByteIsLead : 0) |
+                                 (byTrail ? ByteStartsByTrail : 0));
       if (mayStart) {
         ++starts;
         soleStartByte_[k] = int(b);
       }
     }
     if (starts != 1) soleStartByte_[k] = -1;
+
+    StartSet few;
+    few.few = true;
+    for (uint32_t b = 0; b < 256 && few.few; ++b) {
+      const uint8_t kind = byteKinds_[k][b];
+      if (!(kind & ByteMayStart)) continue;
+      if (!(kind & ByteStartsByTrail)) {
+        few.few = few.singles + few.pairs < StartSet::kMost;
+        if (few.few) few.single[size_t(few.singles++)] = uint8_t(b);
+        continue;
+      }
+      for (uint32_t trail = 0; trail < 256 && few.few; ++trail) {
+        if (!TrailMayStart(uint8_t(b), uint8_t(trail))) continue;
+        few.few = few.singles + few.pairs < StartSet::kMost;
+        if (few.few) {
+          few.lead[size_t(few.pairs)] = uint8_t(b);
+          few.trail[size_t(few.pairs++)] = uint8_t(trail);
+        }
+      }
+    }
+    fewStarts_[k] = few.few && few.singles + few.pairs > 0 ? few : StartSet{};
   }
 }
 

@@ -33,6 +33,9 @@ class TRE_DFA final {
   const State& GetState(int state) const { return states_[size_t(state)]; }
   bool UsesLineStart() const { return usesLineStart_; }
   bool UsesLineEnd() const { return usesLineEnd_; }
+  // Whether every lead byte, standing alone, takes the same transitions as when followed by a
+  // NUL byte (then a text's lone lead byte at its end reads the same when a NUL is put after it).
+  bool LoneLeadReadsAsLeadAndNul() const { return loneLeadAsNul_; }
 
   // The target on `code` found by walking the state's sorted list; -1 when there is none.
   int FindTransition(int state, RECharCode code) const;
@@ -78,6 +81,9 @@ class TRE_DFA final {
   // "$", a line feed for "^").
   static constexpr uint8_t ByteIsLead = 1;
   static constexpr uint8_t ByteMayStart = 2;
+  // On a lead byte marked ByteMayStart: only some of the characters it begins may start a match,
+  // and TrailMayStart says which (a lead byte at the end of the text is left to the run).
+  static constexpr uint8_t ByteStartsByTrail = 4;
   const uint8_t* ByteKinds(unsigned char separator) const {
     return byteKinds_[separator == '\n' ? 1 : 0].data();
   }
@@ -85,6 +91,24 @@ class TRE_DFA final {
   // to it with memchr); -1 otherwise.
   int SoleStartByte(unsigned char separator) const {
     return soleStartByte_[separator == '\n' ? 1 : 0];
+  }
+  // The bytes, and lead and trail byte pairs, one of which begins every match, when they are few
+  // enough for a search to compare sixteen bytes at a time with each of them (`few`).
+  struct StartSet {
+    static constexpr int kMost = 6;
+    bool few = false;
+    int singles = 0;
+    int pairs = 0;
+    std::array<unsigned char, kMost> single{};
+    std::array<unsigned char, kMost> lead{};
+    std::array<unsigned char, kMost> trail{};
+  };
+  const StartSet& FewStarts(unsigned char separator) const {
+    return fewStarts_[separator == '\n' ? 1 : 0];
+  }
+  bool TrailMayStart(unsigned char lead, unsigned char trail) const {
+    const unsigned code = unsigned(lead) << 8 | trail;
+    return (trailStarts_[code >> 6] >> (code & 63)) & 1;
   }
 
  private:
@@ -101,6 +125,7 @@ class TRE_DFA final {
   std::vector<State> states_;
   bool usesLineStart_ = false;
   bool usesLineEnd_ = false;
+  bool loneLeadAsNul_ = true;
 
   // Class k holds the codes from cuts_[k] up to the next cut.
   std::vector<uint32_t> cuts_;
@@ -115,6 +140,9 @@ class TRE_DFA final {
   std::vector<int32_t> lineStartTarget_;
   std::array<std::array<uint8_t, 256>, 2> byteKinds_{};  // for CR and for LF as separator
   std::array<int, 2> soleStartByte_{-1, -1};
+  std::array<StartSet, 2> fewStarts_{};
+  // One bit per two-byte code: whether it can leave the initial state.
+  std::array<uint64_t, 65536 / 64> trailStarts_{};
 };
 
 }  // namespace vorn

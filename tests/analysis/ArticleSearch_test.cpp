@@ -126,6 +126,49 @@ TEST_F(SearchBoards, PlainTextNeverStartsInsideADoubleByteCharacter) {
   EXPECT_EQ(Walk(Text("J", true), ArticleSortNormal), Hits{});
 }
 
+// One board whose articles begin at the lines starting with "head" and run to the next.
+class StoredArticles {
+ public:
+  StoredArticles(const TLogList& log, const std::vector<std::string>& lines) : log_(log) {
+    boards_.AddBoard(1, "b", J("板"));
+    TArticleList& list = *boards_.GetArticles(0);
+    int32_t key = 1;
+    for (int32_t first = 0; first < int32_t(lines.size()); ++first) {
+      if (lines[size_t(first)].rfind("head", 0) != 0) continue;
+      int32_t last = first + 1;
+      while (last + 1 < int32_t(lines.size()) && lines[size_t(last) + 1].rfind("head", 0) != 0)
+        ++last;
+      EXPECT_TRUE(list.AddArticle(ArticleKindRoot, 0, key, key, 1000 + key, -1, -1, 100, -1, "", "",
+                                  "t", "", first, 1));
+      EXPECT_TRUE(list.SetArticleLastLine(key, 1000 + key, last));
+      ++key;
+    }
+    EXPECT_TRUE(list.SortArticles());
+  }
+
+  // The numbers of the articles a walk finds, in order.
+  std::vector<int32_t> Find(const std::string& word, bool regExp = false, bool fuzzy = false) {
+    SearchCondition c;
+    c.WordCheckType = regExp;
+    c.AwkFuzzy = fuzzy;
+    c.SearchWord = word;
+    const TArticleMatcher matcher(c, members_, log_, awk_);
+    std::vector<int32_t> found;
+    for (SearchHit at{-1, -1};;) {
+      at = FindSearchMatch(boards_, ArticleSortNormal, at.Board, at.Position, true, false, matcher);
+      if (!at.Found()) break;
+      found.push_back(boards_.GetArticles(0)->GetNumber(ArticleSortNormal, at.Position));
+    }
+    return found;
+  }
+
+ private:
+  const TLogList& log_;
+  TBoardList boards_;
+  TMemberList members_{false};
+  TAWKStr awk_;
+};
+
 // The plain search rules articles out by searching their lines' stored bytes at once; an
 // article whose lines lie in two blocks or around a line longer than a block is searched line by
 // line, and a word found in the stored bytes only inside a character is no match.
@@ -143,50 +186,59 @@ TEST(SearchStoredLines, ArticlesAcrossBlocksAndLongLinesAreSearchedWhole) {
   auto lineOf = [&](const std::string& text) {
     return int32_t(std::find(lines.begin(), lines.end(), text) - lines.begin());
   };
-  TBoardList boards;
-  boards.AddBoard(1, "b", J("板"));
-  TArticleList& list = *boards.GetArticles(0);
-  int32_t key = 1;
-  for (const char* head : {"head a", "head b", "head c", "head d"}) {
-    const int32_t first = lineOf(head);
-    int32_t last = first + 1;
-    while (last + 1 < int32_t(lines.size()) && lines[size_t(last) + 1].rfind("head", 0) != 0)
-      ++last;
-    ASSERT_TRUE(list.AddArticle(ArticleKindRoot, 0, key, key, 1000 + key, -1, -1, 100, -1, "", "",
-                                "t", "", first, 1));
-    ASSERT_TRUE(list.SetArticleLastLine(key, 1000 + key, last));
-    ++key;
-  }
-  ASSERT_TRUE(list.SortArticles());
   // Article a's lines cross into a second block, article b holds a line longer than a block.
   EXPECT_TRUE(log.StoredSpan(lineOf("head a") + 1, lineOf("a body two BLOCKEDGE")).empty());
   EXPECT_TRUE(log.StoredSpan(lineOf("b one"), lineOf("b three")).empty());
   ASSERT_FALSE(log.StoredSpan(lineOf(J("cアc")), lineOf(J("cアc"))).empty());
 
-  TMemberList members{false};
-  TAWKStr awk;
-  auto find = [&](const std::string& word) {
-    SearchCondition c;
-    c.WordCheckType = false;
-    c.SearchWord = word;
-    const TArticleMatcher matcher(c, members, log, awk);
-    std::vector<int32_t> found;
-    for (SearchHit at{-1, -1};;) {
-      at = FindSearchMatch(boards, ArticleSortNormal, at.Board, at.Position, true, false, matcher);
-      if (!at.Found()) break;
-      found.push_back(list.GetNumber(ArticleSortNormal, at.Position));
-    }
-    return found;
-  };
-  EXPECT_EQ(find("BLOCKEDGE"), std::vector<int32_t>{1});
-  EXPECT_EQ(find("LONGNEEDLE"), std::vector<int32_t>{2});
-  EXPECT_EQ(find("three"), std::vector<int32_t>{2});
-  // "ア" is 0x83 0x41: the stored bytes hold "A", no character does.
-  EXPECT_EQ(find("A"), std::vector<int32_t>{});
-  EXPECT_EQ(find(J("ア")), std::vector<int32_t>{3});
-  // Lines "ne" and "edle" are not one word.
-  EXPECT_EQ(find("needle"), std::vector<int32_t>{});
-  EXPECT_EQ(find("edle"), std::vector<int32_t>{4});
+  StoredArticles articles(log, lines);
+  for (const bool regExp : {false, true}) {
+    SCOPED_TRACE(regExp ? "regular expression" : "plain");
+    EXPECT_EQ(articles.Find("BLOCKEDGE", regExp), std::vector<int32_t>{1});
+    EXPECT_EQ(articles.Find("LONGNEEDLE", regExp), std::vector<int32_t>{2});
+    EXPECT_EQ(articles.Find("three", regExp), std::vector<int32_t>{2});
+    // "ア" is 0x83 0x41: the stored bytes hold "A", no character does.
+    EXPECT_EQ(articles.Find("A", regExp), std::vector<int32_t>{});
+    EXPECT_EQ(articles.Find(J("ア"), regExp), std::vector<int32_t>{3});
+    // Lines "ne" and "edle" are not one word.
+    EXPECT_EQ(articles.Find("needle", regExp), std::vector<int32_t>{});
+    EXPECT_EQ(articles.Find("edle", regExp), std::vector<int32_t>{4});
+  }
+}
+
+// Patterns rule articles out over their stored lines too, as a capture stores them: each line
+// followed by a NUL where its CR or LF was (and the LF of a CR LF). A lone lead byte at a line's
+// end takes that NUL as its trail there, which must not hide a match in the next line; what
+// matches only across a line's end is no match.
+TEST(SearchStoredLines, PatternsSearchTheStoredLinesOfACaptureAsEachLine) {
+  test::TempDir dir;
+  const std::string file = dir.File("NET.LOG");
+  test::WriteBytes(file,
+                   "head 1\r\nsome text\x82\r\nARCHIVE end\r\n"
+                   "head 2\nne\nedle\n"
+                   "head 3\r" +
+                       J("カタカナ") + "\r" + "head 4\r\n" + J("全角のＡＲＣＨＩＶＥ") + "\r\n");
+  TLogList log{4096, 64};
+  ASSERT_EQ(log.LoadFromFile(file), TLogList::LoadOk);
+  std::vector<std::string> lines;
+  for (int32_t i = 0; i < log.Count(); ++i)
+    lines.push_back(log.GetLine(i));
+  ASSERT_EQ(lines.size(), 10u);
+  ASSERT_FALSE(log.StoredSpan(1, 2).empty());
+  StoredArticles articles(log, lines);
+
+  EXPECT_EQ(articles.Find("ARCHIVE", true), std::vector<int32_t>{1});
+  EXPECT_EQ(articles.Find("ARCHIVE", true, true), (std::vector<int32_t>{1, 4}));
+  EXPECT_EQ(articles.Find("^ARCHIVE", true), std::vector<int32_t>{1});
+  EXPECT_EQ(articles.Find("text.$", true), std::vector<int32_t>{1});
+  // The lone lead byte is a character of its own in its line.
+  EXPECT_EQ(articles.Find("t\\x82", true), std::vector<int32_t>{1});
+  // The NUL in place of the line feed between "ne" and "edle" is in no line.
+  EXPECT_EQ(articles.Find("ne\\0edle", true), std::vector<int32_t>{});
+  EXPECT_EQ(articles.Find("edle", true), std::vector<int32_t>{2});
+  // "カ" is 0x83 0x4A, "タ" 0x83 0x5E: no "J" nor "^" is there.
+  EXPECT_EQ(articles.Find("J|\\^", true), std::vector<int32_t>{});
+  EXPECT_EQ(articles.Find(J("タカ"), true), std::vector<int32_t>{3});
 }
 
 TEST_F(SearchBoards, PlainComparisonTakesPatternCharactersLiterally) {

@@ -20,11 +20,13 @@ struct Char {
   std::string bytes;
 };
 
-// Two double-byte characters: "あ", and "ヂ" whose second byte is an "a".
+// Two double-byte characters: "あ", and "ヂ" whose second byte is an "a"; the texts also hold
+// "い", which begins as "あ" does.
 const std::vector<Char> kPatternChars = {
     {'a', "a"}, {'b', "b"}, {'c', "c"}, {0x82A0, "\x82\xA0"}, {0x8361, "\x83\x61"}};
-const std::vector<Char> kTextChars = {{'a', "a"}, {'b', "b"},           {'c', "c"},
-                                      {'x', "x"}, {0x82A0, "\x82\xA0"}, {0x8361, "\x83\x61"}};
+const std::vector<Char> kTextChars = {
+    {'a', "a"},           {'b', "b"},           {'c', "c"},          {'x', "x"},
+    {0x82A0, "\x82\xA0"}, {0x8361, "\x83\x61"}, {0x82A2, "\x82\xA2"}};
 
 struct Node {
   enum Kind { Lit, Any, Class, Concat, Alt, Star, Plus, Opt, Group, Empty, Caret, Dollar };
@@ -257,7 +259,8 @@ TEST(MatchDifferential, LeftmostLongestAgreesWithBruteForce) {
     const std::string pattern = Print(*root);
     ASSERT_NO_THROW(awk.SetRegExp(pattern)) << pattern;
     for (int k = 0; k < 6; ++k) {
-      const Text text = MakeText(maker, kTextChars, 12);
+      // Texts longer than sixteen bytes are also searched sixteen bytes at a time.
+      const Text text = MakeText(maker, kTextChars, k % 2 ? 30 : 12);
       const BruteForce brute(text.codes);
       int wantPosition = 0, wantLength = 0;
       for (size_t s = 0; s < text.offsets.size(); ++s) {
@@ -368,7 +371,7 @@ TEST(MatchDifferential, TablesAndSkippingAgreeWithThePlainRoutines) {
     for (int k = 0; k < 6; ++k) {
       const bool lineFeed = maker.Pick(2) == 0;
       awk.SetLineSeparator(lineFeed ? mcls_LF : mcls_CRLF);
-      const Text text = MakeText(maker, alphabet, 12);
+      const Text text = MakeText(maker, alphabet, k % 2 ? 40 : 12);
       const auto [start, end] =
           PlainMatcher(awk.CurrentDFA(), text.bytes, lineFeed ? '\n' : '\r').Match();
       const int wantPosition = start < 0 ? 0 : start + 1;
@@ -383,6 +386,51 @@ TEST(MatchDifferential, TablesAndSkippingAgreeWithThePlainRoutines) {
       }
     }
   }
+}
+
+// A search rules out an article by one match over its stored lines, each followed by a NUL
+// (and, where the line ended in CR LF, the LF): whenever the engine says that this finds every
+// match of a line, a line with a match makes the joined text match.
+TEST(MatchDifferential, JoinedLinesHoldEveryMatchOfTheirLines) {
+  const unsigned seed = BaseSeed();
+  SCOPED_TRACE("VORN_REGEX_SEED=" + std::to_string(seed));
+  std::mt19937 rng(seed);
+  PatternMaker maker(rng, false);
+  std::vector<Char> alphabet = kTextChars;
+  alphabet.push_back({0x82, "\x82"});
+  TAWKStr awk;
+  int joinable = 0;
+  for (int p = 0; p < 2000; ++p) {
+    const std::string pattern = Print(*maker.Make(4));
+    ASSERT_NO_THROW(awk.SetRegExp(pattern)) << pattern;
+    if (!awk.FindsEveryLineMatchInJoinedLines()) continue;
+    ++joinable;
+    for (int k = 0; k < 4; ++k) {
+      std::string joined;
+      bool anyLine = false;
+      const int lines = 1 + maker.Pick(4);
+      for (int i = 0; i < lines; ++i) {
+        std::string line = MakeText(maker, alphabet, 10).bytes;
+        if (maker.Pick(3) == 0) line += '\x82';  // a lone lead byte ends the line
+        anyLine = anyLine || awk.Match(line) > 0;
+        joined += line;
+        joined += '\0';
+        if (maker.Pick(2) == 0) joined += '\n';
+      }
+      if (anyLine && awk.Match(joined) == 0) {
+        ADD_FAILURE() << "pattern \"" << pattern << "\" joined \"" << joined << "\"";
+        return;
+      }
+    }
+  }
+  // Most patterns are neither anchored nor take a lone lead byte apart from one with a NUL.
+  EXPECT_GT(joinable, 1000);
+  // One that takes the lone lead byte alone is not searched joined.
+  awk.SetRegExp("x\\x82");
+  EXPECT_GT(awk.Match("x\x82"), 0);
+  EXPECT_FALSE(awk.FindsEveryLineMatchInJoinedLines());
+  awk.SetRegExp("^x");
+  EXPECT_FALSE(awk.FindsEveryLineMatchInJoinedLines());
 }
 
 }  // namespace
