@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "analysis/BBSProcess.h"
 #include "archive/ArchiveFile.h"
@@ -164,16 +165,22 @@ ArchiveResult ExportArchive(const ArchiveRequest& request) {
   if (request.Progress) request.Progress->Start(total);
   context.Result.Result = ArchiveResult::Done;
   bool ok = false;
-  switch (request.Format) {
-    case ArchiveFormat::Jsonl:
-      ok = WriteJsonLines(context);
-      break;
-    case ArchiveFormat::Mbox:
-      ok = WriteMbox(context);
-      break;
-    case ArchiveFormat::Html:
-      ok = WriteHtml(context);
-      break;
+  try {
+    switch (request.Format) {
+      case ArchiveFormat::Jsonl:
+        ok = WriteJsonLines(context);
+        break;
+      case ArchiveFormat::Mbox:
+        ok = WriteMbox(context);
+        break;
+      case ArchiveFormat::Html:
+        ok = WriteHtml(context);
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    // A big archive may not leave enough memory for a board's threads or pages. The file being
+    // written went with its writer; the loaded logs and the user's writes are untouched.
+    context.Fail(Cp932("アーカイブ出力中にメモリ不足が発生しました"));
   }
   result = context.Result;
   if (ok) result.Result = ArchiveResult::Done;

@@ -9,6 +9,7 @@
 #include <sys/resource.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -426,6 +427,40 @@ TEST_F(ArchiveExportTest, AFailedWriteStopsAndLeavesNoHalfWrittenFile) {
     }
   }
 }
+
+// Memory that runs out half-way (the address space limited a little above what the loaded logs
+// take, in a child process): the export stops with a message instead of ending the program, and
+// leaves only finished files.
+#if !defined(__SANITIZE_ADDRESS__)
+TEST_F(ArchiveExportTest, RunningOutOfMemoryStopsTheExportAndLeavesNoHalfWrittenFile) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  test::ArchiveSession session;
+  ASSERT_TRUE(session.LoadGenerated(20000, 9));
+  for (ArchiveFormat format : {ArchiveFormat::Jsonl, ArchiveFormat::Mbox, ArchiveFormat::Html}) {
+    // The child runs the test again up to here: it checks its own folder and tells the summary.
+    const auto exportUnderALimit = [&] {
+      const std::string folder = dir.File("oom-" + std::string(ArchiveFormatName(format)));
+      rlimit before{};
+      ::getrlimit(RLIMIT_AS, &before);
+      rlimit limited = before;
+      // Less than the export's write buffer of a megabyte.
+      limited.rlim_cur = test::AddressSpaceInUse() + (rlim_t{512} << 10);
+      ::setrlimit(RLIMIT_AS, &limited);
+      const ArchiveResult r = ExportArchive(session.Request(format, folder));
+      ::setrlimit(RLIMIT_AS, &before);
+      std::fprintf(stderr, "%s\n",
+                   Cp932ToUtf8(ArchiveSummary(session.Request(format, folder), r)).c_str());
+      for (const std::string& name : FilesIn(folder)) {
+        if (name[0] == '.') std::fprintf(stderr, "scratch file left: %s\n", name.c_str());
+        if (name[0] == '.') ::_exit(2);
+      }
+      ::_exit(r.Result == ArchiveResult::Failed ? 0 : 1);
+    };
+    EXPECT_EXIT(exportUnderALimit(), ::testing::ExitedWithCode(0),
+                "アーカイブ出力に失敗しました\rアーカイブ出力中にメモリ不足が発生しました");
+  }
+}
+#endif
 
 TEST_F(ArchiveExportTest, CancellingKeepsOnlyFinishedFiles) {
   class CancelAt final : public ArchiveProgress {

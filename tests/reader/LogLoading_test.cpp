@@ -536,15 +536,6 @@ TEST_F(LogLoadingTest, ReadMarksOfALogNotLoadedOutliveTheRun) {
 // run, which the end of the run still writes. Run in a child process of its own, since the limit
 // holds for the whole process.
 #if !defined(__SANITIZE_ADDRESS__)
-uint64_t AddressSpaceInUse() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmSize:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
-  }
-  return 0;
-}
-
 TEST_F(LogLoadingTest, MemoryRunningOutInAnAddKeepsWhatWasLoadedAndThePendingWrite) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const auto addUnderALimit = [this] {
@@ -588,7 +579,7 @@ TEST_F(LogLoadingTest, MemoryRunningOutInAnAddKeepsWhatWasLoadedAndThePendingWri
     rlimit before{};
     ::getrlimit(RLIMIT_AS, &before);
     rlimit limited = before;
-    limited.rlim_cur = AddressSpaceInUse() + (rlim_t{96} << 20);
+    limited.rlim_cur = test::AddressSpaceInUse() + (rlim_t{96} << 20);
     check(::setrlimit(RLIMIT_AS, &limited) == 0, "the limit was set");
     dialogs->fileAnswers.push_back({huge});
     w.Command("MenuOpenAdd")->trigger();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ class TempDir {
 // when it cannot.
 void WriteBytes(const std::string& path, std::string_view bytes);
 std::string ReadBytes(const std::string& path);
+
+// The address space the process has mapped (bytes), for tests that limit it a little above this
+// to make memory run out for real.
+uint64_t AddressSpaceInUse();
 
 // CP932 bytes of a UTF-8 literal, for readable test data.
 inline std::string J(std::string_view utf8) {
