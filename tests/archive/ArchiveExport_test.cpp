@@ -451,8 +451,9 @@ TEST_F(ArchiveExportTest, RunningOutOfMemoryStopsTheExportAndLeavesNoHalfWritten
       std::fprintf(stderr, "%s\n",
                    Cp932ToUtf8(ArchiveSummary(session.Request(format, folder), r)).c_str());
       for (const std::string& name : FilesIn(folder)) {
-        if (name[0] == '.') std::fprintf(stderr, "scratch file left: %s\n", name.c_str());
-        if (name[0] == '.') ::_exit(2);
+        if (name[0] != '.') continue;
+        std::fprintf(stderr, "scratch file left: %s\n", name.c_str());
+        ::_exit(2);
       }
       ::_exit(r.Result == ArchiveResult::Failed ? 0 : 1);
     };
