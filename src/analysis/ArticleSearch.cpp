@@ -59,7 +59,7 @@ bool ContainsText(std::string_view text, std::string_view word) {
 }
 
 bool TArticleMatcher::LineMatches(std::string_view line) const {
-  if (regExp_) return awk_.Match(line) > 0;
+  if (regExp_) return awk_.Contains(line);
   return ContainsText(line, condition_.SearchWord);
 }
 
@@ -89,7 +89,7 @@ bool TArticleMatcher::TextMatches(const TArticleList& board, int32_t order,
     if (stored.data()) {
       const std::string& word = condition_.SearchWord;
       const bool found =
-          regExp_ ? awk_.Match(stored) > 0
+          regExp_ ? awk_.Contains(stored)
                   : ::memmem(stored.data(), stored.size(), word.data(), word.size()) != nullptr;
       if (!found) return false;
     }

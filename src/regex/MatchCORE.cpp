@@ -194,8 +194,12 @@ bool TMatchCORE::FindsEveryLineMatchInJoinedLines() const {
   // as in the line (a lone lead byte at a line's end takes the NUL after it as its trail, and
   // reads the same), and no transition depends on where the text ends, unless the pattern is
   // anchored at a line's start or end.
-  const TRE_DFA& dfa = CurrentDFA();
+  const TRE_DFA& dfa = ContainsDFA();
   return !dfa.UsesLineStart() && !dfa.UsesLineEnd() && dfa.LoneLeadReadsAsLeadAndNul();
+}
+
+bool TMatchCORE::Contains(std::string_view text) const {
+  return MatchWith(ContainsDFA(), text).start >= 0;
 }
 
 int TMatchCORE::Match(std::string_view text) const {
@@ -204,13 +208,16 @@ int TMatchCORE::Match(std::string_view text) const {
   return Match(text, position, length);
 }
 
-int TMatchCORE::Match(std::string_view text, int& position, int& length) const {
-  const TRE_DFA& dfa = CurrentDFA();
+TMatchCORE::Found TMatchCORE::MatchWith(const TRE_DFA& dfa, std::string_view text) const {
   // Offsets are ints; a single line beyond 1 GB is searched in its first gigabyte.
   const int size = int(std::min<size_t>(text.size(), INT_MAX / 2));
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  const Found found = dfa.UsesLineStart() || dfa.UsesLineEnd() ? MatchAnchored(dfa, bytes, size)
-                                                               : MatchPlain(dfa, bytes, size);
+  return dfa.UsesLineStart() || dfa.UsesLineEnd() ? MatchAnchored(dfa, bytes, size)
+                                                  : MatchPlain(dfa, bytes, size);
+}
+
+int TMatchCORE::Match(std::string_view text, int& position, int& length) const {
+  const Found found = MatchWith(CurrentDFA(), text);
   if (found.start < 0) {
     position = 0;
     length = 0;

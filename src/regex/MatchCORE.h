@@ -23,8 +23,12 @@ class TMatchCORE : public TRegularExpression {
   int Match(std::string_view text, int& position, int& length) const;
   int Match(std::string_view text) const;
 
-  // Whether a text of lines, each followed by a NUL byte (and maybe a line feed), has a match
-  // wherever one of its lines has one: so when the joined text has none, no line has.
+  // Whether the text holds a match (as Match(text) > 0, and faster for a pattern that begins
+  // with a part that may match nothing).
+  bool Contains(std::string_view text) const;
+
+  // Whether a text of lines, each followed by a NUL byte (and maybe a line feed), Contains a
+  // match wherever one of its lines does: so when the joined text holds none, no line does.
   bool FindsEveryLineMatchInJoinedLines() const;
 
  private:
@@ -33,6 +37,7 @@ class TMatchCORE : public TRegularExpression {
     int end = -1;
   };
 
+  Found MatchWith(const TRE_DFA& dfa, std::string_view text) const;
   Found MatchPlain(const TRE_DFA& dfa, const unsigned char* text, int size) const;
   Found MatchAnchored(const TRE_DFA& dfa, const unsigned char* text, int size) const;
   int LineStartRun(const TRE_DFA& dfa, const unsigned char* text, int pos, int size) const;

@@ -40,14 +40,24 @@ class TRegularExpression {
   const std::string& CachedPattern(int index) const { return cache_[size_t(index)].pattern; }
   int CurrentIndex() const { return current_; }
   const TRE_DFA& CurrentDFA() const { return *cache_[size_t(current_)].dfa; }
+  // The automaton that tells whether a text holds a match: the pattern without a leading part
+  // that may match nothing (".*" before a word makes every character a start, each tried to the
+  // end of the line), which changes where a match begins but not whether there is one.
+  const TRE_DFA& ContainsDFA() const {
+    const CacheEntry& entry = cache_[size_t(current_)];
+    return entry.contains ? *entry.contains : *entry.dfa;
+  }
 
   // Parses and builds the automaton of an already preprocessed pattern; raises ERegExpParser.
-  static std::unique_ptr<TRE_DFA> Compile(std::string_view pattern);
+  // With `contains`, also the one ContainsDFA gives, left empty when it is the same.
+  static std::unique_ptr<TRE_DFA> Compile(std::string_view pattern,
+                                          std::unique_ptr<TRE_DFA>* contains = nullptr);
 
  private:
   struct CacheEntry {
     std::string pattern;  // preprocessed
     std::unique_ptr<TRE_DFA> dfa;
+    std::unique_ptr<TRE_DFA> contains;
   };
 
   void FallBackToEmpty();

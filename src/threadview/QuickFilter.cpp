@@ -74,7 +74,7 @@ struct TQuickFilter::Engine {
   // A short text of the entry (an ID, a handle) against the filter's text.
   bool TextMatches(std::string_view text) const {
     if (text.empty()) return false;
-    return regExp ? awk.Match(text) > 0 : ContainsText(text, word);
+    return regExp ? awk.Contains(text) : ContainsText(text, word);
   }
 
   bool WriterMatches(const ArticleRecord& entry) {

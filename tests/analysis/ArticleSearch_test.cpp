@@ -229,6 +229,7 @@ TEST(SearchStoredLines, PatternsSearchTheStoredLinesOfACaptureAsEachLine) {
 
   EXPECT_EQ(articles.Find("ARCHIVE", true), std::vector<int32_t>{1});
   EXPECT_EQ(articles.Find("ARCHIVE", true, true), (std::vector<int32_t>{1, 4}));
+  EXPECT_EQ(articles.Find(".*ARCHIVE", true, true), (std::vector<int32_t>{1, 4}));
   EXPECT_EQ(articles.Find("^ARCHIVE", true), std::vector<int32_t>{1});
   EXPECT_EQ(articles.Find("text.$", true), std::vector<int32_t>{1});
   // The lone lead byte is a character of its own in its line.

@@ -254,10 +254,13 @@ TEST(MatchDifferential, LeftmostLongestAgreesWithBruteForce) {
   PatternMaker maker(rng, false);
   TAWKStr awk;
   int cases = 0;
+  int leadless = 0;
   for (int p = 0; p < 3000; ++p) {
     const std::unique_ptr<Node> root = maker.Make(4);
     const std::string pattern = Print(*root);
     ASSERT_NO_THROW(awk.SetRegExp(pattern)) << pattern;
+    // A pattern that begins with a part that may match nothing is tested for a match without it.
+    leadless += &awk.ContainsDFA() != &awk.CurrentDFA();
     for (int k = 0; k < 6; ++k) {
       // Texts longer than sixteen bytes are also searched sixteen bytes at a time.
       const Text text = MakeText(maker, kTextChars, k % 2 ? 30 : 12);
@@ -274,6 +277,11 @@ TEST(MatchDifferential, LeftmostLongestAgreesWithBruteForce) {
       int position = -1, length = -1;
       awk.Match(text.bytes, position, length);
       ++cases;
+      if (awk.Contains(text.bytes) != (wantPosition > 0)) {
+        ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes << "\": Contains is "
+                      << !(wantPosition > 0);
+        return;
+      }
       if (position != wantPosition || length != wantLength) {
         ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes << "\": got ("
                       << position << ", " << length << "), want (" << wantPosition << ", "
@@ -283,6 +291,7 @@ TEST(MatchDifferential, LeftmostLongestAgreesWithBruteForce) {
     }
   }
   EXPECT_EQ(cases, 18000);
+  EXPECT_GT(leadless, 100);
 }
 
 // The matching routines as plainly as they can be put: every start position, each step found by
@@ -378,6 +387,11 @@ TEST(MatchDifferential, TablesAndSkippingAgreeWithThePlainRoutines) {
       const int wantLength = start < 0 ? 0 : end - start;
       int position = -1, length = -1;
       awk.Match(text.bytes, position, length);
+      if (awk.Contains(text.bytes) != (wantPosition > 0)) {
+        ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes << "\" LF "
+                      << lineFeed << ": Contains is " << !(wantPosition > 0);
+        return;
+      }
       if (position != wantPosition || length != wantLength) {
         ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes << "\" LF "
                       << lineFeed << ": got (" << position << ", " << length << "), want ("
@@ -412,12 +426,12 @@ TEST(MatchDifferential, JoinedLinesHoldEveryMatchOfTheirLines) {
       for (int i = 0; i < lines; ++i) {
         std::string line = MakeText(maker, alphabet, 10).bytes;
         if (maker.Pick(3) == 0) line += '\x82';  // a lone lead byte ends the line
-        anyLine = anyLine || awk.Match(line) > 0;
+        anyLine = anyLine || awk.Contains(line);
         joined += line;
         joined += '\0';
         if (maker.Pick(2) == 0) joined += '\n';
       }
-      if (anyLine && awk.Match(joined) == 0) {
+      if (anyLine && !awk.Contains(joined)) {
         ADD_FAILURE() << "pattern \"" << pattern << "\" joined \"" << joined << "\"";
         return;
       }
