@@ -110,6 +110,7 @@ int NextFewStart(const TRE_DFA::StartSet& few, const unsigned char* text, const 
     trail[i] = _mm_set1_epi8(char(few.trail[size_t(i)]));
   }
   int at = pos;
+  int from = pos;  // a character start, not after what is looked at
   for (; at + 17 <= size; at += 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
     const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + 1));
@@ -122,12 +123,14 @@ int NextFewStart(const TRE_DFA::StartSet& few, const unsigned char* text, const 
     }
     for (unsigned mask = unsigned(_mm_movemask_epi8(hits)); mask; mask &= mask - 1) {
       const int hit = at + __builtin_ctz(mask);
-      // A byte found may be the trail of a character.
-      if (IsCharStart(text, pos, hit)) return hit;
+      // A byte found may be the trail of a character; the next byte then starts one, and the
+      // next hit is looked back at from there, not from `pos` again.
+      if (IsCharStart(text, from, hit)) return hit;
+      from = hit + 1;
     }
   }
   // A byte after a lead byte is its trail, so the one after it starts a character.
-  return -(IsCharStart(text, pos, at) ? at : at + 1) - 1;
+  return -(IsCharStart(text, from, at) ? at : at + 1) - 1;
 }
 #endif
 
