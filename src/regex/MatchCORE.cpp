@@ -146,10 +146,10 @@ int NextCandidate(const TRE_DFA& dfa, const unsigned char* text, int pos, const 
   // katakana, say) and memchr keeps stopping at them, comparing the pairs of it and the trail
   // bytes that may start is faster.
   const TRE_DFA::StartSet& few = dfa.FewStarts(separator);
-  bool bySets = few.few && sole < 0;
+  bool bySets = few.Few() && sole < 0;
   int misses = 0;
   const auto missed = [&] {
-    if (++misses == 4 && few.few) bySets = true;
+    if (++misses == 4 && few.Few()) bySets = true;
   };
 #else
   const auto missed = [] {};

@@ -163,25 +163,29 @@ void TRE_DFA::BuildStartTables() {
     if (starts != 1) soleStartByte_[k] = -1;
 
     StartSet few;
-    few.few = true;
-    for (uint32_t b = 0; b < 256 && few.few; ++b) {
+    bool fits = true;
+    const auto add = [&](uint8_t b, int trail) {
+      fits = few.singles + few.pairs < StartSet::kMost;
+      if (!fits) return;
+      if (trail < 0) {
+        few.single[size_t(few.singles++)] = b;
+      } else {
+        few.lead[size_t(few.pairs)] = b;
+        few.trail[size_t(few.pairs++)] = uint8_t(trail);
+      }
+    };
+    for (uint32_t b = 0; b < 256 && fits; ++b) {
       const uint8_t kind = byteKinds_[k][b];
       if (!(kind & ByteMayStart)) continue;
       if (!(kind & ByteStartsByTrail)) {
-        few.few = few.singles + few.pairs < StartSet::kMost;
-        if (few.few) few.single[size_t(few.singles++)] = uint8_t(b);
+        add(uint8_t(b), -1);
         continue;
       }
-      for (uint32_t trail = 0; trail < 256 && few.few; ++trail) {
-        if (!TrailMayStart(uint8_t(b), uint8_t(trail))) continue;
-        few.few = few.singles + few.pairs < StartSet::kMost;
-        if (few.few) {
-          few.lead[size_t(few.pairs)] = uint8_t(b);
-          few.trail[size_t(few.pairs++)] = uint8_t(trail);
-        }
+      for (int trail = 0; trail < 256 && fits; ++trail) {
+        if (TrailMayStart(uint8_t(b), uint8_t(trail))) add(uint8_t(b), trail);
       }
     }
-    fewStarts_[k] = few.few && few.singles + few.pairs > 0 ? few : StartSet{};
+    fewStarts_[k] = fits ? few : StartSet{};
   }
 }
 

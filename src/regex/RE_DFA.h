@@ -93,10 +93,10 @@ class TRE_DFA final {
     return soleStartByte_[separator == '\n' ? 1 : 0];
   }
   // The bytes, and lead and trail byte pairs, one of which begins every match, when they are few
-  // enough for a search to compare sixteen bytes at a time with each of them (`few`).
+  // enough for a search to compare sixteen bytes at a time with each of them (Few(); none else).
   struct StartSet {
     static constexpr int kMost = 6;
-    bool few = false;
+    bool Few() const { return singles + pairs > 0; }
     int singles = 0;
     int pairs = 0;
     std::array<unsigned char, kMost> single{};
