@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 RUN_SETTINGS := $(BUILD)/run-settings
 
-.PHONY: all deps configure build run test test-sanitize package bench format clean walkthrough
+.PHONY: all deps configure build run run-settings test test-sanitize package bench format clean walkthrough
 
 all: build
 
@@ -21,11 +21,13 @@ build: configure
 
 # The program on the NetVorn sample log, with a settings folder of its own under the build
 # folder so that reading marks and settings of a session never change the repository. The
-# Nifty-Serve sample is one File > Open away.
-run: build
-	@mkdir -p $(RUN_SETTINGS)
-	@if [ -d samples/settings ]; then cp -n samples/settings/* $(RUN_SETTINGS)/ 2>/dev/null || true; fi
+# sample sets there read their logs from samples/, so the Nifty-Serve sample is one
+# File > Open away.
+run: build run-settings
 	$(BUILD)/src/app/vornexpl --settings-dir $(RUN_SETTINGS) samples/NET19990730.LOG
+
+run-settings:
+	@scripts/run-settings samples $(RUN_SETTINGS)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -33,7 +35,7 @@ test: build
 # A new user's first session in a real X window of 1400x900 (Xvfb), a picture of each step in
 # $(BUILD)/walkthrough. About a minute; not part of `make test`.
 walkthrough: build
-	xvfb-run -a -s "-screen 0 1400x900x24" bash tests/e2e/first_run_walkthrough.sh \
+	bash tests/e2e/with_xvfb.sh 1400x900x24 bash tests/e2e/first_run_walkthrough.sh \
 	  $(BUILD)/src/app/vornexpl $(CURDIR) $(BUILD)/walkthrough
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer, in a build folder

@@ -33,7 +33,7 @@ class Aids final : public TGridAids {
   }
   bool RevealPosition(const TArticleList&, int32_t, int32_t) override { return false; }
   bool Flagged(const TArticleList&, int32_t, int32_t) const override { return false; }
-  WriterMark Writer(const TArticleList&, int32_t, int32_t) const override {
+  WriterMark RowMark(const TArticleList&, int32_t, int32_t) const override {
     return WriterMark::None;
   }
   QColor WatchedColor() const override { return Qt::yellow; }

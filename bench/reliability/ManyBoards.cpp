@@ -1,8 +1,10 @@
-// How the cost of a load grows with the number of boards: captures of 10,000 to 100,000 boards
-// with one article each (about 120 bytes a board, 12 MB at 100,000), and a board list file of
+// How the cost of a load grows with the number of boards: captures of 10,000 to 300,000 boards
+// with one article each (about 120 bytes a board, 36 MB at 300,000), and a board list file of
 // as many boards read at the start of a load of a one-board capture. Each load runs in a fresh
 // process; printed are the median load time and the median peak memory (getrusage maxrss of
-// that process), and the time per 1,000 boards, which stays flat when the cost grows linearly.
+// that process), the boards and articles loaded (every board has one article: an article count
+// below the boards' tells of articles lost), and the time per 1,000 boards, which stays flat
+// when the cost grows linearly.
 //   many_boards [--runs R] [--sizes N,N,...] [--keep FOLDER]
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -67,7 +69,7 @@ int main(int argc, char** argv) {
     return vorn::bench::LoadOnce(argv[2], argv[3]);
 
   int runs = 5;
-  std::vector<int> sizes{10000, 20000, 40000, 100000};
+  std::vector<int> sizes{10000, 20000, 40000, 100000, 300000};
   std::string keep;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string option = argv[i];

@@ -14,20 +14,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
 #include "analysis/ArticleSearch.h"
-#include "analysis/LogList.h"
-#include "analysis/NetVorn.h"
-#include "analysis/NetVornLogGenerator.h"
 #include "platform/Cp932.h"
 #include "regex/AWKStr.h"
-#include "store/ArticleList.h"
+#include "search/LoadedCapture.h"
 
 namespace vorn {
 namespace {
@@ -38,39 +31,19 @@ constexpr int64_t kLines = 1000000;
 class Loaded {
  public:
   Loaded() {
-    char tmpl[] = "/tmp/vornsearch-XXXXXX";
-    folder_ = ::mkdtemp(tmpl);
-    std::ofstream(folder_ + "/netvorn.ini", std::ios::binary)
-        << "[Common]\r\nNetCount=0\r\n[Net0]\r\nPrefix=\"NET\"\r\nName=\"Bench\"\r\n";
-    const std::string file = folder_ + "/NET.LOG";
-    std::ofstream(file, std::ios::binary) << bench::NetVornLogGenerator(7).Generate(kLines);
-    process = std::make_unique<TNetVorn>(folder_ + "/netvorn.ini", folder_ + "/vorndef.ini");
-    process->Settings->SelectNet(0);
-    log.LoadFromFile(file);
-    log.AddLine(process->Settings->LogEndLine);
-    process->ClearData();
-    process->AnalyzeLog(0, log, systemLog, 0);
-    process->SortData();
-    for (int32_t b = 0; b < process->Boards.Count(); ++b)
-      articles += process->Boards.GetArticles(b)->OrderCount(ArticleSortTree);
+    bench::LoadedCapture::Write(folder_.path, kLines);
+    capture_ = std::make_unique<bench::LoadedCapture>(folder_.path);
   }
-  ~Loaded() {
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-  }
-
-  std::unique_ptr<TNetVorn> process;
-  TLogList log{524288, 51200};
-  TLogList systemLog{32768, 1024};
-  int64_t articles = 0;
+  bench::LoadedCapture& Get() { return *capture_; }
 
  private:
-  std::string folder_;
+  bench::ScratchFolder folder_;
+  std::unique_ptr<bench::LoadedCapture> capture_;
 };
 
-Loaded& Capture() {
+bench::LoadedCapture& Capture() {
   static Loaded loaded;
-  return loaded;
+  return loaded.Get();
 }
 
 SearchCondition Condition(int64_t which, const char* utf8) {
@@ -82,7 +55,7 @@ SearchCondition Condition(int64_t which, const char* utf8) {
 }
 
 void BM_WalkAllMatches(benchmark::State& state) {
-  Loaded& data = Capture();
+  bench::LoadedCapture& data = Capture();
   const SearchCondition c = Condition(state.range(0), "オフ会に参加");
   TAWKStr awk;
   int64_t matches = 0;
@@ -103,7 +76,7 @@ void BM_WalkAllMatches(benchmark::State& state) {
 }
 
 void BM_NoMatch(benchmark::State& state) {
-  Loaded& data = Capture();
+  bench::LoadedCapture& data = Capture();
   const int64_t which = state.range(0);
   const SearchCondition c = which == 3   ? Condition(1, "ARCHIVEEND")
                             : which == 4 ? Condition(1, ".*ARCHIVEEND")

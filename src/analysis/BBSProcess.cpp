@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <map>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -10,6 +12,7 @@
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "platform/UserDataFile.h"
 #include "store/ArticleList.h"
 #include "text/Numbers.h"
 #include "text/ShiftJisText.h"
@@ -52,32 +55,55 @@ uint64_t PairKey(int64_t key, int64_t time) {
 
 enum class PointerFile { Read, Missing, Foreign };
 
+// An entry line as the file is written: "key/time", or "time" for the mail box.
+bool WrittenAsItStands(std::string_view line, const PointerEntry& e) {
+  const std::string time = std::to_string(e.time);
+  if (e.key < 0) return line == time;
+  const std::string key = std::to_string(e.key);
+  return line.size() == key.size() + 1 + time.size() && line.starts_with(key) &&
+         line[key.size()] == '/' && line.ends_with(time);
+}
+
 // Reads the file's sections in file order. Missing also covers an empty or unreadable file.
-PointerFile ReadPointerFile(const std::string& path, std::vector<PointerSection>& sections) {
+// understood tells whether writing the sections back would give every line as it stands.
+PointerFile ReadPointerFile(const std::string& path, std::vector<PointerSection>& sections,
+                            UserFileText& file, bool& understood) {
   sections.clear();
-  ClassicTextReader reader;
-  if (path.empty() || !reader.Open(path)) return PointerFile::Missing;
-  std::string_view line;
-  if (!reader.ReadLine(line)) return PointerFile::Missing;
-  if (line != ReadPtrFileHeader) return PointerFile::Foreign;
+  understood = true;
+  if (path.empty() || !file.Read(path) || file.Bytes.empty()) return PointerFile::Missing;
+  bool first = true, foreign = false;
   PointerSection* current = nullptr;
-  while (reader.ReadLine(line)) {
+  file.ForEachLine([&](std::string_view line) {
+    if (foreign) return;
+    if (first) {
+      first = false;
+      foreign = line != ReadPtrFileHeader;
+      return;
+    }
     if (line.size() > 1 && line[0] == '\\') {
       sections.push_back({std::string(line.substr(1)), {}});
       current = &sections.back();
-      continue;
+      // A board number is written back in its plain decimal form.
+      const int32_t number = TextToNumber(current->board);
+      if (number >= 0 && std::to_string(number) != current->board) understood = false;
+      return;
     }
-    if (!current) continue;
     int32_t key, time;
     const size_t slash = line.find('/');
-    if (slash == std::string_view::npos) {
-      if (FileNumber(line, time)) current->entries.push_back({time, -1});
+    bool read = false;
+    if (!current) {
+    } else if (slash == std::string_view::npos) {
+      read = FileNumber(line, time);
+      if (read) current->entries.push_back({time, -1});
     } else if (slash != 0 && slash + 1 != line.size() && FileNumber(line.substr(0, slash), key) &&
                FileNumber(line.substr(slash + 1), time)) {
+      read = true;
       current->entries.push_back({time, key});
     }
-  }
-  return PointerFile::Read;
+    if (!read || !WrittenAsItStands(line, current->entries.back())) understood = false;
+  });
+  if (first) return PointerFile::Missing;
+  return foreign ? PointerFile::Foreign : PointerFile::Read;
 }
 
 // The board a board line names, as the loading finds it: a number of 0 or more, otherwise a
@@ -148,7 +174,10 @@ bool TBBSProcess::IsMailBox(int32_t BoardIndex) const {
 // loaded is kept. Each board's lines stay in (time, key) order, merged in one pass.
 bool TBBSProcess::SaveReadPointers(const std::string& ReadPtrFile) {
   std::vector<PointerSection> old;
-  ReadPointerFile(ReadPtrFile, old);
+  UserFileText oldFile;
+  bool understood = false;
+  // A file of another kind was kept aside when it was loaded; nothing of it is written back.
+  const bool oldRead = ReadPointerFile(ReadPtrFile, old, oldFile, understood) == PointerFile::Read;
   // The old lines of each board of the list, and the boards the list does not hold.
   std::vector<std::vector<const PointerSection*>> oldOfBoard(static_cast<size_t>(Boards.Count()));
   std::vector<const PointerSection*> unknownBoards;
@@ -197,7 +226,10 @@ bool TBBSProcess::SaveReadPointers(const std::string& ReadPtrFile) {
     // minute: as many as the minute has loaded mails are answered by them.
     for (const PointerSection* section : oldOfBoard[static_cast<size_t>(b)]) {
       for (const PointerEntry& e : section->entries) {
-        if ((e.key < 0) != mailBox) continue;
+        if ((e.key < 0) != mailBox) {
+          understood = false;  // a line of the other form, which is not written back
+          continue;
+        }
         if (mailBox) {
           auto found = loadedMails.find(e.time);
           if (found != loadedMails.end() && found->second > 0) {
@@ -228,21 +260,25 @@ bool TBBSProcess::SaveReadPointers(const std::string& ReadPtrFile) {
     for (const PointerEntry& e : section->entries)
       AddEntryLine(out, e);
   }
-  if (any) return out.WriteAtomic(ReadPtrFile);
+  if (oldRead) oldFile.Note(ReadPtrFile, understood);
+  if (any) return WriteUserFile(ReadPtrFile, out.Data());
   // Nothing is read: an old file would mark articles read that the user has since marked
   // unread.
-  return DeleteFileAt(ReadPtrFile);
+  return RemoveUserFile(ReadPtrFile);
 }
 
 bool TBBSProcess::LoadReadPointers(const std::string& ReadPtrFile) {
   if (ReadPtrFile.empty()) return false;
   std::vector<PointerSection> sections;
-  const PointerFile read = ReadPointerFile(ReadPtrFile, sections);
+  UserFileText file;
+  bool understood = false;
+  const PointerFile read = ReadPointerFile(ReadPtrFile, sections, file, understood);
   if (read == PointerFile::Foreign) {
     // The end of the run would write a fresh file over it: the user's file is kept first.
-    KeepListFileNotUnderstood(ReadPtrFile);
+    KeepUserFileNotUnderstood(ReadPtrFile);
     return false;
   }
+  if (read == PointerFile::Read) file.Note(ReadPtrFile, understood);
 
   // Mail keys are counted afresh in every run, so a mail is known by its time alone. Mails of
   // the same minute share a time: each line of that time marks the latest mail of it that is
@@ -280,6 +316,59 @@ bool TBBSProcess::LoadReadPointers(const std::string& ReadPtrFile) {
     }
   }
   return true;
+}
+
+bool ApplyReadMarkChanges(const std::string& ReadPtrFile,
+                          const std::vector<ReadMarkChange>& changes) {
+  std::vector<PointerSection> sections;
+  UserFileText file;
+  bool understood = false;
+  const PointerFile read = ReadPointerFile(ReadPtrFile, sections, file, understood);
+  if (read == PointerFile::Foreign) return false;
+  if (read == PointerFile::Read) file.Note(ReadPtrFile, understood);
+  // A board line names its board by number or by key, as the loading reads it.
+  auto boardKey = [](const std::string& text) {
+    const int32_t number = TextToNumber(text);
+    return number >= 0 ? "#" + std::to_string(number) : "=" + text;
+  };
+  std::map<std::string, size_t> sectionOf;
+  for (size_t i = 0; i < sections.size(); ++i)
+    sectionOf.emplace(boardKey(sections[i].board), i);
+  // The sections changed, each as an ordered multiset (the mail box holds a time once per mail).
+  std::map<size_t, std::multiset<PointerEntry>> changed;
+  for (const ReadMarkChange& c : changes) {
+    auto [at, added] = sectionOf.emplace(boardKey(c.board), sections.size());
+    if (added) sections.push_back({c.board, {}});
+    auto [entries, first] = changed.try_emplace(at->second);
+    if (first)
+      entries->second.insert(sections[at->second].entries.begin(),
+                             sections[at->second].entries.end());
+    const PointerEntry e{c.time, c.key < 0 ? -1 : c.key};
+    const auto found = entries->second.find(e);
+    if (c.read && (found == entries->second.end() || e.key < 0)) {
+      entries->second.insert(e);
+    } else if (!c.read && found != entries->second.end()) {
+      if (e.key < 0) {
+        entries->second.erase(found);
+      } else {
+        entries->second.erase(e);
+      }
+    }
+  }
+  for (auto& [index, entries] : changed)
+    sections[index].entries.assign(entries.begin(), entries.end());
+
+  CrLfTextBuilder out;
+  bool any = false;
+  for (const PointerSection& section : sections) {
+    if (section.entries.empty()) continue;
+    if (!any) out.Line(ReadPtrFileHeader);
+    any = true;
+    out.Line("\\" + section.board);
+    for (const PointerEntry& e : section.entries)
+      AddEntryLine(out, e);
+  }
+  return any ? WriteUserFile(ReadPtrFile, out.Data()) : RemoveUserFile(ReadPtrFile);
 }
 
 std::string TBBSProcess::GetBoardName(int32_t BoardIndex) const {

@@ -125,6 +125,24 @@ class TBBSProcess {
   std::unique_ptr<TBBSIniFile> ownedIniFile_;
 };
 
+// A read mark changed since the read-pointer file was last written: the text of its board line
+// (after the backslash), the article's key and time as the file holds them (key -1 for the mail
+// box, whose lines give the time alone), and whether the article is read now.
+struct ReadMarkChange {
+  std::string board;
+  int64_t key = -1;
+  int64_t time = 0;
+  bool read = false;
+};
+
+// Writes changes into the read-pointer file as SaveReadPointers would have had it run after
+// them: an article's line added or removed (for the mail box one line of that time more or
+// fewer), every other line kept; a missing file is begun, and a file left without lines is
+// removed. False when the file is not a read-pointer file (it stays as it is) or could not be
+// written.
+bool ApplyReadMarkChanges(const std::string& ReadPtrFile,
+                          const std::vector<ReadMarkChange>& changes);
+
 // Turns one stored log line into the text the patterns are applied to: terminal escape
 // sequences removed (as StripEscapeSequences does) and one CR appended. The buffer is reused
 // from line to line, so a run allocates only while lines keep getting longer; a line without

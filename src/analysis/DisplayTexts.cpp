@@ -273,14 +273,21 @@ void TArticleRows::WriterText(const ArticleRecord& entry, std::string& out) {
     out += kNotSet;
     return;
   }
+  // As the log's own rows show a writer: the handle after a colon when the member is known.
   if (members_.TextIds()) {
     const std::string id = TMailSendList::GetRecipientText(to, 0);
     AppendRightAligned(id, 8, out);
-    out += members_.TrueHandleOfText(id);
+    if (members_.FindIdText(id) >= 0) {
+      out += ':';
+      out += members_.TrueHandleOfText(id);
+    }
   } else {
     const int32_t id = TMailSendList::GetRecipientId(to, 0);
     AppendNumberRightAligned(id, 4, out);
-    out += members_.TrueHandleOf(id);
+    if (members_.FindIdNo(id) >= 0) {
+      out += ':';
+      out += members_.TrueHandleOf(id);
+    }
   }
 }
 

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <new>
+#include <unordered_map>
 #include <utility>
 
 #include "analysis/BBSProcess.h"
@@ -15,6 +17,7 @@
 #include "platform/SetPath.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "store/ArticleList.h"
 #include "text/ShiftJisText.h"
 
 namespace vorn {
@@ -161,6 +164,7 @@ class LoadUndo {
     process_.WriteArticleNo = writeArticleNo_;
     process_.GenerateBoardTitle = generateBoardTitle_;
     process_.HeaderOffset = headerOffset_;
+    process_.OutputFilesKnown.swap(outputFilesKnown_);
     session_.CurrentProcess = previousProcess_;
     session_.CurrentPrefix = previousPrefix_;
     // The load selected its own set in the settings; the loaded one is selected again, so
@@ -180,6 +184,8 @@ class LoadUndo {
     writeArticleNo_ = process_.WriteArticleNo;
     generateBoardTitle_ = process_.GenerateBoardTitle;
     headerOffset_ = process_.HeaderOffset;
+    // Which UP and PAD files are this run's own: the end of the run keeps any other aside.
+    outputFilesKnown_ = process_.OutputFilesKnown;
   }
 
   TLogSession& session_;
@@ -190,6 +196,7 @@ class LoadUndo {
   std::string previousPrefix_;
   int32_t netNo_ = -1, mailBoardNo_ = -1, writeArticleNo_ = 0, headerOffset_ = 0;
   std::string mailBoardIndex_, generateBoardTitle_;
+  std::map<std::string, std::string> outputFilesKnown_;
   // A fresh load's: the data moved aside.
   TBoardList heldBoards_;
   TLogList heldLog_;
@@ -318,6 +325,48 @@ class LoadProgressCounter final : public TLogList::LoadWatcher, public AnalysisP
   int64_t steps_ = 0;
   AnalysisProgress* forward_ = nullptr;
   bool cancelled_ = false;
+};
+
+// The read marks of the articles loaded before an add, by article list and by each article's key
+// and time as the log gave them (an add sorts the lists again, which moves their records): the
+// read-pointer file the add applies is what the run began with, and what the user has marked
+// read or unread since stays as the user left it. An article that was only a placeholder before
+// is new to the run and takes its mark from the file.
+class ReadMarksBeforeAdd {
+ public:
+  explicit ReadMarksBeforeAdd(TBBSProcess& process) {
+    for (int32_t b = 0; b < process.Boards.Count(); ++b) {
+      TArticleList* list = process.Boards.GetArticles(b);
+      if (!list) continue;
+      std::unordered_map<uint64_t, uint8_t>& marks = boards_[list];
+      marks.reserve(static_cast<size_t>(list->Count()));
+      for (int32_t i = 0; i < list->Count(); ++i) {
+        const ArticleRecord* r = list->Entry(i);
+        if (r && r->Used && r->Kind != ArticleKindMissingRoot)
+          marks[Identity(*r)] = static_cast<uint8_t>(r->ReadFlag | (r->NewFlag << 1));
+      }
+    }
+  }
+  void PutBack() const {
+    for (const auto& [list, marks] : boards_) {
+      for (int32_t i = 0; i < list->Count(); ++i) {
+        ArticleRecord* r = list->Entry(i);
+        if (!r || !r->Used || r->Kind == ArticleKindMissingRoot) continue;
+        const auto found = marks.find(Identity(*r));
+        if (found == marks.end()) continue;
+        r->ReadFlag = found->second & 1;
+        r->NewFlag = (found->second >> 1) & 1;
+      }
+    }
+  }
+
+ private:
+  static uint64_t Identity(const ArticleRecord& r) {
+    const int64_t offset = r.Rebased ? RebaseOffset : 0;
+    return (static_cast<uint64_t>(static_cast<uint32_t>(r.ArticleKey + offset)) << 32) |
+           static_cast<uint32_t>(r.PostTime + offset);
+  }
+  std::unordered_map<TArticleList*, std::unordered_map<uint64_t, uint8_t>> boards_;
 };
 
 LoadResult Failed(LoadResult result, LoadFailure failure) {
@@ -563,6 +612,8 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
   hooks.ShowStatus(Cp932("ログ解析中..."));
   hooks.SetWaitCursor(true);
   hooks.SetBusy(true);
+  std::unique_ptr<ReadMarksBeforeAdd> marksBefore;
+  if (add) marksBefore = std::make_unique<ReadMarksBeforeAdd>(*process);
   phase = std::chrono::steady_clock::now();
   bool analysed = false;
   {
@@ -609,6 +660,7 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
     process->ReadPadFile(padFile);
   }
   process->LoadReadPointers(readPtrFile);
+  if (marksBefore) marksBefore->PutBack();
 
   result.BoardLines = FillBoardList(*process);
   if (result.BoardLines.empty()) {

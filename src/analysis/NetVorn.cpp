@@ -1,6 +1,7 @@
 #include "analysis/NetVorn.h"
 
 #include <cstdio>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -13,7 +14,9 @@
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "platform/UserDataFile.h"
 #include "store/ArticleList.h"
+#include "store/MailKeys.h"
 #include "text/Dates.h"
 #include "text/FieldNames.h"
 #include "text/LogPattern.h"
@@ -113,6 +116,7 @@ class NetVornRun final {
   bool StoreArticle(int32_t i);
   // The board an article is stored in, added or given its key first.
   TArticleList* ArticleBoard();
+  int32_t MailKey(const TArticleList& box, int32_t time, int32_t writerId);
   void EndOfBody(int32_t i);
   void EndOfFile(int32_t i);
   void BoardTests();
@@ -159,7 +163,7 @@ class NetVornRun final {
   bool skipCommandLine_ = false;
   int32_t serialKey_ = -1;
   int32_t serialParentKey_ = -1;
-  int32_t mailCount_ = 0;
+  std::optional<TMailKeys> mailKeys_;  // of the mail box, made at the first mail
 
   // The board the last article went to, its number and the key it was given; reset whenever
   // a board line may have changed a board.
@@ -408,7 +412,7 @@ bool NetVornRun::StoreArticle(int32_t i) {
   uint8_t kind;
   if (isMail_) {
     postTime = date;
-    key = number = mailCount_;
+    key = number = MailKey(*articles, date, writerId);
     firstLine = i + headerLines - 2;
     bodyOffset = 2;
     kind = isBinary_ ? ArticleKindBinaryMail : ArticleKindMail;
@@ -441,7 +445,6 @@ bool NetVornRun::StoreArticle(int32_t i) {
   const bool stored = articles->AddArticle(kind, 0, key, number, postTime, parentKey, parentNumber,
                                            writerId, parentWriterId, {}, {}, texts_[TF::WTITLE],
                                            parentTitle, firstLine, bodyOffset);
-  if (isMail_) ++mailCount_;
   pending_.Add(writerId, texts_[TF::WHANDLE]);
   if (hasRess_) pending_.Add(parentWriterId, texts_[TF::RHANDLE]);
 
@@ -451,6 +454,11 @@ bool NetVornRun::StoreArticle(int32_t i) {
   openIndex_ = stored ? articles->LastAdded() : -1;
   inBody_ = true;
   return true;
+}
+
+int32_t NetVornRun::MailKey(const TArticleList& box, int32_t time, int32_t writerId) {
+  if (!mailKeys_ || mailKeys_->Box() != &box) mailKeys_.emplace(box);
+  return mailKeys_->KeyOf(time, writerId, {}, texts_[TF::WTITLE]);
 }
 
 void NetVornRun::SetOpenLastLine(int32_t line) {
@@ -589,6 +597,13 @@ bool TNetVorn::AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int
   HeaderOffset = Settings->HeaderDisp ? 0 : -1;
   this->NetNo = -1;
   MembersChanged = false;
+  // The trees are built afresh after the analysis. A placeholder left from the last sort would
+  // take the place of an article read again under its key and time (a reply that names itself
+  // as its parent has a placeholder of its own key and time), so that an added file held
+  // articles twice that a load of all files at once holds once.
+  for (int32_t b = 0; b < Boards.Count(); ++b) {
+    if (TArticleList* articles = Boards.GetArticles(b)) articles->DropPlaceholders();
+  }
   NetVornRun run(*this, Log, SystemLog);
   run.Run(StartLine);
   this->NetNo = NetNo;
@@ -609,26 +624,42 @@ namespace {
 // Reads an UP or PAD file for reading back, asking the user first when it holds anything. False
 // when the user declines, or chooses to delete it (which is then done). A file that cannot be
 // read counts as empty, a damaged one as far as it could be read.
-// What was read is noted as known (a declined file as empty).
+// What was read is noted as known (a declined file as empty); its bytes are in bytes.
 bool ReadCheckedLines(TBBSProcess& process, const std::string& path, const std::string& question,
-                      std::vector<std::string>& lines) {
+                      std::vector<std::string>& lines, std::string& bytes) {
   lines.clear();
+  bytes.clear();
   if (path.empty()) return true;
   std::string& known = process.OutputFilesKnown[path];
   known.clear();
   ReadClassicTextFile(path, lines);
   if (lines.empty()) {
     ReadWholeFile(path, known);
+    bytes = known;
     return true;
   }
   const UiAnswer answer = Ui().AskLoadCheck(question);
   if (answer == UiAnswer::Yes) {
     ReadWholeFile(path, known);
+    bytes = known;
     return true;
   }
   lines.clear();
+  // Not read: none of its bytes are understood.
+  NoteUserFileRead(path, {}, false);
   if (answer == UiAnswer::Cancel) DeleteFileAt(path);
   return false;
+}
+
+// A file read back is understood when what the program writes for the writes it took from it
+// is the file as it stands, line for line; otherwise it is kept beside itself before it is
+// replaced.
+void NoteReadBack(const std::string& path, const std::string& bytes,
+                  const std::vector<std::string>& lines, bool allPlaced,
+                  const std::vector<std::string>& writtenBack) {
+  UserFileText text;
+  text.Bytes = bytes;
+  text.Note(path, allPlaced && lines == writtenBack);
 }
 
 // Replaces the file with the lines, or removes it when there are none so that nothing is sent
@@ -638,7 +669,7 @@ bool ReplaceOutputFile(TBBSProcess& process, const std::string& path,
   CrLfTextBuilder text;
   for (const std::string& line : lines)
     text.Line(line);
-  if (!(lines.empty() ? DeleteFileAt(path) : text.WriteAtomic(path))) return false;
+  if (!(lines.empty() ? RemoveUserFile(path) : WriteUserFile(path, text.Data()))) return false;
   process.OutputFilesKnown[path] = text.Data();
   return true;
 }
@@ -656,8 +687,11 @@ bool WriteDatedCopy(const std::string& path, const std::vector<std::string>& lin
 bool TNetVorn::ReadUpFile(const std::string& UpFile) {
   static const std::string question = Cp932("UPファイルが存在しています\r\n読込みますか？");
   std::vector<std::string> lines;
-  if (!ReadCheckedLines(*this, UpFile, question, lines)) return false;
-  NoteUnplacedWrites(UpFile, ReadNetVornUpLines(*this, lines), true);
+  std::string bytes;
+  if (!ReadCheckedLines(*this, UpFile, question, lines, bytes)) return false;
+  const int32_t unplaced = ReadNetVornUpLines(*this, lines);
+  NoteReadBack(UpFile, bytes, lines, unplaced == 0, NetVornUpLines(*this));
+  NoteUnplacedWrites(UpFile, unplaced, true);
   return true;
 }
 
@@ -684,8 +718,11 @@ std::vector<std::string> TNetVorn::PadFileLines() const {
 bool TNetVorn::ReadPadFile(const std::string& PadFile) {
   static const std::string question = Cp932("PADファイルが存在しています\r\n読込みますか？");
   std::vector<std::string> lines;
-  if (!ReadCheckedLines(*this, PadFile, question, lines)) return false;
-  NoteUnplacedWrites(PadFile, ReadNetVornPadLines(*this, lines), false);
+  std::string bytes;
+  if (!ReadCheckedLines(*this, PadFile, question, lines, bytes)) return false;
+  const int32_t unplaced = ReadNetVornPadLines(*this, lines);
+  NoteReadBack(PadFile, bytes, lines, unplaced == 0, NetVornPadLines(*this));
+  NoteUnplacedWrites(PadFile, unplaced, false);
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -17,8 +18,10 @@
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "platform/UserDataFile.h"
 #include "store/ArticleList.h"
 #include "store/CommaText.h"
+#include "store/MailKeys.h"
 #include "store/MailSendList.h"
 #include "text/Dates.h"
 #include "text/FieldNames.h"
@@ -204,9 +207,9 @@ class NiftyRun final {
   int32_t time_ = 0;
   std::string writerId_, handle_, title_;
   int32_t mailDate_[5] = {0, 0, 0, 0, 0};
-  TArticleList* open_ = nullptr;  // the list that holds the entry whose body is being read
-  int32_t mailCounter_ = 0;
-  int32_t fileStart_ = 0;  // the first line of the log file being read
+  TArticleList* open_ = nullptr;       // the list that holds the entry whose body is being read
+  std::optional<TMailKeys> mailKeys_;  // of the mail box, made at the first mail
+  int32_t fileStart_ = 0;              // the first line of the log file being read
 
   PendingMembers pending_;
   std::unordered_map<std::string, int32_t> memberIndex_;  // ID -> first live entry of Members
@@ -358,7 +361,6 @@ bool NiftyRun::MailBox(int32_t l) {
       return true;
     }
     if (r != PatternMatch) return false;
-    key_ = mailCounter_;
     writerId_ = texts_[TF::WID];
     handle_ = texts_[TF::WHANDLE];
     TrimRightBlanks(handle_);
@@ -382,8 +384,10 @@ bool NiftyRun::MailBox(int32_t l) {
   TArticleList* articles = index >= 0 ? p_.Boards.GetArticles(index) : nullptr;
   if (!articles) return false;
   time_ = DateKey(mailDate_[0], mailDate_[1], mailDate_[2], mailDate_[3], mailDate_[4], 0);
-  articles->AddArticle(ArticleKindMail, 0, mailCounter_, mailCounter_, time_, -1, -1, -1, -1,
-                       writerId_, {}, title_, {}, l - 1, 2);
+  if (!mailKeys_ || mailKeys_->Box() != articles) mailKeys_.emplace(*articles);
+  key_ = mailKeys_->KeyOf(time_, -1, writerId_, title_);
+  articles->AddArticle(ArticleKindMail, 0, key_, key_, time_, -1, -1, -1, -1, writerId_, {}, title_,
+                       {}, l - 1, 2);
   AddPending();
   open_ = articles;
   inBody_ = true;
@@ -449,9 +453,7 @@ void NiftyRun::EnterBoard() {
 }
 
 void NiftyRun::EndCurrentEntry(int32_t lastLine) {
-  int32_t key = key_;
-  if (inMail_) key = mailCounter_++;
-  if (open_) open_->SetArticleLastLine(key, time_, lastLine);
+  if (open_) open_->SetArticleLastLine(key_, time_, lastLine);
 }
 
 // The loader appends the set's end line after every log file. Whatever is open ends with the
@@ -561,7 +563,7 @@ bool TNifty::WritePadFile(const std::string& PadFile) {
   if (!Settings || PadFile.empty()) return false;
   const std::vector<std::string> lines = BuildNiftyPadLines(Boards);
   if (lines.empty()) {
-    if (!DeleteFileAt(PadFile)) return false;
+    if (!RemoveUserFile(PadFile)) return false;
     OutputFilesKnown[PadFile].clear();
     return true;
   }
@@ -570,7 +572,7 @@ bool TNifty::WritePadFile(const std::string& PadFile) {
   CrLfTextBuilder out;
   for (const std::string& line : lines)
     out.Line(line);
-  bool ok = out.WriteAtomic(PadFile);
+  bool ok = WriteUserFile(PadFile, out.Data());
   if (ok) OutputFilesKnown[PadFile] = out.Data();
   if (Settings->PadFileAddDate && !Settings->PadFileAddDateStr.empty()) {
     const std::string dated = DatedFileName(
@@ -589,20 +591,20 @@ bool TNifty::ReadPadFile(const std::string& PadFile) {
   if (!ReadClassicTextFile(PadFile, lines)) return true;
   if (lines.empty()) {
     ReadWholeFile(PadFile, known);
+    UserFileText text;
+    text.Bytes = known;
+    text.Note(PadFile, true);
     return true;
   }
   static const std::string question = Cp932("PADファイルが存在しています\r\n読込みますか？");
-  switch (Ui().AskLoadCheck(question)) {
-    case UiAnswer::Yes:
-      ReadWholeFile(PadFile, known);
-      break;
-    case UiAnswer::Cancel:  // the dialog's delete button
-      DeleteFileAt(PadFile);
-      return false;
-    case UiAnswer::No:
-    default:
-      return false;
+  const UiAnswer answer = Ui().AskLoadCheck(question);
+  if (answer != UiAnswer::Yes) {
+    // Not read: none of its bytes are understood.
+    NoteUserFileRead(PadFile, {}, false);
+    if (answer == UiAnswer::Cancel) DeleteFileAt(PadFile);  // the dialog's delete button
+    return false;
   }
+  ReadWholeFile(PadFile, known);
 
   // The mail read last, which a following entry of the same text to another recipient joins.
   TArticleList* lastMailList = nullptr;
@@ -647,6 +649,10 @@ bool TNifty::ReadPadFile(const std::string& PadFile) {
     lastMailText = std::move(e.Text);
     lastRecipients.assign(1, e.Recipient);
   }
+  // Understood when the writes taken from it are written back as the file stands.
+  UserFileText text;
+  text.Bytes = known;
+  text.Note(PadFile, unplaced == 0 && BuildNiftyPadLines(Boards) == lines);
   NoteUnplacedWrites(PadFile, unplaced, false);
   return true;
 }

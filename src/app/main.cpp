@@ -10,6 +10,7 @@
 #include "platform/TextFile.h"
 #include "qtsupport/QtTranslation.h"
 #include "reader/QtUiServices.h"
+#include "reader/RunEndSignals.h"
 #include "reader/SingleInstance.h"
 #include "reader/VornExplorerMain.h"
 
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
   vorn::InstallQtTranslation(app);
 
   // A settings folder that cannot be made is named with the reason, on the terminal at once and
-  // in a box once the window is up; the program still runs, without saving settings.
+  // in a box once the window is up (the window's first box); the program still runs, without
+  // saving settings.
   const std::string folderProblem = vorn::SettingsFolderProblem();
   if (!folderProblem.empty()) {
     std::string text = vorn::Cp932ToUtf8(folderProblem);
@@ -99,8 +101,9 @@ int main(int argc, char** argv) {
   ui.SetParent(&window);
   ui.SetLoadCheckForm(window.LoadCheckForm());
   vorn::ReceiveOtherStarts(instance, window);
-  if (!folderProblem.empty())
-    QTimer::singleShot(0, &window, [&ui, folderProblem] { ui.Warning(folderProblem); });
+  // SIGTERM, SIGHUP, SIGINT and the desktop session's end save what the end of a run saves,
+  // without a question; the queued writes wait in the journal for the next start.
+  new vorn::TRunEndSignals(window);
   window.show();
 
   // For looking at the window from scripts: save a picture of it and quit.

@@ -1,11 +1,16 @@
 #include "archive/ArchiveExport.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "analysis/BBSProcess.h"
 #include "archive/ArchiveFile.h"
@@ -44,30 +49,93 @@ FolderState StateOf(const std::string& native, int& error) {
   return state;
 }
 
-// Creates the folder, or accepts an empty one. The message names the folder and the reason.
-bool PrepareFolder(const std::string& native, std::string& error) {
+// Makes the folder and those above it that are missing. 0 or the system's reason.
+int MakeFolders(const std::string& native) {
+  if (::mkdir(native.c_str(), 0777) == 0 || errno == EEXIST) return 0;
+  if (errno != ENOENT) return errno;
+  size_t end = native.size();
+  while (end > 1 && native[end - 1] == '/')
+    --end;
+  const size_t slash = native.rfind('/', end - 1);
+  if (slash == std::string::npos || slash == 0) return ENOENT;
+  if (const int error = MakeFolders(native.substr(0, slash)); error != 0) return error;
+  return ::mkdir(native.c_str(), 0777) == 0 || errno == EEXIST ? 0 : errno;
+}
+
+// The export folder, held for one export: made with the folders above it, or an empty one
+// taken. A lock on it keeps a second export (another window, the tool) out meanwhile, and it
+// tells the scratch files of an export that was killed, which are removed, from those of one
+// that is still writing.
+class ExportFolder final {
+ public:
+  ExportFolder() = default;
+  ~ExportFolder() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ExportFolder(const ExportFolder&) = delete;
+  ExportFolder& operator=(const ExportFolder&) = delete;
+
+  // The message names the folder and the reason.
+  bool Take(const std::string& native, std::string& error);
+
+ private:
+  int fd_ = -1;
+};
+
+bool ExportFolder::Take(const std::string& native, std::string& error) {
   const std::string shown = FromNativePath(native);
   if (native.empty()) {
     error = Cp932("出力先のフォルダが指定されていません");
     return false;
   }
-  if (::mkdir(native.c_str(), 0777) == 0) return true;
-  int reason = errno;
-  switch (reason == EEXIST ? StateOf(native, reason) : FolderState::Unreadable) {
-    case FolderState::Empty:
-      return true;
-    case FolderState::NotAFolder:
-      error = Cp932("出力先はフォルダではありません: ") + shown;
-      return false;
-    case FolderState::HoldsFiles:
-      error = Cp932("出力先のフォルダが空ではありません: ") + shown +
-              Cp932("\r新しいフォルダか空のフォルダを指定して下さい");
-      return false;
-    default:
-      error = Cp932("出力先のフォルダを作成できませんでした: ") + shown + " (" +
-              std::strerror(reason) + ")";
-      return false;
+  const auto cannot = [&](int reason) {
+    error = Cp932("出力先のフォルダを作成できませんでした: ") + shown + " (" +
+            std::strerror(reason) + ")";
+    return false;
+  };
+  if (const int reason = MakeFolders(native); reason != 0) return cannot(reason);
+  struct stat st;
+  if (::stat(native.c_str(), &st) != 0) return cannot(errno);
+  if (!S_ISDIR(st.st_mode)) {
+    error = Cp932("出力先はフォルダではありません: ") + shown;
+    return false;
   }
+  fd_ = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) return cannot(errno);
+  const bool locked = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+  if (!locked && errno == EWOULDBLOCK) {
+    error = Cp932("別のアーカイブ出力がこのフォルダに書き込んでいます: ") + shown;
+    return false;
+  }
+  // Where the file system has no such locks, nobody can tell a killed export's scratch files
+  // from a running one's: they are left alone and named.
+  std::vector<std::string> scratch, others;
+  DIR* dir = ::opendir(native.c_str());
+  if (!dir) return cannot(errno);
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string_view name = e->d_name;
+    if (name == "." || name == "..") continue;
+    (ArchiveFile::IsScratchName(name) ? scratch : others).emplace_back(name);
+  }
+  ::closedir(dir);
+  if (others.empty() && (locked || scratch.empty())) {
+    for (const std::string& name : scratch) {
+      if (::unlinkat(fd_, name.c_str(), 0) != 0 && errno != ENOENT) {
+        error = Cp932("前回のアーカイブ出力の作業ファイルを削除できませんでした: ") + shown + "/" +
+                FromNativePath(name) + " (" + std::strerror(errno) + ")";
+        return false;
+      }
+    }
+    return true;
+  }
+  error = Cp932("出力先のフォルダが空ではありません: ") + shown;
+  // Names the listing does not show (a dot first) are named here.
+  others.insert(others.end(), scratch.begin(), scratch.end());
+  const bool hidden = std::all_of(others.begin(), others.end(),
+                                  [](const std::string& name) { return name[0] == '.'; });
+  if (hidden) error += Cp932("\r隠しファイルがあります: ") + FromNativePath(others.front());
+  error += Cp932("\r新しいフォルダか空のフォルダを指定して下さい");
+  return false;
 }
 
 }  // namespace
@@ -154,7 +222,8 @@ ArchiveResult ExportArchive(const ArchiveRequest& request) {
     return result;
   }
   const std::string folder = NativePath(request.Folder);
-  if (!PrepareFolder(folder, result.Error)) return result;
+  ExportFolder held;
+  if (!held.Take(folder, result.Error)) return result;
 
   ArchiveContext context(request, folder);
   int64_t total = 0;

@@ -14,8 +14,8 @@ class TLogList;
 
 // The loaded logs exported for other tools, in UTF-8: JSON Lines for scripts, mbox files for
 // mail readers (one per board, threaded by the reply tree), a static HTML site for browsers.
-// The export creates its folder and writes nothing outside it; each file appears under its
-// name only when it is complete.
+// The export creates its folder (and the folders above it that are missing) and writes nothing
+// outside it; each file appears under its name only when it is complete.
 
 enum class ArchiveFormat : int32_t { Jsonl, Mbox, Html };
 
@@ -48,7 +48,7 @@ struct ArchiveRequest {
   std::string SetName;
   ArchiveFormat Format = ArchiveFormat::Jsonl;
   // The export folder (CP932 like every core path). It is created; an existing folder must be
-  // empty.
+  // empty but for the scratch files an export that was killed left, which are removed.
   std::string Folder;
   ArchiveOptions Options;
   ArchiveProgress* Progress = nullptr;

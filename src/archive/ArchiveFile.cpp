@@ -113,6 +113,23 @@ void ArchiveFile::Abandon() {
   buffer_.clear();
 }
 
+bool ArchiveFile::IsScratchName(std::string_view name) {
+  constexpr size_t kRandom = 6;  // mkstemp's XXXXXX
+  const auto alnum = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  };
+  if (name.size() < 2 + kRandom + 2 || name.front() != '.' || name[1] == '.') return false;
+  const std::string_view inner = name.substr(1, name.size() - 1 - kRandom - 1);
+  if (name[name.size() - kRandom - 1] != '.') return false;
+  for (char c : name.substr(name.size() - kRandom)) {
+    if (!alnum(c)) return false;
+  }
+  for (char c : inner) {
+    if (!alnum(c) && c != '-' && c != '_' && c != '.') return false;
+  }
+  return inner.ends_with(".jsonl") || inner.ends_with(".mbox") || inner.ends_with(".html");
+}
+
 void ArchiveFile::Fail(const std::string& path, int error) {
   if (failed_) return;
   failed_ = true;

@@ -40,6 +40,10 @@ class ArchiveFile final {
   // Removes the scratch file.
   void Abandon();
 
+  // A name Open gives its scratch files: '.', a name of the exporter, '.', six characters.
+  // What a killed export leaves behind looks like this.
+  static bool IsScratchName(std::string_view name);
+
   bool Failed() const { return failed_; }
   // The message for the user (CP932), naming the file and the system's reason.
   const std::string& Error() const { return error_; }

@@ -61,6 +61,18 @@ std::vector<ArchiveBoardInfo> ArchiveBoards(const TBBSProcess& process) {
     info.Number = number >= RebaseOffset ? number - RebaseOffset : number < 0 ? -1 : number;
     info.Key = process.Boards.GetBoardId(b);
     info.Title = process.Boards.GetBoardTitle(b);
+    if (info.Number >= 0) {
+      info.Label = std::to_string(info.Number);
+      if (!info.Key.empty()) info.Label += ":" + info.Key;
+    } else {
+      // Boards keyed by text carry their own label, which says more than the key made of it:
+      // the board list's "FBOOK   :MES:20" without its padding.
+      for (char c : process.GetBoardLabel(b, true)) {
+        if (c != ' ') info.Label += c;
+      }
+      if (IsBlankText(info.Label)) info.Label = info.Key;
+      if (IsBlankText(info.Label)) info.Label = "board" + std::to_string(b);
+    }
     info.FileStem = BoardFileStem(b, info.Key);
     boards.push_back(std::move(info));
   }

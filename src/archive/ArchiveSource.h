@@ -27,6 +27,9 @@ struct ArchiveBoardInfo {
   int32_t Number = -1;
   std::string Key;
   std::string Title;
+  // The board as its line in the board list names it, never empty: "1:general" for a numbered
+  // board, "FBOOK:MES:20" for a Nifty-Serve board, "MAIL" for its mail box.
+  std::string Label;
   // File name without extension, "NNN-key": the board's place, three digits, and its key with
   // everything but ASCII letters, digits and '-' turned into '_'. Never a path.
   std::string FileStem;

@@ -8,7 +8,19 @@
 namespace vorn {
 
 void ArchiveText::Append(std::string_view cp932, std::string& out) {
+  const size_t start = out.size();
   undecoded_ += static_cast<int64_t>(AppendCp932AsUtf8(cp932, out));
+  // Decoding keeps ASCII as it is, so the control characters are those of the text; most
+  // texts have none and stay where they were written.
+  const auto* added = reinterpret_cast<const unsigned char*>(out.data()) + start;
+  const size_t n = out.size() - start;
+  size_t first = 0;
+  while (first < n && !IsPicturedControl(added[first]))
+    ++first;
+  if (first == n) return;
+  decoded_.assign(out, start + first, n - first);
+  out.resize(start + first);
+  AppendWithControlPictures(decoded_, out);
 }
 
 void ArchiveText::AppendLogLine(std::string_view cp932Line, std::string& out) {
@@ -42,7 +54,6 @@ void AppendHtmlEscaped(std::string_view utf8, std::string& out) {
     const unsigned char c = static_cast<unsigned char>(utf8[i]);
     if (!kEscaped[c]) continue;
     const char* replacement = nullptr;
-    char picture[4];
     switch (c) {
       case '&':
         replacement = "&amp;";
@@ -68,18 +79,16 @@ void AppendHtmlEscaped(std::string_view utf8, std::string& out) {
           plain = i + 1;
         }
         continue;
-      default: {
-        // U+2400 + c, U+2421 for DEL.
-        const unsigned code = c == 0x7F ? 0x2421 : 0x2400 + c;
-        picture[0] = static_cast<char>(0xE0 | (code >> 12));
-        picture[1] = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        picture[2] = static_cast<char>(0x80 | (code & 0x3F));
-        picture[3] = '\0';
-        replacement = picture;
-      }
+      default:
+        // A control character: its picture.
+        break;
     }
     out.append(utf8.data() + plain, i - plain);
-    out += replacement;
+    if (replacement) {
+      out += replacement;
+    } else {
+      AppendControlPicture(c, out);
+    }
     plain = i + 1;
   }
   out.append(utf8.data() + plain, utf8.size() - plain);

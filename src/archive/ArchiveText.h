@@ -6,18 +6,20 @@
 
 namespace vorn {
 
-// Text as the archive files hold it: UTF-8, terminal escape sequences removed. Counts the bytes
-// of the log that did not decode (each shown as U+FFFD) for the export's summary.
+// Text as the archive files hold it: UTF-8 decoded as the window and the tool decode it, log
+// lines without their terminal sequences, and control characters as the pictures the article
+// view shows (a tab stays). Counts the bytes of the log that did not decode (each shown as
+// U+FFFD) for the export's summary.
 class ArchiveText final {
  public:
-  // Appends the UTF-8 form of CP932 text.
+  // Appends the shown form of CP932 text.
   void Append(std::string_view cp932, std::string& out);
   std::string Utf8(std::string_view cp932) {
     std::string out;
     Append(cp932, out);
     return out;
   }
-  // A log line: escape sequences removed, then converted.
+  // A log line: terminal sequences removed as the article view removes them, then as Append.
   void AppendLogLine(std::string_view cp932Line, std::string& out);
 
   int64_t UndecodedBytes() const { return undecoded_; }
@@ -25,6 +27,7 @@ class ArchiveText final {
  private:
   int64_t undecoded_ = 0;
   std::string stripped_;
+  std::string decoded_;
 };
 
 // The one escaping routine of the HTML pages: every text that comes from the log or the

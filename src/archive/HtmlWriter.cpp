@@ -10,6 +10,7 @@
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiveWriters.h"
 #include "platform/Cp932.h"
+#include "text/ShiftJisText.h"
 
 namespace vorn {
 namespace {
@@ -180,9 +181,23 @@ void PageStart(HtmlPage& page, std::string_view titleCp932, const std::string& s
 }
 
 std::string BoardHeading(const ArchiveBoardInfo& board) {
-  std::string text;
-  if (board.Number >= 0) text = std::to_string(board.Number) + ":";
-  return text + board.Key + " " + board.Title;
+  return board.Label + " " + board.Title;
+}
+
+// What the index's key column shows of a board: the key of a numbered board, else the label
+// ("FBOOK:MES:20", which says more than the key made of it). Never blank: it is a link's text.
+const std::string& BoardKeyCell(const ArchiveBoardInfo& board) {
+  return board.Number >= 0 && !IsBlankText(board.Key) ? board.Key : board.Label;
+}
+
+// A title as a link shows it: a blank one (a missing parent the replies did not name, an
+// article without a title) would leave nothing to click.
+void TitleLinkText(HtmlPage& page, const std::string& title) {
+  if (IsBlankText(title)) {
+    page.Markup("(タイトルなし)");
+  } else {
+    page.Text(title);
+  }
 }
 
 bool WriteBoardPage(ArchiveContext& context, const ArchiveBoardInfo& board,
@@ -222,7 +237,8 @@ bool WriteBoardPage(ArchiveContext& context, const ArchiveBoardInfo& board,
     NumberCell(page, article, placeholder);
     page.Markup("</td><td class=\"w\">");
     WriterCell(page, article, textIds);
-    page.Markup("</td><td><a href=\"#a").Utf8(reader.Tag(i)).Markup("\">").Text(article.Title);
+    page.Markup("</td><td><a href=\"#a").Utf8(reader.Tag(i)).Markup("\">");
+    TitleLinkText(page, article.Title);
     page.Markup("</a></td></tr>\n");
     file.Written();
   }
@@ -314,10 +330,10 @@ bool WriteHtml(ArchiveContext& context) {
       page.Markup("<a class=\"board\" href=\"")
           .Utf8(board.FileStem)
           .Markup(".html\">")
-          .Text(board.Key)
+          .Text(BoardKeyCell(board))
           .Markup("</a>");
     } else {
-      page.Text(board.Key);
+      page.Text(BoardKeyCell(board));
     }
     page.Markup("</td><td>").Text(board.Title).Markup("</td><td>").Number(counts[b]);
     page.Markup("</td></tr>\n");

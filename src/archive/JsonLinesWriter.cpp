@@ -24,10 +24,11 @@ bool WriteJsonLines(ArchiveContext& context) {
     const auto reader = context.Reader(board);
     if (!reader || reader->ArticleCount() == 0) continue;
     ++context.Result.Boards;
+    // The host's number where it numbers its boards, else the board's label ("FBOOK:MES:20").
     if (board.Number >= 0) {
       line["board"] = board.Number;
     } else {
-      line["board"] = nullptr;
+      line["board"] = context.Text.Utf8(board.Label);
     }
     line["board_key"] = context.Text.Utf8(board.Key);
     line["board_title"] = context.Text.Utf8(board.Title);

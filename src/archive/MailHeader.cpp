@@ -194,30 +194,54 @@ std::string AtomText(std::string_view bytes) {
   return out;
 }
 
-std::string VisibleHeaderText(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (char ch : utf8) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    if ((c < 0x20 && c != '\t') || c == 0x7F) {
-      const unsigned code = c == 0x7F ? 0x2421 : 0x2400 + c;
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += ch;
-    }
-  }
-  return out;
+namespace {
+
+// mboxrd: a line that is "From " after any number of '>' is written with one more '>'.
+bool NeedsFromQuote(std::string_view line) {
+  size_t quotes = 0;
+  while (quotes < line.size() && line[quotes] == '>')
+    ++quotes;
+  return line.substr(quotes, 5) == "From ";
 }
 
+}  // namespace
+
 void AppendMboxBodyLine(std::string_view utf8Line, std::string& out) {
-  size_t quotes = 0;
-  while (quotes < utf8Line.size() && utf8Line[quotes] == '>')
-    ++quotes;
-  if (utf8Line.substr(quotes, 5) == "From ") out += '>';
+  if (NeedsFromQuote(utf8Line)) out += '>';
   out.append(utf8Line);
   out += '\n';
+}
+
+bool FitsMessageLine(std::string_view utf8Line) {
+  constexpr size_t kMaxOctets = 998;
+  return utf8Line.size() + (NeedsFromQuote(utf8Line) ? 1 : 0) <= kMaxOctets;
+}
+
+void AppendQuotedPrintableLine(std::string_view utf8Line, std::string& out) {
+  static const char kHex[] = "0123456789ABCDEF";
+  // 75 characters and the '=' of a soft break.
+  constexpr size_t kRoom = 75;
+  std::string line;
+  for (size_t i = 0; i < utf8Line.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(utf8Line[i]);
+    const bool last = i + 1 == utf8Line.size();
+    const bool plain = (c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && !last);
+    const size_t width = plain ? 1 : 3;
+    // The last character may take the place of the soft break's '='.
+    if (line.size() + width > (last ? kRoom + 1 : kRoom)) {
+      line += '=';
+      AppendMboxBodyLine(line, out);
+      line.clear();
+    }
+    if (plain) {
+      line += static_cast<char>(c);
+    } else {
+      line += '=';
+      line += kHex[c >> 4];
+      line += kHex[c & 15];
+    }
+  }
+  AppendMboxBodyLine(line, out);
 }
 
 }  // namespace vorn

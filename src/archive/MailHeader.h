@@ -31,12 +31,18 @@ void AppendStructuredHeader(std::string_view name, std::string_view value, std::
 // digits. Different texts give different results. Empty stays empty.
 std::string AtomText(std::string_view bytes);
 
-// Header text as a reader can show it: control characters other than the tab as their
-// pictures (U+2400 ..), as the HTML pages show them.
-std::string VisibleHeaderText(std::string_view utf8);
-
 // Appends one body line of an mbox file (mboxrd): a line that is "From " after any number of
 // '>' gets one more '>', so that a reader takes it back exactly.
 void AppendMboxBodyLine(std::string_view utf8Line, std::string& out);
+
+// A message line may hold at most 998 octets (RFC 5322). True when the line, as
+// AppendMboxBodyLine writes it, stays within that.
+bool FitsMessageLine(std::string_view utf8Line);
+
+// Appends one body line quoted-printable (RFC 2045), for a body with a line too long to go as
+// it is: '=' and every byte outside printable ASCII as "=XX", a blank or tab at the line's end
+// likewise, and soft line breaks so that no written line exceeds 76 characters. Each written
+// line goes through AppendMboxBodyLine.
+void AppendQuotedPrintableLine(std::string_view utf8Line, std::string& out);
 
 }  // namespace vorn

@@ -1,6 +1,9 @@
 // One mbox file (mboxrd) per board: every article a message whose Message-ID, In-Reply-To and
 // References follow the reply tree, so that a mail reader threads the board as the grid does.
 
+#include <cstdint>
+#include <cstdio>
+
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiveWriters.h"
 #include "archive/MailHeader.h"
@@ -26,13 +29,51 @@ std::string BoardTag(const ArchiveBoardInfo& board) {
   return std::to_string(board.Number) + (key.empty() ? "" : "-" + key);
 }
 
+// 64-bit FNV-1a: the same on every machine and in every run.
+uint64_t TextHash(std::string_view bytes) {
+  uint64_t hash = 14695981039346656037ull;
+  for (char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+// The ID of a mail. The host numbers mails afresh in every capture, so the number says nothing
+// across exports; what identifies a mail is when it was sent, by whom, and its title, and the
+// same mail exported with other days, or again, keeps its ID.
+std::string MailMessageId(const ArchiveArticle& mail, const std::string& domain) {
+  std::string id = "<mail.";
+  if (mail.Date) {
+    char date[24];
+    std::snprintf(date, sizeof date, "%04d%02d%02d%02d%02d%02d", mail.Date->Year, mail.Date->Month,
+                  mail.Date->Day, mail.Date->Hour, mail.Date->Minute, mail.Date->Second);
+    id += date;
+  } else {
+    id += "nodate";
+  }
+  id += '.';
+  id += mail.Writer.empty() ? std::string("unknown") : AtomText(mail.Writer);
+  char hash[24];
+  std::snprintf(hash, sizeof hash, ".%016llx",
+                static_cast<unsigned long long>(TextHash(mail.Title)));
+  id += hash;
+  id += "@" + domain + ">";
+  return id;
+}
+
+bool IsMailKind(uint8_t kind) {
+  return kind == ArticleKindMail || kind == ArticleKindBinaryMail;
+}
+
 }  // namespace
 
 bool WriteMbox(ArchiveContext& context) {
   const std::string domain = MailDomain(context.Request.Prefix);
-  ArchiveArticle article;
-  std::string utf8, ids, lineText;
+  ArchiveArticle article, other;
+  std::string ids, body;
   std::vector<size_t> chain;
+  std::vector<std::string_view> lines;
   for (const ArchiveBoardInfo& board : context.Boards) {
     const auto reader = context.Reader(board);
     if (!reader || reader->ArticleCount() == 0) continue;
@@ -40,12 +81,15 @@ bool WriteMbox(ArchiveContext& context) {
     ArchiveFile file;
     if (!file.Open(context.Folder, board.FileStem + ".mbox")) return context.Fail(file.Error());
     const std::string boardTag = BoardTag(board);
+    const auto& entries = reader->Entries();
     auto messageId = [&](size_t entry) {
+      if (!entries[entry].Placeholder) {
+        reader->Read(entry, other);
+        if (IsMailKind(other.Kind)) return MailMessageId(other, domain);
+      }
       return "<" + reader->Tag(entry) + "." + boardTag + "@" + domain + ">";
     };
-    const std::string boardHeader =
-        std::to_string(board.Number) + ":" + VisibleHeaderText(context.Text.Utf8(board.Key));
-    const auto& entries = reader->Entries();
+    const std::string boardHeader = context.Text.Utf8(board.Label);
     for (size_t i = 0; i < entries.size(); ++i) {
       if (!context.Step()) return false;
       if (entries[i].Placeholder) continue;
@@ -59,13 +103,9 @@ bool WriteMbox(ArchiveContext& context) {
       out += ' ';
       out += article.Date ? MboxDateText(*article.Date) : "Thu Jan  1 00:00:00 1970";
       out += '\n';
-      utf8.clear();
-      context.Text.Append(article.Handle, utf8);
-      AppendAddressHeader("From", VisibleHeaderText(utf8), address, out);
+      AppendAddressHeader("From", context.Text.Utf8(article.Handle), address, out);
       if (article.Date) AppendStructuredHeader("Date", MailDateText(*article.Date), out);
-      utf8.clear();
-      context.Text.Append(article.Title, utf8);
-      AppendTextHeader("Subject", VisibleHeaderText(utf8), out);
+      AppendTextHeader("Subject", context.Text.Utf8(article.Title), out);
       AppendStructuredHeader("Message-ID", messageId(i), out);
       if (entries[i].Parent >= 0) {
         const size_t parent = static_cast<size_t>(entries[i].Parent);
@@ -85,21 +125,31 @@ bool WriteMbox(ArchiveContext& context) {
       }
       AppendTextHeader("X-Vorn-Board", boardHeader, out);
       AppendStructuredHeader("X-Vorn-Number", std::to_string(article.Number), out);
-      out +=
-          "MIME-Version: 1.0\n"
-          "Content-Type: text/plain; charset=UTF-8\n"
-          "Content-Transfer-Encoding: 8bit\n"
-          "\n";
-      ForEachLogLine(
-          *context.Request.Log, article.BodyLine, article.LastLine, [&](std::string_view text) {
-            lineText.clear();
-            context.Text.AppendLogLine(text, lineText);
-            // A line feed inside a log line starts a line of the message too.
-            size_t from = 0;
-            for (size_t lf; (lf = lineText.find('\n', from)) != std::string::npos; from = lf + 1)
-              AppendMboxBodyLine(std::string_view(lineText).substr(from, lf - from), out);
-            AppendMboxBodyLine(std::string_view(lineText).substr(from), out);
-          });
+
+      // The body first: whether it can go as it is depends on its longest line.
+      body.clear();
+      ForEachLogLine(*context.Request.Log, article.BodyLine, article.LastLine,
+                     [&](std::string_view text) {
+                       context.Text.AppendLogLine(text, body);
+                       body += '\n';
+                     });
+      lines.clear();
+      bool fits = true;
+      for (size_t from = 0, lf; from < body.size(); from = lf + 1) {
+        lf = body.find('\n', from);
+        lines.push_back(std::string_view(body).substr(from, lf - from));
+        fits = fits && FitsMessageLine(lines.back());
+      }
+      out += "MIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\n";
+      out += fits ? "Content-Transfer-Encoding: 8bit\n\n"
+                  : "Content-Transfer-Encoding: quoted-printable\n\n";
+      for (std::string_view line : lines) {
+        if (fits) {
+          AppendMboxBodyLine(line, out);
+        } else {
+          AppendQuotedPrintableLine(line, out);
+        }
+      }
       out += '\n';
       file.Written();
       ++context.Result.Articles;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cinttypes>
+#include <initializer_list>
 #include <memory>
 
 #include <unistd.h>
@@ -57,20 +58,20 @@ const char* const kUsage =
 
 // Text for a terminal: nothing in it may steer the terminal. Control characters other than tab
 // (and the line feeds the tool puts between lines) show as their pictures (ESC as U+241B, BEL
-// as U+2407, DEL as U+2421), C1 controls and bytes that are no UTF-8 as U+FFFD.
-std::string TerminalSafe(std::string_view utf8, bool keepLineFeeds = false) {
+// as U+2407, DEL as U+2421), C1 controls and bytes that are no UTF-8 as U+FFFD. In a field of a
+// row, whose columns tabs separate, a tab shows as its picture too (U+2409).
+enum class Tabs { Kept, Shown };
+std::string TerminalSafe(std::string_view utf8, bool keepLineFeeds = false,
+                         Tabs tabs = Tabs::Kept) {
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
     const unsigned char c = static_cast<unsigned char>(utf8[i]);
     if (c < 0x20 || c == 0x7F) {
-      if (c == '\t' || (c == '\n' && keepLineFeeds)) {
-        out += static_cast<char>(c);
+      if (!(c == '\t' && tabs == Tabs::Kept) && !(c == '\n' && keepLineFeeds)) {
+        AppendControlPicture(c, out);
       } else {
-        const uint32_t picture = c == 0x7F ? 0x2421 : 0x2400 + c;
-        out += static_cast<char>(0xE0 | (picture >> 12));
-        out += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (picture & 0x3F));
+        out += static_cast<char>(c);
       }
       ++i;
       continue;
@@ -147,10 +148,20 @@ class Output {
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
 
+  // A line of an article, whose tabs are its own.
   void Line(std::string_view cp932) {
     buffer_ += TerminalSafe(Cp932ToUtf8(cp932));
-    buffer_ += '\n';
-    if (buffer_.size() >= (1u << 20)) Flush();
+    EndLine();
+  }
+  // A row of fields separated by tabs: a tab inside a title or handle must not make a column.
+  void Row(std::initializer_list<std::string_view> cp932Fields) {
+    bool first = true;
+    for (const std::string_view field : cp932Fields) {
+      if (!first) buffer_ += '\t';
+      first = false;
+      buffer_ += TerminalSafe(Cp932ToUtf8(field), false, Tabs::Shown);
+    }
+    EndLine();
   }
   void Ascii(std::string_view text) { buffer_.append(text); }
   void Flush() {
@@ -159,6 +170,11 @@ class Output {
   }
 
  private:
+  void EndLine() {
+    buffer_ += '\n';
+    if (buffer_.size() >= (1u << 20)) Flush();
+  }
+
   std::FILE* out_;
   std::string buffer_;
 };
@@ -260,6 +276,12 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
       optionsEnded = true;
       continue;
     }
+    // A short option is no file name either: "-x" taken for a log would end in a message about
+    // BBS sets instead of the mistake. A file whose name begins with "-" follows "--".
+    if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+      error = "unknown option " + arg;
+      return false;
+    }
     if (options.command.empty()) {
       options.command = arg;
     } else {
@@ -313,15 +335,9 @@ void PrintArticles(Output& out, const TBBSProcess& process, int32_t board, int32
   TGridRows shown;
   shown.Build(*articles, order, rules);
   ArticleCells cells;
-  std::string line;
   for (int32_t r = 0; r < shown.View().RowCount(); ++r) {
     rows.ArticleCellTexts(shown.View().PositionAt(r), cells);
-    line.assign(cells.Number);
-    line += '\t';
-    line += cells.Writer;
-    line += '\t';
-    line += cells.Title;
-    out.Line(line);
+    out.Row({cells.Number, cells.Writer, cells.Title});
   }
 }
 
@@ -480,10 +496,10 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
   if (options.command == "boards") {
     for (size_t b = 0; b < result.BoardLines.size(); ++b) {
       const std::string& line = result.BoardLines[b];
-      output.Line(
-          options.unread
-              ? BoardLineWithUnread(line, CountBoard(process.Boards.GetArticles(int32_t(b))).Unread)
-              : line);
+      output.Row({options.unread
+                      ? BoardLineWithUnread(
+                            line, CountBoard(process.Boards.GetArticles(int32_t(b))).Unread)
+                      : line});
     }
   } else if (options.command == "articles") {
     // The reading aids of the set, read only: the tool never writes their files.
@@ -499,12 +515,13 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
     const GridRowRules rules{
         &filter,       options.flagged,
         &aids.Flags,   ReadThreadViewSettings(SettingsFilePath("vornexpl.ini")).HideIgnored,
-        &aids.Writers, nullptr};
+        &aids.Writers, nullptr,
+        &aids.Threads};
     if (options.board >= 0) {
       PrintArticles(output, process, options.board, options.order, treeLineType, rules);
     } else {
       for (int32_t b = 0; b < static_cast<int32_t>(result.BoardLines.size()); ++b) {
-        output.Line(result.BoardLines[static_cast<size_t>(b)]);
+        output.Row({result.BoardLines[static_cast<size_t>(b)]});
         PrintArticles(output, process, b, options.order, treeLineType, rules);
       }
     }
@@ -518,8 +535,9 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
     }
     const ArticleViewText view =
         ArticleViewLines(articles, options.order, options.position, session.LogList);
+    // Terminal sequences go as the article view drops them; what is left shows as there.
     for (const std::string& line : view.Lines)
-      output.Line(line);
+      output.Line(common.ArticleEditESCCut ? StripEscapeSequences(line) : line);
   } else if (options.command == "export") {
     output.Flush();
     return ExportCommand(options, session, common, ui, err);

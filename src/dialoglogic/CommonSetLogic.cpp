@@ -158,6 +158,7 @@ void TCommonSetLogic::Show(CommonSettings& c, const TBBSList& bbsList) {
   NoSearchDialog = c.NoSearchDialog;
   EndCheck = c.EndCheck;
   LogOpenOnly = c.LogOpenOnly;
+  IgnoredAsRead = c.IgnoredAsRead;
 }
 
 void TCommonSetLogic::SetNoPrefix(bool checked) {
@@ -363,6 +364,7 @@ void TCommonSetLogic::Store(CommonSettings& c, const TBBSList& bbsList) const {
   c.NoSearchDialog = NoSearchDialog;
   c.EndCheck = EndCheck;
   c.LogOpenOnly = LogOpenOnly;
+  c.IgnoredAsRead = IgnoredAsRead;
 }
 
 }  // namespace vorn

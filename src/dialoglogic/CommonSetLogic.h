@@ -141,6 +141,7 @@ class TCommonSetLogic {
   bool NoSearchDialog = false;
   bool EndCheck = false;
   bool LogOpenOnly = false;
+  bool IgnoredAsRead = false;
 
   // The sample a font, background or text-colour button works on, and the font dialog's start.
   const FontSample& Sample(CommonSample which) const;

@@ -628,6 +628,11 @@ QWidget* TCommonSetForm::BuildKeyPage() {
   readLayout->addWidget(Check(read, "CBKeyNoReadDialog",
                               QStringLiteral("未読サーチで未読無しをダイアログで通知する"),
                               &logic_.NoReadDialog));
+  // The kill file of news readers: what the user ignores is never waited for.
+  readLayout->addWidget(
+      Check(read, "CBKeyIgnoredAsRead",
+            QStringLiteral("無視した発言者・スレッドの記事を既読にする（未読サーチで飛ばす）"),
+            &logic_.IgnoredAsRead));
   layout->addWidget(read);
 
   auto* write = new QGroupBox(QStringLiteral("記事書込処理"), page);

@@ -32,10 +32,6 @@ bool IsLeadByteHere(char c) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-bool IsWritableFolder(const std::string& folder) {
-  return DirectoryExists(folder) && ::access(NativePath(folder).c_str(), W_OK | X_OK) == 0;
-}
-
 std::string& FolderProblem() {
   static std::string problem;
   return problem;
@@ -113,7 +109,7 @@ std::string ChooseSettingsFolder(const std::string& overrideFolder,
                                  const std::string& programFolder, const std::string& userFolder) {
   if (!overrideFolder.empty()) return IncludeTrailingSeparator(overrideFolder);
   std::string program = IncludeTrailingSeparator(programFolder);
-  if (FileExists(program + "vornexpl.ini") || IsWritableFolder(program)) return program;
+  if (FileExists(program + "vornexpl.ini")) return program;
   if (userFolder.empty()) return program;
   return IncludeTrailingSeparator(userFolder);
 }
@@ -127,6 +123,8 @@ bool TakeSettingsDirOption(std::vector<std::string>& args) {
   static const std::string option = "--settings-dir";
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    // Past "--" every argument is a file name, whatever it looks like.
+    if (arg == "--") break;
     if (arg == option) {
       if (i + 1 >= args.size() || args[i + 1].empty()) return false;
       SetSettingsFolderOverride(FromNativePath(args[i + 1]));

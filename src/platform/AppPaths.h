@@ -9,10 +9,11 @@ namespace vorn {
 // Where the program keeps its own files. Every settings file, defaults file and the editor's
 // temporary file is named through SettingsFilePath, so one rule decides where they live:
 //   1. the folder given with --settings-dir, when there is one;
-//   2. the program's own folder, when it holds "vornexpl.ini" (a portable installation) or
-//      when it is writable;
+//   2. the program's own folder, when it holds "vornexpl.ini" (a portable copy);
 //   3. otherwise the per-user folder, $XDG_CONFIG_HOME/VornExplorer or
 //      ~/.config/VornExplorer, created on first use.
+// A writable program folder alone does not make a portable copy: a build tree or a copy run by
+// root would otherwise keep settings beside each binary, the window and the tool apart.
 // Paths are CP932 like every core text and folders end with the path separator.
 
 // The folder of the running program.
@@ -21,8 +22,8 @@ std::string ProgramFolder();
 // The per-user folder (not created here). Empty when neither XDG_CONFIG_HOME nor HOME is set.
 std::string UserSettingsFolder();
 
-// The rule above as a pure decision, for the folders given. An empty userFolder falls back to
-// the program folder.
+// The rule above as a pure decision, for the folders given. An empty userFolder (neither
+// XDG_CONFIG_HOME nor HOME set) leaves the program folder as the only place there is.
 std::string ChooseSettingsFolder(const std::string& overrideFolder,
                                  const std::string& programFolder, const std::string& userFolder);
 
@@ -30,9 +31,9 @@ std::string ChooseSettingsFolder(const std::string& overrideFolder,
 // decides afresh.
 void SetSettingsFolderOverride(const std::string& folder);
 
-// Takes "--settings-dir DIR" or "--settings-dir=DIR" out of the arguments (native encoding, as
-// the system passes them) and sets the override. False, with the arguments unchanged, when the
-// option has no folder after it.
+// Takes "--settings-dir DIR" or "--settings-dir=DIR", standing before any "--", out of the
+// arguments (native encoding, as the system passes them) and sets the override. False, with the
+// arguments unchanged, when the option has no folder after it.
 bool TakeSettingsDirOption(std::vector<std::string>& args);
 
 // The folder decided by the rule, created when it does not exist yet. Decided once and kept.

@@ -15,14 +15,15 @@ struct ConverterCloser {
 };
 using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
 
-// Opening a converter is costly compared with converting one grid cell, so each thread keeps one.
+// The encoder. Opening a converter is costly compared with converting one grid cell, so each
+// thread keeps one.
 UConverter* Cp932Converter() {
   thread_local ConverterPtr converter = [] {
     UErrorCode status = U_ZERO_ERROR;
     ConverterPtr c(ucnv_open("windows-31j", &status));
     if (U_SUCCESS(status) && c) {
       UErrorCode s2 = U_ZERO_ERROR;
-      // '?' for characters CP932 cannot hold, U+FFFD (the default) for bytes it cannot read.
+      // '?' for characters CP932 cannot hold.
       ucnv_setSubstChars(c.get(), "?", 1, &s2);
     }
     return c;
@@ -37,8 +38,8 @@ bool IsAscii(std::string_view s) {
   return true;
 }
 
-// The converter of AppendCp932AsUtf8: the same table, but every byte that does not decode is
-// counted and becomes U+FFFD (the plain converter gives U+001A for some of them).
+// The decoder: every byte that does not decode is counted and becomes U+FFFD (the converter's
+// own substitution gives U+001A for some of them, which would show as a control character).
 struct UndecodedCounter {
   size_t bytes = 0;
 };
@@ -252,69 +253,12 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 
 namespace {
 
-// Runs of double-byte and other non-ASCII characters through the converter; ASCII bytes stand
-// for themselves (the converter's table maps a few control bytes elsewhere, 0x1C to U+007F, and
-// a file name must not change on its way to the system).
-void DecodeNonAscii(std::string_view cp932, std::string& out);
-
+// The text of the log as every reader of it sees it: the decoder of AppendCp932AsUtf8.
 std::string DecodeCp932(std::string_view cp932) {
   std::string out;
   out.reserve(cp932.size() * 3 / 2);
-  size_t i = 0;
-  while (i < cp932.size()) {
-    size_t start = i;
-    while (i < cp932.size() && static_cast<unsigned char>(cp932[i]) < 0x80)
-      ++i;
-    out.append(cp932.substr(start, i - start));
-    start = i;
-    while (i < cp932.size() && static_cast<unsigned char>(cp932[i]) >= 0x80)
-      i = NextCharacter(cp932, i);
-    if (i > start) DecodeNonAscii(cp932.substr(start, i - start), out);
-  }
+  AppendCp932AsUtf8(cp932, out);
   return out;
-}
-
-void DecodeNonAscii(std::string_view cp932, std::string& out) {
-  UConverter* conv = Cp932Converter();
-  if (!conv) {
-    // Without ICU data there is nothing sensible to decode to: keep ASCII, mark the rest.
-    for (unsigned char ch : cp932)
-      out += ch < 0x80 ? std::string(1, char(ch)) : "\xEF\xBF\xBD";
-    return;
-  }
-  ucnv_reset(conv);
-  thread_local std::vector<UChar> utf16;
-  if (utf16.size() < cp932.size() * 2 + 4) utf16.resize(cp932.size() * 2 + 4);
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t n = ucnv_toUChars(conv, utf16.data(), int32_t(utf16.size()), cp932.data(),
-                            int32_t(cp932.size()), &status);
-  if (U_FAILURE(status)) return;
-  // UTF-16 to UTF-8 by hand: three bytes per unit at most, surrogate pairs four per pair.
-  for (int32_t i = 0; i < n; ++i) {
-    uint32_t cp = utf16[size_t(i)];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && utf16[size_t(i) + 1] >= 0xDC00 &&
-        utf16[size_t(i) + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[size_t(i) + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    if (cp < 0x80) {
-      out += char(cp);
-    } else if (cp < 0x800) {
-      out += char(0xC0 | (cp >> 6));
-      out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += char(0xE0 | (cp >> 12));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    } else {
-      out += char(0xF0 | (cp >> 18));
-      out += char(0x80 | ((cp >> 12) & 0x3F));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    }
-  }
 }
 
 }  // namespace
@@ -362,21 +306,54 @@ std::string Utf8ToCp932(std::string_view utf8) {
     }
     i += len;
   }
+  // ASCII stands for itself, as in the other direction: the converter's table would turn
+  // U+001A, U+001C and U+007F into other control bytes. Runs of the rest go to the converter.
   UConverter* conv = Cp932Converter();
-  if (!conv) {
-    std::string out;
-    for (UChar u : utf16)
-      out += u < 0x80 ? char(u) : '?';
-    return out;
+  std::string out;
+  out.reserve(utf16.size() * 2);
+  for (size_t k = 0; k < utf16.size();) {
+    if (utf16[k] < 0x80) {
+      out += static_cast<char>(utf16[k++]);
+      continue;
+    }
+    size_t end = k;
+    while (end < utf16.size() && utf16[end] >= 0x80)
+      ++end;
+    if (!conv) {
+      out.append(end - k, '?');
+      k = end;
+      continue;
+    }
+    ucnv_reset(conv);
+    const size_t start = out.size();
+    out.resize(start + (end - k) * 2 + 4);
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n = ucnv_fromUChars(conv, out.data() + start, int32_t(out.size() - start),
+                                      utf16.data() + k, int32_t(end - k), &status);
+    if (U_FAILURE(status)) return std::string();
+    out.resize(start + size_t(n));
+    k = end;
   }
-  ucnv_reset(conv);
-  std::string out(utf16.size() * 2 + 4, '\0');
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t n = ucnv_fromUChars(conv, out.data(), int32_t(out.size()), utf16.data(),
-                              int32_t(utf16.size()), &status);
-  if (U_FAILURE(status)) return std::string();
-  out.resize(size_t(n));
   return out;
+}
+
+void AppendControlPicture(unsigned char c, std::string& out) {
+  const unsigned code = c == 0x7F ? 0x2421 : 0x2400 + c;
+  out += static_cast<char>(0xE0 | (code >> 12));
+  out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+  out += static_cast<char>(0x80 | (code & 0x3F));
+}
+
+void AppendWithControlPictures(std::string_view utf8, std::string& out) {
+  size_t plain = 0;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (!IsPicturedControl(c)) continue;
+    out.append(utf8.data() + plain, i - plain);
+    AppendControlPicture(c, out);
+    plain = i + 1;
+  }
+  out.append(utf8.data() + plain, utf8.size() - plain);
 }
 
 size_t AppendCp932AsUtf8(std::string_view cp932, std::string& out) {

@@ -10,18 +10,33 @@ namespace vorn {
 // text crosses to or from Unicode: the Qt boundary, the command-line tool's output and file
 // names handed to the operating system.
 
-// Decodes CP932 to UTF-8. A malformed or truncated double-byte sequence becomes U+FFFD and the
-// bytes after it are decoded normally. A file name's characters that CP932 cannot hold (see
-// FromNativePath) show as themselves, its bytes that are no UTF-8 as U+FFFD.
+// Decodes CP932 to UTF-8: the one decoding of log text, the same for the window, the
+// command-line tool and the archive files. Every byte that does not decode (a lead byte without
+// a valid trail byte, a byte or pair with no character in the table) becomes U+FFFD; a pair
+// whose second byte is ASCII is one undecoded byte and that ASCII character, so a broken
+// character never swallows the text after it. ASCII bytes, control characters included, stay
+// exactly what they are. A file name's characters that CP932 cannot hold (see FromNativePath)
+// show as themselves, its bytes that are no UTF-8 as U+FFFD.
 std::string Cp932ToUtf8(std::string_view cp932);
 
-// Appends the UTF-8 form of CP932 text to out, for files written in UTF-8 (the archive export).
-// Every byte that does not decode (a lead byte without a valid trail byte, a byte or pair with
-// no character in the table) becomes U+FFFD; the result is how many bytes did so. ASCII bytes,
-// control characters included, stay exactly what they are.
+// Appends the UTF-8 form of CP932 text to out, decoded as Cp932ToUtf8 decodes (file-name
+// escapes aside), for files written in UTF-8 (the archive export). The result is how many
+// bytes did not decode.
 size_t AppendCp932AsUtf8(std::string_view cp932, std::string& out);
 
+// Control characters in text shown to a reader (the article view, the tool's output, the
+// archive files): C0 controls but the tab, and DEL, show as their pictures (U+2400 + c, U+2421
+// for DEL), so that nothing of a log steers a terminal or vanishes from a page unseen.
+constexpr bool IsPicturedControl(unsigned char c) {
+  return (c < 0x20 && c != '\t') || c == 0x7F;
+}
+// The picture of such a character, in UTF-8.
+void AppendControlPicture(unsigned char c, std::string& out);
+// Appends utf8 with every such control character as its picture.
+void AppendWithControlPictures(std::string_view utf8, std::string& out);
+
 // Encodes UTF-8 to CP932. A character CP932 cannot hold becomes '?'; malformed UTF-8 likewise.
+// ASCII, control characters included, stays what it is.
 std::string Utf8ToCp932(std::string_view utf8);
 
 // The core's Japanese literals are written in UTF-8 in the source; this turns one into the

@@ -4,6 +4,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/TextFile.h"
+#include "platform/UserDataFile.h"
 
 namespace vorn {
 namespace {
@@ -80,6 +81,10 @@ void ProfileFile::Load() const {
   if (!exists) return;
   std::string data;
   if (!ReadWholeFile(path_, data)) return;
+  // Every line is written back as it stands, but a text of other characters (UTF-16, with its
+  // zero bytes) is split apart at its line ends, and lines that are neither headings, keys nor
+  // comments are no settings: the file is then kept beside itself before it is first replaced.
+  bool understood = data.find('\0') == std::string::npos && TextEndsItsLastLine(data);
   // Lines may end in CR LF, LF or CR.
   size_t pos = 0;
   while (pos < data.size()) {
@@ -91,7 +96,11 @@ void ProfileFile::Load() const {
       pos = e + 1;
       if (data[e] == '\r' && pos < data.size() && data[pos] == '\n') ++pos;
     }
-    std::string name;
+    std::string name, key, value;
+    const std::string trimmed = Trim(line);
+    if (!trimmed.empty() && trimmed[0] != ';' && trimmed[0] != '#' && !SectionHeader(line, name) &&
+        !SplitKey(line, key, value))
+      understood = false;
     if (SectionHeader(line, name)) {
       sections_.push_back(Section{name, {}});
     } else if (sections_.empty()) {
@@ -100,6 +109,7 @@ void ProfileFile::Load() const {
       sections_.back().lines.push_back(line);
     }
   }
+  NoteUserFileRead(path_, data, understood);
 }
 
 ProfileFile::Section* ProfileFile::FindSection(const std::string& name) const {
@@ -248,7 +258,7 @@ bool ProfileFile::Flush() {
     for (const auto& l : s.lines)
       data += l + "\r\n";
   }
-  if (!WriteFileAtomic(path_, data)) {
+  if (!WriteUserFile(path_, data)) {
     // Keep the changes in memory; a later write may succeed. Reading from memory stays
     // consistent because dirty_ keeps the cache.
     batchFailed_ = true;

@@ -270,7 +270,7 @@ int RemoveStaleScratchFiles(const std::string& folder) {
   return removed;
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view data) {
+bool WriteFileAtomic(const std::string& path, std::string_view data, int newFileMode) {
   if (path.empty()) return false;
   // The file a link points to is replaced in its own folder, and the link keeps pointing at it.
   const std::string native = NativePath(FinalLinkTarget(path));
@@ -284,6 +284,8 @@ bool WriteFileAtomic(const std::string& path, std::string_view data) {
   if (fd < 0) return false;
   if (exists) {
     ::fchmod(fd, old.st_mode & 07777);
+  } else if (newFileMode >= 0) {
+    ::fchmod(fd, mode_t(newFileMode) & 07777);
   } else {
     // A new file gets the usual permissions under the user's umask, not mkstemp's 0600.
     mode_t mask = ::umask(0);
@@ -320,34 +322,6 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
   bool ok = !std::ferror(f);
   std::fclose(f);
   return ok;
-}
-
-std::string KeepListFileNotUnderstood(const std::string& path) {
-  std::string data;
-  const bool readable = ReadWholeFile(path, data);
-  std::string backup;
-  // A copy, not a second link: an editor that writes in place would change both names at once.
-  for (int n = 1; readable && n < 100 && backup.empty(); ++n) {
-    const std::string candidate = path + ".bak" + (n == 1 ? std::string() : std::to_string(n));
-    struct stat st;
-    if (::lstat(NativePath(candidate).c_str(), &st) == 0) {
-      std::string existing;
-      if (S_ISREG(st.st_mode) && ReadWholeFile(candidate, existing) && existing == data)
-        backup = candidate;
-      continue;
-    }
-    if (!WriteFileAtomic(candidate, data)) break;
-    backup = candidate;
-  }
-  std::string message =
-      Cp932("ファイル:") + path + "\r" + Cp932("読み取れない形式のため読み込みません") + "\r";
-  if (backup.empty()) {
-    message += Cp932("元のファイルを別名で残すことが出来ませんでした");
-  } else {
-    message += Cp932("元のファイルは次の名前で残しました:") + "\r" + backup;
-  }
-  Ui().Warning(message);
-  return backup;
 }
 
 }  // namespace vorn

@@ -68,8 +68,9 @@ bool ReadClassicTextFile(const std::string& path, std::vector<std::string>& line
 // or a full disk never leaves a half-written file and never loses the old one. An existing
 // file's permissions are kept. A symbolic link at path stays: the file it points to is the one
 // replaced, in its own folder. False when anything failed, and when something that is not a
-// regular file stands at path; the old file is then unchanged.
-bool WriteFileAtomic(const std::string& path, std::string_view data);
+// regular file stands at path; the old file is then unchanged. A new file gets newFileMode
+// when it is given (0 to 07777), else the usual permissions under the user's umask.
+bool WriteFileAtomic(const std::string& path, std::string_view data, int newFileMode = -1);
 
 // The scratch files WriteFileAtomic writes are named ".vorn-" and six characters. The writer
 // holds a lock on its scratch file until it is renamed or removed; the lock ends with the
@@ -102,12 +103,5 @@ class CrLfTextBuilder {
 // Reads the whole file into data. False when it cannot be opened or read; a file that is not a
 // regular file is refused, and the user told so.
 bool ReadWholeFile(const std::string& path, std::string& data);
-
-// A list file (board list, member list, read pointers) whose first line is not its header
-// cannot be understood, and the next save would write a fresh file over it. This tells the user
-// and keeps the file beside itself under a backup name (name.bak, or name.bak2, name.bak3, ...
-// when that is taken; a backup that holds the same bytes already is used again). Returns the
-// backup's path, empty when none could be made (the user is told that too).
-std::string KeepListFileNotUnderstood(const std::string& path);
 
 }  // namespace vorn

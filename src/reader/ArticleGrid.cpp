@@ -462,7 +462,7 @@ QColor TArticleGrid::StateColor(int modelRow) const {
   if (entry->Kind == ArticleKindMissingRoot) return VirtualArticleColor;
   if (entry->WriteFlag != 0) return WriteArticleColor;
   if (IsBinaryArticle(entry->Kind) && entry->BatchFlag == 1) return WriteArticleColor;
-  if (aids_ && aids_->Writer(*board_, order_, position) == WriterMark::Ignored)
+  if (aids_ && aids_->RowMark(*board_, order_, position) == WriterMark::Ignored)
     return IgnoredArticleColor;
   if (entry->ReadFlag == 0) return NoReadArticleColor;
   return {};
@@ -573,7 +573,30 @@ void TArticleGrid::HandleKey(int qtKey, Qt::KeyboardModifiers modifiers) {
   CenterCurrentRow(FixedRows());
 }
 
+bool TArticleGrid::OwnerKey(int qtKey, Qt::KeyboardModifiers modifiers) {
+  GridKeyDown key;
+  key.Key = qtKey;
+  key.Modifiers = modifiers;
+  key.VirtualKey = ClassicKeyCode(qtKey);
+  emit KeyDown(&key);
+  return key.Handled;
+}
+
+QPoint TArticleGrid::PopupPoint() const {
+  const QRect row = visualRect(currentIndex());
+  if (!row.isValid()) return {4, 4};
+  return {std::max(4, std::min(row.left() + 24, viewport()->width() / 2)), row.bottom()};
+}
+
 void TArticleGrid::keyPressEvent(QKeyEvent* event) {
+  // The pop-up of the current row, from the keyboard as every desktop list opens it.
+  const Qt::KeyboardModifiers shown = event->modifiers() & ~Qt::KeypadModifier;
+  if ((event->key() == Qt::Key_F10 && shown == Qt::ShiftModifier) ||
+      (event->key() == Qt::Key_Menu && shown == Qt::NoModifier)) {
+    emit customContextMenuRequested(PopupPoint());
+    event->accept();
+    return;
+  }
   const uint16_t code = ClassicKeyCode(event->key());
   HandleKey(event->key(), event->modifiers() & ~Qt::KeypadModifier);
   // Tab and keys without a classic code go on to the window (focus chain, shortcuts).
@@ -619,9 +642,14 @@ void TArticleGrid::mousePressEvent(QMouseEvent* event) {
     event->accept();
     return;
   }
-  if (event->button() == Qt::LeftButton) {
-    const QModelIndex index = indexAt(event->position().toPoint());
-    if (index.isValid()) SelectCell(FixedRows() + index.row());
+  const QModelIndex index = indexAt(event->position().toPoint());
+  if (event->button() == Qt::LeftButton && index.isValid()) SelectCell(FixedRows() + index.row());
+  // The pop-up that follows a right click acts on the row clicked: it is selected first, a
+  // placeholder's thread by its first reply, which stands for it everywhere else.
+  if (event->button() == Qt::RightButton && index.isValid()) {
+    int row = index.row();
+    if (IsPlaceholderRow(row) && row + 1 < model_->rowCount()) ++row;
+    if (FixedRows() + row != Row()) SelectCell(FixedRows() + row);
   }
   event->accept();
 }

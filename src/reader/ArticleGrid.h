@@ -120,6 +120,11 @@ class TArticleGrid final : public QTableView {
   void RefreshRows(bool selectNearest);
   // Every row is painted again (marks of many articles changed).
   void RepaintRows();
+  // A key pressed elsewhere (the article view) given to the grid's owners as if it had been
+  // pressed on the grid, without the grid's own movement; true when one of them took it.
+  bool OwnerKey(int qtKey, Qt::KeyboardModifiers modifiers);
+  // Where the pop-up of the current row opens from the keyboard (viewport coordinates).
+  QPoint PopupPoint() const;
 
   TArticleList* Board() const { return board_; }
   int32_t Order() const { return order_; }

@@ -123,7 +123,7 @@ QVariant TArticleGridModel::data(const QModelIndex& index, int role) const {
   }
   if (role == Qt::BackgroundRole && looks_ && board_) {
     const int32_t position = PositionOfRow(index.row());
-    if (position >= 0 && looks_->Writer(*board_, order_, position) == WriterMark::Watched)
+    if (position >= 0 && looks_->RowMark(*board_, order_, position) == WriterMark::Watched)
       return looks_->WatchedColor();
   }
   if (index.column() == ColumnNumber && (role == TreeDepthRole || role == Qt::ToolTipRole)) {

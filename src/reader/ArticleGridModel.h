@@ -22,8 +22,9 @@ class TGridRowLooks {
  public:
   virtual ~TGridRowLooks() = default;
   virtual bool Flagged(const TArticleList& board, int32_t order, int32_t position) const = 0;
-  virtual WriterMark Writer(const TArticleList& board, int32_t order, int32_t position) const = 0;
-  // The background of watched writers' rows.
+  // The mark of a row: watched or ignored, by its writer or by its thread (ignoring wins).
+  virtual WriterMark RowMark(const TArticleList& board, int32_t order, int32_t position) const = 0;
+  // The background of watched writers' and threads' rows.
   virtual QColor WatchedColor() const = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "reader/ExportCommands.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
@@ -14,6 +15,7 @@
 #include "platform/FileQuery.h"
 #include "platform/UiServices.h"
 #include "qtsupport/QtSupport.h"
+#include "reader/MainCommands.h"
 #include "reader/SearchWindowAccess.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
@@ -67,6 +69,37 @@ std::optional<std::string> TExportCommands::ChooseFile(const TBBSProcess& bbs, b
     if (Ui().ConfirmYesNoCancel(question) != UiAnswer::Yes) return std::nullopt;
   }
   return path;
+}
+
+void TExportCommands::ConnectCommands(const TMainCommands& commands) {
+  auto on = [&](const char* name, auto handler) {
+    if (QAction* a = commands.Action(name)) connect(a, &QAction::triggered, this, handler);
+  };
+  on("MenuBoardOut", [this] { ExportBoard(); });
+  on("MenuArticleCut", [this] { ExportArticle(); });
+  on("MenuPrint", [this] { PrintArticle(); });
+  // The archive export reads the store a load is rebuilding: it is greyed with the other file
+  // commands, and like them it is there with nothing loaded, to say so.
+  QAction* archive = commands.Action("MenuArchiveExport");
+  QAction* end = commands.Action("MenuEnd");
+  if (archive && end) {
+    connect(end, &QAction::changed, archive,
+            [archive, end] { archive->setEnabled(end->isEnabled()); });
+  }
+  // The menu's copies and the view's pop-up's, by their names.
+  const std::pair<const char*, std::pair<CopyMode, bool>> copies[] = {
+      {"Copy", {CopyMode::Plain, false}},
+      {"CopyA", {CopyMode::Plain, true}},
+      {"BCopy", {CopyMode::Quoted, false}},
+      {"BCopyA", {CopyMode::Quoted, true}},
+      {"BHCopy", {CopyMode::QuotedWithHandle, false}},
+      {"BHCopyA", {CopyMode::QuotedWithHandle, true}},
+  };
+  for (const auto& [name, copy] : copies) {
+    const auto [mode, append] = copy;
+    for (const char* prefix : {"Menu", "EMenu"})
+      on((std::string(prefix) + name).c_str(), [this, mode, append] { CopyArticle(mode, append); });
+  }
 }
 
 void TExportCommands::Write(const std::string& path, const TBBSProcess& bbs, int32_t board,

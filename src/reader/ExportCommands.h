@@ -16,6 +16,7 @@ class QWidget;
 namespace vorn {
 
 class TBBSProcess;
+class TMainCommands;
 class TWindowAccess;
 
 // The file dialog of the exports.
@@ -56,6 +57,10 @@ class TExportCommands final : public QObject {
   explicit TExportCommands(TWindowAccess& window, std::unique_ptr<TExportDialogs> dialogs = nullptr,
                            QObject* parent = nullptr);
   ~TExportCommands() override;
+
+  // The items of the file and edit menus and of the view's pop-up that carry these commands;
+  // the archive export is greyed whenever the other file commands are (a load, an editor).
+  void ConnectCommands(const TMainCommands& commands);
 
   // MenuBoardOutClick: every log article of the shown board.
   void ExportBoard();

@@ -253,6 +253,7 @@ bool TLogOpener::LoadNow(const std::vector<std::string>& files, const std::strin
     explicit LoadingScope(bool& f) : flag(f) { flag = true; }
     ~LoadingScope() { flag = false; }
   } loadingScope(loading_);
+  if (LoadStarting) LoadStarting();
   const TLoadCancel::Scope cancelScope(cancel_);
   TWindowBeforeLoad before(state_, commands_, view_, navigation_, window_);
   const OpenCommandsOffWhileLoading openCommandsOff(commands_);

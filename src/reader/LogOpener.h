@@ -49,6 +49,8 @@ class TLogOpener {
   // Told of every load that succeeded (add: logs added to the loaded set), before its board
   // list and first board are shown.
   std::function<void(bool add)> Loaded;
+  // Told before a load begins to change the loaded data.
+  std::function<void()> LoadStarting;
 
  private:
   void Load(const std::vector<std::string>& files, const std::string& prefix);

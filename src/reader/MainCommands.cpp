@@ -1,6 +1,7 @@
 #include "reader/MainCommands.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
@@ -142,12 +143,36 @@ bool TMainCommands::IsChecked(const char* name) const {
   return a && a->isChecked();
 }
 
+void TMainCommands::Radios(std::initializer_list<QAction*> actions) {
+  auto* group = new QActionGroup(this);
+  group->setExclusive(true);
+  for (QAction* action : actions) {
+    action->setCheckable(true);
+    group->addAction(action);
+  }
+}
+
+void TMainCommands::AddMarkItems(QMenu* menu, const char* prefix) {
+  const std::string p(prefix);
+  const std::pair<const char*, QString> items[] = {
+      {"WatchThread", QStringLiteral("このスレッドに注目する(&H)\tH")},
+      {"IgnoreThread", QStringLiteral("このスレッドを無視する(&X)\tX")},
+      {"WatchWriter", QStringLiteral("この発言者に注目する\tShift+H")},
+      {"IgnoreWriter", QStringLiteral("この発言者を無視する\tShift+X")}};
+  for (const auto& [name, caption] : items)
+    Add(menu, (p + name).c_str(), caption)->setCheckable(true);
+}
+
 void TMainCommands::CreateMenus(QMainWindow& window) {
   QMenuBar* bar = window.menuBar();
   QMenu* m = AddMenu("FileMenu", QStringLiteral("ファイル(&F)"));
   Add(m, "MenuOpen", QStringLiteral("ログを開く(&O)"), Keys("Ctrl+O"));
   Add(m, "MenuOpenAdd", QStringLiteral("ログを追加する(&A)"), Keys("Ctrl+A"));
   Add(m, "MenuNoSaveOpen", QStringLiteral("データを更新しないでログを開く"), Keys("Ctrl+Shift+O"));
+  // Filled by the window with the sets of log files opened last.
+  QMenu* recent = m->addMenu(QStringLiteral("最近使ったログ(&L)"));
+  recent->setObjectName(QStringLiteral("MenuRecentLogs"));
+  menus_["MenuRecentLogs"] = recent;
   m->addSeparator();
   Add(m, "MenuCreateUpFile", QStringLiteral("UP/PADファイル出力(&S)"), Keys("Ctrl+S"));
   m->addSeparator();
@@ -157,7 +182,7 @@ void TMainCommands::CreateMenus(QMainWindow& window) {
   Add(m, "MenuArchiveExport", QStringLiteral("アーカイブ出力(&R)..."));
   m->addSeparator();
   Add(m, "MenuNoSaveEnd", QStringLiteral("データを更新しないで終了"));
-  Add(m, "MenuEnd", QStringLiteral("終了(&X)"));
+  Add(m, "MenuEnd", QStringLiteral("終了(&X)"), Keys("Ctrl+Q"));
   bar->addMenu(m);
 
   m = AddMenu("EditMenu", QStringLiteral("編集(&E)"));
@@ -193,48 +218,54 @@ void TMainCommands::CreateMenus(QMainWindow& window) {
   Add(m, "MenuStatusBar", QStringLiteral("ステータスバー"))->setCheckable(true);
   Add(m, "MenuArticleHeader", QStringLiteral("記事一覧タイトル"))->setCheckable(true);
   m->addSeparator();
-  Add(m, "MenuSepVertical", QStringLiteral("上下分割"))->setCheckable(true);
-  Add(m, "MenuSepHorizontal", QStringLiteral("左右分割"))->setCheckable(true);
+  // Two exclusive choices each: drawn as radio items.
+  Radios({Add(m, "MenuSepVertical", QStringLiteral("上下分割")),
+          Add(m, "MenuSepHorizontal", QStringLiteral("左右分割"))});
   m->addSeparator();
-  Add(m, "MenuTree", QStringLiteral("ツリー順"))->setCheckable(true);
-  Add(m, "MenuNormal", QStringLiteral("発言順"))->setCheckable(true);
+  Radios({Add(m, "MenuTree", QStringLiteral("ツリー順")),
+          Add(m, "MenuNormal", QStringLiteral("発言順"))});
   m->addSeparator();
   Add(m, "MenuArticleRotate", QStringLiteral("記事内容縦書き"), Keys("Ctrl+R"))->setCheckable(true);
   bar->addMenu(m);
 
   // What readers of threads expect besides the two orders. The single letters work in the
-  // grid only (the filter bar takes letters as text), so the items show them without owning
-  // them.
+  // grid and the article view only (the filter bar takes letters as text), so the items show
+  // them without owning them.
   m = AddMenu("ThreadMenu", QStringLiteral("スレッド(&T)"));
   Add(m, "MenuThreadToggle", QStringLiteral("スレッドを閉じる／開く(&C)\tC"));
   Add(m, "MenuCollapseAll", QStringLiteral("全スレッドを閉じる\t\\"));
   Add(m, "MenuExpandAll", QStringLiteral("全スレッドを開く\t*"));
   m->addSeparator();
   Add(m, "MenuQuickFilter", QStringLiteral("クイックフィルタ(&Q)"), Keys("Ctrl+Shift+F"));
+  Add(m, "MenuUnreadOnly", QStringLiteral("未読記事のみ表示(&L)\tL"))->setCheckable(true);
   Add(m, "MenuFlaggedOnly", QStringLiteral("フラグ付き記事のみ表示\tShift+T"))->setCheckable(true);
   m->addSeparator();
   Add(m, "MenuThreadRead", QStringLiteral("スレッドを既読にする(&R)\tR"));
   Add(m, "MenuBoardRead", QStringLiteral("ボードを既読にする\tShift+R"));
+  Add(m, "MenuArticleUnread", QStringLiteral("記事を未読にする(&U)\tU"));
+  Add(m, "MenuThreadUnread", QStringLiteral("スレッドを未読にする\tShift+U"));
   m->addSeparator();
-  Add(m, "MenuFlag", QStringLiteral("フラグを付ける／外す(&F)\tT"));
+  Add(m, "MenuFlag", QStringLiteral("フラグを付ける／外す(&T)\tT"));
+  AddMarkItems(m, "Menu");
   Add(m, "MenuWriterList", QStringLiteral("注目・無視する発言者(&W)..."));
   bar->addMenu(m);
 
+  // The letters of the grid and the article view, shown beside the items.
   m = AddMenu("WriteMenu", QStringLiteral("書込(&W)"));
-  Add(m, "MenuWRoot", QStringLiteral("ルート書き(&W)"));
-  Add(m, "MenuWRess", QStringLiteral("レス書き(&R)"));
-  Add(m, "MenuWMail", QStringLiteral("メール返信(&M)"));
-  Add(m, "MenuWBatch", QStringLiteral("バッチセット(&S)"));
+  Add(m, "MenuWRoot", QStringLiteral("ルート書き(&W)\tW"));
+  Add(m, "MenuWRess", QStringLiteral("レス書き(&R)\tF"));
+  Add(m, "MenuWMail", QStringLiteral("メール返信(&M)\tM"));
+  Add(m, "MenuWBatch", QStringLiteral("バッチセット(&S)\tS"));
   m->addSeparator();
-  Add(m, "MenuWRootBinary", QStringLiteral("バイナリルート書き(&B)"));
-  Add(m, "MenuWRessBinary", QStringLiteral("バイナリレス書き(&V)"));
-  Add(m, "MenuWMailBinary", QStringLiteral("バイナリメール返信(&N)"));
+  Add(m, "MenuWRootBinary", QStringLiteral("バイナリルート書き(&B)\tShift+W"));
+  Add(m, "MenuWRessBinary", QStringLiteral("バイナリレス書き(&V)\tShift+F"));
+  Add(m, "MenuWMailBinary", QStringLiteral("バイナリメール返信(&N)\tShift+M"));
   m->addSeparator();
-  Add(m, "MenuWJumpRess", QStringLiteral("ボード移動レス書き(&J)"));
-  Add(m, "MenuWJumpRessBinary", QStringLiteral("バイナリボード移動レス書き(&K)"));
+  Add(m, "MenuWJumpRess", QStringLiteral("ボード移動レス書き(&J)\tJ"));
+  Add(m, "MenuWJumpRessBinary", QStringLiteral("バイナリボード移動レス書き(&K)\tShift+J"));
   m->addSeparator();
-  Add(m, "MenuWEdit", QStringLiteral("書込編集(&E)"));
-  Add(m, "MenuWDel", QStringLiteral("書込削除(&D)"));
+  Add(m, "MenuWEdit", QStringLiteral("書込編集(&E)\tE"));
+  Add(m, "MenuWDel", QStringLiteral("書込削除(&D)\tD"));
   bar->addMenu(m);
 
   m = AddMenu("SetupMenu", QStringLiteral("設定(&S)"));
@@ -298,38 +329,41 @@ void TMainCommands::CreateToolBar(QMainWindow& window) {
 }
 
 void TMainCommands::CreatePopups(QMainWindow& window) {
-  // Pop-up items show the menu's keys in their captions; the keys themselves belong to the
-  // menu bar, as one key may have only one owner in a window.
+  // Pop-up items show the grid's keys in their captions; the keys themselves belong to the
+  // grid, and the menu bar's shortcuts to the menu bar, as one key may have only one owner in a
+  // window. Their mnemonics are the grid's letters wherever an item has one, so that choosing
+  // from the pop-up teaches the key.
   gridPopup_ = new QMenu(&window);
   gridPopup_->setObjectName(QStringLiteral("ArticleGridPopupMenu"));
   QMenu* g = gridPopup_;
-  Add(g, "GMenuRoot", QStringLiteral("ルート書き(&W)"));
-  Add(g, "GMenuRess", QStringLiteral("レス書き(&R)"));
-  Add(g, "GMenuMail", QStringLiteral("メール返信(&M)"));
-  Add(g, "GMenuBatch", QStringLiteral("バッチセット(&S)"));
+  Add(g, "GMenuRoot", QStringLiteral("ルート書き(&W)\tW"));
+  Add(g, "GMenuRess", QStringLiteral("レス書き(&F)\tF"));
+  Add(g, "GMenuMail", QStringLiteral("メール返信(&M)\tM"));
+  Add(g, "GMenuBatch", QStringLiteral("バッチセット(&S)\tS"));
   g->addSeparator();
-  Add(g, "GMenuRootBinary", QStringLiteral("バイナリルート書き(&B)"));
-  Add(g, "GMenuRessBinary", QStringLiteral("バイナリレス書き(&V)"));
-  Add(g, "GMenuMailBinary", QStringLiteral("バイナリメール返信(&N)"));
+  Add(g, "GMenuRootBinary", QStringLiteral("バイナリルート書き(&B)\tShift+W"));
+  Add(g, "GMenuRessBinary", QStringLiteral("バイナリレス書き(&V)\tShift+F"));
+  Add(g, "GMenuMailBinary", QStringLiteral("バイナリメール返信(&N)\tShift+M"));
   g->addSeparator();
-  Add(g, "GMenuJumpRess", QStringLiteral("ボード移動レス書き(&J)"));
-  Add(g, "GMenuJumpRessBinary", QStringLiteral("バイナリボード移動レス書き(&K)"));
+  Add(g, "GMenuJumpRess", QStringLiteral("ボード移動レス書き(&J)\tJ"));
+  Add(g, "GMenuJumpRessBinary", QStringLiteral("バイナリボード移動レス書き(&K)\tShift+J"));
   g->addSeparator();
-  Add(g, "GMenuEdit", QStringLiteral("書込編集(&E)"));
-  Add(g, "GMenuDel", QStringLiteral("書込削除(&D)"));
+  Add(g, "GMenuEdit", QStringLiteral("書込編集(&E)\tE"));
+  Add(g, "GMenuDel", QStringLiteral("書込削除(&D)\tD"));
   g->addSeparator();
-  Add(g, "GMenuNoRead", QStringLiteral("未読サーチ(&N)"));
-  Add(g, "GMenuIDEdit", QStringLiteral("ID編集(&I)"));
+  Add(g, "GMenuNoRead", QStringLiteral("未読サーチ(&N)\tSpace"));
+  Add(g, "GMenuIDEdit", QStringLiteral("ID編集(&I)\tI"));
   g->addSeparator();
   Add(g, "GMenuThreadToggle", QStringLiteral("スレッドを閉じる／開く(&C)\tC"));
   Add(g, "GMenuCollapseAll", QStringLiteral("全スレッドを閉じる\t\\"));
   Add(g, "GMenuExpandAll", QStringLiteral("全スレッドを開く\t*"));
-  Add(g, "GMenuThreadRead", QStringLiteral("スレッドを既読にする\tR"));
+  Add(g, "GMenuThreadRead", QStringLiteral("スレッドを既読にする(&R)\tR"));
   Add(g, "GMenuBoardRead", QStringLiteral("ボードを既読にする\tShift+R"));
-  Add(g, "GMenuFlag", QStringLiteral("フラグを付ける／外す(&F)\tT"));
+  Add(g, "GMenuArticleUnread", QStringLiteral("記事を未読にする(&U)\tU"));
+  Add(g, "GMenuThreadUnread", QStringLiteral("スレッドを未読にする\tShift+U"));
+  Add(g, "GMenuFlag", QStringLiteral("フラグを付ける／外す(&T)\tT"));
   g->addSeparator();
-  Add(g, "GMenuWatchWriter", QStringLiteral("この発言者に注目する"))->setCheckable(true);
-  Add(g, "GMenuIgnoreWriter", QStringLiteral("この発言者を無視する"))->setCheckable(true);
+  AddMarkItems(g, "GMenu");
 
   viewPopup_ = new QMenu(&window);
   viewPopup_->setObjectName(QStringLiteral("ArticleEditPopupMenu"));

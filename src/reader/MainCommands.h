@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <initializer_list>
 #include <map>
 #include <string>
 
@@ -52,6 +53,10 @@ class TMainCommands final : public QObject {
   void CreateMenus(QMainWindow& window);
   void CreateToolBar(QMainWindow& window);
   void CreatePopups(QMainWindow& window);
+  // Checkable items of which exactly one is checked.
+  void Radios(std::initializer_list<QAction*> actions);
+  // Watch and ignore the current thread and writer (items named prefix + WatchThread ...).
+  void AddMarkItems(QMenu* menu, const char* prefix);
   void Apply(QAction* action);
 
   struct Item {

@@ -295,8 +295,8 @@ void TNavigation::ArticleGrid1RowOver() {
 void TNavigation::ArticleGrid1RowOverNoRead() {
   TBBSProcess* p = Analyser();
   int32_t board = -1;
-  if (p && ShowsArticle) {
-    board = BoardWithShownUnreadAfter(p->Boards, Order(), view_.CurrentBoard(), ShowsArticle);
+  if (p && ShownMask) {
+    board = BoardWithShownUnreadAfter(p->Boards, Order(), view_.CurrentBoard(), ShownMask);
   } else if (p) {
     board = BoardWithUnreadAfter(p->Boards, Order(), view_.CurrentBoard());
   }

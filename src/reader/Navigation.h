@@ -104,9 +104,10 @@ class TNavigation final : public QObject {
   void SetSearchReading(TSearchReading* search) { search_ = search; }
   bool SearchConditionExists() const;
   void SetWriteKeys(TWriteKeys* keys) { writeKeys_ = keys; }
-  // Whether the reading aids let an article show (null: every article shows). The unread key
-  // passes over the articles they hide, in the board shown and in the boards it goes on to.
-  std::function<bool(const TArticleList&, int32_t order, int32_t position)> ShowsArticle;
+  // Which articles of a board the reading aids let show, one byte per position of an order (null:
+  // every article shows). The unread key passes over the articles they hide, in the board shown
+  // and in the boards it goes on to.
+  std::function<void(const TArticleList&, int32_t order, std::vector<uint8_t>& shown)> ShownMask;
 
  private:
   void ConnectCommands();

@@ -1,6 +1,7 @@
 #include "reader/SingleInstance.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +20,7 @@
 #include <QTimer>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "platform/Cp932.h"
@@ -67,19 +69,52 @@ QString KeyFor(const std::string& nativeFolder) {
              QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(16));
 }
 
-// Opens a lock file for writing without ever waiting on something that is not a regular file.
-// -1 when it cannot be opened so: the holder writes where it listens into it, and a lock whose
-// holder could not say so would leave every later start waiting for an answer.
-int OpenLockFile(const std::string& nativePath) {
-  const int fd =
-      ::open(nativePath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+// Opens the lock file without ever waiting on something that is not a regular file: for
+// writing when this account may, else for reading (the lock can be tested either way). -1 with
+// errno set when it cannot be opened so; ENOTSUP when something else stands there.
+int OpenLockFile(const std::string& nativePath, bool& writable) {
+  const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  writable = true;
+  int fd = ::open(nativePath.c_str(), O_RDWR | O_CREAT | flags, 0666);
+  if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    const int denied = errno;
+    writable = false;
+    fd = ::open(nativePath.c_str(), O_RDONLY | flags);
+    if (fd < 0 && errno == ENOENT) errno = denied;
+  }
   if (fd < 0) return -1;
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
+    errno = ENOTSUP;
     return -1;
   }
   return fd;
+}
+
+// Every account that may write in the folder must be able to take its lock and read where its
+// holder listens: the lock file gets the folder's write permissions, as read and write.
+void ShareLockFileLikeFolder(int fd, const std::string& nativeFolder) {
+  struct stat file, folder;
+  if (::fstat(fd, &file) != 0 || file.st_uid != ::geteuid() ||
+      ::stat(nativeFolder.c_str(), &folder) != 0)
+    return;
+  mode_t mode = 0600;
+  if (folder.st_mode & S_IWGRP) mode |= 0060;
+  if (folder.st_mode & S_IWOTH) mode |= 0006;
+  if ((file.st_mode & 07777) != mode) ::fchmod(fd, mode);
+}
+
+std::string AccountName(const std::string& uid) {
+  char* end = nullptr;
+  const unsigned long number = std::strtoul(uid.c_str(), &end, 10);
+  if (uid.empty() || *end != '\0') return uid;
+  struct passwd entry;
+  struct passwd* found = nullptr;
+  char buffer[4096];
+  if (::getpwuid_r(uid_t(number), &entry, buffer, sizeof buffer, &found) == 0 && found)
+    return FromNativePath(found->pw_name);
+  return uid;
 }
 
 void BringToFront(QWidget& window) {
@@ -142,35 +177,43 @@ std::string TSingleInstance::LockFilePath(const std::string& settingsFolder) {
   return settingsFolder + kLockFileName;
 }
 
-bool TSingleInstance::TryLock() {
-  // A folder that does not let us make the file (read-only, another user's) or that cannot lock
-  // (some network shares): the same lock kept where this user's running programs keep theirs,
-  // named after the folder.
-  const std::string runtimeLock =
-      QFile::encodeName(RuntimeFolder() + QLatin1Char('/') + KeyFor(NativePath(folder_)) +
-                        QStringLiteral(".lock"))
-          .toStdString();
+TSingleInstance::Lock TSingleInstance::TryLock() {
+  const std::string folder = NativePath(folder_);
   if (lockFd_ < 0) {
-    lockFd_ = OpenLockFile(NativePath(LockFilePath(folder_)));
+    lockFd_ = OpenLockFile(NativePath(LockFilePath(folder_)), lockWritable_);
     if (lockFd_ < 0) {
-      lockFd_ = OpenLockFile(runtimeLock);
-      inRuntimeFolder_ = true;
+      // No folder, or a read-only one without a lock file: nothing can be written there, by
+      // this start or any other.
+      if (errno == ENOENT || errno == ENOTDIR || errno == EROFS) return Lock::Taken;
+      return Refuse(errno == ENOTSUP ? "にロックファイルの代わりに別のものがあるため"
+                                     : "のロックファイルを開けないため",
+                    errno);
     }
-    // Nothing to lock: the program runs as it always could.
-    if (lockFd_ < 0) return true;
+    if (lockWritable_) ShareLockFileLikeFolder(lockFd_, folder);
   }
-  if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) return true;
-  if (errno == EWOULDBLOCK || errno == EINTR) return false;
-  if (!inRuntimeFolder_) {
-    ::close(lockFd_);
-    lockFd_ = OpenLockFile(runtimeLock);
-    inRuntimeFolder_ = true;
-    if (lockFd_ < 0) return true;
-    if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) return true;
-    if (errno == EWOULDBLOCK || errno == EINTR) return false;
+  if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK || errno == EINTR) return Lock::Held;
+    return Refuse("のロックを取れないため", errno);
   }
-  // No lock anywhere cannot tell; the program runs as it always could.
-  return true;
+  if (lockWritable_) return Lock::Taken;
+  // Free, but where this start listens could not be written into it: a later start would find
+  // the lock held and nobody to answer. Where the folder takes no writing of this account
+  // either, nothing this start does can meet another: it runs without the lock.
+  ::close(lockFd_);
+  lockFd_ = -1;
+  if (::access(folder.c_str(), W_OK) != 0) return Lock::Taken;
+  return Refuse("のロックファイルに書込めないため", EACCES);
+}
+
+TSingleInstance::Lock TSingleInstance::Refuse(const char* why, int error) {
+  if (lockFd_ >= 0) ::close(lockFd_);
+  lockFd_ = -1;
+  refusal_ = Cp932("設定フォルダ:") + folder_ + "\r" + Cp932(why) + "(" + LockFilePath(folder_) +
+             ": " + FromNativePath(std::strerror(error)) + ")\r" +
+             Cp932(
+                 "ほかのVorn Explorerがこのフォルダを使っていないことを確かめられません\r"
+                 "起動を中止します");
+  return Lock::Refused;
 }
 
 void TSingleInstance::Listen() {
@@ -186,7 +229,8 @@ void TSingleInstance::Listen() {
   // answers on while this instance runs.
   const QByteArray holder = QByteArray::number(qlonglong(::getpid())) + '\n' +
                             QByteArray::fromStdString(HostName()) + '\n' +
-                            QFile::encodeName(server_->fullServerName()) + '\n';
+                            QFile::encodeName(server_->fullServerName()) + '\n' +
+                            QByteArray::number(qulonglong(::geteuid())) + '\n';
   if (::ftruncate(lockFd_, 0) == 0) {
     [[maybe_unused]] const ssize_t written = ::pwrite(lockFd_, holder.data(), holder.size(), 0);
   }
@@ -204,6 +248,8 @@ TSingleInstance::Holder TSingleInstance::ReadHolder() const {
   holder.Pid = lines[0].toStdString();
   holder.Host = lines[1].toStdString();
   holder.Socket = lines[2].toStdString();
+  // Written by holders that tell their account.
+  if (lines.size() >= 5) holder.Uid = lines[3].toStdString();
   return holder;
 }
 
@@ -212,9 +258,14 @@ TSingleInstance::Outcome TSingleInstance::Start(const std::vector<std::string>& 
   const QDeadlineTimer deadline(waitMs);
   std::string lastPid;
   for (;;) {
-    if (TryLock()) {
-      Listen();
-      return Outcome::Owner;
+    switch (TryLock()) {
+      case Lock::Taken:
+        Listen();
+        return Outcome::Owner;
+      case Lock::Refused:
+        return Outcome::Refused;
+      case Lock::Held:
+        break;
     }
     const Holder holder = ReadHolder();
     if (!holder.Socket.empty()) {
@@ -227,10 +278,22 @@ TSingleInstance::Outcome TSingleInstance::Start(const std::vector<std::string>& 
                        "同じ設定フォルダで二つ目は起動出来ません");
         return Outcome::Refused;
       }
+      const bool otherAccount = !holder.Uid.empty() && holder.Uid != std::to_string(::geteuid());
       const int left = int(std::max<qint64>(deadline.remainingTime(), 0));
-      switch (HandTo(QFile::decodeName(QByteArray::fromStdString(holder.Socket)), files, left)) {
+      const Handing handing =
+          otherAccount
+              ? Handing::NoAccess
+              : HandTo(QFile::decodeName(QByteArray::fromStdString(holder.Socket)), files, left);
+      switch (handing) {
         case Handing::Done:
           return Outcome::HandedOver;
+        case Handing::NoAccess:
+          // Another account's window takes no files from this one.
+          refusal_ = Cp932("設定フォルダ:") + folder_ + "\r" + Cp932("はほかのユーザー(") +
+                     (holder.Uid.empty() ? std::string("?") : AccountName(holder.Uid)) +
+                     Cp932(")が動かしているVorn Explorer(プロセス ") + holder.Pid +
+                     Cp932(")が使用中です\r同じ設定フォルダで二つ目は起動出来ません");
+          return Outcome::Refused;
         case Handing::NoAnswer:
           break;
         case Handing::NoConnection:
@@ -259,7 +322,11 @@ TSingleInstance::Handing TSingleInstance::HandTo(const QString& socketPath,
   const QDeadlineTimer deadline(waitMs);
   QLocalSocket socket;
   socket.connectToServer(socketPath);
-  if (!socket.waitForConnected(int(deadline.remainingTime()))) return Handing::NoConnection;
+  if (!socket.waitForConnected(int(deadline.remainingTime()))) {
+    // Another account's socket, in a folder of that account's.
+    if (socket.error() == QLocalSocket::SocketAccessError) return Handing::NoAccess;
+    return Handing::NoConnection;
+  }
   QByteArray request = kOpenRequest;
   for (const std::string& file : files) {
     request += QByteArray::fromStdString(NativePath(file));

@@ -27,15 +27,19 @@ std::vector<std::string> CommandLineLogFiles(const std::vector<std::string>& arg
 // on a folder holds an exclusive lock on a file in it (the kernel drops the lock when the
 // process ends, however it ends: a killed window never blocks the next start) and listens on a
 // local socket whose path it writes into that file. A later start on the folder hands its log
-// files to that instance, which comes to the front, and ends; where that cannot be done it is
-// told why and ends as well.
+// files to that instance, which comes to the front, and ends; where that cannot be done (the
+// window runs on another computer or for another account) it is told why and ends as well.
+// The lock is always the folder's own file, readable and writable by every account that may
+// write in the folder: a start that can neither take nor test it refuses, naming the folder,
+// since any other lock would be one the first writer cannot see.
 class TSingleInstance final : public QObject {
   Q_OBJECT
  public:
   enum class Outcome {
     Owner,       // this process holds the folder and runs the window
     HandedOver,  // the running instance took the files; this process ends
-    Refused,     // another instance holds the folder and could not be reached (Refusal says why)
+    Refused,     // the folder is held by a window this start cannot reach, or its lock can be
+                 // neither taken nor tested (Refusal says why)
   };
 
   // settingsFolder: CP932 with its separator at the end, as SettingsFolder gives it.
@@ -63,12 +67,16 @@ class TSingleInstance final : public QObject {
   void OtherStart(const std::vector<std::string>& files);
 
  private:
-  enum class Handing { Done, NoConnection, NoAnswer };
+  enum class Handing { Done, NoConnection, NoAnswer, NoAccess };
+  enum class Lock { Taken, Held, Refused };
   struct Holder {
     std::string Pid, Host, Socket;  // empty while the holder has not written them yet
+    std::string Uid;                // the holder's account, where it tells it
   };
 
-  bool TryLock();
+  Lock TryLock();
+  // Refused, telling why (CP932 text that follows the folder's name) and the system's error.
+  Lock Refuse(const char* why, int error);
   void Listen();
   Holder ReadHolder() const;
   Handing HandTo(const QString& socketPath, const std::vector<std::string>& files, int waitMs);
@@ -77,7 +85,7 @@ class TSingleInstance final : public QObject {
 
   std::string folder_;
   int lockFd_ = -1;
-  bool inRuntimeFolder_ = false;  // the lock file is kept in the runtime folder, not the folder
+  bool lockWritable_ = false;
   QLocalServer* server_ = nullptr;
   bool serving_ = false;
   std::string refusal_;

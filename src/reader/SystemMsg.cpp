@@ -9,9 +9,29 @@
 #include <QVBoxLayout>
 
 #include "qtsupport/DisplayMapping.h"
+#include "settings/CommonIniFile.h"
 #include "text/ShiftJisText.h"
 
 namespace vorn {
+
+SystemMsgLook ArticleViewLook(const CommonSettings& c, const QRect& parent,
+                              const QSize& viewPanel) {
+  SystemMsgLook look;
+  look.Parent = parent;
+  look.ViewPanel = viewPanel;
+  look.FontName = c.ArticleEditFontName;
+  look.FontSize = c.ArticleEditFontSize;
+  look.FontColor = c.ArticleEditFontColor;
+  look.FontStyle = c.ArticleEditFontStyle;
+  look.BGColor = c.ArticleEditBGColor;
+  look.EofMarker = "[EOF]";
+  look.EofColor = c.ArticleEditEOFColor;
+  look.EscCut = c.ArticleEditESCCut;
+  look.FoldLines = c.ArticleEditReturn;
+  look.FoldWidth = 80;
+  look.ColorRuns = c.ArticleEditColor;
+  return look;
+}
 
 TSystemMsgForm::TSystemMsgForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("SystemMsgForm"));

@@ -10,6 +10,8 @@ class QTextEdit;
 
 namespace vorn {
 
+struct CommonSettings;
+
 // How the text dialog shows its lines: the article view's current look, and the caller's place.
 struct SystemMsgLook {
   QRect Parent;     // the caller's window
@@ -26,6 +28,10 @@ struct SystemMsgLook {
   int FoldWidth = 80;
   bool ColorRuns = true;
 };
+
+// The look of the text dialog as the article view's settings give it now.
+SystemMsgLook ArticleViewLook(const CommonSettings& settings, const QRect& parent,
+                              const QSize& viewPanel);
 
 // "情報": a text dialog for the host's system messages or the list of loaded log files.
 class TSystemMsgForm final : public QDialog {

@@ -1,9 +1,11 @@
 #include "reader/ThreadCommands.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
+#include <tuple>
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogLoader.h"
@@ -15,9 +17,11 @@
 #include "reader/BoardView.h"
 #include "reader/MainCommands.h"
 #include "reader/QuickFilterBar.h"
+#include "reader/SelectList.h"
 #include "reader/WindowRoles.h"
 #include "reader/WriterListForm.h"
 #include "readerlogic/ReadingState.h"
+#include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
 #include "threadview/QuickFilter.h"
 #include "threadview/WriterListEdit.h"
@@ -29,27 +33,37 @@ constexpr int kShift = Qt::ShiftModifier;
 constexpr int kModifierMask =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
-// The items of the thread menu and the grid's pop-up that need a loaded set.
+// The items of the grid's pop-up that need a loaded set (the thread menu follows as a whole).
 const char* const kGridItems[] = {"GMenuThreadToggle", "GMenuCollapseAll", "GMenuExpandAll",
-                                  "GMenuThreadRead",   "GMenuBoardRead",   "GMenuFlag",
-                                  "GMenuWatchWriter",  "GMenuIgnoreWriter"};
+                                  "GMenuThreadRead",   "GMenuBoardRead",   "GMenuArticleUnread",
+                                  "GMenuThreadUnread", "GMenuFlag",        "GMenuWatchThread",
+                                  "GMenuIgnoreThread", "GMenuWatchWriter", "GMenuIgnoreWriter"};
+
+// Ignoring wins: a watched writer's article in an ignored thread is ignored.
+WriterMark Combined(WriterMark writer, WriterMark thread) {
+  if (writer == WriterMark::Ignored || thread == WriterMark::Ignored) return WriterMark::Ignored;
+  if (writer == WriterMark::Watched || thread == WriterMark::Watched) return WriterMark::Watched;
+  return WriterMark::None;
+}
 
 }  // namespace
 
 TThreadCommands::TThreadCommands(TLogSession& session, TReadingState& state,
-                                 TMainCommands& commands, TBoardView& view, TStatusLine& status,
-                                 TQuickFilterBar& bar, QStatusBar& statusBar, QWidget* dialogParent,
-                                 QObject* parent)
+                                 const CommonSettings& common, TMainCommands& commands,
+                                 TBoardView& view, TStatusLine& status, TQuickFilterBar& bar,
+                                 QStatusBar& statusBar, QWidget* dialogParent, QObject* parent)
     : QObject(parent),
       session_(session),
       state_(state),
+      common_(common),
       commands_(commands),
       view_(view),
       status_(status),
       bar_(bar),
       dialogParent_(dialogParent),
       filterStatus_(new QLabel(&statusBar)),
-      settings_(ReadThreadViewSettings(SettingsFilePath("vornexpl.ini"))) {
+      settings_(ReadThreadViewSettings(SettingsFilePath("vornexpl.ini"))),
+      ignoredAsRead_(common.IgnoredAsRead) {
   filterStatus_->setObjectName(QStringLiteral("FilterStatusPanel"));
   filterStatus_->setFrameShape(QFrame::Panel);
   filterStatus_->setFrameShadow(QFrame::Sunken);
@@ -59,11 +73,13 @@ TThreadCommands::TThreadCommands(TLogSession& session, TReadingState& state,
   TArticleGrid& grid = view_.Grid();
   grid.IgnoredArticleColor = QtColor(settings_.IgnoredColor);
   grid.SetAids(this);
-  // After the navigation's handler: the keys it leaves alone.
+  // After the navigation's handlers: the keys it leaves alone.
   connect(&grid, &TArticleGrid::KeyDown, this, &TThreadCommands::GridKey);
+  connect(&view_.BoardList(), &TSelectList::KeyDown, this, &TThreadCommands::BoardListKey);
   connect(&grid, &TArticleGrid::TreeLineClicked, this, &TThreadCommands::ToggleThreadAt);
   connect(&grid, &TArticleGrid::RowsChanged, this, &TThreadCommands::UpdateFilterStatus);
   connect(&bar_, &TQuickFilterBar::ConditionChanged, this, &TThreadCommands::FilterChanged);
+  connect(&bar_, &TQuickFilterBar::UnreadOnlyChanged, this, &TThreadCommands::SetUnreadOnly);
   connect(&bar_, &TQuickFilterBar::Leave, this, [this] { view_.FocusGrid(); });
   view_.SetLineDecorator([this](int32_t board, const std::string& line) {
     const TBBSProcess* p = session_.CurrentProcess;
@@ -86,15 +102,22 @@ void TThreadCommands::ConnectCommands() {
     on((p + "ExpandAll").c_str(), [this] { SetAllCollapsed(false); });
     on((p + "ThreadRead").c_str(), [this] { MarkThreadRead(); });
     on((p + "BoardRead").c_str(), [this] { MarkBoardRead(); });
+    on((p + "ArticleUnread").c_str(), [this] { MarkArticleUnread(); });
+    on((p + "ThreadUnread").c_str(), [this] { MarkThreadUnread(); });
     on((p + "Flag").c_str(), [this] { ToggleFlag(); });
+    on((p + "WatchThread").c_str(), [this](bool c) { MarkThread(WriterMark::Watched, c); });
+    on((p + "IgnoreThread").c_str(), [this](bool c) { MarkThread(WriterMark::Ignored, c); });
+    on((p + "WatchWriter").c_str(), [this](bool c) { MarkWriter(WriterMark::Watched, c); });
+    on((p + "IgnoreWriter").c_str(), [this](bool c) { MarkWriter(WriterMark::Ignored, c); });
   }
   on("MenuQuickFilter", [this] { FocusFilter(); });
   on("MenuFlaggedOnly", [this](bool checked) { SetFlaggedOnly(checked); });
+  on("MenuUnreadOnly", [this](bool checked) { SetUnreadOnly(checked); });
   on("MenuWriterList", [this] { EditWriters(); });
-  on("GMenuWatchWriter", [this](bool checked) { MarkWriter(WriterMark::Watched, checked); });
-  on("GMenuIgnoreWriter", [this](bool checked) { MarkWriter(WriterMark::Ignored, checked); });
-  if (QMenu* popup = commands_.GridPopup())
-    connect(popup, &QMenu::aboutToShow, this, &TThreadCommands::UpdatePopup);
+  // The check marks of the watch and ignore items follow the current article.
+  for (QMenu* menu : {commands_.GridPopup(), commands_.Menu("ThreadMenu")}) {
+    if (menu) connect(menu, &QMenu::aboutToShow, this, &TThreadCommands::UpdateMarkItems);
+  }
 }
 
 void TThreadCommands::EnableCommands(bool on) {
@@ -106,24 +129,66 @@ void TThreadCommands::EnableCommands(bool on) {
 
 void TThreadCommands::LoadFinished(bool add) {
   const TBBSProcess* p = session_.CurrentProcess;
-  if (add && filter_) {
+  marksBoard_ = nullptr;
+  if (!add || !filter_) {
+    aids_.Open(session_);
+    threadFileWarned_ = false;
+    filter_ = p ? std::make_unique<TQuickFilter>(p->Members, session_.LogList) : nullptr;
+    // The bar keeps its text from one set to the next.
+    if (filter_) {
+      std::string warning;
+      bar_.ShowRefused(!filter_->SetCondition(bar_.Condition(), warning));
+    }
+  } else {
     filter_->Forget();
-    return;
   }
-  collapse_.clear();
-  aids_.Open(session_);
-  filter_ = p ? std::make_unique<TQuickFilter>(p->Members, session_.LogList) : nullptr;
-  // The bar keeps its text from one set to the next.
-  if (filter_) {
-    std::string warning;
-    bar_.ShowRefused(!filter_->SetCondition(bar_.Condition(), warning));
+  if (common_.IgnoredAsRead) TakeIgnoredAsRead();
+}
+
+void TThreadCommands::SettingsChanged() {
+  const bool switchedOn = common_.IgnoredAsRead && !ignoredAsRead_;
+  ignoredAsRead_ = common_.IgnoredAsRead;
+  if (!switchedOn || !session_.CurrentProcess) return;
+  const int32_t marked = TakeIgnoredAsRead();
+  view_.Grid().RepaintRows();
+  view_.RefreshBoardLines();
+  status_.SetStatusText(0, QStringLiteral("無視した記事%1件を既読にしました").arg(marked));
+}
+
+int32_t TThreadCommands::TakeIgnoredAsRead() {
+  TBBSProcess* p = session_.CurrentProcess;
+  if (!p) return 0;
+  int32_t marked = 0;
+  std::vector<uint8_t> threads;
+  for (int32_t b = 0; b < p->Boards.Count(); ++b) {
+    TArticleList* board = p->Boards.GetArticles(b);
+    if (!board) continue;
+    const int32_t n = board->OrderCount(ArticleSortNormal);
+    aids_.Threads.MarkMask(*board, ArticleSortNormal, threads);
+    for (int32_t position = 0; position < n; ++position) {
+      const ArticleRecord* entry = board->GetArticle(ArticleSortNormal, position);
+      if (entry->ReadFlag != 0 || entry->WriteFlag != 0) continue;
+      const WriterMark thread = WriterMark(threads[size_t(position)]);
+      if (Combined(aids_.Writers.MarkOf(*entry), thread) != WriterMark::Ignored) continue;
+      board->SetReadFlag(ArticleSortNormal, position, 1, false);
+      ++marked;
+    }
   }
+  return marked;
 }
 
 bool TThreadCommands::Current(TArticleList*& board, int32_t& position) const {
   board = view_.CurrentArticles();
   position = view_.CurrentPosition();
   return board && position >= 0 && position < board->OrderCount(state_.TreeOrder());
+}
+
+int32_t TThreadCommands::CurrentThreadTop(TArticleList*& board) const {
+  int32_t position;
+  if (!Current(board, position)) return -1;
+  const ThreadExtent thread =
+      ThreadAt(*board, TreePositionOf(*board, state_.TreeOrder(), position));
+  return thread.Valid() ? thread.Top : -1;
 }
 
 void TThreadCommands::Say(const char* utf8) {
@@ -136,44 +201,73 @@ bool TThreadCommands::TreeOrderOrSay() {
   return false;
 }
 
+void TThreadCommands::SaveThreadLists() {
+  if (aids_.SaveThreads()) return;
+  // Told once a run: collapsing is done often, and the file does not go away meanwhile.
+  if (threadFileWarned_ || aids_.ThreadFile.empty()) return;
+  threadFileWarned_ = true;
+  Ui().Warning(Cp932("スレッドリストファイルに書込めませんでした\r\n") + aids_.ThreadFile);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The grid's rows and looks.
 
+GridRowRules TThreadCommands::Rules(const TArticleList& board, bool collapse) {
+  GridRowRules rules{filter_.get(),         flaggedOnly_,   &aids_.Flags,
+                     settings_.HideIgnored, &aids_.Writers, nullptr};
+  if (collapse) rules.Collapse = &aids_.Threads.Collapse(board);
+  rules.Threads = &aids_.Threads;
+  rules.UnreadOnly = unreadOnly_;
+  return rules;
+}
+
 void TThreadCommands::BuildRows(const TArticleList& board, int32_t order, TGridRows& rows) {
-  const GridRowRules rules{filter_.get(),         flaggedOnly_,   &aids_.Flags,
-                           settings_.HideIgnored, &aids_.Writers, &collapse_[&board]};
-  rows.Build(board, order, rules);
+  rows.Build(board, order, Rules(board, true));
+  // The looks of the rows ask for the thread marks of the board shown, a row at a time.
+  aids_.Threads.MarkMask(board, order, threadMarks_);
+  marksBoard_ = &board;
+  marksOrder_ = order;
+}
+
+void TThreadCommands::ShownMask(const TArticleList& board, int32_t order,
+                                std::vector<uint8_t>& shown) {
+  TGridRows rows;
+  rows.Build(board, order, Rules(board, false));
+  const int32_t n = board.OrderCount(order);
+  shown.assign(size_t(n), 0);
+  for (int32_t p = 0; p < n; ++p)
+    shown[size_t(p)] = rows.Passes(p) ? 1 : 0;
 }
 
 bool TThreadCommands::RevealPosition(const TArticleList& board, int32_t order, int32_t position) {
   if (order != ArticleSortTree) return false;
-  auto found = collapse_.find(&board);
-  if (found == collapse_.end()) return false;
+  TThreadCollapse& collapse = aids_.Threads.Collapse(board);
   const ThreadExtent thread = ThreadAt(board, position);
-  if (!thread.Valid() || !found->second.IsCollapsed(board, thread.Top)) return false;
-  return found->second.SetCollapsed(board, thread.Top, false);
+  if (!thread.Valid() || !collapse.IsCollapsed(board, thread.Top)) return false;
+  if (!collapse.SetCollapsed(board, thread.Top, false)) return false;
+  SaveThreadLists();
+  return true;
 }
 
 bool TThreadCommands::Flagged(const TArticleList& board, int32_t order, int32_t position) const {
   return aids_.Flags.IsFlagged(board, order, position);
 }
 
-WriterMark TThreadCommands::Writer(const TArticleList& board, int32_t order,
-                                   int32_t position) const {
-  return aids_.Writers.MarkAt(board, order, position);
+WriterMark TThreadCommands::RowMark(const TArticleList& board, int32_t order,
+                                    int32_t position) const {
+  WriterMark thread = WriterMark::None;
+  if (&board == marksBoard_ && order == marksOrder_ && position >= 0 &&
+      size_t(position) < threadMarks_.size()) {
+    thread = WriterMark(threadMarks_[size_t(position)]);
+  } else if (aids_.Threads.AnyMarked(board)) {
+    const ThreadExtent t = ThreadAt(board, TreePositionOf(board, order, position));
+    if (t.Valid()) thread = aids_.Threads.MarkOf(board, t.Top);
+  }
+  return Combined(aids_.Writers.MarkAt(board, order, position), thread);
 }
 
 QColor TThreadCommands::WatchedColor() const {
   return QtColor(settings_.WatchedColor);
-}
-
-bool TThreadCommands::Shows(const TArticleList& board, int32_t order, int32_t position) {
-  if (settings_.HideIgnored &&
-      aids_.Writers.MarkAt(board, order, position) == WriterMark::Ignored) {
-    return false;
-  }
-  if (flaggedOnly_ && !aids_.Flags.IsFlagged(board, order, position)) return false;
-  return !filter_ || filter_->Matches(board, order, position);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -184,55 +278,49 @@ void TThreadCommands::GridKey(GridKeyDown* key) {
   const int modifiers = int(key->Modifiers) & kModifierMask;
   const bool plain = modifiers == 0;
   const bool shiftOnly = modifiers == kShift;
+  // Letters with Shift or alone; the signs also where a layout needs Shift for them.
+  if (!plain && !shiftOnly) return;
+  auto toggleThread = [this](WriterMark mark) {
+    TArticleList* board;
+    const int32_t top = CurrentThreadTop(board);
+    MarkThread(mark, top >= 0 && aids_.Threads.MarkOf(*board, top) != mark);
+  };
+  auto toggleWriter = [this](WriterMark mark) {
+    std::string id;
+    MarkWriter(mark, CurrentWriterMark(id) != mark);
+  };
   bool handled = true;
   switch (key->Key) {
     case Qt::Key_C:
-      if (plain) {
-        ToggleThread();
-      } else {
-        handled = false;
-      }
+      plain ? ToggleThread() : void(handled = false);
       break;
     case Qt::Key_Backslash:
     case Qt::Key_yen:
-      // Some layouts need Shift for the key.
-      if (plain || shiftOnly) {
-        SetAllCollapsed(true);
-      } else {
-        handled = false;
-      }
+      SetAllCollapsed(true);
       break;
     case Qt::Key_Asterisk:
-      if (plain || shiftOnly) {
-        SetAllCollapsed(false);
-      } else {
-        handled = false;
-      }
+      SetAllCollapsed(false);
       break;
     case Qt::Key_R:
-      if (plain) {
-        MarkThreadRead();
-      } else if (shiftOnly) {
-        MarkBoardRead();
-      } else {
-        handled = false;
-      }
+      plain ? MarkThreadRead() : MarkBoardRead();
+      break;
+    case Qt::Key_U:
+      plain ? MarkArticleUnread() : MarkThreadUnread();
       break;
     case Qt::Key_T:
-      if (plain) {
-        ToggleFlag();
-      } else if (shiftOnly) {
-        SetFlaggedOnly(!flaggedOnly_);
-      } else {
-        handled = false;
-      }
+      plain ? ToggleFlag() : SetFlaggedOnly(!flaggedOnly_);
+      break;
+    case Qt::Key_H:
+      plain ? toggleThread(WriterMark::Watched) : toggleWriter(WriterMark::Watched);
+      break;
+    case Qt::Key_X:
+      plain ? toggleThread(WriterMark::Ignored) : toggleWriter(WriterMark::Ignored);
+      break;
+    case Qt::Key_L:
+      plain ? SetUnreadOnly(!unreadOnly_) : void(handled = false);
       break;
     case Qt::Key_Slash:
-      if (plain || shiftOnly) {
-        FocusFilter();
-      } else {
-        handled = false;
-      }
+      FocusFilter();
       break;
     default:
       handled = false;
@@ -241,14 +329,24 @@ void TThreadCommands::GridKey(GridKeyDown* key) {
   if (handled) key->Handled = true;
 }
 
+void TThreadCommands::BoardListKey(QKeyEvent* event, bool* handled) {
+  if (*handled) return;
+  const int modifiers = int(event->modifiers()) & kModifierMask;
+  if (event->key() != Qt::Key_R || modifiers != kShift) return;
+  // Catch-up of the board chosen in the list, as a news reader's group list offers it.
+  MarkBoardRead(view_.ListBoard());
+  *handled = true;
+}
+
 void TThreadCommands::ToggleThreadAt(int32_t position) {
   TArticleList* board = view_.CurrentArticles();
   if (!board || !TreeOrderOrSay()) return;
   const ThreadExtent thread = ThreadAt(*board, position);
   if (!thread.Valid()) return;
-  TThreadCollapse& collapse = collapse_[board];
+  TThreadCollapse& collapse = aids_.Threads.Collapse(*board);
   const bool collapsed = !collapse.IsCollapsed(*board, thread.Top);
-  collapse.SetCollapsed(*board, thread.Top, collapsed);
+  if (!collapse.SetCollapsed(*board, thread.Top, collapsed)) return;
+  SaveThreadLists();
   view_.Grid().RefreshRows(true);
   if (collapsed && view_.Grid().Rows().Filtering()) Say("フィルタ中はスレッドを閉じずに表示します");
 }
@@ -263,9 +361,15 @@ void TThreadCommands::ToggleThread() {
 void TThreadCommands::SetAllCollapsed(bool collapsed) {
   TArticleList* board = view_.CurrentArticles();
   if (!board || !TreeOrderOrSay()) return;
-  TThreadCollapse& collapse = collapse_[board];
+  TThreadCollapse& collapse = aids_.Threads.Collapse(*board);
   collapsed ? collapse.CollapseAll() : collapse.ExpandAll();
+  SaveThreadLists();
   view_.Grid().RefreshRows(true);
+}
+
+void TThreadCommands::ReadMarksChanged(int32_t board) {
+  view_.Grid().RepaintRows();
+  view_.RefreshBoardLine(board);
 }
 
 void TThreadCommands::MarkThreadRead() {
@@ -273,19 +377,43 @@ void TThreadCommands::MarkThreadRead() {
   int32_t position;
   if (!Current(board, position)) return;
   const int32_t marked = vorn::MarkThreadRead(*board, state_.TreeOrder(), position);
-  view_.Grid().RepaintRows();
-  view_.RefreshBoardLine(view_.CurrentBoard());
+  ReadMarksChanged(view_.CurrentBoard());
   status_.SetStatusText(0, QStringLiteral("スレッドの%1件を既読にしました").arg(marked));
 }
 
-void TThreadCommands::MarkBoardRead() {
-  TArticleList* board = view_.CurrentArticles();
+void TThreadCommands::MarkBoardRead(int32_t index) {
+  const TBBSProcess* p = session_.CurrentProcess;
+  if (index < 0) index = view_.CurrentBoard();
+  TArticleList* board = p && index >= 0 ? p->Boards.GetArticles(index) : nullptr;
   if (!board || board->OrderCount(ArticleSortNormal) == 0) return;
   if (!Ui().ConfirmYesNo(Cp932("このボードの全記事を既読にします\r\nよろしいですか？"))) return;
   const int32_t marked = vorn::MarkBoardRead(*board);
-  view_.Grid().RepaintRows();
-  view_.RefreshBoardLine(view_.CurrentBoard());
+  ReadMarksChanged(index);
   status_.SetStatusText(0, QStringLiteral("ボードの%1件を既読にしました").arg(marked));
+}
+
+void TThreadCommands::MarkArticleUnread() {
+  TArticleList* board;
+  int32_t position;
+  if (!Current(board, position)) return;
+  const int32_t order = state_.TreeOrder();
+  const ArticleRecord* entry = board->GetArticle(order, position);
+  if (entry->Kind == ArticleKindMissingRoot || entry->WriteFlag != 0) {
+    Say("この行は未読にできません（書込みと親記事のない行）");
+    return;
+  }
+  board->SetReadFlag(order, position, 0, false);
+  ReadMarksChanged(view_.CurrentBoard());
+  Say("記事を未読にしました");
+}
+
+void TThreadCommands::MarkThreadUnread() {
+  TArticleList* board;
+  int32_t position;
+  if (!Current(board, position)) return;
+  const int32_t marked = vorn::MarkThreadUnread(*board, state_.TreeOrder(), position);
+  ReadMarksChanged(view_.CurrentBoard());
+  status_.SetStatusText(0, QStringLiteral("スレッドの%1件を未読にしました").arg(marked));
 }
 
 void TThreadCommands::ToggleFlag() {
@@ -313,6 +441,13 @@ void TThreadCommands::SetFlaggedOnly(bool on) {
   view_.Grid().RefreshRows(false);
 }
 
+void TThreadCommands::SetUnreadOnly(bool on) {
+  unreadOnly_ = on;
+  commands_.SetChecked("MenuUnreadOnly", on);
+  bar_.SetUnreadOnly(on);
+  view_.Grid().RefreshRows(false);
+}
+
 void TThreadCommands::FocusFilter() {
   if (bar_.isEnabled()) bar_.FocusText();
 }
@@ -324,8 +459,12 @@ void TThreadCommands::FilterChanged() {
   bar_.ShowRefused(!accepted);
   if (!accepted) {
     // The first line of the engine's report; the grid shows every article meanwhile.
-    const std::string first = warning.substr(0, warning.find('\r'));
-    status_.SetStatusText(0, QtText(first));
+    filterWarning_ = QtText(warning.substr(0, warning.find('\r')));
+    status_.SetStatusText(0, filterWarning_);
+  } else if (!filterWarning_.isEmpty()) {
+    // The report of a pattern since mended goes, unless something else was told meanwhile.
+    if (status_.StatusText(0) == filterWarning_) status_.SetStatusText(0, QString());
+    filterWarning_.clear();
   }
   view_.Grid().RefreshRows(false);
 }
@@ -341,38 +480,72 @@ void TThreadCommands::UpdateFilterStatus() {
   }
 }
 
-void TThreadCommands::UpdatePopup() {
+WriterMark TThreadCommands::CurrentWriterMark(std::string& id) const {
   TArticleList* board;
   int32_t position;
+  id.clear();
+  if (!Current(board, position)) return WriterMark::None;
+  const ArticleRecord* entry = board->GetArticle(state_.TreeOrder(), position);
+  if (entry && entry->Kind != ArticleKindMissingRoot) id = aids_.Writers.WriterIdOf(*entry);
+  return id.empty() ? WriterMark::None : aids_.Writers.MarkOf(id);
+}
+
+void TThreadCommands::UpdateMarkItems() {
   std::string id;
-  if (Current(board, position)) {
-    if (const ArticleRecord* entry = board->GetArticle(state_.TreeOrder(), position)) {
-      if (entry->Kind != ArticleKindMissingRoot) id = aids_.Writers.WriterIdOf(*entry);
+  const WriterMark writer = CurrentWriterMark(id);
+  TArticleList* board;
+  const int32_t top = CurrentThreadTop(board);
+  ThreadKey key;
+  const bool threadKnown = top >= 0 && ThreadKeyAt(*board, top, key);
+  const WriterMark thread = threadKnown ? aids_.Threads.MarkOf(*board, top) : WriterMark::None;
+  const bool on = commands_.IsEnabled("GMenuFlag");
+  for (const char* prefix : {"Menu", "GMenu"}) {
+    const std::string p(prefix);
+    const std::tuple<std::string, WriterMark, WriterMark, bool> items[] = {
+        {p + "WatchWriter", WriterMark::Watched, writer, !id.empty()},
+        {p + "IgnoreWriter", WriterMark::Ignored, writer, !id.empty()},
+        {p + "WatchThread", WriterMark::Watched, thread, threadKnown},
+        {p + "IgnoreThread", WriterMark::Ignored, thread, threadKnown}};
+    for (const auto& [name, which, mark, known] : items) {
+      if (QAction* a = commands_.Action(name.c_str())) {
+        a->setCheckable(true);
+        a->setChecked(mark == which);
+      }
+      commands_.SetEnabled(name.c_str(), known && on);
     }
-  }
-  const WriterMark mark = id.empty() ? WriterMark::None : aids_.Writers.MarkOf(id);
-  for (const auto& [name, which] : {std::pair{"GMenuWatchWriter", WriterMark::Watched},
-                                    std::pair{"GMenuIgnoreWriter", WriterMark::Ignored}}) {
-    if (QAction* a = commands_.Action(name)) {
-      a->setCheckable(true);
-      a->setChecked(mark == which);
-    }
-    commands_.SetEnabled(name, !id.empty() && commands_.IsEnabled("GMenuFlag"));
   }
 }
 
 void TThreadCommands::MarkWriter(WriterMark mark, bool on) {
-  TArticleList* board;
-  int32_t position;
-  if (!Current(board, position)) return;
-  const ArticleRecord* entry = board->GetArticle(state_.TreeOrder(), position);
-  const std::string id =
-      entry && entry->Kind != ArticleKindMissingRoot ? aids_.Writers.WriterIdOf(*entry) : "";
-  if (id.empty()) return;
+  std::string id;
+  CurrentWriterMark(id);
+  if (id.empty()) {
+    Say("この行には発言者がありません");
+    return;
+  }
   aids_.Writers.Mark(id, on ? mark : WriterMark::None);
   if (!aids_.SaveWriters())
     Ui().Warning(Cp932("発言者リストファイルに書込めませんでした\r\n") + aids_.WriterFile);
+  if (on && mark == WriterMark::Ignored && common_.IgnoredAsRead) {
+    TakeIgnoredAsRead();
+    view_.RefreshBoardLines();
+  }
   // Hidden writers leave the rows; the row under the cursor may go with them.
+  view_.Grid().RefreshRows(false);
+}
+
+void TThreadCommands::MarkThread(WriterMark mark, bool on) {
+  TArticleList* board;
+  const int32_t top = CurrentThreadTop(board);
+  if (top < 0 || !aids_.Threads.SetMark(*board, top, on ? mark : WriterMark::None)) {
+    Say("このスレッドには印を付けられません（書込みとメール）");
+    return;
+  }
+  SaveThreadLists();
+  if (on && mark == WriterMark::Ignored && common_.IgnoredAsRead) {
+    TakeIgnoredAsRead();
+    view_.RefreshBoardLines();
+  }
   view_.Grid().RefreshRows(false);
 }
 
@@ -390,6 +563,10 @@ void TThreadCommands::EditWriters() {
     if (!WriteThreadViewSettings(SettingsFilePath("vornexpl.ini"), settings_))
       Ui().Warning(Cp932("設定ファイルに書込めませんでした\r\n") +
                    SettingsFilePath("vornexpl.ini"));
+  }
+  if (common_.IgnoredAsRead) {
+    TakeIgnoredAsRead();
+    view_.RefreshBoardLines();
   }
   view_.Grid().RefreshRows(false);
 }

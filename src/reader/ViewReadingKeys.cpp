@@ -1,11 +1,12 @@
 #include "reader/ViewReadingKeys.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 
 #include "reader/ArticleEdit.h"
-#include "reader/Navigation.h"
+#include "reader/ArticleGrid.h"
 #include "reader/VerticalTextView.h"
 
 namespace vorn {
@@ -14,7 +15,9 @@ namespace {
 constexpr Qt::KeyboardModifiers kModifiers =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
-bool IsWriteLetter(int key) {
+// The keys that start a write or open a dialog of their own: the keyboard goes where the
+// command leaves it.
+bool LeavesTheView(int key) {
   switch (key) {
     case Qt::Key_W:
     case Qt::Key_M:
@@ -26,6 +29,8 @@ bool IsWriteLetter(int key) {
     case Qt::Key_D:
     case Qt::Key_S:
     case Qt::Key_I:
+    case Qt::Key_Escape:
+    case Qt::Key_Backspace:
       return true;
     default:
       return false;
@@ -34,8 +39,8 @@ bool IsWriteLetter(int key) {
 
 }  // namespace
 
-TViewReadingKeys::TViewReadingKeys(TArticleEdit& view, TNavigation& navigation, QObject* parent)
-    : QObject(parent), view_(view), navigation_(navigation) {
+TViewReadingKeys::TViewReadingKeys(TArticleEdit& view, TArticleGrid& grid, QObject* parent)
+    : QObject(parent), view_(view), grid_(grid) {
   view_.HorizontalView()->installEventFilter(this);
   view_.VerticalView()->installEventFilter(this);
 }
@@ -48,29 +53,29 @@ bool TViewReadingKeys::eventFilter(QObject* watched, QEvent* event) {
 bool TViewReadingKeys::KeyDown(QKeyEvent& key) {
   const Qt::KeyboardModifiers modifiers = key.modifiers() & kModifiers;
   const int code = key.key();
-  bool stay = true;  // the keyboard stays in the view afterwards
+  const bool plain = modifiers == Qt::NoModifier;
+  const bool arrow =
+      code == Qt::Key_Up || code == Qt::Key_Down || code == Qt::Key_Left || code == Qt::Key_Right;
   if (code == Qt::Key_Space) {
     // The rest of the article first, whatever the grid's unread key does with it.
     if (!view_.PageForwardOrEnd()) return true;
-  } else if (code == Qt::Key_Up || code == Qt::Key_Down || code == Qt::Key_Left ||
-             code == Qt::Key_Right) {
-    // Without a modifier the arrows scroll the text; with one they move as in the grid.
-    if (modifiers == Qt::NoModifier) return false;
-    if ((code == Qt::Key_Left || code == Qt::Key_Right) && modifiers != Qt::ControlModifier)
-      return false;
-  } else if (code == Qt::Key_PageUp || code == Qt::Key_PageDown) {
-    // Paged by the step the settings give, as from the grid.
-  } else if (code == Qt::Key_Escape || code == Qt::Key_Backspace) {
-    stay = false;
-  } else if (IsWriteLetter(code) &&
-             (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
-    stay = false;
-  } else {
+  } else if (plain && (code == Qt::Key_Up || code == Qt::Key_Down) &&
+             view_.EditStyle() == TArticleEdit::esNormal) {
+    // From the page shown, not from where a click left the caret pages ago.
+    code == Qt::Key_Up ? view_.ScrollLineBack() : view_.ScrollLineForward();
+    return true;
+  } else if (arrow && (plain || ((code == Qt::Key_Left || code == Qt::Key_Right) &&
+                                 modifiers != Qt::ControlModifier))) {
+    // The view's own movement: sideways in the text, or through the columns when vertical.
     return false;
   }
   QAbstractScrollArea* shown = view_.ActiveView();
-  navigation_.GridKeyWithModifiers(code, int(modifiers));
-  if (stay && shown == view_.ActiveView() && view_.isEnabled())
+  if (!grid_.OwnerKey(code, modifiers)) return false;
+  // A move leaves the keyboard in the grid; reading goes on here. A command that took it
+  // elsewhere (the board list, the filter bar, a dialog) keeps it there.
+  const QWidget* focus = QApplication::focusWidget();
+  const bool stillReading = focus == &grid_ || focus == shown;
+  if (!LeavesTheView(code) && stillReading && shown == view_.ActiveView() && view_.isEnabled())
     shown->setFocus(Qt::OtherFocusReason);
   return true;
 }

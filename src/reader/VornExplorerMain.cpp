@@ -49,6 +49,7 @@
 #include "reader/Navigation.h"
 #include "reader/ProgressBarREX.h"
 #include "reader/QuickFilterBar.h"
+#include "reader/RecentLogsMenu.h"
 #include "reader/SearchCommands.h"
 #include "reader/SearchWindowAccess.h"
 #include "reader/SelectList.h"
@@ -175,7 +176,7 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
                               articleEdit1_, this);
   navigation_ =
       new TNavigation(*boardView_, *session_, reading_, *commonIni_, *commands_, *this, this);
-  new TViewReadingKeys(*articleEdit1_, *navigation_, this);
+  new TViewReadingKeys(*articleEdit1_, *articleGrid1_, this);
   writer_ = new TWriteController(*session_, *commonIni_, reading_, *boardView_, *navigation_,
                                  *commands_, *dialogs_, bbsList_, this);
   opener_ = std::make_unique<TLogOpener>(*session_, *commonIni_, reading_, bbsList_, *dialogs_,
@@ -190,13 +191,23 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   };
   navigation_->SetSearchReading(searchCommands_);
   exportCommands_ = new TExportCommands(*searchAccess_, nullptr, this);
+  exportCommands_->ConnectCommands(*commands_);
   // The reading aids come after the navigation: the grid's keys reach them when it is done.
-  threads_ = new TThreadCommands(*session_, reading_, *commands_, *boardView_, *this,
+  threads_ = new TThreadCommands(*session_, reading_, *commonIni_, *commands_, *boardView_, *this,
                                  *quickFilterBar_, *statusBar(), this, this);
-  navigation_->ShowsArticle = [this](const TArticleList& board, int32_t order, int32_t position) {
-    return threads_->Shows(board, order, position);
+  navigation_->ShownMask = [this](const TArticleList& board, int32_t order,
+                                  std::vector<uint8_t>& shown) {
+    threads_->ShownMask(board, order, shown);
   };
-  opener_->Loaded = [this](bool add) { threads_->LoadFinished(add); };
+  recentLogs_ = new TRecentLogsMenu(*commonIni_, *commands_, *session_, bbsList_, this);
+  recentLogs_->Open = [this](const RecentLogSet& set) {
+    if (!Loading() && LeaveLogSet(true, true)) LoadChosenLogs(set.Files, set.Prefix);
+  };
+  opener_->Loaded = [this](bool add) {
+    threads_->LoadFinished(add);
+    recentLogs_->LoadFinished(add);
+  };
+  writer_->FollowLoads(*opener_);
   // The search dialog picks the ID to look for in the ID editor.
   searchCommands_->ChooseId = [this](TBBSProcess* bbs, const QRect&) -> std::optional<std::string> {
     std::string id = bbs ? dialogs_->ChooseId(*bbs, QStringLiteral("検索ID指定")) : std::string();
@@ -356,41 +367,15 @@ void TVornExplMain::ConnectCommands() {
   on("MenuToolBar", [this] { ToggleToolBar(); });
   on("MenuSearch", [this] { searchCommands_->OpenSearchDialog(); });
   on("BTNSearch", [this] { searchCommands_->OpenSearchDialog(); });
-  on("MenuBoardOut", [this] { exportCommands_->ExportBoard(); });
-  on("MenuArticleCut", [this] { exportCommands_->ExportArticle(); });
-  on("MenuPrint", [this] { exportCommands_->PrintArticle(); });
   on("MenuArchiveExport", [this] { MenuArchiveExportClick(); });
-  const std::pair<const char*, std::pair<CopyMode, bool>> copies[] = {
-      {"MenuCopy", {CopyMode::Plain, false}},
-      {"EMenuCopy", {CopyMode::Plain, false}},
-      {"MenuCopyA", {CopyMode::Plain, true}},
-      {"EMenuCopyA", {CopyMode::Plain, true}},
-      {"MenuBCopy", {CopyMode::Quoted, false}},
-      {"EMenuBCopy", {CopyMode::Quoted, false}},
-      {"MenuBCopyA", {CopyMode::Quoted, true}},
-      {"EMenuBCopyA", {CopyMode::Quoted, true}},
-      {"MenuBHCopy", {CopyMode::QuotedWithHandle, false}},
-      {"EMenuBHCopy", {CopyMode::QuotedWithHandle, false}},
-      {"MenuBHCopyA", {CopyMode::QuotedWithHandle, true}},
-      {"EMenuBHCopyA", {CopyMode::QuotedWithHandle, true}},
-  };
-  for (const auto& [name, copy] : copies) {
-    const auto [mode, append] = copy;
-    on(name, [this, mode, append] { exportCommands_->CopyArticle(mode, append); });
-  }
   on("MenuCommonSet", [this] { MenuCommonSetClick(); });
   on("MenuStatusBar", [this] { ToggleStatusBar(); });
+  // (Radio items: the one chosen is checked, the other not.)
   on("MenuSepVertical", [this] {
-    if (!horizontalLayout_) return commands_->SetChecked("MenuSepVertical", true);
-    commands_->SetChecked("MenuSepHorizontal", false);
-    commands_->SetChecked("MenuSepVertical", true);
-    ArrangeVertical();
+    if (horizontalLayout_) ArrangeVertical();
   });
   on("MenuSepHorizontal", [this] {
-    if (horizontalLayout_) return commands_->SetChecked("MenuSepHorizontal", true);
-    commands_->SetChecked("MenuSepVertical", false);
-    commands_->SetChecked("MenuSepHorizontal", true);
-    ArrangeHorizontal();
+    if (!horizontalLayout_) ArrangeHorizontal();
   });
   on("MenuTree", [this] { SetOrder(true); });
   on("MenuNormal", [this] { SetOrder(false); });
@@ -400,7 +385,7 @@ void TVornExplMain::ConnectCommands() {
 
 void TVornExplMain::ApplyWindowSettings() {
   TCommonIniFile& c = *commonIni_;
-  PlaceMainWindow(*this, c, !c.SectionExists("Window"));
+  PlaceMainWindow(*this, c);
   if (c.WindowStyle) setWindowState(windowState() | Qt::WindowMaximized);
   if (c.WindowSeparateVertical) {
     commands_->SetChecked("MenuSepVertical", true);
@@ -617,10 +602,14 @@ void TVornExplMain::DropFiles(const std::vector<std::string>& files) {
 void TVornExplMain::OpenLogDialog(bool save) {
   if (Loading() || !LeaveLogSet(true, save)) return;
   TMainDialogHost::NetSelection chosen = opener_->ChooseLogs();
-  if (chosen.Files.empty()) return;
-  std::sort(chosen.Files.begin(), chosen.Files.end());
+  LoadChosenLogs(std::move(chosen.Files), chosen.Prefix);
+}
+
+void TVornExplMain::LoadChosenLogs(std::vector<std::string> files, const std::string& prefix) {
+  if (files.empty()) return;
+  std::sort(files.begin(), files.end());
   SetOpenCommands(false);
-  LoadLogFiles(std::move(chosen.Files), chosen.Prefix, false);
+  LoadLogFiles(files, prefix, false);
   SetOpenCommands(true);
 }
 
@@ -677,6 +666,7 @@ void TVornExplMain::MenuCommonSetClick() {
   commonSetForm_->Execute(commonIni_.get(), bbsList_, frameGeometry());
   reading_.SetAddingLogs(false);
   ApplyDisplaySettings();
+  threads_->SettingsChanged();
 }
 
 std::string TVornExplMain::HelpAddress() {
@@ -719,22 +709,7 @@ void TVornExplMain::MenuArchiveExportClick() {
 }
 
 SystemMsgLook TVornExplMain::TextDialogLook() const {
-  const TCommonIniFile& c = *commonIni_;
-  SystemMsgLook look;
-  look.Parent = frameGeometry();
-  look.ViewPanel = articleEditPanel_->size();
-  look.FontName = c.ArticleEditFontName;
-  look.FontSize = c.ArticleEditFontSize;
-  look.FontColor = c.ArticleEditFontColor;
-  look.FontStyle = c.ArticleEditFontStyle;
-  look.BGColor = c.ArticleEditBGColor;
-  look.EofMarker = "[EOF]";
-  look.EofColor = c.ArticleEditEOFColor;
-  look.EscCut = c.ArticleEditESCCut;
-  look.FoldLines = c.ArticleEditReturn;
-  look.FoldWidth = 80;
-  look.ColorRuns = c.ArticleEditColor;
-  return look;
+  return ArticleViewLook(*commonIni_, frameGeometry(), articleEditPanel_->size());
 }
 
 bool TVornExplMain::event(QEvent* event) {
@@ -773,6 +748,8 @@ void TVornExplMain::showEvent(QShowEvent* event) {
     ApplySplitSize();
     // Hand-edited values that could not be used, told once; the end of the run stores what
     // was used instead.
+    // The settings folder first: the boxes after it are about what could not be kept there.
+    if (const std::string folder = SettingsFolderProblem(); !folder.empty()) Ui().Warning(folder);
     const std::string problems = commonIni_->ProblemsMessage();
     if (!problems.empty()) {
       Ui().Warning(problems + "\r\n\r\n" + Cp932("終了時に代わりの値が保存されます。"));
@@ -785,6 +762,7 @@ void TVornExplMain::showEvent(QShowEvent* event) {
     }
     // The window counts as activated when it first appears, also where the platform does not
     // say so.
+    writer_->RecoverLastRun();
     if (reading_.HasPendingFiles()) FormActivate();
   });
 }

@@ -33,6 +33,7 @@ class TMainCommands;
 class TNavigation;
 class TProgressBarREX;
 class TQuickFilterBar;
+class TRecentLogsMenu;
 class TThreadCommands;
 class TSelectList;
 class TCommonSetForm;
@@ -86,7 +87,7 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   void FocusGrid();
 
   // Status bar panels 0 to 3.
-  QString StatusText(int panel) const;
+  QString StatusText(int panel) const override;
   void SetStatusText(int panel, const QString& text) override;
   TProgressBarREX* ProgressBar() const { return progressBar1_; }
 
@@ -104,6 +105,9 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   void OpenLogDialog(bool save);
   void AddLogDialog();
   bool LoadLogFiles(const std::vector<std::string>& files, const std::string& prefix, bool add);
+  // Files chosen to open (Ctrl+O, a recent set) after the loaded data were left: sorted and
+  // loaded as a fresh set.
+  void LoadChosenLogs(std::vector<std::string> files, const std::string& prefix);
 
   // Commands.
   void MenuBBSSetClick();
@@ -141,6 +145,12 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   // The address of the help page beside the program.
   static std::string HelpAddress();
 
+  // Stops a load, as Escape does.
+  TLoadCancel& LoadCancelControl() const { return *loadCancel_; }
+  // The window's place, splitter and column widths into the common settings, as closing
+  // stores them.
+  void StoreLayoutSettings();
+
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -160,7 +170,6 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   void ApplyWindowSettings();
   void ApplySplitSize();
   void RecordWindowGeometry();
-  void StoreLayoutSettings();
   void SetOpenCommands(bool on);
   void ToggleReadMode(bool search, bool fromButton);
   void ToggleToolBar();
@@ -200,6 +209,7 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   TExportCommands* exportCommands_ = nullptr;
   TThreadCommands* threads_ = nullptr;
   TQuickFilterBar* quickFilterBar_ = nullptr;
+  TRecentLogsMenu* recentLogs_ = nullptr;
   TCommonSetForm* commonSetForm_ = nullptr;
 };
 

@@ -68,6 +68,9 @@ void TWindowBeforeLoad::PutBack(const std::vector<std::string>& boardLines) {
   for (const bool search : {false, true}) {
     window_.SetReadMode(search, readModes_[search ? 1 : 0]);
   }
+  // The reading commands and what goes with them outside the menus (the quick filter bar) as
+  // the load found them; the commands then exactly as they were.
+  window_.EnableReadCommands(readingControlsEnabled_);
   commands_.RestoreEnabled(commandStates_);
   navigation_.RestoreLevelHistory(levelHistory_);
   if (focus_) focus_->setFocus(Qt::OtherFocusReason);

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "readerlogic/WindowPlacement.h"
@@ -33,17 +35,32 @@ std::vector<PlaceRect> AvailableScreens() {
 
 }  // namespace
 
-void PlaceMainWindow(QWidget& window, CommonSettings& c, bool firstRun) {
+void PlaceMainWindow(QWidget& window, TCommonIniFile& c) {
   const std::vector<PlaceRect> screens = AvailableScreens();
-  PlaceRect place{c.WindowLeft, c.WindowTop, c.WindowWidth, c.WindowHeight};
-  if (firstRun && !screens.empty()) {
-    const FirstRunLayout layout = FirstRunPlacement(screens.front());
-    place = layout.Window;
-    c.WindowSeparateVValue = layout.GridHeight;
-    c.WindowSeparateHValue = layout.GridWidth;
-  } else {
-    place = KeepOnScreens(place, screens, kMinimumWidth, kMinimumHeight);
+  FirstRunLayout layout{{c.WindowLeft, c.WindowTop, c.WindowWidth, c.WindowHeight},
+                        c.WindowSeparateVValue,
+                        c.WindowSeparateHValue};
+  if (!screens.empty()) {
+    const char* const section = "Window";
+    const StoredLayoutValues usable{
+        c.KeyUsable(section, "Left"),           c.KeyUsable(section, "Top"),
+        c.KeyUsable(section, "Width"),          c.KeyUsable(section, "Height"),
+        c.KeyUsable(section, "SeparateVValue"), c.KeyUsable(section, "SeparateHValue")};
+    layout = StoredOrFirstRun(layout, usable, screens.front());
+    const std::pair<const char*, int32_t> used[] = {
+        {"Left", layout.Window.Left},          {"Top", layout.Window.Top},
+        {"Width", layout.Window.Width},        {"Height", layout.Window.Height},
+        {"SeparateVValue", layout.GridHeight}, {"SeparateHValue", layout.GridWidth}};
+    for (SettingsProblem& problem : c.Problems) {
+      for (const auto& [key, value] : used) {
+        if (problem.Section == section && problem.Key == key)
+          problem.UsedInstead = std::to_string(value);
+      }
+    }
   }
+  const PlaceRect place = KeepOnScreens(layout.Window, screens, kMinimumWidth, kMinimumHeight);
+  c.WindowSeparateVValue = layout.GridHeight;
+  c.WindowSeparateHValue = layout.GridWidth;
   c.WindowLeft = place.Left;
   c.WindowTop = place.Top;
   c.WindowWidth = place.Width;

@@ -16,6 +16,7 @@ class TStatusLine {
  public:
   virtual ~TStatusLine() = default;
   virtual void SetStatusText(int panel, const QString& text) = 0;
+  virtual QString StatusText(int panel) const = 0;
 };
 
 // The reading modes as their menu items and tool buttons show them, and the commands that need

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QTimer>
 
 #include "analysis/BBSProcess.h"
 #include "analysis/DisplayTexts.h"
@@ -10,11 +11,13 @@
 #include "dialoglogic/IDEditLogic.h"
 #include "reader/ArticleGrid.h"
 #include "reader/BoardView.h"
+#include "reader/LogOpener.h"
 #include "reader/MainCommands.h"
 #include "reader/MainDialogs.h"
 #include "readerlogic/ReadingState.h"
 #include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "writing/EditIF.h"
 #include "writing/EndOfRun.h"
 
 namespace vorn {
@@ -33,7 +36,22 @@ TWriteController::TWriteController(TLogSession& session, CommonSettings& common,
       dialogs_(dialogs),
       bbsList_(bbsList),
       commands_(std::make_unique<TWriteCommands>(session, common, editors_, *this, wait_)),
-      activation_(new TEditorActivationWatcher(editors_, this)) {}
+      activation_(new TEditorActivationWatcher(editors_, this)),
+      journal_(session),
+      journalTimer_(new QTimer(this)) {
+  journal_.OpenEditorFiles = [this] {
+    std::vector<std::string> files;
+    for (const TEditIF* editor : editors_.Editors())
+      files.push_back(editor->TempFileName);
+    return files;
+  };
+  // Before anything of this run is loaded: what a run that did not end cleanly left.
+  journal_.FindLastRun();
+  journalTimer_->setInterval(JournalIntervalMs);
+  connect(journalTimer_, &QTimer::timeout, this, &TWriteController::JournalTick);
+  journalTimer_->start();
+  connect(&view_, &TBoardView::BoardChanged, this, &TWriteController::JournalTick);
+}
 
 TWriteController::~TWriteController() = default;
 
@@ -112,6 +130,7 @@ void TWriteController::WriteKey(char key, bool shift) {
 void TWriteController::Show(const WriteResult& result) {
   TBBSProcess* bbs = session_.CurrentProcess;
   if (!result.Done || !bbs) return;
+  journal_.WritesChanged();
   switch (result.Refresh) {
     case WriteRefresh::None:
       break;
@@ -139,7 +158,37 @@ void TWriteController::RedrawCurrent() {
 
 bool TWriteController::LeaveLogSet(bool reopen, bool keepData) {
   const bool shift = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
-  return vorn::LeaveLogSet(session_, editors_, common_, reopen, keepData, shift);
+  LeaveOutcome outcome;
+  const bool leave =
+      vorn::LeaveLogSet(session_, editors_, common_, reopen, keepData, shift, &outcome);
+  if (outcome.PointersSaved) journal_.PointersSaved();
+  if (outcome.OutputWritten) journal_.OutputWritten();
+  // The end of the run, as the user chose it. (Before other logs the journal stays until they
+  // are loaded: a load that is given up brings this set back.)
+  if (leave && !reopen) journal_.Ended();
+  return leave;
+}
+
+void TWriteController::FollowLoads(TLogOpener& opener) {
+  opener_ = &opener;
+  opener.LoadStarting = [this] { journal_.LoadStarting(); };
+  opener.Loaded = [this, shown = opener.Loaded](bool add) {
+    journal_.LoadFinished(add);
+    if (shown) shown(add);
+  };
+}
+
+void TWriteController::RecoverLastRun() {
+  const std::vector<std::string> logs = journal_.OfferLastRun();
+  if (state_.HasPendingFiles()) return;
+  for (const std::string& log : logs)
+    state_.AddPendingFile(log);
+}
+
+void TWriteController::JournalTick() {
+  // A load changes the boards under way; it writes the marks down before it begins.
+  if (opener_ && opener_->Loading()) return;
+  journal_.Tick();
 }
 
 void TWriteController::EditIds(int32_t position) {
@@ -171,6 +220,7 @@ void TWriteController::MenuBoardEditClick() {
 
 void TWriteController::MenuCreateUpFileClick() {
   WriteUpPadFiles(session_);
+  journal_.OutputWritten();
 }
 
 std::string TWriteController::ChooseMailRecipient() {
@@ -189,6 +239,8 @@ void TWriteController::EnableFileCommands(bool on) {
     mainCommands_.SetEnabled(name, open);
   for (const char* name : {"MenuNoSaveEnd", "MenuEnd"})
     mainCommands_.SetEnabled(name, on);
+  // An editor opened or the last one closed: the journal names the editors open.
+  journal_.WritesChanged();
 }
 
 int32_t TWriteController::ShownBoard() const {

@@ -6,12 +6,16 @@
 #include "dialoglogic/BBSList.h"
 #include "reader/EditorWaitQt.h"
 #include "reader/Navigation.h"
+#include "writing/RunJournal.h"
 #include "writing/RunningEditors.h"
 #include "writing/WriteCommands.h"
+
+class QTimer;
 
 namespace vorn {
 
 class TBoardView;
+class TLogOpener;
 class TLogSession;
 class TMainCommands;
 class TMainDialogHost;
@@ -19,9 +23,9 @@ class TReadingState;
 struct CommonSettings;
 
 // The write commands in the main window: the write menus, tool buttons, grid pop-up items and
-// keys, the ID and board editors, the UP/PAD save, the editors that are open and the check
-// before the loaded data is left. It maps the window's commands to the core's and shows their
-// results in the board list and the grid.
+// keys, the ID and board editors, the UP/PAD save, the editors that are open, the check before
+// the loaded data is left and the journal of the run. It maps the window's commands to the
+// core's and shows their results in the board list and the grid.
 class TWriteController final : public QObject, public TWriteHost, public TWriteKeys {
   Q_OBJECT
  public:
@@ -50,6 +54,17 @@ class TWriteController final : public QObject, public TWriteHost, public TWriteK
 
   TWriteCommands& Commands() { return *commands_; }
 
+  // The journal of the run: the writes as they are queued, the read marks every
+  // JournalIntervalMs and whenever the board changes.
+  static constexpr int JournalIntervalMs = 2000;
+  TRunJournal& Journal() { return journal_; }
+  // The journal follows the opener's loads (and looks at nothing while one runs).
+  void FollowLoads(TLogOpener& opener);
+  // Once the window is up: what a run that did not end cleanly left (taken up when the window
+  // was made) is offered back; when the user keeps its writes and the start names no logs, the
+  // logs that run had open are loaded.
+  void RecoverLastRun();
+
   // TWriteHost
   std::string ChooseMailRecipient() override;
   std::string ChooseBinaryFile() override;
@@ -64,6 +79,7 @@ class TWriteController final : public QObject, public TWriteHost, public TWriteK
   void WriteKey(char key, bool shift);
   void Show(const WriteResult& result);
   void RedrawCurrent();
+  void JournalTick();
 
   TLogSession& session_;
   CommonSettings& common_;
@@ -77,6 +93,9 @@ class TWriteController final : public QObject, public TWriteHost, public TWriteK
   TQtEditorWait wait_;
   std::unique_ptr<TWriteCommands> commands_;
   TEditorActivationWatcher* activation_;
+  TRunJournal journal_;
+  QTimer* journalTimer_;
+  const TLogOpener* opener_ = nullptr;
 };
 
 }  // namespace vorn

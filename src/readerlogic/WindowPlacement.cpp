@@ -1,6 +1,7 @@
 #include "readerlogic/WindowPlacement.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace vorn {
 namespace {
@@ -36,6 +37,27 @@ FirstRunLayout FirstRunPlacement(const PlaceRect& available) {
   w.Top = available.Top + (available.Height - w.Height) / 2;
   layout.GridHeight = w.Height / 3;
   layout.GridWidth = w.Width * 2 / 5;
+  return layout;
+}
+
+FirstRunLayout StoredOrFirstRun(const FirstRunLayout& stored, const StoredLayoutValues& usable,
+                                const PlaceRect& available) {
+  const FirstRunLayout first = FirstRunPlacement(available);
+  FirstRunLayout layout = stored;
+  PlaceRect& w = layout.Window;
+  if (!usable.Width) w.Width = first.Window.Width;
+  if (!usable.Height) w.Height = first.Window.Height;
+  // (A stored size of any value centres without overflowing; the screens' fit comes later.)
+  auto centred = [](int32_t start, int32_t room, int32_t length) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t(start) + (int64_t(room) - length) / 2, INT32_MIN, INT32_MAX));
+  };
+  if (!usable.Left) w.Left = centred(available.Left, available.Width, w.Width);
+  if (!usable.Top) w.Top = centred(available.Top, available.Height, w.Height);
+  if (!usable.GridHeight) layout.GridHeight = std::max<int32_t>(1, w.Height / 3);
+  // A stored width of any value gives a share without overflowing.
+  if (!usable.GridWidth)
+    layout.GridWidth = static_cast<int32_t>(std::max<int64_t>(1, int64_t(w.Width) * 2 / 5));
   return layout;
 }
 

@@ -25,6 +25,21 @@ struct FirstRunLayout {
 };
 FirstRunLayout FirstRunPlacement(const PlaceRect& available);
 
+// Which values of a stored layout the settings held and could use.
+struct StoredLayoutValues {
+  bool Left = false;
+  bool Top = false;
+  bool Width = false;
+  bool Height = false;
+  bool GridHeight = false;
+  bool GridWidth = false;
+};
+// A stored layout whose missing or unusable values are those of the first run on the screen:
+// the size from the first-run size, the place centring the window as it is then, the grid's
+// share from the window's size. Every value the settings held stays as it was.
+FirstRunLayout StoredOrFirstRun(const FirstRunLayout& stored, const StoredLayoutValues& usable,
+                                const PlaceRect& available);
+
 // Stored geometry brought onto the screens: on the screen it overlaps most (the first screen
 // when it overlaps none), no larger than that screen's available area less the window frame,
 // and not smaller than the minimum. Values of any size, such as a width of 2147483647 in a

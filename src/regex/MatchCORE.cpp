@@ -14,8 +14,9 @@ namespace vorn {
 
 namespace {
 
-int CharLength(const unsigned char* text, const int pos, const int size) {
-  return IsLeadByte(text[pos]) && pos + 1 < size ? 2 : 1;
+// Offsets are ints; a single line beyond 1 GB is searched in its first gigabyte.
+int SearchedSize(std::string_view text) {
+  return int(std::min<size_t>(text.size(), INT_MAX / 2));
 }
 
 // Whether `at` begins a character, given that `from` (<= at) does. Bytes in the lead-byte range
@@ -202,7 +203,50 @@ bool TMatchCORE::FindsEveryLineMatchInJoinedLines() const {
 }
 
 bool TMatchCORE::Contains(std::string_view text) const {
-  return MatchWith(ContainsDFA(), text).start >= 0;
+  const TRE_DFA& dfa = ContainsDFA();
+  const unsigned char separator = SeparatorByte();
+  TRE_SearchAutomaton& search = dfa.Search(separator, false);
+  search.SetMemoryLimit(searchMemoryLimit_);
+  const int size = SearchedSize(text);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  uint64_t steps = 0;
+  int32_t state = search.StartState();
+  const int32_t* table = search.Table();
+  const unsigned shift = search.RowShift();
+  bool found = false;
+  for (int pos = 0;;) {
+    // With no run under way, the characters where none can begin are skipped.
+    if (state == TRE_SearchAutomaton::kIdle) pos = NextCandidate(dfa, bytes, pos, size, separator);
+    // Transitions already made, until the search is idle again or has something else to do.
+    int32_t next = TRE_SearchAutomaton::kUnknown;
+    int length = 0;
+    uint32_t cls = 0;
+    while (pos < size) {
+      cls = dfa.ClassAt(bytes, pos, size, length);
+      next = table[(size_t(state) << shift) + cls];
+      if (next <= TRE_SearchAutomaton::kIdle) break;
+      state = next;
+      pos += length;
+      ++steps;
+    }
+    if (pos >= size) {
+      found = search.AcceptingGroup(state, TRE_SearchAutomaton::AheadEnd) >= 0;
+      break;
+    }
+    if (next == TRE_SearchAutomaton::kAccepts) {
+      found = true;
+      break;
+    }
+    if (next == TRE_SearchAutomaton::kUnknown) {
+      next = search.Build(state, cls, steps).target;
+      table = search.Table();
+    }
+    state = next;
+    pos += length;
+    ++steps;
+  }
+  steps_ += steps;
+  return found;
 }
 
 int TMatchCORE::Match(std::string_view text) const {
@@ -211,16 +255,8 @@ int TMatchCORE::Match(std::string_view text) const {
   return Match(text, position, length);
 }
 
-TMatchCORE::Found TMatchCORE::MatchWith(const TRE_DFA& dfa, std::string_view text) const {
-  // Offsets are ints; a single line beyond 1 GB is searched in its first gigabyte.
-  const int size = int(std::min<size_t>(text.size(), INT_MAX / 2));
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  return dfa.UsesLineStart() || dfa.UsesLineEnd() ? MatchAnchored(dfa, bytes, size)
-                                                  : MatchPlain(dfa, bytes, size);
-}
-
 int TMatchCORE::Match(std::string_view text, int& position, int& length) const {
-  const Found found = MatchWith(CurrentDFA(), text);
+  const Found found = Find(CurrentDFA(), text);
   if (found.start < 0) {
     position = 0;
     length = 0;
@@ -231,46 +267,55 @@ int TMatchCORE::Match(std::string_view text, int& position, int& length) const {
   return position;
 }
 
-TMatchCORE::Found TMatchCORE::MatchPlain(const TRE_DFA& dfa, const unsigned char* text,
-                                         const int size) const {
+TMatchCORE::Found TMatchCORE::Find(const TRE_DFA& dfa, std::string_view text) const {
   const unsigned char separator = SeparatorByte();
+  TRE_SearchAutomaton& search = dfa.Search(separator, true);
+  search.SetMemoryLimit(searchMemoryLimit_);
+  const int size = SearchedSize(text);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  uint64_t steps = 0;
+  // Where each group of runs of the state began. A match found stands until a group that began
+  // earlier finds one, and grows while its own runs go on; the search ends when no run is left
+  // that could change it.
+  std::vector<int>& starts = groupStarts_;
+  starts.assign(1, 0);
+  Found best;
+  int32_t state = search.StartState();
   for (int pos = 0;;) {
-    pos = NextCandidate(dfa, text, pos, size, separator);
-    if (pos >= size) break;
-    if (const int end = dfa.Run(0, text, pos, size, separator); end >= 0) return {pos, end};
-    pos += CharLength(text, pos, size);
-  }
-  // The end of the text is a start position too (an empty text, an empty pattern).
-  if (const int end = dfa.Run(0, text, size, size, separator); end >= 0) return {size, end};
-  return {};
-}
-
-int TMatchCORE::LineStartRun(const TRE_DFA& dfa, const unsigned char* text, const int pos,
-                             const int size) const {
-  const unsigned char separator = SeparatorByte();
-  const int plain = dfa.Run(0, text, pos, size, separator);
-  if (!dfa.UsesLineStart()) return plain;
-  const int afterLineStart = dfa.LineStartTarget(0);
-  if (afterLineStart < 0) return plain;
-  return std::max(plain, dfa.Run(afterLineStart, text, pos, size, separator));
-}
-
-TMatchCORE::Found TMatchCORE::MatchAnchored(const TRE_DFA& dfa, const unsigned char* text,
-                                            const int size) const {
-  const unsigned char separator = SeparatorByte();
-  if (const int end = LineStartRun(dfa, text, 0, size); end >= 0) return {0, end};
-  for (int pos = 0;;) {
-    pos = NextCandidate(dfa, text, pos, size, separator);
-    if (pos >= size) break;
-    if (const int end = dfa.Run(0, text, pos, size, separator); end >= 0) return {pos, end};
-    const bool lineFeed = text[pos] == '\n';
-    pos += CharLength(text, pos, size);
-    if (lineFeed && dfa.UsesLineStart()) {
-      if (const int end = LineStartRun(dfa, text, pos, size); end >= 0) return {pos, end};
+    if (state == TRE_SearchAutomaton::kIdle) {
+      pos = NextCandidate(dfa, bytes, pos, size, separator);
+      starts[0] = pos;
+    }
+    if (pos >= size) {
+      if (const int group = search.AcceptingGroup(state, TRE_SearchAutomaton::AheadEnd);
+          group >= 0) {
+        best = {starts[size_t(group)], size};
+      }
+      break;
+    }
+    int length;
+    const uint32_t cls = dfa.ClassAt(bytes, pos, size, length);
+    if (const int group = search.AcceptingGroup(state, search.AheadOf(cls)); group >= 0) {
+      best = {starts[size_t(group)], pos};
+    }
+    TRE_SearchAutomaton::Built next{search.Next(state, cls), 0};
+    if (next.target < 0) {
+      next = search.Build(state, cls, steps);
+    } else {
+      next.remap = search.Remap(state, cls);
+    }
+    search.ApplyRemap(next.remap, starts);
+    state = next.target;
+    pos += length;
+    ++steps;
+    if (!search.Matched(state)) {
+      starts.push_back(pos);
+    } else if (search.Finished(state)) {
+      break;
     }
   }
-  if (dfa.UsesLineEnd() && dfa.HasLineEnd(0)) return {size, size};
-  return {};
+  steps_ += steps;
+  return best;
 }
 
 }  // namespace vorn

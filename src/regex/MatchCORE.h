@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "regex/RegularExpression.h"
 
@@ -23,9 +25,17 @@ class TMatchCORE : public TRegularExpression {
   int Match(std::string_view text, int& position, int& length) const;
   int Match(std::string_view text) const;
 
-  // Whether the text holds a match (as Match(text) > 0, and faster for a pattern that begins
-  // with a part that may match nothing).
+  // Whether the text holds a match (as Match(text) > 0, and faster: it stops at the first match
+  // found, and leaves out a leading part of the pattern that may match nothing).
   bool Contains(std::string_view text) const;
+
+  // The automaton steps taken by Match and Contains since the last reset: every character
+  // read, and every step of a DFA state taken while making a state of the search.
+  uint64_t StepCount() const { return steps_; }
+  void ResetStepCount() { steps_ = 0; }
+  // The memory each search automaton of a pattern keeps at most (states beyond it are made again
+  // as needed, which costs time, never more memory).
+  void SetSearchMemoryLimit(size_t bytes) { searchMemoryLimit_ = bytes; }
 
   // Whether a text of lines, each followed by a NUL byte (and maybe a line feed), Contains a
   // match wherever one of its lines does: so when the joined text holds none, no line does.
@@ -37,13 +47,14 @@ class TMatchCORE : public TRegularExpression {
     int end = -1;
   };
 
-  Found MatchWith(const TRE_DFA& dfa, std::string_view text) const;
-  Found MatchPlain(const TRE_DFA& dfa, const unsigned char* text, int size) const;
-  Found MatchAnchored(const TRE_DFA& dfa, const unsigned char* text, int size) const;
-  int LineStartRun(const TRE_DFA& dfa, const unsigned char* text, int pos, int size) const;
+  // The leftmost-longest match of the automaton in the text.
+  Found Find(const TRE_DFA& dfa, std::string_view text) const;
   unsigned char SeparatorByte() const { return lineSeparator_ == mcls_LF ? '\n' : '\r'; }
 
   TMatchCORE_LineSeparator lineSeparator_ = mcls_CRLF;
+  size_t searchMemoryLimit_ = TRE_SearchAutomaton::kDefaultMemoryLimit;
+  mutable uint64_t steps_ = 0;
+  mutable std::vector<int> groupStarts_;
 };
 
 }  // namespace vorn

@@ -64,6 +64,20 @@ namespace {
 // Deeper nesting than any search word needs would only risk the stack.
 constexpr int kMaxGroupDepth = 1000;
 
+// The ranges without the codes of `cut`.
+std::vector<RECharRange> Without(const std::vector<RECharRange>& ranges, const RECharRange& cut) {
+  std::vector<RECharRange> left;
+  for (const RECharRange& r : ranges) {
+    if (cut.high < r.low || cut.low > r.high) {
+      left.push_back(r);
+      continue;
+    }
+    if (r.low < cut.low) left.push_back({r.low, RECharCode(cut.low - 1)});
+    if (cut.high < r.high) left.push_back({RECharCode(cut.high + 1), r.high});
+  }
+  return left;
+}
+
 }  // namespace
 
 TREParser::TREParser(std::string_view pattern) : scanner_(pattern) {}
@@ -176,21 +190,14 @@ REParseNode* TREParser::CharClass(const bool negated) {
   // Only members, ranges and the closing bracket come out of the scanner in bracket mode.
   while (Next().kind != RETokenKind::ClassClose)
     members.push_back({Token().low, Token().high});
+  // A range over the codes of a line's start and end (which no text holds, and an escape may
+  // not name) leaves them out, or it would match where lines happen to end.
+  if (!negated) members = Without(members, {RE_LineStartCode, RE_LineEndCode});
   if (members.empty()) Fail(RegExpError::InvalidCharacterClass);
   if (negated) {
     std::vector<RECharRange> left = AnyCharRanges();
-    for (const RECharRange& m : members) {
-      std::vector<RECharRange> cut;
-      for (const RECharRange& r : left) {
-        if (m.high < r.low || m.low > r.high) {
-          cut.push_back(r);
-          continue;
-        }
-        if (r.low < m.low) cut.push_back({r.low, RECharCode(m.low - 1)});
-        if (m.high < r.high) cut.push_back({RECharCode(m.high + 1), r.high});
-      }
-      left = std::move(cut);
-    }
+    for (const RECharRange& m : members)
+      left = Without(left, m);
     if (left.empty()) Fail(RegExpError::EmptyNegatedClass);
     members = std::move(left);
   }

@@ -72,6 +72,12 @@ int HexDigitValue(const RECharCode code) {
 
 // The backslash has been read.
 RECharCode TREScanner::ReadEscape() {
+  // The codes that stand for a line's start and end inside the automaton are never characters
+  // of a text: a pattern that names them would match where the text's lines happen to end.
+  const int backslash = pos_ - 1;
+  const auto refuseMarker = [&](const unsigned value, const RegExpError error) {
+    if (value == RE_LineStartCode || value == RE_LineEndCode) Fail(error, backslash);
+  };
   const PatternChar c = ReadChar();
   if (c.atEnd) Fail(RegExpError::CharacterAfterBackslashNeeded, c.start);
   switch (c.code) {
@@ -98,6 +104,7 @@ RECharCode TREScanner::ReadEscape() {
         value = value * 16 + unsigned(v);
         ++digits;
       }
+      refuseMarker(value, RegExpError::InvalidHexCode);
       return RECharCode(value);
     }
     default:
@@ -119,6 +126,7 @@ RECharCode TREScanner::ReadEscape() {
       ++digits;
     }
     if (value > 0xFFFF) Fail(RegExpError::InvalidOctalCode, lastDigit);
+    refuseMarker(value, RegExpError::InvalidOctalCode);
     return RECharCode(value);
   }
   return c.code;

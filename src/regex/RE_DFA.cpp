@@ -61,6 +61,23 @@ TRE_DFA::TRE_DFA(const TRE_NFA& nfa, const int errorPosition)
   BuildStartTables();
 }
 
+TRE_DFA::~TRE_DFA() = default;
+
+TRE_SearchAutomaton& TRE_DFA::Search(const unsigned char separator, const bool ordered) const {
+  std::unique_ptr<TRE_SearchAutomaton>& search =
+      searches_[size_t(separator == '\n' ? 2 : 0) + (ordered ? 1 : 0)];
+  if (!search) search = std::make_unique<TRE_SearchAutomaton>(*this, separator, ordered);
+  return *search;
+}
+
+size_t TRE_DFA::SearchMemoryUsed() const {
+  size_t bytes = 0;
+  for (const auto& search : searches_) {
+    if (search) bytes += search->MemoryUsed();
+  }
+  return bytes;
+}
+
 int TRE_DFA::FindTransition(const int state, const RECharCode code) const {
   for (const Transition& t : states_[size_t(state)].transitions) {
     if (t.range.low > code) return -1;
@@ -72,7 +89,10 @@ int TRE_DFA::FindTransition(const int state, const RECharCode code) const {
 void TRE_DFA::BuildTables(const int errorPosition) {
   // Every range boundary of every state starts a class; within a class all codes then take the
   // same transition in every state, so the first code of a class answers for all of them.
-  cuts_ = {0};
+  // Line feed and carriage return get classes of their own: a search tells them apart from
+  // what shares their transitions (a line start after a line feed, a line end before the
+  // separator).
+  cuts_ = {0, '\n', '\n' + 1, '\r', '\r' + 1};
   for (const State& s : states_) {
     for (const Transition& t : s.transitions) {
       cuts_.push_back(t.range.low);

@@ -2,9 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "regex/RE_NFA.h"
+#include "regex/RE_SearchAutomaton.h"
 #include "text/ShiftJisText.h"
 
 namespace vorn {
@@ -28,6 +30,9 @@ class TRE_DFA final {
   // Raises ERegExpParser (TooComplex, at errorPosition) when the automaton would outgrow a few
   // tens of megabytes.
   TRE_DFA(const TRE_NFA& nfa, int errorPosition);
+  ~TRE_DFA();
+  TRE_DFA(const TRE_DFA&) = delete;
+  TRE_DFA& operator=(const TRE_DFA&) = delete;
 
   int StateCount() const { return int(states_.size()); }
   const State& GetState(int state) const { return states_[size_t(state)]; }
@@ -48,33 +53,28 @@ class TRE_DFA final {
   bool HasLineEnd(int state) const { return lineEnd_[size_t(state)] != 0; }
   bool Accepting(int state) const { return accepting_[size_t(state)] != 0; }
 
-  // A run from `state` at byte offset `pos` of text[0, size): follows transitions while there
-  // are any and returns the end of the longest match passed, or -1. When the run stops on the
-  // separator or the end of the text in a state that may end a line there, the match ends there.
-  int Run(int state, const unsigned char* text, int pos, int size, unsigned char separator) const {
-    int last = -1;
-    const int32_t* next = next_.data();
-    const uint8_t* accepting = accepting_.data();
-    for (;;) {
-      if (accepting[state]) last = pos;
-      if (pos >= size) return lineEnd_[size_t(state)] ? pos : last;
-      const unsigned char b = text[pos];
-      uint32_t cls;
-      int length = 1;
-      if (IsLeadByte(b) && pos + 1 < size) {
-        const uint32_t lead = leadClass_[b];
-        cls = (lead & kRowFlag) ? rows_[(lead & ~kRowFlag) + text[pos + 1]] : lead;
-        length = 2;
-      } else {
-        // A lead byte with nothing after it is a character of its own.
-        cls = byteClass_[b];
-      }
-      const int32_t target = next[size_t(state) * classCount_ + cls];
-      if (target < 0) return (b == separator && lineEnd_[size_t(state)]) ? pos : last;
-      state = target;
-      pos += length;
+  uint32_t ClassCount() const { return classCount_; }
+  uint32_t ClassOfCode(RECharCode code) const { return ClassOf(code); }
+  // Per state, then per class: the target, or -1.
+  const int32_t* NextTable() const { return next_.data(); }
+  // The class of the character at text[pos] (pos < size), and its length in bytes. A lead byte
+  // with nothing after it is a character of its own.
+  uint32_t ClassAt(const unsigned char* text, const int pos, const int size, int& length) const {
+    const unsigned char b = text[pos];
+    if (IsLeadByte(b) && pos + 1 < size) {
+      length = 2;
+      const uint32_t lead = leadClass_[b];
+      return (lead & kRowFlag) ? rows_[(lead & ~kRowFlag) + text[pos + 1]] : lead;
     }
+    length = 1;
+    return byteClass_[b];
   }
+
+  // The automaton that follows runs of this one from every character at once, for the line
+  // separator given; made when first asked for and kept with this automaton.
+  TRE_SearchAutomaton& Search(unsigned char separator, bool ordered) const;
+  // The memory the search automata keep.
+  size_t SearchMemoryUsed() const;
 
   // Per byte: ByteIsLead (bit 0) for a lead byte, ByteMayStart (bit 1) where a character beginning
   // with it may start a match (or where the search has something else to try: the separator for
@@ -143,6 +143,8 @@ class TRE_DFA final {
   std::array<StartSet, 2> fewStarts_{};
   // One bit per two-byte code: whether it can leave the initial state.
   std::array<uint64_t, 65536 / 64> trailStarts_{};
+  // Per separator (CR, LF) and order (unordered, ordered).
+  mutable std::array<std::unique_ptr<TRE_SearchAutomaton>, 4> searches_;
 };
 
 }  // namespace vorn

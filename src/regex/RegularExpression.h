@@ -41,8 +41,8 @@ class TRegularExpression {
   int CurrentIndex() const { return current_; }
   const TRE_DFA& CurrentDFA() const { return *cache_[size_t(current_)].dfa; }
   // The automaton that tells whether a text holds a match: the pattern without a leading part
-  // that may match nothing (".*" before a word makes every character a start, each tried to the
-  // end of the line), which changes where a match begins but not whether there is one.
+  // that may match nothing (".*" before a word keeps a run under way at every character, so that
+  // the search can skip none), which changes where a match begins but not whether there is one.
   const TRE_DFA& ContainsDFA() const {
     const CacheEntry& entry = cache_[size_t(current_)];
     return entry.contains ? *entry.contains : *entry.dfa;

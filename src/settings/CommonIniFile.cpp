@@ -58,6 +58,11 @@ Overloaded(Ts...) -> Overloaded<Ts...>;
 const char* const kCommon = "Common";
 const char* const kArticle = "Article";
 const char* const kInternet = "Internet";
+const char* const kRecentLogs = "RecentLogs";
+
+std::string RecentLogKey(size_t index) {
+  return "Set" + std::to_string(index + 1);
+}
 
 // Every key but Version, in the order of the file.
 const std::vector<KeySpec>& Keys() {
@@ -147,6 +152,7 @@ const std::vector<KeySpec>& Keys() {
       {kInternet, "Mailer", StringField{&S::Mailer}},
       {kInternet, "WWWSet", BoolField{&S::WWWSet}},
       {kInternet, "WWW", StringField{&S::WWW}},
+      {"Reading", "IgnoredAsRead", BoolField{&S::IgnoredAsRead}},
   };
   return keys;
 }
@@ -261,6 +267,10 @@ void TCommonIniFile::LoadSettings() {
     const std::string section = k.section == kArticle ? articleSection : k.section;
     ReadKey(*this, *this, k, section, Problems);
   }
+  for (size_t i = 0; i < MaxRecentLogs; ++i) {
+    std::string value = ReadString(kRecentLogs, RecentLogKey(i), "");
+    if (!value.empty()) RecentLogs.push_back(std::move(value));
+  }
 
   // Files of versions before 1.10 that were written by a program at all (they hold an editor)
   // are offered the defaults that 1.10 and 1.20 changed. Files that recorded any version before
@@ -315,7 +325,24 @@ bool TCommonIniFile::SaveSettings() {
                    k.field) &&
         ok;
   }
+  ok = SaveRecentLogs() && ok;
   return batch.Finish() && ok;
+}
+
+bool TCommonIniFile::SaveRecentLogs() {
+  IniBatch batch(*this);
+  bool ok = EraseSection(kRecentLogs);
+  for (size_t i = 0; i < RecentLogs.size() && i < MaxRecentLogs; ++i)
+    ok = WriteQuotedString(kRecentLogs, RecentLogKey(i), RecentLogs[i]) && ok;
+  return batch.Finish() && ok;
+}
+
+bool TCommonIniFile::KeyUsable(const std::string& section, const std::string& key) const {
+  if (ReadString(section, key, "").empty()) return false;
+  for (const SettingsProblem& p : Problems) {
+    if (p.Section == section && p.Key == key) return false;
+  }
+  return true;
 }
 
 }  // namespace vorn

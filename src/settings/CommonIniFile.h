@@ -134,6 +134,15 @@ struct CommonSettings {
   bool WWWSet = false;
   std::string WWW;
 
+  // [Reading]
+  // Ignored writers' and threads' articles are taken as read (the kill file of news readers):
+  // Space never stops at them and the unread counts leave them out.
+  bool IgnoredAsRead = false;
+
+  // [RecentLogs] Set1 .. Set10: the sets of log files opened last, newest first, each as one
+  // value (what it holds is the reader's business).
+  std::vector<std::string> RecentLogs;
+
   bool operator==(const CommonSettings&) const = default;
 };
 
@@ -162,6 +171,14 @@ class TCommonIniFile final : public TIniFilePlus, public CommonSettings {
   void LoadSettings();
   // Writes every key in file order, as one write. False when the file could not be written.
   bool SaveSettings();
+  // Writes the recent log sets alone, at once (they change while the program runs, and a run
+  // that ends without its own close should not lose them). False when the file could not be
+  // written.
+  bool SaveRecentLogs();
+  // At most this many recent log sets are kept.
+  static constexpr size_t MaxRecentLogs = 10;
+  // Whether a key of the file was there and could be used (not missing, not refused).
+  bool KeyUsable(const std::string& section, const std::string& key) const;
 
   // The settings version this program writes, and the one read (0 when none was recorded).
   static constexpr double CurrentVersion = 1.2;

@@ -42,25 +42,30 @@ void ArticleKeyIndex::Release() {
 
 int32_t ArticleKeyIndex::Find(const TMiniList& storage, int32_t key, int32_t time) {
   const RawView wanted{key, time};
+  // A placeholder carries the key of the parent it stands for and the time of its reply: for a
+  // reply that names itself as its parent, the key and time of that reply. It answers only
+  // when no article has that key and time, so that read marks and articles read again go to
+  // the article.
+  int32_t newest = -1, newestPlaceholder = -1;
+  auto consider = [&](int32_t index) {
+    const ArticleRecord& r = RecordAt(storage, index);
+    if (r.Used != 1 || !(RawOf(r) == wanted)) return;
+    int32_t& best = r.Kind == ArticleKindMissingRoot ? newestPlaceholder : newest;
+    if (index > best) best = index;
+  };
   if (!CatchUp(storage)) {
     // Without memory for the index the lookup still works, only slower.
-    for (int32_t i = storage.Count() - 1; i >= 0; --i) {
-      const ArticleRecord& r = RecordAt(storage, i);
-      if (r.Used == 1 && RawOf(r) == wanted) return i;
-    }
-    return -1;
+    for (int32_t i = storage.Count() - 1; i >= 0 && newest < 0; --i)
+      consider(i);
+    return newest >= 0 ? newest : newestPlaceholder;
   }
   if (slotCount_ == 0) return -1;
   const uint32_t hash = HashOf(wanted);
   const size_t mask = slotCount_ - 1;
-  int32_t newest = -1;
   for (size_t pos = hash & mask; slots_[pos].entry != 0; pos = (pos + 1) & mask) {
-    const int32_t index = slots_[pos].entry - 1;
-    if (slots_[pos].hash != hash || index <= newest) continue;
-    const ArticleRecord& r = RecordAt(storage, index);
-    if (r.Used == 1 && RawOf(r) == wanted) newest = index;
+    if (slots_[pos].hash == hash) consider(slots_[pos].entry - 1);
   }
-  return newest;
+  return newest >= 0 ? newest : newestPlaceholder;
 }
 
 bool ArticleKeyIndex::CatchUp(const TMiniList& storage) {

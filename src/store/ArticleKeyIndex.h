@@ -25,8 +25,8 @@ class ArticleKeyIndex final {
   void Release();
 
   // The highest storage index of an entry with Used 1 whose raw key and time (stored values
-  // with the rebasing offset added back when the entry is rebased) equal the arguments; -1 when
-  // there is none.
+  // with the rebasing offset added back when the entry is rebased) equal the arguments, an
+  // article before a placeholder; -1 when there is none.
   int32_t Find(const TMiniList& storage, int32_t key, int32_t time);
 
  private:

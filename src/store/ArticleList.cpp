@@ -62,7 +62,7 @@ bool TArticleList::KeepText(ArenaString<N>& field, std::string_view value) {
   // again stores nothing new.
   value = CutToCapacity<N>(value);
   if (value.empty() || field.View() == value) return true;
-  return texts_.Store(value, field.Handle);
+  return texts_.Store(value, field.Stored);
 }
 
 bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKey, int32_t Number,
@@ -76,7 +76,10 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
   lastAdded_ = -1;
   WriteFlag = Flag(WriteFlag);
   if (Kind == ArticleKindMissingRoot && WriteFlag == 1) return false;
-  if (WriteFlag == 1) Modified = 1;
+  if (WriteFlag == 1) {
+    Modified = 1;
+    ++WriteChanges;
+  }
 
   const int32_t found = FindArticle(ArticleKey, PostTime);
   if (found >= 0) {
@@ -176,6 +179,7 @@ bool TArticleList::SetArticleUsed(int32_t ArticleKey, int32_t PostTime, uint8_t 
   if (!r) return false;
   r->Used = Flag(value);
   Modified = 1;
+  ++WriteChanges;
   return true;
 }
 
@@ -185,6 +189,7 @@ bool TArticleList::SetReadFlagByKey(int32_t ArticleKey, int32_t PostTime, uint8_
   if (!r) return false;
   r->ReadFlag = Flag(ReadFlag);
   if (clearNew) r->NewFlag = 0;
+  ++ReadMarkChanges;
   return true;
 }
 
@@ -211,6 +216,7 @@ bool TArticleList::SetReadFlag(int32_t order, int32_t position, uint8_t ReadFlag
   if (!r) return false;
   r->ReadFlag = Flag(ReadFlag);
   if (clearNew) r->NewFlag = 0;
+  ++ReadMarkChanges;
   return true;
 }
 
@@ -219,6 +225,7 @@ bool TArticleList::SetBatchFlag(int32_t order, int32_t position, uint8_t value) 
   if (!r) return false;
   r->BatchFlag = Flag(value);
   Modified = 1;
+  ++WriteChanges;
   return true;
 }
 

@@ -42,7 +42,8 @@ class TArticleList final : public TMiniList {
                   std::unique_ptr<TStringList> Text = nullptr,
                   std::unique_ptr<TMailSendList> MailTo = nullptr);
 
-  // Storage index of the newest live entry with this raw key and time, or -1.
+  // Storage index of the newest live entry with this raw key and time, or -1. An article wins
+  // over a placeholder of the same key and time.
   int32_t FindArticle(int32_t ArticleKey, int32_t PostTime);
   // The storage index of the entry the last AddArticle stored or refreshed (what FindArticle
   // finds by its key and time until the list changes again), or -1 when it stored nothing.
@@ -126,6 +127,10 @@ class TArticleList final : public TMiniList {
   uint8_t MemoryReported = 0;
   // The queued writes changed since the UP/PAD output last cleared this.
   uint8_t Modified = 0;
+  // Counted up whenever a queued write or batch mark changes, and whenever a read mark is set
+  // through the list: a journal of the run compares them instead of walking every board.
+  uint32_t WriteChanges = 0;
+  uint32_t ReadMarkChanges = 0;
   int32_t BoardNo = 0;
   std::string BoardId;
 

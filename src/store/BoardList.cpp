@@ -1,12 +1,13 @@
 #include "store/BoardList.h"
 
 #include <new>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "platform/Cp932.h"
-#include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "platform/UserDataFile.h"
 #include "store/CommaText.h"
 #include "text/Numbers.h"
 
@@ -22,6 +23,13 @@ const BoardRecord& AsBoard(const char* p) {
 
 std::string_view Stored31(std::string_view text) {
   return text.substr(0, 31);
+}
+
+// A board's line of the file.
+std::string BoardFileLine(const BoardRecord& b) {
+  return std::to_string(b.BoardNo) + "," + QuotedField(b.BoardId.View()) + "," +
+         QuotedField(b.BoardTitle.View()) + "," + std::to_string(b.IsArticleBoard) + "," +
+         std::to_string(b.BoardType) + "," + std::to_string(b.BoardAttr);
 }
 
 }  // namespace
@@ -216,44 +224,59 @@ void TBoardList::SortBoardsById() {
 }
 
 bool TBoardList::SaveToFile(const std::string& path) const {
-  CrLfTextBuilder out;
-  out.Line(kHeader);
+  std::string data = std::string(kHeader) + "\r\n";
   for (int32_t i = 0; i < Count(); ++i) {
     const BoardRecord& b = *Board(i);
     if (b.BoardNo >= RebaseOffset) continue;  // number not settled yet
-    out.Line(std::to_string(b.BoardNo) + "," + QuotedField(b.BoardId.View()) + "," +
-             QuotedField(b.BoardTitle.View()) + "," + std::to_string(b.IsArticleBoard) + "," +
-             std::to_string(b.BoardType) + "," + std::to_string(b.BoardAttr));
+    data += BoardFileLine(b) + "\r\n";
   }
-  return out.WriteAtomic(path);
+  return WriteUserFile(path, data);
 }
 
 bool TBoardList::LoadFromFile(const std::string& path) {
-  std::vector<std::string> lines;
-  if (!ReadClassicTextFile(path, lines)) {
+  UserFileText file;
+  if (!file.Read(path)) {
     SortBoards();
     return true;
   }
+  std::vector<std::string_view> lines;
+  file.ForEachLine([&lines](std::string_view line) { lines.push_back(line); });
   if (!lines.empty() && lines[0] != kHeader) {
     // The end of the run would write a fresh file over it: the user's file is kept first.
-    KeepListFileNotUnderstood(path);
+    KeepUserFileNotUnderstood(path);
     return false;
   }
+  // Understood when saving the list now would write every line back as it stands.
+  bool understood = true;
+  std::unordered_set<std::string> boardsMet;
   for (size_t l = 1; l < lines.size(); ++l) {
     const std::vector<std::string> f = SplitCommaText(lines[l]);
-    if (f.size() < 3) continue;
-    const int32_t number = TextToNumber(f[0]);
-    if (!AddBoard(number, f[1], f[2]) || f.size() < 6) continue;
-    const int32_t isArticleBoard = TextToNumber(f[3]);
-    const int32_t type = TextToNumber(f[4]);
-    const int32_t attr = TextToNumber(f[5]);
-    if (isArticleBoard < 0 || isArticleBoard > 1 || type < 0 || type > 2 || attr < 0 || attr > 2) {
+    if (f.size() < 3) {
+      understood = false;
       continue;
     }
-    SetBoardAttr(number >= 0 ? FindBoardNo(number) : FindBoardId(f[1]),
-                 static_cast<uint8_t>(isArticleBoard), static_cast<uint8_t>(type),
+    const int32_t number = TextToNumber(f[0]);
+    if (!AddBoard(number, f[1], f[2])) {
+      understood = false;
+      continue;
+    }
+    const int32_t index = number >= 0 ? FindBoardNo(number) : FindBoardId(f[1]);
+    const int32_t isArticleBoard = f.size() >= 6 ? TextToNumber(f[3]) : -1;
+    const int32_t type = f.size() >= 6 ? TextToNumber(f[4]) : -1;
+    const int32_t attr = f.size() >= 6 ? TextToNumber(f[5]) : -1;
+    if (isArticleBoard < 0 || isArticleBoard > 1 || type < 0 || type > 2 || attr < 0 || attr > 2) {
+      understood = false;
+      continue;
+    }
+    SetBoardAttr(index, static_cast<uint8_t>(isArticleBoard), static_cast<uint8_t>(type),
                  static_cast<uint8_t>(attr));
+    // A board given twice keeps only what its last line says.
+    const BoardRecord* b = Board(index);
+    understood = understood && b && b->BoardNo < RebaseOffset && f.size() == 6 &&
+                 boardsMet.insert(number >= 0 ? std::to_string(number) : "\\" + f[1]).second &&
+                 BoardFileLine(*b) == lines[l];
   }
+  file.Note(path, understood);
   SortBoards();
   return true;
 }

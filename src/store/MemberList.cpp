@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/Cp932.h"
-#include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "platform/UserDataFile.h"
 #include "store/CommaText.h"
 #include "text/Numbers.h"
 
@@ -17,6 +17,13 @@ constexpr const char* kHeader = "VornExplorer MemberListFile Ver.0.01";
 
 const MemberRecord& AsMember(const char* p) {
   return *reinterpret_cast<const MemberRecord*>(p);
+}
+
+// A member's line of the file.
+std::string MemberFileLine(const MemberRecord& m, bool textIds) {
+  return (textIds ? QuotedField(m.IdText.View()) : std::to_string(m.IdNo)) + "," +
+         QuotedField(m.TrueHandle.View()) + "," + QuotedField(m.CurrentHandle.View()) + "," +
+         QuotedField(m.ShortHandle.View());
 }
 
 }  // namespace
@@ -192,42 +199,43 @@ void TMemberList::SortMembers() {
 
 bool TMemberList::SaveToFile(const std::string& path) {
   if (!Modified) return true;
-  CrLfTextBuilder out;
-  out.Line(kHeader);
+  std::string data = std::string(kHeader) + "\r\n";
   for (int32_t i = 0; i < Count(); ++i) {
-    const MemberRecord* m = Live(i);
-    if (!m) continue;
-    out.Line((TextIds ? QuotedField(m->IdText.View()) : std::to_string(m->IdNo)) + "," +
-             QuotedField(m->TrueHandle.View()) + "," + QuotedField(m->CurrentHandle.View()) + "," +
-             QuotedField(m->ShortHandle.View()));
+    if (const MemberRecord* m = Live(i)) data += MemberFileLine(*m, TextIds) + "\r\n";
   }
-  if (!out.WriteAtomic(path)) return false;
+  if (!WriteUserFile(path, data)) return false;
   // The file now holds the list; an unchanged list need not be written again.
   Modified = 0;
   return true;
 }
 
 bool TMemberList::LoadFromFile(const std::string& path) {
-  std::vector<std::string> lines;
-  if (!ReadClassicTextFile(path, lines)) return true;
+  UserFileText file;
+  if (!file.Read(path)) return true;
+  std::vector<std::string_view> lines;
+  file.ForEachLine([&lines](std::string_view line) { lines.push_back(line); });
   if (!lines.empty() && lines[0] != kHeader) {
     // The end of the run would write a fresh file over it: the user's file is kept first.
-    KeepListFileNotUnderstood(path);
+    KeepUserFileNotUnderstood(path);
     return false;
   }
+  // Understood when saving the list now would write every line back as it stands.
+  bool understood = true;
   for (size_t l = 1; l < lines.size(); ++l) {
     const std::vector<std::string> f = SplitCommaText(lines[l]);
-    if (f.size() < 4) continue;
-    bool added;
-    if (TextIds) {
-      if (f[0].empty() || f[2].empty()) continue;
-      AddMemberText(f[0], f[2], f[1], f[3], false, added);
-    } else {
-      const int32_t id = TextToNumber(f[0]);
-      if (id < 0) continue;
-      AddMember(id, f[2], f[1], f[3], false, added);
+    bool added = false;
+    if (f.size() >= 4) {
+      if (TextIds) {
+        if (!f[0].empty() && !f[2].empty()) AddMemberText(f[0], f[2], f[1], f[3], false, added);
+      } else {
+        const int32_t id = TextToNumber(f[0]);
+        if (id >= 0) AddMember(id, f[2], f[1], f[3], false, added);
+      }
     }
+    understood = understood && added && f.size() == 4 &&
+                 MemberFileLine(*Member(Count() - 1), TextIds) == lines[l];
   }
+  file.Note(path, understood);
   Modified = 0;
   return true;
 }

@@ -10,32 +10,18 @@ namespace vorn {
 
 // The short texts of article records (titles, ID texts) live in arenas, one per article list,
 // instead of in fixed slots inside every record: a title takes its own length plus one byte, and
-// a record holds a 4-byte handle. Boards of a big archive hold millions of records, and fixed
+// a record holds a pointer to it. Boards of a big archive hold millions of records, and fixed
 // slots of 32 and 128 bytes made them the largest part of a loaded archive.
 //
-// A handle names a segment and an offset. The segments of every arena are registered in one
-// table, so a handle reads back without its arena: a record copied out of its list still shows
-// its title, for as long as the list keeps its texts (until it is cleared or destroyed).
-namespace text_arena {
+// A field points straight at its stored bytes, so it reads back without its arena and without a
+// table shared by every arena: a record copied out of its list still shows its title, for as
+// long as the list keeps its texts (until it is cleared or destroyed), and how many boards,
+// articles and texts a process holds is bounded by its memory alone.
 
-constexpr unsigned kOffsetBits = 14;
-constexpr uint32_t kOffsetMask = (uint32_t{1} << kOffsetBits) - 1;
-// The largest segment; a stored text (a length byte and at most 255 bytes) fits any segment.
-constexpr uint32_t kLargestSegment = uint32_t{1} << kOffsetBits;
-constexpr uint32_t kSegmentSlots = uint32_t{1} << (32 - kOffsetBits);
-
-// Segment base addresses by segment number; number 0 is never used, so handle 0 is free to
-// mean the empty text.
-extern const char* segmentBases[kSegmentSlots];
-
-}  // namespace text_arena
-
-// The text behind a handle: a length byte and that many bytes.
-inline std::string_view ArenaText(uint32_t handle) {
-  if (handle == 0) return {};
-  const char* at = text_arena::segmentBases[handle >> text_arena::kOffsetBits] +
-                   (handle & text_arena::kOffsetMask);
-  return std::string_view(at + 1, static_cast<unsigned char>(at[0]));
+// The text stored at an address: a length byte and that many bytes; nullptr is the empty text.
+inline std::string_view ArenaText(const char* stored) {
+  if (!stored) return {};
+  return std::string_view(stored + 1, static_cast<unsigned char>(stored[0]));
 }
 
 // A text field of a record with a capacity of N bytes, kept in the record's arena. The record
@@ -47,11 +33,11 @@ struct ArenaString {
   static_assert(N >= 1 && N <= 255, "a stored text has a one-byte length");
   static constexpr std::size_t Capacity = N;
 
-  uint32_t Handle;  // 0 = empty
+  const char* Stored;  // nullptr = empty
 
-  std::string_view View() const { return ArenaText(Handle); }
+  std::string_view View() const { return ArenaText(Stored); }
   std::string Str() const { return std::string(View()); }
-  bool Empty() const { return Handle == 0; }
+  bool Empty() const { return Stored == nullptr; }
 };
 
 // The first N bytes of a value, as a field of capacity N keeps it.
@@ -65,40 +51,41 @@ constexpr std::string_view CutToCapacity(std::string_view text) {
 // replies repeat their parent's title and writers' IDs repeat throughout a board.
 class TTextArena final {
  public:
+  // The first segment is small (most boards hold a few articles); each next one is twice the
+  // last, up to the largest.
+  static constexpr uint32_t FirstSegmentBytes = 256;
+  static constexpr uint32_t LargestSegmentBytes = 16384;
+
   TTextArena() = default;
   ~TTextArena();
   TTextArena(const TTextArena&) = delete;
   TTextArena& operator=(const TTextArena&) = delete;
 
-  // Keeps the text (at most 255 bytes) and sets its handle; the empty text is handle 0 and
-  // takes no room. False, with nothing kept, when memory or segment numbers ran out.
-  bool Store(std::string_view text, uint32_t& handle);
+  // Keeps the text (at most 255 bytes) and points stored at it; the empty text is nullptr and
+  // takes no room. False, with nothing kept, when memory ran out.
+  bool Store(std::string_view text, const char*& stored);
 
-  // Frees every text; handles given out before must not be read again.
+  // Frees every text; pointers given out before must not be read again.
   void Clear();
 
-  // Bytes taken by the segments.
+  // Bytes taken by the segments, and how many there are.
   std::size_t SegmentBytes() const { return segmentBytes_; }
+  std::size_t SegmentCount() const { return segments_.size(); }
 
  private:
   bool NewSegment(uint32_t atLeast);
   struct Recent {
-    uint32_t handle;  // 0 = empty
-    uint32_t hash;    // of the text: most other texts are told apart without reading them
+    const char* stored;  // nullptr = empty
+    uint32_t hash;       // of the text: most other texts are told apart without reading them
   };
   Recent* RecentSlot(uint32_t hash);
 
-  struct Segment {
-    uint32_t number;
-    char* base;
-  };
-  std::vector<Segment> segments_;
+  std::vector<char*> segments_;
   char* current_ = nullptr;  // the segment being filled
-  uint32_t currentNumber_ = 0;
-  uint32_t used_ = 0;  // bytes used in it
-  uint32_t size_ = 0;  // its size
+  uint32_t used_ = 0;        // bytes used in it
+  uint32_t size_ = 0;        // its size
   std::size_t segmentBytes_ = 0;
-  // Handles of recently stored texts by a hash of their bytes; grows with the list.
+  // Recently stored texts by a hash of their bytes; grows with the list.
   std::vector<Recent> recent_;
   std::size_t stored_ = 0;  // texts stored since the last growth of recent_
 };

@@ -8,6 +8,21 @@ constexpr bool IsDigit(unsigned char c) {
   return c >= '0' && c <= '9';
 }
 
+// Where a control string that starts at the ESC at i ends: ESC ']' (a window title), 'P', 'X',
+// '^' or '_', up to and including BEL or ESC '\'. The terminal showed none of it. i when there
+// is no such string or it does not end in the text: the ESC alone is dropped then, and the rest
+// stays readable. Trail bytes are never BEL or ESC, so the scan may go byte by byte.
+size_t StringSequenceEnd(std::string_view text, size_t i) {
+  if (i + 1 >= text.size()) return i;
+  const char kind = text[i + 1];
+  if (kind != ']' && kind != 'P' && kind != 'X' && kind != '^' && kind != '_') return i;
+  for (size_t j = i + 2; j < text.size(); ++j) {
+    if (text[j] == '\x07') return j + 1;
+    if (text[j] == '\x1b') return j + 1 < text.size() && text[j + 1] == '\\' ? j + 2 : i;
+  }
+  return i;
+}
+
 }  // namespace
 
 std::string QuoteDoubled(std::string_view text) {
@@ -49,6 +64,8 @@ std::string StripEscapeSequences(std::string_view text) {
           static_cast<unsigned char>(text[j]) <= 0x7E)
         ++j;
       i = j;
+    } else if (const size_t end = StringSequenceEnd(text, i); end > i) {
+      i = end;
     } else {
       ++i;
     }

@@ -22,7 +22,8 @@ inline size_t CharLengthAt(std::string_view text, size_t i) {
 
 // Every '"' written twice, for a field between double quotes in a list file.
 std::string QuoteDoubled(std::string_view text);
-// Removes terminal sequences ESC '[' ... final byte (colours and the like) and lone ESCs.
+// Removes terminal sequences: ESC '[' ... final byte (colours and the like), control strings
+// such as a window title (ESC ']' ... BEL), and lone ESCs.
 std::string StripEscapeSequences(std::string_view text);
 // Pieces of at most width bytes joined by CR LF; a double-byte character is never split.
 std::string WrapText(std::string_view text, int width);

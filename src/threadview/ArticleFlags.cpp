@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "platform/FileQuery.h"
 #include "platform/TextFile.h"
+#include "platform/UserDataFile.h"
 #include "store/ArticleList.h"
 #include "store/CommaText.h"
 #include "text/ShiftJisText.h"
@@ -155,23 +155,23 @@ ListFileReport TArticleFlags::LoadFromFile(const std::string& path) {
   Clear();
   // Sections are found by name, which may move them; the current one is held by index.
   size_t current = SIZE_MAX;
-  ListFileReport report = ReadTolerantListFile(path, FlagFileHeader, [&](std::string_view line) {
-    if (line[0] == '\\') {
-      if (line.size() < 2) return false;
-      SectionNamed(std::string(line.substr(1)));
-      current = byName_[std::string(line.substr(1))];
-      return true;
-    }
-    return AddLine(current == SIZE_MAX ? nullptr : &sections_[current], line);
-  });
-  readPath_ = path;
-  readState_ = report.State;
+  ListFileReport report = ReadTolerantListFile(
+      path, FlagFileHeader,
+      [&](std::string_view line) {
+        if (line[0] == '\\') {
+          if (line.size() < 2) return false;
+          SectionNamed(std::string(line.substr(1)));
+          current = byName_[std::string(line.substr(1))];
+          return true;
+        }
+        return AddLine(current == SIZE_MAX ? nullptr : &sections_[current], line);
+      },
+      [this] { return FileText(); });
   return report;
 }
 
-bool TArticleFlags::SaveToFile(const std::string& path) const {
-  if (!MayReplaceListFile(path, readPath_, readState_)) return false;
-  if (Count() == 0) return DeleteFileAt(path);
+std::string TArticleFlags::FileText() const {
+  if (Count() == 0) return {};
   CrLfTextBuilder out;
   out.Line(FlagFileHeader);
   for (const Section& section : sections_) {
@@ -183,7 +183,13 @@ bool TArticleFlags::SaveToFile(const std::string& path) const {
       out.Line(std::to_string(mail.Time) + "," + QuotedField(mail.Writer) + "," +
                QuotedField(mail.Title));
   }
-  return out.WriteAtomic(path);
+  return out.Data();
+}
+
+bool TArticleFlags::SaveToFile(const std::string& path) const {
+  if (path.empty()) return false;
+  const std::string text = FileText();
+  return text.empty() ? RemoveUserFile(path) : WriteUserFile(path, text);
 }
 
 }  // namespace vorn

@@ -49,8 +49,7 @@ class TArticleFlags final {
   // file is an empty one.
   ListFileReport LoadFromFile(const std::string& path);
   // Writes every flag atomically; with no flag left the file is removed. False when it could
-  // not be written, and when the file was found unreadable by the last load (the flags known
-  // now would replace those the user has in it).
+  // not be written (a file not read back whole that cannot be kept beside itself stays).
   bool SaveToFile(const std::string& path) const;
 
  private:
@@ -71,13 +70,13 @@ class TArticleFlags final {
   Section& SectionNamed(const std::string& name);
   bool Has(const Section& section, bool mailBox, const ArticleRecord& entry) const;
   bool AddLine(Section* section, std::string_view line);
+  // What the file holds with the flags known now; empty with none.
+  std::string FileText() const;
 
   int32_t mailBoardNo_ = -1;
   std::string mailBoardIndex_;
   std::vector<Section> sections_;
   std::unordered_map<std::string, size_t> byName_;
-  std::string readPath_;
-  ListFileState readState_ = ListFileState::Missing;
 };
 
 // The board text of a list: its number, or its key when it has none.

@@ -49,14 +49,21 @@ void TArticleRowView::BuildTree(const TArticleList& board, const RowViewRules& r
     while (end < n && board.GetLevel(ArticleSortTree, end) > 0)
       ++end;
     const bool placeholder = board.GetKind(ArticleSortTree, top) == ArticleKindMissingRoot;
-    const bool collapsed = rules.Collapse && rules.Collapse->IsCollapsed(board, top);
-    // The first entry other than the top that shows, for a placeholder top.
-    int32_t firstReply = -1;
-    if (placeholder) {
-      for (int32_t p = top + 1; p < end && firstReply < 0; ++p) {
-        if (isShown(p)) firstReply = p;
+    // The first entry that shows (after the top, for a placeholder top), and whether another one
+    // shows after it: a thread folds only when folding hides something, so that a thread without
+    // replies is never marked as holding more.
+    int32_t first = -1;
+    bool more = false;
+    for (int32_t p = placeholder ? top + 1 : top; p < end && !more; ++p) {
+      if (!isShown(p)) continue;
+      if (first < 0) {
+        first = p;
+      } else {
+        more = true;
       }
     }
+    const bool collapsed = more && rules.Collapse && rules.Collapse->IsCollapsed(board, top);
+    const int32_t firstReply = placeholder ? first : -1;
     if (placeholder) {
       if (firstReply >= 0) {
         if (collapsed) collapsed_.push_back({int32_t(rows_.size()), {top, end}});
@@ -70,12 +77,8 @@ void TArticleRowView::BuildTree(const TArticleList& board, const RowViewRules& r
         }
       }
     } else if (collapsed) {
-      for (int32_t p = top; p < end; ++p) {
-        if (!isShown(p)) continue;
-        collapsed_.push_back({int32_t(rows_.size()), {top, end}});
-        rows_.push_back(p);
-        break;
-      }
+      collapsed_.push_back({int32_t(rows_.size()), {top, end}});
+      rows_.push_back(first);
     } else {
       for (int32_t p = top; p < end; ++p) {
         if (isShown(p)) rows_.push_back(p);

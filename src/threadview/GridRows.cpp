@@ -5,6 +5,7 @@
 #include "store/ArticleList.h"
 #include "threadview/ArticleFlags.h"
 #include "threadview/QuickFilter.h"
+#include "threadview/ThreadLists.h"
 #include "threadview/WriterLists.h"
 
 namespace vorn {
@@ -22,8 +23,11 @@ void TGridRows::Build(const TArticleList& board, int32_t order, const GridRowRul
   order_ = order;
   const bool byText = rules.Filter && rules.Filter->Active();
   const bool flagged = rules.FlaggedOnly && rules.Flags;
-  const bool hiding = rules.HideIgnored && rules.Writers && !rules.Writers->Ignored().empty();
-  filtering_ = byText || flagged;
+  const bool hidingWriters =
+      rules.HideIgnored && rules.Writers && !rules.Writers->Ignored().empty();
+  const bool hidingThreads = rules.HideIgnored && rules.Threads && rules.Threads->AnyMarked(board);
+  const bool hiding = hidingWriters || hidingThreads;
+  filtering_ = byText || flagged || rules.UnreadOnly;
   masked_ = filtering_ || hiding;
   if (masked_) {
     if (byText) {
@@ -36,10 +40,21 @@ void TGridRows::Build(const TArticleList& board, int32_t order, const GridRowRul
       for (size_t p = 0; p < shown_.size(); ++p)
         shown_[p] &= scratch_[p];
     }
-    if (hiding) {
+    if (rules.UnreadOnly) {
+      for (int32_t p = 0; p < n; ++p) {
+        if (board.GetReadFlag(order, p) != 0) shown_[size_t(p)] = 0;
+      }
+    }
+    if (hidingWriters) {
       for (int32_t p = 0; p < n; ++p) {
         if (shown_[size_t(p)] && rules.Writers->MarkAt(board, order, p) == WriterMark::Ignored)
           shown_[size_t(p)] = 0;
+      }
+    }
+    if (hidingThreads) {
+      rules.Threads->MarkMask(board, order, scratch_);
+      for (size_t p = 0; p < shown_.size(); ++p) {
+        if (scratch_[p] == uint8_t(WriterMark::Ignored)) shown_[p] = 0;
       }
     }
   } else {

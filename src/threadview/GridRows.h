@@ -11,6 +11,7 @@ namespace vorn {
 class TArticleFlags;
 class TArticleList;
 class TQuickFilter;
+class TThreadLists;
 class TWriterLists;
 
 // The reading aids that decide which rows the grid shows of a board.
@@ -20,17 +21,22 @@ struct GridRowRules {
   // Flagged articles only (needs Flags).
   bool FlaggedOnly = false;
   const TArticleFlags* Flags = nullptr;
-  // Ignored writers' articles are hidden (otherwise the grid only greys them).
+  // Ignored writers' and threads' articles are hidden (otherwise the grid only greys them).
   bool HideIgnored = false;
   const TWriterLists* Writers = nullptr;
   const TThreadCollapse* Collapse = nullptr;
+  // The watched and ignored threads (for HideIgnored).
+  const TThreadLists* Threads = nullptr;
+  // Unread articles only: a filter of its own, taken when the rows are built, so that an
+  // article read afterwards keeps its row until the board is shown again.
+  bool UnreadOnly = false;
 };
 
 // The rows of one board under the reading aids. The window's grid and vornexpl-cli build their
-// rows here, so both show the same articles. A filter (the quick filter or flagged articles
-// only) lists the articles it lets through in order, threads open; otherwise every article
-// shows, ignored writers' ones unless they are hidden, and collapsed threads fold in tree
-// order.
+// rows here, so both show the same articles. A filter (the quick filter, flagged articles only,
+// unread articles only) lists the articles it lets through in order, threads open; otherwise
+// every article shows, ignored writers' and threads' ones unless they are hidden, and
+// collapsed threads fold in tree order.
 class TGridRows final {
  public:
   void Build(const TArticleList& board, int32_t order, const GridRowRules& rules);

@@ -12,9 +12,11 @@ void TSetReadingAids::Open(const TLogSession& session) {
   if (!process || session.CurrentPrefix.empty() || !process->IniFile) {
     Flags.Clear();
     Writers.Clear();
+    Threads.Clear();
     FlagFile.clear();
     WriterFile.clear();
-    FlagsRead = WritersRead = {};
+    ThreadFile.clear();
+    FlagsRead = WritersRead = ThreadsRead = {};
     return;
   }
   const std::string readPtrFile = session.SetPath(process->IniFile->ReadPtrFile);
@@ -26,6 +28,8 @@ void TSetReadingAids::Open(const TLogSession& session) {
   FlagsRead = Flags.LoadFromFile(FlagFile);
   Writers.SetTextIds(process->Members.TextIds != 0);
   WritersRead = Writers.LoadFromFile(WriterFile);
+  ThreadFile = SetListFilePath(readPtrFile, session.CurrentPrefix, folder, ThreadListFileExtension);
+  ThreadsRead = Threads.LoadFromFile(ThreadFile);
 }
 
 bool TSetReadingAids::SaveFlags() const {
@@ -34,6 +38,10 @@ bool TSetReadingAids::SaveFlags() const {
 
 bool TSetReadingAids::SaveWriters() const {
   return !WriterFile.empty() && Writers.SaveToFile(WriterFile);
+}
+
+bool TSetReadingAids::SaveThreads() const {
+  return !ThreadFile.empty() && Threads.SaveToFile(ThreadFile);
 }
 
 }  // namespace vorn

@@ -1,5 +1,6 @@
 #include "threadview/ThreadOutline.h"
 
+#include <charconv>
 #include <cstdio>
 #include <functional>
 
@@ -51,31 +52,61 @@ ThreadCounts CountThread(const TArticleList& board, const ThreadExtent& thread,
   return counts;
 }
 
-size_t TThreadCollapse::ThreadIdHash::operator()(const ThreadId& id) const {
-  const uint64_t packed = (uint64_t(uint32_t(id.Key)) << 32) | uint32_t(id.Time);
-  return std::hash<uint64_t>()(packed) ^ size_t(id.Placeholder);
+namespace {
+
+// Keys and times as the log gave them (sorting stores them reduced by RebaseOffset).
+int64_t Restored(int32_t stored, uint8_t rebased) {
+  return rebased ? int64_t{stored} + RebaseOffset : int64_t{stored};
 }
 
-bool TThreadCollapse::IdOf(const TArticleList& board, int32_t top, ThreadId& id) {
+bool WholeNumber(std::string_view text, int64_t& value) {
+  if (text.empty()) return false;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+}  // namespace
+
+bool ThreadKeyAt(const TArticleList& board, int32_t top, ThreadKey& key) {
   const ArticleRecord* entry = board.GetArticle(ArticleSortTree, top);
-  if (!entry || entry->Level != 0) return false;
-  id = {entry->ArticleKey, entry->PostTime, entry->Kind == ArticleKindMissingRoot};
+  if (!entry || entry->Level != 0 || entry->WriteFlag != 0 || entry->Kind == ArticleKindMail ||
+      entry->Kind == ArticleKindBinaryMail) {
+    return false;
+  }
+  key.Placeholder = entry->Kind == ArticleKindMissingRoot;
+  key.Key = Restored(entry->ArticleKey, entry->Rebased);
+  key.Time = key.Placeholder ? 0 : Restored(entry->PostTime, entry->Rebased);
   return true;
 }
 
+std::string ThreadKeyText(const ThreadKey& key) {
+  return std::to_string(key.Key) + "/" + (key.Placeholder ? "-" : std::to_string(key.Time));
+}
+
+bool ParseThreadKey(std::string_view text, ThreadKey& key) {
+  const size_t slash = text.find('/');
+  if (slash == std::string_view::npos || !WholeNumber(text.substr(0, slash), key.Key)) return false;
+  const std::string_view time = text.substr(slash + 1);
+  key.Placeholder = time == "-";
+  key.Time = 0;
+  return key.Placeholder || WholeNumber(time, key.Time);
+}
+
 bool TThreadCollapse::IsCollapsed(const TArticleList& board, int32_t top) const {
-  ThreadId id;
-  if (!IdOf(board, top, id)) return false;
-  return allCollapsed_ != exceptions_.contains(id);
+  const ArticleRecord* entry = board.GetArticle(ArticleSortTree, top);
+  if (!entry || entry->Level != 0) return false;
+  ThreadKey key;
+  if (!ThreadKeyAt(board, top, key)) return allCollapsed_;
+  return allCollapsed_ != exceptions_.contains(key);
 }
 
 bool TThreadCollapse::SetCollapsed(const TArticleList& board, int32_t top, bool collapsed) {
-  ThreadId id;
-  if (!IdOf(board, top, id)) return false;
+  ThreadKey key;
+  if (!ThreadKeyAt(board, top, key)) return false;
   if (collapsed != allCollapsed_) {
-    exceptions_.insert(id);
+    exceptions_.insert(key);
   } else {
-    exceptions_.erase(id);
+    exceptions_.erase(key);
   }
   return true;
 }
@@ -113,6 +144,19 @@ int32_t MarkBoardRead(TArticleList& board) {
   return marked;
 }
 
+int32_t MarkThreadUnread(TArticleList& board, int32_t order, int32_t position) {
+  const ThreadExtent thread = ThreadAt(board, TreePositionOf(board, order, position));
+  int32_t marked = 0;
+  for (int32_t p = thread.Top; thread.Valid() && p < thread.End; ++p) {
+    const ArticleRecord* entry = board.GetArticle(ArticleSortTree, p);
+    if (entry->Kind == ArticleKindMissingRoot || entry->WriteFlag != 0 || entry->ReadFlag == 0)
+      continue;
+    board.SetReadFlag(ArticleSortTree, p, 0, false);
+    ++marked;
+  }
+  return marked;
+}
+
 BoardCounts CountBoard(const TArticleList* board) {
   BoardCounts counts;
   if (!board) return counts;
@@ -126,15 +170,18 @@ BoardCounts CountBoard(const TArticleList* board) {
   return counts;
 }
 
-int32_t BoardWithShownUnreadAfter(
-    const TBoardList& boards, int32_t order, int32_t current,
-    const std::function<bool(const TArticleList&, int32_t, int32_t)>& shows) {
+int32_t BoardWithShownUnreadAfter(const TBoardList& boards, int32_t order, int32_t current,
+                                  const ShownMaskFunction& shown) {
+  std::vector<uint8_t> mask;
   auto hasUnread = [&](int32_t b) {
     const TArticleList* board = boards.GetArticles(b);
     const int32_t n = board ? board->OrderCount(order) : 0;
+    if (n == 0) return false;
+    shown(*board, order, mask);
     for (int32_t p = 0; p < n; ++p) {
       const ArticleRecord* entry = board->GetArticle(order, p);
-      if (entry->ReadFlag == 0 && entry->Kind != ArticleKindMissingRoot && shows(*board, order, p))
+      if (entry->ReadFlag == 0 && entry->Kind != ArticleKindMissingRoot &&
+          size_t(p) < mask.size() && mask[size_t(p)] != 0)
         return true;
     }
     return false;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/FileQuery.h"
 #include "platform/TextFile.h"
+#include "platform/UserDataFile.h"
 #include "store/ArticleList.h"
 #include "store/CommaText.h"
 
@@ -61,16 +61,17 @@ void TWriterLists::Rebuild() {
   ignoredText_.clear();
   watchedNumber_.clear();
   ignoredNumber_.clear();
-  for (const std::string& id : watched_) {
-    int32_t number;
-    watchedText_.insert(id);
-    if (IdNumber(id, number)) watchedNumber_.insert(number);
-  }
-  for (const std::string& id : ignored_) {
-    int32_t number;
-    ignoredText_.insert(id);
-    if (IdNumber(id, number)) ignoredNumber_.insert(number);
-  }
+  for (const std::string& id : watched_)
+    Index(id, WriterMark::Watched);
+  for (const std::string& id : ignored_)
+    Index(id, WriterMark::Ignored);
+}
+
+void TWriterLists::Index(const std::string& id, WriterMark mark) {
+  const bool watched = mark == WriterMark::Watched;
+  (watched ? watchedText_ : ignoredText_).insert(id);
+  int32_t number;
+  if (IdNumber(id, number)) (watched ? watchedNumber_ : ignoredNumber_).insert(number);
 }
 
 WriterMark TWriterLists::MarkOf(std::string_view id) const {
@@ -117,38 +118,45 @@ void TWriterLists::Clear() {
 ListFileReport TWriterLists::LoadFromFile(const std::string& path) {
   watched_.clear();
   ignored_.clear();
-  ListFileReport report =
-      ReadTolerantListFile(path, WriterListFileHeader, [this](std::string_view line) {
+  Rebuild();
+  // The lookups are filled line by line, and each line is looked up in them once: a file of a
+  // million writers is read in one pass.
+  ListFileReport report = ReadTolerantListFile(
+      path, WriterListFileHeader,
+      [this](std::string_view line) {
         const std::vector<std::string> fields = SplitCommaText(line);
         if (fields.size() < 2) return false;
-        const std::string id = Normalised(fields[1]);
+        const WriterMark mark = fields[0] == kWatch    ? WriterMark::Watched
+                                : fields[0] == kIgnore ? WriterMark::Ignored
+                                                       : WriterMark::None;
+        if (mark == WriterMark::None) return false;
+        std::string id = Normalised(fields[1]);
         if (id.empty()) return false;
-        std::vector<std::string>* list = fields[0] == kWatch    ? &watched_
-                                         : fields[0] == kIgnore ? &ignored_
-                                                                : nullptr;
-        if (!list) return false;
         // A writer given twice keeps the place and list of its first line.
-        if (std::find(watched_.begin(), watched_.end(), id) == watched_.end() &&
-            std::find(ignored_.begin(), ignored_.end(), id) == ignored_.end())
-          list->push_back(id);
+        if (watchedText_.contains(id) || ignoredText_.contains(id)) return true;
+        Index(id, mark);
+        (mark == WriterMark::Watched ? watched_ : ignored_).push_back(std::move(id));
         return true;
-      });
-  Rebuild();
-  readPath_ = path;
-  readState_ = report.State;
+      },
+      [this] { return FileText(); });
   return report;
 }
 
-bool TWriterLists::SaveToFile(const std::string& path) const {
-  if (!MayReplaceListFile(path, readPath_, readState_)) return false;
-  if (Empty()) return DeleteFileAt(path);
+std::string TWriterLists::FileText() const {
+  if (Empty()) return {};
   CrLfTextBuilder out;
   out.Line(WriterListFileHeader);
   for (const std::string& id : watched_)
     out.Line(std::string(kWatch) + "," + QuotedField(id));
   for (const std::string& id : ignored_)
     out.Line(std::string(kIgnore) + "," + QuotedField(id));
-  return out.WriteAtomic(path);
+  return out.Data();
+}
+
+bool TWriterLists::SaveToFile(const std::string& path) const {
+  if (path.empty()) return false;
+  const std::string text = FileText();
+  return text.empty() ? RemoveUserFile(path) : WriteUserFile(path, text);
 }
 
 }  // namespace vorn

@@ -49,13 +49,17 @@ class TWriterLists final {
   // skipped and counted, a missing file is an empty one.
   ListFileReport LoadFromFile(const std::string& path);
   // Writes both lists atomically; with both empty the file is removed. False when it could
-  // not be written, and when the last load found the file unreadable.
+  // not be written (a file not read back whole that cannot be kept beside itself stays).
   bool SaveToFile(const std::string& path) const;
 
  private:
   // The ID as the lists keep it; empty when it cannot be one.
   std::string Normalised(std::string_view id) const;
   void Rebuild();
+  // What the file holds with the lists known now; empty when both are.
+  std::string FileText() const;
+  // Makes the ID known on the list of the mark, for the lookups.
+  void Index(const std::string& id, WriterMark mark);
 
   bool textIds_ = false;
   std::vector<std::string> watched_;
@@ -64,8 +68,6 @@ class TWriterLists final {
   std::unordered_set<std::string> ignoredText_;
   std::unordered_set<int32_t> watchedNumber_;
   std::unordered_set<int32_t> ignoredNumber_;
-  std::string readPath_;
-  ListFileState readState_ = ListFileState::Missing;
 };
 
 }  // namespace vorn

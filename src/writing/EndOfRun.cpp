@@ -8,16 +8,14 @@
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
+#include "platform/UserDataFile.h"
 #include "settings/CommonIniFile.h"
 #include "text/Dates.h"
 #include "writing/RunningEditors.h"
 
 namespace vorn {
-namespace {
 
-// The analyser whose set is loaded, with that set selected in its settings; null when none.
-// After a fresh load that failed nothing is loaded, although the analyser still names the set
-// it had: its emptied lists must not be saved over that set's files.
+// The emptied lists of a failed fresh load must not be saved over its set's files.
 TBBSProcess* LoadedProcess(TLogSession& session) {
   TBBSProcess* bbs = session.CurrentProcess;
   if (!bbs || session.CurrentPrefix.empty() || bbs->NetNo < 0 || !bbs->IniFile ||
@@ -25,6 +23,22 @@ TBBSProcess* LoadedProcess(TLogSession& session) {
     return nullptr;
   return bbs;
 }
+
+std::string KeptFilePath(const std::string& path) {
+  const std::string name = ExtractFileName(path);
+  const size_t dot = name.rfind('.');
+  const size_t stemEnd = path.size() - name.size() + (dot == std::string::npos ? name.size() : dot);
+  const std::tm now = CurrentLocalTime();
+  char stamp[96];
+  std::snprintf(stamp, sizeof stamp, "_notread_%04d%02d%02d_%02d%02d%02d", now.tm_year + 1900,
+                now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
+  std::string kept = path.substr(0, stemEnd) + stamp + path.substr(stemEnd);
+  for (int n = 2; FileExists(kept); ++n)
+    kept = path.substr(0, stemEnd) + stamp + "_" + std::to_string(n) + path.substr(stemEnd);
+  return kept;
+}
+
+namespace {
 
 void Failed(std::vector<std::string>& failures, const char* label, const std::string& path) {
   failures.push_back(Cp932(label) + path);
@@ -62,21 +76,6 @@ std::vector<OutputFile> OutputFiles(TLogSession& session, const TBBSProcess& bbs
   return files;
 }
 
-// path with "_notread_" and the moment put before its extension, numbered on when taken.
-std::string KeptFilePath(const std::string& path) {
-  const std::string name = ExtractFileName(path);
-  const size_t dot = name.rfind('.');
-  const size_t stemEnd = path.size() - name.size() + (dot == std::string::npos ? name.size() : dot);
-  const std::tm now = CurrentLocalTime();
-  char stamp[96];
-  std::snprintf(stamp, sizeof stamp, "_notread_%04d%02d%02d_%02d%02d%02d", now.tm_year + 1900,
-                now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
-  std::string kept = path.substr(0, stemEnd) + stamp + path.substr(stemEnd);
-  for (int n = 2; FileExists(kept); ++n)
-    kept = path.substr(0, stemEnd) + stamp + "_" + std::to_string(n) + path.substr(stemEnd);
-  return kept;
-}
-
 // A file whose bytes are not what this run read back or wrote (the user declined to read it
 // back, or another program changed it since) holds writes that are not among the pending
 // ones: before it is replaced it is copied under a name of its own. False when the copy could
@@ -89,7 +88,7 @@ bool KeepUnreadFile(const TBBSProcess& bbs, const OutputFile& file,
       (known != bbs.OutputFilesKnown.end() && known->second == disk))
     return true;
   const std::string keptPath = KeptFilePath(file.path);
-  if (!WriteFileAtomic(keptPath, disk)) return false;
+  if (!KeepUserFileAs(file.path, keptPath)) return false;
   kept.push_back(keptPath);
   return true;
 }
@@ -110,8 +109,9 @@ void WriteUpPad(TLogSession& session, TBBSProcess& bbs, std::vector<std::string>
 }
 
 // The board list and member list are one call; when it fails, each is tried once more on its
-// own so that the message names the file that is at fault.
-void SaveListsAndPointers(TLogSession& session, TBBSProcess& bbs,
+// own so that the message names the file that is at fault. Whether the read pointers were
+// saved.
+bool SaveListsAndPointers(TLogSession& session, TBBSProcess& bbs,
                           std::vector<std::string>& failures) {
   const std::string boards = session.SetPath(bbs.IniFile->BoardListFile);
   const std::string members = session.SetPath(bbs.IniFile->MemberListFile);
@@ -120,7 +120,9 @@ void SaveListsAndPointers(TLogSession& session, TBBSProcess& bbs,
     if (!bbs.Boards.SaveToFile(boards)) Failed(failures, "ボードリストファイル:", boards);
     if (!bbs.Members.SaveToFile(members)) Failed(failures, "メンバーリストファイル:", members);
   }
-  if (!bbs.SaveReadPointers(pointers)) Failed(failures, "リードポインタファイル:", pointers);
+  if (bbs.SaveReadPointers(pointers)) return true;
+  Failed(failures, "リードポインタファイル:", pointers);
+  return false;
 }
 
 std::string FailureText(const std::vector<std::string>& failures) {
@@ -156,7 +158,10 @@ bool WriteUpPadFiles(TLogSession& session) {
 }
 
 bool LeaveLogSet(TLogSession& session, const TRunningEditors& editors, const CommonSettings& common,
-                 bool Reopen, bool KeepData, bool ShiftHeld) {
+                 bool Reopen, bool KeepData, bool ShiftHeld, LeaveOutcome* outcome) {
+  LeaveOutcome ignored;
+  LeaveOutcome& done = outcome ? *outcome : ignored;
+  done = {};
   if (!editors.Empty()) {
     Ui().Warning(Cp932("エディタ起動中です\r") +
                  Cp932(Reopen ? "起動中エディタを全て終了してから再度オープンして下さい"
@@ -165,7 +170,8 @@ bool LeaveLogSet(TLogSession& session, const TRunningEditors& editors, const Com
   }
   std::vector<std::string> failures;
   TBBSProcess* loaded = LoadedProcess(session);
-  if (loaded && KeepData && !ShiftHeld) SaveListsAndPointers(session, *loaded, failures);
+  if (loaded && KeepData && !ShiftHeld)
+    done.PointersSaved = SaveListsAndPointers(session, *loaded, failures);
 
   // Asked whenever the files would not hold what is pending, however that came about (writes,
   // edits, deletions, batch marks, a refill of the board list, files read back or not).
@@ -176,6 +182,7 @@ bool LeaveLogSet(TLogSession& session, const TRunningEditors& editors, const Com
       case UiAnswer::Yes:
         if (loaded) {
           WriteUpPad(session, *loaded, failures);
+          done.OutputWritten = true;
         } else {
           // The set is gone from the settings (deleted while loaded): its file names are not
           // known, and another set's files must not be overwritten.

@@ -111,8 +111,8 @@ TEST(ArticleCellTexts, WriterShowsTheIdAndTheTrueHandle) {
   EXPECT_EQ(rows.ArticleCellTexts(2).Writer, "  99");
   EXPECT_EQ(rows.ArticleCellTexts(3).Writer, "");
   EXPECT_EQ(rows.ArticleCellTexts(4).Writer, "123456");
-  // Queued mail: the first recipient and the handle without separator, or "not set".
-  EXPECT_EQ(rows.ArticleCellTexts(5).Writer, J("1024タロウ"));
+  // Queued mail: the first recipient as the log's rows show a writer, or "not set".
+  EXPECT_EQ(rows.ArticleCellTexts(5).Writer, J("1024:タロウ"));
   EXPECT_EQ(rows.ArticleCellTexts(5).Number, J("[書込]"));
   EXPECT_EQ(rows.ArticleCellTexts(6).Writer, J("未設定"));
   EXPECT_EQ(rows.ArticleCellTexts(7).Writer, "");
@@ -143,7 +143,7 @@ TEST(ArticleCellTexts, TextIdsAreRightAlignedInEightColumns) {
   EXPECT_EQ(rows.ArticleCellTexts(0).Writer, J("ABC01234:はなこ"));
   EXPECT_EQ(rows.ArticleCellTexts(1).Writer, "     XY1");
   EXPECT_EQ(rows.ArticleCellTexts(2).Writer, "");
-  EXPECT_EQ(rows.ArticleCellTexts(3).Writer, J("ABC01234はなこ"));
+  EXPECT_EQ(rows.ArticleCellTexts(3).Writer, J("ABC01234:はなこ"));
   EXPECT_EQ(rows.ArticleCellTexts(3).Number, J("B[書込]"));
 }
 

@@ -201,7 +201,7 @@ TEST_F(LoadSample, QueuedWritesAreReadBackOncePerFreshLoad) {
   TArticleRows rows(mail, ArticleSortNormal, process->Members, TreeLineChr2);
   const ArticleCells write = rows.ArticleCellTexts(2);
   EXPECT_EQ(write.Number, J("[書込]"));
-  EXPECT_EQ(write.Writer, J("1024たろう"));
+  EXPECT_EQ(write.Writer, J("1024:たろう"));
   EXPECT_EQ(write.Title, "hello");
   // The board list counts log articles only, and the writes now match the UP file.
   EXPECT_EQ(result.BoardLines[0], J("--(   2)   0:mail     / メール"));

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "archive/ArchiveTestSupport.h"
@@ -14,18 +17,9 @@ namespace fs = std::filesystem;
 
 class ArchiveCli : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const fs::path samples = fs::path(test::SourceDir()) / "samples";
-    settings = dir.Path() + "/settings";
-    fs::copy(samples / "settings", settings, fs::copy_options::recursive);
-    fs::copy_file(samples / "NET19990730.LOG", dir.File("NET19990730.LOG"));
-  }
-  test::ProcessRun Run(std::vector<std::string> args) {
-    args.insert(args.begin(), {VORNEXPL_CLI, "--settings-dir", settings});
-    return test::RunProcess(dir, args);
-  }
+  test::ProcessRun Run(std::vector<std::string> args) { return cli.Run(std::move(args)); }
   test::TempDir dir;
-  std::string settings;
+  test::CliRunner cli{dir};
 };
 
 TEST_F(ArchiveCli, ExportsEachFormatIntoANewFolderAndSaysWhatItDid) {
@@ -77,6 +71,70 @@ TEST_F(ArchiveCli, RefusesAFolderThatHoldsFilesAndBadArguments) {
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.err.find("--format is mbox, html or jsonl"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(dir.File("x")));
+}
+
+TEST_F(ArchiveCli, MakesTheFoldersAboveTheOneNamed) {
+  const auto run = Run(
+      {"export", "--format", "mbox", "--out", dir.File("out/x/y"), dir.File("NET19990730.LOG")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(fs::exists(dir.File("out/x/y/001-general.mbox")));
+}
+
+// An export killed with SIGKILL while it writes leaves its scratch file; the next export into
+// the folder removes it and goes on. An export that is still writing keeps its folder: a second
+// one is refused and leaves the first one's files alone.
+TEST_F(ArchiveCli, AKilledExportLeavesNothingInTheWayAndARunningOneKeepsItsFolder) {
+  const std::string log = dir.File("NET20000101.LOG");
+  test::WriteBytes(log, bench::NetVornLogGenerator(5).Generate(400000));
+  const std::string out = dir.File("site");
+  const std::vector<std::string> exportArgs = {
+      VORNEXPL_CLI, "--settings-dir", cli.Settings(), "export", "--format", "html", "--out", out,
+      log};
+  // Starts an export and returns once it writes a scratch file; the file's name.
+  auto startWriting = [&](pid_t& pid) {
+    pid = test::StartProcess(exportArgs, dir.File("bg-out.txt"), dir.File("bg-err.txt"));
+    for (int i = 0; i < 6000; ++i) {
+      if (fs::is_directory(out)) {
+        for (const auto& e : fs::directory_iterator(out)) {
+          const std::string name = e.path().filename().string();
+          if (name[0] == '.') return name;
+        }
+      }
+      ::usleep(5000);
+    }
+    return std::string();
+  };
+
+  pid_t pid = -1;
+  const std::string scratch = startWriting(pid);
+  ASSERT_FALSE(scratch.empty()) << "the export wrote no scratch file to catch";
+  ::kill(pid, SIGKILL);
+  EXPECT_EQ(test::WaitProcess(pid), -1);
+  ASSERT_TRUE(fs::exists(out + "/" + scratch)) << "the kill came too late to leave a scratch file";
+  // Files the killed export had finished before the one it was writing are plain to see and
+  // keep the folder from being taken, rightly; the user removes them, leaving only what a
+  // listing does not show.
+  for (const auto& e : fs::directory_iterator(out)) {
+    if (e.path().filename().string()[0] != '.') fs::remove_all(e.path());
+  }
+
+  auto run = Run({"export", "--format", "html", "--out", out, log});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(fs::exists(out + "/index.html"));
+  for (const auto& e : fs::directory_iterator(out))
+    EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+
+  // A second export while the first one writes.
+  fs::remove_all(out);
+  const std::string writing = startWriting(pid);
+  ASSERT_FALSE(writing.empty());
+  run = Run({"export", "--format", "html", "--out", out, log});
+  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_NE(run.err.find("別のアーカイブ出力がこのフォルダに書き込んでいます: " + out),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(test::WaitProcess(pid), 0) << test::ReadBytes(dir.File("bg-err.txt"));
+  EXPECT_TRUE(fs::exists(out + "/index.html"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,8 +20,11 @@
 #include <functional>
 
 #include "analysis/NetVornLogGenerator.h"
+#include "archive/ArchiveTestSupport.h"
 #include "platform/AppPaths.h"
 #include "platform/UiServices.h"
+#include "reader/ArticleEdit.h"
+#include "reader/SelectList.h"
 #include "reader/VornExplorerMain.h"
 #include "support/GuiTestSupport.h"
 #include "support/RecordingUiServices.h"
@@ -144,6 +148,39 @@ TEST_F(ArchiveExportWindowTest, TheFolderChooserAndCancelling) {
   EXPECT_TRUE(summary.startsWith("アーカイブ出力を中止しました")) << summary.toStdString();
   EXPECT_FALSE(fs::exists(dir.File("chosen/NET-archive/articles.jsonl")));
   EXPECT_EQ(test::ReadBytes(dir.File("chosen/other.txt")), "x");
+}
+
+// Terminal sequences, control bytes and bytes that do not decode: the window's article view,
+// vornexpl-cli show and the archive written from the window's menu show the same text.
+TEST_F(ArchiveExportWindowTest, TheViewTheToolAndTheExportShowTheSameText) {
+  const std::string log = dir.File("NET20000101.LOG");
+  test::WriteBytes(log, test::ControlBytesCapture());
+  TVornExplMain& w = Open(log);
+  w.BoardList().setCurrentIndex(1);
+  emit w.BoardList().activated(1);
+  QCoreApplication::processEvents();
+  std::string body;
+  for (const std::string& line : test::ControlBytesShown())
+    body += line + "\n";
+  const std::string view =
+      w.findChild<TArticleEdit*>("ArticleEdit1")->HorizontalView()->toPlainText().toStdString();
+  EXPECT_NE(view.find("controls\n"), std::string::npos) << view;
+  EXPECT_NE(view.find("\n" + body), std::string::npos) << view;
+
+  const auto show = test::RunProcess(dir, {VORNEXPL_CLI, "--settings-dir", dir.Path(), "show",
+                                           "--board", "1", "--position", "0", log});
+  ASSERT_EQ(show.exitCode, 0) << show.err;
+  EXPECT_TRUE(show.out.ends_with("\n" + body)) << show.out;
+
+  const std::string out = dir.File("site");
+  WithDialog([&](QDialog& d) {
+    d.findChild<QLineEdit*>("EDFolder")->setText(QString::fromStdString(out));
+    d.findChild<QRadioButton*>("RBJsonl")->click();
+    QTest::mouseClick(d.findChild<QPushButton*>("BTNOK"), Qt::LeftButton);
+  });
+  const auto objects = test::JsonLines(test::ReadBytes(out + "/articles.jsonl"));
+  ASSERT_EQ(objects.size(), 1u);
+  EXPECT_EQ(objects[0]["body"].get<std::string>() + "\n", body);
 }
 
 TEST_F(ArchiveExportWindowTest, WithoutLoadedLogsTheUserIsTold) {

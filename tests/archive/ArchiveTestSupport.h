@@ -7,7 +7,9 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,14 +39,13 @@ struct ProcessRun {
   std::string err;
 };
 
-// Runs a program directly (no shell), its output caught in files of dir.
-inline ProcessRun RunProcess(const TempDir& dir, std::vector<std::string> argv) {
-  const std::string outFile = dir.File("tool-out.txt"), errFile = dir.File("tool-err.txt");
+// Starts a program directly (no shell), its output going to the files named; its process ID.
+inline pid_t StartProcess(std::vector<std::string> argv, const std::string& outFile,
+                          const std::string& errFile) {
   std::vector<char*> pointers;
   for (std::string& arg : argv)
     pointers.push_back(arg.data());
   pointers.push_back(nullptr);
-  ProcessRun run;
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -56,12 +57,86 @@ inline ProcessRun RunProcess(const TempDir& dir, std::vector<std::string> argv) 
     ::execv(pointers[0], pointers.data());
     ::_exit(127);
   }
+  return pid;
+}
+
+// Waits for a process StartProcess started; its exit code, -1 when a signal ended it.
+inline int WaitProcess(pid_t pid) {
   int status = 0;
-  if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return run;
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs a program directly (no shell), its output caught in files of dir.
+inline ProcessRun RunProcess(const TempDir& dir, std::vector<std::string> argv) {
+  const std::string outFile = dir.File("tool-out.txt"), errFile = dir.File("tool-err.txt");
+  ProcessRun run;
+  run.exitCode = WaitProcess(StartProcess(std::move(argv), outFile, errFile));
   run.out = ReadBytes(outFile);
   run.err = ReadBytes(errFile);
   return run;
+}
+
+// vornexpl-cli as a user runs it, on a copy of the sample settings and logs in dir.
+class CliRunner {
+ public:
+  explicit CliRunner(const TempDir& dir)
+      : dir_(dir), settings_(CopySamples(dir, {"NET19990730.LOG", "NIF19990730.LOG"})) {}
+  ProcessRun Run(std::vector<std::string> args) const {
+    args.insert(args.begin(), {VORNEXPL_CLI, "--settings-dir", settings_});
+    return RunProcess(dir_, std::move(args));
+  }
+  const std::string& Settings() const { return settings_; }
+
+ private:
+  const TempDir& dir_;
+  std::string settings_;
+};
+
+// A capture of CP932 lines (written in UTF-8 here), each ended by CR LF.
+inline std::string Capture(std::initializer_list<std::string_view> lines) {
+  std::string out;
+  for (std::string_view line : lines)
+    out += J(line) + "\r\n";
+  return out;
+}
+
+// The body of an article that holds terminal sequences and control bytes (0x1A is not among
+// them: it ends a log file), and what every reader of it shows: the window's view,
+// vornexpl-cli show and the exports alike.
+inline const std::vector<std::string>& ControlBytesBody() {
+  static const std::vector<std::string> lines = {
+      "title \x1b]2;TITLE\x07"
+      "after",
+      "colour \x1b[31mred\x1b[m end",
+      "bell\x07 del\x7f fs\x1c end",
+      "broken \x85\x40 pair",
+      "open \x1b]2;no end",
+      "lead at end \x82"};
+  return lines;
+}
+inline const std::vector<std::string>& ControlBytesShown() {
+  static const std::vector<std::string> lines = {
+      "title after",         "colour red end", "bell\u2407 del\u2421 fs\u241c end",
+      "broken \ufffd@ pair", "open ]2;no end", "lead at end \ufffd"};
+  return lines;
+}
+// A NetVorn capture of board 5 ("test") whose article 10 has that body.
+inline std::string ControlBytesCapture() {
+  std::string log = Capture({"Command (?:5", "No.5 ｢テスト｣", "", "-\t",
+                             "test(10/20) 99/07/30 10:00 controls", "  8 lines 1024:たろう "});
+  for (const std::string& line : ControlBytesBody())
+    log += line + "\r\n";
+  return log + Capture({"", "読み終わりました"});
+}
+
+// One JSON value a line, as the Python checks print them.
+inline std::vector<nlohmann::json> JsonLines(const std::string& text) {
+  std::vector<nlohmann::json> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    out.push_back(nlohmann::json::parse(line));
+  return out;
 }
 
 // True when Debian's python3 can import every module named.
@@ -70,10 +145,12 @@ inline bool PythonHas(const TempDir& dir, const std::string& modules) {
   return RunProcess(dir, {kPython, "-c", "import " + modules}).exitCode == 0;
 }
 
-// UTF-8 as the export converts (every byte that does not decode a U+FFFD).
+// UTF-8 as the export writes text (every byte that does not decode a U+FFFD, control
+// characters but the tab as their pictures).
 inline std::string U8(std::string_view cp932) {
-  std::string out;
-  AppendCp932AsUtf8(cp932, out);
+  std::string decoded, out;
+  AppendCp932AsUtf8(cp932, decoded);
+  AppendWithControlPictures(decoded, out);
   return out;
 }
 
@@ -93,7 +170,8 @@ struct ExpectedEntry {
 
 struct ExpectedBoard {
   int32_t number = -1;
-  std::string key, title;
+  // label: the board as the board list names it ("1:general", "FBOOK:MES:20").
+  std::string key, title, label;
   std::vector<ExpectedEntry> entries;
   int32_t Articles() const {
     int32_t n = 0;
@@ -151,6 +229,12 @@ inline std::vector<ExpectedBoard> ExpectedArchive(const TBBSProcess& process, co
     board.number = no >= RebaseOffset ? no - RebaseOffset : no < 0 ? -1 : no;
     board.key = U8(process.Boards.GetBoardId(b));
     board.title = U8(process.Boards.GetBoardTitle(b));
+    board.label = std::to_string(board.number) + (board.key.empty() ? "" : ":" + board.key);
+    if (board.number < 0) {
+      board.label.clear();
+      for (char c : U8(process.GetBoardLabel(b, true)))
+        if (c != ' ') board.label += c;
+    }
     const TArticleList* list = process.Boards.GetArticles(b);
     for (int32_t p = 0; list && p < list->OrderCount(ArticleSortTree); ++p) {
       constexpr int32_t tree = ArticleSortTree;

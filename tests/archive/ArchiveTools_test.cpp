@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 #include "archive/ArchiveTestSupport.h"
@@ -16,19 +17,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using test::JsonLines;
 
 std::string ScreensFolder() {
   const std::string folder = std::string(VORN_BINARY_DIR) + "/tests/archive/screens";
   fs::create_directories(folder);
   return folder;
-}
-
-std::vector<json> JsonLines(const std::string& text) {
-  std::vector<json> out;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    out.push_back(json::parse(line));
-  return out;
 }
 
 // mutt shows each board file threaded as the grid's tree order: the same messages in the same
@@ -103,6 +97,124 @@ TEST(ArchiveInMutt, ThreadsEveryBoardAsTheGridDoes) {
   EXPECT_EQ(checkedBoards, 6);
   EXPECT_GE(checkedReplies, 6);
   EXPECT_GE(checkedOrphans, 10);
+}
+
+// Mails exported day by day and both days together keep their Message-IDs, and no two mails
+// share one: mutt reads the two days' mail boxes one after the other without a duplicate.
+TEST(ArchiveInMutt, MailsKeepTheirIdsAcrossExportsAndNeverShareOne) {
+  test::TempDir dir;
+  if (!test::PythonHas(dir, "pyte, mailbox, email")) GTEST_SKIP() << "python3 modules missing";
+  test::CliRunner cli(dir);
+  const std::string day1 = dir.File("NET19990730.LOG"), day2 = dir.File("NET19990731.LOG");
+  // The next day's mail box, numbered from 0 again: a mail of the same writer and title as one
+  // of the first day's, and a new one.
+  test::WriteBytes(
+      day2, test::Capture({"Command (?:M", "No.0 ｢メール｣", "", "-\t",
+                           "mail 99/07/31 09:00 オフ会の件", "  3 lines 2048:はなこ ",
+                           "日程が変わりました。", "", "次のメールを確認しますか (Y/N)?Y", "-\t",
+                           "mail 99/07/31 11:30 次回の予定", "  3 lines 4096:さぶろう ",
+                           "来週はどうですか。", "", "次のメールを確認しますか (Y/N)?N"}));
+  auto mailIds = [&](const std::vector<std::string>& logs, const std::string& out) {
+    std::vector<std::string> args = {"export", "--format", "mbox", "--out", dir.File(out)};
+    args.insert(args.end(), logs.begin(), logs.end());
+    const auto run = cli.Run(args);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::string> ids;
+    for (const json& m :
+         JsonLines(test::RunProcess(
+                       dir, {test::kPython, test::ScriptPath("parse_mbox.py"), dir.File(out)})
+                       .out)) {
+      if (m["file"] == "000-mail.mbox") ids.push_back(m["message_id"]);
+    }
+    return ids;
+  };
+  const auto first = mailIds({day1}, "day1"), second = mailIds({day2}, "day2"),
+             both = mailIds({day1, day2}, "both"), again = mailIds({day1}, "again");
+  ASSERT_EQ(first.size(), 2u);
+  ASSERT_EQ(second.size(), 2u);
+  EXPECT_EQ(again, first);
+  std::set<std::string> separate(first.begin(), first.end());
+  separate.insert(second.begin(), second.end());
+  EXPECT_EQ(separate.size(), 4u) << "two days' mails share an ID";
+  EXPECT_EQ(std::set<std::string>(both.begin(), both.end()), separate);
+
+  if (::access("/usr/bin/mutt", X_OK) != 0) GTEST_SKIP() << "mutt is not installed";
+  const std::string joined = dir.File("joined.mbox");
+  test::WriteBytes(joined, test::ReadBytes(dir.File("day1/000-mail.mbox")) +
+                               test::ReadBytes(dir.File("day2/000-mail.mbox")));
+  const std::string screen = ScreensFolder() + "/mutt-two-days-of-mail.txt";
+  const auto run = test::RunProcess(
+      dir, {test::kPython, test::ScriptPath("mutt_threads.py"), joined, "10", screen});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto rows = JsonLines(run.out);
+  SCOPED_TRACE(test::ReadBytes(screen));
+  ASSERT_EQ(rows.size(), 4u);
+  for (const json& row : rows)
+    EXPECT_FALSE(row["duplicate"].get<bool>()) << row["row"];
+}
+
+// A body line longer than a message line may be (998 octets) is sent quoted-printable: every
+// line of the file stays within the limit, and Python and mutt read the text back as it was.
+TEST(ArchiveInMutt, LongBodyLinesAreEncodedAndReadBackWhole) {
+  test::TempDir dir;
+  if (!test::PythonHas(dir, "pyte, mailbox, email")) GTEST_SKIP() << "python3 modules missing";
+  test::CliRunner cli(dir);
+  std::string longLine = "long ";
+  // 1,338 octets in UTF-8.
+  for (int i = 0; i < 500; ++i)
+    longLine += i % 3 ? "長" : "a=";
+  const std::vector<std::string> body = {longLine,      "From here", "trailing blanks  ",
+                                         "tab\tinside", "",          "=?UTF-8?B?QQ==?= 2+2=4",
+                                         "最後の行"};
+  std::vector<std::string_view> lines = {
+      "Command (?:5",          "No.5 ｢テスト｣", "", "-\t", "test(10/20) 99/07/30 10:00 long",
+      "  9 lines 1024:たろう "};
+  lines.insert(lines.end(), body.begin(), body.end());
+  for (std::string_view tail : {"", "-\t", "test(11/20) 99/07/30 10:05 short",
+                                "  3 lines 2048:はなこ ", "a short one", "", "読み終わりました"})
+    lines.push_back(tail);
+  std::string log;
+  for (std::string_view line : lines)
+    log += test::J(line) + "\r\n";
+  test::WriteBytes(dir.File("NET20000101.LOG"), log);
+  const auto exported = cli.Run(
+      {"export", "--format", "mbox", "--out", dir.File("out"), dir.File("NET20000101.LOG")});
+  ASSERT_EQ(exported.exitCode, 0) << exported.err;
+  const std::string file = dir.File("out/001-test.mbox");
+  const std::string data = test::ReadBytes(file);
+  size_t longest = 0;
+  for (size_t from = 0, lf; from < data.size(); from = lf + 1) {
+    lf = data.find('\n', from);
+    if (lf == std::string::npos) lf = data.size();
+    longest = std::max(longest, lf - from);
+  }
+  EXPECT_LE(longest, 998u);
+  EXPECT_NE(data.find("Content-Transfer-Encoding: quoted-printable\n"), std::string::npos);
+  // The short article next to it stays readable as it is.
+  EXPECT_NE(data.find("Content-Transfer-Encoding: 8bit\n\na short one\n"), std::string::npos);
+
+  std::string expected;
+  for (const std::string& line : body)
+    expected += line + "\n";
+  const auto messages = JsonLines(
+      test::RunProcess(dir, {test::kPython, test::ScriptPath("parse_mbox.py"), dir.File("out")})
+          .out);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0]["body"], expected);
+  EXPECT_EQ(messages[0]["defects"], json::array());
+
+  if (::access("/usr/bin/mutt", X_OK) != 0) GTEST_SKIP() << "mutt is not installed";
+  const std::string screen = ScreensFolder() + "/mutt-long-line.txt";
+  const auto run = test::RunProcess(dir, {test::kPython, test::ScriptPath("mutt_threads.py"), file,
+                                          "10", screen, dir.File("piped.txt")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string piped = test::ReadBytes(dir.File("piped.txt"));
+  const size_t blank = piped.find("\n\n");
+  ASSERT_NE(blank, std::string::npos) << piped;
+  // mutt takes mboxrd's quoting as part of the text.
+  std::string shown = expected;
+  shown.replace(shown.find("From here"), 0, ">");
+  EXPECT_EQ(piped.substr(blank + 2, shown.size()), shown) << piped;
 }
 
 // Chromium opens index.html, follows the link to a board and from its grid to an article,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <random>
 #include <set>
 
 #include "archive/ArchiveTestSupport.h"
@@ -28,6 +29,50 @@ TEST(MailHeader, MboxrdQuotesEveryFromLineAfterQuoteMarks) {
     AppendMboxBodyLine(c.line, out);
     EXPECT_EQ(out, c.written) << c.line;
   }
+}
+
+// Quoted-printable lines: within 76 characters, no blank at a line's end, and back to the
+// same bytes (soft breaks joined, "=XX" read) for lines of any length and content.
+TEST(MailHeader, QuotedPrintableLinesStayShortAndGiveTheTextBack) {
+  auto decode = [](const std::string& written) {
+    std::string decoded, line;
+    for (size_t from = 0, lf; from < written.size(); from = lf + 1) {
+      lf = written.find('\n', from);
+      line = written.substr(from, lf - from);
+      // mboxrd's '>' before a "From " line is no part of the encoded line.
+      const size_t text = line.find_first_not_of('>');
+      if (text != std::string::npos && text > 0 && line.compare(text, 5, "From ") == 0)
+        line.erase(0, 1);
+      EXPECT_LE(line.size(), 76u) << line;
+      EXPECT_TRUE(line.empty() || (line.back() != ' ' && line.back() != '\t')) << line;
+      const bool soft = !line.empty() && line.back() == '=';
+      if (soft) line.pop_back();
+      for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '=') {
+          decoded += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
+          i += 2;
+        } else {
+          decoded += line[i];
+        }
+      }
+      if (!soft) decoded += '\n';
+    }
+    return decoded;
+  };
+  std::mt19937 random(7);
+  const std::string alphabet[] = {"a", " ", "\t", "=", "From ", ">", "長", "\xFF", "z"};
+  for (int round = 0; round < 3000; ++round) {
+    std::string line;
+    const size_t pieces = random() % (round % 10 == 0 ? 700 : 60);
+    for (size_t k = 0; k < pieces; ++k)
+      line += alphabet[random() % std::size(alphabet)];
+    std::string out;
+    AppendQuotedPrintableLine(line, out);
+    ASSERT_EQ(decode(out), line + "\n") << out;
+  }
+  EXPECT_TRUE(FitsMessageLine(std::string(998, 'x')));
+  EXPECT_FALSE(FitsMessageLine(std::string(999, 'x')));
+  EXPECT_FALSE(FitsMessageLine("From " + std::string(993, 'x')));
 }
 
 TEST(MailHeader, AtomTextKeepsAtomCharactersAndTellsOtherTextsApart) {
@@ -93,12 +138,9 @@ TEST(MailHeader, PythonReadsBackEveryTitleAndHandle) {
 
   nlohmann::json cases = nlohmann::json::array();
   for (const auto& [title, handle] : texts) {
-    std::string out, name, subjectUtf8;
-    AppendCp932AsUtf8(handle, name);
-    AppendCp932AsUtf8(title, subjectUtf8);
+    std::string out;
     // What the export writes: control characters as their pictures.
-    name = VisibleHeaderText(name);
-    subjectUtf8 = VisibleHeaderText(subjectUtf8);
+    const std::string name = test::U8(handle), subjectUtf8 = test::U8(title);
     AppendAddressHeader("From", name, "1024@net.bbs.invalid", out);
     AppendTextHeader("Subject", subjectUtf8, out);
     cases.push_back({{"headers", out},

@@ -2,7 +2,7 @@
 """Parses every page of an exported site with html5lib in strict mode (a parse error is a
 failure: the pages are to be valid HTML5) and prints one JSON object with what a reader sees:
 the index's boards, and for each board page its grid rows, its articles and its scripts. Links
-inside the site are checked to lead somewhere."""
+inside the site are checked to lead somewhere and to have text to click ("blank_links")."""
 import json
 import os
 import sys
@@ -32,8 +32,18 @@ def cls(el):
 
 
 broken = []
+blank = []
 out = {"boards": [], "pages": {}}
+
+
+def check_text(name, doc):
+    for a in doc.iter("a"):
+        if not (text(a) or "").strip():
+            blank.append(name + " -> " + (a.get("href") or ""))
+
+
 index = parse("index.html")
+check_text("index.html", index)
 for tr in index.iter("tr"):
     cells = tr.findall("td")
     if not cells:
@@ -48,6 +58,7 @@ for name in sorted(os.listdir(folder)):
     if not name.endswith(".html") or name == "index.html":
         continue
     doc = parse(name)
+    check_text(name, doc)
     ids = {el.get("id") for el in doc.iter() if el.get("id")}
     page = {"title": text(doc.find(".//title")), "heading": text(doc.find(".//h1")),
             "rows": [], "articles": [], "scripts": [text(s) for s in doc.iter("script")]}
@@ -83,4 +94,5 @@ for name in sorted(os.listdir(folder)):
         })
     out["pages"][name] = page
 out["broken_links"] = broken
+out["blank_links"] = blank
 print(json.dumps(out, ensure_ascii=False))

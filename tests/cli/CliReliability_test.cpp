@@ -9,8 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliSampleCopy.h"
@@ -220,6 +222,51 @@ TEST_F(CliReliability, NoControlCharacterButTabReachesTheTerminal) {
   // The bytes are shown, not dropped: ESC as its picture.
   const CliRun boards = Cli({"boards", netLog});
   EXPECT_NE(boards.out.find("\xE2\x90\x9B]2;owned\xE2\x90\x87"), std::string::npos) << boards.out;
+}
+
+// A tab in a title, a handle or a board's title is the log's, not a column of the rows: it
+// shows as its picture (U+2409), as the other control characters do, and every row of boards
+// and articles keeps its columns.
+TEST_F(CliReliability, ATabInsideATitleOrHandleMakesNoColumn) {
+  std::string log = ReadBytes(netLog);
+  for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+           {"｢雑談ボード｣", "｢雑談\tボード｣"},
+           {"12:34 はじめまして", "12:34 はじめ\tまして"},
+           // A writer seen first here: the rows show a writer's first handle.
+           {"3 lines 2048:はなこ ", "3 lines 6144:はな\tこ "},
+           {"mail 99/07/30 14:20 オフ会の件", "mail 99/07/30 14:20 オフ会\tの件"}}) {
+    const size_t at = log.find(J(from));
+    ASSERT_NE(at, std::string::npos) << from;
+    log.replace(at, J(from).size(), J(to));
+  }
+  WriteBytes(netLog, log);
+  const std::string tab = "\xE2\x90\x89";
+  auto tabsIn = [](const std::string& line) { return std::count(line.begin(), line.end(), '\t'); };
+  const CliRun boards = Cli({"boards", netLog});
+  EXPECT_EQ(boards.exitCode, 0) << boards.err;
+  EXPECT_NE(boards.out.find("/ 雑談" + tab + "ボード\n"), std::string::npos) << boards.out;
+  EXPECT_EQ(tabsIn(boards.out), 0) << boards.out;
+
+  const CliRun articles = Cli({"articles", netLog});
+  EXPECT_EQ(articles.exitCode, 0) << articles.err;
+  for (const std::string& shown :
+       {"<0>\t2048:はなこ\tオフ会" + tab + "の件\n",
+        "<101>\t1024:たろう\tはじめ" + tab + "まして\n",
+        "└<102>\t6144:はな" + tab + "こ\tRe: はじめまして\n", "/ 雑談" + tab + "ボード\n"})
+    EXPECT_NE(articles.out.find(shown), std::string::npos) << shown << "\n" << articles.out;
+  size_t rows = 0;
+  for (size_t begin = 0, end; (end = articles.out.find('\n', begin)) != std::string::npos;
+       begin = end + 1) {
+    const std::string line = articles.out.substr(begin, end - begin);
+    const bool boardLine = line.starts_with("--(");
+    EXPECT_EQ(tabsIn(line), boardLine ? 0 : 2) << line;
+    rows += !boardLine;
+  }
+  EXPECT_EQ(rows, 10u);
+
+  // An article's own lines keep their tabs: they are text, not columns.
+  const CliRun show = Cli({"show", "--board", "1", "--position", "0", netLog});
+  EXPECT_NE(show.out.find("はじめ\tまして"), std::string::npos) << show.out;
 }
 
 TEST_F(CliReliability, ASettingsFolderThatCannotBeMadeIsNamedWithTheReason) {

@@ -170,13 +170,23 @@ TEST_F(CliOnSamples, CommandLineMistakesAreUsageErrors) {
                                              {"show", "--board", "1", netLog},
                                              {"articles", "--order", "date", netLog},
                                              {"articles", "--board", "-1", netLog},
-                                             {"articles", "--colour", netLog}}) {
+                                             {"articles", "--colour", netLog},
+                                             {"boards", "-x", netLog},
+                                             {"-x", "boards", netLog},
+                                             {"stats", netLog, "-u"}}) {
     const CliRun run = Cli(args);
     EXPECT_EQ(run.exitCode, 2) << args[0];
     EXPECT_NE(run.err.find("usage:"), std::string::npos);
     EXPECT_EQ(run.out, "");
   }
-  CliRun run = Cli({"articles", "--board", "4", netLog});
+  // A short option is named as what it is, not read as a log file of no set.
+  CliRun run = Cli({"boards", "-x", netLog});
+  EXPECT_EQ(run.err.rfind("vornexpl-cli: unknown option -x\n", 0), 0u) << run.err;
+  // Behind "--" a name that begins with "-" is a log file (here of no set).
+  run = Cli({"boards", "--", "-x"});
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_EQ(run.err, "指定されたファイルに対するBBS設定がなされていません\n");
+  run = Cli({"articles", "--board", "4", netLog});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.err.find("no board 4"), std::string::npos);
   run = Cli({"show", "--board", "3", "--position", "1", netLog});
@@ -368,6 +378,22 @@ TEST_F(CliOnSamples, TheFilteredRowsAreTheGridsRows) {
     run = Cli(args);
     EXPECT_EQ(run.exitCode, 2) << args[1];
     EXPECT_NE(run.err.find("usage:"), std::string::npos) << args[1];
+  }
+}
+
+// A pattern may not name the codes the engine keeps for a line's start and end: one ending in
+// "\xFFFE" matched only where a stored line happened to end, so whether an article was found
+// depended on whether its lines were searched one by one or joined.
+TEST_F(CliOnSamples, APatternNamingALineEndMarkerIsRefusedWithItsPlace) {
+  for (const bool fuzzy : {false, true}) {
+    std::vector<std::string> args = {"articles", "--filter", "はじめまして\\xFFFE", "--regex"};
+    if (fuzzy) args.push_back("--fuzzy");
+    args.push_back(netLog);
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.exitCode, 2) << fuzzy;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("不正な１６進数コード表記です。"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("位置：7文字目"), std::string::npos) << run.err;
   }
 }
 

@@ -6,7 +6,7 @@
 # scripted editor and written to the UP file at the end.
 #
 #   board_list_reply.sh VORNEXPL SOURCE_DIR OUT_DIR
-# Run it under a real X server (xvfb-run); it needs xdotool and scrot.
+# Run it under a real X server (tests/e2e/with_xvfb.sh); it needs xdotool and scrot.
 set -euo pipefail
 
 program=$1

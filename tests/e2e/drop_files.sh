@@ -7,7 +7,7 @@
 # read for vornexpl-cli), taken as a copy, and the source files kept.
 #
 #   drop_files.sh VORNEXPL VORNEXPL_CLI DRAG_SOURCE SOURCE_DIR OUT_DIR
-# Run it under a real X server (xvfb-run); it needs xdotool and scrot.
+# Run it under a real X server (tests/e2e/with_xvfb.sh); it needs xdotool and scrot.
 set -euo pipefail
 
 program=$1

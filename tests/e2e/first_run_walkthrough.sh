@@ -9,7 +9,7 @@
 # `make walkthrough`.
 #
 #   first_run_walkthrough.sh VORNEXPL SOURCE_DIR OUT_DIR
-# Run it under a real X server of 1400x900 (xvfb-run -s "-screen 0 1400x900x24"); it needs
+# Run it under a real X server of 1400x900 (tests/e2e/with_xvfb.sh 1400x900x24); it needs
 # xdotool and scrot.
 set -euo pipefail
 

@@ -6,7 +6,7 @@
 # article. Pictures of the run are saved in the output folder.
 #
 #   real_window.sh VORNEXPL VORNEXPL_CLI SOURCE_DIR OUT_DIR
-# Run it under a real X server (xvfb-run); it needs xdotool and scrot.
+# Run it under a real X server (tests/e2e/with_xvfb.sh); it needs xdotool and scrot.
 set -euo pipefail
 
 program=$1

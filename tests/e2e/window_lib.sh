@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # Helpers of the real-window scenarios (sourced): the program started in a real X server
-# (xvfb-run), its windows found with xdotool, keys typed as a user types them, and waits on
+# (tests/e2e/with_xvfb.sh), its windows found with xdotool, keys typed as a user types them, and waits on
 # conditions (a window's title, a file, the process's end) rather than on time, so that a loaded
 # machine only makes a run slower. The caller sets scenario, out (picture folder) and source
 # (the source tree) and calls make_work; start_program sets pid.

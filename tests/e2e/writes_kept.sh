@@ -8,7 +8,7 @@
 #             the reply into the UP file.
 #
 #   writes_kept.sh SCENARIO VORNEXPL SOURCE_DIR OUT_DIR
-# Run it under a real X server (xvfb-run); it needs xdotool and scrot.
+# Run it under a real X server (tests/e2e/with_xvfb.sh); it needs xdotool and scrot.
 set -euo pipefail
 
 scenario=$1

@@ -24,11 +24,12 @@ prefix=$work/prefix
 lib=$prefix/lib/vornexplorer
 expected=(bin/vornexpl-cli lib/vornexplorer/vornexpl-cli lib/vornexplorer/doc/vornexpl.html
   share/vornexplorer/defaults/vorndef.ini share/vornexplorer/defaults/nifdef.ini
-  share/man/man1/vornexpl-cli.1)
+  share/man/man1/vornexpl-cli.1.gz share/doc/vornexplorer/copyright
+  share/doc/vornexplorer/changelog.gz)
 if [ "$with_gui" = ON ]; then
   expected+=(bin/vornexpl lib/vornexplorer/vornexpl share/applications/vornexplorer.desktop
     share/icons/hicolor/scalable/apps/vornexplorer.svg share/icons/hicolor/64x64/apps/vornexplorer.png
-    share/man/man1/vornexpl.1)
+    share/man/man1/vornexpl.1.gz)
 fi
 for file in "${expected[@]}"; do
   [ -f "$prefix/$file" ] || fail "$file was not installed"
@@ -41,7 +42,7 @@ installed_files=$(cd "$prefix" && find . | sort)
 
 # The manual pages format without a warning, where a formatter is at hand.
 if command -v man >/dev/null; then
-  for page in "$prefix"/share/man/man1/*.1; do
+  for page in "$prefix"/share/man/man1/*.1.gz; do
     warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man cannot format $page"
     [ -z "$warnings" ] || fail "$page: $warnings"
   done

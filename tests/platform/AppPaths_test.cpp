@@ -55,13 +55,15 @@ TEST(AppPaths, TheSettingsFolderRule) {
 
   // --settings-dir wins over everything.
   EXPECT_EQ(ChooseSettingsFolder(chosen, program, user), chosen + "/");
-  // A writable program folder is used (portable use) ...
-  EXPECT_EQ(ChooseSettingsFolder("", program, user), program + "/");
-  // ... and so is one that holds the common settings file, writable or not.
+  // A program folder that can be written to is no portable copy (a build tree, a copy run by
+  // root): the settings are the user's ...
+  EXPECT_EQ(ChooseSettingsFolder("", program, user), user);
+  EXPECT_EQ(ChooseSettingsFolder("", dir.Path() + "/missing", user), user);
+  // ... until the common settings file beside the program makes it one.
   WriteBytes(program + "/vornexpl.ini", "");
   EXPECT_EQ(ChooseSettingsFolder("", program, user), program + "/");
-  // A program folder that cannot take files sends the settings to the user's folder.
-  EXPECT_EQ(ChooseSettingsFolder("", dir.Path() + "/missing", user), user);
+  EXPECT_EQ(ChooseSettingsFolder(chosen, program, user), chosen + "/");
+  // With neither XDG_CONFIG_HOME nor HOME the program folder is the only place left.
   EXPECT_EQ(ChooseSettingsFolder("", dir.Path() + "/missing", ""), dir.Path() + "/missing/");
 }
 
@@ -99,6 +101,11 @@ TEST(AppPaths, SettingsDirOptionIsTakenFromTheArguments) {
   EXPECT_EQ(args.size(), 2u);
   args = {"vornexpl", "x.log"};
   EXPECT_TRUE(TakeSettingsDirOption(args));
+  EXPECT_EQ(SettingsFolder(), dir.Path() + "/t/");
+  // Past "--" it is a file name.
+  args = {"vornexpl", "--", "--settings-dir", "x.log"};
+  EXPECT_TRUE(TakeSettingsDirOption(args));
+  EXPECT_EQ(args.size(), 4u);
   EXPECT_EQ(SettingsFolder(), dir.Path() + "/t/");
   SetSettingsFolderOverride("");
 }

@@ -87,6 +87,34 @@ TEST(Cp932, AppendAsUtf8CountsEveryByteThatDoesNotDecode) {
   }
 }
 
+// The window, the tool and the exports decode alike: a broken pair keeps its ASCII second
+// byte, a byte without a character is U+FFFD (never a control character), control bytes stay.
+TEST(Cp932, OneDecodingForEveryReader) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  EXPECT_EQ(Cp932ToUtf8("a\x85\x40"
+                        "b"),
+            "a" + fffd + "@b");
+  EXPECT_EQ(Cp932ToUtf8("\x80\xA0\xFD" + J("表")), fffd + fffd + fffd + "表");
+  EXPECT_EQ(Cp932ToUtf8(std::string("\x1A\x1C\x7F", 3) + J("表")), "\x1A\x1C\x7F表");
+  std::mt19937 random(23);
+  for (int round = 0; round < 20000; ++round) {
+    std::string bytes(random() % 10, '\0');
+    // 0xFE and 0xFF start the escapes of file-name bytes, which only Cp932ToUtf8 reads.
+    for (char& c : bytes)
+      c = static_cast<char>(random() % 0xFE);
+    std::string appended;
+    AppendCp932AsUtf8(bytes, appended);
+    ASSERT_EQ(Cp932ToUtf8(bytes), appended) << testing::PrintToString(bytes);
+  }
+}
+
+TEST(Cp932, ControlCharactersBesideJapaneseStayThemselves) {
+  // The converter's table would swap them with one another.
+  EXPECT_EQ(Utf8ToCp932("\x1A\x1C\x7F表"), std::string("\x1A\x1C\x7F", 3) + "\x95\x5C");
+  const std::string text = std::string("\x01\x1A\x1C\x7F\t", 5) + J("表示");
+  EXPECT_EQ(Utf8ToCp932(Cp932ToUtf8(text)), text);
+}
+
 TEST(Cp932, EveryFileNameTheSystemGivesGoesBackUnchanged) {
   const std::vector<std::string> names = {
       "/home/sé/NET19990730é.LOG",  // é

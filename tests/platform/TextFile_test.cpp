@@ -256,24 +256,5 @@ TEST(ScratchFiles, StaleOnesGoAndOnesAWriterHoldsStay) {
   ::close(ready[1]);
 }
 
-TEST(ListFileNotUnderstood, IsKeptUnderABackupNameAndTheUserTold) {
-  RecordingUiServices ui;
-  ScopedUiServices scope(&ui);
-  TempDir dir;
-  const std::string f = dir.File("NET.BRD");
-  WriteBytes(f, "VornExplorer BoardListFile Ver.9.99\r\n12,\"x\",\"y\",1,0,0\r\n");
-  EXPECT_EQ(KeepListFileNotUnderstood(f), f + ".bak");
-  EXPECT_EQ(ReadBytes(f + ".bak"), ReadBytes(f));
-  ASSERT_EQ(ui.entries.size(), 1u);
-  EXPECT_NE(ui.entries[0].text.find(f + "\r"), std::string::npos);
-  EXPECT_NE(ui.entries[0].text.find(f + ".bak"), std::string::npos);
-  // The same file again is not kept twice; another one does not replace the first backup.
-  EXPECT_EQ(KeepListFileNotUnderstood(f), f + ".bak");
-  WriteBytes(f, "garbage");
-  EXPECT_EQ(KeepListFileNotUnderstood(f), f + ".bak2");
-  EXPECT_EQ(ReadBytes(f + ".bak2"), "garbage");
-  EXPECT_NE(ReadBytes(f + ".bak"), "garbage");
-}
-
 }  // namespace
 }  // namespace vorn

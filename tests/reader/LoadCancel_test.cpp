@@ -27,7 +27,9 @@
 #include "reader/QuickFilterBar.h"
 #include "reader/SelectList.h"
 #include "reader/VornExplorerMain.h"
+#include "settings/CommonIniFile.h"
 #include "store/ArticleList.h"
+#include "support/FakeEditor.h"
 #include "support/GuiTestSupport.h"
 #include "support/RecordingUiServices.h"
 #include "support/ScriptedDialogs.h"
@@ -211,6 +213,7 @@ class LoadCancelTest : public ::testing::Test {
     EXPECT_EQ(window->Session().CurrentPrefix, "NET");
     Now().ExpectSameAs(before);
     EXPECT_EQ(window->StatusText(0), QStringLiteral("ログの読込みを中止しました"));
+    EXPECT_TRUE(window->QuickFilterBar().isEnabled());
     EXPECT_TRUE(test::SaveScreenshot(*window, QStringLiteral("load-stopped.png")));
     EXPECT_TRUE(ui.recorded.entries.empty());
     // The logs read on: another board opens with its articles.
@@ -333,6 +336,69 @@ TEST_F(LoadCancelTest, TheStopButtonAndClosingTheWindow) {
   EXPECT_TRUE(w.isVisible());
   QCoreApplication::processEvents();
   EXPECT_FALSE(w.isVisible());
+}
+
+// The end of the run knows which UP and PAD files are this run's own (read back or written by
+// it): a stopped open gives that back with the data. Ending afterwards writes the writes of the
+// run and keeps no copy of a file the run wrote or read as if it had never been read, which would
+// invite the user to send its writes twice.
+TEST_F(LoadCancelTest, AStoppedOpenGivesBackWhatTheEndKnowsOfTheUpFile) {
+  test::FakeEditor editor(dir);
+  const std::string up = settings + "NET.UP";
+  for (const bool readBack : {false, true}) {
+    SCOPED_TRACE(readBack ? "an UP file read back at the start" : "an UP file written with Ctrl+S");
+    window.reset();
+    std::filesystem::remove(up);
+    if (readBack) {
+      test::WriteBytes(up, test::CrLf({"\\1", "WFrom the last run", "text", ".", "", "Q"}));
+      ui.recorded.Script(UiAnswer::Yes);
+    }
+    TVornExplMain& w = StartReading();
+    w.CommonIni().TempFile = dir.File("vorntemp.txt");
+    // A reply to the chat board's first article of the log.
+    auto reply = [&](const char* title) {
+      w.CommonIni().Editer = editor.Command("replace", test::CrLf({title, "words"}));
+      const TArticleList& board = *w.CurrentAnalyser()->Boards.GetArticles(1);
+      const int32_t order = w.Reading().TreeOrder();
+      int32_t p = 0;
+      while (p < board.OrderCount(order) &&
+             (board.GetWriteFlag(order, p) || board.GetKind(order, p) == ArticleKindMissingRoot))
+        ++p;
+      w.BoardView().ShowBoard(1, TArticleGrid::SelectIndex, p);
+      Grid().setFocus();
+      QTest::keyClick(&Grid(), Qt::Key_F);
+    };
+    reply("First reply");
+    if (!readBack) w.Command("MenuCreateUpFile")->trigger();
+    const std::string before = test::ReadBytes(up);
+    ASSERT_FALSE(before.empty());
+    reply("Second reply");
+
+    // Another log set opened (the question about the UP/PAD files answered No), then stopped.
+    ui.recorded.Script(UiAnswer::No);
+    dialogs->netAnswers.push_back({"NET", {big}});
+    PressEscape();
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(w.Session().LogFileNames, std::vector<std::string>{sample});
+    EXPECT_TRUE(w.QuickFilterBar().isEnabled());
+    EXPECT_EQ(test::ReadBytes(up), before);
+
+    ui.recorded.entries.clear();
+    ui.recorded.Script(UiAnswer::Yes);
+    w.Command("MenuEnd")->trigger();
+    EXPECT_FALSE(w.isVisible());
+    for (const auto& entry : std::filesystem::directory_iterator(settings))
+      EXPECT_EQ(entry.path().filename().string().find("_notread_"), std::string::npos)
+          << entry.path();
+    for (const auto& e : ui.recorded.entries)
+      EXPECT_EQ(e.kind, RecordingUiServices::Kind::ConfirmYesNoCancel) << e.text;
+    const std::string after = test::ReadBytes(up);
+    EXPECT_NE(after.find("PFirst reply"), std::string::npos) << after;
+    EXPECT_NE(after.find("PSecond reply"), std::string::npos) << after;
+    if (readBack) {
+      EXPECT_NE(after.find("WFrom the last run"), std::string::npos) << after;
+    }
+  }
 }
 
 }  // namespace

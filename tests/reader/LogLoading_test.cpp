@@ -71,6 +71,14 @@ class LogLoadingTest : public ::testing::Test {
     window = std::make_unique<TVornExplMain>(std::move(arguments), std::move(scripted));
     return *window;
   }
+  // The next day's capture: one article in the chat board.
+  std::string NextDayLog() const {
+    const std::string nextDay = dir.File("NET19990731.LOG");
+    test::WriteBytes(nextDay, J("No.1 ｢雑談ボード｣\r\n\r\n-\t\r\n"
+                                "general(300/300) 99/07/31 09:00 next day\r\n"
+                                "  1 lines 1024:たろう \r\nbody\r\n"));
+    return nextDay;
+  }
   // A copy of the sample under another name.
   std::string Copy(const std::string& name) {
     fs::copy_file(sample, dir.File(name), fs::copy_options::overwrite_existing);
@@ -501,10 +509,7 @@ std::set<std::tuple<int32_t, int64_t, int64_t>> ReadArticles(const TBBSProcess& 
 // of a run used to rebuild the read-pointer file from the loaded log alone, so the first day
 // came back unread.
 TEST_F(LogLoadingTest, ReadMarksOfALogNotLoadedOutliveTheRun) {
-  const std::string nextDay = dir.File("NET19990731.LOG");
-  test::WriteBytes(nextDay, J("No.1 ｢雑談ボード｣\r\n\r\n-\t\r\n"
-                              "general(300/300) 99/07/31 09:00 next day\r\n"
-                              "  1 lines 1024:たろう \r\nbody\r\n"));
+  const std::string nextDay = NextDayLog();
   std::set<std::tuple<int32_t, int64_t, int64_t>> readFirstDay;
   {
     TVornExplMain& w = Start();
@@ -528,6 +533,44 @@ TEST_F(LogLoadingTest, ReadMarksOfALogNotLoadedOutliveTheRun) {
   ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
   // Showing the first board reads its first article, which was read already.
   EXPECT_EQ(ReadArticles(*w.CurrentAnalyser()), readFirstDay);
+}
+
+// Adding logs keeps this run's read marks: the articles the user marked unread stay unread
+// through an add (whose read-pointer file is the one the run began with) and are saved unread.
+TEST_F(LogLoadingTest, AddingLogsKeepsTheReadMarksOfThisRun) {
+  const std::string nextDay = NextDayLog();
+  std::set<std::tuple<int32_t, int64_t, int64_t>> allRead;
+  {
+    TVornExplMain& w = Start();
+    ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+    ui.Script(UiAnswer::Yes);
+    w.Command("MenuReadPtrSet")->trigger();
+    allRead = ReadArticles(*w.CurrentAnalyser());
+    ASSERT_GE(allRead.size(), 8u);
+    ASSERT_TRUE(w.close());
+  }
+
+  TVornExplMain& w = Start();
+  ASSERT_TRUE(w.LoadLogFiles({sample}, "NET", false));
+  ASSERT_EQ(ReadArticles(*w.CurrentAnalyser()), allRead);
+  ui.Script(UiAnswer::Yes);
+  w.Command("MenuReadPtrClear")->trigger();
+  // (The article on the screen is read again as it is shown.)
+  ASSERT_LE(ReadArticles(*w.CurrentAnalyser()).size(), 1u);
+  dialogs->fileAnswers.push_back({nextDay});
+  w.Command("MenuOpenAdd")->trigger();
+  ASSERT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample, nextDay}));
+  // Only the article shown again after the add is read.
+  const auto afterAdd = ReadArticles(*w.CurrentAnalyser());
+  EXPECT_LE(afterAdd.size(), 1u);
+  ASSERT_TRUE(w.close());
+
+  TVornExplMain& next = Start();
+  ASSERT_TRUE(next.LoadLogFiles({sample}, "NET", false));
+  // What was saved, and the first article the load shows.
+  EXPECT_LE(ReadArticles(*next.CurrentAnalyser()).size(), 2u);
+  for (const auto& read : afterAdd)
+    EXPECT_TRUE(ReadArticles(*next.CurrentAnalyser()).contains(read));
 }
 
 // Memory running out while a log is added (the address space of the process is limited, as a

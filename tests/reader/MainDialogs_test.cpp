@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,6 +19,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -250,6 +253,43 @@ TEST_F(ModalDialogs, TheBBSChooserShowsItsColumnsAndPlainFolders) {
   const QString folder = QtPath(fs::weakly_canonical(dir.Path()).string() + "/");
   EXPECT_EQ(folders.join(QLatin1Char('|')).toStdString(),
             QStringList({folder, folder}).join(QLatin1Char('|')).toStdString());
+}
+
+// `make run` copies the sample settings into the build folder: there too the sample sets read
+// their logs from samples/, in the BBS chooser and in the file dialogs of opening and adding.
+TEST_F(ModalDialogs, UnderMakeRunTheSampleSetsReadTheSamplesFolder) {
+  const std::string run = dir.Path() + "/build/run-settings";
+  const std::string make =
+      "make -s -C '" + test::SourceDir() + "' run-settings RUN_SETTINGS='" + run + "'";
+  ASSERT_EQ(std::system(make.c_str()), 0) << make;
+  SetSettingsFolderOverride(run);
+  Start(QRect(40, 30, 640, 480));
+
+  QStringList folders, dialogFolders;
+  int chooserShown = 0;
+  auto noteFolder = [&](QDialog& d) {
+    dialogFolders << static_cast<QFileDialog&>(d).directory().canonicalPath();
+    d.reject();
+  };
+  watching->answers[QStringLiteral("OpenDialog1")] = noteFolder;
+  watching->answers[QStringLiteral("NetSelectForm")] = [&](QDialog& d) {
+    // The first time: the folders, then the Nifty-Serve set's file dialog; after that dialog
+    // was cancelled the chooser is back, and is cancelled too.
+    if (chooserShown++ > 0) return d.reject();
+    auto* grid = d.findChild<QTableWidget*>(QStringLiteral("SGDNetSelect"));
+    ASSERT_NE(grid, nullptr);
+    for (int r = 0; r < grid->rowCount(); ++r)
+      folders << QDir(grid->item(r, 2)->text()).canonicalPath();
+    grid->setCurrentCell(1, 0);
+    d.findChild<QPushButton*>(QStringLiteral("BTNOK"))->click();
+  };
+  Trigger("MenuOpen");
+  Trigger("MenuOpenAdd");
+  const QString samples = QDir(QtPath(test::SourceDir() + "/samples")).canonicalPath();
+  EXPECT_EQ(folders.join(QLatin1Char('|')).toStdString(),
+            QStringList({samples, samples}).join(QLatin1Char('|')).toStdString());
+  EXPECT_EQ(dialogFolders.join(QLatin1Char('|')).toStdString(),
+            QStringList({samples, samples}).join(QLatin1Char('|')).toStdString());
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndNoKeyHasTwoOwners) {
       {"MenuNoSaveOpen", "データを更新しないでログを開く", "Ctrl+Shift+O"},
       {"MenuCreateUpFile", "UP/PADファイル出力(&S)", "Ctrl+S"},
       {"MenuBoardOut", "ボード内全記事のファイル出力(&B)", "Ctrl+B"},
-      {"MenuEnd", "終了(&X)", ""},
+      {"MenuEnd", "終了(&X)", "Ctrl+Q"},
       {"MenuNewReadMode", "新規記事閲覧モード", "Ctrl+N"},
       {"MenuCopy", "記事コピー(&C)", "Ctrl+C"},
       {"MenuCopyA", "記事コピー（追加）\tCtrl+A", ""},
@@ -130,10 +130,10 @@ TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndNoKeyHasTwoOwners) {
       {"MenuInfo", "システムメッセージ", "Ctrl+I"},
       {"MenuLogInfo", "使用ログファイル一覧", "Ctrl+L"},
       {"MenuArticleRotate", "記事内容縦書き", "Ctrl+R"},
-      {"MenuWJumpRessBinary", "バイナリボード移動レス書き(&K)", ""},
+      {"MenuWJumpRessBinary", "バイナリボード移動レス書き(&K)\tShift+J", ""},
       {"MenuBBSSet", "BBS設定(&B)", ""},
       {"MenuHelp", "HTMLヘルプ", "F1"},
-      {"GMenuNoRead", "未読サーチ(&N)", ""},
+      {"GMenuNoRead", "未読サーチ(&N)\tSpace", ""},
       {"EMenuCopyA", "記事コピー（追加）\tCtrl+A", ""},
   };
   for (const Expected& e : items) {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDialog>
 #include <QDir>
@@ -82,14 +84,19 @@ TEST(SingleInstance, ALaterStartIsRefusedWhileTheHolderDoesNotAnswer) {
   TSingleInstance third(folder);
   EXPECT_EQ(third.Start({}, 200), TSingleInstance::Outcome::Owner);
 
-  // Where the folder cannot hold the lock file, the lock is kept elsewhere and holds as well.
+  // Where the folder's lock file cannot be taken (something else stands in its place) no
+  // start runs: a lock kept elsewhere would be one another account's start cannot see.
   test::TempDir other;
   const std::string otherFolder = other.Path() + "/";
   fs::create_directory(TSingleInstance::LockFilePath(otherFolder));
   TSingleInstance holder(otherFolder);
-  ASSERT_EQ(holder.Start({}, 200), TSingleInstance::Outcome::Owner);
-  TSingleInstance later(otherFolder);
-  EXPECT_EQ(later.Start({}, 300), TSingleInstance::Outcome::Refused);
+  EXPECT_EQ(holder.Start({}, 200), TSingleInstance::Outcome::Refused);
+  EXPECT_NE(holder.Refusal().find(otherFolder), std::string::npos);
+  EXPECT_TRUE(fs::is_directory(TSingleInstance::LockFilePath(otherFolder)));
+
+  // A folder no account can write in holds no lock and needs none.
+  TSingleInstance missing(other.Path() + "/not-made/");
+  EXPECT_EQ(missing.Start({}, 200), TSingleInstance::Outcome::Owner);
 }
 
 // A real second start hands its command-line files to the window of the test, which holds the
@@ -140,6 +147,9 @@ class HandOverTest : public ::testing::Test {
   std::map<std::string, std::tuple<uintmax_t, int64_t>> FolderState() const {
     std::map<std::string, std::tuple<uintmax_t, int64_t>> state;
     for (const fs::directory_entry& e : fs::directory_iterator(settings)) {
+      // The running window's journal follows its own load of the files handed over.
+      const std::string ext = e.path().extension().string();
+      if (ext == ".JNL" || ext == ".JNR") continue;
       struct stat st;
       ::stat(e.path().c_str(), &st);
       state[e.path().filename().string()] = {
@@ -165,8 +175,15 @@ class HandOverTest : public ::testing::Test {
 TEST_F(HandOverTest, TheSecondStartsFilesOpenInTheRunningWindow) {
   const auto before = FolderState();
   EXPECT_EQ(SecondStart({QStringLiteral("NET19990730.LOG")}), 0);
-  EXPECT_EQ(FolderState(), before);
   ASSERT_TRUE(WaitForLoad());
+  // The second start wrote nothing; the window that opened the file keeps it in its recent
+  // logs, and nothing else.
+  auto after = FolderState();
+  const std::string ini = test::ReadBytes(settings + "vornexpl.ini");
+  EXPECT_EQ(ini.rfind("[RecentLogs]\r\n", 0), 0u) << ini;
+  EXPECT_EQ(ini.find("\r\n["), std::string::npos) << ini;
+  after.erase("vornexpl.ini");
+  EXPECT_EQ(after, before);
   EXPECT_EQ(window->Session().LogFileNames,
             (std::vector<std::string>{dir.File("NET19990730.LOG")}));
   EXPECT_EQ(window->BoardList().count(), 4);
@@ -266,6 +283,99 @@ TEST(SingleInstance, TwoProgramsAndAKilledOne) {
   if (!third.waitForFinished(5000)) {
     third.kill();
     third.waitForFinished(5000);
+  }
+}
+
+// A settings folder shared by two accounts (mode 0777). The first account's window makes the
+// lock file as writable as the folder; a start by the second account, which can reach neither
+// that window's socket nor give it its files, is refused with a message naming the folder and
+// runs no window of its own. A start that can neither take nor test the lock refuses as well.
+// The second account is "nobody", started through setpriv; without root or setpriv the test is
+// skipped.
+TEST(SingleInstance, ASecondAccountOnASharedFolderIsRefused) {
+  test::GuiApp();
+  if (!QFileInfo::exists(kProgram)) GTEST_SKIP() << "vornexpl is not built";
+  const QString setpriv = QStringLiteral("/usr/bin/setpriv");
+  if (::geteuid() != 0 || !QFileInfo::exists(setpriv) || !::getpwnam("nobody"))
+    GTEST_SKIP() << "needs root, setpriv and the account nobody";
+  test::TempDir dir;
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+  const std::string folder = dir.File("shared");
+  fs::create_directory(folder);
+  ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+  test::WriteBytes(folder + "/netvorn.ini",
+                   "[Common]\r\nNetCount=0\r\n[Net0]\r\nPrefix=\"NET\"\r\nName=\"Net\"\r\n");
+  const std::string lockFile = TSingleInstance::LockFilePath(folder + "/");
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+  const QStringList onFolder = {QStringLiteral("--settings-dir"), QString::fromStdString(folder)};
+  auto holderPid = [&] {
+    const std::string text = test::ReadBytes(lockFile);
+    return text.substr(0, text.find('\n'));
+  };
+  auto stop = [](QProcess& p) {
+    p.kill();
+    p.waitForFinished(5000);
+  };
+  // A start as nobody; what it says on its terminal within the seconds given.
+  auto startAsNobody = [&](QProcess& p) {
+    p.setProcessEnvironment(env);
+    p.start(setpriv,
+            QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                        QStringLiteral("--clear-groups"), kProgram} +
+                onFolder);
+    EXPECT_TRUE(p.waitForStarted(5000));
+  };
+  auto saysWithin = [](QProcess& p, const QString& text, int seconds) {
+    QByteArray err;
+    for (int i = 0; i < seconds * 20 && !QString::fromUtf8(err).contains(text); ++i) {
+      p.waitForReadyRead(50);
+      err += p.readAllStandardError();
+    }
+    return QString::fromUtf8(err);
+  };
+
+  // A lock file an older version left, readable and writable by its maker only.
+  test::WriteBytes(lockFile, "");
+  ASSERT_EQ(::chmod(lockFile.c_str(), 0644), 0);
+  QProcess first;
+  first.setProcessEnvironment(env);
+  first.start(kProgram, onFolder);
+  ASSERT_TRUE(first.waitForStarted(5000));
+  const std::string firstPid = std::to_string(first.processId());
+  for (int i = 0; i < 200 && holderPid() != firstPid; ++i)
+    QTest::qWait(50);
+  ASSERT_EQ(holderPid(), firstPid) << "the first never took the folder";
+  struct stat st;
+  ASSERT_EQ(::stat(lockFile.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0666u);
+
+  QProcess second;
+  startAsNobody(second);
+  const QString said = saysWithin(second, QString::fromStdString(folder), 20);
+  EXPECT_TRUE(said.contains(QString::fromStdString(folder))) << said.toStdString();
+  EXPECT_TRUE(said.contains(QStringLiteral("ほかのユーザー(root)"))) << said.toStdString();
+  // Its refusal box is up; it took nothing.
+  EXPECT_EQ(holderPid(), firstPid);
+  EXPECT_EQ(first.state(), QProcess::Running);
+  stop(second);
+  stop(first);
+
+  // The lock file of the root account only, readable by nobody else: a start as nobody cannot
+  // tell whether a window runs, and refuses.
+  ASSERT_EQ(::chmod(lockFile.c_str(), 0600), 0);
+  QProcess blind;
+  startAsNobody(blind);
+  const QString blindSaid = saysWithin(blind, QString::fromStdString(folder), 20);
+  EXPECT_TRUE(blindSaid.contains(QString::fromStdString(folder))) << blindSaid.toStdString();
+  EXPECT_TRUE(blindSaid.contains(QStringLiteral("ロックファイルを開けない")))
+      << blindSaid.toStdString();
+  stop(blind);
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    struct stat owner;
+    ASSERT_EQ(::lstat(entry.path().c_str(), &owner), 0);
+    EXPECT_EQ(owner.st_uid, 0u) << entry.path() << " was written by the refused start";
   }
 }
 

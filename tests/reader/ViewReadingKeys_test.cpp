@@ -1,9 +1,11 @@
 // The reading keys after a click into the article view, typed as the platform delivers them
-// (shortcuts first, then the control that has the keyboard), on the NetVorn sample.
+// (shortcuts first, then the control that has the keyboard), on the NetVorn sample: every key
+// of the grid works there, and the arrows scroll from the page shown.
 #include "reader/ViewReadingKeys.h"
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSplitter>
@@ -16,8 +18,12 @@
 #include "platform/UiServices.h"
 #include "reader/ArticleEdit.h"
 #include "reader/ArticleGrid.h"
+#include "reader/ArticleGridModel.h"
 #include "reader/BoardView.h"
+#include "reader/MainCommands.h"
+#include "reader/QuickFilterBar.h"
 #include "reader/SelectList.h"
+#include "reader/ThreadCommands.h"
 #include "reader/VornExplorerMain.h"
 #include "store/ArticleList.h"
 #include "support/GuiTestSupport.h"
@@ -85,6 +91,21 @@ class ViewReadingKeysTest : public ::testing::Test {
     ASSERT_EQ(Shown(), Place(board, number));
   }
 
+  // The number cells of the grid's rows.
+  std::vector<QString> Numbers() const {
+    std::vector<QString> rows;
+    const QAbstractItemModel* model = window->ArticleGrid().model();
+    for (int r = 0; r < model->rowCount(); ++r)
+      rows.push_back(model->index(r, TArticleGridModel::ColumnNumber).data().toString());
+    return rows;
+  }
+  QString Cell(int row, int column) const {
+    return window->ArticleGrid().model()->index(row, column).data().toString();
+  }
+  uint8_t ReadFlagOf(int32_t treePosition) const {
+    return window->BoardView().CurrentArticles()->GetReadFlag(ArticleSortTree, treePosition);
+  }
+
   test::TempDir dir;
   RecordingUiServices ui;
   ScopedUiServices installed{&ui};
@@ -146,6 +167,93 @@ TEST_F(ViewReadingKeysTest, TreeMovesWritesAndEscapeWorkFromTheView) {
   QCoreApplication::processEvents();
   EXPECT_TRUE(window->BoardList().view()->isVisible());
   window->BoardList().hidePopup();
+}
+
+// The thread keys did nothing from the view while Space and the write letters worked there.
+TEST_F(ViewReadingKeysTest, TheThreadKeysWorkFromTheViewAsFromTheGrid) {
+  ShowArticle(1, 101);
+  const std::vector<QString> open{"<101>", "└<102>", "　└<103>", "-95-", "└<104>"};
+  ASSERT_EQ(Numbers(), open);
+  auto fromTheView = [&](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    ClickIntoTheView();
+    Type(key, modifiers);
+    QCoreApplication::processEvents();
+  };
+  fromTheView(Qt::Key_C);
+  EXPECT_EQ(Numbers(), (std::vector<QString>{"＋<101>", "-95-", "└<104>"}));
+  EXPECT_TRUE(Text().hasFocus()) << "reading goes on in the view";
+  fromTheView(Qt::Key_Asterisk, Qt::ShiftModifier);
+  EXPECT_EQ(Numbers(), open);
+  fromTheView(Qt::Key_Backslash);
+  EXPECT_EQ(Numbers().front(), QStringLiteral("＋<101>"));
+  fromTheView(Qt::Key_Asterisk);
+  EXPECT_EQ(Numbers(), open);
+
+  // Catch-up and back: the thread, then the article shown unread again, then the thread.
+  fromTheView(Qt::Key_R);
+  EXPECT_EQ(window->StatusText(0), QStringLiteral("スレッドの2件を既読にしました"));
+  fromTheView(Qt::Key_U);
+  EXPECT_EQ(ReadFlagOf(0), 0);
+  fromTheView(Qt::Key_U, Qt::ShiftModifier);
+  EXPECT_EQ(window->StatusText(0), QStringLiteral("スレッドの2件を未読にしました"));
+  ui.Script(UiAnswer::No);
+  fromTheView(Qt::Key_R, Qt::ShiftModifier);
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_EQ(ui.entries[0].kind, RecordingUiServices::Kind::ConfirmYesNo);
+
+  // Flags and the flagged view, watched and ignored threads, unread articles only.
+  fromTheView(Qt::Key_T);
+  EXPECT_EQ(Cell(0, TArticleGridModel::ColumnFlag), QStringLiteral("★"));
+  fromTheView(Qt::Key_T, Qt::ShiftModifier);
+  EXPECT_TRUE(window->ThreadCommands().FlaggedOnly());
+  fromTheView(Qt::Key_T, Qt::ShiftModifier);
+  fromTheView(Qt::Key_H);
+  EXPECT_EQ(window->ArticleGrid().model()->index(1, 2).data(Qt::BackgroundRole).value<QColor>(),
+            window->ThreadCommands().WatchedColor());
+  fromTheView(Qt::Key_X);
+  EXPECT_EQ(window->ArticleGrid().StateColor(1), window->ArticleGrid().IgnoredArticleColor);
+  fromTheView(Qt::Key_X);
+  fromTheView(Qt::Key_L);
+  EXPECT_TRUE(window->ThreadCommands().UnreadOnly());
+  EXPECT_TRUE(window->Commands().IsChecked("MenuUnreadOnly"));
+  fromTheView(Qt::Key_L);
+  EXPECT_FALSE(window->ThreadCommands().UnreadOnly());
+
+  // "/" leaves the view for the filter bar.
+  fromTheView(Qt::Key_Slash);
+  EXPECT_TRUE(window->QuickFilterBar().TextEdit()->hasFocus());
+}
+
+// After paging, Down jumped back to where the click had left the caret.
+TEST_F(ViewReadingKeysTest, UpAndDownScrollOneLineFromThePageShown) {
+  // The sample's articles are short: a mail waiting in the UP file, of forty lines, is read.
+  std::string up = "MW\r\n1024\r\n\r\n\r\nlong\r\n";
+  for (int i = 1; i <= 40; ++i)
+    up += "line " + std::to_string(i) + "\r\n";
+  test::WriteBytes(dir.Path() + "/settings/NET.UP", up + ".\r\n");
+  ui.Script(UiAnswer::Yes);
+  ASSERT_TRUE(window->LoadLogFiles({dir.File("NET19990730.LOG")}, "NET", false));
+  const TArticleList* mail = window->CurrentAnalyser()->Boards.GetArticles(0);
+  const int32_t order = window->Reading().TreeOrder();
+  for (int32_t p = 0; p < mail->OrderCount(order); ++p) {
+    if (mail->GetWriteFlag(order, p)) window->BoardView().SelectPosition(p);
+  }
+  ASSERT_EQ(Shown(), Place(0, -1));
+  ClickIntoTheView();
+  QScrollBar* bar = Text().verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 10);
+  Type(Qt::Key_PageDown);
+  Type(Qt::Key_PageDown);
+  const int paged = bar->value();
+  ASSERT_GT(paged, 1);
+  ASSERT_LT(paged, bar->maximum());
+  Type(Qt::Key_Down);
+  EXPECT_EQ(bar->value(), paged + 1);
+  Type(Qt::Key_Up);
+  Type(Qt::Key_Up);
+  EXPECT_EQ(bar->value(), paged - 1);
+  EXPECT_EQ(Shown(), Place(0, -1)) << "plain arrows stay in the article";
+  EXPECT_TRUE(Text().hasFocus());
 }
 
 }  // namespace

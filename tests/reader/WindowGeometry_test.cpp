@@ -116,6 +116,31 @@ TEST_F(WindowGeometryTest, StoredGeometryWinsFromThenOn) {
   EXPECT_EQ(GridPanelHeight(), 150);
 }
 
+// One bad value (Width=huge) was named, but the window then opened at 600x440 at 0,0.
+TEST_F(WindowGeometryTest, ABadOrMissingWindowValueTakesItsFirstRunValue) {
+  WriteSettings("[Window]\r\nWidth=huge\r\nSeparateVertical=1\r\n");
+  TVornExplMain& w = Start();
+  QTest::qWait(20);
+  const QRect available = Available();
+  EXPECT_EQ(w.width(), available.width() * 3 / 4);
+  EXPECT_EQ(w.height(), available.height() * 3 / 4);
+  EXPECT_NEAR(w.frameGeometry().center().x(), available.center().x(), 4);
+  EXPECT_NEAR(GridPanelHeight(), w.height() / 3, 3);
+  // The message names the value, and what is used instead is what the window got.
+  ASSERT_EQ(ui.entries.size(), 1u);
+  EXPECT_NE(ui.entries[0].text.find("[Window] Width=huge"), std::string::npos);
+  EXPECT_NE(ui.entries[0].text.find(" " + std::to_string(w.width())), std::string::npos)
+      << ui.entries[0].text;
+
+  // The values that are there are kept: only the height is missing.
+  window.reset();
+  WriteSettings("[Window]\r\nTop=40\r\nLeft=30\r\nWidth=520\r\nSeparateVValue=150\r\n");
+  Start();
+  EXPECT_EQ(window->pos(), QPoint(30, 40));
+  EXPECT_EQ(window->size(), QSize(520, Available().height() * 3 / 4));
+  EXPECT_EQ(GridPanelHeight(), 150);
+}
+
 TEST_F(WindowGeometryTest, AHugeOrFarAwayStoredWindowIsKeptOnTheScreen) {
   for (const std::string& window :
        {std::string("[Window]\r\nTop=0\r\nLeft=0\r\nHeight=30000\r\nWidth=30000\r\n"),

@@ -23,6 +23,39 @@ TEST(WindowPlacementTest, FirstRunTakesThreeQuartersCentredWithTheGridAThird) {
   EXPECT_EQ(right.Window, (PlaceRect{2080, 156, 960, 744}));
 }
 
+TEST(WindowPlacementTest, MissingOrBadStoredValuesTakeTheFirstRunOnesAndTheOthersStay) {
+  const PlaceRect screen{0, 0, 1400, 900};
+  const FirstRunLayout stored{{40, 30, 600, 440}, 150, 250};
+  const StoredLayoutValues all{true, true, true, true, true, true};
+  EXPECT_EQ(StoredOrFirstRun(stored, all, screen).Window, stored.Window);
+  EXPECT_EQ(StoredOrFirstRun(stored, all, screen).GridHeight, 150);
+
+  // Width=huge: the first-run width, the place and height as stored.
+  StoredLayoutValues noWidth = all;
+  noWidth.Width = false;
+  const FirstRunLayout wide = StoredOrFirstRun({{40, 30, INT_MAX, 440}, 150, 250}, noWidth, screen);
+  EXPECT_EQ(wide.Window, (PlaceRect{40, 30, 1050, 440}));
+  EXPECT_EQ(wide.GridWidth, 250);
+
+  // Nothing usable: the first run itself.
+  const FirstRunLayout none = StoredOrFirstRun({{0, 0, 600, 440}, 120, 300}, {}, screen);
+  const FirstRunLayout first = FirstRunPlacement(screen);
+  EXPECT_EQ(none.Window, first.Window);
+  EXPECT_EQ(none.GridHeight, first.GridHeight);
+  EXPECT_EQ(none.GridWidth, first.GridWidth);
+
+  // Only a size: centred at that size, the grid's share of it; extreme sizes do not overflow.
+  StoredLayoutValues sizeOnly;
+  sizeOnly.Width = sizeOnly.Height = true;
+  const FirstRunLayout sized = StoredOrFirstRun({{0, 0, 800, 600}, 0, 0}, sizeOnly, screen);
+  EXPECT_EQ(sized.Window, (PlaceRect{300, 150, 800, 600}));
+  EXPECT_EQ(sized.GridHeight, 200);
+  EXPECT_EQ(sized.GridWidth, 320);
+  const FirstRunLayout extreme =
+      StoredOrFirstRun({{0, 0, INT_MIN, INT_MAX}, 0, 0}, sizeOnly, screen);
+  EXPECT_TRUE(Inside(KeepOnScreens(extreme.Window, {screen}, 200, 150), screen));
+}
+
 TEST(WindowPlacementTest, StoredGeometryOnAScreenStaysAsItIs) {
   const std::vector<PlaceRect> screens{{0, 0, 1400, 900}};
   const PlaceRect stored{40, 30, 600, 440};

@@ -253,12 +253,16 @@ TEST(MatchDifferential, LeftmostLongestAgreesWithBruteForce) {
   std::mt19937 rng(seed);
   PatternMaker maker(rng, false);
   TAWKStr awk;
+  // One that keeps no state of its searches: each is made again when needed.
+  TAWKStr forgetful;
+  forgetful.SetSearchMemoryLimit(0);
   int cases = 0;
   int leadless = 0;
   for (int p = 0; p < 3000; ++p) {
     const std::unique_ptr<Node> root = maker.Make(4);
     const std::string pattern = Print(*root);
     ASSERT_NO_THROW(awk.SetRegExp(pattern)) << pattern;
+    forgetful.SetRegExp(pattern);
     // A pattern that begins with a part that may match nothing is tested for a match without it.
     leadless += &awk.ContainsDFA() != &awk.CurrentDFA();
     for (int k = 0; k < 6; ++k) {
@@ -274,19 +278,21 @@ TEST(MatchDifferential, LeftmostLongestAgreesWithBruteForce) {
         wantLength = text.offsets[size_t(longest)] - text.offsets[s];
         break;
       }
-      int position = -1, length = -1;
-      awk.Match(text.bytes, position, length);
       ++cases;
-      if (awk.Contains(text.bytes) != (wantPosition > 0)) {
-        ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes << "\": Contains is "
-                      << !(wantPosition > 0);
-        return;
-      }
-      if (position != wantPosition || length != wantLength) {
-        ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes << "\": got ("
-                      << position << ", " << length << "), want (" << wantPosition << ", "
-                      << wantLength << ")";
-        return;
+      for (const TAWKStr* engine : {&awk, &forgetful}) {
+        int position = -1, length = -1;
+        engine->Match(text.bytes, position, length);
+        if (engine->Contains(text.bytes) != (wantPosition > 0)) {
+          ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes
+                        << "\": Contains is " << !(wantPosition > 0);
+          return;
+        }
+        if (position != wantPosition || length != wantLength) {
+          ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes << "\": got ("
+                        << position << ", " << length << "), want (" << wantPosition << ", "
+                        << wantLength << ")";
+          return;
+        }
       }
     }
   }
@@ -374,29 +380,35 @@ TEST(MatchDifferential, TablesAndSkippingAgreeWithThePlainRoutines) {
   alphabet.push_back({'$', "$"});
   alphabet.push_back({0x82, "\x82"});  // a lead byte; at the very end it stands alone
   TAWKStr awk;
+  TAWKStr forgetful;
+  forgetful.SetSearchMemoryLimit(0);
   for (int p = 0; p < 2000; ++p) {
     const std::string pattern = Print(*maker.Make(4));
     ASSERT_NO_THROW(awk.SetRegExp(pattern)) << pattern;
+    forgetful.SetRegExp(pattern);
     for (int k = 0; k < 6; ++k) {
       const bool lineFeed = maker.Pick(2) == 0;
       awk.SetLineSeparator(lineFeed ? mcls_LF : mcls_CRLF);
+      forgetful.SetLineSeparator(awk.LineSeparator());
       const Text text = MakeText(maker, alphabet, k % 2 ? 40 : 12);
       const auto [start, end] =
           PlainMatcher(awk.CurrentDFA(), text.bytes, lineFeed ? '\n' : '\r').Match();
       const int wantPosition = start < 0 ? 0 : start + 1;
       const int wantLength = start < 0 ? 0 : end - start;
-      int position = -1, length = -1;
-      awk.Match(text.bytes, position, length);
-      if (awk.Contains(text.bytes) != (wantPosition > 0)) {
-        ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes << "\" LF "
-                      << lineFeed << ": Contains is " << !(wantPosition > 0);
-        return;
-      }
-      if (position != wantPosition || length != wantLength) {
-        ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes << "\" LF "
-                      << lineFeed << ": got (" << position << ", " << length << "), want ("
-                      << wantPosition << ", " << wantLength << ")";
-        return;
+      for (const TAWKStr* engine : {&awk, &forgetful}) {
+        int position = -1, length = -1;
+        engine->Match(text.bytes, position, length);
+        if (engine->Contains(text.bytes) != (wantPosition > 0)) {
+          ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes << "\" LF "
+                        << lineFeed << ": Contains is " << !(wantPosition > 0);
+          return;
+        }
+        if (position != wantPosition || length != wantLength) {
+          ADD_FAILURE() << "pattern \"" << pattern << "\" text \"" << text.bytes << "\" LF "
+                        << lineFeed << ": got (" << position << ", " << length << "), want ("
+                        << wantPosition << ", " << wantLength << ")";
+          return;
+        }
       }
     }
   }

@@ -57,6 +57,13 @@ TEST(RegExpErrors, EachFaultHasItsMessageAndPosition) {
       {"\\200000", RegExpError::InvalidOctalCode, 7},
       // Every character excluded: nothing is left for the automaton.
       {"[^\\x01-\\xFCFC]", RegExpError::EmptyNegatedClass, 14},
+      // The codes of a line's start and end are no characters, in and out of brackets.
+      {"a\\xFFFE", RegExpError::InvalidHexCode, 2},
+      {"\\xfffd", RegExpError::InvalidHexCode, 1},
+      {"[a\\xFFFE]", RegExpError::InvalidHexCode, 3},
+      {"[a-\\xFFFD]", RegExpError::InvalidHexCode, 4},
+      {"\\177775", RegExpError::InvalidOctalCode, 1},
+      {"x[\\177776]", RegExpError::InvalidOctalCode, 3},
   };
   for (const BadPattern& c : cases) {
     SCOPED_TRACE(c.pattern);
@@ -65,6 +72,30 @@ TEST(RegExpErrors, EachFaultHasItsMessageAndPosition) {
     EXPECT_EQ(e.Position(), c.position);
     EXPECT_EQ(std::string(e.what()), RegExpErrorText(c.error));
   }
+}
+
+// A search tests an article's lines one by one, or joined where a pattern finds the same there:
+// no pattern may match where a line ends unless it says "$".
+TEST(RegExpErrors, LineMarkersNamedInAPatternAreRefusedWithAndWithoutTheFuzzyDictionary) {
+  for (const bool fuzzy : {false, true}) {
+    EXPECT_EQ(CompileError("ab\\xFFFE", fuzzy).Position(), 3);
+    EXPECT_EQ(CompileError("\\xFFFDab", fuzzy).Position(), 1);
+  }
+  // The codes next to them are characters a text cannot hold, as before.
+  TAWKStr awk;
+  for (const char* pattern : {"a\\xFFFC", "a\\xFFFF", "a[\\xFF00-\\xFFFF]"}) {
+    SCOPED_TRACE(pattern);
+    awk.SetRegExp(pattern);
+    EXPECT_EQ(awk.Match("a"), 0);
+    EXPECT_EQ(awk.Match("a\r"), 0);
+    EXPECT_FALSE(awk.Contains("xa"));
+  }
+  // A range over them leaves them out and keeps the rest.
+  awk.SetRegExp("[\\x8140-\\xFFFF]+");
+  int position = 0, length = 0;
+  awk.Match(J("aあ漢b"), position, length);
+  EXPECT_EQ(position, 2);
+  EXPECT_EQ(length, 4);
 }
 
 TEST(RegExpErrors, MessagesAreTheUsersTexts) {

@@ -143,7 +143,10 @@ std::string DefaultFile(const std::string& tempFile) {
       "MailerSet=0",
       "Mailer=\"\"",
       "WWWSet=0",
-      "WWW=\"\""};
+      "WWW=\"\"",
+      "",
+      "[Reading]",
+      "IgnoredAsRead=0"};
   std::string text;
   for (const std::string& l : lines)
     text += l + "\r\n";
@@ -270,6 +273,8 @@ TEST_F(CommonIniFileTest, EveryKeySurvivesAWriteAndReadBack) {
   s.Mailer = "thunderbird -compose";
   s.WWWSet = true;
   s.WWW = "firefox --new-window";
+  s.IgnoredAsRead = true;
+  s.RecentLogs = {"\"NET\",\"/a b/NET1.LOG\",\"/q\"\"/NET2.LOG\"", J("\"NIF\",\"/ログ/NIF.LOG\"")};
   {
     TCommonIniFile out(file);
     static_cast<CommonSettings&>(out) = s;
@@ -286,6 +291,34 @@ TEST_F(CommonIniFileTest, EveryKeySurvivesAWriteAndReadBack) {
   EXPECT_EQ(r.BoardListFontColor, clHighlightText);
   EXPECT_EQ(r.ArticleEditBigFontSize, 2.25);
   EXPECT_EQ(r.JumpRessTitleSrc, "\"moved\"");
+}
+
+TEST_F(CommonIniFileTest, RecentLogsAreWrittenAtOnceAndKeepTheRestOfTheFile) {
+  WriteBytes(file,
+             "[Common]\r\nVersion=1.2\r\nEditer=\"vi\"\r\n[RecentLogs]\r\nSet1=\"\"A\",\"/1\"\"\r\n"
+             "Set3=\"\"C\",\"/3\"\"\r\nSet11=\"\"K\",\"/11\"\"\r\n");
+  TCommonIniFile s(file);
+  // Gaps are closed up; only ten are read.
+  EXPECT_EQ(s.RecentLogs, (std::vector<std::string>{"\"A\",\"/1\"", "\"C\",\"/3\""}));
+  s.RecentLogs.insert(s.RecentLogs.begin(), "\"B\",\"/2\"");
+  s.Editer = "changed in memory only";
+  ASSERT_TRUE(s.SaveRecentLogs());
+  const std::string text = ReadBytes(file);
+  EXPECT_NE(text.find("Editer=\"vi\""), std::string::npos) << text;
+  EXPECT_NE(text.find("[RecentLogs]\r\nSet1=\"\"B\",\"/2\"\"\r\nSet2=\"\"A\",\"/1\"\"\r\n"
+                      "Set3=\"\"C\",\"/3\"\"\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("Set11"), std::string::npos);
+}
+
+TEST_F(CommonIniFileTest, AKeyIsUsableWhenItIsThereAndWasNotRefused) {
+  WriteBytes(file, "[Window]\r\nWidth=huge\r\nHeight=500\r\nTop=\r\n");
+  TCommonIniFile s(file);
+  EXPECT_FALSE(s.KeyUsable("Window", "Width"));
+  EXPECT_TRUE(s.KeyUsable("Window", "Height"));
+  EXPECT_FALSE(s.KeyUsable("Window", "Top"));
+  EXPECT_FALSE(s.KeyUsable("Window", "Left"));
 }
 
 TEST_F(CommonIniFileTest, HandEditedNonsenseGivesDefaults) {

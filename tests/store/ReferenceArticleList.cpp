@@ -98,7 +98,10 @@ bool ReferenceArticleList::AddArticle(uint8_t kind, uint8_t writeFlag, int32_t k
   return true;
 }
 
+// The newest live entry of the key and time; an article before a placeholder (kind 6) of the
+// same, which stands for a reply's missing parent and must not take the article's place.
 int32_t ReferenceArticleList::FindArticle(int32_t key, int32_t time) const {
+  int32_t placeholder = -1;
   for (int32_t i = int32_t(entries.size()) - 1; i >= 0; --i) {
     const PlainArticle& e = entries[size_t(i)];
     if (e.Used != 1) continue;
@@ -107,9 +110,11 @@ int32_t ReferenceArticleList::FindArticle(int32_t key, int32_t time) const {
       k += 2030000000;
       t += 2030000000;
     }
-    if (k == key && t == time) return i;
+    if (k != key || t != time) continue;
+    if (e.Kind != 6) return i;
+    if (placeholder < 0) placeholder = i;
   }
-  return -1;
+  return placeholder;
 }
 
 bool ReferenceArticleList::SetArticleUsed(int32_t key, int32_t time, uint8_t value) {

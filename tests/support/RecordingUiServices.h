@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,11 @@ class RecordingUiServices final : public UiServices {
   bool ConfirmYesNoDefaultNo(const std::string& text) override;
   UiAnswer ConfirmYesNoCancel(const std::string& text) override;
   UiAnswer AskLoadCheck(const std::string& text) override;
-  void ProcessMessages() override { ++pumps; }
+  // A load or another long step lets the window's messages through here.
+  void ProcessMessages() override {
+    ++pumps;
+    if (OnPump) OnPump();
+  }
 
   void Script(UiAnswer answer) { answers.push_back(answer); }
 
@@ -39,6 +44,8 @@ class RecordingUiServices final : public UiServices {
   std::deque<UiAnswer> answers;
   UiAnswer defaultAnswer = UiAnswer::No;
   long pumps = 0;
+  // Called at every ProcessMessages (a test's look at the window during a load).
+  std::function<void()> OnPump;
 
  private:
   UiAnswer Next();

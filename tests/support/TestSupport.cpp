@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
+
+#include "platform/TextFile.h"
+#include "support/PointerEntries.h"
 
 namespace vorn::test {
 
@@ -18,6 +22,7 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
+  if (!owned_) return;
   std::error_code ec;
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                std::filesystem::perm_options::add, ec);
@@ -37,6 +42,21 @@ void WriteBytes(const std::string& path, std::string_view bytes) {
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::map<std::string, std::multiset<std::string>> PointerEntries(const std::string& path) {
+  std::vector<std::string> lines;
+  ReadClassicTextFile(path, lines);
+  std::map<std::string, std::multiset<std::string>> entries;
+  std::string board;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    if (lines[i].starts_with("\\")) {
+      board = lines[i];
+    } else {
+      entries[board].insert(lines[i]);
+    }
+  }
+  return entries;
 }
 
 uint64_t AddressSpaceInUse() {

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/Cp932.h"
 
@@ -14,6 +15,8 @@ namespace vorn::test {
 class TempDir {
  public:
   TempDir();
+  // A folder made by someone else (another process of the test), used and left in place.
+  explicit TempDir(std::string existing) : path_(std::move(existing)), owned_(false) {}
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
@@ -24,6 +27,7 @@ class TempDir {
 
  private:
   std::string path_;
+  bool owned_ = true;
 };
 
 // Writes bytes to a file (not atomically: tests set up their inputs with this). Fails the test

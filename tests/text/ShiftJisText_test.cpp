@@ -48,6 +48,20 @@ TEST(StripEscapeSequences, OtherSequencesEndAtTheirFinalByte) {
   EXPECT_EQ(StripEscapeSequences("\x1b[1\rx"), "\rx");
 }
 
+TEST(StripEscapeSequences, ControlStringsGoWholeWhenTheyEnd) {
+  // A window title ends at BEL or at ESC '\'; the terminal showed none of it.
+  EXPECT_EQ(StripEscapeSequences("a\x1b]2;TITLE\x07"
+                                 "b"),
+            "ab");
+  EXPECT_EQ(StripEscapeSequences("a\x1b]0;t\x1b\\b\x1bPq\x07"
+                                 "c"),
+            "abc");
+  EXPECT_EQ(StripEscapeSequences(J("\x1b]2;表示\x07ノ")), J("ノ"));
+  // One that never ends in the line is no string: the ESC alone goes, the text stays.
+  EXPECT_EQ(StripEscapeSequences("a\x1b]2;no end"), "a]2;no end");
+  EXPECT_EQ(StripEscapeSequences("\x1b]2;x\x1b[1mbold"), "]2;xbold");
+}
+
 TEST(WrapText, CutsBeforeADoubleByteCharacterThatWouldBeSplit) {
   const std::string kanji = J("表");
   EXPECT_EQ(WrapText("abc" + kanji + "de", 4), "abc\r\n" + kanji + "de");

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "store/BoardList.h"
 #include "threadview/ThreadBoard.h"
 
 namespace vorn {
@@ -89,6 +90,61 @@ TEST_F(ThreadOutlineTest, CatchUpMarksAThreadOrTheBoardAndKeepsTheNewMarks) {
   EXPECT_EQ(CountBoard(&board), (BoardCounts{9, 0}));
   for (int32_t p = 0; p < board.OrderCount(N); ++p)
     EXPECT_EQ(board.GetNewFlag(N, p), 1);
+}
+
+TEST_F(ThreadOutlineTest, AThreadMarkedUnreadAgainLeavesPlaceholdersAndWritesAlone) {
+  ASSERT_TRUE(board.AddArticle(ArticleKindRess, 1, 1, -1, 0, board.GetKey(T, 0), 1, -1, -1, "", "",
+                               "Re: 1", "", -1, 1,
+                               std::make_unique<TStringList>(TStringList{"Re: 1"})));
+  ASSERT_TRUE(board.SortArticles());
+  for (int32_t p = 0; p < board.OrderCount(T); ++p)
+    board.SetReadFlag(T, p, 1, false);
+  // From <3> in posting order: <1> .. <4>, not the queued reply.
+  EXPECT_EQ(MarkThreadUnread(board, N, 2), 4);
+  for (int32_t p = 0; p < board.OrderCount(T); ++p) {
+    const bool inThread = p < 5 && board.GetWriteFlag(T, p) == 0;
+    EXPECT_EQ(board.GetReadFlag(T, p), inThread ? 0 : 1) << "position " << p;
+  }
+  EXPECT_EQ(MarkThreadUnread(board, N, 2), 0) << "nothing left read there";
+  EXPECT_EQ(CountBoard(&board), (BoardCounts{9, 4}));
+  // The new marks stay as they were.
+  for (int32_t p = 0; p < board.OrderCount(N); ++p) {
+    if (board.GetWriteFlag(N, p) == 0) {
+      EXPECT_EQ(board.GetNewFlag(N, p), 1);
+    }
+  }
+}
+
+TEST(BoardWithShownUnreadAfter, PassesOverWhatTheMaskHidesAndLooksAtEachBoardOnce) {
+  TBoardList boards;
+  std::vector<TArticleList*> lists;
+  for (int32_t b = 0; b < 4; ++b) {
+    ASSERT_TRUE(boards.AddBoard(b + 1, "B" + std::to_string(b), "board"));
+    TArticleList* list = boards.GetArticles(b);
+    for (int32_t k = 1; k <= 3; ++k)
+      ASSERT_TRUE(list->AddArticle(ArticleKindRoot, 0, k, k, 1000 + k, -1, -1, 5, -1, "", "", "t",
+                                   "", -1, 0));
+    ASSERT_TRUE(list->SortArticles());
+    lists.push_back(list);
+  }
+  // Board 1's unread articles are all hidden; board 2 has one that shows.
+  for (int32_t p = 0; p < 3; ++p) {
+    lists[0]->SetReadFlag(ArticleSortNormal, p, 1, false);
+    lists[2]->SetReadFlag(ArticleSortNormal, p, p == 2 ? 0 : 1, false);
+    lists[3]->SetReadFlag(ArticleSortNormal, p, 1, false);
+  }
+  int calls = 0;
+  const ShownMaskFunction hideBoard1 = [&](const TArticleList& board, int32_t order,
+                                           std::vector<uint8_t>& shown) {
+    ++calls;
+    shown.assign(size_t(board.OrderCount(order)), &board == lists[1] ? 0 : 1);
+  };
+  EXPECT_EQ(BoardWithShownUnreadAfter(boards, ArticleSortNormal, 0, hideBoard1), 2);
+  EXPECT_EQ(calls, 2);
+  // From the last board on: round to the first, past the hidden one.
+  EXPECT_EQ(BoardWithShownUnreadAfter(boards, ArticleSortNormal, 3, hideBoard1), 2);
+  lists[2]->SetReadFlag(ArticleSortNormal, 2, 1, false);
+  EXPECT_EQ(BoardWithShownUnreadAfter(boards, ArticleSortNormal, 3, hideBoard1), -1);
 }
 
 TEST_F(ThreadOutlineTest, BoardCountsLeaveOutQueuedWrites) {
