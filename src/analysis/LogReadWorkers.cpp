@@ -69,11 +69,11 @@ void LogReadWorkers::Work() {
     }
     Slot& slot = slots_[file];
     int32_t result = TLogList::LoadOutOfMemory;
+    std::unique_ptr<TLogList> lines;
     try {
-      auto lines = std::make_unique<TLogList>(blockSize_, kFileIndexChunk);
+      lines = std::make_unique<TLogList>(blockSize_, kFileIndexChunk);
       Watcher watcher(slot.bytes, stopReading_);
       result = lines->LoadFromFile(files_[file], &watcher, false);
-      slot.lines = std::move(lines);
     } catch (const std::bad_alloc&) {
       result = TLogList::LoadOutOfMemory;
     } catch (const std::exception&) {
@@ -81,6 +81,7 @@ void LogReadWorkers::Work() {
     }
     {
       std::lock_guard<std::mutex> lock(mutex_);
+      slot.lines = std::move(lines);
       slot.result = result;
       slot.done = true;
     }
@@ -111,6 +112,8 @@ void LogReadWorkers::Taken(size_t file) {
   std::unique_ptr<TLogList> lines;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    // A file still being read (the load was given up while waiting for it) stays its worker's.
+    if (!slots_[file].done) return;
     lines = std::move(slots_[file].lines);
     slots_[file].bytes.store(0, std::memory_order_relaxed);
     taken_ = std::max(taken_, file + 1);

@@ -40,7 +40,8 @@ class LogReadWorkers final {
   // milliseconds; when it returns false the wait ends with LoadCancelled.
   int32_t Wait(size_t file, const std::function<bool()>& waiting);
   TLogList& Lines(size_t file);
-  // The file has been taken: its list goes, and a worker may start on a later file.
+  // The file (read, as Wait told) has been taken: its list goes, and a worker may start on a
+  // later file.
   void Taken(size_t file);
   // Bytes of the file read so far (0 for a file not begun or already taken).
   uint64_t BytesRead(size_t file) const;
