@@ -586,7 +586,7 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
     if (read != TLogList::LoadCancelled && read != TLogList::LoadOutOfMemory &&
         !LogList.Splice(workers->Lines(f)))
       read = TLogList::LoadOutOfMemory;
-    if (read == TLogList::LoadCancelled) return read;
+    if (read == TLogList::LoadCancelled || read == TLogList::LoadOutOfMemory) return read;
     // Once a file, also when none had to be waited for: the window stays alive and may stop.
     if (!lookUp()) read = TLogList::LoadCancelled;
     workers->Taken(f);
