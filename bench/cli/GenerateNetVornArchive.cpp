@@ -1,19 +1,28 @@
-// Writes an archive of daily NetVorn-family captures for archive_stats.sh: FILES files named
-// NETyyyymmdd.LOG for consecutive days from 1 January 1998, about BYTES bytes in all. The
-// captures continue one another (article numbers go on from day to day, every article is dated
-// on its file's day), as a member's years of logs do.
+// Writes an archive of daily NetVorn-family captures for archive_stats.sh and archive_scale.sh:
+// FILES files named NETyyyymmdd.LOG for consecutive days from 1 January 1998, about BYTES bytes
+// in all. The captures continue one another (article numbers go on from day to day, every
+// article is dated on its file's day), as a member's years of logs do. --short-lines writes
+// bodies of short lines (about 19 bytes a line instead of about 29), as real captures hold.
 //
-//   generate_netvorn_archive FOLDER FILES BYTES [SEED]
+//   generate_netvorn_archive [--short-lines] FOLDER FILES BYTES [SEED]
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "cli/NetVornArchive.h"
 
 int main(int argc, char** argv) {
+  bool shortLines = false;
+  if (argc > 1 && std::strcmp(argv[1], "--short-lines") == 0) {
+    shortLines = true;
+    --argc;
+    ++argv;
+  }
   if (argc < 4) {
-    std::fputs("usage: generate_netvorn_archive FOLDER FILES BYTES [SEED]\n", stderr);
+    std::fputs("usage: generate_netvorn_archive [--short-lines] FOLDER FILES BYTES [SEED]\n",
+               stderr);
     return 2;
   }
   const std::string folder = argv[1];
@@ -25,7 +34,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string failed;
-  if (vorn::bench::WriteNetVornArchive(folder, files, bytes, seed, &failed).empty()) {
+  if (vorn::bench::WriteNetVornArchive(folder, files, bytes, seed, &failed, shortLines).empty()) {
     std::fprintf(stderr, "generate_netvorn_archive: cannot write %s\n", failed.c_str());
     return 1;
   }

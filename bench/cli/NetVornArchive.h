@@ -13,16 +13,19 @@ namespace vorn::bench {
 // consecutive days from 1 January 1998 in `folder`, about `bytes` bytes in all. The captures
 // continue one another (article numbers go on from day to day, every article is dated on its
 // file's day), as a member's years of logs do. Returns the paths written, in order; empty when a
-// file could not be written (the path is in `failed`).
+// file could not be written (the path is in `failed`). shortLines: bodies of short lines (see
+// NetVornLogGenerator::SetShortLines).
 inline std::vector<std::string> WriteNetVornArchive(const std::string& folder, int64_t files,
                                                     int64_t bytes, uint32_t seed,
-                                                    std::string* failed = nullptr) {
+                                                    std::string* failed = nullptr,
+                                                    bool shortLines = false) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   auto daysIn = [](int year, int month) {
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     return month == 2 && leap ? 29 : kDays[month - 1];
   };
   NetVornLogGenerator generator(seed);
+  generator.SetShortLines(shortLines);
   std::vector<std::string> paths;
   int year = 1998, month = 1, day = 1;
   for (int64_t f = 0; f < files; ++f) {

@@ -339,7 +339,102 @@ void TLogList::Swap(TLogList& other) {
   std::swap(fill_, other.fill_);
 }
 
-int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher) {
+bool TLogList::Splice(TLogList& other) {
+  if (&other == this || other.blockSize_ != blockSize_) return false;
+  if (other.count_ == 0) {
+    other.Clear();
+    return true;
+  }
+  const size_t moved = static_cast<size_t>(other.count_);
+  if (moved > static_cast<size_t>(INT32_MAX - count_) ||
+      other.fills_.size() > static_cast<size_t>(INT32_MAX) - fills_.size() ||
+      other.longs_.size() >= kLongLine - longs_.size())
+    return false;
+  // Everything that can fail comes first: room in the tables and the index chunks the moved
+  // entries go into. Past this point nothing is allocated.
+  const size_t chunkEntries = indexMask_ + 1;
+  const size_t total = static_cast<size_t>(count_) + moved;
+  const size_t chunksNeeded = (total + indexMask_) >> indexShift_;
+  std::vector<uint32_t*> freshChunks;
+  try {
+    fills_.reserve(fills_.size() + other.fills_.size());
+    longs_.reserve(longs_.size() + other.longs_.size());
+    groupBlock_.reserve((total + kGroupMask) / kGroupLines);
+    index_.reserve(chunksNeeded);
+    freshChunks.reserve(chunksNeeded - index_.size());
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  while (index_.size() + freshChunks.size() < chunksNeeded) {
+    auto* chunk = static_cast<uint32_t*>(AllocateZeroedBlock(chunkEntries * sizeof(uint32_t)));
+    if (!chunk) {
+      for (uint32_t* c : freshChunks)
+        FreeBlock(c);
+      return false;
+    }
+    freshChunks.push_back(chunk);
+  }
+
+  // The blocks. The block being filled here is closed: the moved lines follow in blocks of their
+  // own, and the last of those takes the lines added next. The closed block's unused tail has
+  // never been touched, so it costs address space, not memory.
+  const uint32_t first = static_cast<uint32_t>(count_);
+  const size_t fillsBefore = fills_.size();
+  const uint32_t longsBefore = static_cast<uint32_t>(longs_.size());
+  if (other.fillBlock_ >= 0) {
+    if (fillBlock_ >= 0)
+      fills_[static_cast<size_t>(fillBlock_)].used = static_cast<uint32_t>(fill_);
+    for (const FillBlock& b : other.fills_)
+      fills_.push_back({b.data, b.firstLine + first, b.used});
+    fillBlock_ = static_cast<int32_t>(fillsBefore) + other.fillBlock_;
+    fill_ = other.fill_;
+  }
+  longs_.insert(longs_.end(), other.longs_.begin(), other.longs_.end());
+
+  // The index entries: a long line's number moves past this list's long lines; an ordinary
+  // line's offset in its block stays as it is. Copied in runs that stay inside one chunk of
+  // either index.
+  for (uint32_t* c : freshChunks)
+    index_.push_back(c);
+  const size_t otherChunk = other.indexMask_ + 1;
+  for (size_t j = 0; j < moved;) {
+    const size_t at = static_cast<size_t>(count_) + j;
+    uint32_t* to = index_[at >> indexShift_] + (at & indexMask_);
+    const uint32_t* from = other.index_[j >> other.indexShift_] + (j & other.indexMask_);
+    const size_t run = std::min(
+        {chunkEntries - (at & indexMask_), otherChunk - (j & other.indexMask_), moved - j});
+    for (size_t k = 0; k < run; ++k) {
+      const uint32_t entry = from[k];
+      to[k] = entry & kLongLine ? kLongLine | ((entry & ~kLongLine) + longsBefore) : entry;
+    }
+    j += run;
+  }
+
+  // The group table for the groups that begin among the moved lines: the last block opened at
+  // or before each group's first line, found by walking blocks and groups together.
+  size_t block = fillsBefore > 0 ? fillsBefore - 1 : 0;
+  for (size_t group = (static_cast<size_t>(first) + kGroupMask) / kGroupLines;
+       group * kGroupLines < total; ++group) {
+    const size_t line = group * kGroupLines;
+    while (block + 1 < fills_.size() && fills_[block + 1].firstLine <= line)
+      ++block;
+    groupBlock_.push_back(static_cast<uint32_t>(block));
+  }
+
+  count_ = static_cast<int32_t>(total);
+  const size_t inChunk = total & indexMask_;
+  next_ = inChunk == 0 ? nullptr : index_.back() + inChunk;
+  room_ = inChunk == 0 ? 0 : static_cast<uint32_t>(chunkEntries - inChunk);
+
+  // The other list keeps none of the blocks it gave up; only its index goes.
+  other.fills_.clear();
+  other.longs_.clear();
+  other.Clear();
+  return true;
+}
+
+int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher,
+                               bool keepWindowAlive) {
   // A FIFO or a device is refused: it could block the program or never end.
   std::FILE* file = OpenRegularFile(FileName);
   if (!file) return LoadOpenFailed;
@@ -348,6 +443,7 @@ int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher
   // A shortage while reading a file is told by the caller, which knows what the load does
   // about it.
   quietShortage_ = true;
+  pump_ = keepWindowAlive;
   int32_t result = LoadOutOfMemory;
   try {
     result = ReadLines(file, watcher);
@@ -356,13 +452,14 @@ int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher
     // stay whole.
   }
   quietShortage_ = false;
+  pump_ = true;
   std::fclose(file);
   return result;
 }
 
 bool TLogList::IndexLine(uint64_t offset) {
   if (!AppendEntry(static_cast<uint32_t>(offset))) return Shortage();
-  if (count_ % kPumpLines == 0) Ui().ProcessMessages();
+  if (pump_ && count_ % kPumpLines == 0) Ui().ProcessMessages();
   return true;
 }
 
@@ -440,7 +537,7 @@ int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
       if (--pumpCountdown == 0) {
         pumpCountdown = kPumpLines;
         fill_ = lineStart;
-        Ui().ProcessMessages();
+        if (pump_) Ui().ProcessMessages();
         return goOn();
       }
       return true;
@@ -454,7 +551,7 @@ int32_t TLogList::ReadLines(std::FILE* file, LoadWatcher* watcher) {
         gathered.append(data + lineStart, at - lineStart);
         longLine = false;
         if (!storeGathered(true)) return LoadOutOfMemory;
-        if (count_ % kPumpLines == 0) Ui().ProcessMessages();
+        if (pump_ && count_ % kPumpLines == 0) Ui().ProcessMessages();
         nextLine(at, *lineEnd == '\r');
         fill_ = scan = lineStart;
       } else {

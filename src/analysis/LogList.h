@@ -107,8 +107,10 @@ class TLogList final {
   // file). Something that is not a regular file is refused (LoadOpenFailed). A line of more than
   // a few megabytes is stored as several lines, cut between characters. Lines added before a
   // failure stay. Running out of memory gives LoadOutOfMemory without a message: the caller
-  // tells it.
-  int32_t LoadFromFile(const std::string& FileName, LoadWatcher* watcher = nullptr);
+  // tells it. keepWindowAlive: Ui().ProcessMessages every 1000 lines; a worker thread, which
+  // must not reach the user interface, passes false.
+  int32_t LoadFromFile(const std::string& FileName, LoadWatcher* watcher = nullptr,
+                       bool keepWindowAlive = true);
 
   Mark End() const { return {count_, fills_.size(), longs_.size(), fillBlock_, fill_}; }
   // Forgets the lines added after the mark was taken (the list must not have been cleared or
@@ -116,6 +118,12 @@ class TLogList final {
   void TruncateTo(const Mark& mark);
   // Exchanges all lines with another list (ReportedShortage stays with each list).
   void Swap(TLogList& other);
+  // Takes over all lines of another list of the same block size at the end of this one, without
+  // copying their text: the other list's blocks become this list's, and the other list is left
+  // empty. Costs its index entries, none of its bytes. False, with both lists as they were, when
+  // the block sizes differ or memory ran out (no message: the caller tells it). A file's lines
+  // are read into a list of their own on a worker thread and taken over here in file order.
+  bool Splice(TLogList& other);
 
   int32_t Count() const { return count_; }
   int32_t BlockSize() const { return blockSize_; }
@@ -157,6 +165,7 @@ class TLogList final {
   bool NewLongLine(std::string_view text);
   bool Shortage();
   bool quietShortage_ = false;  // while a file is read: the loader tells of a shortage
+  bool pump_ = true;            // while a file is read: keep the window alive
   // Appends an index entry; false when memory ran out (nothing was added).
   bool AppendEntry(uint32_t entry) {
     if (room_ == 0 || (count_ & kGroupMask) == 0) return AppendEntrySlow(entry);

@@ -12,6 +12,7 @@
 
 #include "analysis/BBSProcess.h"
 #include "analysis/DisplayTexts.h"
+#include "analysis/LogReadWorkers.h"
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
 #include "platform/SetPath.h"
@@ -232,6 +233,7 @@ class LoadProgressCounter final : public TLogList::LoadWatcher, public AnalysisP
   }
 
   int64_t TotalBytes() const { return totalBytes_; }
+  int64_t FileSize(size_t file) const { return file < sizes_.size() ? sizes_[file] : 0; }
 
   // Reading: file number `file` starts.
   void StartFile(size_t file) {
@@ -247,6 +249,12 @@ class LoadProgressCounter final : public TLogList::LoadWatcher, public AnalysisP
   }
   void FileBytesRead(uint64_t bytes) override {
     fileRead_ = std::min<int64_t>(static_cast<int64_t>(bytes), sizes_[file_]);
+    Report();
+  }
+  // Reading on workers: bytes of the current file read so far, and of the files after it.
+  void WorkersRead(uint64_t fileBytes, int64_t ahead) {
+    fileRead_ = std::min<int64_t>(static_cast<int64_t>(fileBytes), sizes_[file_]);
+    ahead_ = ahead;
     Report();
   }
   bool StopReading() override { return Cancel(); }
@@ -304,8 +312,8 @@ class LoadProgressCounter final : public TLogList::LoadWatcher, public AnalysisP
   }
 
   void Report() {
-    const int64_t done =
-        (readBefore_ + fileRead_) * kReadWeight + std::min(analysed_, readBefore_) * kAnalyseWeight;
+    const int64_t read = std::min(readBefore_ + fileRead_ + ahead_, totalBytes_);
+    const int64_t done = read * kReadWeight + std::min(analysed_, readBefore_) * kAnalyseWeight;
     if (done == reported_) return;
     reported_ = done;
     hooks_.LoadProgress(done, total_);
@@ -318,6 +326,7 @@ class LoadProgressCounter final : public TLogList::LoadWatcher, public AnalysisP
   int64_t total_ = 0;
   size_t file_ = 0;
   int64_t fileRead_ = 0;
+  int64_t ahead_ = 0;
   int64_t readBefore_ = 0;
   int64_t analysed_ = 0;
   int64_t reported_ = -1;
@@ -554,15 +563,54 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
   auto phase = std::chrono::steady_clock::now();
   const TLogList::Mark readMark = LogList.End();
   const size_t namesBefore = LogFileNames.size();
+  // Several files are read at a time on workers; the lines are taken in file order, so that
+  // the log is the same as read one file after another.
+  std::unique_ptr<LogReadWorkers> workers;
+  if (Threads > 1 && files.size() > 1) {
+    workers = std::make_unique<LogReadWorkers>(files, Threads, LogList.BlockSize());
+    if (!workers->Start()) workers.reset();
+  }
+  // Waiting for a worker keeps the window alive, follows the workers' bytes and asks whether
+  // to go on, as reading a file here does.
+  auto readOnWorkers = [&](size_t f) {
+    auto lookUp = [&]() {
+      Ui().ProcessMessages();
+      int64_t ahead = 0;
+      for (size_t k = f + 1; k < files.size() && k <= f + static_cast<size_t>(Threads); ++k)
+        ahead +=
+            std::min<int64_t>(static_cast<int64_t>(workers->BytesRead(k)), progress.FileSize(k));
+      progress.WorkersRead(workers->BytesRead(f), ahead);
+      return !undo->Armed() || !progress.StopReading();
+    };
+    int32_t read = workers->Wait(f, lookUp);
+    if (read != TLogList::LoadCancelled && read != TLogList::LoadOutOfMemory &&
+        !LogList.Splice(workers->Lines(f)))
+      read = TLogList::LoadOutOfMemory;
+    if (read == TLogList::LoadCancelled || read == TLogList::LoadOutOfMemory) return read;
+    // Once a file, also when none had to be waited for: the window stays alive and may stop.
+    if (!lookUp()) read = TLogList::LoadCancelled;
+    workers->Taken(f);
+    return read;
+  };
   for (size_t f = 0; f < files.size(); ++f) {
     const std::string& file = files[f];
-    if (cancelRequested()) return cancelled();
+    if (cancelRequested()) {
+      workers.reset();
+      return cancelled();
+    }
     const int32_t linesBefore = LogList.Count();
     progress.StartFile(f);
     hooks.SetBusy(true);
-    const int32_t read = LogList.LoadFromFile(
-        file, undo->Armed() ? static_cast<TLogList::LoadWatcher*>(&progress) : nullptr);
+    const int32_t read =
+        workers
+            ? readOnWorkers(f)
+            : LogList.LoadFromFile(
+                  file, undo->Armed() ? static_cast<TLogList::LoadWatcher*>(&progress) : nullptr);
     hooks.SetBusy(false);
+    if (read == TLogList::LoadCancelled || read == TLogList::LoadOutOfMemory) {
+      // The workers are stopped and joined before anything is put back.
+      workers.reset();
+    }
     if (read == TLogList::LoadCancelled) return cancelled();
     if (read == TLogList::LoadOutOfMemory) {
       // The load ends the way a failed allocation ends it. An add whose records could not be
@@ -589,6 +637,7 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
     progress.FileDone(linesBefore, LogList.Count());
     hooks.ProgressStep();
   }
+  workers.reset();
   result.ReadSeconds = SecondsSince(phase);
   hooks.SetWaitCursor(false);
   hooks.ProgressReset();

@@ -138,6 +138,9 @@ class TLogSession final {
   TLogList LogList{524288, 51200};
   // The system and chat messages the analyser set aside.
   TLogList SystemMsgList{32768, 1024};
+  // How many files a load reads at a time, each on a worker thread; 1 reads them one after
+  // another on the calling thread. The lines are the same either way.
+  int32_t Threads = 1;
   // The files read since the last fresh load, as they were named.
   std::vector<std::string> LogFileNames;
   // The folder relative paths of a set are taken from; empty for the program's settings folder.

@@ -23,6 +23,7 @@
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
 #include "analysis/LogLoader.h"
+#include "analysis/LogReadWorkers.h"
 #include "analysis/NetVorn.h"
 #include "analysis/Nifty.h"
 #include "dialoglogic/BBSSetCommand.h"
@@ -163,6 +164,9 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
     p->ProgressBar = progressBar1_;
   }
   session_ = std::make_unique<TLogSession>(processList_);
+  // The files of an archive are read on every core; more than eight at a time would only hold
+  // more files in memory at once.
+  session_->Threads = DefaultReadThreads(8);
   reading_.SetCurrentProcess(0);
   for (size_t i = 0; i < bbsList_.size(); ++i) {
     if (bbsList_[i].IniFile->GetNetCount() > 0) {

@@ -1,5 +1,6 @@
 #include "store/BlockMemory.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
@@ -13,8 +14,8 @@
 namespace vorn {
 namespace {
 
-// Allocations still allowed; negative means no limit.
-long allocationsLeft = -1;
+// Allocations still allowed; negative means no limit. Files are read on several threads at once.
+std::atomic<long> allocationsLeft{-1};
 
 #ifdef __linux__
 // Large blocks (the log store's half-megabyte blocks, its index chunks) are carved out of
@@ -150,8 +151,11 @@ bool FreeToRegion(void* block) {
 }  // namespace
 
 void* AllocateZeroedBlock(std::size_t bytes) {
-  if (allocationsLeft == 0) return nullptr;
-  if (allocationsLeft > 0) --allocationsLeft;
+  long left = allocationsLeft.load(std::memory_order_relaxed);
+  while (left != 0) {
+    if (left < 0 || allocationsLeft.compare_exchange_weak(left, left - 1)) break;
+  }
+  if (left == 0) return nullptr;
 #ifdef __linux__
   if (bytes >= kSmallestRegionBlock && bytes <= kLargestRegionBlock) {
     return AllocateFromRegion(bytes);
@@ -169,7 +173,8 @@ void FreeBlock(void* block) {
   std::free(block);
 }
 
-ScopedBlockAllocationLimit::ScopedBlockAllocationLimit(long allowed) : previous_(allocationsLeft) {
+ScopedBlockAllocationLimit::ScopedBlockAllocationLimit(long allowed)
+    : previous_(allocationsLeft.load()) {
   allocationsLeft = allowed;
 }
 

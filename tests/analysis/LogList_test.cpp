@@ -408,5 +408,166 @@ TEST(LogList, AHugeLineIsStoredInPiecesCutBetweenCharacters) {
   }
 }
 
+// The stored span of lines first .. last, when there is one, is exactly their bytes one after
+// another, each closed by its zero byte (and the LF kept after a CR LF): nothing of another
+// line, and no line of another list's block taken for a neighbour.
+void ExpectSpanHoldsExactlyTheLines(const TLogList& list, int32_t first, int32_t last) {
+  const std::string_view span = list.StoredSpan(first, last);
+  if (span.empty()) return;
+  size_t at = 0;
+  for (int32_t i = first; i <= last; ++i) {
+    const std::string_view line = list.LineView(i);
+    ASSERT_EQ(span.data() + at, line.data()) << "line " << i << " of " << first << ".." << last;
+    ASSERT_LE(at + line.size() + 1, span.size());
+    ASSERT_EQ(span[at + line.size()], '\0');
+    at += line.size() + 1;
+    if (at < span.size() && span[at] == '\n') ++at;
+  }
+  EXPECT_EQ(at, span.size()) << first << ".." << last;
+}
+
+void ExpectLines(const TLogList& list, const std::vector<std::string>& expected,
+                 const std::string& what) {
+  ASSERT_EQ(list.Count(), int32_t(expected.size())) << what;
+  TLogList::Reader reader(list);
+  for (int32_t i = 0; i < list.Count(); ++i) {
+    ASSERT_EQ(list.LineView(i), expected[size_t(i)]) << what << " line " << i;
+    ASSERT_EQ(reader.Line(i), expected[size_t(i)]) << what << " line " << i;
+    ASSERT_STREQ(list.LinePtr(i), expected[size_t(i)].c_str()) << what << " line " << i;
+  }
+}
+
+// Lists filled as a worker fills them (a file read, lines added, long lines among them) and
+// taken over one after another: every line reads back as it was, the stored spans hold only
+// their own lines, and the list goes on taking lines, files and further lists afterwards.
+TEST(LogListSplice, TakenOverListsReadBackAsIfTheirLinesHadBeenAddedHere) {
+  std::mt19937 rng(23);
+  TempDir dir;
+  const std::string path = dir.File("s.log");
+  for (int round = 0; round < 80; ++round) {
+    const int32_t blockSize = int32_t(4 + rng() % 60);
+    const std::string what = "round " + std::to_string(round);
+    TLogList list(blockSize, int32_t(1 + rng() % 64));
+    std::vector<std::string> expected;
+    auto fill = [&](TLogList& into, std::vector<std::string>& lines) {
+      const int pieces = int(rng() % 6);
+      for (int p = 0; p < pieces; ++p) {
+        if (rng() % 3 == 0) {
+          // A file: short lines, lines around the block size, CR LF and LF ends.
+          std::string bytes;
+          const int n = int(rng() % (rng() % 4 == 0 ? 3000 : 30));
+          for (int i = 0; i < n; ++i) {
+            bytes += std::string(rng() % 5 == 0 ? size_t(blockSize) + rng() % 9 : rng() % 12,
+                                 char('a' + rng() % 26));
+            bytes += rng() % 2 ? "\r\n" : "\n";
+          }
+          WriteBytes(path, bytes);
+          std::vector<std::string> read;
+          ASSERT_TRUE(ReadClassicTextFile(path, read));
+          ASSERT_EQ(into.LoadFromFile(path, nullptr, false), TLogList::LoadOk);
+          lines.insert(lines.end(), read.begin(), read.end());
+        } else {
+          const int n = int(rng() % 20);
+          for (int i = 0; i < n; ++i) {
+            const std::string line(rng() % 4 == 0 ? size_t(blockSize) + rng() % 20 : rng() % 10,
+                                   char('A' + rng() % 26));
+            ASSERT_TRUE(into.AddLine(line));
+            lines.push_back(line);
+          }
+        }
+      }
+    };
+    std::vector<TLogList::Mark> marks;
+    std::vector<std::vector<std::string>> marked;
+    fill(list, expected);
+    const int lists = 1 + int(rng() % 5);
+    for (int k = 0; k < lists; ++k) {
+      if (rng() % 3 == 0) {
+        marks.push_back(list.End());
+        marked.push_back(expected);
+      }
+      TLogList other(blockSize, int32_t(1 + rng() % 64));
+      std::vector<std::string> otherLines;
+      fill(other, otherLines);
+      ASSERT_TRUE(list.Splice(other)) << what;
+      EXPECT_EQ(other.Count(), 0);
+      EXPECT_EQ(other.BlockCount(), 0);
+      expected.insert(expected.end(), otherLines.begin(), otherLines.end());
+      // The list it gave its lines to never reads them through it: it may go on.
+      ASSERT_TRUE(other.AddLine("reused"));
+      fill(list, expected);
+      ExpectLines(list, expected, what);
+    }
+    for (int run = 0; run < 200 && list.Count() > 0; ++run) {
+      const int32_t first = int32_t(rng() % uint32_t(list.Count()));
+      const int32_t last = std::min(list.Count() - 1, first + int32_t(rng() % 6));
+      ExpectSpanHoldsExactlyTheLines(list, first, last);
+    }
+    // Cut back past the lists taken over: the lines before the mark stay, and the list goes on.
+    if (!marks.empty()) {
+      const size_t m = rng() % marks.size();
+      list.TruncateTo(marks[m]);
+      expected = marked[m];
+      ExpectLines(list, expected, what + " cut back");
+      TLogList other(blockSize, 8);
+      std::vector<std::string> otherLines;
+      fill(other, otherLines);
+      ASSERT_TRUE(list.Splice(other));
+      expected.insert(expected.end(), otherLines.begin(), otherLines.end());
+      ASSERT_TRUE(list.AddLine("end"));
+      expected.push_back("end");
+      ExpectLines(list, expected, what + " after the cut");
+      for (int32_t first = 0; first < list.Count(); ++first)
+        ExpectSpanHoldsExactlyTheLines(list, first, std::min(list.Count() - 1, first + 3));
+    }
+  }
+}
+
+TEST(LogListSplice, EmptyListsOnEitherSideAndWhatCannotBeTakenOver) {
+  TLogList empty(64, 4);
+  TLogList lines(64, 4);
+  ASSERT_TRUE(lines.AddLine("one"));
+  ASSERT_TRUE(lines.AddLine(std::string(100, 'L')));
+  ASSERT_TRUE(lines.AddLine("three"));
+  // Nothing taken into an empty list: it holds the lines as the other did.
+  ASSERT_TRUE(empty.Splice(lines));
+  ExpectLines(empty, {"one", std::string(100, 'L'), "three"}, "into an empty list");
+  // An empty list taken over changes nothing, and the list fills its block on.
+  TLogList none(64, 4);
+  const TLogList::Mark before = empty.End();
+  ASSERT_TRUE(empty.Splice(none));
+  EXPECT_EQ(empty.End().fills, before.fills);
+  ASSERT_TRUE(empty.AddLine("four"));
+  EXPECT_EQ(empty.BlockCount(), 2);
+  ExpectSpanHoldsExactlyTheLines(empty, 2, 3);
+  EXPECT_FALSE(empty.StoredSpan(2, 3).empty());
+
+  // Another block size, or the list itself: refused, both as they were.
+  TLogList wider(128, 4);
+  ASSERT_TRUE(wider.AddLine("wide"));
+  EXPECT_FALSE(empty.Splice(wider));
+  EXPECT_FALSE(empty.Splice(empty));
+  ExpectLines(wider, {"wide"}, "refused");
+  ExpectLines(empty, {"one", std::string(100, 'L'), "three", "four"}, "refused");
+
+  // No memory for the index entries: refused, both as they were.
+  TLogList many(64, 4);
+  std::vector<std::string> manyLines;
+  for (int i = 0; i < 50; ++i) {
+    manyLines.push_back("m" + std::to_string(i));
+    ASSERT_TRUE(many.AddLine(manyLines.back()));
+  }
+  {
+    ScopedBlockAllocationLimit limit(2);
+    EXPECT_FALSE(empty.Splice(many));
+  }
+  ExpectLines(many, manyLines, "no memory");
+  ExpectLines(empty, {"one", std::string(100, 'L'), "three", "four"}, "no memory");
+  ASSERT_TRUE(empty.Splice(many));
+  std::vector<std::string> all{"one", std::string(100, 'L'), "three", "four"};
+  all.insert(all.end(), manyLines.begin(), manyLines.end());
+  ExpectLines(empty, all, "taken at last");
+}
+
 }  // namespace
 }  // namespace vorn

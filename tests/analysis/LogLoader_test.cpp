@@ -554,6 +554,70 @@ TEST(LoadCancel, AnAddToANiftySetCancelledAtAnyPointChangesNothing) {
   EXPECT_TRUE(ui.entries.empty());
 }
 
+// Files read on worker threads give the load of one thread: the same lines, analysis and
+// messages in file order, and a cancel or a shortage at any point puts back what was loaded.
+TEST_F(LoadSample, ReadingOnWorkersGivesTheLoadOfOneThread) {
+  std::vector<std::string> files;
+  for (int f = 0; f < 5; ++f) {
+    files.push_back(ws.dir.File("NET1999080" + std::to_string(f + 1) + ".LOG"));
+    test::WriteBytes(files.back(), BigCapture(200 + 700 * f, f == 2 ? 0 : 700 + 300 * f));
+  }
+  files.insert(files.begin() + 1, ws.sampleLog);
+  files.insert(files.begin() + 3, Missing("NET19990901.LOG"));
+  files.insert(files.begin() + 5, ws.dir.Path());
+  auto loaded = [&](int32_t threads, std::vector<std::string>& warnings) {
+    auto other = ws.MakeNetVorn();
+    TLogSession plain({other.get()});
+    plain.SettingsFolder = ws.settingsDir;
+    plain.Threads = threads;
+    ui.entries.clear();
+    const LoadResult result = plain.LoadLogFiles(files, "NET", false);
+    EXPECT_TRUE(result.Loaded());
+    EXPECT_EQ(result.FilesLoaded, 6);
+    warnings = WarningTexts(ui);
+    return Observable(plain);
+  };
+  std::vector<std::string> oneWarnings;
+  const std::vector<std::string> one = loaded(1, oneWarnings);
+  ASSERT_EQ(oneWarnings.size(), 2u);
+  for (const int32_t threads : {2, 3, 8}) {
+    std::vector<std::string> warnings;
+    EXPECT_EQ(loaded(threads, warnings), one) << threads << " threads";
+    EXPECT_EQ(warnings, oneWarnings) << threads << " threads";
+  }
+
+  // Cancelled at each of the first questions, all asked while workers read: as before, for a
+  // fresh load and an add; then memory running out in a worker, or in the taking over.
+  files.erase(files.begin() + 3);
+  files.erase(files.begin() + 4);
+  session->Threads = 3;
+  ASSERT_TRUE(session->LoadLogFiles({ws.sampleLog}, "NET", false).Loaded());
+  ASSERT_TRUE(process->Boards.GetArticles(1)->SetReadFlag(ArticleSortNormal, 1, 1, false));
+  const std::vector<std::string> before = Observable(*session);
+  ui.entries.clear();
+  for (const bool add : {false, true}) {
+    for (int ask = 1; ask <= 2 * int(files.size()); ++ask) {
+      CancellingHooks hooks(2.0);
+      hooks.stopAtAsk = ask;
+      EXPECT_EQ(session->LoadLogFiles(files, "NET", add, hooks).Failure, LoadFailure::Cancelled)
+          << "question " << ask << (add ? " of an add" : "");
+      ASSERT_EQ(Observable(*session), before) << "question " << ask << (add ? " of an add" : "");
+      EXPECT_FALSE(hooks.busy || hooks.wait);
+    }
+  }
+  EXPECT_TRUE(ui.entries.empty());
+  for (const long allowed : {0L, 3L, 6L, 9L}) {
+    ui.entries.clear();
+    {
+      ScopedBlockAllocationLimit limit(allowed);
+      EXPECT_EQ(session->LoadLogFiles(files, "NET", true).Failure, LoadFailure::OutOfMemory)
+          << allowed;
+    }
+    EXPECT_EQ(Observable(*session), before) << allowed;
+    EXPECT_EQ(WarningTexts(ui).size(), 1u);
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The loading sequence seen from an analyser that records it.
 

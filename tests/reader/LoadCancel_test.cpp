@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
@@ -273,6 +274,52 @@ TEST_F(LoadCancelTest, EscapeDuringAFreshOpenGivesBackTheLoadedSet) {
   QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
   ASSERT_EQ(dialogs->netSelectPrefixLists.size(), 2u);
   ExpectStoppedAndAsBefore(before);
+}
+
+// An archive of several captures is read on the window's workers (one a core); Escape while
+// they read stops them and gives back the loaded set, and the archive opened again loads whole.
+TEST_F(LoadCancelTest, EscapeWhileWorkersReadAnArchiveGivesBackTheLoadedSet) {
+  TVornExplMain& w = StartReading();
+  EXPECT_EQ(w.Session().Threads, int32_t(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)));
+  std::vector<std::string> archive;
+  for (uint32_t f = 0; f < 4; ++f) {
+    archive.push_back(dir.File("NET1999080" + std::to_string(f + 2) + ".LOG"));
+    std::ofstream(archive.back(), std::ios::binary)
+        << bench::NetVornLogGenerator(10 + f).Generate(60000);
+  }
+  const Shown before = Now();
+  dialogs->netAnswers.push_back({"NET", archive});
+  QString statusAtPress;
+  // The first file alone is a twentieth of the bar (reading is a fifth, analysing the rest).
+  PressDuringLoad(
+      [&] {
+        statusAtPress = w.StatusText(0);
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window.get(), Qt::Key_Escape);
+      },
+      0.04);
+  QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(statusAtPress, QStringLiteral("ログファイル読込み中..."));
+  EXPECT_LT(pressedAt, 0.2);
+  EXPECT_TRUE(std::is_sorted(barValues.begin(), barValues.end()));
+  EXPECT_FALSE(window->Loading());
+  EXPECT_EQ(window->Session().LogFileNames, std::vector<std::string>{sample});
+  Now().ExpectSameAs(before);
+  EXPECT_EQ(window->StatusText(0), QStringLiteral("ログの読込みを中止しました"));
+  EXPECT_TRUE(ui.recorded.entries.empty());
+
+  // Not stopped, it loads every file, as one thread reads them.
+  dialogs->netAnswers.push_back({"NET", archive});
+  QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+  ASSERT_EQ(w.Session().LogFileNames, archive);
+  TLogList oneByOne(524288, 51200);
+  for (const std::string& file : archive) {
+    ASSERT_EQ(oneByOne.LoadFromFile(file), TLogList::LoadOk);
+    oneByOne.AddLine(w.CurrentAnalyser()->IniFile->LogEndLine);
+  }
+  ASSERT_EQ(w.LogList().Count(), oneByOne.Count());
+  for (int32_t i = 0; i < oneByOne.Count(); ++i)
+    ASSERT_EQ(w.LogList().LineView(i), oneByOne.LineView(i)) << i;
 }
 
 TEST_F(LoadCancelTest, AFilteredBoardComesBackFilteredWithTheFilterKept) {

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "analysis/LogList.h"
+
+namespace vorn {
+
+// How many files a load reads at a time when nothing else is asked for: one a processor core,
+// at most `most`.
+int32_t DefaultReadThreads(int32_t most);
+
+// Reads the files of a load on worker threads, each file into a list of its own, for the calling
+// thread to take over in file order (TLogList::Splice). At most `workers` files are being read or
+// wait to be taken at any time, so the memory in flight is that of a few files, whatever the
+// archive. The workers never reach the user interface: the calling thread keeps the window alive
+// while it waits, and asks it whether to go on.
+class LogReadWorkers final {
+ public:
+  LogReadWorkers(const std::vector<std::string>& files, int32_t workers, int32_t blockSize);
+  // Stops and joins the workers.
+  ~LogReadWorkers();
+  LogReadWorkers(const LogReadWorkers&) = delete;
+  LogReadWorkers& operator=(const LogReadWorkers&) = delete;
+
+  // Starts the workers; false when not one thread could be started (the caller then reads the
+  // files itself).
+  bool Start();
+
+  // Waits until the file (the first not yet taken) has been read and gives TLogList's result of
+  // reading it; its lines are then in Lines(file). Meanwhile `waiting` is called every few
+  // milliseconds; when it returns false the wait ends with LoadCancelled.
+  int32_t Wait(size_t file, const std::function<bool()>& waiting);
+  TLogList& Lines(size_t file);
+  // The file (read, as Wait told) has been taken: its list goes, and a worker may start on a
+  // later file.
+  void Taken(size_t file);
+  // Bytes of the file read so far (0 for a file not begun or already taken).
+  uint64_t BytesRead(size_t file) const;
+
+  // The file being read is given up, no further file is begun, and the workers are joined.
+  void Stop();
+
+ private:
+  struct Slot {
+    std::unique_ptr<TLogList> lines;
+    std::atomic<uint64_t> bytes{0};
+    int32_t result = TLogList::LoadOk;
+    bool done = false;
+  };
+  class Watcher;
+  void Work();
+
+  const std::vector<std::string>& files_;
+  const size_t workers_;
+  const int32_t blockSize_;
+  std::unique_ptr<Slot[]> slots_;
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable canBegin_;  // a worker may begin the next file, or must stop
+  std::condition_variable fileDone_;
+  size_t next_ = 0;   // the next file to begin
+  size_t taken_ = 0;  // files taken by the calling thread
+  bool stop_ = false;
+  std::atomic<bool> stopReading_{false};
+};
+
+}  // namespace vorn
