@@ -29,26 +29,9 @@ sizes=("$@")
 runs=${RUNS:-3}
 file_mb=${FILE_MB:-20}
 here=$(cd "$(dirname "$0")" && pwd)
-build=${BUILD_DIR:-$here/../../build}
-cli=$build/src/cli/vornexpl-cli
-generator=$build/bench/cli/generate_netvorn_archive
-before=${BEFORE_CLI:-}
-for program in "$cli" "$generator" ${before:+"$before"}; do
-  if [[ ! -x $program ]]; then
-    echo "archive_scale.sh: $program is missing; build vornexpl-cli and generate_netvorn_archive" >&2
-    exit 2
-  fi
-done
-if [[ ! -x /usr/bin/time ]]; then
-  echo "archive_scale.sh: /usr/bin/time is missing (apt-get install time)" >&2
-  exit 2
-fi
-
-work=$(mktemp -d "${WORK_DIR:-/tmp}/vornscale-XXXXXX")
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/settings"
-printf '[Common]\r\nNetCount=0\r\n[Net0]\r\nPrefix="NET"\r\nName="Bench"\r\n' \
-  >"$work/settings/netvorn.ini"
+source "$here/bench_common.sh"
+bench_setup archive_scale.sh generate_netvorn_archive "${WORK_DIR:-/tmp}/vornscale-XXXXXX"
+bench_need_time archive_scale.sh
 
 # How the page cache is emptied before a cold run.
 if [[ -w /proc/sys/vm/drop_caches ]] && (sync && echo 1 >/proc/sys/vm/drop_caches) 2>/dev/null; then
@@ -68,7 +51,6 @@ else
   drop() { :; }
 fi
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 echo "# $(nproc) cores; RUNS=$runs; FILE_MB=$file_mb; cold: $cold_how"
 printf '%8s %6s %6s %10s %6s %8s %8s %6s %8s %8s %8s %8s %8s %s\n' size_MB kind files \

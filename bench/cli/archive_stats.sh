@@ -21,28 +21,10 @@ sizes=("$@")
 runs=${RUNS:-3}
 file_mb=${FILE_MB:-20}
 here=$(cd "$(dirname "$0")" && pwd)
-build=${BUILD_DIR:-$here/../../build}
-cli=$build/src/cli/vornexpl-cli
-generator=$build/bench/cli/generate_netvorn_archive
-before=${BEFORE_CLI:-}
-for program in "$cli" "$generator" ${before:+"$before"}; do
-  if [[ ! -x $program ]]; then
-    echo "archive_stats.sh: $program is missing; build vornexpl-cli and generate_netvorn_archive" >&2
-    exit 2
-  fi
-done
-if [[ ! -x /usr/bin/time ]]; then
-  echo "archive_stats.sh: /usr/bin/time is missing (apt-get install time)" >&2
-  exit 2
-fi
+source "$here/bench_common.sh"
+bench_setup archive_stats.sh generate_netvorn_archive "${WORK_DIR:-/tmp}/vornarchive-XXXXXX"
+bench_need_time archive_stats.sh
 
-work=$(mktemp -d "${WORK_DIR:-/tmp}/vornarchive-XXXXXX")
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/settings"
-printf '[Common]\r\nNetCount=0\r\n[Net0]\r\nPrefix="NET"\r\nName="Bench"\r\n' \
-  >"$work/settings/netvorn.ini"
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 printf '%8s %6s %10s %9s %9s %8s %8s %8s %9s %9s %9s %9s %s\n' size_MB files lines articles \
   wall_s read_s analyse_s sort_s peak_MB limit_MB s/100MB MB/100MB build

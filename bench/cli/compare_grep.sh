@@ -16,28 +16,13 @@ set -euo pipefail
 lines=${1:-1000000}
 runs=${2:-9}
 here=$(cd "$(dirname "$0")" && pwd)
-build=${BUILD_DIR:-$here/../../build}
-cli=$build/src/cli/vornexpl-cli
-generator=$build/bench/cli/generate_netvorn_log
-before=${BEFORE_CLI:-}
-for program in "$cli" "$generator" ${before:+"$before"}; do
-  if [[ ! -x $program ]]; then
-    echo "compare_grep.sh: $program is missing; build vornexpl-cli and generate_netvorn_log" >&2
-    exit 2
-  fi
-done
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/settings"
-printf '[Common]\r\nNetCount=0\r\n[Net0]\r\nPrefix="NET"\r\nName="Bench"\r\n' \
-  >"$work/settings/netvorn.ini"
+source "$here/bench_common.sh"
+bench_setup compare_grep.sh generate_netvorn_log "${TMPDIR:-/tmp}/vorngrep-XXXXXX"
 log=$work/NET$lines.LOG
 "$generator" "$lines" "$log"
 
 # Microseconds since the epoch.
 now() { local t=${EPOCHREALTIME/./}; echo "$t"; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 run_cli() { "$cli" --settings-dir "$work/settings" stats "$log"; }
 run_grep() { LC_ALL=C grep -c -F ' lines ' "$log"; }
