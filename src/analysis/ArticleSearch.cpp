@@ -36,6 +36,7 @@ TArticleMatcher::TArticleMatcher(const SearchCondition& condition, const TMember
     }
   }
   bySpan_ = byText_ && (!regExp_ || awk_.FindsEveryLineMatchInJoinedLines());
+  bySpanOfLineEnds_ = byText_ && (!regExp_ || awk_.FindsEveryLineMatchInJoinedLines(true));
   if (!byText_ && !textIds_) {
     // The dialog accepted the ID only as a number; comparing numbers finds the member also when
     // it was typed with leading zeros or blanks.
@@ -80,13 +81,14 @@ bool TArticleMatcher::TextMatches(const TArticleList& board, int32_t order,
   if (entry->FirstLine < 0) return false;
   const int32_t last = std::min(entry->LastLine, log_.Count() - 1);
   const int64_t first = int64_t(entry->FirstLine) + entry->BodyOffset;
-  if (bySpan_ && first <= last) {
+  if ((bySpan_ || bySpanOfLineEnds_) && first <= last) {
     // A word or pattern found in no line is not found in the lines' stored bytes either: one
     // search over them rules out most articles. What is found there may still lie across a
     // line's end, or a word begin inside a character, which the line by line search below
     // decides.
-    const std::string_view stored = log_.StoredSpan(int32_t(first), last);
-    if (stored.data()) {
+    bool lineEnds = false;
+    const std::string_view stored = log_.StoredSpan(int32_t(first), last, &lineEnds);
+    if (stored.data() && (lineEnds ? bySpanOfLineEnds_ : bySpan_)) {
       const std::string& word = condition_.SearchWord;
       const bool found =
           regExp_ ? awk_.Contains(stored)

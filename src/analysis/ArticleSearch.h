@@ -64,6 +64,7 @@ class TArticleMatcher final {
   const bool regExp_;
   // Whether an article's stored lines may be ruled out in one search over them.
   bool bySpan_ = false;
+  bool bySpanOfLineEnds_ = false;  // the same for lines in a mapped file
   // The searched ID as a number, on hosts whose IDs are numbers.
   int32_t idNumber_ = -1;
 };

@@ -1,6 +1,8 @@
 #include "analysis/LogList.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -26,6 +28,26 @@ constexpr uint64_t kReadBytes = 128 * 1024;
 // two characters: a file without line ends (a dump, a binary capture) is read whole in pieces
 // instead of being gathered into one line of gigabytes.
 constexpr size_t kLongestLine = size_t{4} << 20;
+// A mapped file is indexed in parts of about this many bytes: a reader walking the archive gives
+// back a part's pages once past it, and an index entry (an offset in its part) stays 4 bytes.
+constexpr uint64_t kMappedPart = uint64_t{64} << 20;
+// Bytes of a mapped file scanned between two looks at the watcher; the pages behind are given
+// back as the scan goes on.
+constexpr uint64_t kMappedPiece = kReadBytes;
+constexpr uint64_t kReleaseBehind = uint64_t{32} << 20;
+
+std::atomic<bool>& MapFilesSetting() {
+  static std::atomic<bool> map{std::getenv("VORN_LOGS_IN_MEMORY") == nullptr};
+  return map;
+}
+
+// The length of a mapped line of `range` bytes, its line end (if any) left out: a line's own
+// bytes hold no CR or LF, and a CR LF ends a line as one.
+inline size_t MappedLineLength(const char* line, size_t range) {
+  if (range > 0 && line[range - 1] == '\n') --range;
+  if (range > 0 && line[range - 1] == '\r') --range;
+  return range;
+}
 
 // The length of the longest start of text, at most limit bytes, that ends between two Shift-JIS
 // characters (text starts at a character).
@@ -69,9 +91,22 @@ TLogList::~TLogList() {
   Clear();
 }
 
+void TLogList::SetMapFiles(bool map) {
+  MapFilesSetting().store(map);
+}
+
+bool TLogList::MapFiles() {
+  return MapFilesSetting().load();
+}
+
 void TLogList::Clear() {
-  for (const FillBlock& b : fills_)
-    FreeBlock(b.data);
+  for (const FillBlock& b : fills_) {
+    if (!b.mapped) FreeBlock(b.data);
+  }
+  for (MappedFile& f : files_)
+    UnmapFile(f);
+  files_.clear();
+  files_.shrink_to_fit();
   for (const LongLine& l : longs_)
     FreeBlock(l.data);
   for (uint32_t* chunk : index_)
@@ -212,19 +247,20 @@ bool TLogList::AddLine(std::string_view Text) {
   return true;
 }
 
+bool TLogList::AddLineQuietly(std::string_view Text) {
+  const bool quiet = quietShortage_;
+  quietShortage_ = true;
+  const bool added = AddLine(Text);
+  quietShortage_ = quiet;
+  return added;
+}
+
 void TLogList::GetLine(int32_t Index, std::string& Text) const {
   Text.assign(LineView(Index));
 }
 
 std::string TLogList::GetLine(int32_t Index) const {
   return std::string(LineView(Index));
-}
-
-const char* TLogList::LinePtr(int32_t Index) const {
-  if (Index < 0 || Index >= count_) return nullptr;
-  const uint32_t entry = Entry(Index);
-  if (entry & kLongLine) return longs_[entry & ~kLongLine].data;
-  return fills_[static_cast<size_t>(FillBlockOf(Index))].data + entry;
 }
 
 std::string_view TLogList::LineView(int32_t Index) const {
@@ -239,7 +275,17 @@ std::string_view TLogList::LineIn(int32_t index, size_t block, uint32_t nextBloc
     const LongLine& line = longs_[entry & ~kLongLine];
     return std::string_view(line.data, line.length);
   }
-  const char* data = fills_[block].data;
+  const FillBlock& fill = fills_[block];
+  const char* data = fill.data;
+  if (fill.mapped) {
+    // The file's lines come one after another; only long lines added after the file (until an
+    // ordinary line opens a block) may follow them among the part's line numbers.
+    const uint32_t following =
+        static_cast<uint32_t>(index + 1) < nextBlockFirst && index + 1 < count_ ? Entry(index + 1)
+                                                                                : kLongLine;
+    const uint64_t end = following & kLongLine ? UsedOf(static_cast<int32_t>(block)) : following;
+    return std::string_view(data + entry, MappedLineLength(data + entry, end - entry));
+  }
   // The line ends where the next ordinary line of its block starts, or where the block's lines
   // end. Long lines in between live elsewhere.
   uint64_t end = UsedOf(static_cast<int32_t>(block));
@@ -256,7 +302,7 @@ std::string_view TLogList::LineIn(int32_t index, size_t block, uint32_t nextBloc
   return std::string_view(data + entry, length);
 }
 
-std::string_view TLogList::StoredSpan(int32_t first, int32_t last) const {
+std::string_view TLogList::StoredSpan(int32_t first, int32_t last, bool* lineEnds) const {
   if (first < 0 || last < first || last >= count_) return {};
   const size_t block = static_cast<size_t>(FillBlockOf(first));
   const uint32_t nextBlockFirst =
@@ -264,6 +310,15 @@ std::string_view TLogList::StoredSpan(int32_t first, int32_t last) const {
   if (static_cast<uint32_t>(last) >= nextBlockFirst) return {};
   for (int32_t i = first; i <= last; ++i) {
     if (Entry(i) & kLongLine) return {};
+  }
+  if (lineEnds) *lineEnds = fills_[block].mapped;
+  if (fills_[block].mapped) {
+    const uint32_t following = static_cast<uint32_t>(last + 1) < nextBlockFirst && last + 1 < count_
+                                   ? Entry(last + 1)
+                                   : kLongLine;
+    const uint64_t end = following & kLongLine ? UsedOf(static_cast<int32_t>(block)) : following;
+    const uint32_t begin = Entry(first);
+    return std::string_view(fills_[block].data + begin, end - begin);
   }
   const char* data = fills_[block].data;
   const std::string_view lastLine = LineIn(last, block, nextBlockFirst);
@@ -297,10 +352,16 @@ void TLogList::PrefetchSpan(int32_t first, int32_t last) const {
 }
 
 void TLogList::TruncateTo(const Mark& mark) {
-  if (mark.count > count_ || mark.fills > fills_.size() || mark.longs > longs_.size()) return;
-  for (size_t b = mark.fills; b < fills_.size(); ++b)
-    FreeBlock(fills_[b].data);
+  if (mark.count > count_ || mark.fills > fills_.size() || mark.longs > longs_.size() ||
+      mark.files > files_.size())
+    return;
+  for (size_t b = mark.fills; b < fills_.size(); ++b) {
+    if (!fills_[b].mapped) FreeBlock(fills_[b].data);
+  }
   fills_.resize(mark.fills);
+  for (size_t f = mark.files; f < files_.size(); ++f)
+    UnmapFile(files_[f]);
+  files_.resize(mark.files);
   for (size_t l = mark.longs; l < longs_.size(); ++l)
     FreeBlock(longs_[l].data);
   longs_.resize(mark.longs);
@@ -327,6 +388,7 @@ void TLogList::TruncateTo(const Mark& mark) {
 void TLogList::Swap(TLogList& other) {
   fills_.swap(other.fills_);
   longs_.swap(other.longs_);
+  files_.swap(other.files_);
   index_.swap(other.index_);
   groupBlock_.swap(other.groupBlock_);
   std::swap(next_, other.next_);
@@ -359,6 +421,7 @@ bool TLogList::Splice(TLogList& other) {
   try {
     fills_.reserve(fills_.size() + other.fills_.size());
     longs_.reserve(longs_.size() + other.longs_.size());
+    files_.reserve(files_.size() + other.files_.size());
     groupBlock_.reserve((total + kGroupMask) / kGroupLines);
     index_.reserve(chunksNeeded);
     freshChunks.reserve(chunksNeeded - index_.size());
@@ -381,15 +444,22 @@ bool TLogList::Splice(TLogList& other) {
   const uint32_t first = static_cast<uint32_t>(count_);
   const size_t fillsBefore = fills_.size();
   const uint32_t longsBefore = static_cast<uint32_t>(longs_.size());
-  if (other.fillBlock_ >= 0) {
-    if (fillBlock_ >= 0)
-      fills_[static_cast<size_t>(fillBlock_)].used = static_cast<uint32_t>(fill_);
+  if (!other.fills_.empty()) {
+    // Parts of mapped files among them, and no block being filled there, still close this
+    // list's block: the next ordinary line must come after the moved ones.
+    CloseFillBlock();
     for (const FillBlock& b : other.fills_)
-      fills_.push_back({b.data, b.firstLine + first, b.used});
-    fillBlock_ = static_cast<int32_t>(fillsBefore) + other.fillBlock_;
-    fill_ = other.fill_;
+      fills_.push_back({b.data, b.firstLine + first, b.used, b.mapped});
+    if (other.fillBlock_ >= 0) {
+      fillBlock_ = static_cast<int32_t>(fillsBefore) + other.fillBlock_;
+      fill_ = other.fill_;
+    }
   }
   longs_.insert(longs_.end(), other.longs_.begin(), other.longs_.end());
+  for (MappedFile& f : other.files_) {
+    files_.push_back(std::move(f));
+  }
+  other.files_.clear();
 
   // The index entries: a long line's number moves past this list's long lines; an ordinary
   // line's offset in its block stays as it is. Copied in runs that stay inside one chunk of
@@ -433,8 +503,52 @@ bool TLogList::Splice(TLogList& other) {
   return true;
 }
 
+void TLogList::CloseFillBlock() {
+  if (fillBlock_ >= 0) fills_[static_cast<size_t>(fillBlock_)].used = static_cast<uint32_t>(fill_);
+  fillBlock_ = -1;
+  fill_ = 0;
+}
+
+void TLogList::ReleaseBlock(size_t block) const {
+  if (block < fills_.size() && fills_[block].mapped)
+    ReleaseMappedPages(fills_[block].data, UsedOf(static_cast<int32_t>(block)));
+}
+
+void TLogList::ReleasePages() const {
+  for (const MappedFile& f : files_)
+    ReleaseMappedPages(f.data, f.size);
+}
+
+std::vector<TLogList::FileChange> TLogList::ChangedFiles() const {
+  // A file shortened and written on again past its old end is told by its last mapped bytes,
+  // which then read as the zero bytes put in place of the lost pages.
+  std::vector<FileChange> changes;
+  for (const MappedFile& f : files_) {
+    const MappedFileState state = CheckMappedFile(f);
+    if (state != MappedFileState::Unchanged) changes.push_back({f.path, state});
+  }
+  return changes;
+}
+
 int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher,
                                bool keepWindowAlive) {
+  if (MapFiles()) {
+    MappedFile mapped;
+    if (MapFile(FileName, mapped)) {
+      try {
+        files_.push_back(std::move(mapped));
+      } catch (const std::bad_alloc&) {
+        UnmapFile(mapped);
+        return LoadOutOfMemory;
+      }
+      quietShortage_ = true;
+      pump_ = keepWindowAlive;
+      const int32_t result = IndexMappedFile(files_.back(), watcher);
+      quietShortage_ = false;
+      pump_ = true;
+      return result;
+    }
+  }
   // A FIFO or a device is refused: it could block the program or never end.
   std::FILE* file = OpenRegularFile(FileName);
   if (!file) return LoadOpenFailed;
@@ -455,6 +569,112 @@ int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher
   pump_ = true;
   std::fclose(file);
   return result;
+}
+
+// Indexes the lines of a mapped file where they lie, in parts of about kMappedPart bytes, as
+// ReadLines would cut them: the same line ends, the end at a Ctrl-Z, a line of more than
+// kLongestLine bytes cut between characters.
+int32_t TLogList::IndexMappedFile(const MappedFile& file, LoadWatcher* watcher) {
+  CloseFillBlock();
+  const char* data = file.data;
+  uint64_t size = file.size;
+  uint64_t partBase = 0;
+  auto newPart = [&](uint64_t at) {
+    if (fillBlock_ >= 0)
+      fills_[static_cast<size_t>(fillBlock_)].used = static_cast<uint32_t>(at - partBase);
+    if (fills_.size() >= INT32_MAX) return false;
+    try {
+      fills_.push_back({const_cast<char*>(data + at), static_cast<uint32_t>(count_), 0, true});
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    fillBlock_ = static_cast<int32_t>(fills_.size() - 1);
+    partBase = at;
+    fill_ = 0;
+    return true;
+  };
+  if (!newPart(0)) return Shortage(), LoadOutOfMemory;
+  int32_t pumpCountdown = kPumpLines;
+  bool stopped = false;  // the watcher asked to stop
+  auto goOn = [&](uint64_t scanned) {
+    if (!watcher) return true;
+    watcher->FileBytesRead(scanned);
+    stopped = watcher->StopReading();
+    return !stopped;
+  };
+  // Closes the part at the end of what was indexed; the list goes on in blocks of its own.
+  auto finish = [&](uint64_t end, int32_t result) {
+    fill_ = end - partBase;
+    CloseFillBlock();
+    return result;
+  };
+  uint64_t lineStart = 0;
+  // Indexes the line that starts at lineStart and ends (without its line end) at `end`.
+  auto index = [&](uint64_t end) __attribute__((always_inline)) {
+    while (end - lineStart > kLongestLine) {
+      const size_t piece =
+          PieceLength(std::string_view(data + lineStart, end - lineStart), kLongestLine);
+      if (!AppendEntry(static_cast<uint32_t>(lineStart - partBase))) return Shortage();
+      lineStart += piece;
+      if (lineStart - partBase >= kMappedPart && !newPart(lineStart)) return Shortage();
+    }
+    return AppendEntry(static_cast<uint32_t>(lineStart - partBase)) || Shortage();
+  };
+  uint64_t released = 0;
+  for (uint64_t pieceStart = 0; pieceStart < size; pieceStart += kMappedPiece) {
+    uint64_t pieceEnd = std::min(size, pieceStart + kMappedPiece);
+    if (const void* eofMark = std::memchr(data + pieceStart, kEndOfFile, pieceEnd - pieceStart)) {
+      size = pieceEnd = static_cast<uint64_t>(static_cast<const char*>(eofMark) - data);
+    }
+    uint64_t scan = std::max(pieceStart, lineStart);
+    // A line end at `at`; a CR followed by LF ends the line with both.
+    auto cut = [&](uint64_t at) __attribute__((always_inline)) {
+      if (at < lineStart) return true;  // the LF of a CR LF, taken with its CR
+      if (!index(at)) return false;
+      lineStart = at + 1;
+      if (data[at] == '\r' && lineStart < size && data[lineStart] == '\n') ++lineStart;
+      if (lineStart - partBase >= kMappedPart && lineStart < size && !newPart(lineStart))
+        return Shortage();
+      if (--pumpCountdown == 0) {
+        // The lines indexed so far end at fill_ whenever the window may look at them.
+        pumpCountdown = kPumpLines;
+        fill_ = lineStart - partBase;
+        if (pump_) Ui().ProcessMessages();
+        return goOn(lineStart);
+      }
+      return true;
+    };
+#ifdef __SSE2__
+    for (; scan + 64 <= pieceEnd; scan += 64) {
+      for (uint64_t mask = LineEnds64(data + scan); mask; mask &= mask - 1) {
+        if (!cut(scan + static_cast<uint64_t>(__builtin_ctzll(mask))))
+          return finish(lineStart, stopped ? LoadCancelled : LoadOutOfMemory);
+      }
+    }
+#endif
+    while (scan < pieceEnd) {
+      const char* lineEnd = FindLineEnd(data + scan, data + pieceEnd);
+      if (!lineEnd) break;
+      if (!cut(static_cast<uint64_t>(lineEnd - data)))
+        return finish(lineStart, stopped ? LoadCancelled : LoadOutOfMemory);
+      scan = static_cast<uint64_t>(lineEnd - data) + 1;
+    }
+    if (pieceEnd - released >= kReleaseBehind + kMappedPiece) {
+      // The pages behind the scan are not looked at again while the file is read.
+      const uint64_t upTo = std::min(lineStart, pieceEnd) & ~(kMappedPiece - 1);
+      if (upTo > released) {
+        ReleaseMappedPages(data + released, upTo - released);
+        released = upTo;
+      }
+    }
+    if (!goOn(pieceEnd)) return finish(lineStart, LoadCancelled);
+  }
+  // What is left is the last line, without a line end.
+  if (lineStart < size && !index(size)) return finish(lineStart, LoadOutOfMemory);
+  if (lineStart < size) lineStart = size;
+  ReleaseMappedPages(data + released, size - released);
+  goOn(size);
+  return finish(lineStart, LoadOk);
 }
 
 bool TLogList::IndexLine(uint64_t offset) {

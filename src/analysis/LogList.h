@@ -6,12 +6,17 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/MappedFile.h"
+
 namespace vorn {
 
 // The lines the program works on: every line of the opened logs, or the system messages set
-// aside by an analyser. Append-only: the bytes of each line, closed by a zero byte, are packed
-// into large blocks with an index of positions, so that a line never moves and never changes
-// until the list is cleared and readers can hold its address instead of a copy.
+// aside by an analyser. Append-only: the lines of a log file are read where they lie in the file,
+// mapped into memory, with an index of their positions; other lines (and a file that cannot be
+// mapped) have their bytes, each line closed by a zero byte, packed into large blocks. Either
+// way a line never moves and never changes until the list is cleared, and readers can hold its
+// address instead of a copy. An archive of gigabytes thus costs its index, 4 bytes a line, and
+// the pages the kernel lends while lines are looked at.
 class TLogList final {
  public:
   // Results of LoadFromFile.
@@ -42,7 +47,13 @@ class TLogList final {
     size_t longs = 0;
     int32_t fillBlock = -1;
     uint64_t fill = 0;
+    size_t files = 0;
   };
+
+  // Whether log files are mapped (true unless VORN_LOGS_IN_MEMORY is set in the environment);
+  // reading them into blocks instead gives the same lines.
+  static void SetMapFiles(bool map);
+  static bool MapFiles();
 
   // blockSize: bytes per block (at most 1 GiB); indexChunk: lines per growth step of the
   // index (rounded up to a power of two).
@@ -58,22 +69,24 @@ class TLogList final {
   // user's log is ever cut. False when memory ran out: the user is told once per list and the
   // line is not stored.
   bool AddLine(std::string_view Text);
+  // The same without telling the user of a shortage: the caller does.
+  bool AddLineQuietly(std::string_view Text);
 
   // A copy of the line; empty outside 0 .. Count-1.
   void GetLine(int32_t Index, std::string& Text) const;
   std::string GetLine(int32_t Index) const;
 
-  // The stored zero-terminated bytes of the line, without copying; nullptr outside the list.
-  // Valid until Clear or destruction.
-  const char* LinePtr(int32_t Index) const;
-  // The whole stored line (a log may hold zero bytes, which LinePtr readers cannot see past).
+  // The whole stored line, without copying (a log may hold zero bytes); valid until Clear or
+  // destruction.
   std::string_view LineView(int32_t Index) const;
 
   // The stored bytes of the lines first .. last as they lie together in one block, each closed
   // by its zero byte (and by the LF kept after a CR LF line end); empty when they do not (the
   // lines cross into the next block or a line longer than a block is among them). Whatever
   // occurs in one of the lines occurs in it, so a search can rule out a run of lines at once.
-  std::string_view StoredSpan(int32_t first, int32_t last) const;
+  // Lines of a mapped file are separated by their line ends (CR, LF or CR LF) instead of zero
+  // bytes; lineEnds, when given, tells which.
+  std::string_view StoredSpan(int32_t first, int32_t last, bool* lineEnds = nullptr) const;
   // Ask the processor to fetch what StoredSpan will read for the lines first .. last: their
   // index entries (first) and, once those are near, the lines' bytes (later). A search walking
   // articles in thread order meets their lines scattered through the store.
@@ -82,14 +95,20 @@ class TLogList final {
 
   // Reads lines in order faster than LineView, which finds each line's block anew; the
   // analysers walk the whole log with one.
+  // A reader that walks a whole archive (releaseBehind) gives back the pages of each part of a
+  // mapped file once it has moved past it, so that what it looked at is not kept.
   class Reader {
    public:
-    explicit Reader(const TLogList& list) : list_(list) {}
+    explicit Reader(const TLogList& list, bool releaseBehind = false)
+        : list_(list), release_(releaseBehind) {}
     // As LineView.
     std::string_view Line(int32_t index) {
       if (static_cast<uint32_t>(index) >= static_cast<uint32_t>(list_.count_)) return {};
       if (static_cast<uint32_t>(index) < first_ || static_cast<uint32_t>(index) >= next_) {
+        const size_t was = block_;
         block_ = static_cast<size_t>(list_.FillBlockOf(index));
+        if (release_ && had_ && was != block_) list_.ReleaseBlock(was);
+        had_ = true;
         first_ = list_.fills_[block_].firstLine;
         next_ = block_ + 1 < list_.fills_.size() ? list_.fills_[block_ + 1].firstLine : UINT32_MAX;
       }
@@ -98,6 +117,8 @@ class TLogList final {
 
    private:
     const TLogList& list_;
+    bool release_;
+    bool had_ = false;  // block_ names a block
     size_t block_ = 0;
     uint32_t first_ = 1;  // the lines first_ .. next_-1 lie in block_ (none at first)
     uint32_t next_ = 0;
@@ -112,7 +133,9 @@ class TLogList final {
   int32_t LoadFromFile(const std::string& FileName, LoadWatcher* watcher = nullptr,
                        bool keepWindowAlive = true);
 
-  Mark End() const { return {count_, fills_.size(), longs_.size(), fillBlock_, fill_}; }
+  Mark End() const {
+    return {count_, fills_.size(), longs_.size(), fillBlock_, fill_, files_.size()};
+  }
   // Forgets the lines added after the mark was taken (the list must not have been cleared or
   // cut back before the mark since); the lines before it stay where they are.
   void TruncateTo(const Mark& mark);
@@ -124,6 +147,18 @@ class TLogList final {
   // the block sizes differ or memory ran out (no message: the caller tells it). A file's lines
   // are read into a list of their own on a worker thread and taken over here in file order.
   bool Splice(TLogList& other);
+
+  // Gives back every page of the mapped files that the process holds; they are read again
+  // when next looked at.
+  void ReleasePages() const;
+  // The mapped files that changed on disk since they were read, with what became of them
+  // (Unchanged ones left out); a file shortened under a reader counts as Shortened.
+  struct FileChange {
+    std::string path;
+    MappedFileState state;
+  };
+  std::vector<FileChange> ChangedFiles() const;
+  int32_t MappedFileCount() const { return static_cast<int32_t>(files_.size()); }
 
   int32_t Count() const { return count_; }
   int32_t BlockSize() const { return blockSize_; }
@@ -140,10 +175,13 @@ class TLogList final {
   // where the block's lines end), less its line end: the zero byte that closes it and, when the
   // file had CR LF, the LF kept after it. Nothing else is stored per line.
   static constexpr uint32_t kLongLine = 0x80000000u;
+  // A block may also be a part of a mapped file (at most kMappedPart bytes and the line running
+  // past them): its lines are separated by their line ends instead of zero bytes.
   struct FillBlock {
     char* data;
     uint32_t firstLine;  // the line count when the block was opened
     uint32_t used;       // bytes of its lines, once the block is no longer filled
+    bool mapped = false;
   };
   struct LongLine {
     char* data;
@@ -162,6 +200,10 @@ class TLogList final {
     return block == fillBlock_ ? fill_ : fills_[static_cast<size_t>(block)].used;
   }
   bool NewFillBlock();
+  void ReleaseBlock(size_t block) const;
+  // Closes the block being filled: the next ordinary line opens a new one.
+  void CloseFillBlock();
+  int32_t IndexMappedFile(const MappedFile& file, LoadWatcher* watcher);
   bool NewLongLine(std::string_view text);
   bool Shortage();
   bool quietShortage_ = false;  // while a file is read: the loader tells of a shortage
@@ -185,6 +227,7 @@ class TLogList final {
 
   std::vector<FillBlock> fills_;
   std::vector<LongLine> longs_;
+  std::vector<MappedFile> files_;
   std::vector<uint32_t*> index_;  // chunks of 1 << indexShift_ entries
   std::vector<uint32_t> groupBlock_;
   uint32_t* next_ = nullptr;  // where the next entry goes while room_ > 0

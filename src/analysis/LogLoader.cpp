@@ -601,12 +601,18 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
     const int32_t linesBefore = LogList.Count();
     progress.StartFile(f);
     hooks.SetBusy(true);
-    const int32_t read =
+    int32_t read =
         workers
             ? readOnWorkers(f)
             : LogList.LoadFromFile(
                   file, undo->Armed() ? static_cast<TLogList::LoadWatcher*>(&progress) : nullptr);
     hooks.SetBusy(false);
+    // The end line keeps a file's lines from running on into the next file's; without it the
+    // load cannot go on (and the shortage is told once, below).
+    const bool endLine = read == TLogList::LoadOk ||
+                         (read != TLogList::LoadCancelled && read != TLogList::LoadOutOfMemory &&
+                          LogList.Count() > linesBefore);
+    if (endLine && !LogList.AddLineQuietly(logEndLine)) read = TLogList::LoadOutOfMemory;
     if (read == TLogList::LoadCancelled || read == TLogList::LoadOutOfMemory) {
       // The workers are stopped and joined before anything is put back.
       workers.reset();
@@ -623,12 +629,9 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
     }
     if (read == TLogList::LoadOk) {
       LogFileNames.push_back(file);
-      LogList.AddLine(logEndLine);
       ++result.FilesLoaded;
     } else {
-      // The lines read before the failure stay; the end line keeps them from running on
-      // into the next file's lines.
-      if (LogList.Count() > linesBefore) LogList.AddLine(logEndLine);
+      // The lines read before the failure stay, closed by their end line.
       hooks.SetWaitCursor(false);
       Ui().Warning(kFile + file + "\r" + kUnreadable +
                    (IsSpecialFile(file) ? "\r" + SpecialFileText() : std::string()));

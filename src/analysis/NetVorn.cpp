@@ -187,7 +187,8 @@ void NetVornRun::Run(int32_t startLine) {
   if (startLine < 0) startLine = 0;
   if (p_.ProgressBar) p_.ProgressBar->SetMax(count > startLine ? (count - startLine) / 1000 : 0);
   const std::string& endLine = s_.LogEndLine;
-  TLogList::Reader reader(log_);
+  // The whole log is walked once: what was looked at is given back behind.
+  TLogList::Reader reader(log_, true);
 
   for (int32_t i = startLine; i < count; ++i) {
     if (i % 100 == 0) Ui().ProcessMessages();

@@ -232,6 +232,8 @@ void NiftyRun::Run(int32_t startLine) {
   if (startLine < 0) startLine = 0;
   fileStart_ = startLine;
   if (p_.ProgressBar) p_.ProgressBar->SetMax(count > startLine ? (count - startLine) / 1000 : 0);
+  // The whole log is walked once: what was looked at is given back behind.
+  TLogList::Reader reader(log_, true);
 
   for (int32_t l = startLine; l < count; ++l) {
     if (l % 100 == 0) Ui().ProcessMessages();
@@ -240,7 +242,7 @@ void NiftyRun::Run(int32_t startLine) {
       if (p_.ProgressBar->Cancelled()) break;  // the caller gives up what was stored
     }
 
-    const std::string_view line = log_.LineView(l);
+    const std::string_view line = reader.Line(l);
     if (!endLine_.empty() && line == endLine_) {
       EndOfFile(l);
       continue;

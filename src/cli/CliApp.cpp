@@ -58,7 +58,8 @@ const char* const kUsage =
     "  --help, -h           this text; --version: the version\n"
     "Boards are numbered from 0 in board-list order, positions from 0 in the chosen order.\n"
     "Exit codes: 0 done, 1 nothing loaded, 2 bad command line, 3 done but a file was unreadable,\n"
-    "4 the export failed (the message says why; no half-written file is left under its name).\n";
+    "4 the export failed (the message says why; no half-written file is left under its name),\n"
+    "5 a log was shortened or written anew while it was read (run again).\n";
 
 // Text for a terminal: nothing in it may steer the terminal. Control characters other than tab
 // (and the line feeds the tool puts between lines) show as their pictures (ESC as U+241B, BEL
@@ -436,6 +437,21 @@ int ExportCommand(const Options& options, const TLogSession& session, const TCom
   return ui.warnings > 0 ? CliPartial : CliOk;
 }
 
+// Logs are read where they lie on disk until the run ends: one shortened or written anew
+// meanwhile is told, so that a script does not take what it got for the log's text. One
+// written on past its end (today's capture) changed nothing that was read.
+bool LogsChanged(const TLogSession& session, std::FILE* err) {
+  bool changed = false;
+  for (const TLogList::FileChange& change : session.LogList.ChangedFiles()) {
+    if (change.state == MappedFileState::Appended) continue;
+    std::fprintf(err, "vornexpl-cli: %s was %s while it was read; run again\n",
+                 TerminalSafe(Cp932ToUtf8(change.path)).c_str(),
+                 change.state == MappedFileState::Shortened ? "shortened" : "written anew");
+    changed = true;
+  }
+  return changed;
+}
+
 }  // namespace
 
 int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
@@ -557,11 +573,13 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
       output.Line(common.ArticleEditESCCut ? StripEscapeSequences(line) : line);
   } else if (options.command == "export") {
     output.Flush();
-    return ExportCommand(options, session, common, ui, err);
+    const int exported = ExportCommand(options, session, common, ui, err);
+    return LogsChanged(session, err) ? CliLogChanged : exported;
   } else {
     PrintStats(output, session, process, result);
   }
   output.Flush();
+  if (LogsChanged(session, err)) return CliLogChanged;
   return ui.warnings > 0 ? CliPartial : CliOk;
 }
 

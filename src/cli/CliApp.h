@@ -18,6 +18,9 @@ enum CliExit : int {
   CliPartial = 3,
   // The export folder could not be made or a file of the export could not be written.
   CliExportFailed = 4,
+  // A log was shortened or written anew while it was read: what was printed or exported may
+  // hold bytes that are no longer the log's.
+  CliLogChanged = 5,
 };
 
 // The headless front end: reads the logs with the settings folder's sets and prints what the

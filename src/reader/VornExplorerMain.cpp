@@ -212,6 +212,10 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
     recentLogs_->LoadFinished(add);
   };
   writer_->FollowLoads(*opener_);
+  auto* logWatch = new QTimer(this);
+  logWatch->setInterval(LogCheckIntervalMs);
+  connect(logWatch, &QTimer::timeout, this, &TVornExplMain::CheckLogFiles);
+  logWatch->start();
   // The search dialog picks the ID to look for in the ID editor.
   searchCommands_->ChooseId = [this](TBBSProcess* bbs, const QRect&) -> std::optional<std::string> {
     std::string id = bbs ? dialogs_->ChooseId(*bbs, QStringLiteral("検索ID指定")) : std::string();
@@ -724,11 +728,39 @@ bool TVornExplMain::event(QEvent* event) {
       return true;
     case QEvent::WindowActivate:
       if (reading_.HasPendingFiles()) LoadWaitingFilesLater();
+      // Back from the terminal program or an editor, where a log may have been changed.
+      QTimer::singleShot(0, this, &TVornExplMain::CheckLogFiles);
       break;
     default:
       break;
   }
   return QMainWindow::event(event);
+}
+
+void TVornExplMain::CheckLogFiles() {
+  // Not during a load, a question or an editor's run: the check comes again.
+  if (checkingLogs_ || Loading() || session_->CurrentPrefix.empty() ||
+      QApplication::activeModalWidget() || !writer_->RunningEditors().Empty())
+    return;
+  std::string changed;
+  for (const TLogList::FileChange& change : session_->LogList.ChangedFiles()) {
+    if (change.state == MappedFileState::Appended) continue;
+    changed += "\r" + change.path;
+  }
+  if (changed.empty() || changed == toldLogChange_) return;
+  toldLogChange_ = changed;
+  checkingLogs_ = true;
+  Ui().Warning(Cp932("読込み中のログファイルが変更されました") + changed + "\r\r" +
+               Cp932("ログを読み込み直します"));
+  // The same files in the same order: the analysis carries its state from file to file.
+  const std::vector<std::string> files = session_->LogFileNames;
+  const std::string prefix = session_->CurrentPrefix;
+  if (!Loading() && LeaveLogSet(true, true)) {
+    SetOpenCommands(false);
+    if (LoadLogFiles(files, prefix, false)) toldLogChange_.clear();
+    SetOpenCommands(true);
+  }
+  checkingLogs_ = false;
 }
 
 bool TVornExplMain::eventFilter(QObject* watched, QEvent* event) {

@@ -150,6 +150,8 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   // The window's place, splitter and column widths into the common settings, as closing
   // stores them.
   void StoreLayoutSettings();
+  // How often the loaded logs are looked at on disk.
+  static constexpr int LogCheckIntervalMs = 2000;
 
  protected:
   bool event(QEvent* event) override;
@@ -175,6 +177,10 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   void ToggleToolBar();
   void ToggleStatusBar();
   void SetOrder(bool tree);
+  // A loaded log shortened, written anew or replaced on disk: told, and the set loaded again,
+  // so that no line is shown from bytes that are no longer the log's. (A log written on past
+  // its end, today's capture, keeps its lines; the new ones come with the next load.)
+  void CheckLogFiles();
 
   std::unique_ptr<TCommonIniFile> commonIni_;
   std::unique_ptr<TNetVorn> netVorn_;
@@ -192,6 +198,8 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   TWriteController* writer_ = nullptr;
   bool welcomePending_ = false;
   bool shownOnce_ = false;
+  bool checkingLogs_ = false;
+  std::string toldLogChange_;  // told, and the set not left: not told again
 
   TMainCommands* commands_ = nullptr;
   QWidget* boardListPanel_ = nullptr;

@@ -193,13 +193,14 @@ int NextCandidate(const TRE_DFA& dfa, const unsigned char* text, int pos, const 
 
 }  // namespace
 
-bool TMatchCORE::FindsEveryLineMatchInJoinedLines() const {
+bool TMatchCORE::FindsEveryLineMatchInJoinedLines(bool lineEnds) const {
   // A match within a line is found at the same bytes of the joined text: characters start there
   // as in the line (a lone lead byte at a line's end takes the NUL after it as its trail, and
   // reads the same), and no transition depends on where the text ends, unless the pattern is
   // anchored at a line's start or end.
   const TRE_DFA& dfa = ContainsDFA();
-  return !dfa.UsesLineStart() && !dfa.UsesLineEnd() && dfa.LoneLeadReadsAsLeadAndNul();
+  return !dfa.UsesLineStart() && !dfa.UsesLineEnd() &&
+         (lineEnds ? dfa.LoneLeadReadsAsLeadAndLineEnd() : dfa.LoneLeadReadsAsLeadAndNul());
 }
 
 bool TMatchCORE::Contains(std::string_view text) const {

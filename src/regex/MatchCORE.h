@@ -39,7 +39,8 @@ class TMatchCORE : public TRegularExpression {
 
   // Whether a text of lines, each followed by a NUL byte (and maybe a line feed), Contains a
   // match wherever one of its lines does: so when the joined text holds none, no line does.
-  bool FindsEveryLineMatchInJoinedLines() const;
+  // lineEnds: the lines are followed by their line ends (CR, LF or CR LF) instead.
+  bool FindsEveryLineMatchInJoinedLines(bool lineEnds = false) const;
 
  private:
   struct Found {

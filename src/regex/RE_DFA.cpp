@@ -136,10 +136,15 @@ void TRE_DFA::BuildTables(const int errorPosition) {
     lineStartTarget_[s] = FindTransition(int(s), RE_LineStartCode);
   }
   loneLeadAsNul_ = true;
-  for (uint32_t b = 0; b < 256 && loneLeadAsNul_; ++b) {
+  loneLeadAsLineEnd_ = true;
+  for (uint32_t b = 0; b < 256 && (loneLeadAsNul_ || loneLeadAsLineEnd_); ++b) {
     if (!IsLeadByte(static_cast<unsigned char>(b))) continue;
-    for (size_t s = 0; s < n && loneLeadAsNul_; ++s)
-      loneLeadAsNul_ = Step(int(s), RECharCode(b)) == Step(int(s), RECharCode(b << 8));
+    for (size_t s = 0; s < n; ++s) {
+      const int alone = Step(int(s), RECharCode(b));
+      loneLeadAsNul_ = loneLeadAsNul_ && alone == Step(int(s), RECharCode(b << 8));
+      loneLeadAsLineEnd_ = loneLeadAsLineEnd_ && alone == Step(int(s), RECharCode(b << 8 | '\r')) &&
+                           alone == Step(int(s), RECharCode(b << 8 | '\n'));
+    }
   }
 }
 

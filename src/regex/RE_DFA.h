@@ -41,6 +41,8 @@ class TRE_DFA final {
   // Whether every lead byte, standing alone, takes the same transitions as when followed by a
   // NUL byte (then a text's lone lead byte at its end reads the same when a NUL is put after it).
   bool LoneLeadReadsAsLeadAndNul() const { return loneLeadAsNul_; }
+  // The same when followed by a CR or an LF (lines joined with their line ends).
+  bool LoneLeadReadsAsLeadAndLineEnd() const { return loneLeadAsLineEnd_; }
 
   // The target on `code` found by walking the state's sorted list; -1 when there is none.
   int FindTransition(int state, RECharCode code) const;
@@ -126,6 +128,7 @@ class TRE_DFA final {
   bool usesLineStart_ = false;
   bool usesLineEnd_ = false;
   bool loneLeadAsNul_ = true;
+  bool loneLeadAsLineEnd_ = true;
 
   // Class k holds the codes from cuts_[k] up to the next cut.
   std::vector<uint32_t> cuts_;

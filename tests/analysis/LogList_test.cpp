@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <fstream>
 #include <random>
 
 #include "platform/TextFile.h"
@@ -16,6 +21,19 @@ namespace {
 
 using test::TempDir;
 using test::WriteBytes;
+
+// Every case runs with log files mapped and with log files read into blocks: both give the same
+// lines.
+class LogListMode : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { TLogList::SetMapFiles(GetParam()); }
+  void TearDown() override { TLogList::SetMapFiles(true); }
+};
+using LogList = LogListMode;
+using LogListSplice = LogListMode;
+std::string ModeName(const ::testing::TestParamInfo<bool>& info) {
+  return info.param ? "Mapped" : "InMemory";
+}
 
 std::vector<std::string> Lines(const TLogList& list) {
   std::vector<std::string> lines;
@@ -32,15 +50,12 @@ std::vector<std::string> Load(const std::string& bytes, int32_t blockSize = 5242
   int32_t rc = list.LoadFromFile(dir.File("a.log"));
   if (result) *result = rc;
   EXPECT_EQ(rc, TLogList::LoadOk);
-  for (int32_t i = 0; i < list.Count(); ++i) {
-    EXPECT_EQ(std::string(list.LinePtr(i)), std::string(list.LineView(i)).c_str());
-  }
   return Lines(list);
 }
 
 using L = std::vector<std::string>;
 
-TEST(LogList, CrLfCrAndLfEndLinesAlike) {
+TEST_P(LogList, CrLfCrAndLfEndLinesAlike) {
   EXPECT_EQ(Load("a\r\nb\r\n\r\nc"), (L{"a", "b", "", "c"}));
   EXPECT_EQ(Load("a\rb\r\rc\r"), (L{"a", "b", "", "c"}));
   // A log that went through a tool writing LF alone reads as the same lines.
@@ -55,24 +70,24 @@ TEST(LogList, CrLfCrAndLfEndLinesAlike) {
   EXPECT_EQ(Load("a\r\n\x1A"
                  "hidden\r\n"),
             (L{"a"}));
-  // Zero bytes are part of the line; readers of LinePtr see up to the first.
+  // Zero bytes are part of the line.
   EXPECT_EQ(Load(std::string("x\0y\r\n", 5)), (L{std::string("x\0y", 3)}));
 }
 
-TEST(LogList, OutsideTheListLinesAreEmptyAndPointersNull) {
+TEST_P(LogList, OutsideTheListLinesAreEmptyAndPointersNull) {
   TLogList list(64, 4);
   ASSERT_TRUE(list.AddLine("one"));
   EXPECT_EQ(list.GetLine(1), "");
   EXPECT_EQ(list.GetLine(-1), "");
-  EXPECT_EQ(list.LinePtr(1), nullptr);
-  EXPECT_EQ(list.LinePtr(-1), nullptr);
+  EXPECT_EQ(list.LineView(1).data(), nullptr);
+  EXPECT_EQ(list.LineView(-1).data(), nullptr);
   std::string text = "stale";
   list.GetLine(5, text);
   EXPECT_EQ(text, "");
-  EXPECT_STREQ(list.LinePtr(0), "one");
+  EXPECT_EQ(list.LineView(0), "one");
 }
 
-TEST(LogList, BlocksFillUpAndLongLinesGetABlockOfTheirOwn) {
+TEST_P(LogList, BlocksFillUpAndLongLinesGetABlockOfTheirOwn) {
   TLogList list(16, 4);
   ASSERT_TRUE(list.AddLine(std::string(15, 'a')));  // exactly BlockSize - 1: a block alone
   ASSERT_TRUE(list.AddLine("b"));
@@ -84,10 +99,10 @@ TEST(LogList, BlocksFillUpAndLongLinesGetABlockOfTheirOwn) {
   ASSERT_TRUE(list.AddLine(""));  // goes on filling the block before the long line
   EXPECT_EQ(list.BlockCount(), 4);
   EXPECT_EQ(Lines(list), (L{std::string(15, 'a'), "b", std::string(14, 'c'), huge, ""}));
-  const char* first = list.LinePtr(0);
+  const char* first = list.LineView(0).data();
   for (int i = 0; i < 100; ++i)
     ASSERT_TRUE(list.AddLine("more"));
-  EXPECT_EQ(list.LinePtr(0), first);  // lines never move
+  EXPECT_EQ(list.LineView(0).data(), first);  // lines never move
 
   list.Clear();
   EXPECT_EQ(list.Count(), 0);
@@ -99,7 +114,7 @@ TEST(LogList, BlocksFillUpAndLongLinesGetABlockOfTheirOwn) {
 
 // Random files with every kind of line end, Ctrl-Z, long lines and lines that straddle the
 // blocks, read with tiny blocks, must give exactly the lines of the plain classic reader.
-TEST(LogList, LoadingGivesTheLinesOfThePlainReaderForAnyBlockSize) {
+TEST_P(LogList, LoadingGivesTheLinesOfThePlainReaderForAnyBlockSize) {
   std::mt19937 rng(7);
   TempDir dir;
   const std::string path = dir.File("r.log");
@@ -160,7 +175,7 @@ TEST(LogList, LoadingGivesTheLinesOfThePlainReaderForAnyBlockSize) {
       for (int32_t i = first; i <= last; ++i) {
         const std::string_view line = list.LineView(i);
         EXPECT_TRUE(line.data() >= span.data() &&
-                    line.data() + line.size() < span.data() + span.size())
+                    line.data() + line.size() <= span.data() + span.size())
             << "round " << round << " line " << i;
       }
     }
@@ -199,7 +214,7 @@ class CheckingUiServices final : public UiServices {
 
 // Thousands of lines of every length around the block size, zero bytes at their ends, both line
 // ends, long lines in between and lines added between files, read back through the index.
-TEST(LogList, ManyLinesInSmallBlocksReadBackWholeDuringAndAfterLoading) {
+TEST_P(LogList, ManyLinesInSmallBlocksReadBackWholeDuringAndAfterLoading) {
   std::mt19937 rng(11);
   TempDir dir;
   for (int32_t blockSize : {7, 40, 4096}) {
@@ -219,11 +234,14 @@ TEST(LogList, ManyLinesInSmallBlocksReadBackWholeDuringAndAfterLoading) {
         if (kind == 2) bytes += '\n';
         bytes += rng() % 2 ? "\r\n" : "\r";
       }
-      WriteBytes(dir.File("m.log"), bytes);
+      // A file of its own each time: the list reads the earlier ones where they lie.
+      const std::string path =
+          dir.File("m" + std::to_string(blockSize) + "_" + std::to_string(file) + ".log");
+      WriteBytes(path, bytes);
       std::vector<std::string> lines;
-      ASSERT_TRUE(ReadClassicTextFile(dir.File("m.log"), lines));
+      ASSERT_TRUE(ReadClassicTextFile(path, lines));
       expected.insert(expected.end(), lines.begin(), lines.end());
-      ASSERT_EQ(list.LoadFromFile(dir.File("m.log")), TLogList::LoadOk);
+      ASSERT_EQ(list.LoadFromFile(path), TLogList::LoadOk);
       ASSERT_TRUE(list.AddLine("end of file " + std::to_string(file)));
       expected.push_back("end of file " + std::to_string(file));
     }
@@ -232,14 +250,13 @@ TEST(LogList, ManyLinesInSmallBlocksReadBackWholeDuringAndAfterLoading) {
     for (int32_t i = 0; i < list.Count(); ++i) {
       ASSERT_EQ(list.GetLine(i), expected[size_t(i)])
           << "block size " << blockSize << " line " << i;
-      ASSERT_EQ(std::string(list.LinePtr(i)), expected[size_t(i)].c_str());
     }
   }
 }
 
 // A load given up cuts the list back to where it ended before: the lines before stay where
 // they are, and the list takes new lines as if the cut ones had never been read.
-TEST(LogList, CutBackToAMarkTheListGoesOnAsBeforeIt) {
+TEST_P(LogList, CutBackToAMarkTheListGoesOnAsBeforeIt) {
   std::mt19937 rng(5);
   TempDir dir;
   for (int round = 0; round < 100; ++round) {
@@ -256,7 +273,7 @@ TEST(LogList, CutBackToAMarkTheListGoesOnAsBeforeIt) {
     addSome(int(rng() % 30));
     const TLogList::Mark mark = list.End();
     const std::vector<std::string> kept = expected;
-    const char* firstLine = list.Count() ? list.LinePtr(0) : nullptr;
+    const char* firstLine = list.Count() ? list.LineView(0).data() : nullptr;
     addSome(int(rng() % 30));
     WriteBytes(dir.File("c.log"), "read\r\nfrom a file\r\n");
     ASSERT_EQ(list.LoadFromFile(dir.File("c.log")), TLogList::LoadOk);
@@ -264,7 +281,7 @@ TEST(LogList, CutBackToAMarkTheListGoesOnAsBeforeIt) {
     expected = kept;
     ASSERT_EQ(Lines(list), expected) << "round " << round;
     if (firstLine) {
-      EXPECT_EQ(list.LinePtr(0), firstLine);
+      EXPECT_EQ(list.LineView(0).data(), firstLine);
     }
     addSome(int(rng() % 30));
     ASSERT_EQ(list.LoadFromFile(dir.File("c.log")), TLogList::LoadOk);
@@ -281,7 +298,7 @@ TEST(LogList, CutBackToAMarkTheListGoesOnAsBeforeIt) {
 }
 
 // Reading stops when its watcher asks; what was read stays, and the watcher saw the bytes.
-TEST(LogList, AWatcherFollowsTheReadingAndCanStopIt) {
+TEST_P(LogList, AWatcherFollowsTheReadingAndCanStopIt) {
   class Watcher final : public TLogList::LoadWatcher {
    public:
     void FileBytesRead(uint64_t bytes) override {
@@ -312,7 +329,7 @@ TEST(LogList, AWatcherFollowsTheReadingAndCanStopIt) {
     ASSERT_EQ(cut.GetLine(i), "line " + std::to_string(i));
 }
 
-TEST(LogList, FilesAppendAndTheWindowIsKeptAlive) {
+TEST_P(LogList, FilesAppendAndTheWindowIsKeptAlive) {
   RecordingUiServices ui;
   ScopedUiServices scope(&ui);
   TempDir dir;
@@ -330,7 +347,7 @@ TEST(LogList, FilesAppendAndTheWindowIsKeptAlive) {
   EXPECT_EQ(list.GetLine(2501), "b2");
 }
 
-TEST(LogList, FailuresGiveTheirResultCodesAndKeepWhatWasRead) {
+TEST_P(LogList, FailuresGiveTheirResultCodesAndKeepWhatWasRead) {
   RecordingUiServices ui;
   ScopedUiServices scope(&ui);
   TempDir dir;
@@ -372,7 +389,7 @@ TEST(LogList, FailuresGiveTheirResultCodesAndKeepWhatWasRead) {
 
 // A line of many megabytes (a file without line ends) is stored as lines of at most 4 MB, each
 // cut between two characters, and nothing is lost.
-TEST(LogList, AHugeLineIsStoredInPiecesCutBetweenCharacters) {
+TEST_P(LogList, AHugeLineIsStoredInPiecesCutBetweenCharacters) {
   TempDir dir;
   constexpr size_t kLongest = size_t{4} << 20;
   // An odd start puts the 4 MB mark in the middle of a double-byte character.
@@ -409,18 +426,26 @@ TEST(LogList, AHugeLineIsStoredInPiecesCutBetweenCharacters) {
 }
 
 // The stored span of lines first .. last, when there is one, is exactly their bytes one after
-// another, each closed by its zero byte (and the LF kept after a CR LF): nothing of another
-// line, and no line of another list's block taken for a neighbour.
+// another, each closed by its zero byte (and the LF kept after a CR LF), or in a mapped file by
+// its line end: nothing of another line, and no line of another list's block taken for a
+// neighbour.
 void ExpectSpanHoldsExactlyTheLines(const TLogList& list, int32_t first, int32_t last) {
-  const std::string_view span = list.StoredSpan(first, last);
+  bool lineEnds = false;
+  const std::string_view span = list.StoredSpan(first, last, &lineEnds);
   if (span.empty()) return;
   size_t at = 0;
   for (int32_t i = first; i <= last; ++i) {
     const std::string_view line = list.LineView(i);
     ASSERT_EQ(span.data() + at, line.data()) << "line " << i << " of " << first << ".." << last;
-    ASSERT_LE(at + line.size() + 1, span.size());
-    ASSERT_EQ(span[at + line.size()], '\0');
-    at += line.size() + 1;
+    at += line.size();
+    if (lineEnds) {
+      ASSERT_TRUE(at == span.size() || span[at] == '\r' || span[at] == '\n') << "line " << i;
+      if (at < span.size() && span[at] == '\r') ++at;
+    } else {
+      ASSERT_LT(at, span.size());
+      ASSERT_EQ(span[at], '\0');
+      ++at;
+    }
     if (at < span.size() && span[at] == '\n') ++at;
   }
   EXPECT_EQ(at, span.size()) << first << ".." << last;
@@ -433,17 +458,16 @@ void ExpectLines(const TLogList& list, const std::vector<std::string>& expected,
   for (int32_t i = 0; i < list.Count(); ++i) {
     ASSERT_EQ(list.LineView(i), expected[size_t(i)]) << what << " line " << i;
     ASSERT_EQ(reader.Line(i), expected[size_t(i)]) << what << " line " << i;
-    ASSERT_STREQ(list.LinePtr(i), expected[size_t(i)].c_str()) << what << " line " << i;
   }
 }
 
 // Lists filled as a worker fills them (a file read, lines added, long lines among them) and
 // taken over one after another: every line reads back as it was, the stored spans hold only
 // their own lines, and the list goes on taking lines, files and further lists afterwards.
-TEST(LogListSplice, TakenOverListsReadBackAsIfTheirLinesHadBeenAddedHere) {
+TEST_P(LogListSplice, TakenOverListsReadBackAsIfTheirLinesHadBeenAddedHere) {
   std::mt19937 rng(23);
   TempDir dir;
-  const std::string path = dir.File("s.log");
+  int files = 0;
   for (int round = 0; round < 80; ++round) {
     const int32_t blockSize = int32_t(4 + rng() % 60);
     const std::string what = "round " + std::to_string(round);
@@ -461,6 +485,7 @@ TEST(LogListSplice, TakenOverListsReadBackAsIfTheirLinesHadBeenAddedHere) {
                                  char('a' + rng() % 26));
             bytes += rng() % 2 ? "\r\n" : "\n";
           }
+          const std::string path = dir.File("s" + std::to_string(files++) + ".log");
           WriteBytes(path, bytes);
           std::vector<std::string> read;
           ASSERT_TRUE(ReadClassicTextFile(path, read));
@@ -523,7 +548,7 @@ TEST(LogListSplice, TakenOverListsReadBackAsIfTheirLinesHadBeenAddedHere) {
   }
 }
 
-TEST(LogListSplice, EmptyListsOnEitherSideAndWhatCannotBeTakenOver) {
+TEST_P(LogListSplice, EmptyListsOnEitherSideAndWhatCannotBeTakenOver) {
   TLogList empty(64, 4);
   TLogList lines(64, 4);
   ASSERT_TRUE(lines.AddLine("one"));
@@ -568,6 +593,127 @@ TEST(LogListSplice, EmptyListsOnEitherSideAndWhatCannotBeTakenOver) {
   all.insert(all.end(), manyLines.begin(), manyLines.end());
   ExpectLines(empty, all, "taken at last");
 }
+
+// A log that changes on disk while its lines are held: today's capture written on by the
+// terminal program, a file shortened, written anew in place, or replaced under its name. The
+// lines held never crash the program (a look past a shortened end reads zero bytes) and every
+// change is told for what it is.
+TEST(LogListMapped, ALogChangedOnDiskIsToldForWhatItIsAndNeverCrashesAReader) {
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 20000; ++i)
+    bytes += "line " + std::to_string(i) + "\r\n";
+  const std::string path = dir.File("today.log");
+  auto load = [&](TLogList& list) {
+    ASSERT_EQ(list.LoadFromFile(path), TLogList::LoadOk);
+    ASSERT_EQ(list.MappedFileCount(), 1);
+  };
+  auto state = [](const TLogList& list) {
+    const std::vector<TLogList::FileChange> changes = list.ChangedFiles();
+    return changes.empty() ? MappedFileState::Unchanged : changes[0].state;
+  };
+
+  // Written on: the lines held stay as they were; the next load takes the new ones.
+  WriteBytes(path, bytes);
+  {
+    TLogList list(524288, 1024);
+    load(list);
+    EXPECT_EQ(state(list), MappedFileState::Unchanged);
+    {
+      std::ofstream out(path, std::ios::binary | std::ios::app);
+      out << "appended\r\n";
+    }
+    EXPECT_EQ(state(list), MappedFileState::Appended);
+    ASSERT_EQ(list.Count(), 20000);
+    EXPECT_EQ(list.GetLine(19999), "line 19999");
+    TLogList again(524288, 1024);
+    load(again);
+    EXPECT_EQ(again.Count(), 20001);
+    EXPECT_EQ(again.GetLine(20000), "appended");
+  }
+  // Shortened to a few lines: reading every line held, the lost ones too, does not crash.
+  WriteBytes(path, bytes);
+  {
+    TLogList list(524288, 1024);
+    load(list);
+    ASSERT_EQ(::truncate(path.c_str(), 100), 0);
+    EXPECT_EQ(state(list), MappedFileState::Shortened);
+    EXPECT_EQ(list.GetLine(0), "line 0");
+    size_t seen = 0;
+    TLogList::Reader reader(list, true);
+    for (int32_t i = 0; i < list.Count(); ++i)
+      seen += reader.Line(i).size();
+    EXPECT_GT(seen, 0u);
+    EXPECT_EQ(list.GetLine(19999).find_first_not_of('\0'), std::string::npos);
+    list.ReleasePages();
+    // Written on again past the old end: the zero bytes in place of the lost end tell it.
+    WriteBytes(path, bytes + "more\r\n");
+    EXPECT_EQ(state(list), MappedFileState::Replaced);
+  }
+  // Written anew in place, to the same size: not taken for an unchanged file.
+  WriteBytes(path, bytes);
+  {
+    TLogList list(524288, 1024);
+    load(list);
+    std::string changed = bytes;
+    changed[10] = 'X';
+    timespec later[2] = {{0, UTIME_OMIT}, {0, 0}};
+    WriteBytes(path, changed);
+    ::clock_gettime(CLOCK_REALTIME, &later[1]);
+    later[1].tv_sec += 5;  // a file system may keep times coarser than the test's pace
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    EXPECT_EQ(state(list), MappedFileState::Replaced);
+  }
+  // Replaced under its name (saved by an editor that writes a new file) or removed: the lines
+  // held are still those of the file that was read.
+  WriteBytes(path, bytes);
+  for (const bool removed : {false, true}) {
+    TLogList list(524288, 1024);
+    load(list);
+    if (removed) {
+      ASSERT_EQ(::unlink(path.c_str()), 0);
+    } else {
+      WriteBytes(path + ".new", "other\r\n");
+      ASSERT_EQ(::rename((path + ".new").c_str(), path.c_str()), 0);
+    }
+    EXPECT_EQ(state(list), MappedFileState::Replaced) << removed;
+    EXPECT_EQ(list.GetLine(19999), "line 19999");
+    WriteBytes(path, bytes);
+  }
+}
+
+// Two lists reading the same file, lists cut back and cleared: every mapping is given back once,
+// and a guard for one file does not outlive it.
+TEST(LogListMapped, MappingsEndWithTheirLines) {
+  TempDir dir;
+  WriteBytes(dir.File("a.log"), "a1\r\na2\r\n");
+  WriteBytes(dir.File("b.log"), "b1\nb2");
+  TLogList list(64, 4);
+  ASSERT_EQ(list.LoadFromFile(dir.File("a.log")), TLogList::LoadOk);
+  const TLogList::Mark mark = list.End();
+  ASSERT_EQ(list.LoadFromFile(dir.File("b.log")), TLogList::LoadOk);
+  ASSERT_TRUE(list.AddLine("end"));
+  EXPECT_EQ(list.MappedFileCount(), 2);
+  EXPECT_EQ(Lines(list), (L{"a1", "a2", "b1", "b2", "end"}));
+  list.TruncateTo(mark);
+  EXPECT_EQ(list.MappedFileCount(), 1);
+  ASSERT_TRUE(list.AddLine("after"));
+  EXPECT_EQ(Lines(list), (L{"a1", "a2", "after"}));
+  TLogList other(64, 4);
+  ASSERT_EQ(other.LoadFromFile(dir.File("b.log")), TLogList::LoadOk);
+  ASSERT_TRUE(list.Splice(other));
+  EXPECT_EQ(list.MappedFileCount(), 2);
+  EXPECT_EQ(other.MappedFileCount(), 0);
+  EXPECT_EQ(Lines(list), (L{"a1", "a2", "after", "b1", "b2"}));
+  list.Clear();
+  EXPECT_EQ(list.MappedFileCount(), 0);
+  // Removed and shortened after the lists let go of them: nothing is told, nothing read.
+  ASSERT_EQ(::truncate(dir.File("a.log").c_str(), 0), 0);
+  EXPECT_TRUE(list.ChangedFiles().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LogList, ::testing::Bool(), ModeName);
+INSTANTIATE_TEST_SUITE_P(Files, LogListSplice, ::testing::Bool(), ModeName);
 
 }  // namespace
 }  // namespace vorn

@@ -606,16 +606,24 @@ TEST_F(LoadSample, ReadingOnWorkersGivesTheLoadOfOneThread) {
     }
   }
   EXPECT_TRUE(ui.entries.empty());
-  for (const long allowed : {0L, 3L, 6L, 9L}) {
-    ui.entries.clear();
-    {
-      ScopedBlockAllocationLimit limit(allowed);
-      EXPECT_EQ(session->LoadLogFiles(files, "NET", true).Failure, LoadFailure::OutOfMemory)
-          << allowed;
+  // Files read into blocks take a block every half megabyte; mapped ones only their index.
+  for (const bool mapped : {false, true}) {
+    TLogList::SetMapFiles(mapped);
+    for (const long allowed :
+         mapped ? std::vector<long>{0L, 1L, 2L} : std::vector<long>{0L, 3L, 6L, 9L}) {
+      ui.entries.clear();
+      {
+        ScopedBlockAllocationLimit limit(allowed);
+        EXPECT_EQ(session->LoadLogFiles(files, "NET", true).Failure, LoadFailure::OutOfMemory)
+            << allowed << (mapped ? " mapped" : "");
+      }
+      EXPECT_EQ(Observable(*session), before) << allowed;
+      const std::vector<std::string> warnings = WarningTexts(ui);
+      EXPECT_EQ(warnings.size(), 1u) << allowed << (mapped ? " mapped: " : ": ")
+                                     << Cp932ToUtf8(warnings.empty() ? "" : warnings.front());
     }
-    EXPECT_EQ(Observable(*session), before) << allowed;
-    EXPECT_EQ(WarningTexts(ui).size(), 1u);
   }
+  TLogList::SetMapFiles(true);
 }
 
 // ---------------------------------------------------------------------------------------------

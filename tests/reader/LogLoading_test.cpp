@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <filesystem>
@@ -571,6 +572,68 @@ TEST_F(LogLoadingTest, AddingLogsKeepsTheReadMarksOfThisRun) {
   EXPECT_LE(ReadArticles(*next.CurrentAnalyser()).size(), 2u);
   for (const auto& read : afterAdd)
     EXPECT_TRUE(ReadArticles(*next.CurrentAnalyser()).contains(read));
+}
+
+// A loaded log changed on disk while the window shows it. Written on past its end (the terminal
+// program capturing today): nothing is said and the lines stay. Written anew in place, shorter,
+// as an editor may do it: the window says so, names the file and loads the same files again, so
+// the grid and the view show what the file now holds, never bytes of the old one; the read
+// marks of the run are kept.
+TEST_F(LogLoadingTest, ALogChangedOnDiskIsToldAndLoadedAgain) {
+  const std::string nextDay = NextDayLog();
+  TVornExplMain& w = Start();
+  w.show();
+  ASSERT_TRUE(w.LoadLogFiles({sample, nextDay}, "NET", false));
+  ui.Script(UiAnswer::Yes);
+  w.Command("MenuReadPtrSet")->trigger();
+  const auto allRead = ReadArticles(*w.CurrentAnalyser());
+  ASSERT_FALSE(allRead.empty());
+  const int32_t lines = w.Session().LogList.Count();
+  auto lookAgain = [&] {
+    ui.entries.clear();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&w, &activate);
+    QTest::qWait(50);
+  };
+  auto hasLine = [&](const std::string& text) {
+    const TLogList& log = w.Session().LogList;
+    for (int32_t i = 0; i < log.Count(); ++i) {
+      if (log.LineView(i) == text) return true;
+    }
+    return false;
+  };
+
+  {
+    std::ofstream out(nextDay, std::ios::binary | std::ios::app);
+    out << "Command (?:\r\n";
+  }
+  lookAgain();
+  EXPECT_TRUE(ui.entries.empty());
+  EXPECT_EQ(w.Session().LogList.Count(), lines);
+
+  // In place: the same file, shorter, another title.
+  {
+    std::ofstream out(nextDay, std::ios::binary | std::ios::trunc);
+    out << J(
+        "No.1 ｢雑談ボード｣\r\n\r\n-\t\r\n"
+        "general(300/300) 99/07/31 09:00 short\r\n"
+        "  1 lines 1024:たろう \r\nbody\r\n");
+  }
+  ASSERT_TRUE(hasLine("general(300/300) 99/07/31 09:00 next day") ||
+              !hasLine("general(300/300) 99/07/31 09:00 short"));
+  lookAgain();
+  const std::vector<std::string> warnings = Texts(Kind::Warning);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0], J("読込み中のログファイルが変更されました\r") + nextDay + "\r\r" +
+                             J("ログを読み込み直します"));
+  EXPECT_EQ(w.Session().LogFileNames, (std::vector<std::string>{sample, nextDay}));
+  EXPECT_TRUE(hasLine("general(300/300) 99/07/31 09:00 short"));
+  EXPECT_FALSE(hasLine("general(300/300) 99/07/31 09:00 next day"));
+  // The marks of the run came back with the load (the article keeps its number and time).
+  EXPECT_EQ(ReadArticles(*w.CurrentAnalyser()), allRead);
+  // Told once: the files loaded again are what is on disk.
+  lookAgain();
+  EXPECT_TRUE(ui.entries.empty());
 }
 
 // Memory running out while a log is added (the address space of the process is limited, as a

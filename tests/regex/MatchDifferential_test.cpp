@@ -415,8 +415,9 @@ TEST(MatchDifferential, TablesAndSkippingAgreeWithThePlainRoutines) {
 }
 
 // A search rules out an article by one match over its stored lines, each followed by a NUL
-// (and, where the line ended in CR LF, the LF): whenever the engine says that this finds every
-// match of a line, a line with a match makes the joined text match.
+// (and, where the line ended in CR LF, the LF), or in a mapped log file by its line end (CR, LF
+// or CR LF): whenever the engine says that this finds every match of a line, a line with a match
+// makes the joined text match.
 TEST(MatchDifferential, JoinedLinesHoldEveryMatchOfTheirLines) {
   const unsigned seed = BaseSeed();
   SCOPED_TRACE("VORN_REGEX_SEED=" + std::to_string(seed));
@@ -426,35 +427,46 @@ TEST(MatchDifferential, JoinedLinesHoldEveryMatchOfTheirLines) {
   alphabet.push_back({0x82, "\x82"});
   TAWKStr awk;
   int joinable = 0;
+  int joinableByEnds = 0;
   for (int p = 0; p < 2000; ++p) {
     const std::string pattern = Print(*maker.Make(4));
     ASSERT_NO_THROW(awk.SetRegExp(pattern)) << pattern;
-    if (!awk.FindsEveryLineMatchInJoinedLines()) continue;
-    ++joinable;
-    for (int k = 0; k < 4; ++k) {
-      std::string joined;
-      bool anyLine = false;
-      const int lines = 1 + maker.Pick(4);
-      for (int i = 0; i < lines; ++i) {
-        std::string line = MakeText(maker, alphabet, 10).bytes;
-        if (maker.Pick(3) == 0) line += '\x82';  // a lone lead byte ends the line
-        anyLine = anyLine || awk.Contains(line);
-        joined += line;
-        joined += '\0';
-        if (maker.Pick(2) == 0) joined += '\n';
-      }
-      if (anyLine && !awk.Contains(joined)) {
-        ADD_FAILURE() << "pattern \"" << pattern << "\" joined \"" << joined << "\"";
-        return;
+    for (const bool lineEnds : {false, true}) {
+      if (!awk.FindsEveryLineMatchInJoinedLines(lineEnds)) continue;
+      ++(lineEnds ? joinableByEnds : joinable);
+      for (int k = 0; k < 4; ++k) {
+        std::string joined;
+        bool anyLine = false;
+        const int lines = 1 + maker.Pick(4);
+        for (int i = 0; i < lines; ++i) {
+          std::string line = MakeText(maker, alphabet, 10).bytes;
+          if (maker.Pick(3) == 0) line += '\x82';  // a lone lead byte ends the line
+          anyLine = anyLine || awk.Contains(line);
+          joined += line;
+          if (!lineEnds) {
+            joined += '\0';
+            if (maker.Pick(2) == 0) joined += '\n';
+          } else {
+            joined += maker.Pick(3) == 0 ? "\r" : maker.Pick(2) == 0 ? "\n" : "\r\n";
+          }
+        }
+        if (anyLine && !awk.Contains(joined)) {
+          ADD_FAILURE() << "pattern \"" << pattern << "\" joined \"" << joined << "\" by "
+                        << (lineEnds ? "line ends" : "NUL");
+          return;
+        }
       }
     }
   }
-  // Most patterns are neither anchored nor take a lone lead byte apart from one with a NUL.
+  // Most patterns are neither anchored nor take a lone lead byte apart from one with a NUL or a
+  // line end.
   EXPECT_GT(joinable, 1000);
+  EXPECT_GT(joinableByEnds, 1000);
   // One that takes the lone lead byte alone is not searched joined.
   awk.SetRegExp("x\\x82");
   EXPECT_GT(awk.Match("x\x82"), 0);
   EXPECT_FALSE(awk.FindsEveryLineMatchInJoinedLines());
+  EXPECT_FALSE(awk.FindsEveryLineMatchInJoinedLines(true));
   awk.SetRegExp("^x");
   EXPECT_FALSE(awk.FindsEveryLineMatchInJoinedLines());
 }
