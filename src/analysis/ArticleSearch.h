@@ -38,6 +38,10 @@ class TArticleMatcher final {
  public:
   TArticleMatcher(const SearchCondition& condition, const TMemberList& members, const TLogList& log,
                   TAWKStr& awk);
+  // A search may have looked at every line of an archive: their pages are given back.
+  ~TArticleMatcher();
+  TArticleMatcher(const TArticleMatcher&) = delete;
+  TArticleMatcher& operator=(const TArticleMatcher&) = delete;
 
   // Placeholders never match. A text matches the title, the parent's title or a body line; an
   // ID matches the writer or the member a reply or mail is addressed to.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/BBSProcess.h"
+#include "analysis/LogList.h"
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiveWriters.h"
 #include "platform/Cp932.h"
@@ -251,6 +252,8 @@ ArchiveResult ExportArchive(const ArchiveRequest& request) {
     // written went with its writer; the loaded logs and the user's writes are untouched.
     context.Fail(Cp932("アーカイブ出力中にメモリ不足が発生しました"));
   }
+  // Every line of the archive was looked at: their pages need not stay with the process.
+  request.Log->ReleasePages();
   result = context.Result;
   if (ok) result.Result = ArchiveResult::Done;
   result.UndecodedBytes = context.Text.UndecodedBytes();

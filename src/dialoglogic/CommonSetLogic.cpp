@@ -61,6 +61,7 @@ void TCommonSetLogic::Show(CommonSettings& c, const TBBSList& bbsList) {
   EditerEndActivate = c.EditerEndActivate;
   LogExtention = c.LogExtention;
   TempFile = c.TempFile;
+  ReadThreads = std::to_string(c.ReadThreads);
   LogOpenNewMode = c.NewModeFlag;
   NoPrefixBBSNames.clear();
   NoPrefixBBS = -1;
@@ -274,6 +275,10 @@ void TCommonSetLogic::Store(CommonSettings& c, const TBBSList& bbsList) const {
   c.EditerEndActivate = EditerEndActivate;
   c.LogExtention = LogExtention;
   c.TempFile = TempFile;
+  // A value out of range keeps the stored one, as the other numbers of the dialog do.
+  const int32_t threads = TextToNumber(ReadThreads);
+  if (threads != NoNumber && threads >= 0 && threads <= CommonSettings::MostReadThreads)
+    c.ReadThreads = threads;
   c.NewModeFlag = LogOpenNewMode;
   c.DefaultPrefix.clear();
   if (NoPrefixBBS >= 0 && size_t(NoPrefixBBS) < NoPrefixBBSNames.size()) {

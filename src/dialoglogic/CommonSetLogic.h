@@ -64,6 +64,7 @@ class TCommonSetLogic {
   bool EditerEndActivate = false;
   std::string LogExtention;
   std::string TempFile;
+  std::string ReadThreads;  // 0: one a core
   bool NoPrefix = false;
   std::vector<std::string> NoPrefixBBSNames;  // every set of every family, in order
   int NoPrefixBBS = -1;                       // the selected name, -1 for none

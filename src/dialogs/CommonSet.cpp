@@ -289,6 +289,14 @@ QWidget* TCommonSetForm::BuildCommonPage() {
   tempRow->addWidget(BrowseButton(page, "BTNTempFile", edTemp,
                                   QStringLiteral("テンポラリファイルファイル指定"), false));
   form->addLayout(tempRow, 1, 1);
+  form->addWidget(new QLabel(QStringLiteral("読込みスレッド数"), page), 2, 0);
+  auto* threadsRow = new QHBoxLayout();
+  QLineEdit* edThreads = Edit(page, "EDReadThreads", &logic_.ReadThreads);
+  edThreads->setMaximumWidth(80);
+  threadsRow->addWidget(edThreads);
+  threadsRow->addWidget(
+      new QLabel(QStringLiteral("(同時に読み込むログファイルの数。0: CPUコア数)"), page), 1);
+  form->addLayout(threadsRow, 2, 1);
   form->setColumnStretch(1, 1);
   layout->addLayout(form);
 

@@ -164,9 +164,7 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
     p->ProgressBar = progressBar1_;
   }
   session_ = std::make_unique<TLogSession>(processList_);
-  // The files of an archive are read on every core; more than eight at a time would only hold
-  // more files in memory at once.
-  session_->Threads = DefaultReadThreads(8);
+  ApplyReadThreads();
   reading_.SetCurrentProcess(0);
   for (size_t i = 0; i < bbsList_.size(); ++i) {
     if (bbsList_[i].IniFile->GetNetCount() > 0) {
@@ -675,6 +673,14 @@ void TVornExplMain::MenuCommonSetClick() {
   reading_.SetAddingLogs(false);
   ApplyDisplaySettings();
   threads_->SettingsChanged();
+  ApplyReadThreads();
+}
+
+void TVornExplMain::ApplyReadThreads() {
+  // By default the files of an archive are read on every core; more than eight at a time would
+  // only hold more files in memory at once.
+  const int32_t chosen = commonIni_->ReadThreads;
+  session_->Threads = chosen > 0 ? chosen : DefaultReadThreads(8);
 }
 
 std::string TVornExplMain::HelpAddress() {

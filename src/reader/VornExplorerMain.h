@@ -181,6 +181,8 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   // so that no line is shown from bytes that are no longer the log's. (A log written on past
   // its end, today's capture, keeps its lines; the new ones come with the next load.)
   void CheckLogFiles();
+  // The common settings' number of files read at a time.
+  void ApplyReadThreads();
 
   std::unique_ptr<TCommonIniFile> commonIni_;
   std::unique_ptr<TNetVorn> netVorn_;

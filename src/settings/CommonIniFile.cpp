@@ -153,6 +153,7 @@ const std::vector<KeySpec>& Keys() {
       {kInternet, "WWWSet", BoolField{&S::WWWSet}},
       {kInternet, "WWW", StringField{&S::WWW}},
       {"Reading", "IgnoredAsRead", BoolField{&S::IgnoredAsRead}},
+      {"Reading", "ReadThreads", IntField{&S::ReadThreads}},
   };
   return keys;
 }
@@ -266,6 +267,10 @@ void TCommonIniFile::LoadSettings() {
   for (const KeySpec& k : Keys()) {
     const std::string section = k.section == kArticle ? articleSection : k.section;
     ReadKey(*this, *this, k, section, Problems);
+  }
+  if (ReadThreads < 0 || ReadThreads > MostReadThreads) {
+    Problems.push_back({"Reading", "ReadThreads", std::to_string(ReadThreads), "0"});
+    ReadThreads = 0;
   }
   for (size_t i = 0; i < MaxRecentLogs; ++i) {
     std::string value = ReadString(kRecentLogs, RecentLogKey(i), "");

@@ -138,6 +138,10 @@ struct CommonSettings {
   // Ignored writers' and threads' articles are taken as read (the kill file of news readers):
   // Space never stops at them and the unread counts leave them out.
   bool IgnoredAsRead = false;
+  // Log files read at a time when an archive is opened, each on a thread of its own; 0: one a
+  // core (at most 8).
+  int32_t ReadThreads = 0;
+  static constexpr int32_t MostReadThreads = 64;
 
   // [RecentLogs] Set1 .. Set10: the sets of log files opened last, newest first, each as one
   // value (what it holds is the reader's business).

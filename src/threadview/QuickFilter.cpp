@@ -7,6 +7,7 @@
 
 #include "analysis/ArticleSearch.h"
 #include "analysis/DisplayTexts.h"
+#include "analysis/LogList.h"
 #include "regex/AWKStr.h"
 #include "regex/REScanner.h"
 #include "store/ArticleList.h"
@@ -251,6 +252,8 @@ void TQuickFilter::MatchBoard(const TArticleList& board, int32_t order,
     }
   }
   if (!split) test(*engines_[0], 0, n);
+  // A board's lines looked at once need not stay with the process.
+  log_.ReleasePages();
   if (results_.size() >= kResultsKept) results_.pop_front();
   results_.push_back({&board, order, n, condition_, mask});
 }

@@ -7,8 +7,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,8 +23,10 @@
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
 #include "analysis/LogLoader.h"
+#include "analysis/LogReadWorkers.h"
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
+#include "platform/ProfileFile.h"
 #include "platform/TextFile.h"
 #include "platform/UiServices.h"
 #include "reader/ArticleEdit.h"
@@ -634,6 +639,67 @@ TEST_F(LogLoadingTest, ALogChangedOnDiskIsToldAndLoadedAgain) {
   // Told once: the files loaded again are what is on disk.
   lookAgain();
   EXPECT_TRUE(ui.entries.empty());
+}
+
+// The number of files read at a time, set in the common settings as the user sets it: taken by
+// the next load at once, kept for the next run, and a hand-edited value out of range told and
+// replaced by the default. The logs read with any number are the same.
+TEST_F(LogLoadingTest, TheFilesReadAtATimeAreSetInTheCommonSettings) {
+  const std::string nextDay = NextDayLog();
+  auto setThreads = [&](TVornExplMain& w, const QString& value) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+      QWidget* form = QApplication::activeModalWidget();
+      ASSERT_NE(form, nullptr);
+      auto* edit = form->findChild<QLineEdit*>(QStringLiteral("EDReadThreads"));
+      ASSERT_NE(edit, nullptr);
+      EXPECT_EQ(edit->text(), QString::number(w.Session().Threads == DefaultReadThreads(8)
+                                                  ? w.CommonIni().ReadThreads
+                                                  : w.Session().Threads));
+      edit->setText(value);
+      EXPECT_TRUE(test::SaveScreenshot(*form, QStringLiteral("common-settings-threads.png")));
+      form->findChild<QPushButton*>(QStringLiteral("BTNOK"))->click();
+      seen = true;
+    });
+    w.Command("MenuCommonSet")->trigger();
+    ASSERT_TRUE(seen);
+  };
+  std::vector<std::string> lines;
+  {
+    TVornExplMain& w = Start();
+    EXPECT_EQ(w.Session().Threads, DefaultReadThreads(8));
+    setThreads(w, QStringLiteral("3"));
+    EXPECT_EQ(w.Session().Threads, 3);
+    ASSERT_TRUE(w.LoadLogFiles({sample, nextDay}, "NET", false));
+    for (int32_t i = 0; i < w.Session().LogList.Count(); ++i)
+      lines.push_back(w.Session().LogList.GetLine(i));
+    // Out of range: the number stays.
+    setThreads(w, QStringLiteral("65"));
+    EXPECT_EQ(w.Session().Threads, 3);
+    ASSERT_TRUE(w.close());
+  }
+  {
+    TVornExplMain& w = Start();
+    EXPECT_EQ(w.Session().Threads, 3);
+    setThreads(w, QStringLiteral("1"));
+    ASSERT_TRUE(w.LoadLogFiles({sample, nextDay}, "NET", false));
+    std::vector<std::string> again;
+    for (int32_t i = 0; i < w.Session().LogList.Count(); ++i)
+      again.push_back(w.Session().LogList.GetLine(i));
+    EXPECT_EQ(again, lines);
+    ASSERT_TRUE(w.close());
+  }
+  ProfileFile ini(settings + "vornexpl.ini");
+  EXPECT_EQ(ini.ReadString("Reading", "ReadThreads", ""), "1");
+  ASSERT_TRUE(ini.WriteString("Reading", "ReadThreads", "-2"));
+  ui.entries.clear();
+  TVornExplMain& w = Start();
+  w.show();
+  QTest::qWait(50);
+  EXPECT_EQ(w.Session().Threads, DefaultReadThreads(8));
+  const std::vector<std::string> warnings = Texts(Kind::Warning);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find("[Reading] ReadThreads=-2"), std::string::npos);
 }
 
 // Memory running out while a log is added (the address space of the process is limited, as a

@@ -146,7 +146,8 @@ std::string DefaultFile(const std::string& tempFile) {
       "WWW=\"\"",
       "",
       "[Reading]",
-      "IgnoredAsRead=0"};
+      "IgnoredAsRead=0",
+      "ReadThreads=0"};
   std::string text;
   for (const std::string& l : lines)
     text += l + "\r\n";
