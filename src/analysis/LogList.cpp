@@ -672,9 +672,9 @@ int32_t TLogList::IndexMappedFile(const MappedFile& file, LoadWatcher* watcher) 
   // What is left is the last line, without a line end.
   if (lineStart < size && !index(size)) return finish(lineStart, LoadOutOfMemory);
   if (lineStart < size) lineStart = size;
-  // A file read ahead on a worker waits for the analysis, which walks it next and gives its
-  // pages back behind; only a big one is given back now.
-  if (size > kReleaseBehind) ReleaseMappedPages(data + released, size - released);
+  // The files of an archive are all read before the analysis walks them: what was looked at
+  // is given back now, or the whole archive would be held at once.
+  ReleaseMappedPages(data + released, size - released);
   goOn(size);
   return finish(lineStart, LoadOk);
 }
