@@ -278,12 +278,7 @@ std::string_view TLogList::LineIn(int32_t index, size_t block, uint32_t nextBloc
   const FillBlock& fill = fills_[block];
   const char* data = fill.data;
   if (fill.mapped) {
-    // The file's lines come one after another; only long lines added after the file (until an
-    // ordinary line opens a block) may follow them among the part's line numbers.
-    const uint32_t following =
-        static_cast<uint32_t>(index + 1) < nextBlockFirst && index + 1 < count_ ? Entry(index + 1)
-                                                                                : kLongLine;
-    const uint64_t end = following & kLongLine ? UsedOf(static_cast<int32_t>(block)) : following;
+    const uint64_t end = MappedLineEnd(index, block, nextBlockFirst);
     return std::string_view(data + entry, MappedLineLength(data + entry, end - entry));
   }
   // The line ends where the next ordinary line of its block starts, or where the block's lines
@@ -302,6 +297,15 @@ std::string_view TLogList::LineIn(int32_t index, size_t block, uint32_t nextBloc
   return std::string_view(data + entry, length);
 }
 
+uint64_t TLogList::MappedLineEnd(int32_t index, size_t block, uint32_t nextBlockFirst) const {
+  // The file's lines come one after another; only long lines added after the file (until an
+  // ordinary line opens a block) may follow them among the part's line numbers.
+  const uint32_t following = static_cast<uint32_t>(index + 1) < nextBlockFirst && index + 1 < count_
+                                 ? Entry(index + 1)
+                                 : kLongLine;
+  return following & kLongLine ? UsedOf(static_cast<int32_t>(block)) : following;
+}
+
 std::string_view TLogList::StoredSpan(int32_t first, int32_t last, bool* lineEnds) const {
   if (first < 0 || last < first || last >= count_) return {};
   const size_t block = static_cast<size_t>(FillBlockOf(first));
@@ -313,10 +317,7 @@ std::string_view TLogList::StoredSpan(int32_t first, int32_t last, bool* lineEnd
   }
   if (lineEnds) *lineEnds = fills_[block].mapped;
   if (fills_[block].mapped) {
-    const uint32_t following = static_cast<uint32_t>(last + 1) < nextBlockFirst && last + 1 < count_
-                                   ? Entry(last + 1)
-                                   : kLongLine;
-    const uint64_t end = following & kLongLine ? UsedOf(static_cast<int32_t>(block)) : following;
+    const uint64_t end = MappedLineEnd(last, block, nextBlockFirst);
     const uint32_t begin = Entry(first);
     return std::string_view(fills_[block].data + begin, end - begin);
   }

@@ -196,6 +196,8 @@ class TLogList final {
   // The line at index, which lies in the fill block `block` or is a long line; nextBlockFirst is
   // the first line of the next fill block.
   std::string_view LineIn(int32_t index, size_t block, uint32_t nextBlockFirst) const;
+  // In a part of a mapped file: where the line at index ends, with its line end.
+  uint64_t MappedLineEnd(int32_t index, size_t block, uint32_t nextBlockFirst) const;
   uint64_t UsedOf(int32_t block) const {
     return block == fillBlock_ ? fill_ : fills_[static_cast<size_t>(block)].used;
   }
