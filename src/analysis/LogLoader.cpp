@@ -455,6 +455,14 @@ TBBSProcess* TLogSession::ProcessOfPrefix(const std::string& prefix) const {
   return nullptr;
 }
 
+std::vector<TLogList::FileChange> TLogSession::LogsChangedOnDisk() const {
+  std::vector<TLogList::FileChange> changed = LogList.ChangedFiles();
+  std::erase_if(changed, [](const TLogList::FileChange& change) {
+    return change.state == MappedFileState::Appended;
+  });
+  return changed;
+}
+
 std::string TLogSession::SetPath(std::string_view path) const {
   return SettingsFolder.empty() ? ResolveSetPath(path) : ResolveSetPath(path, SettingsFolder);
 }

@@ -130,6 +130,11 @@ class TLogSession final {
   // A path named by the selected set, taken from SettingsFolder when it is relative.
   std::string SetPath(std::string_view path) const;
 
+  // The loaded logs shortened or written anew on disk since they were read: what was shown of
+  // them may no longer be their text. (One written on past its end, today's capture, keeps the
+  // lines that were read; its new lines come with the next load.)
+  std::vector<TLogList::FileChange> LogsChangedOnDisk() const;
+
   std::vector<TBBSProcess*> ProcessList;
   TBBSProcess* CurrentProcess = nullptr;
   // Prefix of the loaded set; empty while nothing is loaded and during a fresh load.

@@ -438,18 +438,15 @@ int ExportCommand(const Options& options, const TLogSession& session, const TCom
 }
 
 // Logs are read where they lie on disk until the run ends: one shortened or written anew
-// meanwhile is told, so that a script does not take what it got for the log's text. One
-// written on past its end (today's capture) changed nothing that was read.
+// meanwhile is told, so that a script does not take what it got for the log's text.
 bool LogsChanged(const TLogSession& session, std::FILE* err) {
-  bool changed = false;
-  for (const TLogList::FileChange& change : session.LogList.ChangedFiles()) {
-    if (change.state == MappedFileState::Appended) continue;
+  const std::vector<TLogList::FileChange> changed = session.LogsChangedOnDisk();
+  for (const TLogList::FileChange& change : changed) {
     std::fprintf(err, "vornexpl-cli: %s was %s while it was read; run again\n",
                  TerminalSafe(Cp932ToUtf8(change.path)).c_str(),
                  change.state == MappedFileState::Shortened ? "shortened" : "written anew");
-    changed = true;
   }
-  return changed;
+  return !changed.empty();
 }
 
 }  // namespace

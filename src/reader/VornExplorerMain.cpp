@@ -677,8 +677,7 @@ void TVornExplMain::MenuCommonSetClick() {
 }
 
 void TVornExplMain::ApplyReadThreads() {
-  // By default the files of an archive are read on every core; more than eight at a time would
-  // only hold more files in memory at once.
+  // By default one file a core: more than eight at a time would only hold more files at once.
   const int32_t chosen = commonIni_->ReadThreads;
   session_->Threads = chosen > 0 ? chosen : DefaultReadThreads(8);
 }
@@ -749,10 +748,8 @@ void TVornExplMain::CheckLogFiles() {
       QApplication::activeModalWidget() || !writer_->RunningEditors().Empty())
     return;
   std::string changed;
-  for (const TLogList::FileChange& change : session_->LogList.ChangedFiles()) {
-    if (change.state == MappedFileState::Appended) continue;
+  for (const TLogList::FileChange& change : session_->LogsChangedOnDisk())
     changed += "\r" + change.path;
-  }
   if (changed.empty() || changed == toldLogChange_) return;
   toldLogChange_ = changed;
   checkingLogs_ = true;

@@ -178,8 +178,7 @@ class TVornExplMain final : public QMainWindow, public TLoadWindow {
   void ToggleStatusBar();
   void SetOrder(bool tree);
   // A loaded log shortened, written anew or replaced on disk: told, and the set loaded again,
-  // so that no line is shown from bytes that are no longer the log's. (A log written on past
-  // its end, today's capture, keeps its lines; the new ones come with the next load.)
+  // so that no line is shown from bytes that are no longer the log's.
   void CheckLogFiles();
   // The common settings' number of files read at a time.
   void ApplyReadThreads();
