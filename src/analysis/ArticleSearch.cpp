@@ -45,10 +45,6 @@ TArticleMatcher::TArticleMatcher(const SearchCondition& condition, const TMember
   }
 }
 
-TArticleMatcher::~TArticleMatcher() {
-  log_.ReleasePages();
-}
-
 bool ContainsText(std::string_view text, std::string_view word) {
   size_t boundary = 0;
   size_t from = 0;

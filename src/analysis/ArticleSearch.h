@@ -38,8 +38,6 @@ class TArticleMatcher final {
  public:
   TArticleMatcher(const SearchCondition& condition, const TMemberList& members, const TLogList& log,
                   TAWKStr& awk);
-  // A search may have looked at every line of an archive: their pages are given back.
-  ~TArticleMatcher();
   TArticleMatcher(const TArticleMatcher&) = delete;
   TArticleMatcher& operator=(const TArticleMatcher&) = delete;
 

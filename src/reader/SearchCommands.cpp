@@ -4,6 +4,7 @@
 #include <QCursor>
 
 #include "analysis/BBSProcess.h"
+#include "analysis/LogList.h"
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
 #include "qtsupport/QtSupport.h"
@@ -84,6 +85,8 @@ bool TSearchCommands::FindNext(bool forward, bool newOnly) {
       const TArticleMatcher matcher(condition_, bbs->Members, w_.Log(), awk_);
       hit = FindSearchMatch(bbs->Boards, w_.Order(), w_.CurrentBoard(), w_.CurrentPosition(),
                             forward, newOnly, matcher);
+      // The search may have looked at every line of the archive: their pages are given back.
+      w_.Log().ReleasePages();
     } catch (const ERegExpParser& error) {
       // The dialog refuses such patterns; this only guards against one set some other way.
       Ui().Warning(RegExpErrorReport(error, condition_.SearchWord, condition_.AwkFuzzy));
