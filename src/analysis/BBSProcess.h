@@ -113,6 +113,9 @@ class TBBSProcess {
   std::string GenerateBoardTitle;
   int32_t HeaderOffset = 0;
   AnalysisProgress* ProgressBar = nullptr;  // not owned; may be null
+  // AnalyzeLog on two threads from 2 on: one walks the log, the other stores what it finds. The
+  // result is the same either way.
+  int32_t AnalysisThreads = 1;
 
   TBoardList Boards;
   TMemberList Members;

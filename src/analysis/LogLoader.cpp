@@ -687,6 +687,7 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
       progress.StartAnalysis(result.StartLine, barBack.bar);
       process->ProgressBar = &progress;
     }
+    process->AnalysisThreads = Threads;
     analysed = process->AnalyzeLog(result.NetNo, LogList, SystemMsgList, result.StartLine);
   }
   result.AnalyseSeconds = SecondsSince(phase);

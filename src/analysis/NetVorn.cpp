@@ -1,13 +1,13 @@
 #include "analysis/NetVorn.h"
 
 #include <cstdio>
-#include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "analysis/AnalysisPipe.h"
 #include "analysis/LogList.h"
+#include "analysis/NetVornStore.h"
 #include "analysis/NetVornUpPad.h"
 #include "analysis/PatternLine.h"
 #include "platform/Cp932.h"
@@ -16,7 +16,6 @@
 #include "platform/UiServices.h"
 #include "platform/UserDataFile.h"
 #include "store/ArticleList.h"
-#include "store/MailKeys.h"
 #include "text/Dates.h"
 #include "text/FieldNames.h"
 #include "text/LogPattern.h"
@@ -27,52 +26,21 @@ namespace {
 using TF = TextField::Slot;
 using NF = NumberField::Slot;
 
-// Collects (ID, handle) pairs while a log is read and hands them to the member list in batches,
-// so that the member list is not searched for every article. One entry per ID, the latest
-// non-empty handle winning, as adding to a member list with lookup does.
-class PendingMembers {
- public:
-  void Add(int32_t id, const std::string& handle) {
-    if (id == -1) return;
-    auto found = index_.find(id);
-    if (found != index_.end()) {
-      if (!handle.empty()) entries_[found->second].second = handle;
-      return;
-    }
-    if (handle.empty()) return;
-    index_.emplace(id, entries_.size());
-    entries_.emplace_back(id, handle);
-  }
-  size_t Count() const { return entries_.size(); }
-  const std::vector<std::pair<int32_t, std::string>>& Entries() const { return entries_; }
-  void Clear() {
-    entries_.clear();
-    index_.clear();
-  }
-
- private:
-  std::vector<std::pair<int32_t, std::string>> entries_;
-  std::unordered_map<int32_t, size_t> index_;
-};
-
-// Members are merged whenever more than this many have gathered at a board line (and at the end
-// of a run).
-constexpr size_t kMergeThreshold = 499;
-
 enum class Stage { WaitHeader, WaitSubject, WaitRess, WaitFooter };
 
 // What a step of the line tests decided: the line is done, or the board and list tests are
 // still to be tried on it.
 enum class Next { Line, BoardTests };
 
-// One AnalyzeLog call: the state of the walk over the log and the patterns of the entry.
+// The walk of one AnalyzeLog call over the log: its state and the patterns of the entry. What it
+// finds goes to out; it reads nothing back but whether an article found its board.
 class NetVornRun final {
  public:
-  NetVornRun(TNetVorn& process, TLogList& log, TLogList& systemLog)
-      : p_(process),
-        s_(*process.Settings),
+  NetVornRun(TNetVorn& process, TLogList& log, NetVornFindings& out)
+      : s_(*process.Settings),
+        mailBoardNo_(process.MailBoardNo),
         log_(log),
-        systemLog_(systemLog),
+        out_(out),
         boardTitle_(s_.BoardTitlePattern()),
         boardList_(s_.BoardListPattern()),
         idListHeader_(s_.IDListHeaderPattern()),
@@ -105,7 +73,12 @@ class NetVornRun final {
     currentBoard_ = s_.KTC ? 0 : -1;
   }
 
-  void Run(int32_t startLine);
+  // What WalkHere and WalkIntoPipe ask of a walk.
+  void Begin(int32_t) {}
+  void WalkLine(std::string_view line, int32_t i);
+  void Finish(int32_t count) {
+    if (inBody_) out_.LastLine(count - 2);
+  }
 
  private:
   uint8_t Match(const LinePattern& pattern) { return line_.Match(pattern, texts_, numbers_); }
@@ -114,17 +87,9 @@ class NetVornRun final {
   Next Footer(int32_t i);
   bool DecideFooter(int32_t i);
   bool StoreArticle(int32_t i);
-  // The board an article is stored in, added or given its key first.
-  TArticleList* ArticleBoard();
-  int32_t MailKey(const TArticleList& box, int32_t time, int32_t writerId);
   void EndOfBody(int32_t i);
   void EndOfFile(int32_t i);
   void BoardTests();
-  void SetOpenLastLine(int32_t line);
-  void MergeMembers();
-  void MergeWhenFull() {
-    if (pending_.Count() > kMergeThreshold) MergeMembers();
-  }
 
   // The first command string, in order, that occurs in text; its index and byte offset.
   bool FindCommand(std::string_view text, size_t& command, size_t& at) const;
@@ -136,10 +101,10 @@ class NetVornRun final {
   // lies in it at its second byte or later.
   bool CutHandleBeforeCommand();
 
-  TNetVorn& p_;
   TNetVornIniFile& s_;
+  const int32_t mailBoardNo_;
   TLogList& log_;
-  TLogList& systemLog_;
+  NetVornFindings& out_;
 
   PatternTexts texts_;
   PatternNumbers numbers_;
@@ -163,67 +128,31 @@ class NetVornRun final {
   bool skipCommandLine_ = false;
   int32_t serialKey_ = -1;
   int32_t serialParentKey_ = -1;
-  std::optional<TMailKeys> mailKeys_;  // of the mail box, made at the first mail
-
-  // The board the last article went to, its number and the key it was given; reset whenever
-  // a board line may have changed a board.
-  TArticleList* articleBoard_ = nullptr;
-  int32_t articleBoardNo_ = -1;
-  std::string articleBoardKey_;
-
-  // The article whose body is being read, found again by its key and time to set its last line.
-  TArticleList* open_ = nullptr;
-  int32_t openKey_ = 0;
-  int32_t openTime_ = 0;
-  int32_t openIndex_ = -1;  // its storage index, -1 when it was not stored
-
-  PendingMembers pending_;
-  std::unordered_map<int32_t, int32_t> memberIndex_;  // ID -> first live entry of Members
-  bool memberIndexBuilt_ = false;
 };
 
-void NetVornRun::Run(int32_t startLine) {
-  const int32_t count = log_.Count();
-  if (startLine < 0) startLine = 0;
-  if (p_.ProgressBar) p_.ProgressBar->SetMax(count > startLine ? (count - startLine) / 1000 : 0);
-  const std::string& endLine = s_.LogEndLine;
-  // The whole log is walked once: what was looked at is given back behind.
-  TLogList::Reader reader(log_, true);
-
-  for (int32_t i = startLine; i < count; ++i) {
-    if (i % 100 == 0) Ui().ProcessMessages();
-    if (i != 0 && i % 1000 == 0 && p_.ProgressBar) {
-      p_.ProgressBar->Step();
-      if (p_.ProgressBar->Cancelled()) break;  // the caller gives up what was stored
-    }
-
-    const std::string_view line = reader.Line(i);
-    // The line the loader appends after every log file: whatever is open ends with the file.
-    if (!endLine.empty() && line == endLine) {
-      EndOfFile(i);
-      continue;
-    }
-    line_.Reset(line);
-
-    if (inIdList_) {
-      const uint8_t r = Match(idList_);
-      if (r == PatternMatch) {
-        pending_.Add(numbers_[NF::WIDNO], texts_[TF::WHANDLE]);
-        continue;
-      }
-      inIdList_ = false;
-      if (r == PatternError) continue;
-    }
-    if (inBody_) {
-      EndOfBody(i);
-      continue;
-    }
-    if (currentBoard_ >= 0 && HeaderGroup(i) == Next::Line) continue;
-    BoardTests();
+void NetVornRun::WalkLine(std::string_view line, int32_t i) {
+  // The line the loader appends after every log file: whatever is open ends with the file.
+  if (!s_.LogEndLine.empty() && line == s_.LogEndLine) {
+    EndOfFile(i);
+    return;
   }
+  line_.Reset(line);
 
-  if (inBody_) SetOpenLastLine(count - 2);
-  MergeMembers();
+  if (inIdList_) {
+    const uint8_t r = Match(idList_);
+    if (r == PatternMatch) {
+      out_.Member(numbers_[NF::WIDNO], texts_[TF::WHANDLE]);
+      return;
+    }
+    inIdList_ = false;
+    if (r == PatternError) return;
+  }
+  if (inBody_) {
+    EndOfBody(i);
+    return;
+  }
+  if (currentBoard_ >= 0 && HeaderGroup(i) == Next::Line) return;
+  BoardTests();
 }
 
 uint8_t NetVornRun::MatchHeaders() {
@@ -253,7 +182,7 @@ Next NetVornRun::HeaderGroup(int32_t i) {
     }
     case Stage::WaitSubject: {
       isMail_ = isBinary_ = hasRess_ = false;
-      const bool mailBox = currentBoard_ == p_.MailBoardNo;
+      const bool mailBox = currentBoard_ == mailBoardNo_;
       uint8_t r = Match(mailBox ? subjectHeaderMail_ : subjectHeader_);
       if (!mailBox && r == PatternMatch) {
         stage_ = Stage::WaitRess;
@@ -266,8 +195,8 @@ Next NetVornRun::HeaderGroup(int32_t i) {
         isMail_ = true;
         stage_ = Stage::WaitFooter;
         if (s_.KTC) {
-          currentBoard_ = p_.MailBoardNo;
-          MergeWhenFull();
+          currentBoard_ = mailBoardNo_;
+          out_.MergeWhenFull();
         }
         return Next::Line;
       }
@@ -375,26 +304,7 @@ bool NetVornRun::DecideFooter(int32_t i) {
   return true;
 }
 
-TArticleList* NetVornRun::ArticleBoard() {
-  const std::string& key = texts_[TF::BINDEX];
-  // Article after article goes to the same board under the same key, and adding that board
-  // again would change nothing.
-  if (articleBoard_ && currentBoard_ == articleBoardNo_ && key == articleBoardKey_)
-    return articleBoard_;
-  TBoardList& boards = p_.Boards;
-  const bool added = boards.AddBoard(currentBoard_, key, "");
-  const int32_t boardIndex = boards.FindBoardNo(currentBoard_);
-  TArticleList* articles = boardIndex >= 0 ? boards.GetArticles(boardIndex) : nullptr;
-  articleBoard_ = added ? articles : nullptr;
-  articleBoardNo_ = currentBoard_;
-  articleBoardKey_ = key;
-  return articles;
-}
-
 bool NetVornRun::StoreArticle(int32_t i) {
-  TArticleList* articles = ArticleBoard();
-  if (!articles) return false;
-
   int32_t key = numbers_[NF::WNO];
   if (serialKey_ != -1) {
     key = serialKey_;
@@ -413,7 +323,6 @@ bool NetVornRun::StoreArticle(int32_t i) {
   uint8_t kind;
   if (isMail_) {
     postTime = date;
-    key = number = MailKey(*articles, date, writerId);
     firstLine = i + headerLines - 2;
     bodyOffset = 2;
     kind = isBinary_ ? ArticleKindBinaryMail : ArticleKindMail;
@@ -443,34 +352,28 @@ bool NetVornRun::StoreArticle(int32_t i) {
   }
   if (skipCommandLine_) ++bodyOffset;
 
-  const bool stored = articles->AddArticle(kind, 0, key, number, postTime, parentKey, parentNumber,
-                                           writerId, parentWriterId, {}, {}, texts_[TF::WTITLE],
-                                           parentTitle, firstLine, bodyOffset);
-  pending_.Add(writerId, texts_[TF::WHANDLE]);
-  if (hasRess_) pending_.Add(parentWriterId, texts_[TF::RHANDLE]);
-
-  open_ = articles;
-  openKey_ = key;
-  openTime_ = postTime;
-  openIndex_ = stored ? articles->LastAdded() : -1;
+  NetVornArticleFound found;
+  found.board = currentBoard_;
+  found.boardKey = texts_[TF::BINDEX];
+  found.kind = kind;
+  found.isMail = isMail_;
+  found.hasRess = hasRess_;
+  found.key = key;
+  found.number = number;
+  found.postTime = postTime;
+  found.parentKey = parentKey;
+  found.parentNumber = parentNumber;
+  found.writerId = writerId;
+  found.parentWriterId = parentWriterId;
+  found.firstLine = firstLine;
+  found.bodyOffset = bodyOffset;
+  found.title = texts_[TF::WTITLE];
+  found.parentTitle = parentTitle;
+  found.handle = texts_[TF::WHANDLE];
+  found.parentHandle = texts_[TF::RHANDLE];
+  if (!out_.Article(found)) return false;
   inBody_ = true;
   return true;
-}
-
-int32_t NetVornRun::MailKey(const TArticleList& box, int32_t time, int32_t writerId) {
-  if (!mailKeys_ || mailKeys_->Box() != &box) mailKeys_.emplace(box);
-  return mailKeys_->KeyOf(time, writerId, {}, texts_[TF::WTITLE]);
-}
-
-void NetVornRun::SetOpenLastLine(int32_t line) {
-  if (!open_) return;
-  // Nothing has been added to the board since the article was stored: it is still the entry
-  // its key and time would find.
-  if (ArticleRecord* r = openIndex_ >= 0 ? open_->Entry(openIndex_) : nullptr) {
-    r->LastLine = line;
-  } else {
-    open_->SetArticleLastLine(openKey_, openTime_, line);
-  }
 }
 
 void NetVornRun::EndOfBody(int32_t i) {
@@ -480,7 +383,7 @@ void NetVornRun::EndOfBody(int32_t i) {
   const uint8_t r = MatchHeaders();
   if (r == PatternMatch) {
     // This line is the next article's header.
-    SetOpenLastLine(i - s_.NoDispFotterLine - 1);
+    out_.LastLine(i - s_.NoDispFotterLine - 1);
     inBody_ = false;
     stage_ = Stage::WaitSubject;
     return;
@@ -492,7 +395,7 @@ void NetVornRun::EndOfBody(int32_t i) {
   }
   for (const LinePattern& terminal : terminals_) {
     if (Match(terminal) == PatternMatch) {
-      SetOpenLastLine(i - s_.NoDispFotterLine - 1);
+      out_.LastLine(i - s_.NoDispFotterLine - 1);
       inBody_ = false;
       stage_ = Stage::WaitHeader;
       return;
@@ -504,7 +407,7 @@ void NetVornRun::EndOfBody(int32_t i) {
 // end of a file ends with that file's last line, and nothing half-read runs on into the next
 // file.
 void NetVornRun::EndOfFile(int32_t i) {
-  if (inBody_) SetOpenLastLine(i - 1);
+  if (inBody_) out_.LastLine(i - 1);
   inBody_ = false;
   inIdList_ = false;
   isMail_ = false;
@@ -515,18 +418,14 @@ void NetVornRun::BoardTests() {
   uint8_t r = Match(boardTitle_);
   if (r == PatternMatch) {
     currentBoard_ = numbers_[NF::BNO];
-    articleBoard_ = nullptr;
-    p_.Boards.AddBoard(currentBoard_, "", texts_[TF::BTITLE]);
-    MergeWhenFull();
+    out_.BoardLine(currentBoard_, "", texts_[TF::BTITLE]);
     return;
   }
   if (r == PatternError) return;
   r = Match(boardList_);
   if (r == PatternMatch) {
     currentBoard_ = numbers_[NF::BNO];
-    articleBoard_ = nullptr;  // the board may take another key
-    p_.Boards.AddBoard(currentBoard_, texts_[TF::BINDEX], texts_[TF::BTITLE]);
-    MergeWhenFull();
+    out_.BoardLine(currentBoard_, texts_[TF::BINDEX], texts_[TF::BTITLE]);
     return;
   }
   if (r == PatternError) return;
@@ -536,30 +435,7 @@ void NetVornRun::BoardTests() {
     return;
   }
   if (r == PatternError) return;
-  if (Match(info_) == PatternMatch) systemLog_.AddLine(line_.Text());
-}
-
-void NetVornRun::MergeMembers() {
-  TMemberList& members = p_.Members;
-  if (pending_.Count() == 0) return;
-  if (!memberIndexBuilt_) {
-    // Adding with lookup finds the first live entry with the ID.
-    for (int32_t m = 0; m < members.Count(); ++m) {
-      if (members.IsLiveMember(m)) memberIndex_.emplace(members.GetIdNo(m), m);
-    }
-    memberIndexBuilt_ = true;
-  }
-  for (const auto& [id, handle] : pending_.Entries()) {
-    bool added = false;
-    auto found = memberIndex_.find(id);
-    if (found != memberIndex_.end()) {
-      members.SetMember(found->second, id, "", handle, "", "", added);
-    } else if (members.AddMember(id, handle, "", "", false, added) && added) {
-      memberIndex_.emplace(id, members.Count() - 1);
-    }
-    if (added) p_.MembersChanged = true;
-  }
-  pending_.Clear();
+  if (Match(info_) == PatternMatch) out_.SystemLine(line_.Text());
 }
 
 }  // namespace
@@ -605,8 +481,22 @@ bool TNetVorn::AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int
   for (int32_t b = 0; b < Boards.Count(); ++b) {
     if (TArticleList* articles = Boards.GetArticles(b)) articles->DropPlaceholders();
   }
-  NetVornRun run(*this, Log, SystemLog);
-  run.Run(StartLine);
+  NetVornStore store(*this, SystemLog);
+  if (AnalysisThreads < 2) {
+    NetVornFindings out(&store);
+    NetVornRun run(*this, Log, out);
+    WalkHere(run, Log, StartLine, ProgressBar);
+  } else {
+    NetVornFindings out(nullptr);
+    NetVornRun run(*this, Log, out);
+    // Declared after the walk, so that it ends the worker before the walk goes.
+    AnalysisPipe<NetVornBatch> pipe;
+    pipe.Start(
+        [&](AnalysisPipe<NetVornBatch>& p) { WalkIntoPipe(run, Log, StartLine, p, out.batch); });
+    StoreFromPipe(pipe, StartLine, Log.Count(), ProgressBar,
+                  [&](const NetVornBatch& batch) { StoreFindings(batch, store); });
+  }
+  store.MergeMembers();
   this->NetNo = NetNo;
   return true;
 }

@@ -4,15 +4,14 @@
 #include <climits>
 #include <cstdio>
 #include <initializer_list>
-#include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "analysis/LogList.h"
 #include "analysis/NiftyBoardId.h"
 #include "analysis/NiftyPadFile.h"
+#include "analysis/NiftyStore.h"
 #include "analysis/PatternProgram.h"
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
@@ -21,7 +20,6 @@
 #include "platform/UserDataFile.h"
 #include "store/ArticleList.h"
 #include "store/CommaText.h"
-#include "store/MailKeys.h"
 #include "store/MailSendList.h"
 #include "text/Dates.h"
 #include "text/FieldNames.h"
@@ -36,10 +34,6 @@ using NF = NumberField::Slot;
 
 // Patterns see at most this many bytes of a line.
 constexpr size_t kPatternLineBytes = 255;
-// Writers gathered while a log is read are moved into the member list when this many have
-// gathered at a board header or mail-mode line, and at the end.
-constexpr size_t kMergeThreshold = 500;
-
 // Bytes 0x20 and below at the end of a handle; such a byte is never part of a double-byte
 // character.
 void TrimRightBlanks(std::string& text) {
@@ -48,33 +42,6 @@ void TrimRightBlanks(std::string& text) {
     --n;
   text.resize(n);
 }
-
-// Collects (ID text, handle) pairs while a log is read, as a member list with lookup would: one
-// entry per ID, the latest non-empty handle winning; a new ID needs a handle.
-class PendingMembers {
- public:
-  void Add(const std::string& id, const std::string& handle) {
-    if (id.empty()) return;
-    auto found = index_.find(id);
-    if (found != index_.end()) {
-      if (!handle.empty()) entries_[found->second].second = handle;
-      return;
-    }
-    if (handle.empty()) return;
-    index_.emplace(id, entries_.size());
-    entries_.emplace_back(id, handle);
-  }
-  size_t Count() const { return entries_.size(); }
-  const std::vector<std::pair<std::string, std::string>>& Entries() const { return entries_; }
-  void Clear() {
-    entries_.clear();
-    index_.clear();
-  }
-
- private:
-  std::vector<std::pair<std::string, std::string>> entries_;
-  std::unordered_map<std::string, size_t> index_;
-};
 
 // A compiled pattern with what it needs of the first byte of a text: a pattern that begins
 // with a literal compare refuses every line that does not begin with its first byte, and most
@@ -98,14 +65,14 @@ struct NoticeRule {
   int32_t count;
 };
 
-// One AnalyzeLog call: the state of the walk over the log and the patterns of the set.
+// The walk of one AnalyzeLog call over the log: its state and the patterns of the set. What it
+// finds goes to out; it reads nothing back but whether an entry found its board.
 class NiftyRun final {
  public:
-  NiftyRun(TNifty& process, TLogList& log, TLogList& systemLog)
-      : p_(process),
-        s_(*process.Settings),
+  NiftyRun(TNifty& process, TLogList& log, NiftyFindings& out)
+      : s_(*process.Settings),
         log_(log),
-        systemLog_(systemLog),
+        out_(out),
         boardTitle_(s_.BoardTitlePattern()),
         subjectHeader_(s_.SubjectHeaderPattern()),
         subjectRoot_(s_.SubjectHeaderRootPattern()),
@@ -113,7 +80,8 @@ class NiftyRun final {
         mailHeader1_(s_.MailHeader1Pattern()),
         mailHeader2_(s_.MailHeader2Pattern()),
         endLine_(s_.LogEndLine),
-        mailBoxId_(p_.MailBoardIndex) {
+        mailBoxId_(process.MailBoardIndex),
+        mailBoardNo_(process.MailBoardNo) {
     texts_.fill(std::string());
     numbers_.fill(-1);
     for (int n = 1; n <= NiftyGroupCount; ++n) {
@@ -125,7 +93,13 @@ class NiftyRun final {
     }
   }
 
-  void Run(int32_t startLine);
+  // What WalkHere and WalkIntoPipe ask of a walk.
+  void Begin(int32_t startLine) { fileStart_ = startLine; }
+  void WalkLine(std::string_view line, int32_t l);
+  // A log list that does not end with the loader's end line: its last line is taken for one.
+  void Finish(int32_t count) {
+    if (inBody_) EndCurrentEntry(count - 2);
+  }
 
  private:
   uint8_t Match(const LinePattern& pattern) {
@@ -173,15 +147,10 @@ class NiftyRun final {
   void EnterBoard();
   void EndCurrentEntry(int32_t lastLine);
   void CopyNotice(int32_t first, int32_t count);
-  void AddPending() {
-    if (s_.MemberAutoAdd) pending_.Add(writerId_, handle_);
-  }
-  void MergeMembers(bool force);
 
-  TNifty& p_;
   TNiftyIniFile& s_;
   TLogList& log_;
-  TLogList& systemLog_;
+  NiftyFindings& out_;
 
   PatternTexts texts_;
   PatternNumbers numbers_;
@@ -193,6 +162,7 @@ class NiftyRun final {
   std::vector<NoticeRule> notices_;
   const std::string endLine_;
   const std::string mailBoxId_;
+  const int32_t mailBoardNo_;
 
   // Where articles go. The start value is no board's, and not the mail box's.
   std::string boardId_ = "unknown";
@@ -207,13 +177,7 @@ class NiftyRun final {
   int32_t time_ = 0;
   std::string writerId_, handle_, title_;
   int32_t mailDate_[5] = {0, 0, 0, 0, 0};
-  TArticleList* open_ = nullptr;       // the list that holds the entry whose body is being read
-  std::optional<TMailKeys> mailKeys_;  // of the mail box, made at the first mail
-  int32_t fileStart_ = 0;              // the first line of the log file being read
-
-  PendingMembers pending_;
-  std::unordered_map<std::string, int32_t> memberIndex_;  // ID -> first live entry of Members
-  bool memberIndexBuilt_ = false;
+  int32_t fileStart_ = 0;  // the first line of the log file being read
 };
 
 void NiftyRun::AddNoticeRule(int n) {
@@ -227,43 +191,23 @@ void NiftyRun::AddNoticeRule(int n) {
   notices_.push_back({LinePattern(pattern), offset, count});
 }
 
-void NiftyRun::Run(int32_t startLine) {
-  const int32_t count = log_.Count();
-  if (startLine < 0) startLine = 0;
-  fileStart_ = startLine;
-  if (p_.ProgressBar) p_.ProgressBar->SetMax(count > startLine ? (count - startLine) / 1000 : 0);
-  // The whole log is walked once: what was looked at is given back behind.
-  TLogList::Reader reader(log_, true);
-
-  for (int32_t l = startLine; l < count; ++l) {
-    if (l % 100 == 0) Ui().ProcessMessages();
-    if (l != 0 && l % 1000 == 0 && p_.ProgressBar) {
-      p_.ProgressBar->Step();
-      if (p_.ProgressBar->Cancelled()) break;  // the caller gives up what was stored
-    }
-
-    const std::string_view line = reader.Line(l);
-    if (!endLine_.empty() && line == endLine_) {
-      EndOfFile(l);
-      continue;
-    }
-    PrepareNiftyLine(line, text_);
-
-    if (inBody_) {
-      Body(l);
-      continue;
-    }
-    if (!boardId_.empty() && boardId_ != mailBoxId_) {
-      if (ArticleBoard(l)) continue;
-    } else if (boardId_ == mailBoxId_ && mailMode_) {
-      if (MailBox(l)) continue;
-    }
-    General(l);
+void NiftyRun::WalkLine(std::string_view line, int32_t l) {
+  if (!endLine_.empty() && line == endLine_) {
+    EndOfFile(l);
+    return;
   }
+  PrepareNiftyLine(line, text_);
 
-  // A log list that does not end with the loader's end line: its last line is taken for one.
-  if (inBody_) EndCurrentEntry(count - 2);
-  MergeMembers(true);
+  if (inBody_) {
+    Body(l);
+    return;
+  }
+  if (!boardId_.empty() && boardId_ != mailBoxId_) {
+    if (ArticleBoard(l)) return;
+  } else if (boardId_ == mailBoxId_ && mailMode_) {
+    if (MailBox(l)) return;
+  }
+  General(l);
 }
 
 void NiftyRun::Body(int32_t l) {
@@ -329,26 +273,27 @@ bool NiftyRun::ArticleBoard(int32_t l) {
   const int32_t bno = numbers_[NF::BNO];
   if (boardNo_ != -1 && boardNo_ != bno) return false;
 
-  TBoardList& boards = p_.Boards;
   if (boardNo_ == -1) {
     // Articles before any board header: a board of their own per number, never saved.
     if (bno < 0 || bno > INT32_MAX - RebaseOffset) return false;
     boardId_ = NiftyUnknownBoardId(bno);
-    boards.AddBoard(bno + RebaseOffset, boardId_, NiftyUnknownBoardTitle);
+    out_.Board(bno + RebaseOffset, boardId_, NiftyUnknownBoardTitle);
   } else {
-    boards.AddBoard(-1, boardId_, "");
+    out_.Board(-1, boardId_, "");
   }
-  const int32_t index = boards.FindBoardId(boardId_);
-  TArticleList* articles = index >= 0 ? boards.GetArticles(index) : nullptr;
-  if (!articles) return false;
-
   time_ = DateKey(numbers_[NF::YEAR], numbers_[NF::MONTH], numbers_[NF::DAY], numbers_[NF::HOUR],
                   numbers_[NF::MINUTE], 0);
-  const int32_t parent = isReply_ ? numbers_[NF::RNO] : -1;
-  articles->AddArticle(isReply_ ? ArticleKindRess : ArticleKindRoot, 0, key_, key_, time_, parent,
-                       parent, -1, -1, writerId_, {}, title_, {}, l - 1, 2);
-  AddPending();
-  open_ = articles;
+  NiftyEntryFound e;
+  e.boardId = boardId_;
+  e.kind = isReply_ ? ArticleKindRess : ArticleKindRoot;
+  e.key = key_;
+  e.time = time_;
+  e.parent = isReply_ ? numbers_[NF::RNO] : -1;
+  e.firstLine = l - 1;
+  e.writerId = writerId_;
+  e.handle = handle_;
+  e.title = title_;
+  if (!out_.Article(e)) return false;
   inBody_ = true;
   return true;
 }
@@ -382,16 +327,15 @@ bool NiftyRun::MailBox(int32_t l) {
   if (r == PatternError) return true;
   if (r != PatternMatch) return false;
   title_ = texts_[TF::WTITLE];
-  const int32_t index = p_.Boards.FindBoardId(mailBoxId_);
-  TArticleList* articles = index >= 0 ? p_.Boards.GetArticles(index) : nullptr;
-  if (!articles) return false;
   time_ = DateKey(mailDate_[0], mailDate_[1], mailDate_[2], mailDate_[3], mailDate_[4], 0);
-  if (!mailKeys_ || mailKeys_->Box() != articles) mailKeys_.emplace(*articles);
-  key_ = mailKeys_->KeyOf(time_, -1, writerId_, title_);
-  articles->AddArticle(ArticleKindMail, 0, key_, key_, time_, -1, -1, -1, -1, writerId_, {}, title_,
-                       {}, l - 1, 2);
-  AddPending();
-  open_ = articles;
+  NiftyEntryFound e;
+  e.kind = ArticleKindMail;
+  e.time = time_;
+  e.firstLine = l - 1;
+  e.writerId = writerId_;
+  e.handle = handle_;
+  e.title = title_;
+  if (!out_.Mail(e)) return false;
   inBody_ = true;
   return true;
 }
@@ -406,10 +350,10 @@ void NiftyRun::General(int32_t l) {
     return;
   }
   if (!mailMode_ && MatchAny(mailModeHeaders_)) {
-    boardNo_ = p_.MailBoardNo;
+    boardNo_ = mailBoardNo_;
     boardId_ = mailBoxId_;
     mailMode_ = true;
-    MergeMembers(false);
+    out_.MergeWhenFull();
   }
   if (mailMode_) return;
   for (const NoticeRule& rule : notices_) {
@@ -428,11 +372,11 @@ void NiftyRun::CopyNotice(int32_t first, int32_t count) {
     const std::string_view line = log_.LineView(static_cast<int32_t>(s));
     if (!endLine_.empty() && line == endLine_) break;
     if (line.size() >= kPatternLineBytes) {
-      systemLog_.AddLine(line.substr(0, kPatternLineBytes));
+      out_.SystemLine(line.substr(0, kPatternLineBytes));
     } else {
       copy.assign(line);
       copy.push_back('\r');
-      systemLog_.AddLine(copy);
+      out_.SystemLine(copy);
     }
   }
 }
@@ -450,12 +394,12 @@ void NiftyRun::StartArticle() {
 void NiftyRun::EnterBoard() {
   boardNo_ = numbers_[NF::BNO];
   MakeNiftyBoardId(texts_[TF::BINDEX], boardNo_, boardId_);
-  p_.Boards.AddBoard(-1, boardId_, BoardTitleFromHeader(texts_[TF::BTITLE]));
-  MergeMembers(false);
+  out_.Board(-1, boardId_, BoardTitleFromHeader(texts_[TF::BTITLE]));
+  out_.MergeWhenFull();
 }
 
 void NiftyRun::EndCurrentEntry(int32_t lastLine) {
-  if (open_) open_->SetArticleLastLine(key_, time_, lastLine);
+  out_.LastLine(lastLine);
 }
 
 // The loader appends the set's end line after every log file. Whatever is open ends with the
@@ -466,30 +410,6 @@ void NiftyRun::EndOfFile(int32_t l) {
   if (inBody_) EndCurrentEntry(l - 1);
   expectSecond_ = inBody_ = inMail_ = false;
   fileStart_ = l + 1;
-}
-
-void NiftyRun::MergeMembers(bool force) {
-  if (!force && pending_.Count() < kMergeThreshold) return;
-  if (pending_.Count() == 0) return;
-  TMemberList& members = p_.Members;
-  if (!memberIndexBuilt_) {
-    // Adding with lookup finds the first live entry with the ID.
-    for (int32_t m = 0; m < members.Count(); ++m) {
-      if (members.IsLiveMember(m)) memberIndex_.emplace(members.GetIdText(m), m);
-    }
-    memberIndexBuilt_ = true;
-  }
-  for (const auto& [id, handle] : pending_.Entries()) {
-    bool added = false;
-    auto found = memberIndex_.find(id);
-    if (found != memberIndex_.end()) {
-      members.SetMember(found->second, 0, id, handle, "", "", added);
-    } else if (members.AddMemberText(id, handle, "", "", false, added) && added) {
-      memberIndex_.emplace(members.GetIdText(members.Count() - 1), members.Count() - 1);
-    }
-    if (added) p_.MembersChanged = true;
-  }
-  pending_.Clear();
 }
 
 }  // namespace
@@ -534,8 +454,22 @@ bool TNifty::AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int32
   for (int32_t b = 0; b < Boards.Count(); ++b) {
     if (TArticleList* articles = Boards.GetArticles(b)) articles->DropPlaceholders();
   }
-  NiftyRun run(*this, Log, SystemLog);
-  run.Run(StartLine);
+  NiftyStore store(*this, SystemLog);
+  if (AnalysisThreads < 2) {
+    NiftyFindings out(&store);
+    NiftyRun run(*this, Log, out);
+    WalkHere(run, Log, StartLine, ProgressBar);
+  } else {
+    NiftyFindings out(nullptr);
+    NiftyRun run(*this, Log, out);
+    // Declared after the walk, so that it ends the worker before the walk goes.
+    AnalysisPipe<NiftyBatch> pipe;
+    pipe.Start(
+        [&](AnalysisPipe<NiftyBatch>& p) { WalkIntoPipe(run, Log, StartLine, p, out.batch); });
+    StoreFromPipe(pipe, StartLine, Log.Count(), ProgressBar,
+                  [&](const NiftyBatch& batch) { StoreFindings(batch, store); });
+  }
+  store.MergeMembers(true);
   this->NetNo = NetNo;
   return true;
 }

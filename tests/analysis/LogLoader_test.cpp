@@ -115,6 +115,8 @@ class LoadSample : public ::testing::Test {
     process = ws.MakeNetVorn();
     session = std::make_unique<TLogSession>(std::vector<TBBSProcess*>{process.get()});
     session->SettingsFolder = ws.settingsDir;
+    // Run again with the files read and analysed on two threads: every case the same.
+    session->Threads = test::TestAnalysisThreads();
   }
   std::string Missing(const char* name) const { return ws.dir.File(name); }
 
@@ -530,6 +532,7 @@ TEST(LoadCancel, AnAddToANiftySetCancelledAtAnyPointChangesNothing) {
   std::filesystem::copy_file(test::SourceDir() + "/samples/NIF19990730.LOG", log);
   TNifty nifty(ws.settingsDir + "nifty.ini", ws.settingsDir + "nifdef.ini");
   TLogSession session({&nifty});
+  session.Threads = test::TestAnalysisThreads();
   session.SettingsFolder = ws.settingsDir;
   ASSERT_TRUE(session.LoadLogFiles({log}, "NIF", false).Loaded());
   nifty.Boards.GetArticles(1)->SetReadFlag(ArticleSortNormal, 0, 1, true);

@@ -36,6 +36,7 @@ class NetVornSample : public ::testing::Test {
 
   void Load() {
     process = std::make_unique<TNetVorn>(settingsDir + "netvorn.ini", settingsDir + "vorndef.ini");
+    process->AnalysisThreads = test::TestAnalysisThreads();
     TNetVornIniFile& settings = *process->Settings;
     const int index = settings.FindPrefix(LogNamePrefix(kSampleLog));
     ASSERT_GE(index, 0);

@@ -35,10 +35,13 @@ class NetVornFixture : public ::testing::Test {
     ini += "\r\n";
     WriteBytes(dir.File("netvorn.ini"), J(ini));
     process = std::make_unique<TNetVorn>(dir.File("netvorn.ini"), dir.File("vorndef.ini"));
+    process->AnalysisThreads = AnalysisThreads();
     process->ClearData();
     // The loader selects the entry before it reads the files, for the end line.
     ASSERT_TRUE(process->Settings->SelectNet(0));
   }
+
+  static int32_t AnalysisThreads() { return TestAnalysisThreads(); }
 
   // Appends lines (UTF-8 literals, converted to CP932) to the main log.
   void Lines(std::initializer_list<std::string_view> lines) {
@@ -144,6 +147,7 @@ class NetVornFixture : public ::testing::Test {
   }
   // The same for an analyser that is loaded again, as opening logs anew does.
   void LoadAgain(TNetVorn& next, int32_t netNo) {
+    next.AnalysisThreads = AnalysisThreads();
     next.ClearData();
     next.WriteArticleNo = 0;
     TLogList messages{32768, 1024};

@@ -514,10 +514,13 @@ TEST_F(NetVornAnalysis, MembersAreMergedInBatchesOfMoreThan499) {
   CountingUi ui(process->Members);
   ScopedUiServices scoped(&ui);
   ASSERT_TRUE(Analyze());
-  // Messages are pumped at lines 0, 100, ..., 600; the tenth title is line 558.
-  ASSERT_GE(ui.seen.size(), 7u);
-  EXPECT_EQ(ui.seen[5], 0);    // line 500
-  EXPECT_EQ(ui.seen[6], 540);  // line 600
+  // Messages are pumped at lines 0, 100, ..., 600; the tenth title is line 558. (On two
+  // threads they are pumped as batches are stored, and only the end is the same.)
+  if (AnalysisThreads() == 1) {
+    ASSERT_GE(ui.seen.size(), 7u);
+    EXPECT_EQ(ui.seen[5], 0);    // line 500
+    EXPECT_EQ(ui.seen[6], 540);  // line 600
+  }
   EXPECT_EQ(process->Members.Count(), 660);
   EXPECT_TRUE(process->MembersChanged);
 }
@@ -542,6 +545,8 @@ TEST_F(NetVornAnalysis, FiveHundredMembersAreMergedNotFourHundredNinetyNine) {
   CountingUi ui(process->Members);
   ScopedUiServices scoped(&ui);
   ASSERT_TRUE(Analyze());
+  EXPECT_EQ(process->Members.Count(), 500);
+  if (AnalysisThreads() > 1) return;  // pumped as batches are stored
   ASSERT_EQ(ui.seen.size(), 8u);
   EXPECT_EQ(ui.seen[6], 0);    // line 600
   EXPECT_EQ(ui.seen[7], 500);  // line 700

@@ -42,6 +42,7 @@ class NiftySample : public ::testing::Test {
 
   void Load(const std::vector<std::string>& files) {
     process = std::make_unique<TNifty>(settingsDir + "nifty.ini", settingsDir + "nifdef.ini");
+    process->AnalysisThreads = test::TestAnalysisThreads();
     TNiftyIniFile& settings = *process->Settings;
     const int index = settings.FindPrefix(LogNamePrefix(files[0]));
     ASSERT_GE(index, 0);

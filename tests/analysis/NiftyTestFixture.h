@@ -27,6 +27,7 @@ class NiftyHarness {
     ini += "\r\n";
     WriteBytes(dir.File("nifty.ini"), J(ini));
     process = std::make_unique<TNifty>(dir.File("nifty.ini"), dir.File("nifdef.ini"));
+    process->AnalysisThreads = TestAnalysisThreads();
     process->ClearData();
     // The loader selects the entry before it reads the files, for the end line.
     ASSERT_TRUE(process->Settings->SelectNet(0));

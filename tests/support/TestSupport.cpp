@@ -68,6 +68,11 @@ uint64_t AddressSpaceInUse() {
   return 0;
 }
 
+int32_t TestAnalysisThreads() {
+  const char* threads = std::getenv("VORN_TEST_ANALYSIS_THREADS");
+  return threads ? std::atoi(threads) : 1;
+}
+
 std::string SourceDir() {
   return VORN_SOURCE_DIR;
 }

@@ -47,6 +47,11 @@ inline std::string J(std::string_view utf8) {
 // The source tree (for samples/ and expected files).
 std::string SourceDir();
 
+// The threads an analysis runs on in this run of the tests: suites of the analysers and the
+// loader are run a second time with VORN_TEST_ANALYSIS_THREADS=2 (the log walked on one
+// thread, what it finds stored on another), and every case must come out the same.
+int32_t TestAnalysisThreads();
+
 // Copies the sample settings folder into the folder as `name`, and the named sample logs beside
 // it, so that a test may let the program write its settings and the repository stays untouched.
 // The copied settings folder, with a closing slash.

@@ -1,0 +1,241 @@
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "analysis/BBSProcess.h"
+#include "analysis/LogList.h"
+#include "platform/UiServices.h"
+
+namespace vorn {
+
+// A text a finding carries: where it lies in its batch's buffer.
+struct BatchText {
+  uint32_t at = 0, size = 0;
+};
+
+// What a walk over the log found over a stretch of it, handed from the walking thread to the
+// storing one: the findings in order (Finding has a member `what`), their texts in one buffer.
+template <class Finding>
+struct FindingBatch {
+  Finding& Add(typename Finding::What what) {
+    Finding& f = items.emplace_back();
+    f.what = what;
+    return f;
+  }
+  BatchText Keep(std::string_view text) {
+    const BatchText t{static_cast<uint32_t>(bytes.size()), static_cast<uint32_t>(text.size())};
+    bytes.append(text);
+    return t;
+  }
+  std::string_view View(BatchText t) const { return std::string_view(bytes).substr(t.at, t.size); }
+  // The stretch is full: it goes to the store.
+  bool Full() const { return items.size() >= 4096 || bytes.size() >= (1u << 20); }
+  void Clear() {
+    items.clear();
+    bytes.clear();
+  }
+
+  std::vector<Finding> items;
+  std::string bytes;
+  int32_t linesWalked = 0;  // the walk has passed every line before this one
+};
+
+// Two stages of one analysis on two cores: a worker walks the log and hands what it finds over
+// in batches, in log order; the calling thread stores the batches in that order and keeps the
+// window alive meanwhile. The walk never looks at what was stored, so the stored result is the
+// one a single thread walking and storing in turn would have made.
+//
+// A few batches are in flight at most: the worker waits for the store, and memory stays that of
+// a few batches whatever the log's size.
+template <class Batch>
+class AnalysisPipe {
+ public:
+  explicit AnalysisPipe(size_t depth = 4) : depth_(depth) {}
+  ~AnalysisPipe() { Stop(); }
+  AnalysisPipe(const AnalysisPipe&) = delete;
+  AnalysisPipe& operator=(const AnalysisPipe&) = delete;
+
+  // Runs walk(*this) on the worker. The walk hands batches over with Put and returns when done
+  // or when Put says to stop; what it throws is thrown again by Take.
+  template <class Walk>
+  void Start(Walk&& walk) {
+    worker_ = std::thread([this, walk = std::forward<Walk>(walk)]() mutable {
+      try {
+        walk(*this);
+      } catch (...) {
+        std::lock_guard lock(mutex_);
+        error_ = std::current_exception();
+      }
+      std::lock_guard lock(mutex_);
+      done_ = true;
+      changed_.notify_all();
+    });
+  }
+
+  // The worker's side. An empty batch to fill: one given back, or a new one.
+  std::unique_ptr<Batch> Fresh() {
+    {
+      std::lock_guard lock(mutex_);
+      if (!spare_.empty()) {
+        std::unique_ptr<Batch> batch = std::move(spare_.back());
+        spare_.pop_back();
+        return batch;
+      }
+    }
+    return std::make_unique<Batch>();
+  }
+  // Queues a batch, waiting while the store is depth batches behind. False once the store has
+  // stopped: the walk ends.
+  bool Put(std::unique_ptr<Batch> batch) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return stopped_ || queue_.size() < depth_; });
+    if (stopped_) return false;
+    queue_.push_back(std::move(batch));
+    changed_.notify_all();
+    return true;
+  }
+
+  // The storing side. The next batch in order, or null once the walk is done and every batch
+  // taken. While it waits, idle() is called every few milliseconds (the window's messages).
+  template <class Idle>
+  std::unique_ptr<Batch> Take(Idle&& idle) {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      if (!queue_.empty()) {
+        std::unique_ptr<Batch> batch = std::move(queue_.front());
+        queue_.pop_front();
+        changed_.notify_all();
+        return batch;
+      }
+      if (done_) {
+        if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+        return nullptr;
+      }
+      if (!changed_.wait_for(lock, std::chrono::milliseconds(20),
+                             [&] { return done_ || !queue_.empty(); })) {
+        lock.unlock();
+        idle();
+        lock.lock();
+      }
+    }
+  }
+  // A stored batch, cleared by the caller, for the worker to fill again.
+  void GiveBack(std::unique_ptr<Batch> batch) {
+    std::lock_guard lock(mutex_);
+    if (spare_.size() < depth_ + 1) spare_.push_back(std::move(batch));
+  }
+
+  // Ends the walk where it is and waits for the worker. Also done by the destructor, so that a
+  // storing side that ends early (cancelled, out of memory) never leaves the worker running.
+  void Stop() {
+    {
+      std::lock_guard lock(mutex_);
+      stopped_ = true;
+      changed_.notify_all();
+    }
+    if (worker_.joinable()) worker_.join();
+  }
+
+ private:
+  const size_t depth_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::unique_ptr<Batch>> queue_;
+  std::vector<std::unique_ptr<Batch>> spare_;
+  std::exception_ptr error_;
+  bool done_ = false;
+  bool stopped_ = false;
+  std::thread worker_;
+};
+
+// The storing side of an analysis on two cores: takes the pipe's batches in order and stores
+// each, processing the window's messages and stepping the bar as a walk on one thread does (a
+// step for every thousand lines from startLine to count, each batch telling how far the walk
+// got). A cancelled bar stops the walk; the caller gives up what was stored, as it does when a
+// walk on one thread stops.
+template <class Batch, class Store>
+void StoreFromPipe(AnalysisPipe<Batch>& pipe, int32_t startLine, int32_t count,
+                   AnalysisProgress* bar, Store&& store) {
+  if (startLine < 0) startLine = 0;
+  if (bar) bar->SetMax(count > startLine ? (count - startLine) / 1000 : 0);
+  int32_t nextStep = std::max<int32_t>(1000, (startLine + 999) / 1000 * 1000);
+  while (std::unique_ptr<Batch> batch = pipe.Take([] { Ui().ProcessMessages(); })) {
+    store(*batch);
+    const int32_t walked = batch->linesWalked;
+    batch->Clear();
+    pipe.GiveBack(std::move(batch));
+    Ui().ProcessMessages();
+    for (; bar && nextStep < walked; nextStep += 1000) {
+      bar->Step();
+      if (bar->Cancelled()) {
+        pipe.Stop();
+        return;
+      }
+    }
+  }
+}
+
+// The two ways a walk goes over the lines from startLine to the end of the log. The walk has
+// Begin(startLine), WalkLine(line, index) and Finish(count).
+//
+// On the calling thread, storing as it goes: the window's messages are processed and the bar is
+// stepped and asked as the walk goes; a cancelled bar ends the walk there.
+template <class Walk>
+void WalkHere(Walk& walk, TLogList& log, int32_t startLine, AnalysisProgress* bar) {
+  const int32_t count = log.Count();
+  if (startLine < 0) startLine = 0;
+  if (bar) bar->SetMax(count > startLine ? (count - startLine) / 1000 : 0);
+  walk.Begin(startLine);
+  // The whole log is walked once: what was looked at is given back behind.
+  TLogList::Reader reader(log, true);
+  for (int32_t i = startLine; i < count; ++i) {
+    if (i % 100 == 0) Ui().ProcessMessages();
+    if (i != 0 && i % 1000 == 0 && bar) {
+      bar->Step();
+      if (bar->Cancelled()) break;  // the caller gives up what was stored
+    }
+    walk.WalkLine(reader.Line(i), i);
+  }
+  walk.Finish(count);
+}
+
+// On the pipe's worker, the findings going into batches (*out is the batch being filled).
+template <class Walk, class Batch>
+void WalkIntoPipe(Walk& walk, TLogList& log, int32_t startLine, AnalysisPipe<Batch>& pipe,
+                  Batch*& out) {
+  const int32_t count = log.Count();
+  if (startLine < 0) startLine = 0;
+  walk.Begin(startLine);
+  TLogList::Reader reader(log, true);
+  std::unique_ptr<Batch> batch = pipe.Fresh();
+  out = batch.get();
+  for (int32_t i = startLine; i < count; ++i) {
+    // A stretch of lines that finds little still goes over now and then: the store steps the
+    // bar and asks whether to go on as it takes each batch.
+    if (batch->Full() || (i & 16383) == 0) {
+      batch->linesWalked = i;
+      if (!pipe.Put(std::move(batch))) return;
+      batch = pipe.Fresh();
+      out = batch.get();
+    }
+    walk.WalkLine(reader.Line(i), i);
+  }
+  walk.Finish(count);
+  batch->linesWalked = count;
+  pipe.Put(std::move(batch));
+}
+
+}  // namespace vorn
