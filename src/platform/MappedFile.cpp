@@ -25,7 +25,6 @@ struct Slot {
 };
 Slot g_slots[kSlots];
 std::atomic<size_t> g_slotsUsed{0};  // slots at and past this were never taken
-std::atomic<bool> g_shortened{false};
 std::mutex g_slotLock;
 struct sigaction g_previous;
 std::once_flag g_installed;
@@ -47,7 +46,6 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
     if (::mmap(page, PageSize(), PROT_READ, MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) ==
         MAP_FAILED)
       break;
-    g_shortened.store(true, std::memory_order_release);
     return;
   }
   // Not one of ours: what would have happened without the guard happens.
@@ -175,10 +173,6 @@ void ReleaseMappedPages(const char* data, uint64_t size) {
   const uintptr_t begin = reinterpret_cast<uintptr_t>(data) & ~(PageSize() - 1);
   const uintptr_t end = reinterpret_cast<uintptr_t>(data) + size;
   ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
-}
-
-bool TakeMappedFileShortened() {
-  return g_shortened.exchange(false, std::memory_order_acq_rel);
 }
 
 }  // namespace vorn

@@ -41,8 +41,4 @@ MappedFileState CheckMappedFile(const MappedFile& file);
 // the file, or the page cache, when next looked at).
 void ReleaseMappedPages(const char* data, uint64_t size);
 
-// True once a look past the end of a shortened mapped file has been answered with zero bytes;
-// cleared by taking it.
-bool TakeMappedFileShortened();
-
 }  // namespace vorn
