@@ -9,8 +9,10 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -69,9 +71,24 @@ class AnalysisPipe {
   AnalysisPipe& operator=(const AnalysisPipe&) = delete;
 
   // Runs walk(*this) on the worker. The walk hands batches over with Put and returns when done
-  // or when Put says to stop; what it throws is thrown again by Take.
+  // or when Put says to stop; what it throws is thrown again by Take. False when no thread
+  // could be started (the system's limit of threads, no memory for its stack): the caller
+  // walks on its own thread instead.
   template <class Walk>
-  void Start(Walk&& walk) {
+  bool Start(Walk&& walk) {
+    try {
+      StartThread(std::forward<Walk>(walk));
+      return true;
+    } catch (const std::system_error&) {
+      return false;
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+
+ private:
+  template <class Walk>
+  void StartThread(Walk&& walk) {
     worker_ = std::thread([this, walk = std::forward<Walk>(walk)]() mutable {
       try {
         walk(*this);
@@ -85,6 +102,7 @@ class AnalysisPipe {
     });
   }
 
+ public:
   // The worker's side. An empty batch to fill: one given back, or a new one.
   std::unique_ptr<Batch> Fresh() {
     {

@@ -482,19 +482,23 @@ bool TNetVorn::AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int
     if (TArticleList* articles = Boards.GetArticles(b)) articles->DropPlaceholders();
   }
   NetVornStore store(*this, SystemLog);
-  if (AnalysisThreads < 2) {
-    NetVornFindings out(&store);
-    NetVornRun run(*this, Log, out);
-    WalkHere(run, Log, StartLine, ProgressBar);
-  } else {
+  bool walked = false;
+  if (AnalysisThreads >= 2) {
     NetVornFindings out(nullptr);
     NetVornRun run(*this, Log, out);
     // Declared after the walk, so that it ends the worker before the walk goes.
     AnalysisPipe<NetVornBatch> pipe;
-    pipe.Start(
+    walked = pipe.Start(
         [&](AnalysisPipe<NetVornBatch>& p) { WalkIntoPipe(run, Log, StartLine, p, out.batch); });
-    StoreFromPipe(pipe, StartLine, Log.Count(), ProgressBar,
-                  [&](const NetVornBatch& batch) { StoreFindings(batch, store); });
+    if (walked) {
+      StoreFromPipe(pipe, StartLine, Log.Count(), ProgressBar,
+                    [&](const NetVornBatch& batch) { StoreFindings(batch, store); });
+    }
+  }
+  if (!walked) {
+    NetVornFindings out(&store);
+    NetVornRun run(*this, Log, out);
+    WalkHere(run, Log, StartLine, ProgressBar);
   }
   store.MergeMembers();
   this->NetNo = NetNo;

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <new>
 #include <string>
@@ -404,6 +408,35 @@ TEST_F(LoadSample, ProgressCountsTheBytesOfAllFilesReadAndAnalysed) {
   EXPECT_EQ(hooks.last_, hooks.total_);
   EXPECT_GT(hooks.asked, 20);
 }
+
+// No second thread can be started for the analysis (the address space is limited below what a
+// thread's stack takes, as a user's session limit may do): the load walks the log on its own
+// thread and gives what a load on one thread gives. Run in a child process of its own, since
+// the limit holds for the whole process.
+#if !defined(__SANITIZE_ADDRESS__)
+TEST_F(LoadSample, WithoutASecondThreadTheAnalysisRunsOnOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string log = ws.dir.File("NET19990801.LOG");
+  test::WriteBytes(log, BigCapture(200, 300));
+  session->Threads = 1;
+  ASSERT_TRUE(session->LoadLogFiles({log}, "NET", false).Loaded());
+  const std::vector<std::string> one = Observable(*session);
+  const auto loadUnderALimit = [&] {
+    session->Threads = 2;
+    rlimit before{};
+    ::getrlimit(RLIMIT_AS, &before);
+    rlimit limited = before;
+    limited.rlim_cur = test::AddressSpaceInUse() + (rlim_t{6} << 20);
+    const bool limitSet = ::setrlimit(RLIMIT_AS, &limited) == 0;
+    const bool loaded = session->LoadLogFiles({log}, "NET", false).Loaded();
+    ::setrlimit(RLIMIT_AS, &before);
+    const bool same = limitSet && loaded && Observable(*session) == one;
+    std::cerr << (same ? "the same" : "not the same") << std::endl;
+    std::_Exit(same ? 0 : 1);
+  };
+  EXPECT_EXIT(loadUnderALimit(), ::testing::ExitedWithCode(0), "the same");
+}
+#endif
 
 TEST_F(LoadSample, ACancelledFreshLoadLeavesTheLoadedSetAsItWas) {
   ASSERT_TRUE(session->LoadLogFiles({ws.sampleLog}, "NET", false).Loaded());
