@@ -256,4 +256,28 @@ void WalkIntoPipe(Walk& walk, TLogList& log, int32_t startLine, AnalysisPipe<Bat
   pipe.Put(std::move(batch));
 }
 
+// Walks the log from startLine and stores what the walk finds: on two threads from threads = 2
+// on, when a second thread can be started, else on the calling thread. The walk's findings go
+// to a Findings made from a store (straight) or from none (into batches of Batch), and the walk
+// is made by makeWalk(findings).
+template <class Batch, class Findings, class Store, class MakeWalk>
+void WalkAndStore(int32_t threads, TLogList& log, int32_t startLine, AnalysisProgress* bar,
+                  Store& store, MakeWalk&& makeWalk) {
+  if (threads >= 2) {
+    Findings out(nullptr);
+    auto walk = makeWalk(out);
+    // Declared after the walk, so that it ends the worker before the walk goes.
+    AnalysisPipe<Batch> pipe;
+    if (pipe.Start(
+            [&](AnalysisPipe<Batch>& p) { WalkIntoPipe(walk, log, startLine, p, out.batch); })) {
+      StoreFromPipe(pipe, startLine, log.Count(), bar,
+                    [&](const Batch& batch) { StoreFindings(batch, store); });
+      return;
+    }
+  }
+  Findings out(&store);
+  auto walk = makeWalk(out);
+  WalkHere(walk, log, startLine, bar);
+}
+
 }  // namespace vorn

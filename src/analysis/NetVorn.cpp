@@ -482,24 +482,9 @@ bool TNetVorn::AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int
     if (TArticleList* articles = Boards.GetArticles(b)) articles->DropPlaceholders();
   }
   NetVornStore store(*this, SystemLog);
-  bool walked = false;
-  if (AnalysisThreads >= 2) {
-    NetVornFindings out(nullptr);
-    NetVornRun run(*this, Log, out);
-    // Declared after the walk, so that it ends the worker before the walk goes.
-    AnalysisPipe<NetVornBatch> pipe;
-    walked = pipe.Start(
-        [&](AnalysisPipe<NetVornBatch>& p) { WalkIntoPipe(run, Log, StartLine, p, out.batch); });
-    if (walked) {
-      StoreFromPipe(pipe, StartLine, Log.Count(), ProgressBar,
-                    [&](const NetVornBatch& batch) { StoreFindings(batch, store); });
-    }
-  }
-  if (!walked) {
-    NetVornFindings out(&store);
-    NetVornRun run(*this, Log, out);
-    WalkHere(run, Log, StartLine, ProgressBar);
-  }
+  WalkAndStore<NetVornBatch, NetVornFindings>(
+      AnalysisThreads, Log, StartLine, ProgressBar, store,
+      [&](NetVornFindings& out) { return NetVornRun(*this, Log, out); });
   store.MergeMembers();
   this->NetNo = NetNo;
   return true;

@@ -455,24 +455,9 @@ bool TNifty::AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int32
     if (TArticleList* articles = Boards.GetArticles(b)) articles->DropPlaceholders();
   }
   NiftyStore store(*this, SystemLog);
-  bool walked = false;
-  if (AnalysisThreads >= 2) {
-    NiftyFindings out(nullptr);
-    NiftyRun run(*this, Log, out);
-    // Declared after the walk, so that it ends the worker before the walk goes.
-    AnalysisPipe<NiftyBatch> pipe;
-    walked = pipe.Start(
-        [&](AnalysisPipe<NiftyBatch>& p) { WalkIntoPipe(run, Log, StartLine, p, out.batch); });
-    if (walked) {
-      StoreFromPipe(pipe, StartLine, Log.Count(), ProgressBar,
-                    [&](const NiftyBatch& batch) { StoreFindings(batch, store); });
-    }
-  }
-  if (!walked) {
-    NiftyFindings out(&store);
-    NiftyRun run(*this, Log, out);
-    WalkHere(run, Log, StartLine, ProgressBar);
-  }
+  WalkAndStore<NiftyBatch, NiftyFindings>(
+      AnalysisThreads, Log, StartLine, ProgressBar, store,
+      [&](NiftyFindings& out) { return NiftyRun(*this, Log, out); });
   store.MergeMembers(true);
   this->NetNo = NetNo;
   return true;
