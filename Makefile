@@ -29,8 +29,10 @@ run: build run-settings
 run-settings:
 	@scripts/run-settings samples $(RUN_SETTINGS)
 
+# The tests keep what the program caches between runs in the build folder, never in the user's.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	rm -rf $(BUILD)/test-cache
+	cd $(BUILD) && XDG_CACHE_HOME=$(abspath $(BUILD))/test-cache ctest --output-on-failure -j $(JOBS)
 
 # A new user's first session in a real X window of 1400x900 (Xvfb), a picture of each step in
 # $(BUILD)/walkthrough. About a minute; not part of `make test`.
@@ -46,7 +48,8 @@ SANITIZE_BUILD ?= build-sanitize
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DVORN_SANITIZE=ON -DVORN_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
-	cd $(SANITIZE_BUILD) && \
+	rm -rf $(SANITIZE_BUILD)/test-cache
+	cd $(SANITIZE_BUILD) && XDG_CACHE_HOME=$(abspath $(SANITIZE_BUILD))/test-cache \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:intercept_strndup=0 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -15,13 +15,20 @@
 # knows no --threads) measured alternately with this one on the same archives, one more row per
 # archive.
 #
+# The analysis cache is kept in a folder of the bench's own (XDG_CACHE_HOME under WORK_DIR).
+#
 # Cold: the page cache is dropped before each run (as root: /proc/sys/vm/drop_caches; else the
 # archive's files are evicted with posix_fadvise when python3 is there; else the header says
-# "page cache not dropped" and cold is warm). Warm: the files are in the page cache and the
-# rest is done again: reading, analysis, sorting. Prints per archive and build: the median
-# wall time of the whole process cold with --threads 1 and 2 and their ratio, warm with
-# --threads 1 and 2, the median peak resident memory of the runs with 1 and with 2 threads
-# against 0.5 x the bytes + 64 MB.
+# "page cache not dropped" and cold is warm), and the analysis cache is not used (--no-cache).
+# Warm: the files are in the page cache and the rest is done again: reading, analysis, sorting
+# (--no-cache). First: cold with 2 threads from an empty analysis cache, which the run fills (a
+# first open as the window does it by default). Cached: the files in the page cache and their
+# analyses in the analysis cache (the second open of an unchanged archive). Prints per archive
+# and build: the median wall time of the whole process cold with --threads 1 and 2 and their
+# ratio, warm with --threads 1 and 2, first, cached with --threads 1 and 2, the size of the
+# analysis cache, the median peak resident memory of the cold and warm runs with 1 and with 2
+# threads and of the cached runs with 2, against 0.5 x the bytes + 64 MB. The earlier build
+# (BEFORE_CLI) is run as it is: what it does by default in every column it has.
 set -euo pipefail
 
 sizes=("$@")
@@ -52,9 +59,11 @@ else
 fi
 
 
+export XDG_CACHE_HOME=$work/cache
 echo "# $(nproc) cores; RUNS=$runs; FILE_MB=$file_mb; cold: $cold_how"
-printf '%8s %6s %6s %10s %6s %8s %8s %6s %8s %8s %8s %8s %8s %s\n' size_MB kind files \
-  lines B/line cold1_s cold2_s c2/c1 warm1_s warm2_s peak1_MB peak2_MB limit_MB build
+printf '%8s %6s %6s %10s %5s %7s %7s %5s %7s %7s %7s %7s %7s %7s %7s %7s %7s %8s %s\n' size_MB \
+  kind files lines B/ln cold1_s cold2_s c2/c1 warm1_s warm2_s first_s cache1_s cache2_s \
+  cacheMB peak1MB peak2MB peakCMB limit_MB build
 for size in "${sizes[@]}"; do
   for kind in bench short; do
     files=$(((size + file_mb - 1) / file_mb))
@@ -81,32 +90,41 @@ for size in "${sizes[@]}"; do
     rm -f "$work"/*.wall "$work"/*.peak
     # Alternately, so that every variant meets the machine in the same state.
     for ((i = 0; i < runs; i++)); do
-      drop && one now.cold1 "$cli" --threads 1
-      drop && one now.cold2 "$cli" --threads 2
+      drop && one now.cold1 "$cli" --no-cache --threads 1
+      drop && one now.cold2 "$cli" --no-cache --threads 2
+      rm -rf "$XDG_CACHE_HOME"
+      drop && one now.first "$cli" --threads 2
       if [[ -n $before ]]; then drop && one before.cold1 "$before"; fi
     done
     cat "$archive"/*.LOG >/dev/null
     for ((i = 0; i < runs; i++)); do
-      one now.warm1 "$cli" --threads 1
-      one now.warm2 "$cli" --threads 2
+      one now.warm1 "$cli" --no-cache --threads 1
+      one now.warm2 "$cli" --no-cache --threads 2
+      one now.cached1 "$cli" --threads 1
+      one now.cachedP "$cli" --threads 2
       if [[ -n $before ]]; then one before.warm1 "$before"; fi
     done
+    cache_mb=$(du -sm "$XDG_CACHE_HOME" | awk '{ print $1 }')
     sec() { if [[ -s $work/$1.wall ]]; then median <"$work/$1.wall" | awk '{ printf "%.2f", $1 / 1e6 }'; else echo -; fi; }
     mb() { cat "$@" | median | awk '{ printf "%.0f", $1 * 1024 / 1e6 }'; }
     for label in now ${before:+before}; do
       c1=$(sec $label.cold1) c2=$(sec $label.cold2)
       p1=$(mb "$work/$label".cold1.peak "$work/$label".warm1.peak)
-      p2=-
+      p2=- pc=- cm=-
       if [[ -s $work/$label.cold2.peak ]]; then
         p2=$(mb "$work/$label".cold2.peak "$work/$label".warm2.peak)
+        pc=$(mb "$work/$label".cachedP.peak)
+        cm=$cache_mb
       fi
       awk -v s="$((bytes / 1000000))" -v k="$kind" -v f="$files" -v l="$lines" -v b="$bytes" \
         -v c1="$c1" -v c2="$c2" -v w1="$(sec $label.warm1)" -v w2="$(sec $label.warm2)" \
-        -v p1="$p1" -v p2="$p2" -v t="$label" \
-        'BEGIN { printf "%8d %6s %6d %10d %6.1f %8s %8s %6s %8s %8s %8s %8s %8d %s\n", s, k, f, l,
-                 b / l, c1, c2, (c2 == "-" ? "-" : sprintf("%.2f", c2 / c1)), w1, w2, p1, p2,
-                 0.5 * b / 1e6 + 64, t }'
+        -v fi="$(sec $label.first)" -v k1="$(sec $label.cached1)" -v k2="$(sec $label.cachedP)" \
+        -v cm="$cm" -v p1="$p1" -v p2="$p2" -v pc="$pc" -v t="$label" \
+        'BEGIN { printf "%8d %6s %6d %10d %5.1f %7s %7s %5s %7s %7s %7s %7s %7s %7s %7s %7s %7s %8d %s\n",
+                 s, k, f, l, b / l, c1, c2, (c2 == "-" ? "-" : sprintf("%.2f", c2 / c1)), w1, w2,
+                 fi, k1, k2, cm, p1, p2, pc, 0.5 * b / 1e6 + 64, t }'
     done
+    rm -rf "$XDG_CACHE_HOME"
     rm -rf "$archive"
   done
 done

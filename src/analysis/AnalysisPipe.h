@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -17,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/AnalysisCache.h"
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
 #include "platform/UiServices.h"
@@ -179,32 +181,71 @@ class AnalysisPipe {
   std::thread worker_;
 };
 
+// Steps the bar as a walk on one thread does (a step for every thousand lines from startLine to
+// count) as batches tell how far the walk got, and asks whether to go on.
+class BatchProgress {
+ public:
+  BatchProgress(int32_t startLine, int32_t count, AnalysisProgress* bar) : bar_(bar) {
+    if (startLine < 0) startLine = 0;
+    if (bar_) bar_->SetMax(count > startLine ? (count - startLine) / 1000 : 0);
+    nextStep_ = std::max<int32_t>(1000, (startLine + 999) / 1000 * 1000);
+  }
+  // False when the bar was cancelled.
+  bool Walked(int32_t lines) {
+    for (; bar_ && nextStep_ < lines; nextStep_ += 1000) {
+      bar_->Step();
+      if (bar_->Cancelled()) return false;
+    }
+    return true;
+  }
+
+ private:
+  AnalysisProgress* bar_;
+  int32_t nextStep_;
+};
+
 // The storing side of an analysis on two cores: takes the pipe's batches in order and stores
-// each, processing the window's messages and stepping the bar as a walk on one thread does (a
-// step for every thousand lines from startLine to count, each batch telling how far the walk
-// got). A cancelled bar stops the walk; the caller gives up what was stored, as it does when a
-// walk on one thread stops.
+// each, processing the window's messages and stepping the bar. A cancelled bar stops the walk;
+// the caller gives up what was stored, as it does when a walk on one thread stops.
 template <class Batch, class Store>
 void StoreFromPipe(AnalysisPipe<Batch>& pipe, int32_t startLine, int32_t count,
                    AnalysisProgress* bar, Store&& store) {
-  if (startLine < 0) startLine = 0;
-  if (bar) bar->SetMax(count > startLine ? (count - startLine) / 1000 : 0);
-  int32_t nextStep = std::max<int32_t>(1000, (startLine + 999) / 1000 * 1000);
+  BatchProgress progress(startLine, count, bar);
   while (std::unique_ptr<Batch> batch = pipe.Take([] { Ui().ProcessMessages(); })) {
     store(*batch);
     const int32_t walked = batch->linesWalked;
     batch->Clear();
     pipe.GiveBack(std::move(batch));
     Ui().ProcessMessages();
-    for (; bar && nextStep < walked; nextStep += 1000) {
-      bar->Step();
-      if (bar->Cancelled()) {
-        pipe.Stop();
-        return;
-      }
+    if (!progress.Walked(walked)) {
+      pipe.Stop();
+      return;
     }
   }
 }
+
+// Batches stored as soon as they are handed over, on the walking thread: the pipe's two ends
+// in one.
+template <class Batch, class Store>
+class StoreAtOnce {
+ public:
+  StoreAtOnce(int32_t startLine, int32_t count, AnalysisProgress* bar, Store& store)
+      : progress_(startLine, count, bar), store_(store) {}
+  std::unique_ptr<Batch> Fresh() { return spare_ ? std::move(spare_) : std::make_unique<Batch>(); }
+  bool Put(std::unique_ptr<Batch> batch) {
+    store_(*batch);
+    const int32_t walked = batch->linesWalked;
+    batch->Clear();
+    spare_ = std::move(batch);
+    Ui().ProcessMessages();
+    return progress_.Walked(walked);
+  }
+
+ private:
+  BatchProgress progress_;
+  Store& store_;
+  std::unique_ptr<Batch> spare_;
+};
 
 // The two ways a walk goes over the lines from startLine to the end of the log. The walk has
 // Begin(startLine), WalkLine(line, index) and Finish(count).
@@ -256,24 +297,132 @@ void WalkIntoPipe(Walk& walk, TLogList& log, int32_t startLine, AnalysisPipe<Bat
   pipe.Put(std::move(batch));
 }
 
+// The findings of a file read back from the cache, each batch checked and handed over as it was
+// made. False, with nothing handed over, when one does not fit.
+template <class Batch, class Sink>
+bool ReplayCached(AnalysisCache::Entry& entry, int32_t firstLine, Sink& sink, bool& stopped) {
+  using Finding = typename decltype(Batch::items)::value_type;
+  for (const AnalysisCache::Batch& cached : entry.batches) {
+    for (uint32_t k = 0; k < cached.itemCount; ++k) {
+      Finding f;
+      std::memcpy(&f, cached.items + size_t{k} * sizeof(Finding), sizeof(Finding));
+      if (!FindingFits(f, cached.bytes.size())) return false;
+    }
+  }
+  for (const AnalysisCache::Batch& cached : entry.batches) {
+    std::unique_ptr<Batch> batch = sink.Fresh();
+    batch->items.resize(cached.itemCount);
+    if (cached.itemCount != 0)
+      std::memcpy(batch->items.data(), cached.items, size_t{cached.itemCount} * sizeof(Finding));
+    for (Finding& f : batch->items)
+      ShiftFindingLines(f, firstLine);
+    batch->bytes.assign(cached.bytes);
+    batch->linesWalked = firstLine + cached.linesWalked;
+    entry.TakenUpTo(cached.bytes.data() + cached.bytes.size());
+    if (!sink.Put(std::move(batch))) {
+      stopped = true;
+      return true;
+    }
+  }
+  return true;
+}
+
+// Walks the log file by file, each from the walk's state at its start: a file whose findings
+// the cache holds for that state is not walked (its findings are handed over and the walk takes
+// the state it ended in); every other file is walked and its findings kept for the next time.
+// Each file's findings go over in batches of their own. The walk also has SaveState() and
+// LoadState(state).
+template <class Walk, class Batch, class Sink>
+void WalkFiles(Walk& walk, TLogList& log, AnalysisCacheUse& use, Sink& sink, Batch*& out) {
+  using Finding = typename decltype(Batch::items)::value_type;
+  const int32_t count = log.Count();
+  TLogList::Reader reader(log, true);
+  AnalysisCache::Entry entry;
+  std::unique_ptr<Batch> batch = sink.Fresh();
+  out = batch.get();
+  std::unique_ptr<AnalysisCache::Writer> writer;
+  int32_t fileStart = 0;
+  // Hands the batch over (and keeps its findings for the file's entry); false to stop.
+  auto handOver = [&](int32_t walked) {
+    batch->linesWalked = walked;
+    if (writer && !batch->items.empty()) {
+      for (Finding& f : batch->items)
+        ShiftFindingLines(f, -fileStart);
+      writer->AddBatch(walked - fileStart, batch->items.data(),
+                       static_cast<uint32_t>(batch->items.size()), batch->bytes);
+      for (Finding& f : batch->items)
+        ShiftFindingLines(f, fileStart);
+    }
+    if (!sink.Put(std::move(batch))) return false;
+    batch = sink.Fresh();
+    out = batch.get();
+    return true;
+  };
+  for (const AnalysedFile& file : *use.files) {
+    fileStart = file.firstLine;
+    walk.Begin(fileStart);
+    writer.reset();
+    if (file.stamp.ok) {
+      const std::string before = walk.SaveState();
+      const std::string key = use.cache->Key(use.family, use.settingsKey, file, before);
+      if (use.cache->Read(use.family, file, key, sizeof(Finding), entry)) {
+        bool stopped = false;
+        if (walk.LoadState(entry.stateOut) &&
+            ReplayCached<Batch>(entry, fileStart, sink, stopped)) {
+          ++use.filesFromCache;
+          if (stopped) return;
+          continue;
+        }
+        walk.LoadState(before);
+      }
+      writer = std::make_unique<AnalysisCache::Writer>(*use.cache, use.family, file, key,
+                                                       sizeof(Finding));
+    }
+    const int32_t end = fileStart + file.lineCount;
+    for (int32_t i = fileStart; i < end; ++i) {
+      if ((batch->Full() || (i & 16383) == 0) && !handOver(i)) return;
+      walk.WalkLine(reader.Line(i), i);
+    }
+    if (!handOver(end)) return;
+    if (writer && writer->Finish(walk.SaveState())) ++use.filesKept;
+  }
+  writer.reset();
+  walk.Finish(count);
+  batch->linesWalked = count;
+  sink.Put(std::move(batch));
+}
+
 // Walks the log from startLine and stores what the walk finds: on two threads from threads = 2
 // on, when a second thread can be started, else on the calling thread. The walk's findings go
 // to a Findings made from a store (straight) or from none (into batches of Batch), and the walk
-// is made by makeWalk(findings).
+// is made by makeWalk(findings). With a cache that holds every file from startLine on, the
+// walk goes file by file through it (WalkFiles).
 template <class Batch, class Findings, class Store, class MakeWalk>
 void WalkAndStore(int32_t threads, TLogList& log, int32_t startLine, AnalysisProgress* bar,
-                  Store& store, MakeWalk&& makeWalk) {
+                  Store& store, MakeWalk&& makeWalk, AnalysisCacheUse* cache = nullptr) {
+  const bool byFile = cache && cache->Covers(std::max(startLine, 0), log.Count());
+  auto storeBatch = [&](const Batch& batch) { StoreFindings(batch, store); };
   if (threads >= 2) {
     Findings out(nullptr);
     auto walk = makeWalk(out);
     // Declared after the walk, so that it ends the worker before the walk goes.
     AnalysisPipe<Batch> pipe;
-    if (pipe.Start(
-            [&](AnalysisPipe<Batch>& p) { WalkIntoPipe(walk, log, startLine, p, out.batch); })) {
-      StoreFromPipe(pipe, startLine, log.Count(), bar,
-                    [&](const Batch& batch) { StoreFindings(batch, store); });
+    if (pipe.Start([&](AnalysisPipe<Batch>& p) {
+          if (byFile)
+            WalkFiles(walk, log, *cache, p, out.batch);
+          else
+            WalkIntoPipe(walk, log, startLine, p, out.batch);
+        })) {
+      StoreFromPipe(pipe, startLine, log.Count(), bar, storeBatch);
       return;
     }
+  }
+  if (byFile) {
+    Findings out(nullptr);
+    auto walk = makeWalk(out);
+    StoreAtOnce<Batch, decltype(storeBatch)> sink(startLine, log.Count(), bar, storeBatch);
+    WalkFiles(walk, log, *cache, sink, out.batch);
+    return;
   }
   Findings out(&store);
   auto walk = makeWalk(out);

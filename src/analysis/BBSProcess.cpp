@@ -144,6 +144,21 @@ void TBBSProcess::NoteUnplacedWrites(const std::string& path, int32_t unplaced, 
                      "このファイルは次に書込むとき別の名前で残します"));
 }
 
+std::string TBBSProcess::WalkSettingsKey() const {
+  WalkStateWriter key;
+  if (!IniFile) return {};
+  const TBBSIniFile& s = *IniFile;
+  key.Int(s.ItemCount());
+  for (int i = 0; i < s.ItemCount(); ++i)
+    key.Text(s.ItemPattern(i));
+  key.Int(s.SerialHeader);
+  key.Int(s.Mente);
+  key.Text(s.LogEndLine);
+  key.Int(MailBoardNo);
+  key.Text(MailBoardIndex);
+  return std::move(key.Out());
+}
+
 void TBBSProcess::ClearData() {
   Boards.Clear();
   Members.Clear();

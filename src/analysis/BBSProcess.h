@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/AnalysisCache.h"
 #include "settings/BBSIniFile.h"
 #include "store/BoardList.h"
 #include "store/MemberList.h"
@@ -116,6 +117,17 @@ class TBBSProcess {
   // AnalyzeLog on two threads from 2 on: one walks the log, the other stores what it finds. The
   // result is the same either way.
   int32_t AnalysisThreads = 1;
+  // With a cache, AnalyzeLog keeps what it finds in each of AnalysisFiles (the files of the log
+  // from its StartLine on) and does not walk a file again whose findings it holds. Not owned.
+  const AnalysisCache* Cache = nullptr;
+  std::vector<AnalysedFile> AnalysisFiles;
+  // Of the last AnalyzeLog: the files not walked (their findings came from the cache), and those
+  // whose findings were kept in it.
+  int32_t FilesFromCache = 0;
+  int32_t FilesKeptInCache = 0;
+  // What the findings of a walk depend on beside the log: the selected set's patterns and
+  // switches (each analyser adds what else its walk reads).
+  std::string WalkSettingsKey() const;
 
   TBoardList Boards;
   TMemberList Members;

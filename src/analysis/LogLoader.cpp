@@ -1,6 +1,7 @@
 #include "analysis/LogLoader.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +14,7 @@
 #include "analysis/BBSProcess.h"
 #include "analysis/DisplayTexts.h"
 #include "analysis/LogReadWorkers.h"
+#include "platform/AppPaths.h"
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
 #include "platform/SetPath.h"
@@ -23,6 +25,15 @@
 
 namespace vorn {
 namespace {
+
+// The cache finds a file's findings by its path: the same file named from another folder is
+// the same file.
+std::string AbsoluteLogPath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char cwd[4096];
+  if (!::getcwd(cwd, sizeof cwd)) return path;
+  return IncludeTrailingSeparator(FromNativePath(cwd)) + path;
+}
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -467,6 +478,11 @@ std::string TLogSession::SetPath(std::string_view path) const {
   return SettingsFolder.empty() ? ResolveSetPath(path) : ResolveSetPath(path, SettingsFolder);
 }
 
+void TLogSession::KeepAnalyses(bool keep) {
+  if (keep && !userCache_) userCache_ = std::make_unique<AnalysisCache>(CacheFolder());
+  Cache = keep ? userCache_.get() : nullptr;
+}
+
 LoadResult TLogSession::LoadLogFiles(const std::vector<std::string>& files,
                                      const std::string& prefix, bool add) {
   LoadHooks none;
@@ -571,6 +587,16 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
   auto phase = std::chrono::steady_clock::now();
   const TLogList::Mark readMark = LogList.End();
   const size_t namesBefore = LogFileNames.size();
+  // Each file's stamp before it is read (workers read ahead), to be kept with what the
+  // analysis finds in it when the file did not change while it was read.
+  std::vector<AnalysedFile> analysedFiles;
+  if (Cache) {
+    analysedFiles.resize(files.size());
+    for (size_t f = 0; f < files.size(); ++f) {
+      analysedFiles[f].path = AbsoluteLogPath(files[f]);
+      analysedFiles[f].stamp = StampOfFile(files[f]);
+    }
+  }
   // Several files are read at a time on workers; the lines are taken in file order, so that
   // the log is the same as read one file after another.
   std::unique_ptr<LogReadWorkers> workers;
@@ -645,6 +671,12 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
                    (IsSpecialFile(file) ? "\r" + SpecialFileText() : std::string()));
       hooks.SetWaitCursor(true);
     }
+    if (Cache) {
+      AnalysedFile& a = analysedFiles[f];
+      a.firstLine = linesBefore;
+      a.lineCount = LogList.Count() - linesBefore;
+      if (read != TLogList::LoadOk || StampOfFile(file) != a.stamp) a.stamp = FileStamp();
+    }
     progress.FileDone(linesBefore, LogList.Count());
     hooks.ProgressStep();
   }
@@ -681,16 +713,24 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
     struct BarBack {
       TBBSProcess& process;
       AnalysisProgress* bar;
-      ~BarBack() { process.ProgressBar = bar; }
+      ~BarBack() {
+        process.ProgressBar = bar;
+        process.Cache = nullptr;
+        process.AnalysisFiles.clear();
+      }
     } barBack{*process, process->ProgressBar};
     if (undo->Armed()) {
       progress.StartAnalysis(result.StartLine, barBack.bar);
       process->ProgressBar = &progress;
     }
     process->AnalysisThreads = Threads;
+    process->Cache = Cache;
+    process->AnalysisFiles = std::move(analysedFiles);
     analysed = process->AnalyzeLog(result.NetNo, LogList, SystemMsgList, result.StartLine);
   }
   result.AnalyseSeconds = SecondsSince(phase);
+  result.FilesFromCache = process->FilesFromCache;
+  result.FilesKeptInCache = process->FilesKeptInCache;
   // Sorting is not cancelled: once it has begun the load goes through.
   if (progress.WasCancelled() || cancelRequested()) return cancelled();
   progress.AnalysisDone();

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "analysis/AnalysisCache.h"
 #include "analysis/LogList.h"
 
 namespace vorn {
@@ -97,6 +99,9 @@ struct LoadResult {
   double ReadSeconds = 0;
   double AnalyseSeconds = 0;
   double SortSeconds = 0;
+  // Files whose analysis came from the cache, and files whose analysis was kept in it.
+  int32_t FilesFromCache = 0;
+  int32_t FilesKeptInCache = 0;
 };
 
 // The part of the window's reading state that loading fills: the analysers, the one whose set
@@ -146,12 +151,17 @@ class TLogSession final {
   // How many files a load reads at a time, each on a worker thread; 1 reads them one after
   // another on the calling thread. The lines are the same either way.
   int32_t Threads = 1;
+  // Where the analysis keeps what it found in each file for the next load; null keeps nothing.
+  const AnalysisCache* Cache = nullptr;
+  // Cache set to the program's cache folder (CacheFolder), or to none.
+  void KeepAnalyses(bool keep);
   // The files read since the last fresh load, as they were named.
   std::vector<std::string> LogFileNames;
   // The folder relative paths of a set are taken from; empty for the program's settings folder.
   std::string SettingsFolder;
 
  private:
+  std::unique_ptr<AnalysisCache> userCache_;
   LoadResult LoadLogFilesOrThrow(const std::vector<std::string>& files, const std::string& prefix,
                                  bool add, LoadHooks& hooks);
 };

@@ -79,6 +79,9 @@ class NetVornRun final {
   void Finish(int32_t count) {
     if (inBody_) out_.LastLine(count - 2);
   }
+  // What WalkFiles asks besides: everything the walk carries from a line to the next.
+  std::string SaveState() const;
+  bool LoadState(std::string_view state);
 
  private:
   uint8_t Match(const LinePattern& pattern) { return line_.Match(pattern, texts_, numbers_); }
@@ -129,6 +132,56 @@ class NetVornRun final {
   int32_t serialKey_ = -1;
   int32_t serialParentKey_ = -1;
 };
+
+std::string NetVornRun::SaveState() const {
+  WalkStateWriter w;
+  for (const std::string& t : texts_)
+    w.Text(t);
+  for (int32_t n : numbers_)
+    w.Int(n);
+  w.Text(nextText_);
+  w.Int(currentBoard_);
+  w.Int(static_cast<int>(stage_));
+  for (bool flag : {inBody_, inIdList_, isMail_, isBinary_, hasRess_, skipCommandLine_})
+    w.Int(flag);
+  w.Int(serialKey_);
+  w.Int(serialParentKey_);
+  return std::move(w.Out());
+}
+
+// Nothing is changed unless the whole state reads back.
+bool NetVornRun::LoadState(std::string_view state) {
+  WalkStateReader r(state);
+  PatternTexts texts;
+  for (std::string& t : texts)
+    t = r.Text();
+  PatternNumbers numbers;
+  for (int32_t& n : numbers)
+    n = static_cast<int32_t>(r.Int(INT32_MIN, INT32_MAX));
+  std::string nextText = r.Text();
+  const auto currentBoard = static_cast<int32_t>(r.Int(INT32_MIN, INT32_MAX));
+  const auto stage = static_cast<Stage>(r.Int(0, static_cast<int>(Stage::WaitFooter)));
+  bool flags[6];
+  for (bool& flag : flags)
+    flag = r.Int(0, 1) != 0;
+  const auto serialKey = static_cast<int32_t>(r.Int(INT32_MIN, INT32_MAX));
+  const auto serialParentKey = static_cast<int32_t>(r.Int(INT32_MIN, INT32_MAX));
+  if (!r.Ok() || !r.AtEnd()) return false;
+  texts_ = std::move(texts);
+  numbers_ = numbers;
+  nextText_ = std::move(nextText);
+  currentBoard_ = currentBoard;
+  stage_ = stage;
+  inBody_ = flags[0];
+  inIdList_ = flags[1];
+  isMail_ = flags[2];
+  isBinary_ = flags[3];
+  hasRess_ = flags[4];
+  skipCommandLine_ = flags[5];
+  serialKey_ = serialKey;
+  serialParentKey_ = serialParentKey;
+  return true;
+}
 
 void NetVornRun::WalkLine(std::string_view line, int32_t i) {
   // The line the loader appends after every log file: whatever is open ends with the file.
@@ -482,9 +535,19 @@ bool TNetVorn::AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int
     if (TArticleList* articles = Boards.GetArticles(b)) articles->DropPlaceholders();
   }
   NetVornStore store(*this, SystemLog);
+  AnalysisCacheUse cache;
+  if (Cache) {
+    WalkStateWriter key;
+    key.Text(WalkSettingsKey());
+    key.Int(Settings->KTC);
+    key.Int(Settings->MPN);
+    cache = {Cache, "netvorn", std::move(key.Out()), &AnalysisFiles};
+  }
   WalkAndStore<NetVornBatch, NetVornFindings>(
       AnalysisThreads, Log, StartLine, ProgressBar, store,
-      [&](NetVornFindings& out) { return NetVornRun(*this, Log, out); });
+      [&](NetVornFindings& out) { return NetVornRun(*this, Log, out); }, &cache);
+  FilesFromCache = cache.filesFromCache;
+  FilesKeptInCache = cache.filesKept;
   store.MergeMembers();
   this->NetNo = NetNo;
   return true;

@@ -1,5 +1,7 @@
 #include "analysis/NetVornStore.h"
 
+#include <cstddef>
+
 namespace vorn {
 
 TArticleList* NetVornStore::ArticleBoard(int32_t number, std::string_view key) {
@@ -114,6 +116,21 @@ void StoreFindings(const NetVornBatch& batch, NetVornStore& store) {
         break;
     }
   }
+}
+
+bool FindingFits(const NetVornFinding& f, size_t bytes) {
+  const auto* raw = reinterpret_cast<const unsigned char*>(&f);
+  if (raw[offsetof(NetVornFinding, isMail)] > 1 || raw[offsetof(NetVornFinding, hasRess)] > 1)
+    return false;
+  if (f.what > NetVornFinding::System || f.kind > ArticleKindBinaryMail) return false;
+  for (const BatchText& t : {f.boardKey, f.title, f.parentTitle, f.handle, f.parentHandle}) {
+    if (t.at > bytes || t.size > bytes - t.at) return false;
+  }
+  return true;
+}
+
+void ShiftFindingLines(NetVornFinding& f, int32_t by) {
+  if (f.what == NetVornFinding::Article || f.what == NetVornFinding::LastLine) f.firstLine += by;
 }
 
 }  // namespace vorn

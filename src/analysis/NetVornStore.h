@@ -192,5 +192,9 @@ class NetVornFindings {
 
 // Stores a batch's findings in their order.
 void StoreFindings(const NetVornBatch& batch, NetVornStore& store);
+// For findings kept between runs: whether one read back is one the walk could have made, its
+// texts within a batch's bytes; and its line numbers moved by the lines given.
+bool FindingFits(const NetVornFinding& f, size_t bytes);
+void ShiftFindingLines(NetVornFinding& f, int32_t by);
 
 }  // namespace vorn

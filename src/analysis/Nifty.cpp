@@ -100,6 +100,10 @@ class NiftyRun final {
   void Finish(int32_t count) {
     if (inBody_) EndCurrentEntry(count - 2);
   }
+  // What WalkFiles asks besides: everything the walk carries from a line to the next (the
+  // file's first line is given by Begin).
+  std::string SaveState() const;
+  bool LoadState(std::string_view state);
 
  private:
   uint8_t Match(const LinePattern& pattern) {
@@ -179,6 +183,66 @@ class NiftyRun final {
   int32_t mailDate_[5] = {0, 0, 0, 0, 0};
   int32_t fileStart_ = 0;  // the first line of the log file being read
 };
+
+std::string NiftyRun::SaveState() const {
+  WalkStateWriter w;
+  for (const std::string& t : texts_)
+    w.Text(t);
+  for (int32_t n : numbers_)
+    w.Int(n);
+  w.Text(boardId_);
+  w.Int(boardNo_);
+  for (bool flag : {inBody_, expectSecond_, inMail_, mailMode_, isReply_})
+    w.Int(flag);
+  w.Int(key_);
+  w.Int(time_);
+  w.Text(writerId_);
+  w.Text(handle_);
+  w.Text(title_);
+  for (int32_t d : mailDate_)
+    w.Int(d);
+  return std::move(w.Out());
+}
+
+// Nothing is changed unless the whole state reads back.
+bool NiftyRun::LoadState(std::string_view state) {
+  WalkStateReader r(state);
+  auto number = [&r] { return static_cast<int32_t>(r.Int(INT32_MIN, INT32_MAX)); };
+  PatternTexts texts;
+  for (std::string& t : texts)
+    t = r.Text();
+  PatternNumbers numbers;
+  for (int32_t& n : numbers)
+    n = number();
+  std::string boardId = r.Text();
+  const int32_t boardNo = number();
+  bool flags[5];
+  for (bool& flag : flags)
+    flag = r.Int(0, 1) != 0;
+  const int32_t key = number();
+  const int32_t time = number();
+  std::string writerId = r.Text(), handle = r.Text(), title = r.Text();
+  int32_t mailDate[5];
+  for (int32_t& d : mailDate)
+    d = number();
+  if (!r.Ok() || !r.AtEnd()) return false;
+  texts_ = std::move(texts);
+  numbers_ = numbers;
+  boardId_ = std::move(boardId);
+  boardNo_ = boardNo;
+  inBody_ = flags[0];
+  expectSecond_ = flags[1];
+  inMail_ = flags[2];
+  mailMode_ = flags[3];
+  isReply_ = flags[4];
+  key_ = key;
+  time_ = time;
+  writerId_ = std::move(writerId);
+  handle_ = std::move(handle);
+  title_ = std::move(title);
+  std::copy(std::begin(mailDate), std::end(mailDate), mailDate_);
+  return true;
+}
 
 void NiftyRun::AddNoticeRule(int n) {
   const std::string& pattern = s_.InfoPattern(n);
@@ -455,9 +519,18 @@ bool TNifty::AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int32
     if (TArticleList* articles = Boards.GetArticles(b)) articles->DropPlaceholders();
   }
   NiftyStore store(*this, SystemLog);
+  AnalysisCacheUse cache;
+  if (Cache) {
+    WalkStateWriter key;
+    key.Text(WalkSettingsKey());
+    key.Int(Settings->MemberAutoAdd);
+    cache = {Cache, "nifty", std::move(key.Out()), &AnalysisFiles};
+  }
   WalkAndStore<NiftyBatch, NiftyFindings>(
       AnalysisThreads, Log, StartLine, ProgressBar, store,
-      [&](NiftyFindings& out) { return NiftyRun(*this, Log, out); });
+      [&](NiftyFindings& out) { return NiftyRun(*this, Log, out); }, &cache);
+  FilesFromCache = cache.filesFromCache;
+  FilesKeptInCache = cache.filesKept;
   store.MergeMembers(true);
   this->NetNo = NetNo;
   return true;

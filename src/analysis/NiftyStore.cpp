@@ -93,4 +93,18 @@ void StoreFindings(const NiftyBatch& batch, NiftyStore& store) {
   }
 }
 
+bool FindingFits(const NiftyFinding& f, size_t bytes) {
+  if (f.what > NiftyFinding::System || f.kind > ArticleKindBinaryMail) return false;
+  for (const BatchText& t : {f.boardId, f.title, f.writerId, f.handle}) {
+    if (t.at > bytes || t.size > bytes - t.at) return false;
+  }
+  return true;
+}
+
+void ShiftFindingLines(NiftyFinding& f, int32_t by) {
+  if (f.what == NiftyFinding::Article || f.what == NiftyFinding::Mail ||
+      f.what == NiftyFinding::LastLine)
+    f.firstLine += by;
+}
+
 }  // namespace vorn

@@ -162,5 +162,9 @@ class NiftyFindings {
 
 // Stores a batch's findings in their order.
 void StoreFindings(const NiftyBatch& batch, NiftyStore& store);
+// For findings kept between runs: whether one read back is one the walk could have made, its
+// texts within a batch's bytes; and its line numbers moved by the lines given.
+bool FindingFits(const NiftyFinding& f, size_t bytes);
+void ShiftFindingLines(NiftyFinding& f, int32_t by);
 
 }  // namespace vorn

@@ -33,8 +33,8 @@ namespace vorn {
 namespace {
 
 const char* const kUsage =
-    "usage: vornexpl-cli [--settings-dir DIR] [--prefix P] [--threads N] COMMAND [OPTIONS] "
-    "FILE...\n"
+    "usage: vornexpl-cli [--settings-dir DIR] [--prefix P] [--threads N] [--no-cache] COMMAND\n"
+    "                    [OPTIONS] FILE...\n"
     "       vornexpl-cli --help | -h | --version\n"
     "  boards [--unread]                       the board list (with unread counts)\n"
     "  articles [--board INDEX] [--order tree|posting]\n"
@@ -45,8 +45,9 @@ const char* const kUsage =
     "                                          when the settings hide them\n"
     "  show --board INDEX --position P [--order tree|posting]\n"
     "                                          the lines of one article\n"
-    "  stats                                   counts (new: articles after the read pointers) and\n"
-    "                                          the time of reading, analysing, sorting\n"
+    "  stats                                   counts (new: articles after the read pointers),\n"
+    "                                          the time of reading, analysing, sorting, and the\n"
+    "                                          files analysed before (from the cache) or kept\n"
     "  export --format mbox|html|jsonl --out FOLDER\n"
     "                                          every article in UTF-8 into a new (or empty) "
     "FOLDER\n"
@@ -56,6 +57,11 @@ const char* const kUsage =
     "  --threads N          files read at a time, each on a thread of its own, and from 2 on the\n"
     "                       analysis on two threads (1 to 64; default: the processor cores, at\n"
     "                       most 2); the result is the same for every N\n"
+    "  --no-cache           analyse every file again: neither use nor keep what the analysis "
+    "found\n"
+    "                       in each file (kept in $XDG_CACHE_HOME/VornExplorer, by default\n"
+    "                       ~/.cache/VornExplorer, so that an unchanged file is not analysed "
+    "again)\n"
     "  --help, -h           this text; --version: the version\n"
     "Boards are numbered from 0 in board-list order, positions from 0 in the chosen order.\n"
     "Exit codes: 0 done, 1 nothing loaded, 2 bad command line, 3 done but a file was unreadable,\n"
@@ -206,6 +212,7 @@ struct Options {
   bool filterGiven = false;
   bool flagged = false;
   bool unread = false;
+  bool cache = true;
   int32_t threads = DefaultReadThreads(kDefaultThreadsAtMost);
 };
 
@@ -228,8 +235,9 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
         value = arg.substr(eq + 1);
         hasValue = true;
       }
-      if (!hasValue &&
-          (name == "--regex" || name == "--fuzzy" || name == "--flagged" || name == "--unread")) {
+      if (!hasValue && (name == "--regex" || name == "--fuzzy" || name == "--flagged" ||
+                        name == "--unread" || name == "--no-cache")) {
+        if (name == "--no-cache") options.cache = false;
         if (name == "--regex") options.filter.RegExp = true;
         if (name == "--fuzzy") options.filter.Fuzzy = true;
         if (name == "--flagged") options.flagged = true;
@@ -386,11 +394,13 @@ void PrintStats(Output& out, const TLogSession& session, const TBBSProcess& proc
                 "lines: %" PRId32 "\nboards: %" PRId32 "\narticles: %" PRId64 "\nreplies: %" PRId64
                 "\nplaceholders: %" PRId64 "\nwrites: %" PRId64 "\nnew: %" PRId64
                 "\nmembers: %" PRId32 "\nsystem messages: %" PRId32
-                "\nread: %.3f s\nanalyse: %.3f s\nsort: %.3f s\ntotal: %.3f s\n",
+                "\nread: %.3f s\nanalyse: %.3f s\nsort: %.3f s\ntotal: %.3f s\n"
+                "files from the cache: %" PRId32 "\nfiles kept in the cache: %" PRId32 "\n",
                 session.LogList.Count(), process.Boards.Count(), articles, replies, placeholders,
                 writes, fresh, process.Members.LiveCount(), session.SystemMsgList.Count(),
                 result.ReadSeconds, result.AnalyseSeconds, result.SortSeconds,
-                result.ReadSeconds + result.AnalyseSeconds + result.SortSeconds);
+                result.ReadSeconds + result.AnalyseSeconds + result.SortSeconds,
+                result.FilesFromCache, result.FilesKeptInCache);
   out.Ascii(buf);
 }
 
@@ -479,6 +489,7 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
   TNifty nifty(SettingsFilePath("nifty.ini"), SettingsFilePath("nifdef.ini"));
   TLogSession session({&netVorn, &nifty});
   session.Threads = options.threads;
+  session.KeepAnalyses(options.cache);
 
   // The set, chosen as the window chooses it for files dropped on it.
   static const std::string kNoSet = Cp932("指定されたファイルに対するBBS設定がなされていません");

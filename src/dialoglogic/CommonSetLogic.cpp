@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "analysis/AnalysisCache.h"
+#include "platform/AppPaths.h"
 #include "platform/Cp932.h"
 #include "settings/BBSIniFile.h"
 #include "settings/CommonIniFile.h"
@@ -62,6 +64,7 @@ void TCommonSetLogic::Show(CommonSettings& c, const TBBSList& bbsList) {
   LogExtention = c.LogExtention;
   TempFile = c.TempFile;
   ReadThreads = std::to_string(c.ReadThreads);
+  AnalysisCache = c.AnalysisCache;
   LogOpenNewMode = c.NewModeFlag;
   NoPrefixBBSNames.clear();
   NoPrefixBBS = -1;
@@ -279,6 +282,7 @@ void TCommonSetLogic::Store(CommonSettings& c, const TBBSList& bbsList) const {
   const int32_t threads = TextToNumber(ReadThreads);
   if (threads != NoNumber && threads >= 0 && threads <= CommonSettings::MostReadThreads)
     c.ReadThreads = threads;
+  c.AnalysisCache = AnalysisCache;
   c.NewModeFlag = LogOpenNewMode;
   c.DefaultPrefix.clear();
   if (NoPrefixBBS >= 0 && size_t(NoPrefixBBS) < NoPrefixBBSNames.size()) {
@@ -370,6 +374,22 @@ void TCommonSetLogic::Store(CommonSettings& c, const TBBSList& bbsList) const {
   c.EndCheck = EndCheck;
   c.LogOpenOnly = LogOpenOnly;
   c.IgnoredAsRead = IgnoredAsRead;
+}
+
+std::string TCommonSetLogic::AnalysisCacheSizeText() {
+  const double bytes = static_cast<double>(AnalysisCache::FolderBytes(CacheFolder()));
+  char text[64];
+  if (bytes < 1024 * 1024)
+    std::snprintf(text, sizeof text, " %.0f KB", bytes / 1024);
+  else if (bytes < 1024.0 * 1024 * 1024)
+    std::snprintf(text, sizeof text, " %.1f MB", bytes / (1024 * 1024));
+  else
+    std::snprintf(text, sizeof text, " %.2f GB", bytes / (1024.0 * 1024 * 1024));
+  return Cp932("使用量") + text;
+}
+
+bool TCommonSetLogic::ClearAnalysisCache() {
+  return AnalysisCache::ClearFolder(CacheFolder());
 }
 
 }  // namespace vorn

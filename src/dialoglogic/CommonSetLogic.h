@@ -65,6 +65,11 @@ class TCommonSetLogic {
   std::string LogExtention;
   std::string TempFile;
   std::string ReadThreads;  // 0: one a core
+  bool AnalysisCache = true;
+  // The analysis cache in the user's cache folder: its size as shown ("使用量 1.5 MB"), and
+  // emptying it (false when something could not be removed).
+  static std::string AnalysisCacheSizeText();
+  static bool ClearAnalysisCache();
   bool NoPrefix = false;
   std::vector<std::string> NoPrefixBBSNames;  // every set of every family, in order
   int NoPrefixBBS = -1;                       // the selected name, -1 for none

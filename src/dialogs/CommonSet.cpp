@@ -20,6 +20,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "platform/Cp932.h"
+#include "platform/UiServices.h"
 #include "qtsupport/DisplayMapping.h"
 #include "settings/CommonIniFile.h"
 
@@ -297,6 +299,22 @@ QWidget* TCommonSetForm::BuildCommonPage() {
   threadsRow->addWidget(
       new QLabel(QStringLiteral("(同時に読み込むログファイルの数。0: CPUコア数)"), page), 1);
   form->addLayout(threadsRow, 2, 1);
+  form->addWidget(new QLabel(QStringLiteral("解析キャッシュ"), page), 3, 0);
+  auto* cacheRow = new QHBoxLayout();
+  cacheRow->addWidget(Check(page, "CBAnalysisCache",
+                            QStringLiteral("変更の無いログファイルは解析し直さない"),
+                            &logic_.AnalysisCache));
+  lbCacheSize_ = new QLabel(page);
+  lbCacheSize_->setObjectName(QStringLiteral("LBCacheSize"));
+  cacheRow->addWidget(lbCacheSize_, 1);
+  QPushButton* clear = Button(page, "BTNClearCache", QStringLiteral("キャッシュを消去"));
+  cacheRow->addWidget(clear);
+  connect(clear, &QPushButton::clicked, this, [this] {
+    if (!TCommonSetLogic::ClearAnalysisCache())
+      Ui().Warning(Cp932("キャッシュの一部を消去出来ませんでした"));
+    lbCacheSize_->setText(QtText(TCommonSetLogic::AnalysisCacheSizeText()));
+  });
+  form->addLayout(cacheRow, 3, 1);
   form->setColumnStretch(1, 1);
   layout->addLayout(form);
 
@@ -698,6 +716,7 @@ void TCommonSetForm::ShowFields() {
   (logic_.BigFontSet ? opBigFontSet_ : opBigFontRatio_)->setChecked(true);
   opKeyGo_[logic_.NoRead]->setChecked(true);
   cbKeyScroll_->setCurrentIndex(logic_.KeyScroll);
+  lbCacheSize_->setText(QtText(TCommonSetLogic::AnalysisCacheSizeText()));
   showing_ = false;
   ShowSamples();
   ShowEnabledStates();

@@ -126,6 +126,7 @@ class TCommonSetForm final : public QDialog {
   QPushButton* btnWWW_ = nullptr;
   QRadioButton* opKeyGo_[3] = {};
   QComboBox* cbKeyScroll_ = nullptr;
+  QLabel* lbCacheSize_ = nullptr;
 };
 
 }  // namespace vorn

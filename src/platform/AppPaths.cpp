@@ -105,6 +105,16 @@ std::string UserSettingsFolder() {
   return IncludeTrailingSeparator(IncludeTrailingSeparator(base) + "VornExplorer");
 }
 
+std::string UserCacheFolder() {
+  std::string base = EnvFolder("XDG_CACHE_HOME");
+  if (base.empty()) {
+    std::string home = EnvFolder("HOME");
+    if (home.empty()) return {};
+    base = IncludeTrailingSeparator(home) + ".cache";
+  }
+  return IncludeTrailingSeparator(IncludeTrailingSeparator(base) + "VornExplorer");
+}
+
 std::string ChooseSettingsFolder(const std::string& overrideFolder,
                                  const std::string& programFolder, const std::string& userFolder) {
   if (!overrideFolder.empty()) return IncludeTrailingSeparator(overrideFolder);
@@ -180,6 +190,13 @@ std::string SettingsFolder() {
 std::string SettingsFolderProblem() {
   SettingsFolder();
   return FolderProblem();
+}
+
+std::string CacheFolder() {
+  const std::string settings = SettingsFolder();
+  if (settings == IncludeTrailingSeparator(ProgramFolder()) || UserCacheFolder().empty())
+    return settings + "cache/";
+  return UserCacheFolder();
 }
 
 std::string SettingsFilePath(std::string_view fileName) {

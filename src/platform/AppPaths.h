@@ -22,6 +22,13 @@ std::string ProgramFolder();
 // The per-user folder (not created here). Empty when neither XDG_CONFIG_HOME nor HOME is set.
 std::string UserSettingsFolder();
 
+// The per-user cache folder, $XDG_CACHE_HOME/VornExplorer or ~/.cache/VornExplorer (not created
+// here), ending with the separator. Empty when neither variable is set.
+std::string UserCacheFolder();
+// Where the program keeps what it caches: "cache" in the settings folder of a portable copy
+// (which writes nothing into the home of the machine it runs on), else UserCacheFolder().
+std::string CacheFolder();
+
 // The rule above as a pure decision, for the folders given. An empty userFolder (neither
 // XDG_CONFIG_HOME nor HOME set) leaves the program folder as the only place there is.
 std::string ChooseSettingsFolder(const std::string& overrideFolder,

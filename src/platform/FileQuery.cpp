@@ -66,6 +66,27 @@ int64_t FileModTimeNs(const std::string& path) {
   return int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
+FileStamp StampOfFile(const std::string& path) {
+  FileStamp stamp;
+  struct stat st;
+  if (!StatPath(path, st) || !S_ISREG(st.st_mode)) return stamp;
+  stamp.ok = true;
+  stamp.device = static_cast<uint64_t>(st.st_dev);
+  stamp.inode = static_cast<uint64_t>(st.st_ino);
+  stamp.size = static_cast<uint64_t>(st.st_size);
+  stamp.modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  stamp.changedNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return stamp;
+}
+
+std::string ProgramStampText() {
+  struct stat st;
+  if (::stat("/proc/self/exe", &st) != 0) return "?";
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+         std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec);
+}
+
 int64_t FileSizeBytes(const std::string& path) {
   struct stat st;
   if (!StatPath(path, st)) return -1;

@@ -18,6 +18,24 @@ int32_t FileDate(const std::string& path);
 // The last-write time in nanoseconds since the epoch, -1 when the file does not exist.
 int64_t FileModTimeNs(const std::string& path);
 
+// What tells one version of a file from another without reading it: where it lies (device and
+// inode), its size and the times of its last write and last change (the change time moves with
+// every write, rename into place or change of its inode, and cannot be set back by a program).
+struct FileStamp {
+  bool ok = false;  // a regular file was found
+  uint64_t device = 0, inode = 0, size = 0;
+  int64_t modifiedNs = 0, changedNs = 0;
+  bool operator==(const FileStamp& o) const {
+    return ok == o.ok && device == o.device && inode == o.inode && size == o.size &&
+           modifiedNs == o.modifiedNs && changedNs == o.changedNs;
+  }
+  bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+// The stamp of the regular file at path (links followed); ok false for anything else.
+FileStamp StampOfFile(const std::string& path);
+// The running program's own stamp as text: a rebuilt or updated program differs.
+std::string ProgramStampText();
+
 // The size in bytes, -1 when the file does not exist.
 int64_t FileSizeBytes(const std::string& path);
 

@@ -149,8 +149,7 @@ void TVornExplMain::FormCreate(const std::vector<std::string>& arguments) {
   InstallDialogPlacement();
   ShowModeIndicator();
 
-  // 5: the common settings and the host families; the current one is the first that holds a
-  // set.
+  // 5: the common settings and the host families; the current one is the first holding a set.
   commonIni_ = std::make_unique<TCommonIniFile>(SettingsFilePath("vornexpl.ini"));
   netVorn_ =
       std::make_unique<TNetVorn>(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
@@ -680,6 +679,7 @@ void TVornExplMain::ApplyReadThreads() {
   // By default one file a core: more than eight at a time would only hold more files at once.
   const int32_t chosen = commonIni_->ReadThreads;
   session_->Threads = chosen > 0 ? chosen : DefaultReadThreads(8);
+  session_->KeepAnalyses(commonIni_->AnalysisCache);
 }
 
 std::string TVornExplMain::HelpAddress() {

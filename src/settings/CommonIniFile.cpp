@@ -154,6 +154,7 @@ const std::vector<KeySpec>& Keys() {
       {kInternet, "WWW", StringField{&S::WWW}},
       {"Reading", "IgnoredAsRead", BoolField{&S::IgnoredAsRead}},
       {"Reading", "ReadThreads", IntField{&S::ReadThreads}},
+      {"Reading", "AnalysisCache", BoolField{&S::AnalysisCache}},
   };
   return keys;
 }

@@ -142,6 +142,9 @@ struct CommonSettings {
   // core (at most 8).
   int32_t ReadThreads = 0;
   static constexpr int32_t MostReadThreads = 64;
+  // What the analysis finds in each log file is kept in the user's cache folder, so that a log
+  // that did not change is not analysed again at the next open.
+  bool AnalysisCache = true;
 
   // [RecentLogs] Set1 .. Set10: the sets of log files opened last, newest first, each as one
   // value (what it holds is the reader's business).

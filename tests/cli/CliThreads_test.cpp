@@ -1,11 +1,14 @@
 // vornexpl-cli reading archives on several threads: random archives of both host families, cut
 // into daily files at random lines (an article, a mail or the mail box open across a file's
 // end), give byte for byte what one thread gives, unreadable files among them included, and
-// the logs read where they lie in their files give what the logs read into memory give.
+// the logs read where they lie in their files give what the logs read into memory give. What the
+// analysis keeps of each file between runs gives, read back, what analysing the file gives.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -64,11 +67,12 @@ class CliThreads : public CliSampleCopy {
 
   // What the tool prints of the archive read on `threads` threads: the board list, the articles
   // in both orders, the counts, every article's text as exported, and the messages.
-  std::string Everything(const std::vector<std::string>& files, int threads) {
+  std::string Everything(const std::vector<std::string>& files, int threads, bool cache = true) {
     const std::string t = std::to_string(threads);
     std::string all;
     auto run = [&](std::vector<std::string> args) {
       args.insert(args.begin(), {"--threads", t});
+      if (!cache) args.insert(args.begin(), "--no-cache");
       args.insert(args.end(), files.begin(), files.end());
       const CliRun r = Cli(args);
       all += "exit " + std::to_string(r.exitCode) + "\n" + r.out + r.err;
@@ -84,25 +88,43 @@ class CliThreads : public CliSampleCopy {
     all += test::ReadBytes(out + "/articles.jsonl");
     fs::remove_all(out);
     run({"stats"});
-    // The times differ from run to run.
-    return all.substr(0, all.rfind("read:"));
+    // The times differ from run to run, and so does what came from the cache.
+    const size_t times = all.rfind("read:");
+    lastStats = all.substr(times);
+    return all.substr(0, times);
+  }
+  int32_t StatsCount(const std::string& name) const {
+    const size_t at = lastStats.find(name + ": ");
+    return at == std::string::npos ? -1 : std::atoi(lastStats.c_str() + at + name.size() + 2);
+  }
+  static std::string CacheFolder() {
+    return std::string(std::getenv("XDG_CACHE_HOME")) + "/VornExplorer";
   }
 
-  // The logs read into memory on one thread, as the tool read them before it mapped them,
-  // against the mapped logs on 1, 2 and 3 threads.
+  // The logs read into memory on one thread without the cache, as the tool read them before it
+  // mapped them, against the mapped logs on 1, 2 and 3 threads, each from an empty cache (the
+  // first of the tool's runs keeps each file's findings, the others read them back).
   void ExpectSameOnEveryThreadCount(const std::vector<std::string>& files) {
     ::setenv("VORN_LOGS_IN_MEMORY", "1", 1);
-    const std::string one = Everything(files, 1);
+    const std::string one = Everything(files, 1, false);
     ::unsetenv("VORN_LOGS_IN_MEMORY");
     ASSERT_NE(one.find("articles: "), std::string::npos) << one.substr(0, 2000);
+    EXPECT_EQ(StatsCount("files from the cache"), 0);
+    EXPECT_EQ(StatsCount("files kept in the cache"), 0);
+    int32_t readable = 0;
+    for (const std::string& f : files)
+      readable += fs::is_regular_file(f) ? 1 : 0;
     for (const int threads : {1, 2, 3}) {
+      fs::remove_all(CacheFolder());
       const std::string many = Everything(files, threads);
       ASSERT_EQ(many.size(), one.size()) << threads << " threads";
       EXPECT_TRUE(many == one) << threads << " threads";
+      EXPECT_EQ(StatsCount("files from the cache"), readable) << threads << " threads";
     }
   }
 
   std::mt19937 random{20261209};
+  std::string lastStats;  // the times and cache counts of the last Everything
 };
 
 TEST_F(CliThreads, RandomNetVornArchivesReadAsOnOneThread) {
@@ -173,6 +195,151 @@ TEST_F(CliThreads, UnreadableFilesKeepTheirMessagesInOrder) {
     EXPECT_EQ(r.exitCode, 2) << bad;
     EXPECT_NE(r.err.find("--threads needs a number from 1 to 64"), std::string::npos) << r.err;
   }
+}
+
+// The files of the cache folder.
+std::vector<std::string> CacheEntries(const std::string& folder) {
+  std::vector<std::string> entries;
+  for (const auto& e : fs::directory_iterator(folder))
+    entries.push_back(e.path().string());
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+// Whatever stands in the cache in place of a file's findings (a byte changed, a write cut short,
+// another file's entry, noise, a file of another program) is not taken for them: that file is
+// analysed again, its findings are kept anew, and the result is the one without a cache.
+TEST_F(CliThreads, EntriesThatAreNotTheFilesOwnAreAnalysedAgain) {
+  bench::NetVornLogGenerator generator(11);
+  const std::vector<std::string> files =
+      WriteArchive("NET", SplitLines(generator.GenerateDay(600000, 99, 2, 1)), 6);
+  const std::string plain = Everything(files, 2, false);
+  EXPECT_EQ(Everything(files, 2), plain);
+  const int32_t all = int32_t(files.size());
+  EXPECT_EQ(StatsCount("files from the cache"), all);
+
+  std::vector<std::string> entries = CacheEntries(CacheFolder());
+  ASSERT_EQ(entries.size(), files.size());
+  std::sort(entries.begin(), entries.end(), [](const std::string& a, const std::string& b) {
+    return fs::file_size(a) > fs::file_size(b);
+  });
+  // A byte of the found texts (titles, handles) changed: every length and number still fits,
+  // only the checksum tells. After the magic: the key, the lines, the finding size, the batches
+  // (lines walked, findings, text bytes, the findings, the texts).
+  std::string bytes = test::ReadBytes(entries[0]);
+  uint32_t keySize = 0, findingSize = 0, items = 0, textBytes = 0;
+  std::memcpy(&keySize, bytes.data() + 8, 4);
+  const size_t sizes = 12 + keySize + 4;
+  std::memcpy(&findingSize, bytes.data() + sizes, 4);
+  std::memcpy(&items, bytes.data() + sizes + 12, 4);
+  std::memcpy(&textBytes, bytes.data() + sizes + 16, 4);
+  const size_t texts = sizes + 20 + size_t{items} * findingSize;
+  ASSERT_GT(textBytes, 0u);
+  ASSERT_LT(texts + textBytes, bytes.size());
+  bytes[texts + textBytes / 2] ^= 0x01;
+  test::WriteBytes(entries[0], bytes);
+  bytes = test::ReadBytes(entries[1]);
+  test::WriteBytes(entries[1], bytes.substr(0, bytes.size() / 2));
+  test::WriteBytes(entries[2], test::ReadBytes(entries[3]));
+  std::string noise(test::ReadBytes(entries[4]).size(), '\0');
+  for (char& c : noise)
+    c = char(random());
+  test::WriteBytes(entries[4], noise);
+  test::WriteBytes(entries[5], "VORNAC01" + std::string(4000, '\xff'));
+  for (const int threads : {1, 2}) {
+    SCOPED_TRACE(std::to_string(threads) + " threads");
+    // The first of the tool's runs analyses the five again and keeps them; the others take them.
+    const std::string cached = Everything(files, threads);
+    EXPECT_TRUE(cached == plain);
+    EXPECT_EQ(StatsCount("files from the cache"), all);
+    // Cut each entry short again; an empty one too.
+    for (const std::string& entry : CacheEntries(CacheFolder())) {
+      bytes = test::ReadBytes(entry);
+      test::WriteBytes(entry, bytes.substr(0, threads == 1 ? bytes.size() - 1 : 0));
+    }
+    CliRun r = Cli({"--threads", std::to_string(threads), "stats", files[0], files[1], files[2],
+                    files[3], files[4], files[5]});
+    EXPECT_NE(r.out.find("files from the cache: 0\nfiles kept in the cache: 6\n"),
+              std::string::npos)
+        << r.out;
+  }
+}
+
+// A log written on, written anew with as many bytes, or only touched is analysed again, and so is
+// every file after it whose analysis starts from a state the changed file now ends in; a change
+// of the set's patterns analyses every file again. Each time the result is the one without a
+// cache.
+TEST_F(CliThreads, ChangedLogsAndPatternsAreAnalysedAgain) {
+  bench::NetVornLogGenerator generator(12);
+  const std::vector<std::string> files =
+      WriteArchive("NET", SplitLines(generator.GenerateDay(500000, 99, 2, 1)), 5);
+  Everything(files, 2);
+  const int32_t all = int32_t(files.size());
+
+  std::string bytes = test::ReadBytes(files[1]);
+  test::WriteBytes(files[1], bytes + bytes.substr(0, bytes.size() / 3));
+  bytes = test::ReadBytes(files[3]);
+  for (char& c : bytes) {
+    if (c == '1') c = '2';
+  }
+  test::WriteBytes(files[3], bytes);
+  fs::last_write_time(files[4], fs::last_write_time(files[4]) - std::chrono::hours(24));
+  for (const int threads : {1, 2}) {
+    SCOPED_TRACE(std::to_string(threads) + " threads");
+    const std::string plain = Everything(files, threads, false);
+    fs::remove_all(CacheFolder());
+    Everything(files, threads);
+    EXPECT_EQ(StatsCount("files from the cache"), all);
+    EXPECT_TRUE(Everything(files, threads) == plain);
+  }
+  const CliRun first = Cli({"stats", files[0], files[1], files[2], files[3], files[4]});
+  bytes = test::ReadBytes(files[2]);
+  test::WriteBytes(files[2], bytes + "\r\n");
+  const CliRun appended = Cli({"stats", files[0], files[1], files[2], files[3], files[4]});
+  EXPECT_NE(first.out.find("files from the cache: 5\n"), std::string::npos) << first.out;
+  // The files before it are taken from the cache; the appended one is walked again, and with
+  // it what follows only if it now ends in another state.
+  EXPECT_EQ(appended.out.find("files from the cache: 0\n"), std::string::npos) << appended.out;
+  EXPECT_EQ(appended.out.find("files from the cache: 5\n"), std::string::npos) << appended.out;
+
+  const std::string ini = settings + "/netvorn.ini";
+  std::string text = test::ReadBytes(ini);
+  const size_t at = text.find("SerialHeader=0");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 14, "SerialHeader=1");
+  test::WriteBytes(ini, text);
+  const std::string plain = Everything(files, 2, false);
+  Everything(files, 2);
+  const CliRun again = Cli({"stats", files[0], files[1], files[2], files[3], files[4]});
+  EXPECT_NE(again.out.find("files from the cache: 5\n"), std::string::npos) << again.out;
+  EXPECT_TRUE(Everything(files, 2) == plain);
+}
+
+// Where the cache cannot be kept (a file stands in place of its folder) every load analyses
+// everything and gives the same result; nothing is told.
+TEST_F(CliThreads, ACacheThatCannotBeKeptChangesNothing) {
+  bench::NetVornLogGenerator generator(13);
+  const std::vector<std::string> files =
+      WriteArchive("NET", SplitLines(generator.GenerateDay(200000, 99, 2, 1)), 3);
+  const std::string plain = Everything(files, 2, false);
+  fs::remove_all(CacheFolder());
+  test::WriteBytes(CacheFolder(), "not a folder");
+  EXPECT_EQ(Everything(files, 2), plain);
+  EXPECT_EQ(StatsCount("files kept in the cache"), 0);
+  fs::remove(CacheFolder());
+}
+
+// A run killed while it wrote an entry leaves its scratch file: one a day old is removed by the
+// next run, a newer one may be another run's still being written and stays.
+TEST_F(CliThreads, ScratchFilesOfEndedRunsGoAfterADay) {
+  fs::create_directories(CacheFolder());
+  const std::string old = CacheFolder() + "/.vac-AbC123", recent = CacheFolder() + "/.vac-XyZ789";
+  test::WriteBytes(old, "VORNAC01 half");
+  test::WriteBytes(recent, "VORNAC01 half");
+  fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(25));
+  EXPECT_EQ(Cli({"boards", netLog}).exitCode, 0);
+  EXPECT_FALSE(fs::exists(old));
+  EXPECT_TRUE(fs::exists(recent));
 }
 
 }  // namespace

@@ -87,7 +87,8 @@ grep -qF "$edit" "$user/vorndef.ini" || fail "the user's edited defaults were re
 xdg=$work/xdg
 mkdir -p "$xdg/VornExplorer"
 cp "$source/samples/settings/netvorn.ini" "$xdg/VornExplorer/"
-out=$(XDG_CONFIG_HOME="$xdg" HOME="$work/nobody" "$prefix/bin/vornexpl-cli" boards "$log") ||
+out=$(XDG_CONFIG_HOME="$xdg" XDG_CACHE_HOME="$work/xdg-cache" HOME="$work/nobody" \
+  "$prefix/bin/vornexpl-cli" boards "$log") ||
   fail "the installed tool failed with XDG_CONFIG_HOME: $out"
 [ "$out" = "$reference" ] || fail "XDG_CONFIG_HOME was not the settings folder"
 [ -f "$xdg/VornExplorer/vorndef.ini" ] || fail "the defaults did not go to XDG_CONFIG_HOME"
@@ -100,4 +101,5 @@ out=$(HOME="$work/portable-home" "$prefix/bin/vornexpl-cli" boards "$log") ||
   fail "the portable copy failed: $out"
 [ "$out" = "$reference" ] || fail "the portable copy lists other boards"
 [ ! -e "$work/portable-home" ] || fail "the portable copy used the user's folder"
+[ -n "$(ls "$lib/cache")" ] || fail "the portable copy kept no analysis cache beside itself"
 echo "installed_copy: ok"

@@ -30,7 +30,7 @@ config=$work/config
 user=$config/VornExplorer
 mkdir -p "$user"
 cp "$source/samples/settings/netvorn.ini" "$user/"
-as_user() { env XDG_CONFIG_HOME="$config" HOME="$work/home" "$@"; }
+as_user() { env XDG_CONFIG_HOME="$config" XDG_CACHE_HOME="$work/cache" HOME="$work/home" "$@"; }
 
 cli_folder=$(dirname "$cli")
 before=$(names "$cli_folder")
@@ -41,6 +41,7 @@ out=$(as_user "$cli" boards "$log" 2>&1) || fail "the tool did not read the user
 [ "$(names "$cli_folder")" = "$before" ] ||
   fail "the tool wrote beside its binary: $(diff <(echo "$before") <(names "$cli_folder") || true)"
 [ ! -e "$work/home" ] || fail "HOME was used although XDG_CONFIG_HOME is set"
+[ -n "$(ls "$work/cache/VornExplorer")" ] || fail "the tool kept nothing in XDG_CACHE_HOME"
 
 if [ -n "$program" ]; then
   # The window, from a folder of its own in the build tree, on the same folder: its lock and

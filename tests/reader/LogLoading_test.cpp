@@ -7,15 +7,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -639,6 +643,72 @@ TEST_F(LogLoadingTest, ALogChangedOnDiskIsToldAndLoadedAgain) {
   // Told once: the files loaded again are what is on disk.
   lookAgain();
   EXPECT_TRUE(ui.entries.empty());
+}
+
+// What the analysis found in each log is kept in the cache folder and taken at the next load
+// instead of analysing the unchanged logs again; the common settings show the cache's size,
+// empty it and switch it off.
+TEST_F(LogLoadingTest, TheAnalysisCacheIsShownClearedAndSwitchedOffInTheCommonSettings) {
+  const std::string nextDay = NextDayLog();
+  const fs::path folder = fs::path(std::getenv("XDG_CACHE_HOME")) / "VornExplorer";
+  fs::remove_all(folder);
+  auto entries = [&] {
+    std::map<std::string, fs::file_time_type> written;
+    if (fs::is_directory(folder)) {
+      for (const auto& e : fs::directory_iterator(folder))
+        written[e.path().string()] = e.last_write_time();
+    }
+    return written;
+  };
+  TVornExplMain& w = Start();
+  ASSERT_TRUE(w.LoadLogFiles({sample, nextDay}, "NET", false));
+  const auto kept = entries();
+  EXPECT_EQ(kept.size(), 2u);
+  std::vector<std::string> lines;
+  for (int32_t i = 0; i < w.Session().LogList.Count(); ++i)
+    lines.push_back(w.Session().LogList.GetLine(i));
+  const std::vector<std::string> boards = BoardLines();
+  // Taken, not made again.
+  ASSERT_TRUE(w.LoadLogFiles({sample, nextDay}, "NET", false));
+  EXPECT_EQ(entries(), kept);
+  EXPECT_EQ(BoardLines(), boards);
+
+  auto inSettings = [&](const std::function<void(QWidget&)>& act) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+      QWidget* form = QApplication::activeModalWidget();
+      ASSERT_NE(form, nullptr);
+      act(*form);
+      form->findChild<QPushButton*>(QStringLiteral("BTNOK"))->click();
+      seen = true;
+    });
+    w.Command("MenuCommonSet")->trigger();
+    ASSERT_TRUE(seen);
+  };
+  inSettings([&](QWidget& form) {
+    auto* size = form.findChild<QLabel*>(QStringLiteral("LBCacheSize"));
+    ASSERT_NE(size, nullptr);
+    EXPECT_TRUE(size->text().startsWith(QStringLiteral("使用量 "))) << size->text().toStdString();
+    EXPECT_FALSE(size->text().endsWith(QStringLiteral(" 0 KB"))) << size->text().toStdString();
+    EXPECT_TRUE(test::SaveScreenshot(form, QStringLiteral("common-settings-cache.png")));
+    form.findChild<QPushButton*>(QStringLiteral("BTNClearCache"))->click();
+    EXPECT_EQ(size->text(), QStringLiteral("使用量 0 KB"));
+    EXPECT_TRUE(entries().empty());
+    auto* use = form.findChild<QCheckBox*>(QStringLiteral("CBAnalysisCache"));
+    ASSERT_NE(use, nullptr);
+    EXPECT_TRUE(use->isChecked());
+    use->setChecked(false);
+  });
+  EXPECT_EQ(w.Session().Cache, nullptr);
+  ASSERT_TRUE(w.LoadLogFiles({sample, nextDay}, "NET", false));
+  EXPECT_TRUE(entries().empty());
+  EXPECT_EQ(BoardLines(), boards);
+  std::vector<std::string> again;
+  for (int32_t i = 0; i < w.Session().LogList.Count(); ++i)
+    again.push_back(w.Session().LogList.GetLine(i));
+  EXPECT_EQ(again, lines);
+  ASSERT_TRUE(w.close());
+  EXPECT_EQ(ProfileFile(settings + "vornexpl.ini").ReadString("Reading", "AnalysisCache", ""), "0");
 }
 
 // The number of files read at a time, set in the common settings as the user sets it: taken by

@@ -147,7 +147,8 @@ std::string DefaultFile(const std::string& tempFile) {
       "",
       "[Reading]",
       "IgnoredAsRead=0",
-      "ReadThreads=0"};
+      "ReadThreads=0",
+      "AnalysisCache=1"};
   std::string text;
   for (const std::string& l : lines)
     text += l + "\r\n";

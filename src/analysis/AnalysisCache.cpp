@@ -1,0 +1,319 @@
+#include "analysis/AnalysisCache.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/AppPaths.h"
+#include "platform/Cp932.h"
+
+namespace vorn {
+namespace {
+
+constexpr std::string_view kMagic = "VORNAC02";
+constexpr std::string_view kEntrySuffix = ".vac";
+constexpr std::string_view kScratchPrefix = ".vac-";
+// A scratch file this old was left by a run that ended before it could rename it.
+constexpr time_t kStaleScratchSeconds = 24 * 60 * 60;
+
+void PutU32(std::string& out, uint32_t v) {
+  out.append(reinterpret_cast<const char*>(&v), 4);
+}
+void PutI32(std::string& out, int32_t v) {
+  out.append(reinterpret_cast<const char*>(&v), 4);
+}
+
+// Reads the parts of an entry in order; any read past its end fails the whole entry.
+class Parts {
+ public:
+  explicit Parts(std::string_view in) : in_(in) {}
+  bool U32(uint32_t& v) { return Take(&v, 4); }
+  bool I32(int32_t& v) { return Take(&v, 4); }
+  bool View(size_t size, std::string_view& v) {
+    if (size > in_.size()) return false;
+    v = in_.substr(0, size);
+    in_.remove_prefix(size);
+    return true;
+  }
+  bool AtEnd() const { return in_.empty(); }
+
+ private:
+  bool Take(void* v, size_t n) {
+    if (in_.size() < n) return false;
+    std::memcpy(v, in_.data(), n);
+    in_.remove_prefix(n);
+    return true;
+  }
+  std::string_view in_;
+};
+
+bool ReadWholeFile(const std::string& path, std::string& data) {
+  const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok) {
+    data.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (ok && done < data.size()) {
+      const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) ok = false;
+      if (n > 0) done += static_cast<size_t>(n);
+    }
+  }
+  ::close(fd);
+  return ok;
+}
+
+bool IsEntryOrScratch(const char* name) {
+  const std::string_view n(name);
+  return n.substr(0, kScratchPrefix.size()) == kScratchPrefix ||
+         (n.size() > kEntrySuffix.size() &&
+          n.substr(n.size() - kEntrySuffix.size()) == kEntrySuffix);
+}
+
+// Calls f(native path, stat, is scratch) for each entry and scratch file of the folder.
+template <class F>
+void EachFile(const std::string& folder, F&& f) {
+  if (folder.empty()) return;
+  const std::string native = NativePath(folder);
+  DIR* dir = ::opendir(native.c_str());
+  if (!dir) return;
+  while (const dirent* e = ::readdir(dir)) {
+    if (!IsEntryOrScratch(e->d_name)) continue;
+    const std::string path = native + e->d_name;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    f(path, st, std::string_view(e->d_name).substr(0, kScratchPrefix.size()) == kScratchPrefix);
+  }
+  ::closedir(dir);
+}
+
+}  // namespace
+
+AnalysisCache::AnalysisCache(std::string folder) : folder_(std::move(folder)) {
+  program_ = ProgramStampText();
+  // Without the program's stamp an entry of another build could pass for this one's.
+  if (folder_.empty() || program_ == "?") return;
+  if (!MakeFolderPath(folder_).empty()) return;
+  usable_ = true;
+  const time_t now = std::time(nullptr);
+  EachFile(folder_, [&](const std::string& path, const struct stat& st, bool scratch) {
+    if (scratch && now - st.st_mtime > kStaleScratchSeconds) ::unlink(path.c_str());
+  });
+}
+
+std::string AnalysisCache::EntryPath(std::string_view family, const std::string& path) const {
+  // FNV-1a of the path: one entry per log file, replaced when the file changes.
+  uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : path) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  char name[40];
+  std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(h));
+  return folder_ + std::string(family) + "-" + name + std::string(kEntrySuffix);
+}
+
+std::string AnalysisCache::Key(std::string_view family, std::string_view settingsKey,
+                               const AnalysedFile& file, std::string_view stateIn) const {
+  WalkStateWriter k;
+  k.Text(program_);
+  k.Text(family);
+  k.Text(settingsKey);
+  k.Text(file.path);
+  k.Int(static_cast<int64_t>(file.stamp.device));
+  k.Int(static_cast<int64_t>(file.stamp.inode));
+  k.Int(static_cast<int64_t>(file.stamp.size));
+  k.Int(file.stamp.modifiedNs);
+  k.Int(file.stamp.changedNs);
+  k.Text(stateIn);
+  return std::move(k.Out());
+}
+
+namespace {
+enum : uint32_t { kBatchRecord = 1, kStateRecord = 2 };
+// Bytes collected before they are written and checksummed.
+constexpr size_t kWriteBuffer = 1 << 20;
+uint32_t CrcMore(uint32_t crc, std::string_view data) {
+  uLong c = crc;
+  // zlib takes at most a uInt at a time.
+  while (!data.empty()) {
+    const size_t n = std::min<size_t>(data.size(), 1u << 30);
+    c = crc32(c, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(n));
+    data.remove_prefix(n);
+  }
+  return static_cast<uint32_t>(c);
+}
+}  // namespace
+
+AnalysisCache::Writer::Writer(const AnalysisCache& cache, std::string_view family,
+                              const AnalysedFile& file, std::string_view key, size_t findingSize)
+    : crc_(static_cast<uint32_t>(crc32(0L, Z_NULL, 0))), findingSize_(findingSize) {
+  if (!cache.usable_) return;
+  target_ = NativePath(cache.EntryPath(family, file.path));
+  scratch_ = NativePath(cache.folder_) + std::string(kScratchPrefix) + "XXXXXX";
+  fd_ = ::mkstemp(scratch_.data());
+  if (fd_ < 0) return;
+  ok_ = true;
+  buffer_.reserve(kWriteBuffer + (1 << 16));
+  buffer_.append(kMagic);
+  PutU32(buffer_, static_cast<uint32_t>(key.size()));
+  buffer_.append(key);
+  PutI32(buffer_, file.lineCount);
+  PutU32(buffer_, static_cast<uint32_t>(findingSize));
+}
+
+AnalysisCache::Writer::~Writer() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(scratch_.c_str());
+  }
+}
+
+void AnalysisCache::Writer::Flush() {
+  if (!ok_) return;
+  crc_ = CrcMore(crc_, buffer_);
+  size_t done = 0;
+  while (ok_ && done < buffer_.size()) {
+    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ok_ = false;
+    if (n > 0) done += static_cast<size_t>(n);
+  }
+  buffer_.clear();
+}
+
+void AnalysisCache::Writer::AddBatch(int32_t linesWalked, const void* items, uint32_t itemCount,
+                                     std::string_view bytes) {
+  if (!ok_) return;
+  PutU32(buffer_, kBatchRecord);
+  PutI32(buffer_, linesWalked);
+  PutU32(buffer_, itemCount);
+  PutU32(buffer_, static_cast<uint32_t>(bytes.size()));
+  buffer_.append(static_cast<const char*>(items), size_t{itemCount} * findingSize_);
+  buffer_.append(bytes);
+  if (buffer_.size() >= kWriteBuffer) Flush();
+}
+
+bool AnalysisCache::Writer::Finish(std::string_view stateOut) {
+  if (!ok_) return false;
+  PutU32(buffer_, kStateRecord);
+  PutU32(buffer_, static_cast<uint32_t>(stateOut.size()));
+  buffer_.append(stateOut);
+  Flush();
+  // The checksum itself is not checksummed.
+  PutU32(buffer_, crc_);
+  Flush();
+  // Not synced: an entry the system lost in a crash fails its checksum and is made again.
+  const bool closed = ::close(fd_) == 0;
+  fd_ = -1;
+  if (ok_ && closed && ::rename(scratch_.c_str(), target_.c_str()) == 0) return true;
+  ::unlink(scratch_.c_str());
+  return false;
+}
+
+void AnalysisCache::Entry::TakenUpTo(const char* at) {
+  if (!map_.data || at <= map_.data) return;
+  // Whole pages only: the page `at` lies in is still being read.
+  const size_t page = 4096;
+  const size_t upTo = static_cast<size_t>(at - map_.data) / page * page;
+  if (upTo <= released_) return;
+  ReleaseMappedPages(map_.data + released_, upTo - released_);
+  released_ = upTo;
+}
+
+void AnalysisCache::Entry::Close() {
+  if (map_.data) UnmapFile(map_);
+  map_ = MappedFile();
+  read_.clear();
+  data_ = {};
+  released_ = 0;
+  batches.clear();
+  stateOut = {};
+}
+
+bool AnalysisCache::Read(std::string_view family, const AnalysedFile& file, std::string_view key,
+                         size_t findingSize, Entry& entry) const {
+  entry.Close();
+  if (!usable_ || !file.stamp.ok) return false;
+  const std::string path = EntryPath(family, file.path);
+  if (MapFile(path, entry.map_)) {
+    entry.data_ = std::string_view(entry.map_.data, entry.map_.size);
+  } else if (ReadWholeFile(path, entry.read_)) {
+    entry.data_ = entry.read_;
+  } else {
+    return false;
+  }
+  if (Parse(entry.data_, key, file.lineCount, findingSize, entry)) return true;
+  entry.Close();
+  return false;
+}
+
+bool AnalysisCache::Parse(std::string_view data, std::string_view key, int32_t lineCount,
+                          size_t findingSize, Entry& entry) {
+  if (data.size() < kMagic.size() + 4 || data.substr(0, kMagic.size()) != kMagic) return false;
+  Parts parts(data.substr(kMagic.size(), data.size() - kMagic.size() - 4));
+  uint32_t keySize = 0, size = 0;
+  int32_t lines = 0;
+  std::string_view storedKey;
+  // The key first: an entry made for another version of the file is not checksummed in vain.
+  if (!parts.U32(keySize) || !parts.View(keySize, storedKey) || storedKey != key) return false;
+  if (!parts.I32(lines) || lines != lineCount) return false;
+  if (!parts.U32(size) || size != findingSize) return false;
+  uint32_t crc;
+  std::memcpy(&crc, data.data() + data.size() - 4, 4);
+  // Checked in pieces, each given back once checked: an entry can be as big as its log.
+  uint32_t sum = static_cast<uint32_t>(crc32(0L, Z_NULL, 0));
+  const std::string_view summed = data.substr(0, data.size() - 4);
+  for (size_t at = 0; at < summed.size(); at += kWriteBuffer * 8) {
+    sum = CrcMore(sum, summed.substr(at, kWriteBuffer * 8));
+    entry.TakenUpTo(summed.data() + std::min(summed.size(), at + kWriteBuffer * 8));
+  }
+  if (sum != crc) return false;
+  entry.released_ = 0;  // read again as the findings are taken
+  for (;;) {
+    uint32_t tag = 0;
+    if (!parts.U32(tag)) return false;
+    if (tag == kStateRecord) break;
+    if (tag != kBatchRecord) return false;
+    Batch batch;
+    uint32_t bytes = 0;
+    std::string_view items, text;
+    if (!parts.I32(batch.linesWalked) || !parts.U32(batch.itemCount) || !parts.U32(bytes) ||
+        uint64_t{batch.itemCount} * findingSize > data.size() ||
+        !parts.View(size_t{batch.itemCount} * findingSize, items) || !parts.View(bytes, text))
+      return false;
+    if (batch.linesWalked < 0 || batch.linesWalked > lines) return false;
+    batch.items = items.data();
+    batch.bytes = text;
+    entry.batches.push_back(batch);
+  }
+  uint32_t stateSize = 0;
+  return parts.U32(stateSize) && parts.View(stateSize, entry.stateOut) && parts.AtEnd();
+}
+
+uint64_t AnalysisCache::FolderBytes(const std::string& folder) {
+  uint64_t bytes = 0;
+  EachFile(folder, [&](const std::string&, const struct stat& st, bool) {
+    bytes += static_cast<uint64_t>(st.st_size);
+  });
+  return bytes;
+}
+
+bool AnalysisCache::ClearFolder(const std::string& folder) {
+  bool ok = true;
+  EachFile(folder, [&](const std::string& path, const struct stat&, bool) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) ok = false;
+  });
+  return ok;
+}
+
+}  // namespace vorn
