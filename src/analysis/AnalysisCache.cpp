@@ -16,7 +16,7 @@
 namespace vorn {
 namespace {
 
-constexpr std::string_view kMagic = "VORNAC02";
+constexpr std::string_view kMagic = "VORNAC03";
 constexpr std::string_view kEntrySuffix = ".vac";
 constexpr std::string_view kScratchPrefix = ".vac-";
 // A scratch file this old was left by a run that ended before it could rename it.
@@ -94,6 +94,53 @@ void EachFile(const std::string& folder, F&& f) {
     f(path, st, std::string_view(e->d_name).substr(0, kScratchPrefix.size()) == kScratchPrefix);
   }
   ::closedir(dir);
+}
+
+// Findings are kept each as the bytes in which it differs from the last finding of its kind
+// before it in the batch (its first byte names the kind): the kind, a bit for each other byte
+// telling whether it differs, and those bytes. Findings of a kind differ in a few fields.
+void EncodeFindings(const char* items, uint32_t count, size_t size, std::string& out) {
+  std::vector<char> last(256 * size, '\0');
+  const size_t maskBytes = (size - 1 + 7) / 8;
+  for (uint32_t k = 0; k < count; ++k) {
+    const char* item = items + size_t{k} * size;
+    char* before = last.data() + static_cast<unsigned char>(item[0]) * size;
+    out.push_back(item[0]);
+    const size_t maskAt = out.size();
+    out.append(maskBytes, '\0');
+    for (size_t j = 1; j < size; ++j) {
+      const char d = static_cast<char>(item[j] ^ before[j]);
+      if (d == 0) continue;
+      out[maskAt + (j - 1) / 8] =
+          static_cast<char>(out[maskAt + (j - 1) / 8] | (1 << ((j - 1) % 8)));
+      out.push_back(d);
+    }
+    std::memcpy(before, item, size);
+  }
+}
+
+bool DecodeFindings(std::string_view in, uint32_t count, size_t size, char* items) {
+  std::vector<char> last(256 * size, '\0');
+  const size_t maskBytes = (size - 1 + 7) / 8;
+  size_t at = 0;
+  for (uint32_t k = 0; k < count; ++k) {
+    char* item = items + size_t{k} * size;
+    if (in.size() - at < 1 + maskBytes) return false;
+    item[0] = in[at++];
+    const char* before = last.data() + static_cast<unsigned char>(item[0]) * size;
+    const char* mask = in.data() + at;
+    at += maskBytes;
+    for (size_t j = 1; j < size; ++j) {
+      if ((mask[(j - 1) / 8] >> ((j - 1) % 8)) & 1) {
+        if (at >= in.size()) return false;
+        item[j] = static_cast<char>(before[j] ^ in[at++]);
+      } else {
+        item[j] = before[j];
+      }
+    }
+    std::memcpy(last.data() + static_cast<unsigned char>(item[0]) * size, item, size);
+  }
+  return at == in.size();
 }
 
 }  // namespace
@@ -197,8 +244,13 @@ void AnalysisCache::Writer::AddBatch(int32_t linesWalked, const void* items, uin
   PutU32(buffer_, kBatchRecord);
   PutI32(buffer_, linesWalked);
   PutU32(buffer_, itemCount);
+  const size_t encodedSize = buffer_.size();
+  PutU32(buffer_, 0);
   PutU32(buffer_, static_cast<uint32_t>(bytes.size()));
-  buffer_.append(static_cast<const char*>(items), size_t{itemCount} * findingSize_);
+  const size_t encoded = buffer_.size();
+  EncodeFindings(static_cast<const char*>(items), itemCount, findingSize_, buffer_);
+  const auto size = static_cast<uint32_t>(buffer_.size() - encoded);
+  std::memcpy(buffer_.data() + encodedSize, &size, 4);
   buffer_.append(bytes);
   if (buffer_.size() >= kWriteBuffer) Flush();
 }
@@ -285,19 +337,21 @@ bool AnalysisCache::Parse(std::string_view data, std::string_view key, int32_t l
     if (tag == kStateRecord) break;
     if (tag != kBatchRecord) return false;
     Batch batch;
-    uint32_t bytes = 0;
-    std::string_view items, text;
-    if (!parts.I32(batch.linesWalked) || !parts.U32(batch.itemCount) || !parts.U32(bytes) ||
-        uint64_t{batch.itemCount} * findingSize > data.size() ||
-        !parts.View(size_t{batch.itemCount} * findingSize, items) || !parts.View(bytes, text))
+    uint32_t encoded = 0, bytes = 0;
+    if (!parts.I32(batch.linesWalked) || !parts.U32(batch.itemCount) || !parts.U32(encoded) ||
+        !parts.U32(bytes) || !parts.View(encoded, batch.items) || !parts.View(bytes, batch.bytes))
       return false;
-    if (batch.linesWalked < 0 || batch.linesWalked > lines) return false;
-    batch.items = items.data();
-    batch.bytes = text;
+    // Each finding takes at least its kind's byte.
+    if (batch.linesWalked < 0 || batch.linesWalked > lines || batch.itemCount > encoded)
+      return false;
     entry.batches.push_back(batch);
   }
   uint32_t stateSize = 0;
   return parts.U32(stateSize) && parts.View(stateSize, entry.stateOut) && parts.AtEnd();
+}
+
+bool AnalysisCache::DecodeItems(const Batch& batch, size_t findingSize, void* items) {
+  return DecodeFindings(batch.items, batch.itemCount, findingSize, static_cast<char*>(items));
 }
 
 uint64_t AnalysisCache::FolderBytes(const std::string& folder) {

@@ -45,10 +45,12 @@ class AnalysisCache final {
   // An entry read back and checked, its parts where they lie in the mapped entry file.
   struct Batch {
     int32_t linesWalked = 0;  // from the file's first line
-    const char* items = nullptr;
     uint32_t itemCount = 0;
+    std::string_view items;  // encoded: DecodeItems
     std::string_view bytes;
   };
+  // The batch's findings, each of findingSize bytes, into items. False when they do not decode.
+  static bool DecodeItems(const Batch& batch, size_t findingSize, void* items);
   class Entry {
    public:
     Entry() = default;

@@ -302,18 +302,19 @@ void WalkIntoPipe(Walk& walk, TLogList& log, int32_t startLine, AnalysisPipe<Bat
 template <class Batch, class Sink>
 bool ReplayCached(AnalysisCache::Entry& entry, int32_t firstLine, Sink& sink, bool& stopped) {
   using Finding = typename decltype(Batch::items)::value_type;
+  // Every finding is checked before the first is handed over.
+  std::vector<Finding> check;
   for (const AnalysisCache::Batch& cached : entry.batches) {
-    for (uint32_t k = 0; k < cached.itemCount; ++k) {
-      Finding f;
-      std::memcpy(&f, cached.items + size_t{k} * sizeof(Finding), sizeof(Finding));
+    check.resize(cached.itemCount);
+    if (!AnalysisCache::DecodeItems(cached, sizeof(Finding), check.data())) return false;
+    for (const Finding& f : check) {
       if (!FindingFits(f, cached.bytes.size())) return false;
     }
   }
   for (const AnalysisCache::Batch& cached : entry.batches) {
     std::unique_ptr<Batch> batch = sink.Fresh();
     batch->items.resize(cached.itemCount);
-    if (cached.itemCount != 0)
-      std::memcpy(batch->items.data(), cached.items, size_t{cached.itemCount} * sizeof(Finding));
+    AnalysisCache::DecodeItems(cached, sizeof(Finding), batch->items.data());
     for (Finding& f : batch->items)
       ShiftFindingLines(f, firstLine);
     batch->bytes.assign(cached.bytes);

@@ -224,16 +224,16 @@ TEST_F(CliThreads, EntriesThatAreNotTheFilesOwnAreAnalysedAgain) {
     return fs::file_size(a) > fs::file_size(b);
   });
   // A byte of the found texts (titles, handles) changed: every length and number still fits,
-  // only the checksum tells. After the magic: the key, the lines, the finding size, the batches
-  // (lines walked, findings, text bytes, the findings, the texts).
+  // only the checksum tells. After the magic: the key, the lines, the finding size, the records
+  // (a batch's: its tag, lines walked, findings, their encoded size, text bytes, the findings,
+  // the texts).
   std::string bytes = test::ReadBytes(entries[0]);
-  uint32_t keySize = 0, findingSize = 0, items = 0, textBytes = 0;
+  uint32_t keySize = 0, encoded = 0, textBytes = 0;
   std::memcpy(&keySize, bytes.data() + 8, 4);
-  const size_t sizes = 12 + keySize + 4;
-  std::memcpy(&findingSize, bytes.data() + sizes, 4);
-  std::memcpy(&items, bytes.data() + sizes + 12, 4);
-  std::memcpy(&textBytes, bytes.data() + sizes + 16, 4);
-  const size_t texts = sizes + 20 + size_t{items} * findingSize;
+  const size_t record = 12 + keySize + 8;
+  std::memcpy(&encoded, bytes.data() + record + 12, 4);
+  std::memcpy(&textBytes, bytes.data() + record + 16, 4);
+  const size_t texts = record + 20 + encoded;
   ASSERT_GT(textBytes, 0u);
   ASSERT_LT(texts + textBytes, bytes.size());
   bytes[texts + textBytes / 2] ^= 0x01;
