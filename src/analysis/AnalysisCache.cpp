@@ -12,14 +12,18 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Cp932.h"
+#include "platform/TextFile.h"
 
 namespace vorn {
 namespace {
 
 constexpr std::string_view kMagic = "VORNAC03";
 constexpr std::string_view kEntrySuffix = ".vac";
-constexpr std::string_view kScratchPrefix = ".vac-";
-// A scratch file this old was left by a run that ended before it could rename it.
+// Entries are written through the locked scratch files of the platform (CreateScratchFile).
+constexpr std::string_view kScratchPrefix = ".vorn-";
+// Earlier versions wrote unlocked scratch files of their own; one this old was left by a run
+// that ended before it could rename it.
+constexpr std::string_view kUnlockedScratchPrefix = ".vac-";
 constexpr time_t kStaleScratchSeconds = 24 * 60 * 60;
 
 void PutU32(std::string& out, uint32_t v) {
@@ -53,7 +57,8 @@ class Parts {
   std::string_view in_;
 };
 
-bool ReadWholeFile(const std::string& path, std::string& data) {
+// An entry that cannot be mapped, read whole. Quiet: a cache that cannot be read is no cache.
+bool ReadEntryFile(const std::string& path, std::string& data) {
   const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return false;
   struct stat st;
@@ -72,14 +77,25 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
   return ok;
 }
 
-bool IsEntryOrScratch(const char* name) {
-  const std::string_view n(name);
-  return n.substr(0, kScratchPrefix.size()) == kScratchPrefix ||
-         (n.size() > kEntrySuffix.size() &&
-          n.substr(n.size() - kEntrySuffix.size()) == kEntrySuffix);
+// The folder's native path without the separator at its end.
+std::string NativeFolder(const std::string& folder) {
+  std::string native = NativePath(folder);
+  while (native.size() > 1 && native.back() == '/')
+    native.pop_back();
+  return native;
 }
 
-// Calls f(native path, stat, is scratch) for each entry and scratch file of the folder.
+bool IsUnlockedScratch(std::string_view name) {
+  return name.starts_with(kUnlockedScratchPrefix);
+}
+
+bool IsEntryOrScratch(std::string_view name) {
+  return name.starts_with(kScratchPrefix) || IsUnlockedScratch(name) ||
+         (name.size() > kEntrySuffix.size() && name.ends_with(kEntrySuffix));
+}
+
+// Calls f(native path, stat, is an unlocked scratch file) for each entry and scratch file of the
+// folder.
 template <class F>
 void EachFile(const std::string& folder, F&& f) {
   if (folder.empty()) return;
@@ -91,7 +107,7 @@ void EachFile(const std::string& folder, F&& f) {
     const std::string path = native + e->d_name;
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    f(path, st, std::string_view(e->d_name).substr(0, kScratchPrefix.size()) == kScratchPrefix);
+    f(path, st, IsUnlockedScratch(e->d_name));
   }
   ::closedir(dir);
 }
@@ -151,9 +167,10 @@ AnalysisCache::AnalysisCache(std::string folder) : folder_(std::move(folder)) {
   if (folder_.empty() || program_ == "?") return;
   if (!MakeFolderPath(folder_).empty()) return;
   usable_ = true;
+  RemoveStaleScratchFiles(folder_);
   const time_t now = std::time(nullptr);
-  EachFile(folder_, [&](const std::string& path, const struct stat& st, bool scratch) {
-    if (scratch && now - st.st_mtime > kStaleScratchSeconds) ::unlink(path.c_str());
+  EachFile(folder_, [&](const std::string& path, const struct stat& st, bool unlocked) {
+    if (unlocked && now - st.st_mtime > kStaleScratchSeconds) ::unlink(path.c_str());
   });
 }
 
@@ -206,8 +223,8 @@ AnalysisCache::Writer::Writer(const AnalysisCache& cache, std::string_view famil
     : crc_(static_cast<uint32_t>(crc32(0L, Z_NULL, 0))), findingSize_(findingSize) {
   if (!cache.usable_) return;
   target_ = NativePath(cache.EntryPath(family, file.path));
-  scratch_ = NativePath(cache.folder_) + std::string(kScratchPrefix) + "XXXXXX";
-  fd_ = ::mkstemp(scratch_.data());
+  // Held, and so locked, until it has its name: another run's cleaner leaves it alone.
+  fd_ = CreateScratchFile(NativeFolder(cache.folder_), scratch_);
   if (fd_ < 0) return;
   ok_ = true;
   buffer_.reserve(kWriteBuffer + (1 << 16));
@@ -220,8 +237,8 @@ AnalysisCache::Writer::Writer(const AnalysisCache& cache, std::string_view famil
 
 AnalysisCache::Writer::~Writer() {
   if (fd_ >= 0) {
-    ::close(fd_);
     ::unlink(scratch_.c_str());
+    ::close(fd_);
   }
 }
 
@@ -265,11 +282,11 @@ bool AnalysisCache::Writer::Finish(std::string_view stateOut) {
   PutU32(buffer_, crc_);
   Flush();
   // Not synced: an entry the system lost in a crash fails its checksum and is made again.
-  const bool closed = ::close(fd_) == 0;
+  const bool renamed = ok_ && ::rename(scratch_.c_str(), target_.c_str()) == 0;
+  if (!renamed) ::unlink(scratch_.c_str());
+  ::close(fd_);
   fd_ = -1;
-  if (ok_ && closed && ::rename(scratch_.c_str(), target_.c_str()) == 0) return true;
-  ::unlink(scratch_.c_str());
-  return false;
+  return renamed;
 }
 
 void AnalysisCache::Entry::TakenUpTo(const char* at) {
@@ -299,7 +316,7 @@ bool AnalysisCache::Read(std::string_view family, const AnalysedFile& file, std:
   const std::string path = EntryPath(family, file.path);
   if (MapFile(path, entry.map_)) {
     entry.data_ = std::string_view(entry.map_.data, entry.map_.size);
-  } else if (ReadWholeFile(path, entry.read_)) {
+  } else if (ReadEntryFile(path, entry.read_)) {
     entry.data_ = entry.read_;
   } else {
     return false;

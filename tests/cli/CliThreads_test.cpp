@@ -4,7 +4,10 @@
 // the logs read where they lie in their files give what the logs read into memory give. What the
 // analysis keeps of each file between runs gives, read back, what analysing the file gives.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -40,6 +43,12 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
 
 class CliThreads : public CliSampleCopy {
  protected:
+  // Each test starts from an empty cache, also when they all run in one process.
+  void SetUp() override {
+    CliSampleCopy::SetUp();
+    fs::remove_all(CacheFolder());
+  }
+
   // Writes the lines as files of `prefix` for consecutive days, cut at random lines; each file
   // ends its lines in CR LF, LF or CR, some without an end after the last line; now and then a
   // file is empty. Returns the files in order.
@@ -219,7 +228,7 @@ TEST_F(CliThreads, EntriesThatAreNotTheFilesOwnAreAnalysedAgain) {
   EXPECT_EQ(StatsCount("files from the cache"), all);
 
   std::vector<std::string> entries = CacheEntries(CacheFolder());
-  ASSERT_EQ(entries.size(), files.size());
+  ASSERT_EQ(entries.size(), files.size()) << testing::PrintToString(entries);
   std::sort(entries.begin(), entries.end(), [](const std::string& a, const std::string& b) {
     return fs::file_size(a) > fs::file_size(b);
   });
@@ -331,15 +340,32 @@ TEST_F(CliThreads, ACacheThatCannotBeKeptChangesNothing) {
 
 // A run killed while it wrote an entry leaves its scratch file: one a day old is removed by the
 // next run, a newer one may be another run's still being written and stays.
-TEST_F(CliThreads, ScratchFilesOfEndedRunsGoAfterADay) {
+TEST_F(CliThreads, ScratchFilesOfKilledRunsGoAndOnesBeingWrittenStay) {
   fs::create_directories(CacheFolder());
-  const std::string old = CacheFolder() + "/.vac-AbC123", recent = CacheFolder() + "/.vac-XyZ789";
-  test::WriteBytes(old, "VORNAC01 half");
-  test::WriteBytes(recent, "VORNAC01 half");
-  fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(25));
+  const std::string killed = CacheFolder() + "/.vorn-AbC123",
+                    held = CacheFolder() + "/.vorn-Held00";
+  test::WriteBytes(killed, "VORNAC03 half");
+  // An entry still being written: this process holds its lock, as a running writer does.
+  const int fd = ::open(held.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+  // Those of versions that did not lock them go once they are a day old.
+  const std::string oldUnlocked = CacheFolder() + "/.vac-AbC123",
+                    recentUnlocked = CacheFolder() + "/.vac-XyZ789";
+  test::WriteBytes(oldUnlocked, "VORNAC01 half");
+  test::WriteBytes(recentUnlocked, "VORNAC01 half");
+  fs::last_write_time(oldUnlocked, fs::file_time_type::clock::now() - std::chrono::hours(25));
   EXPECT_EQ(Cli({"boards", netLog}).exitCode, 0);
-  EXPECT_FALSE(fs::exists(old));
-  EXPECT_TRUE(fs::exists(recent));
+  EXPECT_FALSE(fs::exists(killed));
+  EXPECT_TRUE(fs::exists(held));
+  EXPECT_FALSE(fs::exists(oldUnlocked));
+  EXPECT_TRUE(fs::exists(recentUnlocked));
+  ::close(fd);
+  // The entries of that run were written through scratch files of their own, all renamed.
+  size_t scratch = 0;
+  for (const auto& e : fs::directory_iterator(CacheFolder()))
+    scratch += e.path().filename().string().starts_with(".vorn-") ? 1 : 0;
+  EXPECT_EQ(scratch, 1u);
 }
 
 }  // namespace
