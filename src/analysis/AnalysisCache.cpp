@@ -18,6 +18,9 @@ namespace vorn {
 namespace {
 
 constexpr std::string_view kMagic = "VORNAC03";
+constexpr std::string_view kLineIndexMagic = "VORNLI01";
+// The entries of line indexes are named as those of a family of this name.
+constexpr std::string_view kLineIndexFamily = "lines";
 constexpr std::string_view kEntrySuffix = ".vac";
 // Entries are written through the locked scratch files of the platform (CreateScratchFile).
 constexpr std::string_view kScratchPrefix = ".vorn-";
@@ -206,6 +209,15 @@ namespace {
 enum : uint32_t { kBatchRecord = 1, kStateRecord = 2 };
 // Bytes collected before they are written and checksummed.
 constexpr size_t kWriteBuffer = 1 << 20;
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
 uint32_t CrcMore(uint32_t crc, std::string_view data) {
   uLong c = crc;
   // zlib takes at most a uInt at a time.
@@ -245,13 +257,7 @@ AnalysisCache::Writer::~Writer() {
 void AnalysisCache::Writer::Flush() {
   if (!ok_) return;
   crc_ = CrcMore(crc_, buffer_);
-  size_t done = 0;
-  while (ok_ && done < buffer_.size()) {
-    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok_ = false;
-    if (n > 0) done += static_cast<size_t>(n);
-  }
+  ok_ = WriteAll(fd_, buffer_);
   buffer_.clear();
 }
 
@@ -369,6 +375,51 @@ bool AnalysisCache::Parse(std::string_view data, std::string_view key, int32_t l
 
 bool AnalysisCache::DecodeItems(const Batch& batch, size_t findingSize, void* items) {
   return DecodeFindings(batch.items, batch.itemCount, findingSize, static_cast<char*>(items));
+}
+
+bool AnalysisCache::ReadLineIndex(const AnalysedFile& file, std::string& index) const {
+  index.clear();
+  if (!usable_ || !file.stamp.ok) return false;
+  std::string data;
+  if (!ReadEntryFile(EntryPath(kLineIndexFamily, file.path), data)) return false;
+  const std::string key = Key(kLineIndexFamily, {}, file, {});
+  if (data.size() < kLineIndexMagic.size() + 8 ||
+      std::string_view(data).substr(0, kLineIndexMagic.size()) != kLineIndexMagic)
+    return false;
+  Parts parts(std::string_view(data).substr(kLineIndexMagic.size(),
+                                            data.size() - kLineIndexMagic.size() - 4));
+  uint32_t keySize = 0, crc = 0;
+  std::string_view storedKey;
+  if (!parts.U32(keySize) || !parts.View(keySize, storedKey) || storedKey != key) return false;
+  std::memcpy(&crc, data.data() + data.size() - 4, 4);
+  if (CrcMore(static_cast<uint32_t>(crc32(0L, Z_NULL, 0)),
+              std::string_view(data).substr(0, data.size() - 4)) != crc)
+    return false;
+  const size_t at = kLineIndexMagic.size() + 4 + keySize;
+  index.assign(data, at, data.size() - 4 - at);
+  return true;
+}
+
+bool AnalysisCache::WriteLineIndex(const AnalysedFile& file, std::string_view index) const {
+  if (!usable_ || !file.stamp.ok) return false;
+  const std::string key = Key(kLineIndexFamily, {}, file, {});
+  std::string data;
+  data.reserve(kLineIndexMagic.size() + 8 + key.size() + index.size());
+  data.append(kLineIndexMagic);
+  PutU32(data, static_cast<uint32_t>(key.size()));
+  data.append(key);
+  data.append(index);
+  PutU32(data, CrcMore(static_cast<uint32_t>(crc32(0L, Z_NULL, 0)), data));
+  std::string scratch;
+  const int fd = CreateScratchFile(NativeFolder(folder_), scratch);
+  if (fd < 0) return false;
+  // Not synced, as the findings: a lost index fails its checksum and is made again.
+  const bool ok =
+      WriteAll(fd, data) &&
+      ::rename(scratch.c_str(), NativePath(EntryPath(kLineIndexFamily, file.path)).c_str()) == 0;
+  if (!ok) ::unlink(scratch.c_str());
+  ::close(fd);
+  return ok;
 }
 
 uint64_t AnalysisCache::FolderBytes(const std::string& folder) {

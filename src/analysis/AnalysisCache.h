@@ -102,6 +102,13 @@ class AnalysisCache final {
     size_t findingSize_;
   };
 
+  // Where the lines of a log file start (TLogList::MappedFileIndex), kept beside its findings so
+  // that an unchanged file is loaded without being read: found by the file's path and used only
+  // for the file as it was stamped then (file.stamp), by this program. False when there is none.
+  bool ReadLineIndex(const AnalysedFile& file, std::string& index) const;
+  // False when it could not be kept (nothing is told).
+  bool WriteLineIndex(const AnalysedFile& file, std::string_view index) const;
+
   // The key of a file's entry: everything its findings depend on.
   std::string Key(std::string_view family, std::string_view settingsKey, const AnalysedFile& file,
                   std::string_view stateIn) const;

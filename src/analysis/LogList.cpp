@@ -24,13 +24,6 @@ constexpr int32_t kPumpLines = 1000;
 // Ctrl-Z: nothing after it belongs to the file.
 constexpr char kEndOfFile = 0x1A;
 constexpr uint64_t kReadBytes = 128 * 1024;
-// A line longer than this is stored as several lines of at most this length, each cut between
-// two characters: a file without line ends (a dump, a binary capture) is read whole in pieces
-// instead of being gathered into one line of gigabytes.
-constexpr size_t kLongestLine = size_t{4} << 20;
-// A mapped file is indexed in parts of about this many bytes: a reader walking the archive gives
-// back a part's pages once past it, and an index entry (an offset in its part) stays 4 bytes.
-constexpr uint64_t kMappedPart = uint64_t{64} << 20;
 // Bytes of a mapped file scanned between two looks at the watcher; the pages behind are given
 // back as the scan goes on.
 constexpr uint64_t kMappedPiece = kReadBytes;
@@ -580,20 +573,7 @@ int32_t TLogList::IndexMappedFile(const MappedFile& file, LoadWatcher* watcher) 
   const char* data = file.data;
   uint64_t size = file.size;
   uint64_t partBase = 0;
-  auto newPart = [&](uint64_t at) {
-    if (fillBlock_ >= 0)
-      fills_[static_cast<size_t>(fillBlock_)].used = static_cast<uint32_t>(at - partBase);
-    if (fills_.size() >= INT32_MAX) return false;
-    try {
-      fills_.push_back({const_cast<char*>(data + at), static_cast<uint32_t>(count_), 0, true});
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    fillBlock_ = static_cast<int32_t>(fills_.size() - 1);
-    partBase = at;
-    fill_ = 0;
-    return true;
-  };
+  auto newPart = [&](uint64_t at) { return NewMappedPart(data, at, partBase); };
   if (!newPart(0)) return Shortage(), LoadOutOfMemory;
   int32_t pumpCountdown = kPumpLines;
   bool stopped = false;  // the watcher asked to stop
@@ -678,6 +658,21 @@ int32_t TLogList::IndexMappedFile(const MappedFile& file, LoadWatcher* watcher) 
   ReleaseMappedPages(data + released, size - released);
   goOn(size);
   return finish(lineStart, LoadOk);
+}
+
+bool TLogList::NewMappedPart(const char* data, uint64_t at, uint64_t& partBase) {
+  if (fillBlock_ >= 0)
+    fills_[static_cast<size_t>(fillBlock_)].used = static_cast<uint32_t>(at - partBase);
+  if (fills_.size() >= INT32_MAX) return false;
+  try {
+    fills_.push_back({const_cast<char*>(data + at), static_cast<uint32_t>(count_), 0, true});
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  fillBlock_ = static_cast<int32_t>(fills_.size() - 1);
+  partBase = at;
+  fill_ = 0;
+  return true;
 }
 
 bool TLogList::IndexLine(uint64_t offset) {

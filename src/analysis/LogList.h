@@ -133,6 +133,18 @@ class TLogList final {
   int32_t LoadFromFile(const std::string& FileName, LoadWatcher* watcher = nullptr,
                        bool keepWindowAlive = true);
 
+  // The index of the lines that a LoadFromFile of one mapped file added after `from` (a mark
+  // taken just before it), in the form LoadIndexedFile takes back: where each line starts, so
+  // that the file need not be read again to be loaded while it does not change. False (nothing
+  // in out) when those lines are not all of one mapped file's.
+  bool MappedFileIndex(const Mark& from, std::string& out) const;
+  // Appends the lines of a file as LoadFromFile does, where index (from MappedFileIndex of this
+  // file, unchanged since) puts them: the file is mapped and not read. An index that does not fit
+  // the file, or a file that cannot be mapped, gives LoadReadFailed with nothing added, and the
+  // caller reads the file instead.
+  int32_t LoadIndexedFile(const std::string& FileName, std::string_view index,
+                          LoadWatcher* watcher = nullptr, bool keepWindowAlive = true);
+
   Mark End() const {
     return {count_, fills_.size(), longs_.size(), fillBlock_, fill_, files_.size()};
   }
@@ -175,6 +187,16 @@ class TLogList final {
   // where the block's lines end), less its line end: the zero byte that closes it and, when the
   // file had CR LF, the LF kept after it. Nothing else is stored per line.
   static constexpr uint32_t kLongLine = 0x80000000u;
+  // A line longer than this is stored as several lines of at most this length, each cut between
+  // two characters: a file without line ends (a dump, a binary capture) is read whole in pieces
+  // instead of being gathered into one line of gigabytes.
+  static constexpr size_t kLongestLine = size_t{4} << 20;
+  // A mapped file is indexed in parts of about this many bytes: a reader walking the archive gives
+  // back a part's pages once past it, and an index entry (an offset in its part) stays 4 bytes.
+  static constexpr uint64_t kMappedPart = uint64_t{64} << 20;
+  // No line of a mapped file, with its line end, is longer: longer ones are cut into pieces.
+  static constexpr uint64_t kLongestMappedStep = kLongestLine + 2;
+
   // A block may also be a part of a mapped file (at most kMappedPart bytes and the line running
   // past them): its lines are separated by their line ends instead of zero bytes.
   struct FillBlock {
@@ -206,6 +228,10 @@ class TLogList final {
   // Closes the block being filled: the next ordinary line opens a new one.
   void CloseFillBlock();
   int32_t IndexMappedFile(const MappedFile& file, LoadWatcher* watcher);
+  // Opens a part of the mapped file `data` at offset `at` (the lines from the next one on lie in
+  // it); partBase becomes at. False when memory ran out.
+  bool NewMappedPart(const char* data, uint64_t at, uint64_t& partBase);
+  int32_t ReplayIndex(const MappedFile& file, std::string_view index, LoadWatcher* watcher);
   bool NewLongLine(std::string_view text);
   bool Shortage();
   bool quietShortage_ = false;  // while a file is read: the loader tells of a shortage

@@ -601,7 +601,8 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
   // the log is the same as read one file after another.
   std::unique_ptr<LogReadWorkers> workers;
   if (Threads > 1 && files.size() > 1) {
-    workers = std::make_unique<LogReadWorkers>(files, Threads, LogList.BlockSize());
+    workers = std::make_unique<LogReadWorkers>(files, Threads, LogList.BlockSize(), Cache,
+                                               Cache ? &analysedFiles : nullptr);
     if (!workers->Start()) workers.reset();
   }
   // Waiting for a worker keeps the window alive, follows the workers' bytes and asks whether
@@ -635,11 +636,17 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
     const int32_t linesBefore = LogList.Count();
     progress.StartFile(f);
     hooks.SetBusy(true);
-    int32_t read =
-        workers
-            ? readOnWorkers(f)
-            : LogList.LoadFromFile(
-                  file, undo->Armed() ? static_cast<TLogList::LoadWatcher*>(&progress) : nullptr);
+    bool indexed = false;
+    int32_t read = TLogList::LoadOk;
+    if (workers) {
+      read = readOnWorkers(f);
+      indexed = workers->Indexed(f);
+    } else {
+      read = ReadLogFile(LogList, file, Cache, Cache ? &analysedFiles[f] : nullptr,
+                         undo->Armed() ? static_cast<TLogList::LoadWatcher*>(&progress) : nullptr,
+                         true, indexed);
+    }
+    if (indexed && read == TLogList::LoadOk) ++result.FilesIndexedFromCache;
     hooks.SetBusy(false);
     // The end line keeps a file's lines from running on into the next file's; without it the
     // load cannot go on (and the shortage is told once, below).

@@ -102,6 +102,8 @@ struct LoadResult {
   // Files whose analysis came from the cache, and files whose analysis was kept in it.
   int32_t FilesFromCache = 0;
   int32_t FilesKeptInCache = 0;
+  // Files loaded where the index the cache keeps of them put their lines, without being read.
+  int32_t FilesIndexedFromCache = 0;
 };
 
 // The part of the window's reading state that loading fills: the analysers, the one whose set

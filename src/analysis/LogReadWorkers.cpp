@@ -33,11 +33,38 @@ class LogReadWorkers::Watcher final : public TLogList::LoadWatcher {
   const std::atomic<bool>& stop_;
 };
 
+int32_t ReadLogFile(TLogList& lines, const std::string& name, const AnalysisCache* cache,
+                    const AnalysedFile* stamped, TLogList::LoadWatcher* watcher,
+                    bool keepWindowAlive, bool& indexed) {
+  indexed = false;
+  const bool known = cache && cache->Usable() && stamped && stamped->stamp.ok;
+  const TLogList::Mark before = lines.End();
+  std::string index;
+  if (known && cache->ReadLineIndex(*stamped, index)) {
+    const int32_t result = lines.LoadIndexedFile(name, index, watcher, keepWindowAlive);
+    if (result == TLogList::LoadCancelled || result == TLogList::LoadOutOfMemory) return result;
+    // The file mapped may not be the one stamped: it may have changed in between.
+    if (result == TLogList::LoadOk && StampOfFile(name) == stamped->stamp) {
+      indexed = true;
+      return result;
+    }
+    if (result == TLogList::LoadOk) lines.TruncateTo(before);
+  }
+  const int32_t result = lines.LoadFromFile(name, watcher, keepWindowAlive);
+  if (known && result == TLogList::LoadOk && StampOfFile(name) == stamped->stamp &&
+      lines.MappedFileIndex(before, index))
+    cache->WriteLineIndex(*stamped, index);
+  return result;
+}
+
 LogReadWorkers::LogReadWorkers(const std::vector<std::string>& files, int32_t workers,
-                               int32_t blockSize)
+                               int32_t blockSize, const AnalysisCache* cache,
+                               const std::vector<AnalysedFile>* stamped)
     : files_(files),
       workers_(static_cast<size_t>(std::max(workers, 1))),
       blockSize_(blockSize),
+      cache_(cache),
+      stamped_(stamped && stamped->size() == files.size() ? stamped : nullptr),
       slots_(new Slot[files.size()]) {}
 
 LogReadWorkers::~LogReadWorkers() {
@@ -69,11 +96,13 @@ void LogReadWorkers::Work() {
     }
     Slot& slot = slots_[file];
     int32_t result = TLogList::LoadOutOfMemory;
+    bool indexed = false;
     std::unique_ptr<TLogList> lines;
     try {
       lines = std::make_unique<TLogList>(blockSize_, kFileIndexChunk);
       Watcher watcher(slot.bytes, stopReading_);
-      result = lines->LoadFromFile(files_[file], &watcher, false);
+      result = ReadLogFile(*lines, files_[file], cache_, stamped_ ? &(*stamped_)[file] : nullptr,
+                           &watcher, false, indexed);
     } catch (const std::bad_alloc&) {
       result = TLogList::LoadOutOfMemory;
     } catch (const std::exception&) {
@@ -83,6 +112,7 @@ void LogReadWorkers::Work() {
       std::lock_guard<std::mutex> lock(mutex_);
       slot.lines = std::move(lines);
       slot.result = result;
+      slot.indexed = indexed;
       slot.done = true;
     }
     fileDone_.notify_all();

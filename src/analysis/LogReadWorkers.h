@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/AnalysisCache.h"
 #include "analysis/LogList.h"
 
 namespace vorn {
@@ -18,6 +19,14 @@ namespace vorn {
 // at most `most`.
 int32_t DefaultReadThreads(int32_t most);
 
+// Reads one log file of a load into lines. With a cache and the file as it was stamped before
+// the load began (stamped->stamp ok), the lines go where the index the cache keeps for that very
+// file puts them, and the file is not read (indexed is then true); a file that changed since is
+// read. A file read whole and unchanged while it was read has its index kept for the next time.
+int32_t ReadLogFile(TLogList& lines, const std::string& name, const AnalysisCache* cache,
+                    const AnalysedFile* stamped, TLogList::LoadWatcher* watcher,
+                    bool keepWindowAlive, bool& indexed);
+
 // Reads the files of a load on worker threads, each file into a list of its own, for the calling
 // thread to take over in file order (TLogList::Splice). At most `workers` files are being read or
 // wait to be taken at any time, so the memory in flight is that of a few files, whatever the
@@ -25,7 +34,10 @@ int32_t DefaultReadThreads(int32_t most);
 // while it waits, and asks it whether to go on.
 class LogReadWorkers final {
  public:
-  LogReadWorkers(const std::vector<std::string>& files, int32_t workers, int32_t blockSize);
+  // cache and stamped (one for each file): as ReadLogFile.
+  LogReadWorkers(const std::vector<std::string>& files, int32_t workers, int32_t blockSize,
+                 const AnalysisCache* cache = nullptr,
+                 const std::vector<AnalysedFile>* stamped = nullptr);
   // Stops and joins the workers.
   ~LogReadWorkers();
   LogReadWorkers(const LogReadWorkers&) = delete;
@@ -43,6 +55,8 @@ class LogReadWorkers final {
   // The file (read, as Wait told) has been taken: its list goes, and a worker may start on a
   // later file.
   void Taken(size_t file);
+  // The file's lines came from the index the cache keeps (ReadLogFile).
+  bool Indexed(size_t file) const { return slots_[file].indexed; }
   // Bytes of the file read so far (0 for a file not begun or already taken).
   uint64_t BytesRead(size_t file) const;
 
@@ -55,6 +69,7 @@ class LogReadWorkers final {
     std::atomic<uint64_t> bytes{0};
     int32_t result = TLogList::LoadOk;
     bool done = false;
+    bool indexed = false;
   };
   class Watcher;
   void Work();
@@ -62,6 +77,8 @@ class LogReadWorkers final {
   const std::vector<std::string>& files_;
   const size_t workers_;
   const int32_t blockSize_;
+  const AnalysisCache* cache_;
+  const std::vector<AnalysedFile>* stamped_;
   std::unique_ptr<Slot[]> slots_;
   std::vector<std::thread> threads_;
   std::mutex mutex_;

@@ -47,7 +47,8 @@ const char* const kUsage =
     "                                          the lines of one article\n"
     "  stats                                   counts (new: articles after the read pointers),\n"
     "                                          the time of reading, analysing, sorting, and the\n"
-    "                                          files analysed before (from the cache) or kept\n"
+    "                                          files analysed before (from the cache) or kept,\n"
+    "                                          and files loaded unread (indexed from the cache)\n"
     "  export --format mbox|html|jsonl --out FOLDER\n"
     "                                          every article in UTF-8 into a new (or empty) "
     "FOLDER\n"
@@ -395,12 +396,13 @@ void PrintStats(Output& out, const TLogSession& session, const TBBSProcess& proc
                 "\nplaceholders: %" PRId64 "\nwrites: %" PRId64 "\nnew: %" PRId64
                 "\nmembers: %" PRId32 "\nsystem messages: %" PRId32
                 "\nread: %.3f s\nanalyse: %.3f s\nsort: %.3f s\ntotal: %.3f s\n"
-                "files from the cache: %" PRId32 "\nfiles kept in the cache: %" PRId32 "\n",
+                "files from the cache: %" PRId32 "\nfiles kept in the cache: %" PRId32
+                "\nfiles indexed from the cache: %" PRId32 "\n",
                 session.LogList.Count(), process.Boards.Count(), articles, replies, placeholders,
                 writes, fresh, process.Members.LiveCount(), session.SystemMsgList.Count(),
                 result.ReadSeconds, result.AnalyseSeconds, result.SortSeconds,
                 result.ReadSeconds + result.AnalyseSeconds + result.SortSeconds,
-                result.FilesFromCache, result.FilesKeptInCache);
+                result.FilesFromCache, result.FilesKeptInCache, result.FilesIndexedFromCache);
   out.Ascii(buf);
 }
 

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <random>
@@ -710,6 +712,105 @@ TEST(LogListMapped, MappingsEndWithTheirLines) {
   // Removed and shortened after the lists let go of them: nothing is told, nothing read.
   ASSERT_EQ(::truncate(dir.File("a.log").c_str(), 0), 0);
   EXPECT_TRUE(list.ChangedFiles().empty());
+}
+
+// A file loaded from the index kept of it (where its lines start) has the lines, spans and
+// parts of the file read: every line end, a Ctrl-Z, zero bytes, lines cut into pieces, a file
+// past the size of a mapped part, lines before and after it.
+TEST(LogListMapped, AFileLoadedFromItsIndexHasTheLinesOfReadingIt) {
+  TempDir dir;
+  std::mt19937 rng(32);
+  std::vector<std::string> files;
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes;
+    const int pieces = int(rng() % 40);
+    for (int i = 0; i < pieces; ++i) {
+      const char* const ends[] = {"\r\n", "\r", "\n", "\x1A", "\0"};
+      const uint32_t pick = rng() % 8;
+      bytes += pick < 5 ? std::string(ends[pick], pick == 4 ? 1 : std::strlen(ends[pick]))
+                        : std::string(rng() % (pick == 5 ? 300 : 12), char('a' + rng() % 26));
+    }
+    if (bytes.empty()) continue;  // an empty file is not mapped
+    files.push_back(dir.File("r" + std::to_string(round) + ".log"));
+    WriteBytes(files.back(), bytes);
+  }
+  std::string huge = "x";
+  while (huge.size() < (size_t{9} << 20))
+    huge += "\x82\xa0";
+  files.push_back(dir.File("huge.log"));
+  WriteBytes(files.back(), "ab\r\n" + huge + "\r\ncd");
+  // Past one part of 64 MB, then a line cut into pieces.
+  std::string big;
+  for (int i = 0; big.size() < (size_t{65} << 20); ++i)
+    big += "line " + std::to_string(i) + std::string(40, '.') + (i % 3 ? "\r\n" : "\n");
+  files.push_back(dir.File("big.log"));
+  WriteBytes(files.back(), big + huge + "\r\n" + big.substr(0, 1 << 20));
+  for (const std::string& path : files) {
+    SCOPED_TRACE(path);
+    const bool before = rng() % 2;
+    TLogList read(4096, 64), indexed(4096, 64);
+    if (before) {
+      ASSERT_TRUE(read.AddLine("before") && indexed.AddLine("before"));
+    }
+    const TLogList::Mark mark = read.End();
+    ASSERT_EQ(read.LoadFromFile(path), TLogList::LoadOk);
+    std::string index;
+    ASSERT_TRUE(read.MappedFileIndex(mark, index));
+    ASSERT_EQ(indexed.LoadIndexedFile(path, index), TLogList::LoadOk);
+    ASSERT_TRUE(read.AddLine("after") && indexed.AddLine("after"));
+    ASSERT_EQ(indexed.Count(), read.Count());
+    ASSERT_EQ(indexed.BlockCount(), read.BlockCount());
+    for (int32_t i = 0; i < read.Count(); ++i) {
+      ASSERT_EQ(indexed.LineView(i), read.LineView(i)) << "line " << i;
+      if (rng() % 8) continue;
+      bool readEnds = false, indexedEnds = false;
+      const int32_t last = std::min(read.Count() - 1, i + int32_t(rng() % 3));
+      ASSERT_EQ(indexed.StoredSpan(i, last, &indexedEnds), read.StoredSpan(i, last, &readEnds));
+      ASSERT_EQ(indexedEnds, readEnds);
+    }
+  }
+}
+
+// An index that does not fit the file (cut short, run on, a line past the file's end or longer
+// than a line is kept, another file's for a shorter file) loads nothing, and the list goes on
+// as before; lines read into memory have no index to keep.
+TEST(LogListMapped, AnIndexThatDoesNotFitTheFileLoadsNothing) {
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 3000; ++i)
+    bytes += "line " + std::to_string(i) + "\r\n";
+  const std::string path = dir.File("a.log"), shorter = dir.File("b.log");
+  WriteBytes(path, bytes);
+  WriteBytes(shorter, bytes.substr(0, bytes.size() / 2));
+  TLogList read(4096, 64);
+  ASSERT_EQ(read.LoadFromFile(path), TLogList::LoadOk);
+  std::string index;
+  ASSERT_TRUE(read.MappedFileIndex(TLogList::Mark(), index));
+  EXPECT_FALSE(read.MappedFileIndex(read.End(), index));  // no file after that mark
+  ASSERT_TRUE(read.MappedFileIndex(TLogList::Mark(), index));
+  std::string longLine = index;
+  longLine[longLine.size() - 1] = '\x80';
+  longLine += std::string("\x80\x80\x80\x01", 4);
+  const std::vector<std::string> misfits = {index.substr(0, index.size() - 1), index + '\x05',
+                                            std::string(), "\xff\xff", longLine};
+  TLogList list(4096, 64);
+  ASSERT_TRUE(list.AddLine("kept"));
+  for (const std::string& misfit : misfits)
+    EXPECT_EQ(list.LoadIndexedFile(path, misfit), TLogList::LoadReadFailed);
+  EXPECT_EQ(list.LoadIndexedFile(shorter, index), TLogList::LoadReadFailed);
+  EXPECT_EQ(list.MappedFileCount(), 0);
+  ASSERT_TRUE(list.AddLine("next"));
+  ASSERT_EQ(list.LoadIndexedFile(path, index), TLogList::LoadOk);
+  EXPECT_EQ(list.Count(), 3002);
+  EXPECT_EQ(Lines(list)[1], "next");
+  EXPECT_EQ(list.GetLine(3001), "line 2999");
+
+  TLogList::SetMapFiles(false);
+  TLogList inMemory(4096, 64);
+  EXPECT_EQ(inMemory.LoadIndexedFile(path, index), TLogList::LoadReadFailed);
+  ASSERT_EQ(inMemory.LoadFromFile(path), TLogList::LoadOk);
+  EXPECT_FALSE(inMemory.MappedFileIndex(TLogList::Mark(), index));
+  TLogList::SetMapFiles(true);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, LogList, ::testing::Bool(), ModeName);

@@ -120,15 +120,19 @@ class CliThreads : public CliSampleCopy {
     ASSERT_NE(one.find("articles: "), std::string::npos) << one.substr(0, 2000);
     EXPECT_EQ(StatsCount("files from the cache"), 0);
     EXPECT_EQ(StatsCount("files kept in the cache"), 0);
-    int32_t readable = 0;
-    for (const std::string& f : files)
+    int32_t readable = 0, nonEmpty = 0;
+    for (const std::string& f : files) {
       readable += fs::is_regular_file(f) ? 1 : 0;
+      // An empty file is read, not mapped: it has no index to keep.
+      nonEmpty += fs::is_regular_file(f) && fs::file_size(f) > 0 ? 1 : 0;
+    }
     for (const int threads : {1, 2, 3}) {
       fs::remove_all(CacheFolder());
       const std::string many = Everything(files, threads);
       ASSERT_EQ(many.size(), one.size()) << threads << " threads";
       EXPECT_TRUE(many == one) << threads << " threads";
       EXPECT_EQ(StatsCount("files from the cache"), readable) << threads << " threads";
+      EXPECT_EQ(StatsCount("files indexed from the cache"), nonEmpty) << threads << " threads";
     }
   }
 
@@ -206,11 +210,12 @@ TEST_F(CliThreads, UnreadableFilesKeepTheirMessagesInOrder) {
   }
 }
 
-// The files of the cache folder.
-std::vector<std::string> CacheEntries(const std::string& folder) {
+// The files of the cache folder whose names begin with prefix.
+std::vector<std::string> CacheEntries(const std::string& folder, const std::string& prefix = "") {
   std::vector<std::string> entries;
-  for (const auto& e : fs::directory_iterator(folder))
-    entries.push_back(e.path().string());
+  for (const auto& e : fs::directory_iterator(folder)) {
+    if (e.path().filename().string().starts_with(prefix)) entries.push_back(e.path().string());
+  }
   std::sort(entries.begin(), entries.end());
   return entries;
 }
@@ -227,7 +232,7 @@ TEST_F(CliThreads, EntriesThatAreNotTheFilesOwnAreAnalysedAgain) {
   const int32_t all = int32_t(files.size());
   EXPECT_EQ(StatsCount("files from the cache"), all);
 
-  std::vector<std::string> entries = CacheEntries(CacheFolder());
+  std::vector<std::string> entries = CacheEntries(CacheFolder(), "netvorn-");
   ASSERT_EQ(entries.size(), files.size()) << testing::PrintToString(entries);
   std::sort(entries.begin(), entries.end(), [](const std::string& a, const std::string& b) {
     return fs::file_size(a) > fs::file_size(b);
@@ -272,6 +277,30 @@ TEST_F(CliThreads, EntriesThatAreNotTheFilesOwnAreAnalysedAgain) {
               std::string::npos)
         << r.out;
   }
+  // The same of the kept line indexes: a byte of the lines' starts changed, an index cut in half,
+  // another file's, noise, nothing. Each of those files is read again, and its index kept anew.
+  Everything(files, 2);
+  std::vector<std::string> indexes = CacheEntries(CacheFolder(), "lines-");
+  ASSERT_EQ(indexes.size(), files.size());
+  bytes = test::ReadBytes(indexes[0]);
+  std::memcpy(&keySize, bytes.data() + 8, 4);
+  ASSERT_LT(12 + keySize + 4, bytes.size());
+  bytes[12 + keySize + (bytes.size() - 16 - keySize) / 2] ^= 0x01;
+  test::WriteBytes(indexes[0], bytes);
+  bytes = test::ReadBytes(indexes[1]);
+  test::WriteBytes(indexes[1], bytes.substr(0, bytes.size() / 2));
+  test::WriteBytes(indexes[2], test::ReadBytes(indexes[3]));
+  noise.assign(test::ReadBytes(indexes[4]).size(), '\0');
+  for (char& c : noise)
+    c = char(random());
+  test::WriteBytes(indexes[4], noise);
+  const CliRun r = Cli({"stats", files[0], files[1], files[2], files[3], files[4], files[5]});
+  EXPECT_NE(r.out.find("files from the cache: 6\nfiles kept in the cache: 0\n"
+                       "files indexed from the cache: 2\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_TRUE(Everything(files, 2) == plain);
+  EXPECT_EQ(StatsCount("files indexed from the cache"), all);
 }
 
 // A log written on, written anew with as many bytes, or only touched is analysed again, and so is
@@ -282,30 +311,39 @@ TEST_F(CliThreads, ChangedLogsAndPatternsAreAnalysedAgain) {
   bench::NetVornLogGenerator generator(12);
   const std::vector<std::string> files =
       WriteArchive("NET", SplitLines(generator.GenerateDay(500000, 99, 2, 1)), 5);
-  Everything(files, 2);
   const int32_t all = int32_t(files.size());
-
-  std::string bytes = test::ReadBytes(files[1]);
-  test::WriteBytes(files[1], bytes + bytes.substr(0, bytes.size() / 3));
-  bytes = test::ReadBytes(files[3]);
-  for (char& c : bytes) {
-    if (c == '1') c = '2';
-  }
-  test::WriteBytes(files[3], bytes);
-  fs::last_write_time(files[4], fs::last_write_time(files[4]) - std::chrono::hours(24));
+  std::string bytes;
   for (const int threads : {1, 2}) {
     SCOPED_TRACE(std::to_string(threads) + " threads");
-    const std::string plain = Everything(files, threads, false);
     fs::remove_all(CacheFolder());
     Everything(files, threads);
     EXPECT_EQ(StatsCount("files from the cache"), all);
-    EXPECT_TRUE(Everything(files, threads) == plain);
+    EXPECT_EQ(StatsCount("files indexed from the cache"), all);
+    bytes = test::ReadBytes(files[1]);
+    test::WriteBytes(files[1], bytes + bytes.substr(0, bytes.size() / 3));
+    bytes = test::ReadBytes(files[3]);
+    for (char& c : bytes)
+      c = c == '1' ? '2' : c == '2' ? '1' : c;
+    test::WriteBytes(files[3], bytes);
+    fs::last_write_time(files[4], fs::last_write_time(files[4]) - std::chrono::hours(24));
+    // Only the two unchanged files are loaded from their kept indexes; the first of them at
+    // least is not walked again.
+    const CliRun changed = Cli({"--threads", std::to_string(threads), "stats", files[0], files[1],
+                                files[2], files[3], files[4]});
+    EXPECT_NE(changed.out.find("files indexed from the cache: 2\n"), std::string::npos)
+        << changed.out;
+    EXPECT_EQ(changed.out.find("files from the cache: 0\n"), std::string::npos) << changed.out;
+    const std::string cached = Everything(files, threads);
+    EXPECT_EQ(StatsCount("files from the cache"), all);
+    EXPECT_TRUE(cached == Everything(files, threads, false));
   }
   const CliRun first = Cli({"stats", files[0], files[1], files[2], files[3], files[4]});
   bytes = test::ReadBytes(files[2]);
   test::WriteBytes(files[2], bytes + "\r\n");
   const CliRun appended = Cli({"stats", files[0], files[1], files[2], files[3], files[4]});
   EXPECT_NE(first.out.find("files from the cache: 5\n"), std::string::npos) << first.out;
+  EXPECT_NE(appended.out.find("files indexed from the cache: 4\n"), std::string::npos)
+      << appended.out;
   // The files before it are taken from the cache; the appended one is walked again, and with
   // it what follows only if it now ends in another state.
   EXPECT_EQ(appended.out.find("files from the cache: 0\n"), std::string::npos) << appended.out;

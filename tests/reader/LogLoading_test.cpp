@@ -662,8 +662,9 @@ TEST_F(LogLoadingTest, TheAnalysisCacheIsShownClearedAndSwitchedOffInTheCommonSe
   };
   TVornExplMain& w = Start();
   ASSERT_TRUE(w.LoadLogFiles({sample, nextDay}, "NET", false));
+  // For each log, what was found in it and where its lines start.
   const auto kept = entries();
-  EXPECT_EQ(kept.size(), 2u);
+  EXPECT_EQ(kept.size(), 4u);
   std::vector<std::string> lines;
   for (int32_t i = 0; i < w.Session().LogList.Count(); ++i)
     lines.push_back(w.Session().LogList.GetLine(i));
@@ -672,6 +673,9 @@ TEST_F(LogLoadingTest, TheAnalysisCacheIsShownClearedAndSwitchedOffInTheCommonSe
   ASSERT_TRUE(w.LoadLogFiles({sample, nextDay}, "NET", false));
   EXPECT_EQ(entries(), kept);
   EXPECT_EQ(BoardLines(), boards);
+  ASSERT_EQ(w.Session().LogList.Count(), int32_t(lines.size()));
+  for (int32_t i = 0; i < w.Session().LogList.Count(); ++i)
+    ASSERT_EQ(w.Session().LogList.GetLine(i), lines[size_t(i)]) << "line " << i;
 
   auto inSettings = [&](const std::function<void(QWidget&)>& act) {
     bool seen = false;
