@@ -527,21 +527,8 @@ std::vector<TLogList::FileChange> TLogList::ChangedFiles() const {
 int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher,
                                bool keepWindowAlive) {
   if (MapFiles()) {
-    MappedFile mapped;
-    if (MapFile(FileName, mapped)) {
-      try {
-        files_.push_back(std::move(mapped));
-      } catch (const std::bad_alloc&) {
-        UnmapFile(mapped);
-        return LoadOutOfMemory;
-      }
-      quietShortage_ = true;
-      pump_ = keepWindowAlive;
-      const int32_t result = IndexMappedFile(files_.back(), watcher);
-      quietShortage_ = false;
-      pump_ = true;
-      return result;
-    }
+    const int32_t result = LoadMapped(FileName, watcher, keepWindowAlive, nullptr);
+    if (result != kNotMapped) return result;
   }
   // A FIFO or a device is refused: it could block the program or never end.
   std::FILE* file = OpenRegularFile(FileName);
@@ -562,6 +549,28 @@ int32_t TLogList::LoadFromFile(const std::string& FileName, LoadWatcher* watcher
   quietShortage_ = false;
   pump_ = true;
   std::fclose(file);
+  return result;
+}
+
+int32_t TLogList::LoadMapped(const std::string& FileName, LoadWatcher* watcher,
+                             bool keepWindowAlive, const std::string_view* index) {
+  MappedFile mapped;
+  if (!MapFile(FileName, mapped)) return kNotMapped;
+  const Mark before = End();
+  try {
+    files_.push_back(std::move(mapped));
+  } catch (const std::bad_alloc&) {
+    UnmapFile(mapped);
+    return LoadOutOfMemory;
+  }
+  quietShortage_ = true;
+  pump_ = keepWindowAlive;
+  const int32_t result =
+      index ? ReplayIndex(files_.back(), *index, watcher) : IndexMappedFile(files_.back(), watcher);
+  quietShortage_ = false;
+  pump_ = true;
+  // Lines an index put in place count only whole: the caller reads the file instead.
+  if (index && result != LoadOk) TruncateTo(before);
   return result;
 }
 

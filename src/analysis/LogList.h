@@ -227,6 +227,11 @@ class TLogList final {
   void ReleaseBlock(size_t block) const;
   // Closes the block being filled: the next ordinary line opens a new one.
   void CloseFillBlock();
+  // Maps the file and indexes its lines: by reading them, or where index (when given) puts them.
+  // kNotMapped when it cannot be mapped.
+  static constexpr int32_t kNotMapped = -1;
+  int32_t LoadMapped(const std::string& FileName, LoadWatcher* watcher, bool keepWindowAlive,
+                     const std::string_view* index);
   int32_t IndexMappedFile(const MappedFile& file, LoadWatcher* watcher);
   // Opens a part of the mapped file `data` at offset `at` (the lines from the next one on lie in
   // it); partBase becomes at. False when memory ran out.

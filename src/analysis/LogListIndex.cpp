@@ -67,22 +67,8 @@ bool TLogList::MappedFileIndex(const Mark& from, std::string& out) const {
 int32_t TLogList::LoadIndexedFile(const std::string& FileName, std::string_view index,
                                   LoadWatcher* watcher, bool keepWindowAlive) {
   if (!MapFiles()) return LoadReadFailed;
-  MappedFile mapped;
-  if (!MapFile(FileName, mapped)) return LoadReadFailed;
-  const Mark before = End();
-  try {
-    files_.push_back(std::move(mapped));
-  } catch (const std::bad_alloc&) {
-    UnmapFile(mapped);
-    return LoadOutOfMemory;
-  }
-  quietShortage_ = true;
-  pump_ = keepWindowAlive;
-  const int32_t result = ReplayIndex(files_.back(), index, watcher);
-  quietShortage_ = false;
-  pump_ = true;
-  if (result != LoadOk) TruncateTo(before);
-  return result;
+  const int32_t result = LoadMapped(FileName, watcher, keepWindowAlive, &index);
+  return result == kNotMapped ? LoadReadFailed : result;
 }
 
 // The lines where the index puts them, in parts as IndexMappedFile cuts them: a part begins at
