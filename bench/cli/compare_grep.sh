@@ -24,7 +24,10 @@ log=$work/NET$lines.LOG
 # Microseconds since the epoch.
 now() { local t=${EPOCHREALTIME/./}; echo "$t"; }
 
-run_cli() { "$cli" --settings-dir "$work/settings" stats "$log"; }
+# The tool analyses the capture anew each run, as at its first opening (--no-cache); its
+# analysis cache lives in the bench's folder, never the user's.
+export XDG_CACHE_HOME=$work/cache
+run_cli() { "$cli" --settings-dir "$work/settings" --no-cache stats "$log"; }
 run_grep() { LC_ALL=C grep -c -F ' lines ' "$log"; }
 run_before() { "$before" --settings-dir "$work/settings" stats "$log"; }
 

@@ -146,18 +146,21 @@ bool DecodeFindings(std::string_view in, uint32_t count, size_t size, char* item
     char* item = items + size_t{k} * size;
     if (in.size() - at < 1 + maskBytes) return false;
     item[0] = in[at++];
-    const char* before = last.data() + static_cast<unsigned char>(item[0]) * size;
+    char* before = last.data() + static_cast<unsigned char>(item[0]) * size;
     const char* mask = in.data() + at;
     at += maskBytes;
-    for (size_t j = 1; j < size; ++j) {
-      if ((mask[(j - 1) / 8] >> ((j - 1) % 8)) & 1) {
+    // Most bytes of a finding are those of the last one of its kind: copy them all, then change
+    // only the bytes the mask names (a warm start decodes millions of findings).
+    std::memcpy(item + 1, before + 1, size - 1);
+    for (size_t m = 0; m < maskBytes; ++m) {
+      for (unsigned bits = static_cast<unsigned char>(mask[m]); bits != 0; bits &= bits - 1) {
+        const size_t j = 1 + m * 8 + static_cast<size_t>(__builtin_ctz(bits));
+        if (j >= size) break;
         if (at >= in.size()) return false;
         item[j] = static_cast<char>(before[j] ^ in[at++]);
-      } else {
-        item[j] = before[j];
       }
     }
-    std::memcpy(last.data() + static_cast<unsigned char>(item[0]) * size, item, size);
+    std::memcpy(before, item, size);
   }
   return at == in.size();
 }
