@@ -71,14 +71,10 @@ inline uint64_t LineEnds64(const char* p) {
 }  // namespace
 
 TLogList::TLogList(int32_t BlockSize, int32_t IndexChunk)
-    : blockSize_(BlockSize < 2           ? 2
+    : index_(IndexChunk),
+      blockSize_(BlockSize < 2           ? 2
                  : BlockSize > (1 << 30) ? (1 << 30)
-                                         : BlockSize) {
-  indexShift_ = 0;
-  while ((int64_t{1} << indexShift_) < IndexChunk && indexShift_ < 24)
-    ++indexShift_;
-  indexMask_ = (size_t{1} << indexShift_) - 1;
-}
+                                         : BlockSize) {}
 
 TLogList::~TLogList() {
   Clear();
@@ -102,18 +98,13 @@ void TLogList::Clear() {
   files_.shrink_to_fit();
   for (const LongLine& l : longs_)
     FreeBlock(l.data);
-  for (uint32_t* chunk : index_)
-    FreeBlock(chunk);
   fills_.clear();
   fills_.shrink_to_fit();
   longs_.clear();
   longs_.shrink_to_fit();
-  index_.clear();
-  index_.shrink_to_fit();
+  index_.Clear();
   groupBlock_.clear();
   groupBlock_.shrink_to_fit();
-  next_ = nullptr;
-  room_ = 0;
   count_ = 0;
   fillBlock_ = -1;
   fill_ = 0;
@@ -154,27 +145,10 @@ bool TLogList::AppendEntrySlow(uint32_t entry) {
       return false;
     }
   }
-  if (room_ == 0) {
-    const size_t chunkEntries = indexMask_ + 1;
-    auto* chunk = static_cast<uint32_t*>(AllocateZeroedBlock(chunkEntries * sizeof(uint32_t)));
-    bool added = chunk != nullptr;
-    if (added) {
-      try {
-        index_.push_back(chunk);
-      } catch (const std::bad_alloc&) {
-        FreeBlock(chunk);
-        added = false;
-      }
-    }
-    if (!added) {
-      if ((count_ & kGroupMask) == 0) groupBlock_.pop_back();
-      return false;
-    }
-    next_ = chunk;
-    room_ = static_cast<uint32_t>(chunkEntries);
+  if (!index_.Append(entry)) {
+    if ((count_ & kGroupMask) == 0) groupBlock_.pop_back();
+    return false;
   }
-  *next_++ = entry;
-  --room_;
   ++count_;
   return true;
 }
@@ -324,12 +298,9 @@ std::string_view TLogList::StoredSpan(int32_t first, int32_t last, bool* lineEnd
 
 void TLogList::PrefetchIndex(int32_t first, int32_t last) const {
   if (first < 0 || last < first || last >= count_) return;
-  __builtin_prefetch(
-      &index_[static_cast<size_t>(first) >> indexShift_][static_cast<size_t>(first) & indexMask_]);
+  index_.Prefetch(static_cast<size_t>(first));
   const size_t after = static_cast<size_t>(last) + 1;
-  if (after < static_cast<size_t>(count_)) {
-    __builtin_prefetch(&index_[after >> indexShift_][after & indexMask_]);
-  }
+  if (after < static_cast<size_t>(count_)) index_.Prefetch(after);
 }
 
 void TLogList::PrefetchSpan(int32_t first, int32_t last) const {
@@ -362,20 +333,7 @@ void TLogList::TruncateTo(const Mark& mark) {
   fillBlock_ = mark.fillBlock;
   fill_ = mark.fill;
   count_ = mark.count;
-  // The index keeps the chunks that hold its entries; the next entry goes where the cut one was.
-  const size_t chunkEntries = indexMask_ + 1;
-  const size_t chunks = (static_cast<size_t>(count_) + indexMask_) >> indexShift_;
-  for (size_t c = chunks; c < index_.size(); ++c)
-    FreeBlock(index_[c]);
-  index_.resize(chunks);
-  const size_t inChunk = static_cast<size_t>(count_) & indexMask_;
-  if (inChunk == 0) {
-    next_ = nullptr;
-    room_ = 0;
-  } else {
-    next_ = index_.back() + inChunk;
-    room_ = static_cast<uint32_t>(chunkEntries - inChunk);
-  }
+  index_.TruncateTo(static_cast<size_t>(count_));
   groupBlock_.resize((static_cast<size_t>(count_) + kGroupMask) / kGroupLines);
 }
 
@@ -383,13 +341,9 @@ void TLogList::Swap(TLogList& other) {
   fills_.swap(other.fills_);
   longs_.swap(other.longs_);
   files_.swap(other.files_);
-  index_.swap(other.index_);
+  index_.Swap(other.index_);
   groupBlock_.swap(other.groupBlock_);
-  std::swap(next_, other.next_);
-  std::swap(room_, other.room_);
   std::swap(count_, other.count_);
-  std::swap(indexShift_, other.indexShift_);
-  std::swap(indexMask_, other.indexMask_);
   std::swap(blockSize_, other.blockSize_);
   std::swap(fillBlock_, other.fillBlock_);
   std::swap(fill_, other.fill_);
@@ -406,38 +360,29 @@ bool TLogList::Splice(TLogList& other) {
       other.fills_.size() > static_cast<size_t>(INT32_MAX) - fills_.size() ||
       other.longs_.size() >= kLongLine - longs_.size())
     return false;
-  // Everything that can fail comes first: room in the tables and the index chunks the moved
-  // entries go into. Past this point nothing is allocated.
-  const size_t chunkEntries = indexMask_ + 1;
+  // Everything that can fail comes first: room in the tables, then the moved index entries
+  // (all or none). Past this point nothing is allocated. A long line's number moves past this
+  // list's long lines; an ordinary line's offset in its block stays as it is.
   const size_t total = static_cast<size_t>(count_) + moved;
-  const size_t chunksNeeded = (total + indexMask_) >> indexShift_;
-  std::vector<uint32_t*> freshChunks;
   try {
     fills_.reserve(fills_.size() + other.fills_.size());
     longs_.reserve(longs_.size() + other.longs_.size());
     files_.reserve(files_.size() + other.files_.size());
     groupBlock_.reserve((total + kGroupMask) / kGroupLines);
-    index_.reserve(chunksNeeded);
-    freshChunks.reserve(chunksNeeded - index_.size());
   } catch (const std::bad_alloc&) {
     return false;
   }
-  while (index_.size() + freshChunks.size() < chunksNeeded) {
-    auto* chunk = static_cast<uint32_t*>(AllocateZeroedBlock(chunkEntries * sizeof(uint32_t)));
-    if (!chunk) {
-      for (uint32_t* c : freshChunks)
-        FreeBlock(c);
-      return false;
-    }
-    freshChunks.push_back(chunk);
-  }
+  const uint32_t longsBefore = static_cast<uint32_t>(longs_.size());
+  if (!index_.AppendAll(other.index_, [&](uint32_t entry) {
+        return entry & kLongLine ? kLongLine | ((entry & ~kLongLine) + longsBefore) : entry;
+      }))
+    return false;
 
   // The blocks. The block being filled here is closed: the moved lines follow in blocks of their
   // own, and the last of those takes the lines added next. The closed block's unused tail has
   // never been touched, so it costs address space, not memory.
   const uint32_t first = static_cast<uint32_t>(count_);
   const size_t fillsBefore = fills_.size();
-  const uint32_t longsBefore = static_cast<uint32_t>(longs_.size());
   if (!other.fills_.empty()) {
     // Parts of mapped files among them, and no block being filled there, still close this
     // list's block: the next ordinary line must come after the moved ones.
@@ -455,25 +400,6 @@ bool TLogList::Splice(TLogList& other) {
   }
   other.files_.clear();
 
-  // The index entries: a long line's number moves past this list's long lines; an ordinary
-  // line's offset in its block stays as it is. Copied in runs that stay inside one chunk of
-  // either index.
-  for (uint32_t* c : freshChunks)
-    index_.push_back(c);
-  const size_t otherChunk = other.indexMask_ + 1;
-  for (size_t j = 0; j < moved;) {
-    const size_t at = static_cast<size_t>(count_) + j;
-    uint32_t* to = index_[at >> indexShift_] + (at & indexMask_);
-    const uint32_t* from = other.index_[j >> other.indexShift_] + (j & other.indexMask_);
-    const size_t run = std::min(
-        {chunkEntries - (at & indexMask_), otherChunk - (j & other.indexMask_), moved - j});
-    for (size_t k = 0; k < run; ++k) {
-      const uint32_t entry = from[k];
-      to[k] = entry & kLongLine ? kLongLine | ((entry & ~kLongLine) + longsBefore) : entry;
-    }
-    j += run;
-  }
-
   // The group table for the groups that begin among the moved lines: the last block opened at
   // or before each group's first line, found by walking blocks and groups together.
   size_t block = fillsBefore > 0 ? fillsBefore - 1 : 0;
@@ -486,9 +412,6 @@ bool TLogList::Splice(TLogList& other) {
   }
 
   count_ = static_cast<int32_t>(total);
-  const size_t inChunk = total & indexMask_;
-  next_ = inChunk == 0 ? nullptr : index_.back() + inChunk;
-  room_ = inChunk == 0 ? 0 : static_cast<uint32_t>(chunkEntries - inChunk);
 
   // The other list keeps none of the blocks it gave up; only its index goes.
   other.fills_.clear();

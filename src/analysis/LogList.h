@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/LineIndex.h"
 #include "platform/MappedFile.h"
 
 namespace vorn {
@@ -15,8 +16,8 @@ namespace vorn {
 // mapped into memory, with an index of their positions; other lines (and a file that cannot be
 // mapped) have their bytes, each line closed by a zero byte, packed into large blocks. Either
 // way a line never moves and never changes until the list is cleared, and readers can hold its
-// address instead of a copy. An archive of gigabytes thus costs its index, 4 bytes a line, and
-// the pages the kernel lends while lines are looked at.
+// address instead of a copy. An archive of gigabytes thus costs its index, about 2.25 bytes a
+// line, and the pages the kernel lends while lines are looked at.
 class TLogList final {
  public:
   // Results of LoadFromFile.
@@ -181,7 +182,7 @@ class TLogList final {
 
  private:
   // Ordinary lines are packed into fill blocks, in line order; a line longer than a block gets
-  // a block of its own. The index holds 4 bytes a line: for an ordinary line its offset in its
+  // a block of its own. The index holds an entry a line: for an ordinary line its offset in its
   // fill block (the block is found from the line number), for a long line kLongLine and its
   // number among the long lines. A line's length is where the next line of its block starts (or
   // where the block's lines end), less its line end: the zero byte that closes it and, when the
@@ -210,10 +211,7 @@ class TLogList final {
     uint64_t length;
   };
 
-  uint32_t Entry(int32_t index) const {
-    return index_[static_cast<size_t>(index) >> indexShift_]
-                 [static_cast<size_t>(index) & indexMask_];
-  }
+  uint32_t Entry(int32_t index) const { return index_.Get(static_cast<size_t>(index)); }
   int32_t FillBlockOf(int32_t index) const;
   // The line at index, which lies in the fill block `block` or is a long line; nextBlockFirst is
   // the first line of the next fill block.
@@ -243,9 +241,8 @@ class TLogList final {
   bool pump_ = true;            // while a file is read: keep the window alive
   // Appends an index entry; false when memory ran out (nothing was added).
   bool AppendEntry(uint32_t entry) {
-    if (room_ == 0 || (count_ & kGroupMask) == 0) return AppendEntrySlow(entry);
-    *next_++ = entry;
-    --room_;
+    if ((count_ & kGroupMask) == 0) return AppendEntrySlow(entry);
+    if (!index_.Append(entry)) return false;
     ++count_;
     return true;
   }
@@ -261,13 +258,9 @@ class TLogList final {
   std::vector<FillBlock> fills_;
   std::vector<LongLine> longs_;
   std::vector<MappedFile> files_;
-  std::vector<uint32_t*> index_;  // chunks of 1 << indexShift_ entries
+  LineIndex index_;
   std::vector<uint32_t> groupBlock_;
-  uint32_t* next_ = nullptr;  // where the next entry goes while room_ > 0
-  uint32_t room_ = 0;
   int32_t count_ = 0;
-  unsigned indexShift_;
-  size_t indexMask_;
   int32_t blockSize_;
   int32_t fillBlock_ = -1;  // the block that takes the next ordinary line; -1 = none yet
   uint64_t fill_ = 0;       // bytes used in it
