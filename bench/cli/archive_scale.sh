@@ -22,10 +22,12 @@
 # "page cache not dropped" and cold is warm), and the analysis cache is not used (--no-cache).
 # Warm: the files are in the page cache and the rest is done again: reading, analysis, sorting
 # (--no-cache). First: cold with 2 threads from an empty analysis cache, which the run fills (a
-# first open as the window does it by default). Cached: the files in the page cache and their
+# first open as the window does it by default). After: the morning after, on 2 threads: the analysis
+# cache as the first run left it, the page cache dropped again (the logs, and with drop_caches the
+# cache's entries too, read from disk). Cached: the files in the page cache and their
 # analyses in the analysis cache (the second open of an unchanged archive). Prints per archive
 # and build: the median wall time of the whole process cold with --threads 1 and 2 and their
-# ratio, warm with --threads 1 and 2, first, cached with --threads 1 and 2, the size of the
+# ratio, warm with --threads 1 and 2, first, after, cached with --threads 1 and 2, the size of the
 # analysis cache, the median peak resident memory of the cold and warm runs with 1 and with 2
 # threads and of the cached runs with 2, against 0.5 x the bytes + 64 MB. The earlier build
 # (BEFORE_CLI) is run as it is: what it does by default in every column it has.
@@ -61,8 +63,8 @@ fi
 
 export XDG_CACHE_HOME=$work/cache
 echo "# $(nproc) cores; RUNS=$runs; FILE_MB=$file_mb; cold: $cold_how"
-printf '%8s %6s %6s %10s %5s %7s %7s %5s %7s %7s %7s %7s %7s %7s %7s %7s %7s %8s %s\n' size_MB \
-  kind files lines B/ln cold1_s cold2_s c2/c1 warm1_s warm2_s first_s cache1_s cache2_s \
+printf '%8s %6s %6s %10s %5s %7s %7s %5s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %8s %s\n' size_MB \
+  kind files lines B/ln cold1_s cold2_s c2/c1 warm1_s warm2_s first_s after_s cache1_s cache2_s \
   cacheMB peak1MB peak2MB peakCMB limit_MB build
 for size in "${sizes[@]}"; do
   for kind in bench short; do
@@ -94,6 +96,7 @@ for size in "${sizes[@]}"; do
       drop && one now.cold2 "$cli" --no-cache --threads 2
       rm -rf "$XDG_CACHE_HOME"
       drop && one now.first "$cli" --threads 2
+      drop && one now.after "$cli" --threads 2
       if [[ -n $before ]]; then drop && one before.cold1 "$before"; fi
     done
     cat "$archive"/*.LOG >/dev/null
@@ -118,11 +121,11 @@ for size in "${sizes[@]}"; do
       fi
       awk -v s="$((bytes / 1000000))" -v k="$kind" -v f="$files" -v l="$lines" -v b="$bytes" \
         -v c1="$c1" -v c2="$c2" -v w1="$(sec $label.warm1)" -v w2="$(sec $label.warm2)" \
-        -v fi="$(sec $label.first)" -v k1="$(sec $label.cached1)" -v k2="$(sec $label.cachedP)" \
+        -v fi="$(sec $label.first)" -v af="$(sec $label.after)" -v k1="$(sec $label.cached1)" -v k2="$(sec $label.cachedP)" \
         -v cm="$cm" -v p1="$p1" -v p2="$p2" -v pc="$pc" -v t="$label" \
-        'BEGIN { printf "%8d %6s %6d %10d %5.1f %7s %7s %5s %7s %7s %7s %7s %7s %7s %7s %7s %7s %8d %s\n",
+        'BEGIN { printf "%8d %6s %6d %10d %5.1f %7s %7s %5s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %8d %s\n",
                  s, k, f, l, b / l, c1, c2, (c2 == "-" ? "-" : sprintf("%.2f", c2 / c1)), w1, w2,
-                 fi, k1, k2, cm, p1, p2, pc, 0.5 * b / 1e6 + 64, t }'
+                 fi, af, k1, k2, cm, p1, p2, pc, 0.5 * b / 1e6 + 64, t }'
     done
     rm -rf "$XDG_CACHE_HOME"
     rm -rf "$archive"
