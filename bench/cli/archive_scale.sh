@@ -97,7 +97,9 @@ for size in "${sizes[@]}"; do
       rm -rf "$XDG_CACHE_HOME"
       drop && one now.first "$cli" --threads 2
       drop && one now.after "$cli" --threads 2
-      if [[ -n $before ]]; then drop && one before.cold1 "$before"; fi
+      # The earlier build keeps its analyses apart: both builds keep one entry per log file,
+      # and each would replace the other's.
+      if [[ -n $before ]]; then drop && one before.cold1 env XDG_CACHE_HOME="$work/before-cache" "$before"; fi
     done
     cat "$archive"/*.LOG >/dev/null
     for ((i = 0; i < runs; i++)); do
@@ -105,7 +107,7 @@ for size in "${sizes[@]}"; do
       one now.warm2 "$cli" --no-cache --threads 2
       one now.cached1 "$cli" --threads 1
       one now.cachedP "$cli" --threads 2
-      if [[ -n $before ]]; then one before.warm1 "$before"; fi
+      if [[ -n $before ]]; then one before.warm1 env XDG_CACHE_HOME="$work/before-cache" "$before"; fi
     done
     cache_mb=$(du -sm "$XDG_CACHE_HOME" | awk '{ print $1 }')
     sec() { if [[ -s $work/$1.wall ]]; then median <"$work/$1.wall" | awk '{ printf "%.2f", $1 / 1e6 }'; else echo -; fi; }
@@ -127,7 +129,7 @@ for size in "${sizes[@]}"; do
                  s, k, f, l, b / l, c1, c2, (c2 == "-" ? "-" : sprintf("%.2f", c2 / c1)), w1, w2,
                  fi, af, k1, k2, cm, p1, p2, pc, 0.5 * b / 1e6 + 64, t }'
     done
-    rm -rf "$XDG_CACHE_HOME"
+    rm -rf "$XDG_CACHE_HOME" "$work/before-cache"
     rm -rf "$archive"
   done
 done
