@@ -115,7 +115,7 @@ std::string WriterShortHandle(const TArticleList& board, int32_t order, int32_t 
   if (!entry || entry->WriteFlag != 0) return {};
   int32_t member = -1;
   if (members.TextIds) {
-    member = members.FindIdText(entry->WriterIdText.View());
+    member = members.FindIdText(entry->WriterIdText().View());
   } else if (entry->WriterId >= 0) {
     member = members.FindIdNo(entry->WriterId);
   }

@@ -68,8 +68,8 @@ bool TArticleMatcher::TextMatches(const TArticleList& board, int32_t order,
                                   int32_t position) const {
   const ArticleRecord* entry = board.GetArticle(order, position);
   if (!entry || entry->BodyOffset < 0) return false;
-  if (!entry->Title.Empty() && LineMatches(entry->Title.View())) return true;
-  if (!entry->ParentTitle.Empty() && LineMatches(entry->ParentTitle.View())) return true;
+  if (!entry->Title().Empty() && LineMatches(entry->Title().View())) return true;
+  if (!entry->ParentTitle().Empty() && LineMatches(entry->ParentTitle().View())) return true;
   if (entry->WriteFlag != 0) {
     if (!entry->Text) return false;
     const TStringList& text = *entry->Text;
@@ -107,8 +107,8 @@ bool TArticleMatcher::IdMatches(const TArticleList& board, int32_t order, int32_
   const ArticleRecord* entry = board.GetArticle(order, position);
   if (!entry) return false;
   if (textIds_) {
-    return entry->WriterIdText.View() == condition_.SearchID ||
-           entry->ParentWriterIdText.View() == condition_.SearchID;
+    return entry->WriterIdText().View() == condition_.SearchID ||
+           entry->ParentWriterIdText().View() == condition_.SearchID;
   }
   if (idNumber_ < 0) return false;
   return entry->WriterId == idNumber_ || entry->ParentWriterId == idNumber_;
@@ -146,7 +146,7 @@ void TArticleMatcher::PrefetchIndex(const TArticleList& board, int32_t order,
   if (!byText_) return;
   const ArticleRecord* entry = BodyInLog(board, order, position, log_.Count());
   if (!entry) return;
-  __builtin_prefetch(entry->Title.View().data());
+  __builtin_prefetch(entry->Title().View().data());
   log_.PrefetchIndex(entry->FirstLine + entry->BodyOffset, entry->LastLine);
 }
 

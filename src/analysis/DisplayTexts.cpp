@@ -250,11 +250,11 @@ std::string TArticleRows::TreePrefix(int32_t position) {
 void TArticleRows::WriterText(const ArticleRecord& entry, std::string& out) {
   if (entry.WriteFlag == 0) {
     if (members_.TextIds()) {
-      if (entry.WriterIdText.Empty()) return;
-      AppendRightAligned(entry.WriterIdText.View(), 8, out);
-      if (members_.FindIdText(entry.WriterIdText.View()) >= 0) {
+      if (entry.WriterIdText().Empty()) return;
+      AppendRightAligned(entry.WriterIdText().View(), 8, out);
+      if (members_.FindIdText(entry.WriterIdText().View()) >= 0) {
         out += ':';
-        out += members_.TrueHandleOfText(entry.WriterIdText.View());
+        out += members_.TrueHandleOfText(entry.WriterIdText().View());
       }
     } else {
       if (entry.WriterId < 0) return;
@@ -300,7 +300,7 @@ void TArticleRows::ArticleCellTexts(int32_t position, ArticleCells& cells) {
   AppendTreePrefix(position, cells.Number);
   AppendNumberText(*entry, cells.Number);
   WriterText(*entry, cells.Writer);
-  cells.Title.assign(entry->Title.View());
+  cells.Title.assign(entry->Title().View());
 }
 
 ArticleCells TArticleRows::ArticleCellTexts(int32_t position) {

@@ -52,7 +52,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 // Line 0 of a write's text is its title line; a write without text has its title alone.
 std::string_view TitleLine(const ArticleRecord& r) {
   if (r.Text && !r.Text->empty()) return (*r.Text)[0];
-  return r.Title.View();
+  return r.Title().View();
 }
 
 // The key for the next write of a board. A log entry without a time (a batch placeholder) is

@@ -230,7 +230,7 @@ IDEditPreset IdEditPresetOf(const TBBSProcess& bbs, const TLogList& log, int32_t
   for (int32_t line = r->FirstLine; line <= r->LastLine; ++line)
     lines.push_back(log.GetLine(line));
   if (bbs.Members.TextIds) {
-    preset.IdStr = r->WriterIdText.Str();
+    preset.IdStr = r->WriterIdText().Str();
   } else {
     preset.IdNum = r->WriterId;
   }

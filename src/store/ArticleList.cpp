@@ -56,13 +56,17 @@ void TArticleList::ReportOutOfMemory() {
   Ui().Warning("Board  " + std::to_string(BoardNo) + ":" + BoardId + "\r" + message);
 }
 
-template <std::size_t N>
-bool TArticleList::KeepText(ArenaString<N>& field, std::string_view value) {
+template <std::size_t N1, std::size_t N2>
+bool TArticleList::KeepTexts(ArenaPair<N1, N2>& field, std::string_view first,
+                             std::string_view second) {
   // An update leaves a field alone when its value is empty or unchanged: reading the same logs
   // again stores nothing new.
-  value = CutToCapacity<N>(value);
-  if (value.empty() || field.View() == value) return true;
-  return texts_.Store(value, field.Stored);
+  first = CutToCapacity<N1>(first);
+  second = CutToCapacity<N2>(second);
+  if (first.empty()) first = field.First();
+  if (second.empty()) second = field.Second();
+  if (first == field.First() && second == field.Second()) return true;
+  return texts_.StorePair(first, second, field.Stored);
 }
 
 bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKey, int32_t Number,
@@ -88,10 +92,9 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     // it (read, batch) and what the analyser learnt later (its last line).
     ArticleRecord& r = *Entry(found);
     // The texts first: when one cannot be kept the entry stays as it was.
-    Texts texts{r.WriterIdText, r.ParentWriterIdText, r.Title, r.ParentTitle};
-    if (!KeepText(texts.writerIdText, WriterIdText) ||
-        !KeepText(texts.parentWriterIdText, ParentWriterIdText) || !KeepText(texts.title, Title) ||
-        !KeepText(texts.parentTitle, ParentTitle)) {
+    ArenaPair<127, 31> own = r.OwnTexts, parent = r.ParentTexts;
+    if (!KeepTexts(own, Title, WriterIdText) ||
+        !KeepTexts(parent, ParentTitle, ParentWriterIdText)) {
       ReportOutOfMemory();
       return false;
     }
@@ -105,10 +108,8 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     r.ParentNumber = ParentNumber;
     r.WriterId = WriterId;
     r.ParentWriterId = ParentWriterId;
-    r.WriterIdText = texts.writerIdText;
-    r.ParentWriterIdText = texts.parentWriterIdText;
-    r.Title = texts.title;
-    r.ParentTitle = texts.parentTitle;
+    r.OwnTexts = own;
+    r.ParentTexts = parent;
     r.FirstLine = FirstLine;
     r.BodyOffset = BodyOffset;
     if (Kind == ArticleKindRoot || Kind == ArticleKindBinaryRoot || Kind == ArticleKindMail ||
@@ -140,9 +141,8 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
   r.PostTime = PostTime;
   r.WriterId = WriterId;
   r.ParentWriterId = ParentWriterId;
-  if (!KeepText(r.WriterIdText, WriterIdText) ||
-      !KeepText(r.ParentWriterIdText, ParentWriterIdText) || !KeepText(r.Title, Title) ||
-      !KeepText(r.ParentTitle, ParentTitle)) {
+  if (!KeepTexts(r.OwnTexts, Title, WriterIdText) ||
+      !KeepTexts(r.ParentTexts, ParentTitle, ParentWriterIdText)) {
     ReportOutOfMemory();
     return false;
   }
@@ -310,10 +310,10 @@ VORN_ARTICLE_ACCESSOR(int32_t, GetNumber, r->Number, 0)
 VORN_ARTICLE_ACCESSOR(int32_t, GetPostTime, r->PostTime, NoNumber)
 VORN_ARTICLE_ACCESSOR(int32_t, GetWriterId, r->WriterId, 0)
 VORN_ARTICLE_ACCESSOR(int32_t, GetParentWriterId, r->ParentWriterId, 0)
-VORN_ARTICLE_ACCESSOR(std::string, GetWriterIdText, r->WriterIdText.Str(), "")
-VORN_ARTICLE_ACCESSOR(std::string, GetParentWriterIdText, r->ParentWriterIdText.Str(), "")
-VORN_ARTICLE_ACCESSOR(std::string, GetTitle, r->Title.Str(), "")
-VORN_ARTICLE_ACCESSOR(std::string, GetParentTitle, r->ParentTitle.Str(), "")
+VORN_ARTICLE_ACCESSOR(std::string, GetWriterIdText, r->WriterIdText().Str(), "")
+VORN_ARTICLE_ACCESSOR(std::string, GetParentWriterIdText, r->ParentWriterIdText().Str(), "")
+VORN_ARTICLE_ACCESSOR(std::string, GetTitle, r->Title().Str(), "")
+VORN_ARTICLE_ACCESSOR(std::string, GetParentTitle, r->ParentTitle().Str(), "")
 VORN_ARTICLE_ACCESSOR(int32_t, GetFirstLine, r->FirstLine, 0)
 VORN_ARTICLE_ACCESSOR(int32_t, GetBodyOffset, r->BodyOffset, 0)
 VORN_ARTICLE_ACCESSOR(int32_t, GetLastLine, r->LastLine, 0)

@@ -139,13 +139,10 @@ class TArticleList final : public TMiniList {
   friend class ArticleSorter;
 
   void ReportOutOfMemory();
-  // Sets a text field to the value cut to the field's capacity, kept in this list's arena.
-  template <std::size_t N>
-  bool KeepText(ArenaString<N>& field, std::string_view value);
-  struct Texts {
-    ArenaString<31> writerIdText, parentWriterIdText;
-    ArenaString<127> title, parentTitle;
-  };
+  // Sets a pair of text fields to the values cut to the fields' capacities, kept in this list's
+  // arena; an empty value leaves its field as it was.
+  template <std::size_t N1, std::size_t N2>
+  bool KeepTexts(ArenaPair<N1, N2>& field, std::string_view first, std::string_view second);
   bool AppendEntry(const ArticleRecord& record) { return AddItem(&record); }
   const TIndexList& OrderList(int32_t order) const {
     return order == ArticleSortTree ? TreeList : NormalList;

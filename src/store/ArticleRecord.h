@@ -40,8 +40,9 @@ constexpr bool IsReplyKind(uint8_t kind) {
 // them from Flag-style 0/1 values: a flag keeps only the lowest bit of what it is given). Lives in
 // the blocks of a TArticleList and is copied byte for byte by sorting; Text and MailTo are owned
 // by the record and freed only by the article list. The four texts are kept in the list's text
-// arena (cut to 31 and 127 bytes) and read through View() and Str(), so a board of a million
-// articles costs tens of megabytes, not hundreds.
+// arena (cut to 31 and 127 bytes) in two pairs, the entry's own title and ID text and those of
+// its parent, and read through Title() and the like, so a board of a million articles costs tens
+// of megabytes, not hundreds. A placeholder's own texts are the pair of its replies' parent.
 struct ArticleRecord {
   // The flags share one byte: a record is paid for millions of times over in an archive.
   uint8_t Used : 1;
@@ -59,23 +60,29 @@ struct ArticleRecord {
   int32_t PostTime;
   int32_t WriterId;
   int32_t ParentWriterId;
-  ArenaString<31> WriterIdText;
-  ArenaString<31> ParentWriterIdText;
-  ArenaString<127> Title;
-  ArenaString<127> ParentTitle;
+  // Title and WriterIdText; ParentTitle and ParentWriterIdText.
+  ArenaPair<127, 31> OwnTexts;
+  ArenaPair<127, 31> ParentTexts;
   int32_t FirstLine;
   int32_t BodyOffset;
   int32_t LastLine;
   int32_t Level;
   TStringList* Text;
   TMailSendList* MailTo;
+
+  static constexpr std::size_t kTitleCapacity = 127;
+  static constexpr std::size_t kWriterIdCapacity = 31;
+  StoredText Title() const { return {OwnTexts.First()}; }
+  StoredText WriterIdText() const { return {OwnTexts.Second()}; }
+  StoredText ParentTitle() const { return {ParentTexts.First()}; }
+  StoredText ParentWriterIdText() const { return {ParentTexts.Second()}; }
 };
 
 static_assert(std::is_trivially_copyable_v<ArticleRecord>);
 static_assert(std::is_standard_layout_v<ArticleRecord>);
-// Every byte of a record is paid for millions of times over in an archive. The four texts are
+// Every byte of a record is paid for millions of times over in an archive. The texts are
 // pointers rather than 4-byte handles into a table of the process: such a table puts a bound on
 // the boards a process can hold that has nothing to do with its memory.
-static_assert(sizeof(ArticleRecord) <= 96);
+static_assert(sizeof(ArticleRecord) <= 80);
 
 }  // namespace vorn

@@ -249,8 +249,7 @@ bool ArticleSorter::BuildTreeOrder() {
     p.PostTime = orphan.PostTime;
     p.WriterId = orphan.ParentWriterId;
     p.ParentWriterId = -1;
-    p.WriterIdText = orphan.ParentWriterIdText;
-    p.Title = orphan.ParentTitle;
+    p.OwnTexts = orphan.ParentTexts;
     p.FirstLine = -1;
     p.BodyOffset = -1;
     p.NewFlag = 1;

@@ -34,16 +34,16 @@ TMailKeys::TMailKeys(const TArticleList& box) : box_(&box) {
     const int32_t key = Raw(r.ArticleKey, r.Rebased);
     if (key >= next_) next_ = key + 1;
     keys_.try_emplace(
-        Identity{Raw(r.PostTime, r.Rebased), r.WriterId, r.WriterIdText.Str(), r.Title.Str()}, key);
+        Identity{Raw(r.PostTime, r.Rebased), r.WriterId, r.WriterIdText().Str(), r.Title().Str()},
+        key);
   }
 }
 
 int32_t TMailKeys::KeyOf(int32_t PostTime, int32_t WriterId, std::string_view WriterIdText,
                          std::string_view Title) {
-  Identity id{
-      PostTime, WriterId,
-      std::string(CutToCapacity<decltype(ArticleRecord::WriterIdText)::Capacity>(WriterIdText)),
-      std::string(CutToCapacity<decltype(ArticleRecord::Title)::Capacity>(Title))};
+  Identity id{PostTime, WriterId,
+              std::string(CutToCapacity<ArticleRecord::kWriterIdCapacity>(WriterIdText)),
+              std::string(CutToCapacity<ArticleRecord::kTitleCapacity>(Title))};
   const auto [at, added] = keys_.try_emplace(std::move(id), next_);
   if (added) ++next_;
   return at->second;

@@ -82,25 +82,29 @@ TTextArena::Recent* TTextArena::RecentSlot(uint32_t hash) {
   return &recent_[hash & (recent_.size() - 1)];
 }
 
-bool TTextArena::Store(std::string_view text, const char*& stored) {
-  if (text.empty()) {
+bool TTextArena::StorePair(std::string_view first, std::string_view second, const char*& stored) {
+  if (first.empty() && second.empty()) {
     stored = nullptr;
     return true;
   }
-  if (text.size() > 255) return false;
-  const uint32_t hash = static_cast<uint32_t>(HashOf(text) >> 32);
+  if (first.size() > 255 || second.size() > 255) return false;
+  const uint32_t hash =
+      static_cast<uint32_t>((HashOf(first) * 0x9E3779B97F4A7C15ull ^ HashOf(second)) >> 32);
   Recent* slot = RecentSlot(hash);
-  if (slot && slot->stored && slot->hash == hash && ArenaText(slot->stored) == text) {
+  if (slot && slot->stored && slot->hash == hash && ArenaText(slot->stored) == first &&
+      ArenaSecondText(slot->stored) == second) {
     stored = slot->stored;
     return true;
   }
-  const uint32_t bytes = static_cast<uint32_t>(text.size()) + 1;
+  const uint32_t bytes = static_cast<uint32_t>(first.size() + second.size()) + 2;
   if (!current_ || used_ + bytes > size_) {
     if (!NewSegment(bytes)) return false;
   }
   char* at = current_ + used_;
-  at[0] = static_cast<char>(text.size());
-  std::memcpy(at + 1, text.data(), text.size());
+  at[0] = static_cast<char>(first.size());
+  if (!first.empty()) std::memcpy(at + 1, first.data(), first.size());
+  at[1 + first.size()] = static_cast<char>(second.size());
+  if (!second.empty()) std::memcpy(at + 2 + first.size(), second.data(), second.size());
   used_ += bytes;
   ++stored_;
   if (slot) *slot = Recent{at, hash};

@@ -9,9 +9,10 @@
 namespace vorn {
 
 // The short texts of article records (titles, ID texts) live in arenas, one per article list,
-// instead of in fixed slots inside every record: a title takes its own length plus one byte, and
-// a record holds a pointer to it. Boards of a big archive hold millions of records, and fixed
-// slots of 32 and 128 bytes made them the largest part of a loaded archive.
+// instead of in fixed slots inside every record: a text takes its own length plus one byte, and
+// a record holds a pointer to a pair of them (its own title and ID, its parent's). Boards of a
+// big archive hold millions of records, and fixed slots of 32 and 128 bytes made them the
+// largest part of a loaded archive; a pointer for each text was still a quarter of a record.
 //
 // A field points straight at its stored bytes, so it reads back without its arena and without a
 // table shared by every arena: a record copied out of its list still shows its title, for as
@@ -24,20 +25,36 @@ inline std::string_view ArenaText(const char* stored) {
   return std::string_view(stored + 1, static_cast<unsigned char>(stored[0]));
 }
 
-// A text field of a record with a capacity of N bytes, kept in the record's arena. The record
-// stays trivially copyable; copies share the stored bytes. Values are cut to N bytes by the
-// store that sets them (CutToCapacity), even inside a double-byte character, because the stored
-// files and the screens were laid out for that capacity.
-template <std::size_t N>
-struct ArenaString {
-  static_assert(N >= 1 && N <= 255, "a stored text has a one-byte length");
-  static constexpr std::size_t Capacity = N;
+// The second text of a pair stored at an address: it follows the first.
+inline std::string_view ArenaSecondText(const char* stored) {
+  if (!stored) return {};
+  return ArenaText(stored + 1 + static_cast<unsigned char>(stored[0]));
+}
 
-  const char* Stored;  // nullptr = empty
+// Two text fields of a record with capacities of N1 and N2 bytes, kept as one in the record's
+// arena: the first text, then the second, each a length byte and its bytes; nullptr is two empty
+// texts. The record stays trivially copyable; copies share the stored bytes. Values are cut to
+// their capacity by the store that sets them (CutToCapacity), even inside a double-byte
+// character, because the stored files and the screens were laid out for that capacity.
+template <std::size_t N1, std::size_t N2>
+struct ArenaPair {
+  static_assert(N1 >= 1 && N1 <= 255 && N2 >= 1 && N2 <= 255, "a text has a one-byte length");
+  static constexpr std::size_t FirstCapacity = N1;
+  static constexpr std::size_t SecondCapacity = N2;
 
-  std::string_view View() const { return ArenaText(Stored); }
-  std::string Str() const { return std::string(View()); }
-  bool Empty() const { return Stored == nullptr; }
+  const char* Stored;  // nullptr = both empty
+
+  std::string_view First() const { return ArenaText(Stored); }
+  std::string_view Second() const { return ArenaSecondText(Stored); }
+};
+
+// One text of a record, as its fields read back.
+struct StoredText {
+  std::string_view text;
+
+  std::string_view View() const { return text; }
+  std::string Str() const { return std::string(text); }
+  bool Empty() const { return text.empty(); }
 };
 
 // The first N bytes of a value, as a field of capacity N keeps it.
@@ -61,9 +78,9 @@ class TTextArena final {
   TTextArena(const TTextArena&) = delete;
   TTextArena& operator=(const TTextArena&) = delete;
 
-  // Keeps the text (at most 255 bytes) and points stored at it; the empty text is nullptr and
-  // takes no room. False, with nothing kept, when memory ran out.
-  bool Store(std::string_view text, const char*& stored);
+  // Keeps the two texts (at most 255 bytes each) as a pair and points stored at it; two empty
+  // texts are nullptr and take no room. False, with nothing kept, when memory ran out.
+  bool StorePair(std::string_view first, std::string_view second, const char*& stored);
 
   // Frees every text; pointers given out before must not be read again.
   void Clear();

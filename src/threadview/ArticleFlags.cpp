@@ -34,7 +34,7 @@ std::string WholeCharacters(std::string_view text) {
 }
 
 std::string WriterText(const ArticleRecord& entry) {
-  if (!entry.WriterIdText.View().empty()) return std::string(entry.WriterIdText.View());
+  if (!entry.WriterIdText().View().empty()) return std::string(entry.WriterIdText().View());
   return entry.WriterId >= 0 ? std::to_string(entry.WriterId) : std::string();
 }
 
@@ -73,7 +73,7 @@ bool TArticleFlags::Has(const Section& section, bool mailBox, const ArticleRecor
   const int64_t time = Restored(entry.PostTime, entry.Rebased);
   if (mailBox) {
     if (section.Mails.empty()) return false;
-    return section.Mails.contains({time, WriterText(entry), WholeCharacters(entry.Title.View())});
+    return section.Mails.contains({time, WriterText(entry), WholeCharacters(entry.Title().View())});
   }
   return section.Articles.contains({time, Restored(entry.ArticleKey, entry.Rebased)});
 }
@@ -92,7 +92,7 @@ bool TArticleFlags::SetFlag(const TArticleList& board, int32_t order, int32_t po
   Section& section = SectionNamed(BoardLineText(board));
   const int64_t time = Restored(entry->PostTime, entry->Rebased);
   if (IsMailBox(board)) {
-    MailFlag mail{time, WriterText(*entry), WholeCharacters(entry->Title.View())};
+    MailFlag mail{time, WriterText(*entry), WholeCharacters(entry->Title().View())};
     if (flagged) {
       section.Mails.insert(std::move(mail));
     } else {

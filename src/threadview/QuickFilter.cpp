@@ -81,7 +81,7 @@ struct TQuickFilter::Engine {
   bool WriterMatches(const ArticleRecord& entry) {
     if (entry.WriteFlag != 0) return false;
     if (lookup.TextIds()) {
-      const std::string_view id = entry.WriterIdText.View();
+      const std::string_view id = entry.WriterIdText().View();
       return !id.empty() && (TextMatches(id) || TextMatches(lookup.TrueHandleOfText(id)));
     }
     if (entry.WriterId < 0) return false;

@@ -85,7 +85,7 @@ WriterMark TWriterLists::MarkOf(std::string_view id) const {
 WriterMark TWriterLists::MarkOf(const ArticleRecord& entry) const {
   if (entry.WriteFlag != 0 || Empty()) return WriterMark::None;
   if (textIds_) {
-    const std::string_view id = entry.WriterIdText.View();
+    const std::string_view id = entry.WriterIdText().View();
     if (id.empty()) return WriterMark::None;
     const std::string key(id);
     if (watchedText_.contains(key)) return WriterMark::Watched;
@@ -105,7 +105,7 @@ WriterMark TWriterLists::MarkAt(const TArticleList& board, int32_t order, int32_
 
 std::string TWriterLists::WriterIdOf(const ArticleRecord& entry) const {
   if (entry.WriteFlag != 0) return {};
-  if (textIds_) return std::string(entry.WriterIdText.View());
+  if (textIds_) return std::string(entry.WriterIdText().View());
   return entry.WriterId >= 0 ? std::to_string(entry.WriterId) : std::string();
 }
 

@@ -194,13 +194,13 @@ std::string ExpandTitleTemplate(const TBBSProcess& bbs, std::string_view Templat
           value = std::to_string(article->Number);
           return true;
         case 's':
-          value = article->Title.Str();
+          value = article->Title().Str();
           return true;
         case 'd':
-          value = textIds ? article->WriterIdText.Str() : std::to_string(article->WriterId);
+          value = textIds ? article->WriterIdText().Str() : std::to_string(article->WriterId);
           return true;
         case 'f': {
-          const int32_t member = textIds ? bbs.Members.FindIdText(article->WriterIdText.View())
+          const int32_t member = textIds ? bbs.Members.FindIdText(article->WriterIdText().View())
                                          : bbs.Members.FindIdNo(article->WriterId);
           value = bbs.Members.GetShortHandle(member);
           return true;
@@ -365,7 +365,7 @@ WriteResult TWriteCommands::StartWrite(int32_t SourceBoard, int32_t DestBoard, i
     const ArticleRecord source = *found;
     parentKey = source.ArticleKey;
     writerId = source.WriterId;
-    writerIdText = source.WriterIdText.Str();
+    writerIdText = source.WriterIdText().Str();
     // In the mail box a reply is a mail to the writer, which maintenance does not touch.
     const bool replyInBoard = (Type == WriteRess || Type == WriteBinaryRess) && !sourceIsMailBox;
     bool maintained = source.Maintained && bbs->IniFile && bbs->IniFile->Mente;

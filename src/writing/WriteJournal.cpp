@@ -348,7 +348,7 @@ std::vector<JournalWrite> PendingWrites(const TBBSProcess& bbs) {
                                : std::to_string(TMailSendList::GetRecipientId(r.MailTo, t)));
       }
       if (r.Text) w.Text = *r.Text;
-      if (w.Text.empty()) w.Text.push_back(r.Title.Str());
+      if (w.Text.empty()) w.Text.push_back(r.Title().Str());
       writes.push_back(std::move(w));
     }
   }

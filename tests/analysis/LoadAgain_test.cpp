@@ -69,7 +69,7 @@ class LoadAgain : public ::testing::Test {
           const ArticleRecord& r = *list->GetArticle(order, p);
           rows.push_back(std::to_string(order) + " k" + std::to_string(r.Kind) + " #" +
                          std::to_string(r.Number) + " w" + std::to_string(r.WriterId) +
-                         r.WriterIdText.Str() + " t" + r.Title.Str() + " l" +
+                         r.WriterIdText().Str() + " t" + r.Title().Str() + " l" +
                          std::to_string(r.Level) + " m" + std::to_string(r.Maintained) + " r" +
                          std::to_string(r.ReadFlag) + " n" + std::to_string(r.NewFlag));
         }
@@ -84,7 +84,7 @@ class LoadAgain : public ::testing::Test {
     for (int32_t p = 0; p < box.OrderCount(ArticleSortNormal); ++p) {
       const ArticleRecord& r = *box.GetArticle(ArticleSortNormal, p);
       mails.push_back("#" + std::to_string(r.Number) + " " + std::to_string(r.WriterId) +
-                      r.WriterIdText.Str() + " " + Cp932ToUtf8(r.Title.Str()));
+                      r.WriterIdText().Str() + " " + Cp932ToUtf8(r.Title().Str()));
     }
     return mails;
   }

@@ -356,8 +356,8 @@ std::vector<std::string> Observable(TLogSession& session) {
                        " kind " + std::to_string(r.Kind) + " level " + std::to_string(r.Level) +
                        " lines " + std::to_string(r.FirstLine) + "-" + std::to_string(r.LastLine) +
                        " read " + std::to_string(r.ReadFlag) + " new " + std::to_string(r.NewFlag) +
-                       " write " + std::to_string(r.WriteFlag) + " " + r.Title.Str() + " / " +
-                       r.ParentTitle.Str());
+                       " write " + std::to_string(r.WriteFlag) + " " + r.Title().Str() + " / " +
+                       r.ParentTitle().Str());
       }
     }
   }

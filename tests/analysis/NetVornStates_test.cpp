@@ -116,7 +116,7 @@ class NetVornUnexpectedLine : public test::NetVornFixture {
       const TArticleList* articles = process->Boards.GetArticles(b);
       for (int32_t i = 0; articles && i < articles->Count(); ++i) {
         const ArticleRecord* r = articles->Entry(i);
-        if (r->Used == 1 && r->Title.Str() == title) return process->Boards.GetBoardNo(b);
+        if (r->Used == 1 && r->Title().Str() == title) return process->Boards.GetBoardNo(b);
       }
     }
     return -99;

@@ -202,7 +202,7 @@ inline std::vector<WriteView> PendingWrites(const TNetVorn& p) {
     for (int32_t pos = 0; articles && pos < articles->OrderCount(ArticleSortNormal); ++pos) {
       const ArticleRecord& r = *articles->GetArticle(ArticleSortNormal, pos);
       if (r.WriteFlag != 1) continue;
-      WriteView w{p.Boards.GetBoardNo(b), r.Kind, r.ParentKey, {}, r.Title.Str(), {}};
+      WriteView w{p.Boards.GetBoardNo(b), r.Kind, r.ParentKey, {}, r.Title().Str(), {}};
       for (int32_t i = 0; r.MailTo && i < r.MailTo->Count(); ++i)
         w.recipients.push_back(TMailSendList::GetRecipientId(r.MailTo, i));
       if (r.Text) w.text = *r.Text;

@@ -49,10 +49,10 @@ TEST_F(NetVornAnalysis, WorkedExampleLineByLine) {
   EXPECT_EQ(reply->Number, 123);
   EXPECT_EQ(reply->ParentKey, 120);
   EXPECT_EQ(reply->ParentNumber, 120);
-  EXPECT_EQ(reply->ParentTitle.Str(), "Re: plans");
+  EXPECT_EQ(reply->ParentTitle().Str(), "Re: plans");
   EXPECT_EQ(reply->ParentWriterId, 1024);
   EXPECT_EQ(reply->WriterId, 2048);
-  EXPECT_EQ(reply->Title.Str(), "Meeting notes");
+  EXPECT_EQ(reply->Title().Str(), "Meeting notes");
   EXPECT_EQ(reply->FirstLine, 102);
   EXPECT_EQ(reply->BodyOffset, 3);
   EXPECT_EQ(reply->LastLine, 106);
@@ -149,7 +149,7 @@ TEST_F(NetVornAnalysis, BinaryArticlesAndBoardTitlesInsideABody) {
   ASSERT_NE(ress, nullptr);
   EXPECT_EQ(ress->Kind, ArticleKindBinaryRess);
   EXPECT_EQ(ress->ParentKey, 5);
-  EXPECT_EQ(ress->ParentTitle.Str(), "picture");
+  EXPECT_EQ(ress->ParentTitle().Str(), "picture");
   EXPECT_EQ(ress->LastLine, 11);
   EXPECT_EQ(Handle(1024), "taro");
   EXPECT_NE(Article(7, 7, At(99, 7, 30, 14, 10)), nullptr);
@@ -176,7 +176,7 @@ TEST_F(NetVornAnalysis, MailsAreCountedFromZeroAndTheLastOneKeepsItsLines) {
   EXPECT_EQ(first->Number, 0);
   EXPECT_EQ(first->ParentKey, -1);
   EXPECT_EQ(first->WriterId, 2048);
-  EXPECT_EQ(first->Title.Str(), "hello");
+  EXPECT_EQ(first->Title().Str(), "hello");
   EXPECT_EQ(first->FirstLine, 2);
   EXPECT_EQ(first->BodyOffset, 2);
   EXPECT_EQ(first->LastLine, 4);
@@ -374,7 +374,7 @@ TEST_F(NetVornAnalysis, KtcMailsAmongArticlesSwitchToTheMailBox) {
   const ArticleRecord* after = Article(0, 2, At(99, 7, 30, 10, 10));
   ASSERT_NE(after, nullptr);
   EXPECT_EQ(after->Kind, ArticleKindMail);
-  EXPECT_EQ(after->Title.Str(), "read as a mail now");
+  EXPECT_EQ(after->Title().Str(), "read as a mail now");
   EXPECT_EQ(ArticleCount(3), 1);
 }
 
@@ -481,7 +481,7 @@ TEST_F(NetVornAnalysis, TerminalColoursAreRemovedBeforeMatching) {
   ASSERT_TRUE(Analyze());
   const ArticleRecord* article = Article(6, 1, At(99, 7, 30, 12, 0));
   ASSERT_NE(article, nullptr);
-  EXPECT_EQ(article->Title.Str(), "green title");
+  EXPECT_EQ(article->Title().Str(), "green title");
   EXPECT_EQ(Handle(1), "a");
 }
 
@@ -590,7 +590,7 @@ TEST_F(NetVornAnalysis, AddedFilesAreAnalysedFromTheirFirstLine) {
   EXPECT_EQ(ArticleCount(1), 2);
   const ArticleRecord* again = Article(1, 1, At(99, 7, 30, 12, 0));
   ASSERT_NE(again, nullptr);
-  EXPECT_EQ(again->Title.Str(), "one again");
+  EXPECT_EQ(again->Title().Str(), "one again");
   EXPECT_EQ(again->FirstLine, start + 2);
 }
 

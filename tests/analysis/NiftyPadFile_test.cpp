@@ -97,7 +97,7 @@ class NiftyPad : public test::NiftyFixture {
         for (int32_t k = 0; k < r->MailTo->Count(); ++k)
           w.recipients.push_back(TMailSendList::GetRecipientText(r->MailTo, k));
       }
-      EXPECT_EQ(r->Title.Str(), w.text.empty() ? "" : w.text[0].substr(0, 127));
+      EXPECT_EQ(r->Title().Str(), w.text.empty() ? "" : w.text[0].substr(0, 127));
       out.push_back(std::move(w));
     }
     return out;

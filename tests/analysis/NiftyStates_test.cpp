@@ -138,7 +138,7 @@ class NiftyUnexpectedLine : public test::NiftyFixture {
       const TArticleList* articles = process->Boards.GetArticles(b);
       for (int32_t i = 0; articles && i < articles->Count(); ++i) {
         const ArticleRecord* r = articles->Entry(i);
-        if (r->Used == 1 && r->Title.Str() == title) return process->Boards.GetBoardId(b);
+        if (r->Used == 1 && r->Title().Str() == title) return process->Boards.GetBoardId(b);
       }
     }
     return {};

@@ -62,8 +62,8 @@ TEST_F(NiftyAnalysis, WorkedExampleLineByLine) {
   EXPECT_EQ(root->ParentKey, -1);
   EXPECT_EQ(root->ParentNumber, -1);
   EXPECT_EQ(root->WriterId, -1);
-  EXPECT_EQ(root->WriterIdText.Str(), "ABC12345");
-  EXPECT_EQ(root->Title.Str(), J("予定について"));
+  EXPECT_EQ(root->WriterIdText().Str(), "ABC12345");
+  EXPECT_EQ(root->Title().Str(), J("予定について"));
   EXPECT_EQ(root->FirstLine, 3);
   EXPECT_EQ(root->BodyOffset, 2);
   EXPECT_EQ(root->LastLine, 6);
@@ -209,14 +209,14 @@ TEST_F(NiftyAnalysis, MailMode) {
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->Kind, ArticleKindMail);
   EXPECT_EQ(first->Number, 0);
-  EXPECT_EQ(first->WriterIdText.Str(), "DEF54321");
-  EXPECT_EQ(first->Title.Str(), J("おひさしぶり"));
+  EXPECT_EQ(first->WriterIdText().Str(), "DEF54321");
+  EXPECT_EQ(first->Title().Str(), J("おひさしぶり"));
   EXPECT_EQ(first->FirstLine, 1);
   EXPECT_EQ(first->BodyOffset, 2);
   EXPECT_EQ(first->LastLine, 4);
   const ArticleRecord* second = Article(process->MailBoardIndex, 1, At(99, 7, 29, 22, 0));
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(second->Title.Str(), J("二通目"));
+  EXPECT_EQ(second->Title().Str(), J("二通目"));
   EXPECT_EQ(second->LastLine, 11);
 }
 
@@ -386,7 +386,7 @@ TEST_F(NiftyAnalysis, AMailListThatGoesOnInTheNextFileKeepsItsMails) {
   EXPECT_EQ(LastLine(process->MailBoardIndex, 0, At(99, 7, 29, 21, 5)), 6);
   const ArticleRecord* second = Article(process->MailBoardIndex, 1, At(99, 7, 30, 9, 12));
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(second->Title.Str(), J("二通目"));
+  EXPECT_EQ(second->Title().Str(), J("二通目"));
   EXPECT_EQ(second->FirstLine, 8);
   EXPECT_EQ(second->LastLine, 11);
 }
@@ -408,7 +408,7 @@ TEST_F(NiftyAnalysis, EscapeSequencesAreRemovedBeforeMatching) {
   EndOfFile();
   ASSERT_TRUE(Analyze());
   EXPECT_EQ(ArticleCount(kFxyz), 1);
-  EXPECT_EQ(Article(kFxyz, 1, At(99, 7, 30, 12, 0))->Title.Str(), "t");
+  EXPECT_EQ(Article(kFxyz, 1, At(99, 7, 30, 12, 0))->Title().Str(), "t");
 }
 
 // A malformed board-header pattern ends every body at its first line without a last line.

@@ -48,7 +48,7 @@ std::vector<std::string> CarriedState(const TBBSProcess& process) {
           line += " " + std::to_string(TMailSendList::GetRecipientId(r.MailTo, i)) + "/" +
                   TMailSendList::GetRecipientText(r.MailTo, i);
         }
-        line += " title " + r.Title.Str();
+        line += " title " + r.Title().Str();
         for (size_t l = 0; r.Text && l < r.Text->size(); ++l)
           line += "\n  " + (*r.Text)[l];
       }

@@ -98,8 +98,8 @@ TEST(ArticleList, TextsAreCutAtTheirCapacityAtEveryLengthAroundIt) {
       EXPECT_EQ(list.GetWriterIdText(ArticleSortNormal, p), id.substr(0, 31));
       EXPECT_EQ(list.GetParentWriterIdText(ArticleSortNormal, p), id.substr(0, 31));
       const ArticleRecord* r = list.GetArticle(ArticleSortNormal, p);
-      EXPECT_EQ(r->Title.View(), text.substr(0, 127));
-      EXPECT_EQ(r->Title.Empty(), length == 0);
+      EXPECT_EQ(r->Title().View(), text.substr(0, 127));
+      EXPECT_EQ(r->Title().Empty(), length == 0);
       const int32_t holder = list.FindByKey(ArticleSortTree, 100000 + k - kOffset);
       ASSERT_GE(holder, 0);
       EXPECT_EQ(list.GetKind(ArticleSortTree, holder), ArticleKindMissingRoot);
@@ -149,7 +149,7 @@ TEST(ArticleList, TextsOfABigBoardOutliveSortsAndOtherListsBeingCleared) {
   const ArticleRecord copy = *board.Entry(123);
   other.reset();
   ASSERT_TRUE(board.SortArticles());
-  EXPECT_EQ(copy.Title.View(), titleOf(123));
+  EXPECT_EQ(copy.Title().View(), titleOf(123));
   ASSERT_EQ(board.OrderCount(ArticleSortNormal), kArticles);
   for (int32_t p = 0; p < kArticles; ++p) {
     const int32_t k = kArticles - 1 - p;
@@ -211,7 +211,7 @@ TEST(ArticleList, PlaceholdersAreNeverWritesAndNeverReplaceAnEntry) {
   EXPECT_TRUE(AddLog(list, ArticleKindMissingRoot, 3, 30, -1, -2, "ignored"));
   EXPECT_EQ(list.Count(), 1);
   EXPECT_EQ(list.Entry(0)->Kind, ArticleKindRoot);
-  EXPECT_EQ(list.Entry(0)->Title.Str(), "kept");
+  EXPECT_EQ(list.Entry(0)->Title().Str(), "kept");
 }
 
 TEST(ArticleList, RawKeysFindEntriesAfterRebasingAndStoredKeysFindPositions) {

@@ -17,10 +17,10 @@ PlainArticle PlainOf(const ArticleRecord& r) {
   a.PostTime = r.PostTime;
   a.WriterId = r.WriterId;
   a.ParentWriterId = r.ParentWriterId;
-  a.WriterIdText = r.WriterIdText.Str();
-  a.ParentWriterIdText = r.ParentWriterIdText.Str();
-  a.Title = r.Title.Str();
-  a.ParentTitle = r.ParentTitle.Str();
+  a.WriterIdText = r.WriterIdText().Str();
+  a.ParentWriterIdText = r.ParentWriterIdText().Str();
+  a.Title = r.Title().Str();
+  a.ParentTitle = r.ParentTitle().Str();
   a.FirstLine = r.FirstLine;
   a.BodyOffset = r.BodyOffset;
   a.LastLine = r.LastLine;

@@ -31,22 +31,25 @@ struct Kept {
   std::string text;
 };
 
+// A text kept alone: the first of a pair whose second is empty.
 Kept Keep(TTextArena& arena, const std::string& text) {
   Kept k{nullptr, text};
-  EXPECT_TRUE(arena.Store(text, k.stored)) << text.size() << " bytes";
+  EXPECT_TRUE(arena.StorePair(text, "", k.stored)) << text.size() << " bytes";
   return k;
 }
 
 void ExpectReadBack(const std::vector<Kept>& kept) {
-  for (const Kept& k : kept)
+  for (const Kept& k : kept) {
     EXPECT_EQ(ArenaText(k.stored), k.text);
+    EXPECT_EQ(ArenaSecondText(k.stored), "");
+  }
 }
 
 TEST(TextArena, ASegmentFilledToTheByteOrOneByteShortAndTheNextText) {
-  // A stored text takes its length and one byte. 128 + 128 fill the first segment to the byte:
+  // A stored pair takes its lengths and two bytes. 128 + 128 fill the first segment to the byte:
   // the next text, of one byte, opens the second segment.
   TTextArena full;
-  std::vector<Kept> kept{Keep(full, Text(127, 1)), Keep(full, Text(127, 2))};
+  std::vector<Kept> kept{Keep(full, Text(126, 1)), Keep(full, Text(126, 2))};
   EXPECT_EQ(full.SegmentCount(), 1u);
   EXPECT_EQ(full.SegmentBytes(), kFirst);
   kept.push_back(Keep(full, "x"));
@@ -56,29 +59,29 @@ TEST(TextArena, ASegmentFilledToTheByteOrOneByteShortAndTheNextText) {
 
   // 128 + 127 leave one byte, too little for any text.
   TTextArena shortOne;
-  kept = {Keep(shortOne, Text(127, 3)), Keep(shortOne, Text(126, 4))};
+  kept = {Keep(shortOne, Text(126, 3)), Keep(shortOne, Text(125, 4))};
   EXPECT_EQ(shortOne.SegmentCount(), 1u);
   kept.push_back(Keep(shortOne, "y"));
   EXPECT_EQ(shortOne.SegmentCount(), 2u);
   ExpectReadBack(kept);
   // The last byte of the first segment was left alone: the texts on either side of it are
   // whole.
-  EXPECT_EQ(kept[1].stored + 1 + 126, kept[0].stored + kFirst - 1);
+  EXPECT_EQ(kept[1].stored + 2 + 125, kept[0].stored + kFirst - 1);
 
-  // Two bytes short: a text of one byte fits exactly.
-  TTextArena twoShort;
-  kept = {Keep(twoShort, Text(127, 5)), Keep(twoShort, Text(125, 6)), Keep(twoShort, "z")};
-  EXPECT_EQ(twoShort.SegmentCount(), 1u);
+  // Three bytes short: a text of one byte fits exactly.
+  TTextArena threeShort;
+  kept = {Keep(threeShort, Text(126, 5)), Keep(threeShort, Text(123, 6)), Keep(threeShort, "z")};
+  EXPECT_EQ(threeShort.SegmentCount(), 1u);
   ExpectReadBack(kept);
 }
 
 TEST(TextArena, SegmentsDoubleUpToTheLargestAndEveryTextReadsBack) {
   TTextArena arena;
   std::vector<Kept> kept;
-  // Texts of 255 bytes take 256 each; well past the point where segments stop growing.
+  // Texts of 254 bytes take 256 each; well past the point where segments stop growing.
   const int count = 4 * static_cast<int>(TTextArena::LargestSegmentBytes / 256) * 4;
   for (int i = 0; i < count; ++i)
-    kept.push_back(Keep(arena, Text(255, i)));
+    kept.push_back(Keep(arena, Text(254, i)));
   ExpectReadBack(kept);
 
   // The segments a model of the doubling expects for these texts.
@@ -96,17 +99,35 @@ TEST(TextArena, SegmentsDoubleUpToTheLargestAndEveryTextReadsBack) {
   EXPECT_EQ(arena.SegmentBytes(), bytes);
   EXPECT_GT(segments, 10u);
 
-  // A text equal to one stored just before is not stored again.
+  // A pair equal to one stored just before is not stored again; one that differs only in its
+  // second text is, and so is the one with the two texts the other way round.
   const char* again = nullptr;
-  ASSERT_TRUE(arena.Store(kept.back().text, again));
+  ASSERT_TRUE(arena.StorePair(kept.back().text, "", again));
   EXPECT_EQ(again, kept.back().stored);
   EXPECT_EQ(arena.SegmentBytes(), bytes);
+  const char* first = nullptr;
+  const char* other = nullptr;
+  const char* swapped = nullptr;
+  ASSERT_TRUE(arena.StorePair("Re: a title", "ID00001", first));
+  ASSERT_TRUE(arena.StorePair("Re: a title", "ID00002", other));
+  ASSERT_TRUE(arena.StorePair("ID00002", "Re: a title", swapped));
+  EXPECT_NE(first, other);
+  EXPECT_EQ(ArenaText(first), "Re: a title");
+  EXPECT_EQ(ArenaSecondText(first), "ID00001");
+  EXPECT_EQ(ArenaSecondText(other), "ID00002");
+  EXPECT_EQ(ArenaText(swapped), "ID00002");
+  EXPECT_EQ(ArenaSecondText(swapped), "Re: a title");
+  const char* onlySecond = nullptr;
+  ASSERT_TRUE(arena.StorePair("", "ID00003", onlySecond));
+  EXPECT_EQ(ArenaText(onlySecond), "");
+  EXPECT_EQ(ArenaSecondText(onlySecond), "ID00003");
 
-  // The empty text takes nothing; cleared, the arena starts over from a small segment.
+  // Two empty texts take nothing; cleared, the arena starts over from a small segment.
   const char* empty = kept[0].stored;
-  ASSERT_TRUE(arena.Store("", empty));
+  ASSERT_TRUE(arena.StorePair("", "", empty));
   EXPECT_EQ(empty, nullptr);
   EXPECT_EQ(ArenaText(nullptr), "");
+  EXPECT_EQ(ArenaSecondText(nullptr), "");
   arena.Clear();
   EXPECT_EQ(arena.SegmentCount(), 0u);
   kept = {Keep(arena, "after clear")};
@@ -116,11 +137,11 @@ TEST(TextArena, SegmentsDoubleUpToTheLargestAndEveryTextReadsBack) {
 
 TEST(TextArena, MemoryRunningOutKeepsNothingAndTheArenaGoesOnAfterwards) {
   TTextArena arena;
-  std::vector<Kept> kept{Keep(arena, Text(127, 1)), Keep(arena, Text(127, 2))};
+  std::vector<Kept> kept{Keep(arena, Text(126, 1)), Keep(arena, Text(126, 2))};  // full
   {
     ScopedBlockAllocationLimit none(0);
     const char* stored = kept[0].stored;
-    EXPECT_FALSE(arena.Store("no room", stored));
+    EXPECT_FALSE(arena.StorePair("no room", "", stored));
     EXPECT_EQ(stored, kept[0].stored);
     EXPECT_EQ(arena.SegmentCount(), 1u);
   }
@@ -139,7 +160,7 @@ TEST(TextArena, MoreArenasThanTheOldTableOfSegmentsHeldAllKeepTheirTexts) {
   size_t failed = 0;
   for (size_t i = 0; i < kArenas; ++i) {
     arenas.push_back(std::make_unique<TTextArena>());
-    if (!arenas.back()->Store(std::to_string(i), stored[i])) ++failed;
+    if (!arenas.back()->StorePair(std::to_string(i), "", stored[i])) ++failed;
   }
   EXPECT_EQ(failed, 0u);
   size_t wrong = 0;
@@ -151,7 +172,7 @@ TEST(TextArena, MoreArenasThanTheOldTableOfSegmentsHeldAllKeepTheirTexts) {
     arenas[i].reset();
   TTextArena late;
   const char* lateText = nullptr;
-  ASSERT_TRUE(late.Store("late", lateText));
+  ASSERT_TRUE(late.StorePair("late", "", lateText));
   EXPECT_EQ(ArenaText(lateText), "late");
   EXPECT_EQ(ArenaText(stored[kArenas - 1]), std::to_string(kArenas - 1));
 }

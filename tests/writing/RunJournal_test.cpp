@@ -238,7 +238,7 @@ TEST_F(RunJournalTest, AnEditOrDeletionOfAWriteReadBackIsKeptWhenTheFilesAreUnch
   auto positionOf = [&](const std::string& title) {
     for (int32_t p = 0; p < prog.OrderCount(ArticleSortTree); ++p) {
       const ArticleRecord* r = prog.GetArticle(ArticleSortTree, p);
-      if (r->WriteFlag == 1 && r->Title.Str() == title) return p;
+      if (r->WriteFlag == 1 && r->Title().Str() == title) return p;
     }
     return -1;
   };

@@ -39,7 +39,7 @@ TEST_F(WriteCommands, AReplyIsQueuedUnderItsParentAsAWrite) {
   ASSERT_TRUE(w);
   EXPECT_EQ(w->Kind, ArticleKindRess);
   EXPECT_EQ(w->ParentKey, parentKey);
-  EXPECT_EQ(w->Title.Str(), J("Re:はじめまして"));
+  EXPECT_EQ(w->Title().Str(), J("Re:はじめまして"));
   // Title, the quoted article, the answer and the set's signature (named relative to the
   // settings folder).
   EXPECT_EQ(TextOf(w),
@@ -299,7 +299,7 @@ TEST_F(WriteCommands, EditAndDeleteAWrite) {
   p = Board(kGeneral).FindByKeyAndTime(ArticleSortTree, made.ArticleKey, 0);
   ASSERT_TRUE(commands.EditWrite(kGeneral, p).Done);
   EXPECT_EQ(TextOf(Write(kGeneral, made.ArticleKey)), (Lines{common.DefaultTitle, "new body"}));
-  EXPECT_EQ(Write(kGeneral, made.ArticleKey)->Title.Str(), common.DefaultTitle);
+  EXPECT_EQ(Write(kGeneral, made.ArticleKey)->Title().Str(), common.DefaultTitle);
 
   // Log articles are neither edited nor deleted.
   EXPECT_FALSE(commands.EditWrite(kGeneral, PositionOfNumber(kGeneral, 101)).Done);
