@@ -48,7 +48,7 @@ std::optional<std::vector<std::string>> ArticleExportLines(const TArticleList& b
   if (!entry) return std::nullopt;
   std::vector<std::string> lines;
   if (entry->WriteFlag != 0) {
-    if (entry->Text) lines = *entry->Text;
+    if (entry->Text()) lines = *entry->Text();
     return lines;
   }
   if (entry->Kind == ArticleKindMissingRoot) return std::nullopt;

@@ -71,8 +71,8 @@ bool TArticleMatcher::TextMatches(const TArticleList& board, int32_t order,
   if (!entry->Title().Empty() && LineMatches(entry->Title().View())) return true;
   if (!entry->ParentTitle().Empty() && LineMatches(entry->ParentTitle().View())) return true;
   if (entry->WriteFlag != 0) {
-    if (!entry->Text) return false;
-    const TStringList& text = *entry->Text;
+    if (!entry->Text()) return false;
+    const TStringList& text = *entry->Text();
     for (size_t i = size_t(entry->BodyOffset); i < text.size(); ++i) {
       if (LineMatches(text[i])) return true;
     }

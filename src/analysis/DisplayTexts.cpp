@@ -267,7 +267,7 @@ void TArticleRows::WriterText(const ArticleRecord& entry, std::string& out) {
     return;
   }
   if (entry.Kind != ArticleKindMail && entry.Kind != ArticleKindBinaryMail) return;
-  const TMailSendList* to = entry.MailTo;
+  const TMailSendList* to = entry.MailTo();
   if (!to || to->Count() == 0) {
     static const std::string kNotSet = Cp932("未設定");
     out += kNotSet;
@@ -319,8 +319,8 @@ ArticleViewText ArticleViewLines(const TArticleList* board, int32_t order, int32
   const ArticleRecord* entry = board->GetArticle(order, position);
   if (!entry) return view;
   if (entry->WriteFlag != 0) {
-    if (!entry->Text || entry->Text->empty()) return view;
-    view.Lines = *entry->Text;
+    if (!entry->Text() || entry->Text()->empty()) return view;
+    view.Lines = *entry->Text();
   } else {
     if (entry->FirstLine < 0) return view;
     const int32_t last = std::min(entry->LastLine, log.Count() - 1);

@@ -51,7 +51,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 // Line 0 of a write's text is its title line; a write without text has its title alone.
 std::string_view TitleLine(const ArticleRecord& r) {
-  if (r.Text && !r.Text->empty()) return (*r.Text)[0];
+  if (r.Text() && !r.Text()->empty()) return (*r.Text())[0];
   return r.Title().View();
 }
 
@@ -128,8 +128,8 @@ class UpWriter {
         (r.Kind != ArticleKindRoot && r.Kind != ArticleKindRess && r.Kind != ArticleKindMail))
       return false;
     EmitWithHeld("MW");
-    for (int32_t i = 0; r.MailTo && i < r.MailTo->Count(); ++i)
-      lines_.push_back(std::to_string(TMailSendList::GetRecipientId(r.MailTo, i)));
+    for (int32_t i = 0; r.MailTo() && i < r.MailTo()->Count(); ++i)
+      lines_.push_back(std::to_string(TMailSendList::GetRecipientId(r.MailTo(), i)));
     lines_.emplace_back();
     lines_.emplace_back();
     Text(r);
@@ -140,9 +140,9 @@ class UpWriter {
   // line.
   void Text(const ArticleRecord& r) {
     EmitWithHeld(TitleLine(r));
-    if (r.Text) {
-      for (size_t l = 1; l < r.Text->size(); ++l)
-        lines_.push_back((*r.Text)[l]);
+    if (r.Text()) {
+      for (size_t l = 1; l < r.Text()->size(); ++l)
+        lines_.push_back((*r.Text())[l]);
     }
     lines_.emplace_back(kEndOfText);
     lines_.emplace_back();
@@ -433,15 +433,15 @@ std::vector<std::string> NetVornPadLines(const TNetVorn& process) {
       if (r.Kind != ArticleKindBinaryRoot && r.Kind != ArticleKindBinaryRess &&
           r.Kind != ArticleKindBinaryMail)
         continue;
-      const TStringList* text = r.Text;
+      const TStringList* text = r.Text();
       if (!text || text->size() < 3 || !StartsWith((*text)[1], fileHeader) ||
           !StartsWith((*text)[2], nameHeader))
         continue;
       if (r.Kind == ArticleKindBinaryMail) {
         // The upload program sends a binary mail to one member.
-        if (TMailSendList::GetRecipientId(r.MailTo, 0) < 0) continue;
+        if (TMailSendList::GetRecipientId(r.MailTo(), 0) < 0) continue;
         lines.emplace_back("*B");
-        lines.push_back(std::to_string(TMailSendList::GetRecipientId(r.MailTo, 0)));
+        lines.push_back(std::to_string(TMailSendList::GetRecipientId(r.MailTo(), 0)));
       } else {
         std::string head = boards.GetBoardType(b) == 1 ? "*U" : "*UM";
         if (r.Kind == ArticleKindBinaryRess) head += 'F';

@@ -48,12 +48,12 @@ std::vector<std::string> BuildNiftyPadLines(const TBoardList& boards) {
       const ArticleRecord* r = articles->GetArticle(ArticleSortNormal, p);
       if (!r || !IsPadWrite(*r)) continue;
       if (mailBox) {
-        const int32_t recipients = r->MailTo ? r->MailTo->Count() : 0;
+        const int32_t recipients = r->MailTo() ? r->MailTo()->Count() : 0;
         // A mail without a recipient is kept in the file as the user left it.
         for (int32_t i = 0; i < std::max(recipients, 1); ++i) {
           out.push_back(kMailMark);
-          out.push_back(TMailSendList::GetRecipientText(r->MailTo, i));
-          AppendText(r->Text, out);
+          out.push_back(TMailSendList::GetRecipientText(r->MailTo(), i));
+          AppendText(r->Text(), out);
         }
         continue;
       }
@@ -63,7 +63,7 @@ std::vector<std::string> BuildNiftyPadLines(const TBoardList& boards) {
       out.push_back(std::to_string(boardNo));
       if (r->Kind == ArticleKindRess)
         out.push_back(std::to_string(int64_t{r->ParentKey} + RebaseOffset));
-      AppendText(r->Text, out);
+      AppendText(r->Text(), out);
     }
   }
   return out;

@@ -1,5 +1,7 @@
 #include "store/ArticleList.h"
 
+#include <new>
+
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
 #include "store/ArticleSort.h"
@@ -26,14 +28,17 @@ TArticleList::~TArticleList() {
   FreeAttachments();
 }
 
+void TArticleList::FreeWrite(ArticleRecord& r) {
+  if (!r.Write) return;
+  delete r.Write->Text;
+  delete r.Write->MailTo;
+  delete r.Write;
+  r.Write = nullptr;
+}
+
 void TArticleList::FreeAttachments() {
-  for (int32_t i = 0; i < Count(); ++i) {
-    ArticleRecord& r = *Entry(i);
-    delete r.Text;
-    delete r.MailTo;
-    r.Text = nullptr;
-    r.MailTo = nullptr;
-  }
+  for (int32_t i = 0; i < Count(); ++i)
+    FreeWrite(*Entry(i));
 }
 
 void TArticleList::Clear() {
@@ -91,10 +96,12 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     // The log or the user gave this entry again: refresh it, but keep what the user did with
     // it (read, batch) and what the analyser learnt later (its last line).
     ArticleRecord& r = *Entry(found);
-    // The texts first: when one cannot be kept the entry stays as it was.
+    // The texts and the room for a write's attachments first: when one cannot be had the entry
+    // stays as it was.
     ArenaPair<127, 31> own = r.OwnTexts, parent = r.ParentTexts;
     if (!KeepTexts(own, Title, WriterIdText) ||
-        !KeepTexts(parent, ParentTitle, ParentWriterIdText)) {
+        !KeepTexts(parent, ParentTitle, ParentWriterIdText) ||
+        ((Text || MailTo) && !r.Write && !(r.Write = new (std::nothrow) ArticleWrite{}))) {
       ReportOutOfMemory();
       return false;
     }
@@ -117,12 +124,12 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
       r.Level = 0;  // replies keep their place in the tree until it is built again
     }
     if (Text) {
-      delete r.Text;
-      r.Text = Text.release();
+      delete r.Write->Text;
+      r.Write->Text = Text.release();
     }
     if (MailTo) {
-      delete r.MailTo;
-      r.MailTo = MailTo.release();
+      delete r.Write->MailTo;
+      r.Write->MailTo = MailTo.release();
     }
     r.Rebased = 0;
     r.NewFlag = 1;
@@ -150,10 +157,13 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
   r.BodyOffset = BodyOffset;
   r.LastLine = 0;
   r.Level = 0;
-  r.Text = Text.get();
-  r.MailTo = MailTo.get();
   r.NewFlag = 1;
+  if ((Text || MailTo) && !(r.Write = new (std::nothrow) ArticleWrite{Text.get(), MailTo.get()})) {
+    ReportOutOfMemory();
+    return false;
+  }
   if (!AppendEntry(r)) {
+    delete r.Write;  // the text and recipients stay the caller's
     ReportOutOfMemory();
     return false;
   }
@@ -273,11 +283,8 @@ TArticleList::SavedState TArticleList::SaveState() const {
 
 void TArticleList::RestoreState(const SavedState& saved) {
   const int32_t keep = static_cast<int32_t>(saved.records.size() / sizeof(ArticleRecord));
-  for (int32_t i = keep; i < Count(); ++i) {
-    ArticleRecord& r = *Entry(i);
-    delete r.Text;
-    delete r.MailTo;
-  }
+  for (int32_t i = keep; i < Count(); ++i)
+    FreeWrite(*Entry(i));
   RestoreRecords(saved.records);
   NormalList.RestoreRecords(saved.normal);
   TreeList.RestoreRecords(saved.tree);
@@ -318,8 +325,8 @@ VORN_ARTICLE_ACCESSOR(int32_t, GetFirstLine, r->FirstLine, 0)
 VORN_ARTICLE_ACCESSOR(int32_t, GetBodyOffset, r->BodyOffset, 0)
 VORN_ARTICLE_ACCESSOR(int32_t, GetLastLine, r->LastLine, 0)
 VORN_ARTICLE_ACCESSOR(int32_t, GetLevel, r->Level, 0)
-VORN_ARTICLE_ACCESSOR(const TStringList*, GetText, r->Text, nullptr)
-VORN_ARTICLE_ACCESSOR(const TMailSendList*, GetMailTo, r->MailTo, nullptr)
+VORN_ARTICLE_ACCESSOR(const TStringList*, GetText, r->Text(), nullptr)
+VORN_ARTICLE_ACCESSOR(const TMailSendList*, GetMailTo, r->MailTo(), nullptr)
 VORN_ARTICLE_ACCESSOR(uint8_t, GetBatchFlag, r->BatchFlag, 0)
 VORN_ARTICLE_ACCESSOR(uint8_t, GetMaintained, r->Maintained, 0)
 VORN_ARTICLE_ACCESSOR(uint8_t, GetReadFlag, r->ReadFlag, 0)

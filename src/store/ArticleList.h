@@ -136,6 +136,8 @@ class TArticleList final : public TMiniList {
 
  private:
   void FreeAttachments();
+  // Frees the write's text and recipients an entry holds.
+  static void FreeWrite(ArticleRecord& r);
   friend class ArticleSorter;
 
   void ReportOutOfMemory();

@@ -509,7 +509,7 @@ WriteResult TWriteCommands::EditWrite(int32_t Board, int32_t Position) {
   const uint8_t kind = write->Kind;
   const int32_t key = write->ArticleKey;
   const int32_t parentKey = write->ParentKey;
-  TStringList text = write->Text ? *write->Text : TStringList();
+  TStringList text = write->Text() ? *write->Text() : TStringList();
   // The file lines a binary write had, to be put back should the edit lose them.
   std::optional<std::pair<std::string, std::string>> binaryLines;
   if (kind == ArticleKindBinaryRoot || kind == ArticleKindBinaryRess ||
@@ -526,7 +526,7 @@ WriteResult TWriteCommands::EditWrite(int32_t Board, int32_t Position) {
   // Kept in case the write is deleted while the editor is open: the edit then brings it back
   // whole.
   std::unique_ptr<TMailSendList> recipients =
-      write->MailTo ? std::make_unique<TMailSendList>(*write->MailTo) : nullptr;
+      write->MailTo() ? std::make_unique<TMailSendList>(*write->MailTo()) : nullptr;
 
   RunningEditor running(editors_, host_, common_.TempFile);
   TEditIF& editor = running.Editor();

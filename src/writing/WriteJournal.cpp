@@ -343,11 +343,11 @@ std::vector<JournalWrite> PendingWrites(const TBBSProcess& bbs) {
       }
       w.ParentKey = r.ParentKey;
       w.TextIds = textIds;
-      for (int32_t t = 0; r.MailTo && t < r.MailTo->Count(); ++t) {
-        w.To.push_back(textIds ? TMailSendList::GetRecipientText(r.MailTo, t)
-                               : std::to_string(TMailSendList::GetRecipientId(r.MailTo, t)));
+      for (int32_t t = 0; r.MailTo() && t < r.MailTo()->Count(); ++t) {
+        w.To.push_back(textIds ? TMailSendList::GetRecipientText(r.MailTo(), t)
+                               : std::to_string(TMailSendList::GetRecipientId(r.MailTo(), t)));
       }
-      if (r.Text) w.Text = *r.Text;
+      if (r.Text()) w.Text = *r.Text();
       if (w.Text.empty()) w.Text.push_back(r.Title().Str());
       writes.push_back(std::move(w));
     }

@@ -203,9 +203,9 @@ inline std::vector<WriteView> PendingWrites(const TNetVorn& p) {
       const ArticleRecord& r = *articles->GetArticle(ArticleSortNormal, pos);
       if (r.WriteFlag != 1) continue;
       WriteView w{p.Boards.GetBoardNo(b), r.Kind, r.ParentKey, {}, r.Title().Str(), {}};
-      for (int32_t i = 0; r.MailTo && i < r.MailTo->Count(); ++i)
-        w.recipients.push_back(TMailSendList::GetRecipientId(r.MailTo, i));
-      if (r.Text) w.text = *r.Text;
+      for (int32_t i = 0; r.MailTo() && i < r.MailTo()->Count(); ++i)
+        w.recipients.push_back(TMailSendList::GetRecipientId(r.MailTo(), i));
+      if (r.Text()) w.text = *r.Text();
       writes.push_back(std::move(w));
     }
   }

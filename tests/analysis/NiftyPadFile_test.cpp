@@ -92,10 +92,10 @@ class NiftyPad : public test::NiftyFixture {
     for (int32_t i = 0; i < a->OrderCount(ArticleSortNormal); ++i) {
       const ArticleRecord* r = a->GetArticle(ArticleSortNormal, i);
       if (r->WriteFlag != 1) continue;
-      Write w{r->Kind, r->ParentKey, r->Text ? *r->Text : TStringList{}, {}};
-      if (r->MailTo) {
-        for (int32_t k = 0; k < r->MailTo->Count(); ++k)
-          w.recipients.push_back(TMailSendList::GetRecipientText(r->MailTo, k));
+      Write w{r->Kind, r->ParentKey, r->Text() ? *r->Text() : TStringList{}, {}};
+      if (r->MailTo()) {
+        for (int32_t k = 0; k < r->MailTo()->Count(); ++k)
+          w.recipients.push_back(TMailSendList::GetRecipientText(r->MailTo(), k));
       }
       EXPECT_EQ(r->Title().Str(), w.text.empty() ? "" : w.text[0].substr(0, 127));
       out.push_back(std::move(w));

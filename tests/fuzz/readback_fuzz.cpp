@@ -44,13 +44,13 @@ std::vector<std::string> CarriedState(const TBBSProcess& process) {
       } else {
         line += " write kind " + std::to_string(r.Kind) + " parent " + std::to_string(r.ParentKey);
         line += " to";
-        for (int32_t i = 0; r.MailTo && i < r.MailTo->Count(); ++i) {
-          line += " " + std::to_string(TMailSendList::GetRecipientId(r.MailTo, i)) + "/" +
-                  TMailSendList::GetRecipientText(r.MailTo, i);
+        for (int32_t i = 0; r.MailTo() && i < r.MailTo()->Count(); ++i) {
+          line += " " + std::to_string(TMailSendList::GetRecipientId(r.MailTo(), i)) + "/" +
+                  TMailSendList::GetRecipientText(r.MailTo(), i);
         }
         line += " title " + r.Title().Str();
-        for (size_t l = 0; r.Text && l < r.Text->size(); ++l)
-          line += "\n  " + (*r.Text)[l];
+        for (size_t l = 0; r.Text() && l < r.Text()->size(); ++l)
+          line += "\n  " + (*r.Text())[l];
       }
       state.push_back(std::move(line));
     }

@@ -142,8 +142,8 @@ TEST_F(BoardListAndGrid, AReplyGoesToTheArticleClickedInTheBoardShownNotTheBoard
   const std::vector<const ArticleRecord*> writes = Writes(kMail);
   ASSERT_EQ(writes.size(), 1u);
   // In the mail box a reply is a mail to the writer, quoting the mail clicked.
-  ASSERT_NE(writes[0]->Text, nullptr);
-  const auto& text = *writes[0]->Text;
+  ASSERT_NE(writes[0]->Text(), nullptr);
+  const auto& text = *writes[0]->Text();
   EXPECT_TRUE(std::any_of(text.begin(), text.end(), [&](const std::string& line) {
     return line.front() == '>' && line.find(title) != std::string::npos;
   }));

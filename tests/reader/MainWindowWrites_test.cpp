@@ -453,8 +453,8 @@ TEST_F(MainWindowWrites, TheRealDialogsSetTheBoardAndPickTheFileTheDestinationAn
   const TArticleList& binary = *bbs.Boards.GetArticles(kBinary);
   const ArticleRecord* sent =
       binary.GetArticle(ArticleSortNormal, binary.FindByKeyAndTime(ArticleSortNormal, 0, 0));
-  ASSERT_TRUE(sent && sent->Text && sent->Text->size() > 2);
-  EXPECT_EQ((*sent->Text)[1], J("[UP対象ファイル]") + upload);
+  ASSERT_TRUE(sent && sent->Text() && sent->Text()->size() > 2);
+  EXPECT_EQ((*sent->Text())[1], J("[UP対象ファイル]") + upload);
 
   Pick(kGeneral, 102);
   w.CommonIni().Editer = editor.Command("append", CrLf({"moved"}));
@@ -485,8 +485,8 @@ TEST_F(MainWindowWrites, TheRealDialogsSetTheBoardAndPickTheFileTheDestinationAn
   const TArticleList& mail = *bbs.Boards.GetArticles(kMail);
   const ArticleRecord* written =
       mail.GetArticle(ArticleSortNormal, mail.FindByKeyAndTime(ArticleSortNormal, 3, 0));
-  ASSERT_TRUE(written && written->MailTo);
-  EXPECT_EQ(TMailSendList::GetRecipientId(written->MailTo, 0), 3072);
+  ASSERT_TRUE(written && written->MailTo());
+  EXPECT_EQ(TMailSendList::GetRecipientId(written->MailTo(), 0), 3072);
 
   // The ID editor on the writer of an article, its row first; a handle changed there shows in
   // the grid at once.

@@ -79,15 +79,15 @@ std::vector<std::string> Pending(const TBBSProcess& p, bool batchCommand = true)
         batch = true;
       } else {
         s << board << " kind " << int(r->Kind) << " parent " << r->ParentKey << " to";
-        for (int32_t t = 0; r->MailTo && t < r->MailTo->Count(); ++t) {
+        for (int32_t t = 0; r->MailTo() && t < r->MailTo()->Count(); ++t) {
           if (p.Members.TextIds) {
-            s << ' ' << TMailSendList::GetRecipientText(r->MailTo, t);
+            s << ' ' << TMailSendList::GetRecipientText(r->MailTo(), t);
           } else {
-            s << ' ' << TMailSendList::GetRecipientId(r->MailTo, t);
+            s << ' ' << TMailSendList::GetRecipientId(r->MailTo(), t);
           }
         }
-        for (size_t l = 0; r->Text && l < r->Text->size(); ++l)
-          s << "\n  " << (*r->Text)[l];
+        for (size_t l = 0; r->Text() && l < r->Text()->size(); ++l)
+          s << "\n  " << (*r->Text())[l];
       }
       out.push_back(s.str());
     }
@@ -628,8 +628,8 @@ class Sequence {
     const int32_t position = W().BoardView().CurrentPosition();
     const ArticleRecord* r =
         list && position >= 0 ? list->GetArticle(W().Reading().TreeOrder(), position) : nullptr;
-    if (!r || r->WriteFlag != 1 || !r->Text) return {};
-    std::vector<std::string> text(r->Text->begin(), r->Text->end());
+    if (!r || r->WriteFlag != 1 || !r->Text()) return {};
+    std::vector<std::string> text(r->Text()->begin(), r->Text()->end());
     return MarkersIn(text);
   }
 

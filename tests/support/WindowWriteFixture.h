@@ -118,7 +118,7 @@ class WindowWriteFixture : public ::testing::Test {
     const TArticleList& list = Board(board);
     for (int32_t p = 0; p < list.OrderCount(ArticleSortNormal); ++p) {
       const ArticleRecord* r = list.GetArticle(ArticleSortNormal, p);
-      if (r && r->WriteFlag == 1) texts.push_back(r->Text ? *r->Text : Lines());
+      if (r && r->WriteFlag == 1) texts.push_back(r->Text() ? *r->Text() : Lines());
     }
     return texts;
   }

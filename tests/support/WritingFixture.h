@@ -96,7 +96,7 @@ class WritingFixture : public ::testing::Test {
     const ArticleRecord* r = p >= 0 ? list.GetArticle(ArticleSortTree, p) : nullptr;
     return r && r->WriteFlag == 1 ? r : nullptr;
   }
-  TStringList TextOf(const ArticleRecord* r) { return r && r->Text ? *r->Text : TStringList(); }
+  TStringList TextOf(const ArticleRecord* r) { return r && r->Text() ? *r->Text() : TStringList(); }
   // The messages shown so far, in order.
   std::vector<std::string> Messages() const {
     std::vector<std::string> texts;

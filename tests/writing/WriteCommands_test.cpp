@@ -72,8 +72,8 @@ TEST_F(WriteCommands, MailToAChosenMember) {
   const ArticleRecord* w = Write(kMail, r.ArticleKey);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->Kind, ArticleKindMail);
-  EXPECT_EQ(TMailSendList::GetRecipientId(w->MailTo, 0), 2048);
-  EXPECT_EQ(w->MailTo->Count(), 1);
+  EXPECT_EQ(TMailSendList::GetRecipientId(w->MailTo(), 0), 2048);
+  EXPECT_EQ(w->MailTo()->Count(), 1);
   // The signature's error line follows the body.
   EXPECT_EQ(TextOf(w)[1], J("本文"));
 
@@ -111,7 +111,7 @@ TEST_F(WriteCommands, MailReplyFromAnArticleBoardGoesToTheWriter) {
   const ArticleRecord* w = Write(kMail, r.ArticleKey);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->Kind, ArticleKindMail);
-  EXPECT_EQ(TMailSendList::GetRecipientId(w->MailTo, 0), 2048);
+  EXPECT_EQ(TMailSendList::GetRecipientId(w->MailTo(), 0), 2048);
   EXPECT_EQ(w->ParentKey, -1);
 }
 
