@@ -8,7 +8,8 @@
 namespace vorn {
 
 LineIndex::LineIndex(int32_t chunkLines) {
-  shift_ = 4;  // a chunk holds whole groups
+  shift_ = 6;  // a chunk holds whole groups
+  static_assert(kGroupLines == 64);
   while ((int64_t{1} << shift_) < chunkLines && shift_ < 24)
     ++shift_;
   mask_ = (size_t{1} << shift_) - 1;

@@ -9,17 +9,18 @@
 namespace vorn {
 
 // One 32-bit entry per line of a line list (where the line lies in its block), kept in about
-// 2.25 bytes a line: an archive holds tens of millions of lines, and their index is what memory
+// 2.06 bytes a line: an archive holds tens of millions of lines, and their index is what memory
 // pays for every one of them.
 //
-// Lines go in groups of 16. Lines of one block follow each other, so a group's entries mostly lie
+// Lines go in groups of 64. Lines of one block follow each other, so a group's entries mostly lie
 // within 64 KB of its first: the group keeps its first entry whole and every line's distance from
 // it in 16 bits. An entry that does not fit so (a line in the next block, a long line's number, a
-// line of more than 4 KB on average away) is kept whole beside, found by its line number: a few
-// per block change. The index grows in chunks of a fixed number of lines, each a block of memory.
+// line after lines of more than 1 KB on average) is kept whole beside, found by its line number:
+// a few per block change. The index grows in chunks of a fixed number of lines, each a block of
+// memory.
 class LineIndex final {
  public:
-  static constexpr size_t kGroupLines = 16;
+  static constexpr size_t kGroupLines = 64;
 
   // chunkLines: lines per chunk, rounded up to a power of two of at least a group.
   explicit LineIndex(int32_t chunkLines);

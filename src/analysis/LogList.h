@@ -16,7 +16,7 @@ namespace vorn {
 // mapped into memory, with an index of their positions; other lines (and a file that cannot be
 // mapped) have their bytes, each line closed by a zero byte, packed into large blocks. Either
 // way a line never moves and never changes until the list is cleared, and readers can hold its
-// address instead of a copy. An archive of gigabytes thus costs its index, about 2.25 bytes a
+// address instead of a copy. An archive of gigabytes thus costs its index, about 2.06 bytes a
 // line, and the pages the kernel lends while lines are looked at.
 class TLogList final {
  public:

@@ -91,21 +91,22 @@ TEST(LineIndex, EveryLineReadsBackItsEntry) {
 // Out of memory: nothing is added, and what was there stays.
 TEST(LineIndex, WhatCannotBeAddedLeavesTheIndexAsItWas) {
   std::mt19937 rng(7);
-  LineIndex index(16);
-  std::vector<uint32_t> expected = Entries(rng, 40);
+  constexpr size_t kChunk = LineIndex::kGroupLines;  // the smallest chunk
+  LineIndex index(1);
+  std::vector<uint32_t> expected = Entries(rng, kChunk - 20);
   for (uint32_t e : expected)
     ASSERT_TRUE(index.Append(e));
-  LineIndex other(16);
-  for (uint32_t e : Entries(rng, 200))
+  LineIndex other(1);
+  for (uint32_t e : Entries(rng, 6 * kChunk))
     ASSERT_TRUE(other.Append(e));
   {
-    ScopedBlockAllocationLimit limit(3);  // 13 more chunks wanted
+    ScopedBlockAllocationLimit limit(3);  // 6 more chunks wanted
     EXPECT_FALSE(index.AppendAll(other, [](uint32_t e) { return e; }));
   }
   Expect(index, expected, "refused");
   {
     ScopedBlockAllocationLimit none(0);
-    for (size_t i = expected.size(); i < 48; ++i) {  // the chunk has room: no memory needed
+    for (size_t i = expected.size(); i < kChunk; ++i) {  // the chunk has room: no memory needed
       ASSERT_TRUE(index.Append(7));
       expected.push_back(7);
     }
