@@ -24,7 +24,8 @@ uint64_t HashOf(std::string_view text) {
     h ^= h >> 29;
   }
   uint64_t tail = 0;
-  std::memcpy(&tail, text.data() + i, text.size() - i);
+  // The empty text may have no bytes at all (a null data pointer).
+  if (i < text.size()) std::memcpy(&tail, text.data() + i, text.size() - i);
   h = (h ^ tail) * 0x94D049BB133111EBull;
   return h ^ (h >> 31);
 }
