@@ -67,9 +67,12 @@ struct ArticleRecord {
   int32_t PostTime;
   int32_t WriterId;
   int32_t ParentWriterId;
+  static constexpr std::size_t kTitleCapacity = 127;
+  static constexpr std::size_t kWriterIdCapacity = 31;
+  using TextPair = ArenaPair<kTitleCapacity, kWriterIdCapacity>;
   // Title and WriterIdText; ParentTitle and ParentWriterIdText.
-  ArenaPair<127, 31> OwnTexts;
-  ArenaPair<127, 31> ParentTexts;
+  TextPair OwnTexts;
+  TextPair ParentTexts;
   int32_t FirstLine;
   int32_t BodyOffset;
   int32_t LastLine;
@@ -80,8 +83,6 @@ struct ArticleRecord {
 
   TStringList* Text() const { return Write ? Write->Text : nullptr; }
   TMailSendList* MailTo() const { return Write ? Write->MailTo : nullptr; }
-  static constexpr std::size_t kTitleCapacity = 127;
-  static constexpr std::size_t kWriterIdCapacity = 31;
   StoredText Title() const { return {OwnTexts.First()}; }
   StoredText WriterIdText() const { return {OwnTexts.Second()}; }
   StoredText ParentTitle() const { return {ParentTexts.First()}; }

@@ -39,8 +39,6 @@ inline std::string_view ArenaSecondText(const char* stored) {
 template <std::size_t N1, std::size_t N2>
 struct ArenaPair {
   static_assert(N1 >= 1 && N1 <= 255 && N2 >= 1 && N2 <= 255, "a text has a one-byte length");
-  static constexpr std::size_t FirstCapacity = N1;
-  static constexpr std::size_t SecondCapacity = N2;
 
   const char* Stored;  // nullptr = both empty
 
