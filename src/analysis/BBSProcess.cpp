@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -14,6 +15,7 @@
 #include "platform/UiServices.h"
 #include "platform/UserDataFile.h"
 #include "store/ArticleList.h"
+#include "store/ArticleSort.h"
 #include "text/Numbers.h"
 #include "text/ShiftJisText.h"
 
@@ -157,6 +159,16 @@ std::string TBBSProcess::WalkSettingsKey() const {
   key.Int(MailBoardNo);
   key.Text(MailBoardIndex);
   return std::move(key.Out());
+}
+
+void TBBSProcess::SortBoardArticles() {
+  std::vector<TArticleList*> lists;
+  lists.reserve(static_cast<size_t>(Boards.Count()));
+  for (int32_t b = 0; b < Boards.Count(); ++b)
+    lists.push_back(Boards.GetArticles(b));
+  // More threads than cores only take turns.
+  const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+  ArticleSorter::SortAll(lists, std::min(AnalysisThreads, cores));
 }
 
 void TBBSProcess::ClearData() {

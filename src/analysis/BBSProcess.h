@@ -114,8 +114,9 @@ class TBBSProcess {
   std::string GenerateBoardTitle;
   int32_t HeaderOffset = 0;
   AnalysisProgress* ProgressBar = nullptr;  // not owned; may be null
-  // AnalyzeLog on two threads from 2 on: one walks the log, the other stores what it finds. The
-  // result is the same either way.
+  // AnalyzeLog on two threads from 2 on: one walks the log, the other stores what it finds; and
+  // SortData sorts that many boards at a time (at most one a processor core). The result is the
+  // same either way.
   int32_t AnalysisThreads = 1;
   // With a cache, AnalyzeLog keeps what it finds in each of AnalysisFiles (the files of the log
   // from its StartLine on) and does not walk a file again whose findings it holds. Not owned.
@@ -128,6 +129,8 @@ class TBBSProcess {
   // What the findings of a walk depend on beside the log: the selected set's patterns and
   // switches (each analyser adds what else its walk reads).
   std::string WalkSettingsKey() const;
+  // Sorts every board's articles (SortData's last step).
+  void SortBoardArticles();
 
   TBoardList Boards;
   TMemberList Members;

@@ -556,10 +556,7 @@ bool TNetVorn::AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int
 void TNetVorn::SortData() {
   Boards.SortBoards();
   if (MembersChanged) Members.SortMembers();
-  for (int32_t b = 0; b < Boards.Count(); ++b) {
-    if (TArticleList* articles = Boards.GetArticles(b)) articles->SortArticles();
-    Ui().ProcessMessages();
-  }
+  SortBoardArticles();
 }
 
 namespace {

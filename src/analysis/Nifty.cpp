@@ -539,10 +539,7 @@ bool TNifty::AnalyzeLog(int32_t NetNo, TLogList& Log, TLogList& SystemLog, int32
 void TNifty::SortData() {
   Boards.SortBoardsById();
   if (MembersChanged) Members.SortMembers();
-  for (int32_t b = 0; b < Boards.Count(); ++b) {
-    if (TArticleList* articles = Boards.GetArticles(b)) articles->SortArticles();
-    Ui().ProcessMessages();
-  }
+  SortBoardArticles();
 }
 
 bool TNifty::ReadUpFile(const std::string&) {

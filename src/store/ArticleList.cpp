@@ -98,7 +98,7 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     ArticleRecord& r = *Entry(found);
     // The texts and the room for a write's attachments first: when one cannot be had the entry
     // stays as it was.
-    ArenaPair<127, 31> own = r.OwnTexts, parent = r.ParentTexts;
+    ArticleRecord::TextPair own = r.OwnTexts, parent = r.ParentTexts;
     if (!KeepTexts(own, Title, WriterIdText) ||
         !KeepTexts(parent, ParentTitle, ParentWriterIdText) ||
         ((Text || MailTo) && !r.Write && !(r.Write = new (std::nothrow) ArticleWrite{}))) {
@@ -297,7 +297,6 @@ void TArticleList::RestoreState(const SavedState& saved) {
 }
 
 bool TArticleList::SortArticles() {
-  lastAdded_ = -1;
   return ArticleSorter(*this).Run();
 }
 

@@ -1,7 +1,12 @@
 #include "store/ArticleSort.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "platform/UiServices.h"
 #include "store/ArticleList.h"
@@ -11,10 +16,6 @@ namespace {
 
 // Long loops let the window breathe this often.
 constexpr int64_t kPumpEvery = 1000;
-
-void PumpEvery(int64_t step) {
-  if (step % kPumpEvery == 0) Ui().ProcessMessages();
-}
 
 // The last position seen of each key, in a flat table: one lookup and one update per entry of a
 // board.
@@ -54,12 +55,13 @@ class LastPositionOfKey final {
 // placeholder. A board whose host restarted its numbering holds a key twice, and a reply to the
 // new article belongs under it, not under the purged old one; a thread captured twice keeps
 // its replies under each copy.
+template <class Pump>
 std::vector<int32_t> NearestParents(const std::vector<OrderEntry>& entries,
-                                    const ReplyIndex& replies) {
+                                    const ReplyIndex& replies, Pump&& pumpEvery) {
   std::vector<int32_t> parents(entries.size(), -1);
   LastPositionOfKey last(entries.size());
   for (size_t i = 0; i < entries.size(); ++i) {
-    PumpEvery(static_cast<int64_t>(i) + 1);
+    pumpEvery(static_cast<int64_t>(i) + 1);
     const OrderEntry& e = entries[i];
     if (e.used != 1 || e.kind == ArticleKindMissingRoot) continue;
     const int32_t position = static_cast<int32_t>(i);
@@ -76,20 +78,30 @@ std::vector<int32_t> NearestParents(const std::vector<OrderEntry>& entries,
 
 }  // namespace
 
+void ArticleSorter::PumpEvery(int64_t step) const {
+  if (!quiet_ && step % kPumpEvery == 0) Ui().ProcessMessages();
+}
+
+void ArticleSorter::Short() {
+  short_ = true;
+  if (!quiet_) Short();
+}
+
 bool ArticleSorter::Run() {
+  list_.lastAdded_ = -1;
   try {
     RebaseAndCollect();
     // Rebasing changed the raw view of entries with a missing key or time, and sorting moves
     // entries: the key index starts again on the next lookup.
     list_.keyIndex_.Release();
     if (!OrderByTimeAndKey()) {
-      list_.ReportOutOfMemory();
+      Short();
       return false;
     }
     MarkMaintained();
-    if (!BuildTreeOrder()) list_.ReportOutOfMemory();
+    if (!BuildTreeOrder()) Short();
   } catch (const std::bad_alloc&) {
-    list_.ReportOutOfMemory();
+    Short();
     return false;
   }
   return BuildNormalOrder();
@@ -137,12 +149,12 @@ bool ArticleSorter::OrderByTimeAndKey() {
     if (i > 0 && k < keys[i - 1].timeAndKey) sorted = false;
   }
   if (sorted) return true;
-  Ui().ProcessMessages();
+  PumpEvery(0);
   // Ties in both time and key keep their storage order.
   std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
     return a.timeAndKey != b.timeAndKey ? a.timeAndKey < b.timeAndKey : a.index < b.index;
   });
-  Ui().ProcessMessages();
+  PumpEvery(0);
   std::vector<int32_t> order(n);
   std::vector<OrderEntry> moved(n);
   for (size_t i = 0; i < n; ++i) {
@@ -153,7 +165,7 @@ bool ArticleSorter::OrderByTimeAndKey() {
   entries_.swap(moved);
   moved = {};
   list_.Permute(order);
-  Ui().ProcessMessages();
+  PumpEvery(0);
   return true;
 }
 
@@ -180,7 +192,8 @@ bool ArticleSorter::BuildTreeOrder() {
   tree.Truncate();
   ReplyIndex replies;
   replies.Build(entries_);
-  const std::vector<int32_t> parents = NearestParents(entries_, replies);
+  const std::vector<int32_t> parents =
+      NearestParents(entries_, replies, [this](int64_t step) { PumpEvery(step); });
   // One open scan for replies: the entry they are placed under (-1 for a placeholder, which
   // takes the replies no entry takes), the level of the replies it places and the replies
   // still to place (entries of the reply index).
@@ -278,11 +291,68 @@ bool ArticleSorter::BuildNormalOrder() {
     const OrderEntry& e = entries_[i];
     if (e.used == 0 || e.kind == ArticleKindMissingRoot) continue;
     if (!normal.Add(static_cast<int32_t>(i))) {
-      list_.ReportOutOfMemory();
+      Short();
       return false;
     }
   }
   return true;
+}
+
+bool ArticleSorter::SortAll(const std::vector<TArticleList*>& lists, int32_t threads) {
+  std::vector<TArticleList*> order;
+  for (TArticleList* list : lists) {
+    if (list) order.push_back(list);
+  }
+  // The biggest first: the last list begun, while the other threads may have nothing left to
+  // do, is then a small one.
+  std::stable_sort(order.begin(), order.end(), [](const TArticleList* a, const TArticleList* b) {
+    return a->Count() > b->Count();
+  });
+  struct Outcome {
+    bool built = true;
+    bool quietShort = false;  // ran short on a worker: told once all are joined
+  };
+  std::vector<Outcome> outcomes(order.size());
+  std::atomic<size_t> next{0};
+  std::mutex failedMutex;
+  std::exception_ptr failed;
+  auto sortNext = [&](bool quiet) {
+    try {
+      for (size_t i; (i = next.fetch_add(1)) < order.size();) {
+        ArticleSorter sorter(*order[i], quiet);
+        outcomes[i].built = sorter.Run();
+        outcomes[i].quietShort = quiet && sorter.ShortOfMemory();
+        if (!quiet) Ui().ProcessMessages();
+      }
+    } catch (...) {
+      // The others stop at their next list; the calling thread hands it on once all are joined.
+      next = order.size();
+      std::lock_guard lock(failedMutex);
+      if (!failed) failed = std::current_exception();
+    }
+  };
+  std::vector<std::thread> workers;
+  const size_t wanted = threads > 1 && order.size() > 1
+                            ? std::min(static_cast<size_t>(threads), order.size()) - 1
+                            : 0;
+  workers.reserve(wanted);
+  for (size_t w = 0; w < wanted; ++w) {
+    try {
+      workers.emplace_back(sortNext, true);
+    } catch (const std::system_error&) {
+      break;  // the threads that could be had do the work
+    }
+  }
+  sortNext(false);
+  for (std::thread& worker : workers)
+    worker.join();
+  if (failed) std::rethrow_exception(failed);
+  bool built = true;
+  for (size_t i = 0; i < order.size(); ++i) {
+    if (outcomes[i].quietShort) order[i]->ReportOutOfMemory();
+    built = built && outcomes[i].built;
+  }
+  return built;
 }
 
 }  // namespace vorn

@@ -17,11 +17,23 @@ class TArticleList;
 // built from an index instead of scanning the rest of the board for every parent.
 class ArticleSorter final {
  public:
-  explicit ArticleSorter(TArticleList& list) : list_(list) {}
+  // A quiet sorter never reaches the window, so that it may run on a thread of its own: it
+  // processes no messages and only notes a shortage of memory (ShortOfMemory) for the thread
+  // that owns the window to tell.
+  explicit ArticleSorter(TArticleList& list, bool quiet = false) : list_(list), quiet_(quiet) {}
   // False when the posting order could not be built (memory).
   bool Run();
+  bool ShortOfMemory() const { return short_; }
+
+  // Sorts every list (null ones are passed by), lists side by side on up to `threads` threads:
+  // the calling thread sorts too and alone processes the window's messages and tells of a
+  // shortage of memory. The result is that of sorting the lists one after another. False when a
+  // list's posting order could not be built.
+  static bool SortAll(const std::vector<TArticleList*>& lists, int32_t threads);
 
  private:
+  void PumpEvery(int64_t step) const;
+  void Short();
   void RebaseAndCollect();
   bool OrderByTimeAndKey();
   void MarkMaintained();
@@ -29,6 +41,8 @@ class ArticleSorter final {
   bool BuildNormalOrder();
 
   TArticleList& list_;
+  const bool quiet_;
+  bool short_ = false;
   std::vector<OrderEntry> entries_;
 };
 

@@ -2,12 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <numeric>
 #include <random>
+#include <thread>
 
+#include "platform/UiServices.h"
 #include "store/ArticleList.h"
+#include "store/ArticleSort.h"
+#include "store/BlockMemory.h"
 #include "store/ReferenceArticleList.h"
 
 namespace vorn {
@@ -268,6 +274,101 @@ TEST(ArticleOrder, MatchesTheReferenceOnRandomBoards) {
   // Boards whose trees exploded are skipped; they must stay rare or the test proves little.
   RecordProperty("boards_compared", compared);
   EXPECT_GE(compared, 2000) << "base seed " << base;
+}
+
+// Counts what reaches the window and from which thread: only the thread that owns the window
+// may process its messages or show a box.
+class ThreadCheckingUi final : public UiServices {
+ public:
+  void Warning(const std::string& text) override {
+    if (Check()) warnings.push_back(text);
+  }
+  void Information(const std::string&) override { Check(); }
+  bool ConfirmYesNo(const std::string&) override { return Check(), false; }
+  UiAnswer ConfirmYesNoCancel(const std::string&) override { return Check(), UiAnswer::No; }
+  UiAnswer AskLoadCheck(const std::string&) override { return Check(), UiAnswer::No; }
+  void ProcessMessages() override { Check(); }
+
+  std::atomic<int> offThread{0};
+  std::vector<std::string> warnings;
+
+ private:
+  bool Check() {
+    if (std::this_thread::get_id() == owner_) return true;
+    ++offThread;
+    return false;
+  }
+  const std::thread::id owner_ = std::this_thread::get_id();
+};
+
+// Boards big enough that every thread gets some, each filled the same way twice.
+std::vector<std::unique_ptr<TArticleList>> SomeBoards(uint64_t seed) {
+  std::mt19937_64 rng(seed);
+  auto below = [&](int n) { return int32_t(rng() % uint64_t(n)); };
+  std::vector<std::unique_ptr<TArticleList>> boards;
+  for (int b = 0; b < 9; ++b) {
+    auto list = std::make_unique<TArticleList>();
+    list->BoardNo = b;
+    list->BoardId = "b" + std::to_string(b);
+    const int entries = b == 4 ? 0 : 500 + below(6000);
+    for (int i = 0; i < entries; ++i) {
+      const bool reply = below(3) != 0;
+      const int32_t key = below(entries), parent = reply ? below(entries + 10) - 5 : -1;
+      list->AddArticle(uint8_t(reply ? ArticleKindRess : ArticleKindRoot), 0, key, key,
+                       below(entries / 4 + 1), parent, parent, below(50), below(50), "W", "P",
+                       "t" + std::to_string(key), "p" + std::to_string(parent), i, 2);
+    }
+    boards.push_back(std::move(list));
+  }
+  return boards;
+}
+
+std::vector<TArticleList*> Pointers(const std::vector<std::unique_ptr<TArticleList>>& boards) {
+  std::vector<TArticleList*> lists{nullptr};  // a board without its list is passed by
+  for (const auto& b : boards)
+    lists.push_back(b.get());
+  return lists;
+}
+
+TEST(ArticleOrder, BoardsSortedSideBySideEndAsSortedInTurnAndOnlyTheCallerReachesTheWindow) {
+  ThreadCheckingUi ui;
+  ScopedUiServices scope(&ui);
+  const uint64_t seed = BaseSeed();
+  const auto inTurn = SomeBoards(seed);
+  for (const auto& b : inTurn)
+    ASSERT_TRUE(b->SortArticles());
+  for (int32_t threads : {1, 2, 5}) {
+    const auto sideBySide = SomeBoards(seed);
+    ASSERT_TRUE(ArticleSorter::SortAll(Pointers(sideBySide), threads));
+    for (size_t b = 0; b < inTurn.size(); ++b) {
+      const TArticleList& want = *inTurn[b];
+      const TArticleList& got = *sideBySide[b];
+      ASSERT_EQ(got.Count(), want.Count()) << "board " << b << " seed " << seed;
+      for (int32_t i = 0; i < want.Count(); ++i)
+        ASSERT_EQ(PlainOf(*got.Entry(i)), PlainOf(*want.Entry(i))) << "board " << b << " " << i;
+      for (int32_t order : {ArticleSortNormal, ArticleSortTree}) {
+        ASSERT_EQ(got.OrderCount(order), want.OrderCount(order)) << "board " << b;
+        for (int32_t p = 0; p < want.OrderCount(order); ++p)
+          ASSERT_EQ(got.StorageIndex(order, p), want.StorageIndex(order, p)) << "board " << b;
+      }
+    }
+  }
+  EXPECT_EQ(ui.offThread, 0);
+  EXPECT_TRUE(ui.warnings.empty());
+
+  // Memory running out on other threads is told by the caller's thread, once for each board
+  // that ran short.
+  const auto shortOf = SomeBoards(seed);
+  {
+    ScopedBlockAllocationLimit few(6);
+    EXPECT_FALSE(ArticleSorter::SortAll(Pointers(shortOf), 3));
+  }
+  EXPECT_EQ(ui.offThread, 0);
+  int32_t reported = 0;
+  for (const auto& b : shortOf)
+    reported += b->MemoryReported;
+  EXPECT_GT(reported, 0);
+  EXPECT_EQ(int32_t(ui.warnings.size()), reported);
 }
 
 }  // namespace
