@@ -1,5 +1,7 @@
 #include "store/ArticleKeyIndex.h"
 
+#include <algorithm>
+
 #include "store/ArticleRecord.h"
 #include "store/BlockMemory.h"
 #include "store/MiniList.h"
@@ -38,6 +40,14 @@ void ArticleKeyIndex::Release() {
   slotCount_ = 0;
   indexed_ = 0;
   valid_ = false;
+  ForgetLargestKey();
+}
+
+bool ArticleKeyIndex::AboveEveryKey(const TMiniList& storage, int64_t key) {
+  if (scanned_ > storage.Count()) ForgetLargestKey();
+  for (; scanned_ < storage.Count(); ++scanned_)
+    largestKey_ = std::max(largestKey_, RawOf(RecordAt(storage, scanned_)).key);
+  return key > largestKey_;
 }
 
 int32_t ArticleKeyIndex::Find(const TMiniList& storage, int32_t key, int32_t time) {
@@ -46,6 +56,9 @@ int32_t ArticleKeyIndex::Find(const TMiniList& storage, int32_t key, int32_t tim
   // reply that names itself as its parent, the key and time of that reply. It answers only
   // when no article has that key and time, so that read marks and articles read again go to
   // the article.
+  // A board's articles mostly come in the order of their keys: a key above every stored one is
+  // answered without the table, which is then built only when a key comes again.
+  if (AboveEveryKey(storage, key)) return -1;
   int32_t newest = -1, newestPlaceholder = -1;
   auto consider = [&](int32_t index) {
     const ArticleRecord& r = RecordAt(storage, index);

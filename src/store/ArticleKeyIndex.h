@@ -19,7 +19,10 @@ class ArticleKeyIndex final {
   ArticleKeyIndex(const ArticleKeyIndex&) = delete;
   ArticleKeyIndex& operator=(const ArticleKeyIndex&) = delete;
 
-  void Invalidate() { valid_ = false; }
+  void Invalidate() {
+    valid_ = false;
+    ForgetLargestKey();
+  }
   // Invalidates the index and gives its memory back until the next lookup: a sorted board is
   // seldom looked up by key again, and a big archive holds millions of entries.
   void Release();
@@ -37,6 +40,12 @@ class ArticleKeyIndex final {
     uint32_t hash;  // of the key and time: places the slot and skips most foreign entries
   };
 
+  // True when no entry has the key: it is above every stored one.
+  bool AboveEveryKey(const TMiniList& storage, int64_t key);
+  void ForgetLargestKey() {
+    scanned_ = 0;
+    largestKey_ = INT64_MIN;
+  }
   bool CatchUp(const TMiniList& storage);
   void Insert(const TMiniList& storage, int32_t index);
   bool Rehash(size_t slotCount);
@@ -46,6 +55,9 @@ class ArticleKeyIndex final {
   size_t slotCount_ = 0;  // a power of two, or 0
   int32_t indexed_ = 0;
   bool valid_ = false;
+  // The largest raw key of the entries before scanned_.
+  int32_t scanned_ = 0;
+  int64_t largestKey_ = INT64_MIN;
 };
 
 }  // namespace vorn
