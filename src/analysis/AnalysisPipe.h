@@ -406,8 +406,10 @@ void WalkAndStore(int32_t threads, TLogList& log, int32_t startLine, AnalysisPro
   if (threads >= 2) {
     Findings out(nullptr);
     auto walk = makeWalk(out);
-    // Declared after the walk, so that it ends the worker before the walk goes.
-    AnalysisPipe<Batch> pipe;
+    // Declared after the walk, so that it ends the worker before the walk goes. Going through
+    // the cache, the worker checks a file's findings whole before it hands the first over: a
+    // longer queue lets the store go on meanwhile.
+    AnalysisPipe<Batch> pipe(byFile ? 12 : 4);
     if (pipe.Start([&](AnalysisPipe<Batch>& p) {
           if (byFile)
             WalkFiles(walk, log, *cache, p, out.batch);
