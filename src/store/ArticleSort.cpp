@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <new>
@@ -304,48 +306,94 @@ bool ArticleSorter::SortAll(const std::vector<TArticleList*>& lists, int32_t thr
     if (list) order.push_back(list);
   }
   // The biggest first: the last list begun, while the other threads may have nothing left to
-  // do, is then a small one.
+  // do, is then a small one. The biggest of all is the calling thread's, which keeps the window
+  // alive through it as a sort on one thread does.
   std::stable_sort(order.begin(), order.end(), [](const TArticleList* a, const TArticleList* b) {
     return a->Count() > b->Count();
   });
+  // Every sort drops its list's key table; dropped all at once, their memory is back before the
+  // first sort takes its own.
+  for (TArticleList* list : order)
+    list->keyIndex_.Release();
   struct Outcome {
     bool built = true;
-    bool quietShort = false;  // ran short on a worker: told once all are joined
+    bool quietShort = false;  // ran short on a worker: told once all are done
   };
   std::vector<Outcome> outcomes(order.size());
-  std::atomic<size_t> next{0};
-  std::mutex failedMutex;
+  std::atomic<size_t> next{1};
+  std::mutex mutex;
+  std::condition_variable finished;
+  size_t running = 0;
   std::exception_ptr failed;
-  auto sortNext = [&](bool quiet) {
+  auto sortOne = [&](size_t i, bool quiet) {
+    ArticleSorter sorter(*order[i], quiet);
+    outcomes[i].built = sorter.Run();
+    outcomes[i].quietShort = quiet && sorter.ShortOfMemory();
+    if (!quiet) Ui().ProcessMessages();
+  };
+  auto fail = [&] {
+    // The others stop at their next list; the calling thread hands it on once all are done.
+    next = order.size();
+    std::lock_guard lock(mutex);
+    if (!failed) failed = std::current_exception();
+  };
+  auto sortRest = [&](bool quiet) {
     try {
-      for (size_t i; (i = next.fetch_add(1)) < order.size();) {
-        ArticleSorter sorter(*order[i], quiet);
-        outcomes[i].built = sorter.Run();
-        outcomes[i].quietShort = quiet && sorter.ShortOfMemory();
-        if (!quiet) Ui().ProcessMessages();
-      }
+      for (size_t i; (i = next.fetch_add(1)) < order.size();)
+        sortOne(i, quiet);
     } catch (...) {
-      // The others stop at their next list; the calling thread hands it on once all are joined.
-      next = order.size();
-      std::lock_guard lock(failedMutex);
-      if (!failed) failed = std::current_exception();
+      fail();
     }
   };
   std::vector<std::thread> workers;
+  struct JoinAll {
+    std::vector<std::thread>& threads;
+    ~JoinAll() {
+      for (std::thread& t : threads)
+        t.join();
+    }
+  } joinAll{workers};
   const size_t wanted = threads > 1 && order.size() > 1
                             ? std::min(static_cast<size_t>(threads), order.size()) - 1
                             : 0;
   workers.reserve(wanted);
   for (size_t w = 0; w < wanted; ++w) {
+    {
+      std::lock_guard lock(mutex);
+      ++running;
+    }
     try {
-      workers.emplace_back(sortNext, true);
+      workers.emplace_back([&] {
+        sortRest(true);
+        std::lock_guard lock(mutex);
+        --running;
+        finished.notify_all();
+      });
     } catch (const std::system_error&) {
+      std::lock_guard lock(mutex);
+      --running;
       break;  // the threads that could be had do the work
     }
   }
-  sortNext(false);
-  for (std::thread& worker : workers)
-    worker.join();
+  if (!order.empty()) {
+    try {
+      sortOne(0, false);
+    } catch (...) {
+      fail();
+    }
+  }
+  sortRest(false);
+  {
+    // A worker may still be on a big list: the window stays alive meanwhile.
+    std::unique_lock lock(mutex);
+    while (running > 0) {
+      if (!finished.wait_for(lock, std::chrono::milliseconds(20), [&] { return running == 0; })) {
+        lock.unlock();
+        Ui().ProcessMessages();
+        lock.lock();
+      }
+    }
+  }
   if (failed) std::rethrow_exception(failed);
   bool built = true;
   for (size_t i = 0; i < order.size(); ++i) {

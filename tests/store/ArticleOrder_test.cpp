@@ -287,9 +287,12 @@ class ThreadCheckingUi final : public UiServices {
   bool ConfirmYesNo(const std::string&) override { return Check(), false; }
   UiAnswer ConfirmYesNoCancel(const std::string&) override { return Check(), UiAnswer::No; }
   UiAnswer AskLoadCheck(const std::string&) override { return Check(), UiAnswer::No; }
-  void ProcessMessages() override { Check(); }
+  void ProcessMessages() override {
+    if (Check()) ++pumps;
+  }
 
   std::atomic<int> offThread{0};
+  long pumps = 0;
   std::vector<std::string> warnings;
 
  private:
@@ -369,6 +372,24 @@ TEST(ArticleOrder, BoardsSortedSideBySideEndAsSortedInTurnAndOnlyTheCallerReache
     reported += b->MemoryReported;
   EXPECT_GT(reported, 0);
   EXPECT_EQ(int32_t(ui.warnings.size()), reported);
+
+  // However the lists fall to the threads, a big board keeps the window alive as it does sorted
+  // alone.
+  std::vector<std::unique_ptr<TArticleList>> big;
+  for (int b = 0; b < 3; ++b) {
+    auto list = std::make_unique<TArticleList>();
+    const int32_t entries = b == 1 ? 60000 : 10;
+    for (int32_t k = 0; k < entries; ++k) {
+      list->AddArticle(uint8_t(k ? ArticleKindRess : ArticleKindRoot), 0, k, k, k, k - 1, k - 1, 1,
+                       1, "W", "P", "t", "p", k, 2);
+    }
+    big.push_back(std::move(list));
+  }
+  ui.pumps = 0;
+  ASSERT_TRUE(ArticleSorter::SortAll(Pointers(big), 2));
+  EXPECT_GE(ui.pumps, 60000 / 1000);
+  EXPECT_EQ(big[1]->GetLevel(ArticleSortTree, 59999), 59999);
+  EXPECT_EQ(ui.offThread, 0);
 }
 
 }  // namespace
