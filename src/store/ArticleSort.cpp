@@ -86,7 +86,7 @@ void ArticleSorter::PumpEvery(int64_t step) const {
 
 void ArticleSorter::Short() {
   short_ = true;
-  if (!quiet_) Short();
+  if (!quiet_) list_.ReportOutOfMemory();
 }
 
 bool ArticleSorter::Run() {

@@ -373,6 +373,15 @@ TEST(ArticleOrder, BoardsSortedSideBySideEndAsSortedInTurnAndOnlyTheCallerReache
   EXPECT_GT(reported, 0);
   EXPECT_EQ(int32_t(ui.warnings.size()), reported);
 
+  // On the calling thread alone, each board that runs short is told as it does.
+  const auto alone = SomeBoards(seed);
+  ui.warnings.clear();
+  {
+    ScopedBlockAllocationLimit none(0);
+    EXPECT_FALSE(ArticleSorter::SortAll(Pointers(alone), 1));
+  }
+  EXPECT_EQ(ui.warnings.size(), alone.size() - 1);  // every board but the empty one
+
   // However the lists fall to the threads, a big board keeps the window alive as it does sorted
   // alone.
   std::vector<std::unique_ptr<TArticleList>> big;
