@@ -5,10 +5,10 @@
 #include <cstring>
 #include <map>
 #include <set>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "analysis/LogReadWorkers.h"
 #include "platform/Cp932.h"
 #include "platform/FileQuery.h"
 #include "platform/TextFile.h"
@@ -167,8 +167,7 @@ void TBBSProcess::SortBoardArticles() {
   for (int32_t b = 0; b < Boards.Count(); ++b)
     lists.push_back(Boards.GetArticles(b));
   // More threads than cores only take turns.
-  const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
-  ArticleSorter::SortAll(lists, std::min(AnalysisThreads, cores));
+  ArticleSorter::SortAll(lists, DefaultReadThreads(AnalysisThreads));
 }
 
 void TBBSProcess::ClearData() {

@@ -51,14 +51,14 @@ bool ArticleKeyIndex::AboveEveryKey(const TMiniList& storage, int64_t key) {
 }
 
 int32_t ArticleKeyIndex::Find(const TMiniList& storage, int32_t key, int32_t time) {
+  // A board's articles mostly come in the order of their keys: a key above every stored one is
+  // answered without the table, which is then built only when a key comes again.
+  if (AboveEveryKey(storage, key)) return -1;
   const RawView wanted{key, time};
   // A placeholder carries the key of the parent it stands for and the time of its reply: for a
   // reply that names itself as its parent, the key and time of that reply. It answers only
   // when no article has that key and time, so that read marks and articles read again go to
   // the article.
-  // A board's articles mostly come in the order of their keys: a key above every stored one is
-  // answered without the table, which is then built only when a key comes again.
-  if (AboveEveryKey(storage, key)) return -1;
   int32_t newest = -1, newestPlaceholder = -1;
   auto consider = [&](int32_t index) {
     const ArticleRecord& r = RecordAt(storage, index);
