@@ -1,7 +1,5 @@
 #include "store/ArticleList.h"
 
-#include <new>
-
 #include "platform/Cp932.h"
 #include "platform/UiServices.h"
 #include "store/ArticleSort.h"
@@ -29,11 +27,12 @@ TArticleList::~TArticleList() {
 }
 
 void TArticleList::FreeWrite(ArticleRecord& r) {
-  if (!r.Write) return;
-  delete r.Write->Text;
-  delete r.Write->MailTo;
-  delete r.Write;
-  r.Write = nullptr;
+  ArticleWrite* write = ArticleWriteAt(r.WriteSlot);
+  if (!write) return;
+  delete write->Text;
+  delete write->MailTo;
+  ReleaseArticleWrite(r.WriteSlot);
+  r.WriteSlot = 0;
 }
 
 void TArticleList::FreeAttachments() {
@@ -71,7 +70,10 @@ bool TArticleList::KeepTexts(ArenaPair<N1, N2>& field, std::string_view first,
   if (first.empty()) first = field.First();
   if (second.empty()) second = field.Second();
   if (first == field.First() && second == field.Second()) return true;
-  return texts_.StorePair(first, second, field.Stored);
+  const char* stored = nullptr;
+  if (!texts_.StorePair(first, second, stored)) return false;
+  field.SetStored(stored);
+  return true;
 }
 
 bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKey, int32_t Number,
@@ -101,7 +103,7 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     ArticleRecord::TextPair own = r.OwnTexts, parent = r.ParentTexts;
     if (!KeepTexts(own, Title, WriterIdText) ||
         !KeepTexts(parent, ParentTitle, ParentWriterIdText) ||
-        ((Text || MailTo) && !r.Write && !(r.Write = new (std::nothrow) ArticleWrite{}))) {
+        ((Text || MailTo) && r.WriteSlot == 0 && (r.WriteSlot = TakeArticleWrite()) == 0)) {
       ReportOutOfMemory();
       return false;
     }
@@ -123,13 +125,15 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
         Kind == ArticleKindBinaryMail) {
       r.Level = 0;  // replies keep their place in the tree until it is built again
     }
-    if (Text) {
-      delete r.Write->Text;
-      r.Write->Text = Text.release();
-    }
-    if (MailTo) {
-      delete r.Write->MailTo;
-      r.Write->MailTo = MailTo.release();
+    if (ArticleWrite* write = ArticleWriteAt(r.WriteSlot)) {
+      if (Text) {
+        delete write->Text;
+        write->Text = Text.release();
+      }
+      if (MailTo) {
+        delete write->MailTo;
+        write->MailTo = MailTo.release();
+      }
     }
     r.Rebased = 0;
     r.NewFlag = 1;
@@ -158,12 +162,16 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
   r.LastLine = 0;
   r.Level = 0;
   r.NewFlag = 1;
-  if ((Text || MailTo) && !(r.Write = new (std::nothrow) ArticleWrite{Text.get(), MailTo.get()})) {
-    ReportOutOfMemory();
-    return false;
+  if (Text || MailTo) {
+    r.WriteSlot = TakeArticleWrite();
+    if (r.WriteSlot == 0) {
+      ReportOutOfMemory();
+      return false;
+    }
+    *ArticleWriteAt(r.WriteSlot) = ArticleWrite{Text.get(), MailTo.get()};
   }
   if (!AppendEntry(r)) {
-    delete r.Write;  // the text and recipients stay the caller's
+    ReleaseArticleWrite(r.WriteSlot);  // the text and recipients stay the caller's
     ReportOutOfMemory();
     return false;
   }

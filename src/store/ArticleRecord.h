@@ -43,6 +43,17 @@ struct ArticleWrite {
   TMailSendList* MailTo;
 };
 
+// A record holds the number of a slot in a table of the process where its write's texts are
+// kept: four bytes where a pointer took eight, and only queued writes have one. A slot stays at
+// its address until it is released. Taking and releasing may happen on any thread.
+//
+// An empty slot, or 0 when none can be had.
+uint32_t TakeArticleWrite();
+// Gives the slot back (its texts are the caller's to free first); 0 is ignored.
+void ReleaseArticleWrite(uint32_t slot);
+// The write in a slot taken and not released, or nullptr for 0.
+ArticleWrite* ArticleWriteAt(uint32_t slot);
+
 // One article, reply, mail, placeholder or queued write of a board. Flags hold 0 or 1 (set
 // them from Flag-style 0/1 values: a flag keeps only the lowest bit of what it is given). Lives in
 // the blocks of a TArticleList and is copied byte for byte by sorting; Text and MailTo are owned
@@ -77,12 +88,17 @@ struct ArticleRecord {
   int32_t BodyOffset;
   int32_t LastLine;
   int32_t Level;
-  // A write's text and recipients (nullptr for the log's entries, which have neither: one
-  // pointer for the two keeps every record 8 bytes smaller).
-  ArticleWrite* Write;
+  // The slot of a write's text and recipients (0 for the log's entries, which have neither).
+  uint32_t WriteSlot;
 
-  TStringList* Text() const { return Write ? Write->Text : nullptr; }
-  TMailSendList* MailTo() const { return Write ? Write->MailTo : nullptr; }
+  TStringList* Text() const {
+    const ArticleWrite* write = ArticleWriteAt(WriteSlot);
+    return write ? write->Text : nullptr;
+  }
+  TMailSendList* MailTo() const {
+    const ArticleWrite* write = ArticleWriteAt(WriteSlot);
+    return write ? write->MailTo : nullptr;
+  }
   StoredText Title() const { return {OwnTexts.First()}; }
   StoredText WriterIdText() const { return {OwnTexts.Second()}; }
   StoredText ParentTitle() const { return {ParentTexts.First()}; }
@@ -93,7 +109,9 @@ static_assert(std::is_trivially_copyable_v<ArticleRecord>);
 static_assert(std::is_standard_layout_v<ArticleRecord>);
 // Every byte of a record is paid for millions of times over in an archive. The texts are
 // pointers rather than 4-byte handles into a table of the process: such a table puts a bound on
-// the boards a process can hold that has nothing to do with its memory.
-static_assert(sizeof(ArticleRecord) <= 72);
+// the boards a process can hold that has nothing to do with its memory. Writes are few, and the
+// bound of their table lies beyond what their texts would take of any memory.
+static_assert(sizeof(ArticleRecord) <= 68);
+static_assert(alignof(ArticleRecord) <= 4);
 
 }  // namespace vorn

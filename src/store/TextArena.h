@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,10 +41,20 @@ template <std::size_t N1, std::size_t N2>
 struct ArenaPair {
   static_assert(N1 >= 1 && N1 <= 255 && N2 >= 1 && N2 <= 255, "a text has a one-byte length");
 
-  const char* Stored;  // nullptr = both empty
+  // Where the pair is stored; nullptr = both empty.
+  const char* Stored() const {
+    const char* stored;
+    std::memcpy(&stored, storedBytes, sizeof stored);
+    return stored;
+  }
+  void SetStored(const char* stored) { std::memcpy(storedBytes, &stored, sizeof stored); }
 
-  std::string_view First() const { return ArenaText(Stored); }
-  std::string_view Second() const { return ArenaSecondText(Stored); }
+  std::string_view First() const { return ArenaText(Stored()); }
+  std::string_view Second() const { return ArenaSecondText(Stored()); }
+
+  // The address as bytes: a record holding the pair keeps the 4-byte alignment of its numbers
+  // instead of taking 4 bytes of padding for a pointer's 8.
+  unsigned char storedBytes[sizeof(const char*)];
 };
 
 // One text of a record, as its fields read back.

@@ -6,6 +6,7 @@
 
 #include "platform/UiServices.h"
 #include "store/BlockMemory.h"
+#include "store/MailSendList.h"
 #include "support/RecordingUiServices.h"
 #include "support/TestSupport.h"
 #include "text/Numbers.h"
@@ -431,6 +432,73 @@ TEST(ArticleList, WritesFollowTheLogInTheOrderTheyWereMade) {
   ASSERT_TRUE(list.SortArticles());
   EXPECT_EQ(Keys(list, ArticleSortNormal), (std::vector<int32_t>{3 - kOffset, 7 - kOffset, 1, 3}));
   EXPECT_EQ(Keys(list, ArticleSortTree), (std::vector<int32_t>{3 - kOffset, 7 - kOffset, 1, 3}));
+}
+
+// A write's texts are kept apart from its record, in slots handed out again once freed: lists
+// cleared, refreshed and sorted around a list never reach its texts.
+TEST(ArticleList, WritesOfEveryListKeepTheirOwnTextsWhileOthersComeAndGo) {
+  auto texts = [](const TArticleList& list) {
+    std::vector<std::string> seen;
+    for (int32_t p = 0; p < list.OrderCount(ArticleSortNormal); ++p) {
+      const TStringList* text = list.GetText(ArticleSortNormal, p);
+      seen.push_back(text ? text->at(0) : "-");
+    }
+    return seen;
+  };
+  auto writes = [](int32_t from, int32_t to) {
+    std::vector<std::string> expected;
+    for (int32_t key = from; key <= to; ++key)
+      expected.push_back("write " + std::to_string(key));
+    return expected;
+  };
+  TArticleList kept, cleared, later;
+  ASSERT_TRUE(AddLog(kept, ArticleKindRoot, 5, 50));
+  for (int32_t key = 1; key <= 10; ++key)
+    ASSERT_TRUE(AddWrite(kept, ArticleKindRoot, key));
+  // More writes than one block of slots holds.
+  for (int32_t key = 1; key <= 5000; ++key)
+    ASSERT_TRUE(AddWrite(cleared, ArticleKindMail, key));
+  ASSERT_TRUE(kept.SortArticles());
+  std::vector<std::string> expected{"-"};
+  for (const std::string& t : writes(1, 10))
+    expected.push_back(t);
+  EXPECT_EQ(texts(kept), expected);
+
+  // Freed slots come back empty: a mail given again with its recipients alone has no text.
+  cleared.Clear();
+  auto addMail = [&](int32_t key, bool recipients) {
+    return later.AddArticle(ArticleKindMail, 1, key, -1, 0, -1, -1, -1, -1, "", "", "mail", "", -1,
+                            0, nullptr,
+                            recipients ? std::make_unique<TMailSendList>(false) : nullptr);
+  };
+  for (int32_t key = 1; key <= 6000; ++key)
+    ASSERT_TRUE(addMail(key, false));
+  for (int32_t key = 1; key <= 6000; key += 2)
+    ASSERT_TRUE(addMail(key, true));
+  ASSERT_TRUE(later.SortArticles());
+  for (int32_t p = 0; p < later.OrderCount(ArticleSortNormal); ++p) {
+    ASSERT_EQ(later.GetText(ArticleSortNormal, p), nullptr) << p;
+    ASSERT_EQ(later.GetMailTo(ArticleSortNormal, p) != nullptr,
+              later.GetKey(ArticleSortNormal, p) % 2 == 1)
+        << p;
+  }
+  // A write given again takes its new text into the slot it has.
+  auto again = std::make_unique<TStringList>(TStringList{"write 3 again"});
+  ASSERT_TRUE(kept.AddArticle(ArticleKindRoot, 1, 3, -1, 0, -1, -1, -1, -1, "", "", "write", "", -1,
+                              0, std::move(again)));
+  ASSERT_TRUE(kept.SortArticles());
+  expected[3] = "write 3 again";
+  EXPECT_EQ(texts(kept), expected);
+
+  // Writes added after a saved state are freed when it is restored; the others stay.
+  const TArticleList::SavedState saved = kept.SaveState();
+  ASSERT_TRUE(AddWrite(kept, ArticleKindRoot, 11));
+  kept.RestoreState(saved);
+  ASSERT_TRUE(kept.SortArticles());
+  EXPECT_EQ(texts(kept), expected);
+  for (int32_t key = 1; key <= 3; ++key)
+    ASSERT_TRUE(AddWrite(later, ArticleKindRoot, 10000 + key));
+  EXPECT_EQ(texts(kept), expected);
 }
 
 TEST(ArticleList, AccessorsOutsideAnOrderGiveTheirDefaults) {
