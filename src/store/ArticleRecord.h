@@ -91,13 +91,9 @@ struct ArticleRecord {
   // The slot of a write's text and recipients (0 for the log's entries, which have neither).
   uint32_t WriteSlot;
 
-  TStringList* Text() const {
-    const ArticleWrite* write = ArticleWriteAt(WriteSlot);
-    return write ? write->Text : nullptr;
-  }
+  TStringList* Text() const { return WriteSlot != 0 ? ArticleWriteAt(WriteSlot)->Text : nullptr; }
   TMailSendList* MailTo() const {
-    const ArticleWrite* write = ArticleWriteAt(WriteSlot);
-    return write ? write->MailTo : nullptr;
+    return WriteSlot != 0 ? ArticleWriteAt(WriteSlot)->MailTo : nullptr;
   }
   StoredText Title() const { return {OwnTexts.First()}; }
   StoredText WriterIdText() const { return {OwnTexts.Second()}; }
@@ -109,8 +105,8 @@ static_assert(std::is_trivially_copyable_v<ArticleRecord>);
 static_assert(std::is_standard_layout_v<ArticleRecord>);
 // Every byte of a record is paid for millions of times over in an archive. The texts are
 // pointers rather than 4-byte handles into a table of the process: such a table puts a bound on
-// the boards a process can hold that has nothing to do with its memory. Writes are few, and the
-// bound of their table lies beyond what their texts would take of any memory.
+// the boards a process can hold that has nothing to do with its memory. Writes are few: the
+// bound of theirs lies far beyond what anyone queues.
 static_assert(sizeof(ArticleRecord) <= 68);
 static_assert(alignof(ArticleRecord) <= 4);
 

@@ -10,8 +10,8 @@ namespace vorn {
 namespace {
 
 // Slots live in chunks that never move, found through a directory of fixed size, so that a
-// lookup takes no lock. 2^28 slots: a write's text and its table entry take more than 16 bytes
-// each, so memory runs out before the slots do.
+// lookup takes no lock. 2^28 slots, far more writes than anyone queues (their records alone
+// would take 18 GB); past them a write is refused as when memory runs out.
 constexpr uint32_t kChunkBits = 12;
 constexpr uint32_t kChunkSlots = 1u << kChunkBits;
 constexpr uint32_t kChunks = 1u << 16;
