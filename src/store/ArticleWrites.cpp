@@ -1,5 +1,4 @@
 #include <atomic>
-#include <memory>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -23,16 +22,19 @@ struct WriteTable {
   uint32_t next = 1;               // the lowest slot never handed out; 0 means none
 };
 
-WriteTable& Table() {
-  // Never destroyed: records freed by static destructors may still release their slots.
-  static WriteTable* table = new WriteTable;
-  return *table;
+// Made by the first write taken (nullptr when there was no memory for it). Never destroyed:
+// records freed by static destructors may still release their slots.
+WriteTable* Table() {
+  static WriteTable* table = new (std::nothrow) WriteTable;
+  return table;
 }
 
 }  // namespace
 
 uint32_t TakeArticleWrite() {
-  WriteTable& t = Table();
+  WriteTable* table = Table();
+  if (!table) return 0;
+  WriteTable& t = *table;
   std::lock_guard<std::mutex> lock(t.mutex);
   uint32_t slot = 0;
   if (!t.released.empty()) {
@@ -54,7 +56,7 @@ uint32_t TakeArticleWrite() {
 
 void ReleaseArticleWrite(uint32_t slot) {
   if (slot == 0) return;
-  WriteTable& t = Table();
+  WriteTable& t = *Table();
   std::lock_guard<std::mutex> lock(t.mutex);
   *ArticleWriteAt(slot) = ArticleWrite{};
   try {
@@ -66,7 +68,7 @@ void ReleaseArticleWrite(uint32_t slot) {
 
 ArticleWrite* ArticleWriteAt(uint32_t slot) {
   if (slot == 0) return nullptr;
-  ArticleWrite* chunk = Table().chunks[slot >> kChunkBits].load(std::memory_order_acquire);
+  ArticleWrite* chunk = Table()->chunks[slot >> kChunkBits].load(std::memory_order_acquire);
   return chunk + (slot & (kChunkSlots - 1));
 }
 
