@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cinttypes>
+#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 
@@ -463,71 +464,9 @@ bool LogsChanged(const TLogSession& session, std::FILE* err) {
   return !changed.empty();
 }
 
-}  // namespace
-
-int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
-  // Asked for anywhere before "--": a launcher or a shell alias may have put options in front.
-  for (const std::string& arg : args) {
-    if (arg == "--") break;
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, out);
-      return CliOk;
-    }
-    if (arg == "--version") {
-      std::fprintf(out, "vornexpl-cli %s\n", VORN_VERSION);
-      return CliOk;
-    }
-  }
-  if (!TakeSettingsDirOption(args)) return Usage(err, "--settings-dir needs a folder");
-  Options options;
-  std::string error;
-  if (!ParseArguments(args, options, error)) return Usage(err, error);
-
-  CliUiServices ui(err);
-  ScopedUiServices scoped(&ui);
-  if (const std::string problem = SettingsFolderProblem(); !problem.empty()) ui.Print(problem);
-  const TCommonIniFile common(SettingsFilePath("vornexpl.ini"));
-  if (!common.Problems.empty()) ui.Print(common.ProblemsMessage());
-  TNetVorn netVorn(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
-  TNifty nifty(SettingsFilePath("nifty.ini"), SettingsFilePath("nifdef.ini"));
-  TLogSession session({&netVorn, &nifty});
-  session.Threads = options.threads;
-  session.KeepAnalyses(options.cache);
-
-  // The set, chosen as the window chooses it for files dropped on it.
-  static const std::string kNoSet = Cp932("指定されたファイルに対するBBS設定がなされていません");
-  std::string prefix;
-  std::vector<std::string> files;
-  if (options.prefixGiven) {
-    prefix = options.prefix;
-    files = options.files;
-  } else {
-    const LogFileGrouping grouping =
-        GroupLogFiles(options.files, session.ProcessList, common.DefaultPrefix);
-    if (grouping.Result == LogFileGrouping::SeveralSets) {
-      ui.Print(Cp932("複数BBSのログファイルが指定されています\rBBSを指定して下さい"));
-      std::fputs("(choose one with --prefix)\n", err);
-      return CliLoadFailed;
-    }
-    if (grouping.Result == LogFileGrouping::NoSet) {
-      ui.Print(kNoSet);
-      return CliLoadFailed;
-    }
-    prefix = grouping.Prefix;
-    files = grouping.Files;
-    for (const std::string& file : options.files) {
-      if (!SameLogPrefix(LogNamePrefix(file), prefix))
-        std::fprintf(err, "vornexpl-cli: %s is not a log of set %s; skipped\n",
-                     TerminalSafe(Cp932ToUtf8(file)).c_str(),
-                     TerminalSafe(Cp932ToUtf8(prefix)).c_str());
-    }
-  }
-
-  const LoadResult result = session.LoadLogFiles(files, prefix, false);
-  if (!result.Loaded()) {
-    if (result.Failure == LoadFailure::NoSet) ui.Print(kNoSet);
-    return CliLoadFailed;
-  }
+// What the command asks of the loaded logs, printed or exported; the exit code.
+int PrintLoaded(const Options& options, const TLogSession& session, const LoadResult& result,
+                const TCommonIniFile& common, CliUiServices& ui, std::FILE* out, std::FILE* err) {
   const TBBSProcess& process = *session.CurrentProcess;
   const int32_t treeLineType = common.ArticleGridTreeLineType;
 
@@ -593,6 +532,82 @@ int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
   output.Flush();
   if (LogsChanged(session, err)) return CliLogChanged;
   return ui.warnings > 0 ? CliPartial : CliOk;
+}
+
+}  // namespace
+
+int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err, bool processEnds) {
+  // Asked for anywhere before "--": a launcher or a shell alias may have put options in front.
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, out);
+      return CliOk;
+    }
+    if (arg == "--version") {
+      std::fprintf(out, "vornexpl-cli %s\n", VORN_VERSION);
+      return CliOk;
+    }
+  }
+  if (!TakeSettingsDirOption(args)) return Usage(err, "--settings-dir needs a folder");
+  Options options;
+  std::string error;
+  if (!ParseArguments(args, options, error)) return Usage(err, error);
+
+  CliUiServices ui(err);
+  ScopedUiServices scoped(&ui);
+  if (const std::string problem = SettingsFolderProblem(); !problem.empty()) ui.Print(problem);
+  const TCommonIniFile common(SettingsFilePath("vornexpl.ini"));
+  if (!common.Problems.empty()) ui.Print(common.ProblemsMessage());
+  TNetVorn netVorn(SettingsFilePath("netvorn.ini"), SettingsFilePath("vorndef.ini"));
+  TNifty nifty(SettingsFilePath("nifty.ini"), SettingsFilePath("nifdef.ini"));
+  TLogSession session({&netVorn, &nifty});
+  session.Threads = options.threads;
+  session.KeepAnalyses(options.cache);
+
+  // The set, chosen as the window chooses it for files dropped on it.
+  static const std::string kNoSet = Cp932("指定されたファイルに対するBBS設定がなされていません");
+  std::string prefix;
+  std::vector<std::string> files;
+  if (options.prefixGiven) {
+    prefix = options.prefix;
+    files = options.files;
+  } else {
+    const LogFileGrouping grouping =
+        GroupLogFiles(options.files, session.ProcessList, common.DefaultPrefix);
+    if (grouping.Result == LogFileGrouping::SeveralSets) {
+      ui.Print(Cp932("複数BBSのログファイルが指定されています\rBBSを指定して下さい"));
+      std::fputs("(choose one with --prefix)\n", err);
+      return CliLoadFailed;
+    }
+    if (grouping.Result == LogFileGrouping::NoSet) {
+      ui.Print(kNoSet);
+      return CliLoadFailed;
+    }
+    prefix = grouping.Prefix;
+    files = grouping.Files;
+    for (const std::string& file : options.files) {
+      if (!SameLogPrefix(LogNamePrefix(file), prefix))
+        std::fprintf(err, "vornexpl-cli: %s is not a log of set %s; skipped\n",
+                     TerminalSafe(Cp932ToUtf8(file)).c_str(),
+                     TerminalSafe(Cp932ToUtf8(prefix)).c_str());
+    }
+  }
+
+  const LoadResult result = session.LoadLogFiles(files, prefix, false);
+  if (!result.Loaded()) {
+    if (result.Failure == LoadFailure::NoSet) ui.Print(kNoSet);
+    return CliLoadFailed;
+  }
+  const int exit = PrintLoaded(options, session, result, common, ui, out, err);
+  if (processEnds) {
+    // Everything is written and every worker has ended: the archive's records and lines go
+    // with the process, at once, instead of block by block.
+    std::fflush(out);
+    std::fflush(err);
+    std::_Exit(exit);
+  }
+  return exit;
 }
 
 }  // namespace vorn

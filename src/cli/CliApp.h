@@ -34,7 +34,9 @@ enum CliExit : int {
 //   [--settings-dir DIR] [--prefix P] stats FILE...
 //   [--settings-dir DIR] [--prefix P] export --format mbox|html|jsonl --out FOLDER FILE...
 //
-// args: the arguments after the program name, as the system passes them.
-int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err);
+// args: the arguments after the program name, as the system passes them. processEnds: the
+// caller is the program's main, so once the loaded logs' output is written the process ends
+// there, leaving what was loaded to the system instead of taking it apart.
+int RunCli(std::vector<std::string> args, std::FILE* out, std::FILE* err, bool processEnds = false);
 
 }  // namespace vorn

@@ -7,5 +7,5 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  return vorn::RunCli(std::move(args), stdout, stderr);
+  return vorn::RunCli(std::move(args), stdout, stderr, true);
 }
