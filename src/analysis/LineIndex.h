@@ -48,6 +48,9 @@ class LineIndex final {
   // index as it was, when memory ran out.
   template <class Map>
   bool AppendAll(const LineIndex& other, Map&& map);
+  // Appends n entries (at most a group) at once, where a group begins (Count() a multiple of
+  // kGroupLines). All or nothing: false, with nothing added, when memory ran out.
+  bool AppendRun(const uint32_t* entries, size_t n);
 
   void TruncateTo(size_t count);
   void Swap(LineIndex& other);
@@ -89,6 +92,9 @@ class LineIndex final {
     ++count_;
     return true;
   }
+  // Stores n entries (at most a group) where a group begins, in a chunk already there; false,
+  // with nothing stored, when an entry kept apart found no memory.
+  bool PutGroup(const uint32_t* entries, size_t n);
   bool AppendSlow(uint32_t entry);
   bool AppendApart(uint32_t entry);
   uint32_t Apart(size_t line) const;
@@ -183,43 +189,67 @@ bool LineIndex::AppendAll(const LineIndex& other, Map&& map) {
   decode(group + 1, window + kGroupLines);
   while (j < moved) {
     const size_t n = std::min(kGroupLines, moved - j);
-    const uint32_t* __restrict entries = window + offset;
-    char* chunk = chunks_[count_ >> shift_];
-    const size_t in = count_ & mask_;
-    const uint32_t base = entries[0];
-    Bases(chunk)[in / kGroupLines] = base;
-    uint16_t* __restrict distances = Distances(chunk) + in;
-    uint32_t anyApart = 0;
-    auto put = [&](size_t i) {
-      const uint32_t distance = entries[i] - base;
-      const uint32_t isApart = (entries[i] < base) | (distance >= kApart);
-      distances[i] = isApart ? kApart : static_cast<uint16_t>(distance);
-      anyApart |= isApart;
-    };
-    if (n == kGroupLines) {
-      for (size_t i = 0; i < kGroupLines; ++i)
-        put(i);
-    } else {
-      for (size_t i = 0; i < n; ++i)
-        put(i);
+    if (!PutGroup(window + offset, n)) {
+      TruncateTo(before);
+      return false;
     }
-    if (anyApart) [[unlikely]] {
-      for (size_t i = 0; i < n; ++i) {
-        if (distances[i] != kApart) continue;
-        try {
-          apart_.emplace_back(static_cast<uint32_t>(count_ + i), entries[i]);
-        } catch (const std::bad_alloc&) {
-          TruncateTo(before);
-          return false;
-        }
-      }
-    }
-    count_ += n;
     j += n;
     std::memcpy(window, window + kGroupLines, kGroupLines * sizeof(uint32_t));
     decode(++group + 1, window + kGroupLines);
   }
   return true;
+}
+
+inline bool LineIndex::PutGroup(const uint32_t* __restrict entries, size_t n) {
+  char* chunk = chunks_[count_ >> shift_];
+  const size_t in = count_ & mask_;
+  const uint32_t base = entries[0];
+  uint16_t* __restrict distances = Distances(chunk) + in;
+  uint32_t anyApart = 0;
+  auto put = [&](size_t i) {
+    const uint32_t distance = entries[i] - base;
+    const uint32_t isApart = (entries[i] < base) | (distance >= kApart);
+    distances[i] = isApart ? kApart : static_cast<uint16_t>(distance);
+    anyApart |= isApart;
+  };
+  // A whole group in a loop of fixed length, which the compiler makes vector code of.
+  if (n == kGroupLines) {
+    for (size_t i = 0; i < kGroupLines; ++i)
+      put(i);
+  } else {
+    for (size_t i = 0; i < n; ++i)
+      put(i);
+  }
+  if (anyApart) [[unlikely]] {
+    const size_t apartBefore = apart_.size();
+    for (size_t i = 0; i < n; ++i) {
+      if (distances[i] != kApart) continue;
+      try {
+        apart_.emplace_back(static_cast<uint32_t>(count_ + i), entries[i]);
+      } catch (const std::bad_alloc&) {
+        apart_.resize(apartBefore);
+        return false;
+      }
+    }
+  }
+  Bases(chunk)[in / kGroupLines] = base;
+  count_ += n;
+  return true;
+}
+
+inline bool LineIndex::AppendRun(const uint32_t* entries, size_t n) {
+  if (n == 0) return true;
+  if (count_ == Capacity()) {
+    char* chunk = NewChunk();
+    if (!chunk) return false;
+    try {
+      chunks_.push_back(chunk);
+    } catch (const std::bad_alloc&) {
+      FreeChunk(chunk);
+      return false;
+    }
+  }
+  return PutGroup(entries, n);
 }
 
 }  // namespace vorn

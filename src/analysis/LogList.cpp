@@ -153,6 +153,24 @@ bool TLogList::AppendEntrySlow(uint32_t entry) {
   return true;
 }
 
+bool TLogList::AppendEntries(const uint32_t* entries, size_t n) {
+  if (n > static_cast<size_t>(INT32_MAX - count_)) return false;
+  const bool groupStarts = n > 0 && (count_ & kGroupMask) == 0;
+  if (groupStarts) {
+    try {
+      groupBlock_.push_back(static_cast<uint32_t>(fillBlock_ < 0 ? 0 : fillBlock_));
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  if (!index_.AppendRun(entries, n)) {
+    if (groupStarts) groupBlock_.pop_back();
+    return false;
+  }
+  count_ += static_cast<int32_t>(n);
+  return true;
+}
+
 int32_t TLogList::FillBlockOf(int32_t index) const {
   // The last fill block opened at or before the line; blocks opened later hold later lines.
   // A group of lines mostly lies in one block or two.

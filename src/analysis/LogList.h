@@ -247,6 +247,9 @@ class TLogList final {
     return true;
   }
   bool AppendEntrySlow(uint32_t entry);
+  // Appends n index entries (at most a group of the index) where a group of the index begins;
+  // false when memory ran out (nothing was added).
+  bool AppendEntries(const uint32_t* entries, size_t n);
   bool IndexLine(uint64_t offset);
   int32_t ReadLines(std::FILE* file, LoadWatcher* watcher);
 

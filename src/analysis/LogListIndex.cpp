@@ -86,20 +86,41 @@ int32_t TLogList::ReplayIndex(const MappedFile& file, std::string_view index,
   uint64_t partBase = 0;
   if (!NewMappedPart(file.data, 0, partBase)) return Shortage(), LoadOutOfMemory;
   uint64_t start = 0;
+  // The entries go over a group of the index at a time once the lines have reached the start
+  // of one; a step of one byte, as most lines have, is read without the general loop.
+  uint32_t run[LineIndex::kGroupLines];
+  size_t inRun = 0;
+  auto flush = [&]() {
+    const bool ok = AppendEntries(run, inRun);
+    inRun = 0;
+    return ok;
+  };
   for (uint64_t i = 0; i < lines; ++i) {
     uint64_t step = 0;
-    if (!TakeVarint(at, indexEnd, step) || step > kLongestMappedStep || (i == 0) != (step == 0))
+    if (at < indexEnd && static_cast<unsigned char>(*at) < 0x80) {
+      step = static_cast<unsigned char>(*at++);
+    } else if (!TakeVarint(at, indexEnd, step)) {
       return LoadReadFailed;
+    }
+    if (step > kLongestMappedStep || (i == 0) != (step == 0)) return LoadReadFailed;
     start += step;
     if (start >= end) return LoadReadFailed;
-    if (start - partBase >= kMappedPart && !NewMappedPart(file.data, start, partBase))
+    if (start - partBase >= kMappedPart && (!flush() || !NewMappedPart(file.data, start, partBase)))
       return Shortage(), LoadOutOfMemory;
-    if (!AppendEntry(static_cast<uint32_t>(start - partBase))) return Shortage(), LoadOutOfMemory;
+    const auto entry = static_cast<uint32_t>(start - partBase);
+    if (inRun == 0 && count_ % LineIndex::kGroupLines != 0) {
+      if (!AppendEntry(entry)) return Shortage(), LoadOutOfMemory;
+    } else {
+      run[inRun++] = entry;
+      if (inRun == LineIndex::kGroupLines && !flush()) return Shortage(), LoadOutOfMemory;
+    }
     if ((i & 0xFFFF) == 0xFFFF) {
+      if (!flush()) return Shortage(), LoadOutOfMemory;
       if (pump_) Ui().ProcessMessages();
       if (watcher && watcher->StopReading()) return LoadCancelled;
     }
   }
+  if (!flush()) return Shortage(), LoadOutOfMemory;
   if (at != indexEnd || (lines > 0 && end - start > kLongestMappedStep) || (lines == 0 && end != 0))
     return LoadReadFailed;
   fill_ = end - partBase;
