@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 
@@ -22,8 +23,9 @@ int64_t Restored(int32_t stored, uint8_t rebased) {
   return rebased ? int64_t{stored} + RebaseOffset : int64_t{stored};
 }
 
+// Time first: the order a sorted board keeps its entries in.
 uint64_t Identity(int64_t key, int64_t time) {
-  return (static_cast<uint64_t>(static_cast<uint32_t>(key)) << 32) | static_cast<uint32_t>(time);
+  return (static_cast<uint64_t>(static_cast<uint32_t>(time)) << 32) | static_cast<uint32_t>(key);
 }
 
 bool SyncFolderOf(const std::string& path) {
@@ -53,8 +55,8 @@ bool AppendDurably(const std::string& path, std::string_view bytes) {
 
 void EntryLine(std::string& out, bool read, bool mailBox, uint64_t identity) {
   out += read ? '+' : '-';
-  if (!mailBox) out += std::to_string(identity >> 32) + '/';
-  out += std::to_string(identity & 0xFFFFFFFFu);
+  if (!mailBox) out += std::to_string(identity & 0xFFFFFFFFu) + '/';
+  out += std::to_string(identity >> 32);
   out += "\r\n";
 }
 
@@ -97,8 +99,11 @@ TReadMarkJournal::Board TReadMarkJournal::Look(const TBBSProcess& bbs, int32_t b
     const int64_t key = Restored(r.ArticleKey, r.Rebased);
     // What the read-pointer file cannot name is not journalled either.
     if (time < 0 || (!look.mailBox && key < 0)) continue;
-    ++look.read[look.mailBox ? Identity(0, time) : Identity(key, time)];
+    look.read.push_back(look.mailBox ? Identity(0, time) : Identity(key, time));
   }
+  // A board in the middle of its sorting, or not sorted yet, is put in order here.
+  if (!std::is_sorted(look.read.begin(), look.read.end()))
+    std::sort(look.read.begin(), look.read.end());
   return look;
 }
 
@@ -154,12 +159,18 @@ bool TReadMarkJournal::Flush(const TBBSProcess& bbs) {
         EntryLine(lines, is > 0, false, identity);
       }
     };
-    for (const auto& [identity, count] : now.read) {
-      const auto was = before.read.find(identity);
-      note(identity, was == before.read.end() ? 0 : was->second, count);
-    }
-    for (const auto& [identity, count] : before.read) {
-      if (!now.read.count(identity)) note(identity, count, 0);
+    // Both looks in order, side by side: each identity with how many it had and has.
+    const std::vector<uint64_t>& was = before.read;
+    const std::vector<uint64_t>& is = now.read;
+    for (size_t w = 0, i = 0; w < was.size() || i < is.size();) {
+      const uint64_t identity =
+          i == is.size() || (w < was.size() && was[w] < is[i]) ? was[w] : is[i];
+      int32_t wasCount = 0, isCount = 0;
+      for (; w < was.size() && was[w] == identity; ++w)
+        ++wasCount;
+      for (; i < is.size() && is[i] == identity; ++i)
+        ++isCount;
+      note(identity, wasCount, isCount);
     }
     before = std::move(now);
     if (lines.empty()) continue;

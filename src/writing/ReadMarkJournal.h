@@ -44,9 +44,11 @@ class TReadMarkJournal final {
   struct Board {
     uint32_t seen = 0;
     bool mailBox = false;
-    // How many loaded articles of each identity are read: (key, time) packed, or the time
-    // alone in the mail box, whose mails of a minute share it.
-    std::unordered_map<uint64_t, int32_t> read;
+    // The identity of every loaded article that is read, in order, once for each such article:
+    // (time, key) packed, or the time alone in the mail box, whose mails of a minute share it.
+    // A board holds its entries in this order once sorted, so a look is a pass over them, and
+    // two looks are compared by going through both together.
+    std::vector<uint64_t> read;
   };
   static Board Look(const TBBSProcess& bbs, int32_t board);
   static std::string Header(const std::string& pointerFile);

@@ -386,6 +386,52 @@ TEST_F(RunJournalTest, AReadMarkJournalCutShortByACrashKeepsItsWholeLines) {
   EXPECT_EQ(file.Changes[0].board, "1");
 }
 
+// Mails are known by their minute alone: the journal tells for each minute how many of its
+// mails were read or unread since the last look, a line each, and an identity whose count did
+// not change tells nothing.
+TEST_F(RunJournalTest, MailsOfOneMinuteAreJournalledByHowManyChanged) {
+  int32_t box = -1;
+  for (int32_t b = 0; b < netVorn->Boards.Count() && box < 0; ++b) {
+    if (netVorn->IsMailBox(b)) box = b;
+  }
+  ASSERT_GE(box, 0);
+  TArticleList& mails = Board(box);
+  constexpr int32_t kMinute = 123456;
+  for (int32_t n = 0; n < 4; ++n) {
+    ASSERT_TRUE(mails.AddArticle(ArticleKindMail, 0, 900000 + n, 900000 + n, kMinute, -1, -1, 1, -1,
+                                 "1", "", "same minute", "", 0, 0, nullptr, nullptr));
+  }
+  ASSERT_TRUE(mails.SortArticles());
+  auto mark = [&](int32_t n, bool read) {
+    mails.SetReadFlag(ArticleSortNormal, PositionOfNumber(box, 900000 + n, ArticleSortNormal), read,
+                      false);
+  };
+  auto changes = [&]() {
+    ReadMarkJournalFile file;
+    EXPECT_TRUE(ReadReadMarkJournal(File("NET.JNR"), file));
+    std::vector<std::pair<bool, int64_t>> seen;
+    for (const ReadMarkChange& c : file.Changes) {
+      if (c.time == kMinute) seen.emplace_back(c.read, c.key);
+    }
+    return seen;
+  };
+  mark(0, true);
+  mark(1, true);
+  mark(2, true);
+  journal.Tick();
+  using Changes = std::vector<std::pair<bool, int64_t>>;
+  EXPECT_EQ(changes(), (Changes{{true, -1}, {true, -1}, {true, -1}}));
+  // One unread and another read: the count stays, and nothing is told.
+  mark(0, false);
+  mark(3, true);
+  journal.Tick();
+  EXPECT_EQ(changes().size(), 3u);
+  mark(1, false);
+  mark(2, false);
+  journal.Tick();
+  EXPECT_EQ(changes(), (Changes{{true, -1}, {true, -1}, {true, -1}, {false, -1}, {false, -1}}));
+}
+
 TEST_F(RunJournalTest, AnUnattendedEndSavesPointersAndListsAndKeepsTheWrites) {
   Compose("Kept for the next start");
   Board(kGeneral).SetReadFlag(ArticleSortTree, PositionOfNumber(kGeneral, 101), 1, false);
