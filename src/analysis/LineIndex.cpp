@@ -24,7 +24,7 @@ void LineIndex::FreeChunk(char* chunk) {
   FreeBlock(chunk);
 }
 
-bool LineIndex::AppendSlow(uint32_t entry) {
+bool LineIndex::AddChunk() {
   char* chunk = NewChunk();
   if (!chunk) return false;
   try {
@@ -33,9 +33,14 @@ bool LineIndex::AppendSlow(uint32_t entry) {
     FreeChunk(chunk);
     return false;
   }
+  return true;
+}
+
+bool LineIndex::AppendSlow(uint32_t entry) {
+  if (!AddChunk()) return false;
   if (Put(entry) || AppendApart(entry)) return true;
+  FreeChunk(chunks_.back());
   chunks_.pop_back();
-  FreeChunk(chunk);
   return false;
 }
 

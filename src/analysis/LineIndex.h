@@ -96,6 +96,8 @@ class LineIndex final {
   // with nothing stored, when an entry kept apart found no memory.
   bool PutGroup(const uint32_t* entries, size_t n);
   bool AppendSlow(uint32_t entry);
+  // A chunk more at the end; false when memory ran out.
+  bool AddChunk();
   bool AppendApart(uint32_t entry);
   uint32_t Apart(size_t line) const;
   char* NewChunk() const;
@@ -239,16 +241,7 @@ inline bool LineIndex::PutGroup(const uint32_t* __restrict entries, size_t n) {
 
 inline bool LineIndex::AppendRun(const uint32_t* entries, size_t n) {
   if (n == 0) return true;
-  if (count_ == Capacity()) {
-    char* chunk = NewChunk();
-    if (!chunk) return false;
-    try {
-      chunks_.push_back(chunk);
-    } catch (const std::bad_alloc&) {
-      FreeChunk(chunk);
-      return false;
-    }
-  }
+  if (count_ == Capacity() && !AddChunk()) return false;
   return PutGroup(entries, n);
 }
 
