@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "platform/AppPaths.h"
@@ -300,10 +301,13 @@ bool AnalysisCache::Writer::Finish(std::string_view stateOut) {
 
 void AnalysisCache::Entry::TakenUpTo(const char* at) {
   if (!map_.data || at <= map_.data) return;
-  // Whole pages only: the page `at` lies in is still being read.
+  // Whole pages only: the page `at` lies in is still being read. Pages go back a few
+  // megabytes at a time: each give-back stops every core the process runs on to forget the
+  // pages' addresses, which cost more than the replay of what lay on them when done per batch.
   const size_t page = 4096;
+  const size_t step = size_t{8} << 20;
   const size_t upTo = static_cast<size_t>(at - map_.data) / page * page;
-  if (upTo <= released_) return;
+  if (upTo < released_ + step) return;
   ReleaseMappedPages(map_.data + released_, upTo - released_);
   released_ = upTo;
 }
@@ -374,6 +378,12 @@ bool AnalysisCache::Parse(std::string_view data, std::string_view key, int32_t l
   }
   uint32_t stateSize = 0;
   return parts.U32(stateSize) && parts.View(stateSize, entry.stateOut) && parts.AtEnd();
+}
+
+size_t AnalysisCache::DecodedAtOnce() {
+  if (const char* bytes = std::getenv("VORN_CACHE_DECODED_AT_ONCE"))
+    return static_cast<size_t>(std::strtoull(bytes, nullptr, 10));
+  return size_t{32} << 20;
 }
 
 bool AnalysisCache::DecodeItems(const Batch& batch, size_t findingSize, void* items) {

@@ -51,6 +51,9 @@ class AnalysisCache final {
   };
   // The batch's findings, each of findingSize bytes, into items. False when they do not decode.
   static bool DecodeItems(const Batch& batch, size_t findingSize, void* items);
+  // The most bytes of findings of one entry held decoded at once: 32 MB, or the number of
+  // VORN_CACHE_DECODED_AT_ONCE in the environment (the tests take both ways of a replay).
+  static size_t DecodedAtOnce();
   class Entry {
    public:
     Entry() = default;

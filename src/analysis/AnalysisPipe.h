@@ -298,23 +298,40 @@ void WalkIntoPipe(Walk& walk, TLogList& log, int32_t startLine, AnalysisPipe<Bat
 }
 
 // The findings of a file read back from the cache, each batch checked and handed over as it was
-// made. False, with nothing handed over, when one does not fit.
+// made. False, with nothing handed over, when one does not fit. Every finding is checked before
+// the first is handed over: an entry of daily size is decoded once into `decoded` (kept by the
+// caller from file to file) and copied from there; a bigger one is decoded again batch by batch,
+// so that memory stays that of a few batches whatever the file's size.
 template <class Batch, class Sink>
-bool ReplayCached(AnalysisCache::Entry& entry, int32_t firstLine, Sink& sink, bool& stopped) {
+bool ReplayCached(AnalysisCache::Entry& entry, int32_t firstLine, Sink& sink, bool& stopped,
+                  std::vector<typename decltype(Batch::items)::value_type>& decoded) {
   using Finding = typename decltype(Batch::items)::value_type;
-  // Every finding is checked before the first is handed over.
-  std::vector<Finding> check;
+  size_t findings = 0;
+  for (const AnalysisCache::Batch& cached : entry.batches)
+    findings += cached.itemCount;
+  const bool once = findings <= AnalysisCache::DecodedAtOnce() / sizeof(Finding);
+  decoded.resize(once ? findings : 0);
+  size_t at = 0;
   for (const AnalysisCache::Batch& cached : entry.batches) {
-    check.resize(cached.itemCount);
-    if (!AnalysisCache::DecodeItems(cached, sizeof(Finding), check.data())) return false;
-    for (const Finding& f : check) {
-      if (!FindingFits(f, cached.bytes.size())) return false;
+    if (!once) decoded.resize(cached.itemCount);
+    Finding* items = decoded.data() + (once ? at : 0);
+    if (!AnalysisCache::DecodeItems(cached, sizeof(Finding), items)) return false;
+    for (uint32_t k = 0; k < cached.itemCount; ++k) {
+      if (!FindingFits(items[k], cached.bytes.size())) return false;
     }
+    at += cached.itemCount;
   }
+  at = 0;
   for (const AnalysisCache::Batch& cached : entry.batches) {
     std::unique_ptr<Batch> batch = sink.Fresh();
-    batch->items.resize(cached.itemCount);
-    AnalysisCache::DecodeItems(cached, sizeof(Finding), batch->items.data());
+    if (once) {
+      batch->items.assign(decoded.begin() + static_cast<std::ptrdiff_t>(at),
+                          decoded.begin() + static_cast<std::ptrdiff_t>(at + cached.itemCount));
+      at += cached.itemCount;
+    } else {
+      batch->items.resize(cached.itemCount);
+      AnalysisCache::DecodeItems(cached, sizeof(Finding), batch->items.data());
+    }
     for (Finding& f : batch->items)
       ShiftFindingLines(f, firstLine);
     batch->bytes.assign(cached.bytes);
@@ -339,6 +356,7 @@ void WalkFiles(Walk& walk, TLogList& log, AnalysisCacheUse& use, Sink& sink, Bat
   const int32_t count = log.Count();
   TLogList::Reader reader(log, true);
   AnalysisCache::Entry entry;
+  std::vector<Finding> decoded;
   std::unique_ptr<Batch> batch = sink.Fresh();
   out = batch.get();
   std::unique_ptr<AnalysisCache::Writer> writer;
@@ -369,7 +387,7 @@ void WalkFiles(Walk& walk, TLogList& log, AnalysisCacheUse& use, Sink& sink, Bat
       if (use.cache->Read(use.family, file, key, sizeof(Finding), entry)) {
         bool stopped = false;
         if (walk.LoadState(entry.stateOut) &&
-            ReplayCached<Batch>(entry, fileStart, sink, stopped)) {
+            ReplayCached<Batch>(entry, fileStart, sink, stopped, decoded)) {
           ++use.filesFromCache;
           if (stopped) return;
           continue;
