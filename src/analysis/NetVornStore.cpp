@@ -74,7 +74,19 @@ void NetVornStore::MergeMembers() {
 
 void StoreFindings(const NetVornBatch& batch, NetVornStore& store) {
   using F = NetVornFinding;
-  for (const F& f : batch.items) {
+  // Storing an article mostly waits for memory: its board's slot of recent titles, then the
+  // title that slot names. Both are asked for a few articles ahead, the slot first.
+  constexpr size_t kSlotAhead = 8, kTextAhead = 3;
+  auto prefetch = [&](size_t k, bool storedText) {
+    if (k >= batch.items.size()) return;
+    const F& a = batch.items[k];
+    if (a.what == F::Article && !a.isMail)
+      store.PrefetchArticle(a.board, batch.View(a.boardKey), batch.View(a.title), storedText);
+  };
+  for (size_t k = 0; k < batch.items.size(); ++k) {
+    const F& f = batch.items[k];
+    prefetch(k + kSlotAhead, false);
+    prefetch(k + kTextAhead, true);
     switch (f.what) {
       case F::Board:
         store.BoardLine(f.board, batch.View(f.boardKey), batch.View(f.title));

@@ -83,6 +83,13 @@ class NetVornStore final {
   }
   // False when the article's board could not be added.
   bool Article(const NetVornArticleFound& a);
+  // An article to be stored soon: what storing it will read is asked of the memory ahead, when
+  // it goes to the board the last one went to (see TArticleList::PrefetchTitle).
+  void PrefetchArticle(int32_t board, std::string_view key, std::string_view title,
+                       bool storedText) const {
+    if (articleBoard_ && board == articleBoardNo_ && key == articleBoardKey_)
+      articleBoard_->PrefetchTitle(title, storedText);
+  }
   // The last line of the article stored last.
   void LastLine(int32_t line);
   void Member(int32_t id, std::string_view handle) { pending_.Add(id, handle); }

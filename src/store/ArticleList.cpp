@@ -8,7 +8,7 @@
 namespace vorn {
 namespace {
 
-constexpr int32_t kArticleChunkBytes = 32768;
+constexpr int32_t kArticleChunkBytes = 262144;
 constexpr int32_t kOrderChunkBytes = 512;
 
 uint8_t Flag(uint8_t value) {

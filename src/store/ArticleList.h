@@ -49,6 +49,11 @@ class TArticleList final : public TMiniList {
   // finds by its key and time until the list changes again), or -1 when it stored nothing.
   // The analysers set an article's last line through it without looking the article up again.
   int32_t LastAdded() const { return lastAdded_; }
+  // What AddArticle of a new article of this title will read, asked of the memory ahead (see
+  // TTextArena::Prefetch): a store that knows the articles coming next waits less for memory.
+  void PrefetchTitle(std::string_view Title, bool storedText) const {
+    texts_.Prefetch(CutToCapacity<ArticleRecord::kTitleCapacity>(Title), {}, storedText);
+  }
   bool SetArticleLastLine(int32_t ArticleKey, int32_t PostTime, int32_t line);
   // Also marks the board's writes as changed.
   bool SetArticleUsed(int32_t ArticleKey, int32_t PostTime, uint8_t value);

@@ -30,6 +30,10 @@ uint64_t HashOf(std::string_view text) {
   return h ^ (h >> 31);
 }
 
+uint32_t PairHash(std::string_view first, std::string_view second) {
+  return static_cast<uint32_t>((HashOf(first) * 0x9E3779B97F4A7C15ull ^ HashOf(second)) >> 32);
+}
+
 }  // namespace
 
 TTextArena::~TTextArena() {
@@ -83,14 +87,24 @@ TTextArena::Recent* TTextArena::RecentSlot(uint32_t hash) {
   return &recent_[hash & (recent_.size() - 1)];
 }
 
+void TTextArena::Prefetch(std::string_view first, std::string_view second, bool storedText) const {
+  if (recent_.empty()) return;
+  const uint32_t hash = PairHash(first, second);
+  const Recent& slot = recent_[hash & (recent_.size() - 1)];
+  if (!storedText) {
+    __builtin_prefetch(&slot);
+  } else if (slot.stored && slot.hash == hash) {
+    __builtin_prefetch(slot.stored);
+  }
+}
+
 bool TTextArena::StorePair(std::string_view first, std::string_view second, const char*& stored) {
   if (first.empty() && second.empty()) {
     stored = nullptr;
     return true;
   }
   if (first.size() > 255 || second.size() > 255) return false;
-  const uint32_t hash =
-      static_cast<uint32_t>((HashOf(first) * 0x9E3779B97F4A7C15ull ^ HashOf(second)) >> 32);
+  const uint32_t hash = PairHash(first, second);
   Recent* slot = RecentSlot(hash);
   if (slot && slot->stored && slot->hash == hash && ArenaText(slot->stored) == first &&
       ArenaSecondText(slot->stored) == second) {
