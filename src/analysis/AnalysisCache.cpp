@@ -122,21 +122,27 @@ void EachFile(const std::string& folder, F&& f) {
 void EncodeFindings(const char* items, uint32_t count, size_t size, std::string& out) {
   std::vector<char> last(256 * size, '\0');
   const size_t maskBytes = (size - 1 + 7) / 8;
+  // Room for the most a batch can take, written through a pointer and cut to what was written:
+  // the walk that makes the entry is what a first load waits for.
+  const size_t start = out.size();
+  out.resize(start + size_t{count} * (1 + maskBytes + size - 1));
+  char* to = out.data() + start;
   for (uint32_t k = 0; k < count; ++k) {
     const char* item = items + size_t{k} * size;
     char* before = last.data() + static_cast<unsigned char>(item[0]) * size;
-    out.push_back(item[0]);
-    const size_t maskAt = out.size();
-    out.append(maskBytes, '\0');
+    *to++ = item[0];
+    char* mask = to;
+    std::memset(mask, 0, maskBytes);
+    to += maskBytes;
     for (size_t j = 1; j < size; ++j) {
       const char d = static_cast<char>(item[j] ^ before[j]);
       if (d == 0) continue;
-      out[maskAt + (j - 1) / 8] =
-          static_cast<char>(out[maskAt + (j - 1) / 8] | (1 << ((j - 1) % 8)));
-      out.push_back(d);
+      mask[(j - 1) / 8] = static_cast<char>(mask[(j - 1) / 8] | (1 << ((j - 1) % 8)));
+      *to++ = d;
     }
     std::memcpy(before, item, size);
   }
+  out.resize(static_cast<size_t>(to - out.data()));
 }
 
 bool DecodeFindings(std::string_view in, uint32_t count, size_t size, char* items) {
