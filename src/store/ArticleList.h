@@ -150,7 +150,7 @@ class TArticleList final : public TMiniList {
   // arena; an empty value leaves its field as it was.
   template <std::size_t N1, std::size_t N2>
   bool KeepTexts(ArenaPair<N1, N2>& field, std::string_view first, std::string_view second);
-  bool AppendEntry(const ArticleRecord& record) { return AddItem(&record); }
+  bool AppendEntry(const ArticleRecord& record) { return AddRecord(record); }
   const TIndexList& OrderList(int32_t order) const {
     return order == ArticleSortTree ? TreeList : NormalList;
   }
