@@ -8,6 +8,9 @@
 namespace vorn {
 namespace {
 
+// A big board's records fill blocks of this size, which the block allocator carves from regions
+// that come zeroed from the system; smaller blocks would come from the C library's heap and be
+// cleared by hand first (a load writes millions of records once each).
 constexpr int32_t kArticleChunkBytes = 262144;
 constexpr int32_t kOrderChunkBytes = 512;
 
