@@ -22,6 +22,7 @@
 #include "analysis/BBSProcess.h"
 #include "analysis/LogList.h"
 #include "platform/UiServices.h"
+#include "store/BlockMemory.h"
 
 namespace vorn {
 
@@ -385,6 +386,7 @@ void WalkFiles(Walk& walk, TLogList& log, AnalysisCacheUse& use, Sink& sink, Bat
       const std::string before = walk.SaveState();
       const std::string key = use.cache->Key(use.family, use.settingsKey, file, before);
       if (use.cache->Read(use.family, file, key, sizeof(Finding), entry)) {
+        PauseRegionPrefault(false);
         bool stopped = false;
         if (walk.LoadState(entry.stateOut) &&
             ReplayCached<Batch>(entry, fileStart, sink, stopped, decoded)) {
@@ -397,6 +399,7 @@ void WalkFiles(Walk& walk, TLogList& log, AnalysisCacheUse& use, Sink& sink, Bat
       writer = std::make_unique<AnalysisCache::Writer>(*use.cache, use.family, file, key,
                                                        sizeof(Finding));
     }
+    PauseRegionPrefault(true);
     const int32_t end = fileStart + file.lineCount;
     for (int32_t i = fileStart; i < end; ++i) {
       if ((batch->Full() || (i & 16383) == 0) && !handOver(i)) return;
@@ -420,6 +423,8 @@ template <class Batch, class Findings, class Store, class MakeWalk>
 void WalkAndStore(int32_t threads, TLogList& log, int32_t startLine, AnalysisProgress* bar,
                   Store& store, MakeWalk&& makeWalk, AnalysisCacheUse* cache = nullptr) {
   const bool byFile = cache && cache->Covers(std::max(startLine, 0), log.Count());
+  // WalkFiles takes touching ahead up again for each file it replays.
+  PauseRegionPrefault(true);
   auto storeBatch = [&](const Batch& batch) { StoreFindings(batch, store); };
   if (threads >= 2) {
     Findings out(nullptr);

@@ -17,7 +17,7 @@ LineIndex::LineIndex(int32_t chunkLines) {
 }
 
 char* LineIndex::NewChunk() const {
-  return static_cast<char*>(AllocateZeroedBlock(ChunkBytes()));
+  return static_cast<char*>(AllocateZeroedBlock(ChunkBytes(), BlockUse::Whole));
 }
 
 void LineIndex::FreeChunk(char* chunk) {

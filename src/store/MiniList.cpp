@@ -54,8 +54,8 @@ bool TMiniList::AddItemToNewBlock(const void* record) {
   if (capacity_ < int64_t{count_} + 1) {
     if (count_ == INT32_MAX) return false;
     const int32_t items = BlockItems(static_cast<int32_t>(blocks_.size()));
-    char* block = static_cast<char*>(
-        AllocateZeroedBlock(static_cast<size_t>(items) * static_cast<size_t>(itemSize_)));
+    char* block = static_cast<char*>(AllocateZeroedBlock(
+        static_cast<size_t>(items) * static_cast<size_t>(itemSize_), BlockUse::Whole));
     if (!block) return false;
     try {
       blocks_.push_back(block);
