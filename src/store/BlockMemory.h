@@ -17,10 +17,11 @@ enum class BlockUse { Sparse, Whole };
 void* AllocateZeroedBlock(std::size_t bytes, BlockUse use = BlockUse::Sparse);
 void FreeBlock(void* block);
 
-// While one lives (and `wanted`), a thread that runs only on an otherwise idle core maps and
-// touches the next few regions the large blocks are carved from, so that the thread filling the
-// stores does not stop at the first touch of every page. Loads that store much on one thread
-// while another core waits keep one for their length.
+// While one lives (and `wanted`), a thread that runs only on an otherwise idle core carves and
+// touches the next blocks of each size asked for Whole, handed out before any other, so that
+// the thread filling the stores does not stop at the first touch of every page. Loads that
+// store much on one thread while another core waits keep one for their length; blocks still
+// waiting when the last one ends give their pages back.
 class ScopedRegionPrefault {
  public:
   explicit ScopedRegionPrefault(bool wanted);
