@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "platform/MappedFile.h"
 
 namespace vorn {
+
+class CacheChecksum;
 
 // A log file as the analysis meets it: its lines in the log, and what it was on disk while it
 // was read.
@@ -101,14 +104,29 @@ class AnalysisCache final {
     int fd_ = -1;
     bool ok_ = false;
     std::string buffer_;
-    uint32_t crc_;
+    std::unique_ptr<CacheChecksum> sum_;
     size_t findingSize_;
   };
 
   // Where the lines of a log file start (TLogList::MappedFileIndex), kept beside its findings so
   // that an unchanged file is loaded without being read: found by the file's path and used only
   // for the file as it was stamped then (file.stamp), by this program. False when there is none.
-  bool ReadLineIndex(const AnalysedFile& file, std::string& index) const;
+  class LineIndexEntry {
+   public:
+    LineIndexEntry() = default;
+    ~LineIndexEntry() { Close(); }
+    LineIndexEntry(const LineIndexEntry&) = delete;
+    LineIndexEntry& operator=(const LineIndexEntry&) = delete;
+    void Close();
+
+    std::string_view index;  // where it lies in the mapped entry (or the entry read whole)
+
+   private:
+    friend class AnalysisCache;
+    MappedFile map_;
+    std::string read_;
+  };
+  bool ReadLineIndex(const AnalysedFile& file, LineIndexEntry& entry) const;
   // False when it could not be kept (nothing is told).
   bool WriteLineIndex(const AnalysedFile& file, std::string_view index) const;
 

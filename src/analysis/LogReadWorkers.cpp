@@ -39,9 +39,9 @@ int32_t ReadLogFile(TLogList& lines, const std::string& name, const AnalysisCach
   indexed = false;
   const bool known = cache && cache->Usable() && stamped && stamped->stamp.ok;
   const TLogList::Mark before = lines.End();
-  std::string index;
-  if (known && cache->ReadLineIndex(*stamped, index)) {
-    const int32_t result = lines.LoadIndexedFile(name, index, watcher, keepWindowAlive);
+  AnalysisCache::LineIndexEntry cached;
+  if (known && cache->ReadLineIndex(*stamped, cached)) {
+    const int32_t result = lines.LoadIndexedFile(name, cached.index, watcher, keepWindowAlive);
     if (result == TLogList::LoadCancelled || result == TLogList::LoadOutOfMemory) return result;
     // The file mapped may not be the one stamped: it may have changed in between.
     if (result == TLogList::LoadOk && StampOfFile(name) == stamped->stamp) {
@@ -50,6 +50,8 @@ int32_t ReadLogFile(TLogList& lines, const std::string& name, const AnalysisCach
     }
     if (result == TLogList::LoadOk) lines.TruncateTo(before);
   }
+  cached.Close();
+  std::string index;
   const int32_t result = lines.LoadFromFile(name, watcher, keepWindowAlive);
   if (known && result == TLogList::LoadOk && StampOfFile(name) == stamped->stamp &&
       lines.MappedFileIndex(before, index))
