@@ -26,9 +26,9 @@ bool NetVornStore::Article(const NetVornArticleFound& a) {
     if (!mailKeys_ || mailKeys_->Box() != articles) mailKeys_.emplace(*articles);
     key = number = mailKeys_->KeyOf(a.postTime, a.writerId, {}, a.title);
   }
-  const bool stored = articles->AddArticle(a.kind, 0, key, number, a.postTime, a.parentKey,
-                                           a.parentNumber, a.writerId, a.parentWriterId, {}, {},
-                                           a.title, a.parentTitle, a.firstLine, a.bodyOffset);
+  const bool stored = articles->AddArticle(
+      a.kind, 0, key, number, a.postTime, a.parentKey, a.parentNumber, a.writerId, a.parentWriterId,
+      {}, {}, a.title, a.parentTitle, a.firstLine, a.bodyOffset, nullptr, nullptr, a.titleHash);
   pending_.Add(a.writerId, a.handle);
   if (a.hasRess) pending_.Add(a.parentWriterId, a.parentHandle);
   open_ = articles;
@@ -76,12 +76,25 @@ void StoreFindings(const NetVornBatch& batch, NetVornStore& store) {
   using F = NetVornFinding;
   // Storing an article mostly waits for memory: its board's slot of recent titles, then the
   // title that slot names. Both are asked for a few articles ahead, the slot first.
+  // Each title is hashed once, for both prefetches and the store, when the slot is asked for.
   constexpr size_t kSlotAhead = 8, kTextAhead = 3;
+  constexpr size_t kHashes = 16;
+  static_assert(kHashes > kSlotAhead);
+  TArticleList::TitleHash hashes[kHashes];
+  size_t hashed = 0;  // the findings below have their title's hash in hashes
+  auto hashOf = [&](size_t k) -> const TArticleList::TitleHash& {
+    for (; hashed <= k; ++hashed) {
+      const F& a = batch.items[hashed];
+      if (a.what == F::Article)
+        hashes[hashed % kHashes] = TArticleList::HashTitle(batch.View(a.title));
+    }
+    return hashes[k % kHashes];
+  };
   auto prefetch = [&](size_t k, bool storedText) {
     if (k >= batch.items.size()) return;
     const F& a = batch.items[k];
     if (a.what == F::Article && !a.isMail)
-      store.PrefetchArticle(a.board, batch.View(a.boardKey), batch.View(a.title), storedText);
+      store.PrefetchArticle(a.board, batch.View(a.boardKey), hashOf(k), storedText);
   };
   for (size_t k = 0; k < batch.items.size(); ++k) {
     const F& f = batch.items[k];
@@ -114,6 +127,7 @@ void StoreFindings(const NetVornBatch& batch, NetVornStore& store) {
         a.parentTitle = batch.View(f.parentTitle);
         a.handle = batch.View(f.handle);
         a.parentHandle = batch.View(f.parentHandle);
+        a.titleHash = &hashOf(k);
         store.Article(a);
         break;
       }

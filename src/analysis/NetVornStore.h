@@ -63,6 +63,8 @@ struct NetVornArticleFound {
   int32_t key = 0, number = 0, postTime = 0, parentKey = -1, parentNumber = -1;
   int32_t writerId = -1, parentWriterId = -1, firstLine = 0, bodyOffset = 0;
   std::string_view title, parentTitle, handle, parentHandle;
+  // The title's hash, when the store took it ahead (TArticleList::HashTitle of title).
+  const TArticleList::TitleHash* titleHash = nullptr;
 };
 
 // Puts what the walk over the log finds into the analyser's boards and members and the system
@@ -85,7 +87,7 @@ class NetVornStore final {
   bool Article(const NetVornArticleFound& a);
   // An article to be stored soon: what storing it will read is asked of the memory ahead, when
   // it goes to the board the last one went to (see TArticleList::PrefetchTitle).
-  void PrefetchArticle(int32_t board, std::string_view key, std::string_view title,
+  void PrefetchArticle(int32_t board, std::string_view key, const TArticleList::TitleHash& title,
                        bool storedText) const {
     if (articleBoard_ && board == articleBoardNo_ && key == articleBoardKey_)
       articleBoard_->PrefetchTitle(title, storedText);

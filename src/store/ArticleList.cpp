@@ -65,7 +65,7 @@ void TArticleList::ReportOutOfMemory() {
 
 template <std::size_t N1, std::size_t N2>
 bool TArticleList::KeepTexts(ArenaPair<N1, N2>& field, std::string_view first,
-                             std::string_view second) {
+                             std::string_view second, const TitleHash* hashed) {
   // An update leaves a field alone when its value is empty or unchanged: reading the same logs
   // again stores nothing new.
   first = CutToCapacity<N1>(first);
@@ -74,7 +74,11 @@ bool TArticleList::KeepTexts(ArenaPair<N1, N2>& field, std::string_view first,
   if (second.empty()) second = field.Second();
   if (first == field.First() && second == field.Second()) return true;
   const char* stored = nullptr;
-  if (!texts_.StorePair(first, second, stored)) return false;
+  const bool known = hashed && second.empty() && first.data() == hashed->title.data() &&
+                     first.size() == hashed->title.size();
+  if (!texts_.StorePair(first, second, stored,
+                        known ? hashed->hash : TTextArena::PairHash(first, second)))
+    return false;
   field.SetStored(stored);
   return true;
 }
@@ -86,7 +90,7 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
                               std::string_view Title, std::string_view ParentTitle,
                               int32_t FirstLine, int32_t BodyOffset,
                               std::unique_ptr<TStringList> Text,
-                              std::unique_ptr<TMailSendList> MailTo) {
+                              std::unique_ptr<TMailSendList> MailTo, const TitleHash* TitleHashed) {
   lastAdded_ = -1;
   WriteFlag = Flag(WriteFlag);
   if (Kind == ArticleKindMissingRoot && WriteFlag == 1) return false;
@@ -104,7 +108,7 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
     // The texts and the room for a write's attachments first: when one cannot be had the entry
     // stays as it was.
     ArticleRecord::TextPair own = r.OwnTexts, parent = r.ParentTexts;
-    if (!KeepTexts(own, Title, WriterIdText) ||
+    if (!KeepTexts(own, Title, WriterIdText, TitleHashed) ||
         !KeepTexts(parent, ParentTitle, ParentWriterIdText) ||
         ((Text || MailTo) && r.WriteSlot == 0 && (r.WriteSlot = TakeArticleWrite()) == 0)) {
       ReportOutOfMemory();
@@ -155,7 +159,7 @@ bool TArticleList::AddArticle(uint8_t Kind, uint8_t WriteFlag, int32_t ArticleKe
   r.PostTime = PostTime;
   r.WriterId = WriterId;
   r.ParentWriterId = ParentWriterId;
-  if (!KeepTexts(r.OwnTexts, Title, WriterIdText) ||
+  if (!KeepTexts(r.OwnTexts, Title, WriterIdText, TitleHashed) ||
       !KeepTexts(r.ParentTexts, ParentTitle, ParentWriterIdText)) {
     ReportOutOfMemory();
     return false;

@@ -30,6 +30,17 @@ class TArticleList final : public TMiniList {
 
   void Clear() override;
 
+  struct TitleHash {
+    std::string_view title;  // as the record keeps it
+    uint32_t hash;
+  };
+  // What storing a title alone (no writer's ID text) hashes: a store that looks ahead takes it
+  // once for the prefetches and the add (AddArticle's TitleHashed).
+  static TitleHash HashTitle(std::string_view Title) {
+    const std::string_view kept = CutToCapacity<ArticleRecord::kTitleCapacity>(Title);
+    return {kept, TTextArena::PairHash(kept, {})};
+  }
+
   // Adds an entry or refreshes the live entry with the same raw key and time. Text and MailTo,
   // when given, are handed over to the record (an update replaces the old ones; an add that
   // does not store them frees them). False when a placeholder is offered as a write, or when
@@ -40,7 +51,8 @@ class TArticleList final : public TMiniList {
                   std::string_view ParentWriterIdText, std::string_view Title,
                   std::string_view ParentTitle, int32_t FirstLine, int32_t BodyOffset,
                   std::unique_ptr<TStringList> Text = nullptr,
-                  std::unique_ptr<TMailSendList> MailTo = nullptr);
+                  std::unique_ptr<TMailSendList> MailTo = nullptr,
+                  const TitleHash* TitleHashed = nullptr);
 
   // Storage index of the newest live entry with this raw key and time, or -1. An article wins
   // over a placeholder of the same key and time.
@@ -51,8 +63,8 @@ class TArticleList final : public TMiniList {
   int32_t LastAdded() const { return lastAdded_; }
   // What AddArticle of a new article of this title will read, asked of the memory ahead (see
   // TTextArena::Prefetch): a store that knows the articles coming next waits less for memory.
-  void PrefetchTitle(std::string_view Title, bool storedText) const {
-    texts_.Prefetch(CutToCapacity<ArticleRecord::kTitleCapacity>(Title), {}, storedText);
+  void PrefetchTitle(const TitleHash& title, bool storedText) const {
+    texts_.Prefetch(title.hash, storedText);
   }
   bool SetArticleLastLine(int32_t ArticleKey, int32_t PostTime, int32_t line);
   // Also marks the board's writes as changed.
@@ -148,8 +160,10 @@ class TArticleList final : public TMiniList {
   void ReportOutOfMemory();
   // Sets a pair of text fields to the values cut to the fields' capacities, kept in this list's
   // arena; an empty value leaves its field as it was.
+  // hashed, when given, is the hash of a first text alone, used when the pair is that text.
   template <std::size_t N1, std::size_t N2>
-  bool KeepTexts(ArenaPair<N1, N2>& field, std::string_view first, std::string_view second);
+  bool KeepTexts(ArenaPair<N1, N2>& field, std::string_view first, std::string_view second,
+                 const TitleHash* hashed = nullptr);
   bool AppendEntry(const ArticleRecord& record) { return AddRecord(record); }
   const TIndexList& OrderList(int32_t order) const {
     return order == ArticleSortTree ? TreeList : NormalList;

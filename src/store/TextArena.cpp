@@ -30,11 +30,11 @@ uint64_t HashOf(std::string_view text) {
   return h ^ (h >> 31);
 }
 
-uint32_t PairHash(std::string_view first, std::string_view second) {
+}  // namespace
+
+uint32_t TTextArena::PairHash(std::string_view first, std::string_view second) {
   return static_cast<uint32_t>((HashOf(first) * 0x9E3779B97F4A7C15ull ^ HashOf(second)) >> 32);
 }
-
-}  // namespace
 
 TTextArena::~TTextArena() {
   Clear();
@@ -87,9 +87,8 @@ TTextArena::Recent* TTextArena::RecentSlot(uint32_t hash) {
   return &recent_[hash & (recent_.size() - 1)];
 }
 
-void TTextArena::Prefetch(std::string_view first, std::string_view second, bool storedText) const {
+void TTextArena::Prefetch(uint32_t hash, bool storedText) const {
   if (recent_.empty()) return;
-  const uint32_t hash = PairHash(first, second);
   const Recent& slot = recent_[hash & (recent_.size() - 1)];
   if (!storedText) {
     __builtin_prefetch(&slot);
@@ -98,13 +97,13 @@ void TTextArena::Prefetch(std::string_view first, std::string_view second, bool 
   }
 }
 
-bool TTextArena::StorePair(std::string_view first, std::string_view second, const char*& stored) {
+bool TTextArena::StorePair(std::string_view first, std::string_view second, const char*& stored,
+                           uint32_t hash) {
   if (first.empty() && second.empty()) {
     stored = nullptr;
     return true;
   }
   if (first.size() > 255 || second.size() > 255) return false;
-  const uint32_t hash = PairHash(first, second);
   Recent* slot = RecentSlot(hash);
   if (slot && slot->stored && slot->hash == hash && ArenaText(slot->stored) == first &&
       ArenaSecondText(slot->stored) == second) {

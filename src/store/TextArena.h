@@ -89,11 +89,17 @@ class TTextArena final {
 
   // Keeps the two texts (at most 255 bytes each) as a pair and points stored at it; two empty
   // texts are nullptr and take no room. False, with nothing kept, when memory ran out.
-  bool StorePair(std::string_view first, std::string_view second, const char*& stored);
-  // Asks the memory ahead for what StorePair of this pair will read: its slot among the recent
-  // texts, or (once the slot has come) the stored text the slot names. Only a hint: nothing
-  // changes, and a pair stored meanwhile is still stored right.
-  void Prefetch(std::string_view first, std::string_view second, bool storedText) const;
+  bool StorePair(std::string_view first, std::string_view second, const char*& stored) {
+    return StorePair(first, second, stored, PairHash(first, second));
+  }
+  // The same, with the pair's hash already taken (PairHash of the same two texts).
+  bool StorePair(std::string_view first, std::string_view second, const char*& stored,
+                 uint32_t hash);
+  static uint32_t PairHash(std::string_view first, std::string_view second);
+  // Asks the memory ahead for what StorePair of the pair of this hash will read: its slot among
+  // the recent texts, or (once the slot has come) the stored text the slot names. Only a hint:
+  // nothing changes, and a pair stored meanwhile is still stored right.
+  void Prefetch(uint32_t hash, bool storedText) const;
 
   // Frees every text; pointers given out before must not be read again.
   void Clear();

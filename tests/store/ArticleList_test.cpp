@@ -159,6 +159,37 @@ TEST(ArticleList, TextsOfABigBoardOutliveSortsAndOtherListsBeingCleared) {
   }
 }
 
+// A store that looks ahead hashes each title once and hands the hash to the add. The hash is
+// taken only for a title stored alone: an entry with a writer's ID text is kept under the hash of
+// both texts, where a later entry of the same two texts finds it; one of the title alone shares
+// the title stored before; a title cut to its capacity is hashed as it is kept.
+TEST(ArticleList, ATitleHashedAheadIsKeptOnceAndOnlyWhereItsHashHolds) {
+  TArticleList list;
+  const std::string title = "same title", longTitle(200, 'L');
+  auto add = [&](int32_t key, std::string_view id, std::string_view text, bool hashed) {
+    const TArticleList::TitleHash hash = TArticleList::HashTitle(text);
+    return list.AddArticle(ArticleKindRoot, 0, key, key, key * 10, -1, -1, 7, -1, id, "", text, "",
+                           key, 0, nullptr, nullptr, hashed ? &hash : nullptr);
+  };
+  ASSERT_TRUE(add(1, "", title, true));
+  ASSERT_TRUE(add(2, "", title, true));
+  ASSERT_TRUE(add(3, "ID", title, true));
+  ASSERT_TRUE(add(4, "ID", title, false));
+  ASSERT_TRUE(add(5, "", longTitle, true));
+  ASSERT_TRUE(add(6, "", longTitle, false));
+  ASSERT_TRUE(list.SortArticles());
+  auto kept = [&](int32_t position) {
+    return list.GetArticle(ArticleSortNormal, position)->OwnTexts.First().data();
+  };
+  EXPECT_EQ(kept(0), kept(1));
+  EXPECT_NE(kept(1), kept(2));
+  EXPECT_EQ(kept(2), kept(3));
+  EXPECT_EQ(kept(4), kept(5));
+  EXPECT_EQ(list.GetTitle(ArticleSortNormal, 2), title);
+  EXPECT_EQ(list.GetWriterIdText(ArticleSortNormal, 2), "ID");
+  EXPECT_EQ(list.GetTitle(ArticleSortNormal, 4), longTitle.substr(0, 127));
+}
+
 TEST(ArticleList, SameKeyAndTimeRefreshesTheEntryButKeepsWhatTheUserDid) {
   TArticleList list;
   ASSERT_TRUE(AddLog(list, ArticleKindRess, 5, 50, 4));
