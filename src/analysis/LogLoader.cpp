@@ -613,7 +613,7 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
   }
   // Waiting for a worker keeps the window alive, follows the workers' bytes and asks whether
   // to go on, as reading a file here does.
-  auto readOnWorkers = [&](size_t f) {
+  auto readOnWorkers = [&](size_t f, bool& indexed) {
     auto lookUp = [&]() {
       Ui().ProcessMessages();
       int64_t ahead = 0;
@@ -624,9 +624,17 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
       return !undo->Armed() || !progress.StopReading();
     };
     int32_t read = workers->Wait(f, lookUp);
-    if (read != TLogList::LoadCancelled && read != TLogList::LoadOutOfMemory &&
-        !LogList.Splice(workers->Lines(f)))
-      read = TLogList::LoadOutOfMemory;
+    if (AnalysisCache::LineIndexEntry* kept =
+            read == TLogList::LoadOk ? workers->KeptIndex(f) : nullptr) {
+      read = ReadLogFile(LogList, files[f], Cache, Cache ? &analysedFiles[f] : nullptr,
+                         undo->Armed() ? static_cast<TLogList::LoadWatcher*>(&progress) : nullptr,
+                         true, indexed, kept);
+    } else {
+      indexed = workers->Indexed(f);
+      if (read != TLogList::LoadCancelled && read != TLogList::LoadOutOfMemory &&
+          !LogList.Splice(workers->Lines(f)))
+        read = TLogList::LoadOutOfMemory;
+    }
     if (read == TLogList::LoadCancelled || read == TLogList::LoadOutOfMemory) return read;
     // Once a file, also when none had to be waited for: the window stays alive and may stop.
     if (!lookUp()) read = TLogList::LoadCancelled;
@@ -645,8 +653,7 @@ LoadResult TLogSession::LoadLogFilesOrThrow(const std::vector<std::string>& file
     bool indexed = false;
     int32_t read = TLogList::LoadOk;
     if (workers) {
-      read = readOnWorkers(f);
-      indexed = workers->Indexed(f);
+      read = readOnWorkers(f, indexed);
     } else {
       read = ReadLogFile(LogList, file, Cache, Cache ? &analysedFiles[f] : nullptr,
                          undo->Armed() ? static_cast<TLogList::LoadWatcher*>(&progress) : nullptr,

@@ -35,12 +35,13 @@ class LogReadWorkers::Watcher final : public TLogList::LoadWatcher {
 
 int32_t ReadLogFile(TLogList& lines, const std::string& name, const AnalysisCache* cache,
                     const AnalysedFile* stamped, TLogList::LoadWatcher* watcher,
-                    bool keepWindowAlive, bool& indexed) {
+                    bool keepWindowAlive, bool& indexed, AnalysisCache::LineIndexEntry* kept) {
   indexed = false;
   const bool known = cache && cache->Usable() && stamped && stamped->stamp.ok;
   const TLogList::Mark before = lines.End();
-  AnalysisCache::LineIndexEntry cached;
-  if (known && cache->ReadLineIndex(*stamped, cached)) {
+  AnalysisCache::LineIndexEntry own;
+  AnalysisCache::LineIndexEntry& cached = kept ? *kept : own;
+  if (known && (cached.index.data() != nullptr || cache->ReadLineIndex(*stamped, cached))) {
     const int32_t result = lines.LoadIndexedFile(name, cached.index, watcher, keepWindowAlive);
     if (result == TLogList::LoadCancelled || result == TLogList::LoadOutOfMemory) return result;
     // The file mapped may not be the one stamped: it may have changed in between.
@@ -100,11 +101,23 @@ void LogReadWorkers::Work() {
     int32_t result = TLogList::LoadOutOfMemory;
     bool indexed = false;
     std::unique_ptr<TLogList> lines;
+    std::unique_ptr<AnalysisCache::LineIndexEntry> kept;
     try {
-      lines = std::make_unique<TLogList>(blockSize_, kFileIndexChunk);
-      Watcher watcher(slot.bytes, stopReading_);
-      result = ReadLogFile(*lines, files_[file], cache_, stamped_ ? &(*stamped_)[file] : nullptr,
-                           &watcher, false, indexed);
+      const AnalysedFile* stamped = stamped_ ? &(*stamped_)[file] : nullptr;
+      if (cache_ && cache_->Usable() && stamped && stamped->stamp.ok) {
+        kept = std::make_unique<AnalysisCache::LineIndexEntry>();
+        if (cache_->ReadLineIndex(*stamped, *kept)) {
+          result = TLogList::LoadOk;
+          slot.bytes.store(stamped->stamp.size, std::memory_order_relaxed);
+        } else {
+          kept.reset();
+        }
+      }
+      if (!kept) {
+        lines = std::make_unique<TLogList>(blockSize_, kFileIndexChunk);
+        Watcher watcher(slot.bytes, stopReading_);
+        result = ReadLogFile(*lines, files_[file], cache_, stamped, &watcher, false, indexed);
+      }
     } catch (const std::bad_alloc&) {
       result = TLogList::LoadOutOfMemory;
     } catch (const std::exception&) {
@@ -113,6 +126,7 @@ void LogReadWorkers::Work() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       slot.lines = std::move(lines);
+      slot.kept = std::move(kept);
       slot.result = result;
       slot.indexed = indexed;
       slot.done = true;
@@ -142,11 +156,13 @@ TLogList& LogReadWorkers::Lines(size_t file) {
 
 void LogReadWorkers::Taken(size_t file) {
   std::unique_ptr<TLogList> lines;
+  std::unique_ptr<AnalysisCache::LineIndexEntry> kept;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     // A file still being read (the load was given up while waiting for it) stays its worker's.
     if (!slots_[file].done) return;
     lines = std::move(slots_[file].lines);
+    kept = std::move(slots_[file].kept);
     slots_[file].bytes.store(0, std::memory_order_relaxed);
     taken_ = std::max(taken_, file + 1);
   }
