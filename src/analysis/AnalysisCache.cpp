@@ -233,10 +233,10 @@ bool WriteAll(int fd, std::string_view data) {
   }
   return true;
 }
-// XXH3 of the bytes added, reading a few gigabytes a second: a warm start checks every
-// entry whole before it takes anything from it.
 }  // namespace
 
+// XXH3 of the bytes added, reading a few gigabytes a second: a warm start checks every
+// entry whole before it takes anything from it.
 class CacheChecksum final {
  public:
   CacheChecksum() { XXH3_64bits_reset(&state_); }
